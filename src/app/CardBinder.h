@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class Record;
+
+// Binds a card screen's controls to a record by name: the control `txtX`
+// (or the hidden label `lblX`) holds field X, and `chkAnnullata` holds the
+// cancelled flag. One binder serves showing a card, saving it and a
+// search's hand-back, for every collection.
+class CardBinder {
+public:
+    // Puts every field into its control. Length-byte fields arrive trimmed.
+    // A cancelled flag other than "Sì" or "No" leaves the check box as it is.
+    static void show(QWidget* screen, const Record& record);
+
+    // Fills the record from the controls (the record stores each value by
+    // its slot's rule). The cancelled flag becomes "Sì" or "No".
+    static void fill(const QWidget* screen, Record& record);
+
+    static QString text(const QWidget* control);
+    static void setText(QWidget* control, const QString& text);
+
+    static inline const QString kSi = QStringLiteral("S\u00ec");
+    static inline const QString kNo = QStringLiteral("No");
+};

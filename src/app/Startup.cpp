@@ -1,0 +1,36 @@
+#include "Startup.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace Startup {
+
+void beforeApplication()
+{
+    QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
+}
+
+void configure(QApplication& app)
+{
+    app.setApplicationName(QStringLiteral("Tomaria"));
+    app.setApplicationDisplayName(QStringLiteral("Tomaria"));
+    app.setOrganizationName(QStringLiteral("Tomaria"));
+
+    // The file and print dialogs speak Italian whatever the system language.
+    auto* qtbase = new QTranslator(&app);
+    if (qtbase->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qtbase);
+
+    QFont::insertSubstitutions(QStringLiteral("Verdana"), {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSizeF(8.5);
+    app.setFont(font);
+}
+
+} // namespace Startup

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QHash>
+#include <QPointer>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+class QLabel;
+struct RecordLayout;
+
+// The base of every screen. It carries the screen conventions: the two
+// window kinds, the info line with its hints, the focus highlight
+// rectangles, the Enter-key chain, the typing limits taken from the record
+// slots, and the hand-over between full screens.
+class TForm : public QDialog {
+    Q_OBJECT
+public:
+    enum class Kind {
+        FullScreen, // resizable, opens maximised, content panel kept centred
+        Dialog,     // fixed size, no title-bar buttons, left by its own commands
+    };
+
+    // The content panel of a full screen is designed for this size.
+    static constexpr QSize kFullPanelSize{995, 692};
+
+    TForm(QWidget* owner, Kind kind, const QString& caption, QSize clientSize = {});
+    ~TForm() override;
+
+    Kind kind() const { return m_kind; }
+
+    // The panel that holds the content, kept centred in the window.
+    QWidget* panContainer() const { return m_panel; }
+
+    // Shows this full screen (maximised) or dialog.
+    void showScreen();
+    // Shows `next` first, then hides this screen.
+    void handOver(TForm* next);
+    // Shows this dialog modally, centred on the screen or over its owner.
+    int execModal(bool centreOverOwner = false);
+
+    // A child control by its name; nullptr when there is none.
+    template <class T = QWidget>
+    T* control(const QString& name) const { return findChild<T*>(name); }
+
+protected:
+    // Sets the panel size of a dialog (the window is sized to `clientSize`).
+    void setPanelSize(QSize size);
+    void setBackgroundGradient(const QColor& top, const QColor& bottom);
+
+    // Info line: a hint per command, and the areas that empty it.
+    void setInfoLine(QLabel* panInfo);
+    void setHint(QWidget* control, const QString& hint);
+    void setBlankArea(QWidget* area);
+
+    // Creates the yellow rectangle `effX` behind every visible input `txtX`.
+    void createFocusHighlights();
+    // Enter in `from` moves the focus to `to` (the key press goes on as usual).
+    void setEnterChain(const std::vector<std::pair<QWidget*, QWidget*>>& chain);
+    // Every `txtField` gets the capacity of the slot `Field` as its typing limit.
+    void applyCapacities(const RecordLayout& layout);
+
+    virtual void formShow() {}
+    virtual void formClose() {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void centrePanel();
+    void updateHighlights(QWidget* now);
+
+    Kind m_kind;
+    QWidget* m_panel = nullptr;
+    QColor m_top, m_bottom;
+    QPointer<QLabel> m_info;
+    QHash<QObject*, QString> m_hints;
+    QHash<QObject*, QWidget*> m_enterNext;
+    std::vector<std::pair<QWidget*, QWidget*>> m_highlights; // field, rectangle
+};

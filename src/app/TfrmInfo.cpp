@@ -1,0 +1,7 @@
+#include "TfrmInfo.h"
+
+TfrmInfo::TfrmInfo(QWidget* owner)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Informazioni su Tomaria"))
+{
+    setObjectName(QStringLiteral("TfrmInfo"));
+}

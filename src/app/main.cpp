@@ -1,0 +1,19 @@
+#include "app/Screens.h"
+#include "app/Startup.h"
+#include "app/TfrmAvvio.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    Startup::beforeApplication();
+    QApplication app(argc, argv);
+    Startup::configure(app);
+    app.setQuitOnLastWindowClosed(false);
+
+    Screens::createAll();
+    Screens::frmAvvio->showScreen();
+    const int code = app.exec();
+    Screens::destroyAll();
+    return code;
+}

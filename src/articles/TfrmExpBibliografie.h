@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/TForm.h"
+
+class TfrmExpBibliografie : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmExpBibliografie(QWidget* owner = nullptr);
+};

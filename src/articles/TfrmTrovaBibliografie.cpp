@@ -1,0 +1,7 @@
+#include "TfrmTrovaBibliografie.h"
+
+TfrmTrovaBibliografie::TfrmTrovaBibliografie(QWidget* owner)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Trova articoli in schedario"))
+{
+    setObjectName(QStringLiteral("TfrmTrovaBibliografie"));
+}

@@ -1,0 +1,7 @@
+#include "TfrmExpLibri.h"
+
+TfrmExpLibri::TfrmExpLibri(QWidget* owner)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Esporta archivio libri in Microsoft Excel"))
+{
+    setObjectName(QStringLiteral("TfrmExpLibri"));
+}

@@ -1,0 +1,7 @@
+#include "TfrmStampaLibro.h"
+
+TfrmStampaLibro::TfrmStampaLibro(QWidget* owner)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Stampa scheda libro"))
+{
+    setObjectName(QStringLiteral("TfrmStampaLibro"));
+}

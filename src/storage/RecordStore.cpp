@@ -1,0 +1,134 @@
+#include "RecordStore.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+bool RecordStore::open(const QString& path, int recordSize, Mode mode)
+{
+    close();
+    m_recordSize = recordSize;
+    m_index = 0;
+    m_file.setFileName(path);
+    const bool exists = QFileInfo::exists(path);
+    if (exists) {
+        // Never fall back to creating over a file that is there but refuses us.
+        const auto how = mode == Mode::ReadWrite ? QIODevice::ReadWrite : QIODevice::ReadOnly;
+        return m_file.open(how | QIODevice::ExistingOnly);
+    }
+    if (mode == Mode::ReadExisting)
+        return false;
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+        return false;
+    if (mode == Mode::Read) {
+        m_file.close();
+        return m_file.open(QIODevice::ReadOnly | QIODevice::ExistingOnly);
+    }
+    return true;
+}
+
+void RecordStore::close()
+{
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+qint64 RecordStore::count() const
+{
+    return m_recordSize > 0 && m_file.isOpen() ? m_file.size() / m_recordSize : 0;
+}
+
+qint64 RecordStore::trailingBytes() const
+{
+    return m_recordSize > 0 && m_file.isOpen() ? m_file.size() % m_recordSize : 0;
+}
+
+bool RecordStore::seek(qint64 index)
+{
+    if (!m_file.isOpen() || index < 0 || index > count())
+        return false;
+    if (!m_file.seek(index * m_recordSize))
+        return false;
+    m_index = index;
+    return true;
+}
+
+bool RecordStore::read(QByteArray& buffer)
+{
+    if (!m_file.isOpen() || m_index >= count())
+        return false;
+    buffer.resize(m_recordSize);
+    if (!m_file.seek(m_index * m_recordSize) || m_file.read(buffer.data(), m_recordSize) != m_recordSize)
+        return false;
+    ++m_index;
+    return true;
+}
+
+bool RecordStore::syncToDisk()
+{
+    if (!m_file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(m_file.handle()) == 0;
+#else
+    return ::fsync(m_file.handle()) == 0;
+#endif
+}
+
+bool RecordStore::write(const QByteArray& buffer)
+{
+    if (!m_file.isOpen() || !m_file.isWritable() || buffer.size() != m_recordSize || m_index > count())
+        return false;
+    const qint64 oldSize = m_file.size();
+    const qint64 at = m_index * m_recordSize;
+    // Keep the bytes we overwrite so that a failed write can put them back.
+    QByteArray previous;
+    if (at < oldSize) {
+        previous.resize(std::min<qint64>(m_recordSize, oldSize - at));
+        if (!m_file.seek(at) || m_file.read(previous.data(), previous.size()) != previous.size())
+            return false;
+    }
+    if (m_file.seek(at) && m_file.write(buffer) == m_recordSize && syncToDisk()) {
+        ++m_index;
+        return true;
+    }
+    if (!previous.isEmpty() && m_file.seek(at))
+        m_file.write(previous);
+    if (m_file.size() > oldSize)
+        m_file.resize(oldSize);
+    m_file.flush();
+    return false;
+}
+
+bool RecordStore::scan(const std::function<bool(const char* record, qint64 index)>& visit)
+{
+    if (!m_file.isOpen() || m_recordSize <= 0)
+        return false;
+    const qint64 n = count();
+    if (!m_file.seek(0))
+        return false;
+    // About 4 MiB per read: few system calls, little memory.
+    const qint64 perBlock = std::max<qint64>(1, (4 << 20) / m_recordSize);
+    std::vector<char> block(static_cast<std::size_t>(perBlock * m_recordSize));
+    for (qint64 first = 0; first < n; first += perBlock) {
+        const qint64 records = std::min(perBlock, n - first);
+        const qint64 bytes = records * m_recordSize;
+        if (m_file.read(block.data(), bytes) != bytes)
+            return false;
+        for (qint64 i = 0; i < records; ++i) {
+            if (!visit(block.data() + i * m_recordSize, first + i)) {
+                m_index = first + i + 1;
+                return true;
+            }
+        }
+    }
+    m_index = n;
+    return true;
+}

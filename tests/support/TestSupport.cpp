@@ -1,0 +1,83 @@
+#include "TestSupport.h"
+
+#include "app/TMisc.h"
+#include "storage/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTest>
+
+TestFolder::TestFolder()
+{
+    ProgramFolder::setPath(m_dir.path());
+}
+
+TestFolder::~TestFolder()
+{
+    ProgramFolder::setPath(QString());
+}
+
+QString TestFolder::path() const
+{
+    return m_dir.path() + QLatin1Char('/');
+}
+
+QByteArray TestFolder::read(const QString& name) const
+{
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void TestFolder::write(const QString& name, const QByteArray& bytes) const
+{
+    QFile f(file(name));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+MessageLog::MessageLog()
+{
+    Msg::setHandler([this](Msg::Kind kind, const QString& text) {
+        entries.append({kind, text});
+        if (kind != Msg::Kind::Confirmation)
+            return true;
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    });
+}
+
+MessageLog::~MessageLog()
+{
+    Msg::setHandler({});
+}
+
+OpenLog::OpenLog(bool succeed)
+{
+    TMisc::setOpener([this, succeed](const QUrl& url) {
+        urls.append(url);
+        return succeed;
+    });
+}
+
+OpenLog::~OpenLog()
+{
+    TMisc::setOpener({});
+}
+
+void pressEnter(QWidget* w)
+{
+    QTest::keyClick(w, Qt::Key_Return);
+}
+
+void hover(QWidget* w)
+{
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(w, &enter);
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/Msg.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <deque>
+#include <functional>
+
+// A fresh, empty program folder for one test; removed afterwards.
+class TestFolder {
+public:
+    TestFolder();
+    ~TestFolder();
+    QString path() const; // with the trailing separator
+    QString file(const QString& name) const { return path() + name; }
+    QByteArray read(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Replaces the message boxes while it lives: records each one and answers
+// confirmations from a script (No when the script is empty).
+class MessageLog {
+public:
+    struct Entry {
+        Msg::Kind kind;
+        QString text;
+    };
+    MessageLog();
+    ~MessageLog();
+    QList<Entry> entries;
+    std::deque<bool> answers;
+
+    void clear() { entries.clear(); }
+    QString lastText() const { return entries.isEmpty() ? QString() : entries.last().text; }
+};
+
+// Records what the document opener was asked to open.
+class OpenLog {
+public:
+    explicit OpenLog(bool succeed = true);
+    ~OpenLog();
+    QList<QUrl> urls;
+};
+
+// Runs `drive` on the next modal window of class T as soon as it is shown,
+// so a test can open a dialog and read top to bottom.
+template <class T>
+void onNextModal(std::function<void(T*)> drive, int attempts = 200)
+{
+    QTimer::singleShot(0, [drive, attempts] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            drive(w);
+            return;
+        }
+        if (attempts > 0)
+            onNextModal<T>(drive, attempts - 1);
+    });
+}
+
+// Sends Enter-key presses and mouse moves the way the window system would.
+void pressEnter(QWidget* w);
+void hover(QWidget* w);

@@ -1,0 +1,205 @@
+#include "TestSupport.h"
+
+#include "storage/Cp1252.h"
+#include "storage/Layouts.h"
+#include "storage/Record.h"
+#include "storage/RecordStore.h"
+#include "storage/TextSlot.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+// A one-field layout to look at a slot's bytes alone.
+FieldDef kOne[] = {{"Campo", 0, 4}};
+const RecordLayout kFour{"Prova", 5, SlotKind::LengthByte, kOne};
+const RecordLayout kFourZero{"ProvaZ", 5, SlotKind::ZeroTerminated, kOne};
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+QByteArray book(const QString& title)
+{
+    Record r(TSchedaLibro);
+    r.setText("Titolo", title);
+    return r.bytes();
+}
+
+} // namespace
+
+class StorageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void slotEncoding_data();
+    void slotEncoding();
+    void slotDecoding_data();
+    void slotDecoding();
+    void codecRoundTripsEveryByte();
+    void storeCreatesOnlyMissingArchive();
+    void storeNeverTruncates();
+    void storeReadOnlyArchive();
+    void storeWriteTouchesOnlyItsRecord();
+    void storeScanReadsEveryWholeRecord();
+};
+
+void StorageTest::slotEncoding_data()
+{
+    QTest::addColumn<bool>("zeroTerminated");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("trimmed") << false << QStringLiteral(" \t ab \r\n") << bytes({2, 'a', 'b', 0, 0});
+    QTest::newRow("Sì as 02 53 EC") << false << QStringLiteral("Sì") << bytes({2, 0x53, 0xEC, 0, 0});
+    QTest::newRow("cut at capacity") << false << QStringLiteral("abcdef") << bytes({4, 'a', 'b', 'c', 'd'});
+    QTest::newRow("cut keeps it trimmed") << false << QStringLiteral("abc def") << bytes({3, 'a', 'b', 'c', 0});
+    QTest::newRow("blanks only") << false << QStringLiteral("  \t") << bytes({0, 0, 0, 0, 0});
+    QTest::newRow("euro from the 0x80 row") << false << QStringLiteral("5€") << bytes({2, '5', 0x80, 0, 0});
+    QTest::newRow("unrepresentable") << false << QStringLiteral("a日b") << bytes({3, 'a', '?', 'b', 0});
+    QTest::newRow("surrogate pair is one ?") << false << QStringLiteral("a\U0001F600") << bytes({2, 'a', '?', 0, 0});
+    QTest::newRow("zero-terminated keeps blanks") << true << QStringLiteral(" a ") << bytes({' ', 'a', ' ', 0, 0});
+    QTest::newRow("zero-terminated cut") << true << QStringLiteral("abcdef") << bytes({'a', 'b', 'c', 'd', 0});
+}
+
+void StorageTest::slotEncoding()
+{
+    QFETCH(bool, zeroTerminated);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, expected);
+    Record r(zeroTerminated ? kFourZero : kFour);
+    r.bytes().fill('\x55'); // leftovers of an earlier value must not survive
+    r.setText("Campo", value);
+    QCOMPARE(r.bytes().toHex(' '), expected.toHex(' '));
+}
+
+void StorageTest::slotDecoding_data()
+{
+    QTest::addColumn<bool>("zeroTerminated");
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("length byte") << false << bytes({2, 'a', 'b', 'c', 'd'}) << QStringLiteral("ab");
+    QTest::newRow("length byte above capacity") << false << bytes({0xFF, 'a', 'b', 'c', 'd'}) << QStringLiteral("abcd");
+    QTest::newRow("stored blanks are trimmed") << false << bytes({4, ' ', 'a', 'b', '\t'}) << QStringLiteral("ab");
+    QTest::newRow("Sì") << false << bytes({2, 0x53, 0xEC, 0, 0}) << QStringLiteral("Sì");
+    QTest::newRow("zero-terminated") << true << bytes({' ', 'a', 0, 'x', 'y'}) << QStringLiteral(" a");
+    QTest::newRow("zero-terminated without zero") << true << bytes({'a', 'b', 'c', 'd', 'e'}) << QStringLiteral("abcde");
+}
+
+void StorageTest::slotDecoding()
+{
+    QFETCH(bool, zeroTerminated);
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, expected);
+    Record r(zeroTerminated ? kFourZero : kFour);
+    r.bytes() = slot;
+    QCOMPARE(r.text("Campo"), expected);
+}
+
+void StorageTest::codecRoundTripsEveryByte()
+{
+    QByteArray all;
+    for (int b = 1; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    bool exact = false;
+    QCOMPARE(Cp1252::encode(Cp1252::decode({all.constData(), static_cast<std::size_t>(all.size())}), &exact), all);
+    QVERIFY(exact);
+    Cp1252::encode(u"\u0100", &exact);
+    QVERIFY(!exact);
+}
+
+void StorageTest::storeCreatesOnlyMissingArchive()
+{
+    TestFolder folder;
+    RecordStore store;
+    QVERIFY(!store.open(folder.file("Libri.pro"), 3237, RecordStore::Mode::ReadExisting));
+    QVERIFY(!QFile::exists(folder.file("Libri.pro")));
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237, RecordStore::Mode::Read));
+    QCOMPARE(store.count(), 0);
+    QVERIFY(!store.write(book("x"))); // opened for reading only
+    store.close();
+    QVERIFY(QFile::exists(folder.file("Libri.pro")));
+    QCOMPARE(QFileInfo(folder.file("Libri.pro")).size(), 0);
+    QVERIFY(!store.open(folder.file("nessuna/cartella/Libri.pro"), 3237));
+}
+
+void StorageTest::storeNeverTruncates()
+{
+    TestFolder folder;
+    // Two cards and a partial third one written by someone else.
+    const QByteArray original = book("Uno") + book("Due") + QByteArray(100, 'z');
+    folder.write("Libri.pro", original);
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237));
+    QCOMPARE(store.count(), 2);
+    QCOMPARE(store.trailingBytes(), 100);
+    QByteArray buffer;
+    QVERIFY(store.seek(1));
+    QVERIFY(store.read(buffer));
+    QCOMPARE(store.index(), 2);
+    QVERIFY(store.atEnd());
+    QVERIFY(!store.read(buffer)); // the partial record is not a record
+    QVERIFY(!store.seek(3));
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), original);
+}
+
+void StorageTest::storeReadOnlyArchive()
+{
+    TestFolder folder;
+    const QByteArray original = book("Uno");
+    folder.write("Libri.pro", original);
+    QFile::setPermissions(folder.file("Libri.pro"), QFile::ReadOwner);
+    if (QFile(folder.file("Libri.pro")).open(QIODevice::ReadWrite))
+        QSKIP("running with rights that ignore file permissions");
+    RecordStore store;
+    QVERIFY(!store.open(folder.file("Libri.pro"), 3237));
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237, RecordStore::Mode::Read));
+    QCOMPARE(store.count(), 1);
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), original);
+}
+
+void StorageTest::storeWriteTouchesOnlyItsRecord()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", book("Uno") + book("Due") + book("Tre"));
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237));
+    QVERIFY(store.seek(1));
+    QVERIFY(store.write(book("Nuovo")));
+    QCOMPARE(store.index(), 2);
+    QVERIFY(store.seek(3));
+    QVERIFY(store.write(book("Quattro")));
+    QCOMPARE(store.count(), 4);
+    QVERIFY(!store.write(QByteArray(10, 'x'))); // wrong size: refused, nothing written
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Nuovo") + book("Tre") + book("Quattro"));
+}
+
+void StorageTest::storeScanReadsEveryWholeRecord()
+{
+    TestFolder folder;
+    QByteArray data;
+    const int n = 1500; // more than one 4 MiB block of book records
+    for (int i = 0; i < n; ++i)
+        data += book(QString::number(i));
+    folder.write("Libri.pro", data + QByteArray(7, 'p'));
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237, RecordStore::Mode::Read));
+    int seen = 0;
+    bool inOrder = true;
+    QVERIFY(store.scan([&](const char* rec, qint64 index) {
+        inOrder = inOrder && TextSlot::read(rec, TSchedaLibro.fields[0], SlotKind::LengthByte) == QString::number(index);
+        ++seen;
+        return true;
+    }));
+    QCOMPARE(seen, n);
+    QVERIFY(inOrder);
+}
+
+QTEST_GUILESS_MAIN(StorageTest)
+#include "test_storage.moc"

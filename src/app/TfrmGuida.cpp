@@ -5,3 +5,10 @@ TfrmGuida::TfrmGuida(QWidget* owner)
 {
     setObjectName(QStringLiteral("TfrmGuida"));
 }
+
+void TfrmGuida::showTopic(QWidget* owner, const QString& title, const QString& text)
+{
+    Q_UNUSED(owner);
+    Q_UNUSED(title);
+    Q_UNUSED(text);
+}

@@ -18,9 +18,9 @@ namespace {
 
 // Columns of the sections: captions right-aligned before 262-wide fields on
 // the left and 276-wide fields on the right; full-width fields are 660 wide.
-constexpr int kLeftCaption = 80, kLeftField = 196, kRightCaption = 470, kRightField = 592;
+constexpr int kLeftCaption = 116, kLeftField = 232, kRightCaption = 506, kRightField = 628;
 constexpr int kCaptionWidth = 110, kLeftWidth = 262, kRightWidth = 276, kFullWidth = 672;
-constexpr int kRowHeight = 32, kFieldHeight = 22, kFirstRow = 10;
+constexpr int kRowHeight = 32, kFieldHeight = 22, kFirstRow = 14;
 
 constexpr int rowY(int row) { return kFirstRow + (row - 1) * kRowHeight; }
 
@@ -87,24 +87,24 @@ void TfrmLibri::buildCommandBar()
     cmd(g1, "cmdSalva", "cmd_salva", 90, 37, "Salva la scheda corrente in archivio.", &TfrmLibri::cmdSalvaClick);
     cmd(g1, "cmdTrova", "cmd_trova", 132, 37, "Trova una scheda in archivio.", &TfrmLibri::cmdTrovaClick);
 
-    QFrame* g2 = addGroup({192, y, 124, h});
+    QFrame* g2 = addGroup({209, y, 124, h});
     cmd(g2, "cmdFile", "cmd_allega", 6, 112, "Allega file alla scheda corrente.", &TfrmLibri::cmdFileClick);
 
-    QFrame* g3 = addGroup({324, y, 112, h});
+    QFrame* g3 = addGroup({358, y, 112, h});
     cmd(g3, "cmdStampa", "cmd_stampa", 6, 100, "Stampa la scheda corrente.", &TfrmLibri::cmdStampaClick);
 
-    QFrame* g4 = addGroup({444, y, 256, h});
+    QFrame* g4 = addGroup({495, y, 256, h});
     cmd(g4, "cmdPrimo", "cmd_primo", 6, 37, "Visualizza la prima scheda in archivio.", &TfrmLibri::cmdPrimoClick);
     cmd(g4, "cmdIndietro", "cmd_indietro", 47, 37, "Visualizza la scheda precedente in archivio.", &TfrmLibri::cmdIndietroClick);
     createPositionLabel(g4, {90, top, 74, 39});
     cmd(g4, "cmdAvanti", "cmd_avanti", 170, 37, "Visualizza la scheda successiva in archivio.", &TfrmLibri::cmdAvantiClick);
     cmd(g4, "cmdUltimo", "cmd_ultimo", 211, 37, "Visualizza l'ultima scheda in archivio.", &TfrmLibri::cmdUltimoClick);
 
-    QFrame* g5 = addGroup({708, y, 92, h});
+    QFrame* g5 = addGroup({776, y, 92, h});
     cmd(g5, "cmdEsporta", "cmd_esporta", 6, 37, "Esporta tutte le schede in archivio in un file di Microsoft Excel.", &TfrmLibri::cmdEsportaClick);
     cmd(g5, "cmdDisponibili", "cmd_disponibili", 48, 37, "Trova un libro in archivio fra quelli disponibili per il prestito.", &TfrmLibri::cmdDisponibiliClick);
 
-    QFrame* g6 = addGroup({895, y, 92, h});
+    QFrame* g6 = addGroup({893, y, 92, h});
     cmd(g6, "cmdGuida", "cmd_guida", 6, 37, "Visualizza la pagina della guida sensibile al contesto.", &TfrmLibri::cmdGuidaClick);
     cmd(g6, "cmdEsci", "cmd_esci", 48, 37, "Esci da questa schermata di lavoro.", &TfrmLibri::cmdEsciClick);
 }
@@ -149,9 +149,9 @@ void TfrmLibri::buildSections()
     QFrame* frames[4];
     int top = 66;
     for (int i = 0; i < 4; ++i) {
-        const int height = sections[i].rows * kRowHeight + 14;
+        const int height = sections[i].rows * kRowHeight + 20;
         frames[i] = addSection(QLatin1String(sections[i].name), {8, top, 979, height}, QLatin1String(sections[i].svg));
-        top += height + 8;
+        top += height + 10;
     }
 
     const QStringList generi = ResourceText::lines(QStringLiteral(":/lists/generi_libri.txt"));

@@ -1,0 +1,159 @@
+#include "CommandLine.h"
+
+#include "cli/ArchiveCheck.h"
+#include "storage/Collection.h"
+#include "storage/ProgramFolder.h"
+#include "storage/Record.h"
+#include "storage/RecordStore.h"
+#include "storage/SampleCards.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTextStream>
+
+namespace {
+
+struct Options {
+    QString command;
+    const Collection* collection = nullptr;
+    QString year;
+    QString out;
+    bool available = false;
+    QList<QPair<QString, QString>> filters; // field (lower case), text
+    QStringList positional;
+    quint32 seed = 1;
+};
+
+constexpr int kBadArguments = 2;
+
+int fail(QTextStream& err, const QString& message)
+{
+    err << "tomaria-cli: " << message << "\n" << CommandLine::usage();
+    err.flush();
+    return kBadArguments;
+}
+
+QString archivePath(const Options& o)
+{
+    return ProgramFolder::file(o.collection->archiveName(o.year));
+}
+
+int sample(const Options& o, QTextStream& out, QTextStream& err)
+{
+    bool ok = false;
+    const int count = o.positional.value(0).toInt(&ok);
+    if (!ok || count < 0 || o.positional.size() != 1)
+        return fail(err, QStringLiteral("sample needs the number of cards to add"));
+    RecordStore store;
+    if (!store.open(archivePath(o), o.collection->layout->size)) {
+        err << "tomaria-cli: cannot open " << archivePath(o) << " for writing\n";
+        return kBadArguments;
+    }
+    const qint64 first = store.count();
+    if (!store.seek(first))
+        return kBadArguments;
+    SampleCards cards(o.seed);
+    Record record(*o.collection->layout);
+    for (int i = 0; i < count; ++i) {
+        cards.fill(*o.collection, record, static_cast<int>(first) + i + 1);
+        if (!store.write(record.bytes())) {
+            err << "tomaria-cli: writing card " << first + i + 1 << " failed: " << store.errorString() << "\n";
+            return kBadArguments;
+        }
+    }
+    out << count << " schede aggiunte a " << archivePath(o) << " (ora " << store.count() << ")\n";
+    return 0;
+}
+
+int check(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (!o.positional.isEmpty())
+        return fail(err, QStringLiteral("check takes no further arguments"));
+    const ArchiveCheck::Report report = ArchiveCheck::run(*o.collection, archivePath(o));
+    if (!report.readable) {
+        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
+        return kBadArguments;
+    }
+    const QStringList lines = ArchiveCheck::describe(report);
+    for (const QString& line : lines)
+        out << line << "\n";
+    return report.clean() ? 0 : 1;
+}
+
+} // namespace
+
+namespace CommandLine {
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  tomaria-cli [--folder DIR] check  books|dvd|articles [--year YYYY]\n"
+        "  tomaria-cli [--folder DIR] sample books|dvd|articles COUNT [--year YYYY] [--seed N]\n"
+        "--folder names the program folder (default: the folder of this program);\n"
+        "--year is required for articles (archive YYYY.art).\n");
+}
+
+int run(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    Options o;
+    QString folder;
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& into) {
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        if (a == QLatin1String("--folder")) {
+            if (!value(folder))
+                return fail(err, QStringLiteral("--folder needs a folder"));
+        } else if (a == QLatin1String("--year")) {
+            if (!value(o.year))
+                return fail(err, QStringLiteral("--year needs a year"));
+        } else if (a == QLatin1String("--out")) {
+            if (!value(o.out))
+                return fail(err, QStringLiteral("--out needs a file"));
+        } else if (a == QLatin1String("--seed")) {
+            QString s;
+            bool ok = false;
+            if (!value(s) || (o.seed = s.toUInt(&ok), !ok))
+                return fail(err, QStringLiteral("--seed needs a number"));
+        } else if (a == QLatin1String("--available")) {
+            o.available = true;
+        } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
+            QString text;
+            if (!value(text))
+                return fail(err, a + QStringLiteral(" needs a text"));
+            o.filters.append({a.mid(2), text});
+        } else {
+            rest << a;
+        }
+    }
+    if (rest.size() < 2)
+        return fail(err, QStringLiteral("missing command or collection"));
+    o.command = rest.takeFirst();
+    const QString key = rest.takeFirst();
+    o.collection = Collection::find(key.toStdString());
+    if (!o.collection)
+        return fail(err, QStringLiteral("unknown collection \"%1\"").arg(key));
+    o.positional = rest;
+    if (o.collection->yearly) {
+        static const QRegularExpression fourDigits(QStringLiteral("^\\d{4}$"));
+        if (!fourDigits.match(o.year).hasMatch())
+            return fail(err, QStringLiteral("articles need --year YYYY"));
+    } else if (!o.year.isEmpty()) {
+        return fail(err, QStringLiteral("--year is only for articles"));
+    }
+    ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+
+    if (o.command == QLatin1String("sample"))
+        return o.filters.isEmpty() && !o.available ? sample(o, out, err) : fail(err, QStringLiteral("sample takes no filters"));
+    if (o.command == QLatin1String("check"))
+        return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check takes no filters"));
+    return fail(err, QStringLiteral("unknown command \"%1\"").arg(o.command));
+}
+
+} // namespace CommandLine

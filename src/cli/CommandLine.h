@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// The command-line companion: search, export, check and sample over the
+// archives of a program folder, with the same code as the screens.
+namespace CommandLine {
+
+// Runs one command; `args` excludes the program name. Returns the exit
+// code: 0 done (check: clean), 1 check found defects, 2 bad arguments or an
+// archive that cannot be read.
+int run(const QStringList& args, QTextStream& out, QTextStream& err);
+
+QString usage();
+
+} // namespace CommandLine

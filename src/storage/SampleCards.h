@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <random>
+
+class Record;
+struct Collection;
+
+// Realistic Italian cards for trying the program and for benchmarks:
+// titles, authors, publishers, cities, loans, some cancelled cards, accented
+// letters. The same seed always gives the same cards on every platform.
+class SampleCards {
+public:
+    explicit SampleCards(std::uint32_t seed) : m_rng(seed) {}
+
+    // Fills `record` (of the collection's layout) with card number `serial`.
+    void fill(const Collection& collection, Record& record, int serial);
+
+private:
+    int below(int n) { return static_cast<int>(m_rng() % static_cast<std::uint32_t>(n)); }
+    bool chance(int percent) { return below(100) < percent; }
+    QString title();
+    QString person();
+    QString date(int fromYear, int toYear);
+    QString articleText();
+
+    void fillBook(Record& r, int serial);
+    void fillDvd(Record& r, int serial);
+    void fillArticle(Record& r, int serial);
+
+    std::mt19937 m_rng;
+};

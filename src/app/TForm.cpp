@@ -110,6 +110,23 @@ int TForm::execModal(bool centreOverOwner)
     return exec();
 }
 
+void TForm::setCallerTag(const QString& tag)
+{
+    auto* label = findChild<QLabel*>(QStringLiteral("lblMemory"));
+    if (!label) {
+        label = new QLabel(m_panel);
+        label->setObjectName(QStringLiteral("lblMemory"));
+        label->hide();
+    }
+    label->setText(tag);
+}
+
+QString TForm::callerTag() const
+{
+    const auto* label = findChild<const QLabel*>(QStringLiteral("lblMemory"));
+    return label ? label->text().trimmed() : QString();
+}
+
 void TForm::setInfoLine(QLabel* panInfo)
 {
     m_info = panInfo;

@@ -42,6 +42,11 @@ public:
     // Shows this dialog modally, centred on the screen or over its owner.
     int execModal(bool centreOverOwner = false);
 
+    // The caller tag: the hidden label `lblMemory` that an opener sets to say
+    // who opened the screen ("libri", "dvd", "bibliografie", ...).
+    void setCallerTag(const QString& tag);
+    QString callerTag() const; // trimmed
+
     // A child control by its name; nullptr when there is none.
     template <class T = QWidget>
     T* control(const QString& name) const { return findChild<T*>(name); }

@@ -1,6 +1,7 @@
 #include "TForm.h"
 
 #include "storage/RecordLayout.h"
+#include "storage/Text.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -124,7 +125,7 @@ void TForm::setCallerTag(const QString& tag)
 QString TForm::callerTag() const
 {
     const auto* label = findChild<const QLabel*>(QStringLiteral("lblMemory"));
-    return label ? label->text().trimmed() : QString();
+    return label ? Text::trimmed(label->text()) : QString();
 }
 
 void TForm::setInfoLine(QLabel* panInfo)

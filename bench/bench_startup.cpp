@@ -1,0 +1,42 @@
+// Start-up: the 23 screens created in registry order and the first window
+// shown, as the program does before its event loop runs.
+#include "app/Screens.h"
+#include "app/Startup.h"
+#include "app/TForm.h"
+#include "app/TfrmPassword.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_StartupScreens(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Screens::createAll();
+        TForm* first = Screens::frmPassword;
+        first->showScreen();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(first->isVisible());
+        state.PauseTiming();
+        Screens::destroyAll();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartupScreens)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    Startup::beforeApplication();
+    QApplication app(argc, argv);
+    Startup::configure(app);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -4,6 +4,8 @@
 #include "app/ResourceText.h"
 #include "app/Screens.h"
 #include "app/TfrmAvvio.h"
+#include "books/TfrmTrovaDisponibili.h"
+#include "books/TfrmTrovaLibri.h"
 #include "storage/Layouts.h"
 #include "storage/ProgramFolder.h"
 
@@ -225,6 +227,9 @@ void TfrmLibri::cmdDuplicaClick()
 
 void TfrmLibri::cmdTrovaClick()
 {
+    TfrmTrovaLibri search(this);
+    search.setCallerTag(QStringLiteral("libri"));
+    search.execModal();
 }
 
 void TfrmLibri::cmdFileClick()
@@ -241,6 +246,9 @@ void TfrmLibri::cmdEsportaClick()
 
 void TfrmLibri::cmdDisponibiliClick()
 {
+    TfrmTrovaDisponibili search(this);
+    search.setCallerTag(QStringLiteral("libri"));
+    search.execModal();
 }
 
 void TfrmLibri::cmdGuidaClick()

@@ -1,0 +1,474 @@
+#include "TestSupport.h"
+
+#include "app/CardBinder.h"
+#include "app/LineList.h"
+#include "app/QuickFind.h"
+#include "app/Screens.h"
+#include "books/BookTables.h"
+#include "books/TfrmLibri.h"
+#include "books/TfrmTrovaDisponibili.h"
+#include "books/TfrmTrovaLibri.h"
+#include "search/ResultLines.h"
+#include "search/Search.h"
+#include "storage/Layouts.h"
+#include "storage/Record.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using Fields = QList<QPair<QString, QString>>;
+
+// A stored book card; "Annullata" is "No" unless the fields say otherwise.
+QByteArray book(const Fields& fields)
+{
+    Record r(TSchedaLibro);
+    r.setText("Annullata", QStringLiteral("No"));
+    for (const auto& [field, value] : fields)
+        r.setText(field.toStdString(), value);
+    return r.bytes();
+}
+
+QByteArray archive(const QList<QByteArray>& cards)
+{
+    QByteArray all;
+    for (const QByteArray& c : cards)
+        all += c;
+    return all;
+}
+
+QString codeOf(const QString& line)
+{
+    return line.mid(5, 24).trimmed();
+}
+
+QStringList codesOf(const QStringList& lines)
+{
+    QStringList codes;
+    for (const QString& l : lines)
+        codes << codeOf(l);
+    return codes;
+}
+
+// Cards that exercise the matching rules: case folding, accents, blanks,
+// cancelled and odd flags, loans.
+QByteArray matchingFixture()
+{
+    return archive({
+        book({{"Codice", "B01"}, {"Titolo", "La città invisibile"}, {"Autore", "ROSSI MARIO"}}),
+        book({{"Codice", "B02"}, {"Titolo", "LA CITTÀ DEL SOLE"}, {"Autore", "Rossi Anna"}}),
+        book({{"Codice", "B03"}, {"Titolo", "Storia"}, {"Autore", "De Rossi Carlo"}, {"Prestato", "Bianchi Luca"}}),
+        book({{"Codice", "B04"}, {"Titolo", "Storia antica"}, {"Autore", "Verdi"}, {"Scadenza", "01/02/2024"}}),
+        book({{"Codice", "B05"}, {"Titolo", "Cancellato"}, {"Autore", "Rossi"}, {"Annullata", "Sì"}}),
+        book({{"Codice", "B06"}, {"Titolo", "Senza flag"}, {"Autore", "Rossi"}, {"Annullata", ""}}),
+        book({{"Codice", "B07"}, {"Titolo", "Flag minuscolo"}, {"Autore", "Rossi"}, {"Annullata", "no"}}),
+        book({{"Codice", "B08"}, {"Titolo", "Domande"}, {"Autore", "Neri"}, {"Note", "nota ?"}}),
+    });
+}
+
+const QString kCounted = QStringLiteral("Il presente riepilogo contiene %1 schede.");
+
+} // namespace
+
+class BookSearchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    // The engine, as the screens and the command line use it.
+    void filtersAndSkipRule_data();
+    void filtersAndSkipRule();
+    void resultLine_data();
+    void resultLine();
+    void listOrder();
+
+    // The screens, through real widgets.
+    void searchSwitchesToResults();
+    void missingArchiveIsCreatedEmpty();
+    void unreadableArchiveKeepsFilterPanel();
+    void enterChainAndHighlights();
+    void quickFindWalksAndWraps();
+    void quickFindOnEmptyList();
+    void doubleClickFillsCardFromLastEqualRecord();
+    void doubleClickWithWrongTagOrNoSelection();
+    void bookCardOpensBothSearches();
+
+private:
+    QStringList run(const SearchTable& table, const Fields& filters);
+    void showSearch(TfrmTrova& screen);
+    void cerca(TfrmTrova& screen);
+
+    TestFolder* m_folder = nullptr;
+    MessageLog* m_log = nullptr;
+};
+
+void BookSearchTest::init()
+{
+    m_folder = new TestFolder;
+    m_log = new MessageLog;
+    Screens::createAll();
+}
+
+void BookSearchTest::cleanup()
+{
+    Screens::destroyAll();
+    delete m_log;
+    delete m_folder;
+}
+
+QStringList BookSearchTest::run(const SearchTable& table, const Fields& filters)
+{
+    Search search(table);
+    for (const auto& [field, text] : filters) {
+        if (!search.setFilter(field.toStdString(), text))
+            qFatal("no filter on %s", qPrintable(field));
+    }
+    QStringList lines;
+    if (!search.run(m_folder->file("Libri.pro"), lines))
+        qFatal("search failed");
+    return lines;
+}
+
+void BookSearchTest::showSearch(TfrmTrova& screen)
+{
+    screen.setCallerTag(QStringLiteral("libri"));
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowActive(&screen));
+}
+
+void BookSearchTest::cerca(TfrmTrova& screen)
+{
+    QTest::mouseClick(screen.control(QStringLiteral("btnCerca")), Qt::LeftButton);
+}
+
+void BookSearchTest::filtersAndSkipRule_data()
+{
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<Fields>("filters");
+    QTest::addColumn<QStringList>("codes");
+
+    const QStringList notCancelled{"B01", "B02", "B03", "B04", "B08"};
+    QTest::newRow("no filter: every card flagged No") << false << Fields{} << notCancelled;
+    QTest::newRow("blank filters are not in use") << false << Fields{{"Titolo", "   "}, {"Autore", "\t "}} << notCancelled;
+    QTest::newRow("A-Z case ignored") << false << Fields{{"autore", "rossi"}} << QStringList{"B01", "B02", "B03"};
+    QTest::newRow("leading blank kept") << false << Fields{{"Autore", " rossi"}} << QStringList{"B03"};
+    QTest::newRow("trailing blank kept") << false << Fields{{"Autore", "verdi "}} << QStringList{};
+    QTest::newRow("accented letters match exactly") << false << Fields{{"Titolo", "città"}} << QStringList{"B01"};
+    QTest::newRow("accented capital") << false << Fields{{"Titolo", "CITTÀ"}} << QStringList{"B02"};
+    QTest::newRow("one contiguous piece") << false << Fields{{"Titolo", "la città"}} << QStringList{"B01"};
+    QTest::newRow("words apart do not match") << false << Fields{{"Titolo", "la sole"}} << QStringList{};
+    QTest::newRow("every filter in use must match") << false << Fields{{"Autore", "rossi"}, {"Titolo", "sole"}} << QStringList{"B02"};
+    QTest::newRow("a character outside the code page matches nothing")
+        << false << Fields{{"Note", "nota \u2713"}} << QStringList{};
+    QTest::newRow("cancelled and odd flags never listed") << false << Fields{{"Autore", "rossi"}, {"Titolo", "a"}}
+                                                          << QStringList{"B01", "B02", "B03"};
+    QTest::newRow("available: no borrower and no loan date") << true << Fields{} << QStringList{"B01", "B02", "B08"};
+    QTest::newRow("available with a filter") << true << Fields{{"Titolo", "storia"}} << QStringList{};
+}
+
+void BookSearchTest::filtersAndSkipRule()
+{
+    QFETCH(bool, available);
+    QFETCH(Fields, filters);
+    QFETCH(QStringList, codes);
+    m_folder->write("Libri.pro", matchingFixture());
+    QCOMPARE(codesOf(run(available ? BookTables::available() : BookTables::search(), filters)), codes);
+}
+
+void BookSearchTest::resultLine_data()
+{
+    QTest::addColumn<Fields>("card");
+    QTest::addColumn<QString>("line");
+
+    const Fields example{{"Codice", "B-0042"}, {"Titolo", "Storia di Roma"}, {"Autore", "Rossi Mario"},
+        {"Citta", "Torino"}, {"Editore", "Edizioni Alfa"}, {"Anno", "1998"}};
+    QTest::newRow("the example") << example
+                                 << "Cod. B-0042" + QString(18, ' ') + "  " + "Storia di Roma" + QString(36, ' ') + "  "
+            + "Rossi Mario" + QString(19, ' ') + "  " + "Torino Edizioni Alfa 1998";
+
+    Fields noCity = example;
+    noCity[3].second.clear();
+    QTest::newRow("empty city: three spaces") << noCity
+                                              << "Cod. B-0042" + QString(18, ' ') + "  Storia di Roma" + QString(36, ' ')
+            + "  Rossi Mario" + QString(19, ' ') + "   Edizioni Alfa 1998";
+
+    const QString longTitle = QStringLiteral("Perché leggere i classici, con una lunga introduzione del curatore");
+    const QString longAuthor = QStringLiteral("Bartolomeo Ubaldini della Gherardesca");
+    QTest::newRow("long title and author cut; accents count once")
+        << Fields{{"Codice", "X"}, {"Titolo", longTitle}, {"Autore", longAuthor}, {"Citta", "Città di Castello"}}
+        << "Cod. X" + QString(23, ' ') + "  " + longTitle.left(50) + "  " + longAuthor.left(30) + "  Città di Castello  ";
+}
+
+void BookSearchTest::resultLine()
+{
+    QFETCH(Fields, card);
+    QFETCH(QString, line);
+    m_folder->write("Libri.pro", book(card));
+    const QStringList lines = run(BookTables::search(), {});
+    QCOMPARE(lines, QStringList{line});
+    // The city always begins at character 116.
+    const QString city = card.value(3).second;
+    if (!city.isEmpty())
+        QCOMPARE(lines.first().mid(115, city.size()), city);
+}
+
+void BookSearchTest::listOrder()
+{
+    m_folder->write("Libri.pro", archive({
+        book({{"Codice", "b2"}}), book({{"Codice", "A1"}}), book({{"Codice", "_x"}}),
+        book({{"Codice", "a1"}}), book({{"Codice", "a10"}}), book({{"Codice", "a"}}), book({{"Codice", "Z9"}}),
+    }));
+    // a-z read as A-Z (so "a1" sorts with "A1" and before "_"), equal lines
+    // in archive order, a shorter code first.
+    QCOMPARE(codesOf(run(BookTables::search(), {})), (QStringList{"a", "A1", "a1", "a10", "b2", "Z9", "_x"}));
+
+    QVERIFY(ResultLines::lessThan("Cod. AB", "Cod. ABC"));
+    QVERIFY(!ResultLines::lessThan("Cod. ABC", "Cod. AB"));
+    QVERIFY(!ResultLines::lessThan("cod. ab", "COD. AB") && !ResultLines::lessThan("COD. AB", "cod. ab"));
+    QVERIFY(ResultLines::lessThan("Z", "_"));
+}
+
+void BookSearchTest::searchSwitchesToResults()
+{
+    m_folder->write("Libri.pro", matchingFixture());
+    TfrmTrovaLibri screen(Screens::frmLibri);
+    showSearch(screen);
+    QCOMPARE(screen.windowTitle(), QStringLiteral(" Trova libri in archivio"));
+    QVERIFY(screen.control("panAvvio")->isVisible());
+    QVERIFY(!screen.panContainer()->isVisible());
+    QCOMPARE(QApplication::focusWidget(), screen.control("txtTitolo"));
+
+    QTest::keyClicks(screen.control("txtTitolo"), QStringLiteral("sole"));
+    screen.control<QLineEdit>("txtGenere")->setText(QStringLiteral("  "));
+    QWidget* btnCerca = screen.control("btnCerca");
+    QTest::mousePress(btnCerca, Qt::LeftButton);
+    QVERIFY(screen.control("lblAttendere")->isVisible());
+    QTest::mouseRelease(btnCerca, Qt::LeftButton);
+
+    QVERIFY(!screen.control("panAvvio")->isVisible());
+    QVERIFY(screen.panContainer()->isVisible());
+    QCOMPARE(screen.control<QLabel>("lblConta")->text(), QStringLiteral("1"));
+    QCOMPARE(screen.control<QLabel>("lblTrovate")->text(), kCounted.arg(1));
+    QCOMPARE(codesOf(screen.lstRecords()->lines()), QStringList{"B02"});
+    QCOMPARE(QApplication::focusWidget(), screen.control("txtTrova"));
+    QVERIFY(m_log->entries.isEmpty());
+
+    screen.control<QPushButton>("btnChiudi")->click();
+    QVERIFY(!screen.isVisible());
+    QCOMPARE(screen.lstRecords()->count(), 0);
+    QVERIFY(!screen.control("lblAttendere")->isVisibleTo(&screen));
+}
+
+void BookSearchTest::missingArchiveIsCreatedEmpty()
+{
+    QVERIFY(!QFile::exists(m_folder->file("Libri.pro")));
+    TfrmTrovaDisponibili screen(Screens::frmLibri);
+    showSearch(screen);
+    cerca(screen);
+    QVERIFY(QFile::exists(m_folder->file("Libri.pro")));
+    QCOMPARE(m_folder->read("Libri.pro").size(), 0);
+    QCOMPARE(screen.control<QLabel>("lblTrovate")->text(), kCounted.arg(0));
+    QCOMPARE(screen.control<QLabel>("lblConta")->text(), QStringLiteral("0"));
+}
+
+void BookSearchTest::unreadableArchiveKeepsFilterPanel()
+{
+    QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Libri.pro")));
+    TfrmTrovaLibri screen(Screens::frmLibri);
+    showSearch(screen);
+    screen.control<QLineEdit>("txtAutore")->setText(QStringLiteral(" rossi "));
+    cerca(screen);
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.last().kind, Msg::Kind::Plain);
+    QCOMPARE(m_log->lastText(), QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                                               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
+    QVERIFY(screen.control("panAvvio")->isVisible());
+    QVERIFY(!screen.panContainer()->isVisible());
+    QCOMPARE(screen.control<QLineEdit>("txtAutore")->text(), QStringLiteral(" rossi "));
+    // The wait label shown on the mouse-down stays after the failure...
+    QVERIFY(screen.control("lblAttendere")->isVisible());
+
+    // ...while Cerca pressed from the keyboard never shows it.
+    screen.control("lblAttendere")->hide();
+    screen.control("btnCerca")->setFocus();
+    QTest::keyClick(screen.control("btnCerca"), Qt::Key_Space);
+    QCOMPARE(m_log->entries.size(), 2);
+    QVERIFY(!screen.control("lblAttendere")->isVisible());
+}
+
+void BookSearchTest::enterChainAndHighlights()
+{
+    TfrmTrovaLibri screen(Screens::frmLibri);
+    showSearch(screen);
+    const QStringList chain{"txtTitolo", "txtCodice", "txtAutore", "txtCuratore", "txtGenere", "txtEditore", "txtIsbn",
+        "txtLingua", "txtDewey", "txtNote", "txtTitolo"};
+    for (int i = 0; i + 1 < chain.size(); ++i) {
+        QWidget* field = screen.control(chain[i]);
+        QWidget* highlight = screen.control(QStringLiteral("eff") + chain[i].mid(3));
+        QCOMPARE(QApplication::focusWidget(), field);
+        QVERIFY(highlight->isVisible());
+        QCOMPARE(highlight->geometry(), field->geometry().adjusted(-4, -4, 4, 4));
+        pressEnter(field);
+        QCOMPARE(QApplication::focusWidget(), screen.control(chain[i + 1]));
+        QVERIFY(!highlight->isVisible());
+    }
+    QCOMPARE(screen.control<QLineEdit>("txtDewey")->maxLength(), 3);
+    QCOMPARE(screen.control<QLineEdit>("txtCodice")->maxLength(), 24);
+
+    cerca(screen);
+    QVERIFY(!screen.control("effTrova"));
+    pressEnter(screen.control("txtTrova"));
+    QCOMPARE(QApplication::focusWidget(), screen.control("btnTrova"));
+}
+
+void BookSearchTest::quickFindWalksAndWraps()
+{
+    m_folder->write("Libri.pro", archive({
+        book({{"Codice", "D"}, {"Autore", "Bianchi"}}),
+        book({{"Codice", "C"}, {"Autore", "ROSSI"}}),
+        book({{"Codice", "B"}, {"Autore", "Verdi"}}),
+        book({{"Codice", "A"}, {"Autore", "Rossi"}}),
+    }));
+    for (int opening = 0; opening < 2; ++opening) {
+        TfrmTrovaLibri screen(Screens::frmLibri);
+        showSearch(screen);
+        cerca(screen);
+        LineList* list = screen.lstRecords();
+        auto* txtTrova = screen.control<QLineEdit>("txtTrova");
+        auto trova = [&](const QString& text) {
+            txtTrova->setText(text);
+            QTest::mouseClick(screen.control("btnTrova"), Qt::LeftButton);
+            return list->selectedRow();
+        };
+        QCOMPARE(list->selectedRow(), -1);
+        if (opening == 0) {
+            QCOMPARE(trova(QString()), 0); // only selects the first line
+            QCOMPARE(trova(QStringLiteral("ROSSI")), 0);
+            QCOMPARE(trova(QStringLiteral("ROSSI")), 2);
+            QCOMPARE(trova(QStringLiteral("rossi")), 0); // wrapped round
+            QCOMPARE(trova(QStringLiteral("verdi")), 1);
+            QCOMPARE(trova(QStringLiteral("verdi")), 1); // the only match
+            QCOMPARE(trova(QStringLiteral("gialli")), 1); // no match: unchanged
+            QCOMPARE(trova(QStringLiteral("cod. c ")), 2); // the whole line is searched
+            QCOMPARE(trova(QStringLiteral("rossi")), 0);
+            screen.close();
+        } else {
+            // The last text is emptied on show: "rossi" starts from the top.
+            QCOMPARE(trova(QStringLiteral("rossi")), 0);
+        }
+    }
+    QVERIFY(m_log->entries.isEmpty());
+}
+
+void BookSearchTest::quickFindOnEmptyList()
+{
+    TfrmTrovaLibri screen(Screens::frmLibri);
+    showSearch(screen);
+    cerca(screen);
+    screen.control<QLineEdit>("txtTrova")->setText(QStringLiteral("x"));
+    QTest::mouseClick(screen.control("btnTrova"), Qt::LeftButton);
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.last().kind, Msg::Kind::Plain);
+    QCOMPARE(m_log->lastText(), QuickFind::kEmptyList);
+    QCOMPARE(m_log->lastText(), QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."));
+}
+
+void BookSearchTest::doubleClickFillsCardFromLastEqualRecord()
+{
+    const Fields same{{"Codice", "D1"}, {"Titolo", "Doppio"}, {"Autore", "Autore"}, {"Citta", "Roma"}, {"Anno", "2001"}};
+    Fields later = same;
+    later << Fields{{"Note", "la seconda"}, {"Annullata", "Sì"}, {"Prestato", "Bianchi"}, {"Scadenza", "03/04/2024"},
+        {"File01", "a.pdf"}, {"Desc03", "descrizione"}, {"Convalida", "Sì"}, {"Genere", "Storia"}, {"Lingua", "Latino"},
+        {"Curatore", "Neri"}, {"Versione", "II"}};
+    const QByteArray stored = book(later);
+    m_folder->write("Libri.pro", archive({book({{"Codice", "A"}}), book(same + Fields{{"Note", "la prima"}}), stored}));
+
+    TfrmLibri* card = Screens::frmLibri;
+    card->showScreen();
+    QVERIFY(QTest::qWaitForWindowActive(card));
+    TfrmTrovaLibri screen(card);
+    showSearch(screen);
+    cerca(screen);
+    LineList* list = screen.lstRecords();
+    QCOMPARE(list->count(), 2); // the later twin is cancelled: one line
+    list->selectRow(1);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+
+    QVERIFY(!screen.isVisible());
+    QCOMPARE(card->lblPosizione()->text(), QStringLiteral("3"));
+    QVERIFY(card->control<QCheckBox>("chkAnnullata")->isChecked());
+    QCOMPARE(card->control<QComboBox>("txtGenere")->currentText(), QStringLiteral("Storia"));
+    // Every control holds its field: the card saves back to the same bytes.
+    Record shown(TSchedaLibro);
+    CardBinder::fill(card, shown);
+    QCOMPARE(shown.bytes(), stored);
+}
+
+void BookSearchTest::doubleClickWithWrongTagOrNoSelection()
+{
+    m_folder->write("Libri.pro", book({{"Codice", "A"}, {"Titolo", "Uno"}}));
+    TfrmLibri* card = Screens::frmLibri;
+    for (const bool wrongTag : {true, false}) {
+        TfrmTrovaLibri screen(card);
+        showSearch(screen);
+        cerca(screen);
+        LineList* list = screen.lstRecords();
+        if (wrongTag) {
+            // On the line itself, with a tag that is not "libri".
+            screen.setCallerTag(QStringLiteral("dvd"));
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+        } else {
+            // Below the lines, with none selected.
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
+        }
+        QVERIFY(!screen.isVisible());
+        QVERIFY(card->lblPosizione()->text().isEmpty());
+        QVERIFY(card->control<QLineEdit>("txtTitolo")->text().isEmpty());
+    }
+    QVERIFY(m_log->entries.isEmpty());
+}
+
+void BookSearchTest::bookCardOpensBothSearches()
+{
+    m_folder->write("Libri.pro", archive({book({{"Codice", "A"}, {"Titolo", "Prestato"}, {"Prestato", "Neri"}}),
+                                     book({{"Codice", "B"}, {"Titolo", "Libero"}})}));
+    TfrmLibri* card = Screens::frmLibri;
+    card->showScreen();
+    QVERIFY(QTest::qWaitForWindowActive(card));
+
+    QString caption;
+    onNextModal<TfrmTrovaDisponibili>([&](TfrmTrovaDisponibili* screen) {
+        caption = screen->windowTitle();
+        QTest::mouseClick(screen->control("btnCerca"), Qt::LeftButton);
+        screen->lstRecords()->selectRow(0);
+        screen->lstRecordsDblClick();
+    });
+    QTest::mouseClick(card->control("cmdDisponibili"), Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral(" Trova libri disponibili per il prestito"));
+    QCOMPARE(card->control<QLineEdit>("txtTitolo")->text(), QStringLiteral("Libero"));
+    QCOMPARE(card->lblPosizione()->text(), QStringLiteral("2"));
+
+    onNextModal<TfrmTrovaLibri>([&](TfrmTrovaLibri* screen) {
+        caption = screen->windowTitle();
+        screen->control<QLineEdit>("txtTitolo")->setText(QStringLiteral("prestato"));
+        QTest::mouseClick(screen->control("btnCerca"), Qt::LeftButton);
+        screen->lstRecords()->selectRow(0);
+        screen->lstRecordsDblClick();
+    });
+    QTest::mouseClick(card->control("cmdTrova"), Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral(" Trova libri in archivio"));
+    QCOMPARE(card->control<QLineEdit>("txtPrestato")->text(), QStringLiteral("Neri"));
+    QCOMPARE(card->lblPosizione()->text(), QStringLiteral("1"));
+    QVERIFY(card->findChildren<TfrmTrova*>().isEmpty()); // destroyed after closing
+}
+
+QTEST_MAIN(BookSearchTest)
+#include "test_book_search.moc"

@@ -44,12 +44,11 @@ void Clock::setDateSeparator(QChar separator)
 
 QString Clock::shortDate(const QDate& date)
 {
-    const QChar sep = dateSeparator();
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(sep);
+    // Built piece by piece: chained arg() calls would read a "%4" followed
+    // by the digits already put in as a placeholder of their own ("%403").
+    const QString sep(dateSeparator());
+    return QString::asprintf("%02d", date.day()) + sep + QString::asprintf("%02d", date.month()) + sep
+        + QString::asprintf("%04d", date.year());
 }
 
 QString Clock::longTime(const QTime& time)

@@ -1,9 +1,13 @@
 #include "TfrmAvvio.h"
 
+#include "app/HelpText.h"
 #include "app/Maker.h"
 #include "app/Picture.h"
 #include "app/Screens.h"
 #include "app/TMisc.h"
+#include "app/TfrmGuida.h"
+#include "app/TfrmInfo.h"
+#include "app/TfrmSplash.h"
 #include "articles/TfrmMenuServizi.h"
 #include "books/TfrmLibri.h"
 #include "dvd/TfrmDVD.h"
@@ -90,14 +94,19 @@ void TfrmAvvio::imgArticoliClick()
 
 void TfrmAvvio::imgInfoClick()
 {
+    TfrmInfo info(this);
+    info.execModal();
 }
 
 void TfrmAvvio::imgCopyrightClick()
 {
+    TfrmSplash splash(this);
+    splash.execModal(true);
 }
 
 void TfrmAvvio::imgGuidaClick()
 {
+    TfrmGuida::showTopic(this, QStringLiteral("Uno sguardo a Tomaria."), HelpText::topic(QStringLiteral("avvio")));
 }
 
 void TfrmAvvio::imgSitoClick()

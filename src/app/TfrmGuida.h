@@ -2,7 +2,12 @@
 
 #include "app/TForm.h"
 
-// The help screen: one topic (a title and a long text) given by its caller.
+class QLabel;
+class QPlainTextEdit;
+class TextLink;
+
+// The help screen: one topic (a title and a long text) given by its caller,
+// and the link to the complete help document.
 class TfrmGuida : public TForm {
     Q_OBJECT
 public:
@@ -11,4 +16,18 @@ public:
     // Creates a fresh help screen owned by `owner`, fills it with the topic,
     // shows it modally and destroys it when it closes.
     static void showTopic(QWidget* owner, const QString& title, const QString& text);
+
+    // The window keeps its design size whatever happened to it before.
+    static constexpr QSize kClientSize{670, 572};
+
+    void lnkWebClick();
+    void btnChiudiClick() { close(); }
+
+protected:
+    void formShow() override;
+
+private:
+    QLabel* m_lblTitolo = nullptr;
+    QPlainTextEdit* m_txtGuida = nullptr;
+    TextLink* m_lnkWeb = nullptr;
 };

@@ -1,20 +1,31 @@
 #include "TfrmLibri.h"
 
+#include "app/Clock.h"
+#include "app/HelpText.h"
+#include "app/Msg.h"
 #include "app/Picture.h"
 #include "app/ResourceText.h"
 #include "app/Screens.h"
+#include "app/TMisc.h"
 #include "app/TfrmAvvio.h"
+#include "app/TfrmGuida.h"
+#include "app/WebSearch.h"
 #include "books/TfrmTrovaDisponibili.h"
 #include "books/TfrmTrovaLibri.h"
 #include "storage/Layouts.h"
 #include "storage/ProgramFolder.h"
+#include "storage/RecordStore.h"
+#include "storage/Text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +79,7 @@ TfrmLibri::TfrmLibri(QWidget* owner)
     }
     links.emplace_back(previous, control(QStringLiteral("txtTitolo")));
     setEnterChain(links);
+    control(QStringLiteral("txtIsbn"))->installEventFilter(this);
 }
 
 QString TfrmLibri::archivePath() const
@@ -223,6 +235,32 @@ void TfrmLibri::cmdNuovoClick()
 
 void TfrmLibri::cmdDuplicaClick()
 {
+    if (Text::trimmed(lblPosizione()->text()).isEmpty()) {
+        Msg::warning(this, QStringLiteral("Attenzione: la duplicazione di una scheda può avvenire soltanto dopo che questa è stata inserita in archivio."));
+        return;
+    }
+    // A new card copied from the one on display: code, loan, cancelled flag
+    // and attachments belong to the original only.
+    control<QLineEdit>(QStringLiteral("txtConvalida"))->setText(QStringLiteral("No"));
+    for (const char* name : {"txtPrestato", "txtScadenza", "txtCodice"})
+        control<QLineEdit>(QLatin1String(name))->clear();
+    control<QCheckBox>(QStringLiteral("chkAnnullata"))->setChecked(false);
+    for (const char* slot : {"01", "02", "03"}) {
+        control<QLabel>(QStringLiteral("lblFile") + QLatin1String(slot))->clear();
+        control<QLabel>(QStringLiteral("lblDesc") + QLatin1String(slot))->clear();
+    }
+    lblPosizione()->clear();
+
+    // The Save to come must find the archive: check it can be reached now.
+    RecordStore store;
+    if (!store.open(archivePath(), layout().size)) {
+        Msg::warning(this, Msg::accessMessage());
+        return;
+    }
+    control(QStringLiteral("txtCodice"))->setFocus(Qt::OtherFocusReason);
+    store.close();
+    Msg::information(this, QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.") + Msg::kLfCrLfCr
+            + QStringLiteral("Al termine premere Salva per inserire la scheda in archivio."));
 }
 
 void TfrmLibri::cmdTrovaClick()
@@ -253,6 +291,7 @@ void TfrmLibri::cmdDisponibiliClick()
 
 void TfrmLibri::cmdGuidaClick()
 {
+    TfrmGuida::showTopic(this, QStringLiteral("Applicazione Archivio Libri."), HelpText::topic(QStringLiteral("libri")));
 }
 
 void TfrmLibri::btnDeweyClick()
@@ -261,8 +300,42 @@ void TfrmLibri::btnDeweyClick()
 
 void TfrmLibri::btnGoogleClick()
 {
+    auto* isbn = control<QLineEdit>(QStringLiteral("txtIsbn"));
+    const QString value = Text::trimmed(isbn->text());
+    if (value.isEmpty()) {
+        Msg::warning(this, QStringLiteral("Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo all'ISBN del libro."));
+        isbn->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!TMisc::Open(QLatin1Char('"') + WebSearch::address(QStringLiteral("ISBN:") + value) + QLatin1Char('"')))
+        Msg::warning(this, QStringLiteral("Attenzione: il sistema non permette di collegarsi al motore di ricerca di Google.") + Msg::kLfCrLfCr
+                + QStringLiteral("Accertarsi che la propria connessione a Internet funzioni correttamente."));
 }
 
 void TfrmLibri::btnScadenzaClick()
 {
+    control<QLineEdit>(QStringLiteral("txtScadenza"))->setText(Clock::shortDate(Clock::today()));
+}
+
+void TfrmLibri::txtIsbnKeyUp()
+{
+    // Trimmed and A-Z upper-cased; accented letters stay as typed.
+    auto* isbn = control<QLineEdit>(QStringLiteral("txtIsbn"));
+    const QString before = isbn->text();
+    const QString after = Text::upperAZ(Text::trimmed(before));
+    if (after == before)
+        return;
+    int leading = 0;
+    while (leading < before.size() && Text::isBlank(before.at(leading).unicode()))
+        ++leading;
+    const int cursor = isbn->cursorPosition() - leading;
+    isbn->setText(after);
+    isbn->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(after.size())));
+}
+
+bool TfrmLibri::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease && watched == control(QStringLiteral("txtIsbn")))
+        txtIsbnKeyUp();
+    return CardScreen::eventFilter(watched, event);
 }

@@ -22,9 +22,11 @@ public:
     void btnDeweyClick();
     void btnGoogleClick();
     void btnScadenzaClick();
+    void txtIsbnKeyUp();
 
 protected:
     void formClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildCommandBar();

@@ -1,0 +1,348 @@
+#include "TestSupport.h"
+
+#include "app/CardBinder.h"
+#include "app/Clock.h"
+#include "app/Screens.h"
+#include "books/TfrmLibri.h"
+#include "storage/Layouts.h"
+#include "storage/Record.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QTest>
+
+namespace {
+
+const QString kNotStored = QStringLiteral(
+    "Attenzione: la duplicazione di una scheda può avvenire soltanto dopo che questa è stata inserita in archivio.");
+const QString kDuplicated = QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.\n\r\n\r"
+                                           "Al termine premere Salva per inserire la scheda in archivio.");
+const QString kNoIsbn = QStringLiteral(
+    "Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo all'ISBN del libro.");
+const QString kNoEngine = QStringLiteral("Attenzione: il sistema non permette di collegarsi al motore di ricerca di Google.\n\r\n\r"
+                                         "Accertarsi che la propria connessione a Internet funzioni correttamente.");
+
+// What Duplicate empties; every other field of the card is kept.
+const QStringList kClearedByDuplicate = {QStringLiteral("Codice"), QStringLiteral("Prestato"), QStringLiteral("Scadenza"),
+    QStringLiteral("Annullata"), QStringLiteral("Convalida"), QStringLiteral("File01"), QStringLiteral("File02"),
+    QStringLiteral("File03"), QStringLiteral("Desc01"), QStringLiteral("Desc02"), QStringLiteral("Desc03")};
+
+QString fieldName(const FieldDef& f) { return QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size())); }
+
+// A card with every field filled, cancelled, validated, on loan and with attachments.
+Record fullCard(int n)
+{
+    Record r(TSchedaLibro);
+    for (const FieldDef& f : TSchedaLibro.fields)
+        r.setText(f.name, QStringLiteral("%1 %2").arg(fieldName(f)).arg(n).left(f.capacity));
+    r.setText("Annullata", QStringLiteral("Sì"));
+    r.setText("Convalida", QStringLiteral("Sì"));
+    r.setText("Scadenza", QStringLiteral("01/02/2020"));
+    return r;
+}
+
+// The query as the engine's search page reads it: form decoding, where "&"
+// separates keys and "+" stands for a blank.
+QMap<QString, QString> engineQuery(const QUrl& url)
+{
+    QMap<QString, QString> out;
+    for (const QString& pair : url.query(QUrl::FullyEncoded).split(QLatin1Char('&'))) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        auto decode = [](QString s) {
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(s.replace(QLatin1Char('+'), QLatin1Char(' ')).toUtf8()));
+        };
+        out.insert(decode(pair.left(eq)), decode(pair.mid(eq + 1)));
+    }
+    return out;
+}
+
+// Types like a keyboard, a press and a release per character; QTest's own
+// helper takes only ASCII.
+void typeText(QWidget* w, const QString& text)
+{
+    for (const QChar ch : text) {
+        const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
+        QTest::sendKeyEvent(QTest::Press, w, key, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, w, key, QString(ch), Qt::NoModifier);
+    }
+}
+
+} // namespace
+
+class BookCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void duplicateOfANewCardChangesNothing();
+    void duplicateOfAStoredCancelledCardThenSaveAppends();
+    void duplicateWithoutArchiveKeepsItsChanges();
+    void loanDateWithTheRegionalSeparator_data();
+    void loanDateWithTheRegionalSeparator();
+    void isbnUpperCasedAtKeyRelease_data();
+    void isbnUpperCasedAtKeyRelease();
+    void webLookUpSendsTheIsbnAsTyped_data();
+    void webLookUpSendsTheIsbnAsTyped();
+    void webLookUpWarnings();
+    void everyCommandHasItsHint();
+
+private:
+    QLineEdit* edit(const QString& name) { return m_card->control<QLineEdit>(name); }
+    QString position() { return m_card->lblPosizione()->text(); }
+    void click(const char* name) { QTest::mouseClick(m_card->control(QLatin1String(name)), Qt::LeftButton); }
+
+    TestFolder* m_folder = nullptr;
+    MessageLog* m_log = nullptr;
+    TfrmLibri* m_card = nullptr;
+};
+
+void BookCommandsTest::init()
+{
+    m_folder = new TestFolder;
+    m_log = new MessageLog;
+    Screens::createAll();
+    m_card = Screens::frmLibri;
+    m_card->showScreen();
+    QVERIFY(QTest::qWaitForWindowActive(m_card));
+}
+
+void BookCommandsTest::cleanup()
+{
+    Screens::destroyAll();
+    Clock::setFixed({});
+    Clock::setDateSeparator({});
+    delete m_log;
+    delete m_folder;
+}
+
+void BookCommandsTest::duplicateOfANewCardChangesNothing()
+{
+    edit("txtTitolo")->setText(QStringLiteral("Il nome della rosa"));
+    edit("txtCodice")->setText(QStringLiteral("E-01"));
+    edit("txtPrestato")->setText(QStringLiteral("Anna"));
+    m_card->control<QLabel>("lblFile01")->setText(QStringLiteral("copertina.jpg"));
+    m_card->control<QCheckBox>("chkAnnullata")->setChecked(true);
+    m_card->lblPosizione()->setText(QStringLiteral("  "));
+    click("cmdDuplica");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
+    QCOMPARE(m_log->lastText(), kNotStored);
+    QCOMPARE(edit("txtCodice")->text(), QStringLiteral("E-01"));
+    QCOMPARE(edit("txtPrestato")->text(), QStringLiteral("Anna"));
+    QCOMPARE(m_card->control<QLabel>("lblFile01")->text(), QStringLiteral("copertina.jpg"));
+    QVERIFY(m_card->control<QCheckBox>("chkAnnullata")->isChecked());
+    QVERIFY(!QFile::exists(m_folder->file("Libri.pro")));
+}
+
+void BookCommandsTest::duplicateOfAStoredCancelledCardThenSaveAppends()
+{
+    QByteArray archive;
+    for (int i = 1; i <= 7; ++i)
+        archive += fullCard(i).bytes();
+    m_folder->write("Libri.pro", archive);
+    click("cmdUltimo");
+    QCOMPARE(position(), QStringLiteral("7"));
+    QVERIFY(m_card->control<QCheckBox>("chkAnnullata")->isChecked());
+
+    edit("txtNote")->setFocus();
+    click("cmdDuplica");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Information);
+    QCOMPARE(m_log->lastText(), kDuplicated);
+    QVERIFY(position().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), m_card->control("txtCodice"));
+    QVERIFY(!m_card->control<QCheckBox>("chkAnnullata")->isChecked());
+    QCOMPARE(edit("txtConvalida")->text(), QStringLiteral("No"));
+
+    const Record seventh = fullCard(7);
+    for (const FieldDef& f : TSchedaLibro.fields) {
+        const QString name = fieldName(f);
+        if (name == QLatin1String("Annullata"))
+            continue;
+        QWidget* w = m_card->control(QStringLiteral("txt") + name);
+        if (!w)
+            w = m_card->control(QStringLiteral("lbl") + name);
+        QVERIFY2(w, qPrintable(name));
+        const QString expected = name == QLatin1String("Convalida") ? QStringLiteral("No")
+            : kClearedByDuplicate.contains(name)                   ? QString()
+                                                                   : seventh.text(f.name);
+        QCOMPARE(CardBinder::text(w), expected);
+    }
+
+    edit("txtCodice")->setText(QStringLiteral("Vol. 8"));
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), QStringLiteral("La scheda corrente è stata inserita in archivio."));
+    QCOMPARE(position(), QStringLiteral("8"));
+    const QByteArray after = m_folder->read("Libri.pro");
+    QCOMPARE(after.size(), 8 * 3237);
+    QCOMPARE(after.left(7 * 3237), archive); // card 7 and the others untouched
+    Record eighth(TSchedaLibro);
+    eighth.bytes() = after.mid(7 * 3237);
+    QCOMPARE(eighth.text("Codice"), QStringLiteral("Vol. 8"));
+    QCOMPARE(eighth.text("Annullata"), QStringLiteral("No"));
+    QCOMPARE(eighth.text("Convalida"), QStringLiteral("No"));
+    QCOMPARE(eighth.text("Prestato"), QString());
+    QCOMPARE(eighth.text("File03"), QString());
+    QCOMPARE(eighth.text("Titolo"), seventh.text("Titolo"));
+    QCOMPARE(eighth.text("Note"), seventh.text("Note"));
+}
+
+void BookCommandsTest::duplicateWithoutArchiveKeepsItsChanges()
+{
+    // A folder where the archive should be: it cannot be opened.
+    QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Libri.pro")));
+    edit("txtTitolo")->setText(QStringLiteral("Titolo"));
+    edit("txtCodice")->setText(QStringLiteral("C-3"));
+    m_card->lblPosizione()->setText(QStringLiteral("3"));
+    click("cmdDuplica");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
+    QCOMPARE(m_log->lastText(), Msg::accessMessage());
+    QVERIFY(position().isEmpty());
+    QVERIFY(edit("txtCodice")->text().isEmpty());
+    QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Titolo"));
+}
+
+void BookCommandsTest::loanDateWithTheRegionalSeparator_data()
+{
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("slash") << QChar(u'/') << QDate(2024, 3, 5) << "05/03/2024";
+    QTest::newRow("dot, day first whatever the region") << QChar(u'.') << QDate(2031, 12, 1) << "01.12.2031";
+    QTest::newRow("dash") << QChar(u'-') << QDate(1999, 1, 31) << "31-01-1999";
+}
+
+void BookCommandsTest::loanDateWithTheRegionalSeparator()
+{
+    QFETCH(QChar, separator);
+    QFETCH(QDate, today);
+    QFETCH(QString, shown);
+    Clock::setDateSeparator(separator);
+    Clock::setFixed(QDateTime(today, QTime(23, 59)));
+    edit("txtScadenza")->setText(QStringLiteral("17/09/2001")); // a date already there is replaced
+    edit("txtNote")->setFocus();
+    click("btnScadenza");
+    QCOMPARE(edit("txtScadenza")->text(), shown);
+    QCOMPARE(QApplication::focusWidget(), m_card->control("txtNote"));
+    QVERIFY(m_log->entries.isEmpty());
+    QVERIFY(!QFile::exists(m_folder->file("Libri.pro"))); // nothing saved
+}
+
+void BookCommandsTest::isbnUpperCasedAtKeyRelease_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letters a-z") << "txtIsbn" << "" << "88-04-x12ab" << "88-04-X12AB";
+    QTest::newRow("accented letters stay") << "txtIsbn" << "" << "èaé" << "èAé";
+    QTest::newRow("a blank typed at the end vanishes at once") << "txtIsbn" << "" << " 978 x " << "978X";
+    QTest::newRow("blanks inside stay") << "txtIsbn" << "978 88 " << "z" << "978 88 Z";
+    QTest::newRow("other fields keep their case") << "txtEditore" << "" << "adelphi " << "adelphi ";
+}
+
+void BookCommandsTest::isbnUpperCasedAtKeyRelease()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QLineEdit* e = edit(field);
+    e->setText(before);
+    e->setFocus();
+    e->end(false);
+    typeText(e, typed);
+    QCOMPARE(e->text(), shown);
+    QCOMPARE(e->cursorPosition(), static_cast<int>(shown.size())); // typing goes on at the end
+}
+
+void BookCommandsTest::webLookUpSendsTheIsbnAsTyped_data()
+{
+    QTest::addColumn<QString>("isbn");
+    QTest::addColumn<QString>("query");
+    QTest::newRow("plain") << "9788804668237" << "ISBN:9788804668237";
+    QTest::newRow("blanks inside") << "  88 04 66823 7 " << "ISBN:88 04 66823 7";
+    QTest::newRow("ampersand") << "88&04" << "ISBN:88&04";
+    QTest::newRow("hash, plus, percent") << "88#1+2%41" << "ISBN:88#1+2%41";
+}
+
+void BookCommandsTest::webLookUpSendsTheIsbnAsTyped()
+{
+    QFETCH(QString, isbn);
+    QFETCH(QString, query);
+    OpenLog opened;
+    edit("txtIsbn")->setText(isbn);
+    click("btnGoogle");
+    QVERIFY(m_log->entries.isEmpty());
+    QCOMPARE(opened.urls.size(), 1);
+    const QUrl url = opened.urls.first();
+    QCOMPARE(url.scheme(), QStringLiteral("http"));
+    QVERIFY(!url.host().isEmpty());
+    QCOMPARE(url.path(), QStringLiteral("/search"));
+    QVERIFY(url.fragment().isNull());
+    const QMap<QString, QString> read = engineQuery(url);
+    QCOMPARE(read.keys(), QStringList{QStringLiteral("q")});
+    QCOMPARE(read.value(QStringLiteral("q")), query);
+}
+
+void BookCommandsTest::webLookUpWarnings()
+{
+    {
+        OpenLog opened;
+        edit("txtIsbn")->setText(QStringLiteral(" \t "));
+        edit("txtNote")->setFocus();
+        click("btnGoogle");
+        QVERIFY(opened.urls.isEmpty());
+        QCOMPARE(m_log->entries.size(), 1);
+        QCOMPARE(m_log->entries.last().kind, Msg::Kind::Warning);
+        QCOMPARE(m_log->lastText(), kNoIsbn);
+        QCOMPARE(QApplication::focusWidget(), m_card->control("txtIsbn"));
+    }
+    {
+        OpenLog refused(false);
+        edit("txtIsbn")->setText(QStringLiteral("978"));
+        click("btnGoogle");
+        QCOMPARE(refused.urls.size(), 1);
+        QCOMPARE(m_log->entries.size(), 2);
+        QCOMPARE(m_log->entries.last().kind, Msg::Kind::Warning);
+        QCOMPARE(m_log->lastText(), kNoEngine);
+    }
+}
+
+void BookCommandsTest::everyCommandHasItsHint()
+{
+    const QList<QPair<const char*, const char*>> hints = {
+        {"cmdNuovo", "Predisponi la schermata per l'inserimento di una nuova scheda."},
+        {"cmdDuplica", "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti."},
+        {"cmdSalva", "Salva la scheda corrente in archivio."},
+        {"cmdTrova", "Trova una scheda in archivio."},
+        {"cmdFile", "Allega file alla scheda corrente."},
+        {"cmdStampa", "Stampa la scheda corrente."},
+        {"cmdPrimo", "Visualizza la prima scheda in archivio."},
+        {"cmdIndietro", "Visualizza la scheda precedente in archivio."},
+        {"cmdAvanti", "Visualizza la scheda successiva in archivio."},
+        {"cmdUltimo", "Visualizza l'ultima scheda in archivio."},
+        {"cmdEsporta", "Esporta tutte le schede in archivio in un file di Microsoft Excel."},
+        {"cmdDisponibili", "Trova un libro in archivio fra quelli disponibili per il prestito."},
+        {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto."},
+        {"cmdEsci", "Esci da questa schermata di lavoro."},
+        {"btnDewey", "Visualizza la Tabella dei Codici Dewey."},
+        {"btnGoogle", "Cerca sul Web, tramite Google, informazioni relative al libro con l'ISBN indicato."},
+        {"btnScadenza", "Inserisci la data corrente."},
+        {"chkAnnullata", "Contrassegna la scheda del libro come annullata per escluderla dai risultati di ricerca."},
+    };
+    for (const auto& [name, hint] : hints) {
+        m_card->panInfo()->clear();
+        hover(m_card->control(QLatin1String(name)));
+        QCOMPARE(m_card->panInfo()->text(), QString::fromUtf8(hint));
+    }
+}
+
+QTEST_MAIN(BookCommandsTest)
+#include "test_book_commands.moc"

@@ -1,0 +1,79 @@
+// Renders the program's help topics into "Guida.pdf" at build time.
+//   tomaria-guida OUTPUT.pdf VERSION
+// Every topic embedded under ":/help" becomes a chapter, so a topic added
+// with its screen joins the document at the next build.
+
+#include "GuidaPdf.h"
+
+#include "app/HelpText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+// Chapter titles and order: the titles the screens give their topics.
+// A topic missing here still gets a chapter, after these, titled by name.
+struct Known {
+    const char* name;
+    const char* title;
+};
+const Known kKnown[] = {
+    {"avvio", "Uno sguardo a Tomaria."},
+    {"libri", "Applicazione Archivio Libri."},
+};
+
+QString titleFromName(const QString& name)
+{
+    QString t = name;
+    t.replace(QLatin1Char('_'), QLatin1Char(' '));
+    if (!t.isEmpty())
+        t[0] = t[0].toUpper();
+    return t + QLatin1Char('.');
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tomaria-guida OUTPUT.pdf VERSION\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString version = QString::fromLocal8Bit(argv[2]);
+
+    QStringList names;
+    for (const QFileInfo& f : QDir(QStringLiteral(":/help")).entryInfoList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
+        names << f.completeBaseName();
+
+    std::vector<GuidaPdf::Topic> topics;
+    auto add = [&topics](const QString& name, const QString& title) {
+        const QString text = HelpText::topic(name);
+        if (!text.isEmpty())
+            topics.push_back({title, text.split(QStringLiteral("\r\n\r\n"))});
+    };
+    for (const Known& k : kKnown) {
+        const QString name = QString::fromLatin1(k.name);
+        if (names.removeOne(name))
+            add(name, QString::fromUtf8(k.title));
+    }
+    for (const QString& name : names)
+        add(name, titleFromName(name));
+    if (topics.empty()) {
+        std::fprintf(stderr, "tomaria-guida: no help topics found\n");
+        return 1;
+    }
+
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly) || !GuidaPdf(std::move(topics)).write(&file, version) || !file.commit()) {
+        std::fprintf(stderr, "tomaria-guida: cannot write %s\n", qPrintable(output));
+        return 1;
+    }
+    return 0;
+}

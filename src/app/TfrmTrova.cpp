@@ -5,6 +5,7 @@
 #include "app/Msg.h"
 #include "app/Picture.h"
 #include "app/QuickFind.h"
+#include "printing/ListReport.h"
 #include "search/Search.h"
 #include "search/SearchTable.h"
 #include "storage/Record.h"
@@ -297,4 +298,6 @@ void TfrmTrova::lstRecordsDblClick()
 
 void TfrmTrova::btnStampaClick()
 {
+    // Every line in list order, whatever the selection.
+    ListReport::print(this, utf8(m_table.printTitle), m_lstRecords->lines());
 }

@@ -1,6 +1,6 @@
 #include "app/Screens.h"
 #include "app/Startup.h"
-#include "app/TfrmAvvio.h"
+#include "app/TfrmPassword.h"
 
 #include <QApplication>
 
@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
     app.setQuitOnLastWindowClosed(false);
 
     Screens::createAll();
-    Screens::frmAvvio->showScreen();
+    Screens::frmPassword->showScreen();
     const int code = app.exec();
     Screens::destroyAll();
     return code;

@@ -37,6 +37,19 @@ QByteArray goodBook(int i)
     return r.bytes();
 }
 
+QByteArray card(const RecordLayout& layout, const QList<QPair<const char*, QString>>& fields)
+{
+    Record r(layout);
+    for (const auto& [name, value] : fields)
+        r.setText(name, value);
+    return r.bytes();
+}
+
+QString spaces(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+
 } // namespace
 
 class CliTest : public QObject {
@@ -46,6 +59,8 @@ private slots:
     void checkFindsEachDefect();
     void checkLeavesArchivesAlone();
     void sampleIsDeterministicAndAppends();
+    void searchGivesTheScreensLines_data();
+    void searchGivesTheScreensLines();
     void badArguments_data();
     void badArguments();
 };
@@ -107,6 +122,60 @@ void CliTest::sampleIsDeterministicAndAppends()
     QCOMPARE(cli({"--folder", one.path(), "check", "articles", "--year", "2016"}).code, 0);
 }
 
+void CliTest::searchGivesTheScreensLines_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+    const QString no = QStringLiteral("No"), si = QStringLiteral("S\u00ec");
+
+    const QByteArray books = card(TSchedaLibro, {{"Codice", "B-0042"}, {"Titolo", "Storia di Roma"}, {"Autore", "Rossi Mario"},
+                                   {"Citta", "Torino"}, {"Editore", "Edizioni Alfa"}, {"Anno", "1998"}, {"Annullata", no}})
+        + card(TSchedaLibro, {{"Codice", "B-1"}, {"Titolo", "Roma antica"}, {"Autore", "Rossi"}, {"Annullata", si}})
+        + card(TSchedaLibro, {{"Codice", "b-0042"}, {"Titolo", "Roma"}, {"Autore", "Bianchi"}, {"Prestato", "Anna"}, {"Annullata", no}});
+    const QString bookLine = QStringLiteral("Cod. B-0042") + spaces(18) + QStringLiteral("  Storia di Roma") + spaces(36)
+        + QStringLiteral("  Rossi Mario") + spaces(19) + QStringLiteral("  Torino Edizioni Alfa 1998");
+    const QString lentLine = QStringLiteral("Cod. b-0042") + spaces(18) + QStringLiteral("  Roma") + spaces(46)
+        + QStringLiteral("  Bianchi") + spaces(23) + spaces(4); // empty city, publisher, year
+    QTest::newRow("books, two filters, cancelled left out")
+        << QStringList{"search", "books", "--titolo", "roma", "--autore", "ROSSI"} << "Libri.pro" << books << QStringList{bookLine};
+    QTest::newRow("books, list order") << QStringList{"search", "books"} << "Libri.pro" << books << QStringList{lentLine, bookLine};
+    QTest::newRow("books available") << QStringList{"search", "books", "--available", "--codice", "0042"} << "Libri.pro" << books
+                                     << QStringList{bookLine};
+
+    const QByteArray dvds = card(TSchedaDVD, {{"Codice", "D-17"}, {"Titolo", "Il viaggio lungo"}, {"Regia", "Bianchi Carlo"},
+                                 {"Anno", "1959"}, {"Protagonista", "Verdi Anna"}, {"Prestato", "Luca"}, {"Annullata", no}})
+        + card(TSchedaDVD, {{"Codice", "D-18"}, {"Titolo", "Il viaggio corto"}, {"Scadenza", "01/01/2026"}, {"Annullata", no}});
+    const QString dvdLine = QStringLiteral("Cod. D-17") + spaces(20) + QStringLiteral("  Il viaggio lungo") + spaces(30)
+        + QStringLiteral("  Regia: Bianchi Carlo") + spaces(15) + QStringLiteral("  Anno: 1959  Prot. Verdi Anna");
+    QTest::newRow("dvd available: a due date keeps it out, a borrower does not")
+        << QStringList{"search", "dvd", "--available", "--titolo", "viaggio"} << "DVD.pro" << dvds << QStringList{dvdLine};
+
+    const QByteArray articles = card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}, {"DataPub", "12/03/2014"},
+                                         {"Autore", "Neri Paolo"}, {"Testata", "Il Quotidiano Alfa"}, {"Testo", "Le navi\r\ntornano in porto."}})
+        + card(TSchedaArticolo, {{"Titolo", "Altro"}, {"Testo", "Nulla di nuovo"}});
+    const QString articleLine = QStringLiteral("Il porto riapre") + spaces(35) + QStringLiteral("  Data: 12/03/2014  Autore: Neri Paolo")
+        + spaces(20) + QStringLiteral("  Testata: Il Quotidiano Alfa");
+    QTest::newRow("articles, words of the full text")
+        << QStringList{"search", "articles", "--year", "2014", "--testo", "NAVI"} << "2014.art" << articles << QStringList{articleLine};
+}
+
+void CliTest::searchGivesTheScreensLines()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, archive);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    TestFolder folder;
+    folder.write(archive, bytes);
+    const Result r = cli(QStringList{"--folder", folder.path()} + args);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(r.err, QStringLiteral("Il presente riepilogo contiene %1 schede.\n").arg(expected.size()));
+    QCOMPARE(folder.read(archive), bytes);
+}
+
 void CliTest::badArguments_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -119,6 +188,9 @@ void CliTest::badArguments_data()
     QTest::newRow("sample without count") << QStringList{"sample", "books"};
     QTest::newRow("sample bad count") << QStringList{"sample", "books", "molti"};
     QTest::newRow("option without value") << QStringList{"check", "books", "--folder"};
+    QTest::newRow("unknown search field") << QStringList{"search", "books", "--regia", "x"};
+    QTest::newRow("available articles") << QStringList{"search", "articles", "--year", "2015", "--available"};
+    QTest::newRow("filter without text") << QStringList{"search", "books", "--titolo"};
 }
 
 void CliTest::badArguments()

@@ -1,6 +1,11 @@
 #include "CommandLine.h"
 
+#include "articles/ArticleTables.h"
+#include "books/BookTables.h"
 #include "cli/ArchiveCheck.h"
+#include "dvd/DvdTables.h"
+#include "search/Search.h"
+#include "search/SearchTable.h"
 #include "storage/Collection.h"
 #include "storage/ProgramFolder.h"
 #include "storage/Record.h"
@@ -65,6 +70,38 @@ int sample(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+const SearchTable* searchTable(const Collection& c, bool available)
+{
+    if (&c == &Collection::books())
+        return available ? &BookTables::available() : &BookTables::search();
+    if (&c == &Collection::dvd())
+        return available ? &DvdTables::available() : &DvdTables::search();
+    return available ? nullptr : &ArticleTables::search();
+}
+
+int search(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (!o.positional.isEmpty() || !o.out.isEmpty())
+        return fail(err, QStringLiteral("search takes only filters and --available"));
+    const SearchTable* table = searchTable(*o.collection, o.available);
+    if (!table)
+        return fail(err, QStringLiteral("--available is only for books and dvd"));
+    Search engine(*table);
+    for (const auto& [field, text] : o.filters) {
+        if (!engine.setFilter(field.toStdString(), text))
+            return fail(err, QStringLiteral("unknown field --%1 for %2").arg(field, QString::fromLatin1(o.collection->key.data(), qsizetype(o.collection->key.size()))));
+    }
+    QStringList lines;
+    if (!engine.run(archivePath(o), lines, RecordStore::Mode::ReadExisting)) {
+        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
+        return kBadArguments;
+    }
+    for (const QString& line : lines)
+        out << line << "\n";
+    err << "Il presente riepilogo contiene " << lines.size() << " schede.\n";
+    return 0;
+}
+
 int check(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
@@ -88,10 +125,13 @@ QString usage()
 {
     return QStringLiteral(
         "Usage:\n"
+        "  tomaria-cli [--folder DIR] search books|dvd|articles [--year YYYY] [--available] [--FIELD TEXT]...\n"
         "  tomaria-cli [--folder DIR] check  books|dvd|articles [--year YYYY]\n"
         "  tomaria-cli [--folder DIR] sample books|dvd|articles COUNT [--year YYYY] [--seed N]\n"
         "--folder names the program folder (default: the folder of this program);\n"
-        "--year is required for articles (archive YYYY.art).\n");
+        "--year is required for articles (archive YYYY.art).\n"
+        "search: FIELD is the record field of a filter in lower case (--titolo, --autore, --isbn,\n"
+        "  --regia, --testo, --datapub, ...); filters behave as on the search screens.\n");
 }
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -151,6 +191,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
 
     if (o.command == QLatin1String("sample"))
         return o.filters.isEmpty() && !o.available ? sample(o, out, err) : fail(err, QStringLiteral("sample takes no filters"));
+    if (o.command == QLatin1String("search"))
+        return search(o, out, err);
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check takes no filters"));
     return fail(err, QStringLiteral("unknown command \"%1\"").arg(o.command));

@@ -1,0 +1,12 @@
+#pragma once
+
+struct SearchTable;
+
+// The article collection described as tables for the engines that serve
+// every collection.
+namespace ArticleTables {
+
+// Every article of a year: articles have no cancelled flag and no loan.
+const SearchTable& search();
+
+} // namespace ArticleTables

@@ -10,6 +10,7 @@
 #include "app/TfrmAvvio.h"
 #include "app/TfrmGuida.h"
 #include "app/WebSearch.h"
+#include "books/TfrmCodici_Dewey.h"
 #include "books/TfrmTrovaDisponibili.h"
 #include "books/TfrmTrovaLibri.h"
 #include "storage/Layouts.h"
@@ -296,6 +297,9 @@ void TfrmLibri::cmdGuidaClick()
 
 void TfrmLibri::btnDeweyClick()
 {
+    TfrmCodici_Dewey table(this);
+    table.setCallerTag(QStringLiteral("libri"));
+    table.execModal();
 }
 
 void TfrmLibri::btnGoogleClick()

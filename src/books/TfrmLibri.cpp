@@ -17,6 +17,7 @@
 #include "storage/ProgramFolder.h"
 #include "storage/RecordStore.h"
 #include "storage/Text.h"
+#include "storage/TfrmAllegaCartella.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -273,6 +274,9 @@ void TfrmLibri::cmdTrovaClick()
 
 void TfrmLibri::cmdFileClick()
 {
+    // The screen writes the slots back into the hidden labels on apply;
+    // they reach the archive only with the next Save.
+    TfrmAllegaCartella::openFor(this, QStringLiteral("libri"));
 }
 
 void TfrmLibri::cmdStampaClick()

@@ -1,0 +1,42 @@
+#include "FileChooser.h"
+
+#include <QFileDialog>
+#include <QFileSystemModel>
+
+namespace {
+FileChooser::Handler& handler()
+{
+    static FileChooser::Handler h;
+    return h;
+}
+} // namespace
+
+void FileChooser::setHandler(Handler h)
+{
+    handler() = std::move(h);
+}
+
+QString FileChooser::chooseFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    if (handler())
+        return handler()(title, filter);
+
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+#ifndef Q_OS_WIN
+    // "*.*" means every file on Windows; elsewhere it would hide the files
+    // without an extension. Qt's own dialog lets the listing show them all
+    // while the filter keeps its label.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    dialog.setNameFilter(filter);
+#ifndef Q_OS_WIN
+    if (filter.endsWith(QLatin1String("(*.*)")))
+        if (auto* model = dialog.findChild<QFileSystemModel*>())
+            model->setNameFilters({QStringLiteral("*")});
+#endif
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}

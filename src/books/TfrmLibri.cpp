@@ -13,6 +13,7 @@
 #include "books/TfrmCodici_Dewey.h"
 #include "books/TfrmTrovaDisponibili.h"
 #include "books/TfrmTrovaLibri.h"
+#include "books/TfrmStampaLibro.h"
 #include "storage/Layouts.h"
 #include "storage/ProgramFolder.h"
 #include "storage/RecordStore.h"
@@ -281,6 +282,8 @@ void TfrmLibri::cmdFileClick()
 
 void TfrmLibri::cmdStampaClick()
 {
+    TfrmStampaLibro print(this);
+    print.execModal(true);
 }
 
 void TfrmLibri::cmdEsportaClick()

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "app/TForm.h"
+#include "printing/TfrmStampaScheda.h"
 
-class TfrmStampaLibro : public TForm {
+// Prints the card on display in the book card screen.
+class TfrmStampaLibro : public TfrmStampaScheda {
     Q_OBJECT
 public:
     explicit TfrmStampaLibro(QWidget* owner = nullptr);
+
+    static CardSheet sheet();
 };

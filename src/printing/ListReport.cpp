@@ -1,12 +1,66 @@
 #include "ListReport.h"
 
+#include "Report.h"
+#include "ReportUnits.h"
+
+using ReportUnits::mm;
+
 namespace ListReport {
+
+namespace {
+const QColor kSlateGrey(0x70, 0x80, 0x90);
+}
+
+std::unique_ptr<Report> createTemplate()
+{
+    auto report = std::make_unique<Report>(QStringLiteral("Riepilogo dati"));
+    report->setPaper(QPageSize::A4);
+    report->setOrientation(QPageLayout::Landscape);
+    report->setMargins(10);
+
+    ReportBand* title = report->addBand(ReportBand::Kind::Title, QStringLiteral("ReportTitle"), mm(8));
+    ReportText* txtTitolo = report->addText(QStringLiteral("txtTitolo"), QRectF(mm(2), mm(1), mm(273), mm(5)), title);
+    txtTitolo->setFont(QStringLiteral("Verdana"), 9, true);
+    txtTitolo->setColour(Qt::white);
+    txtTitolo->setFill(kSlateGrey);
+    txtTitolo->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    txtTitolo->setText(QStringLiteral("Riepilogo"));
+
+    // Printed once, split across pages; heights are set at printing.
+    ReportBand* data = report->addBand(ReportBand::Kind::MasterData, QStringLiteral("MasterData"), 0);
+    data->setAllowSplit(true);
+    ReportText* txtRiepilogo = report->addText(QStringLiteral("txtRiepilogo"), QRectF(mm(3), 0, mm(273), 0), data);
+    txtRiepilogo->setFont(QStringLiteral("Courier New"), 8);
+    txtRiepilogo->setWordWrap(false);
+    txtRiepilogo->setLinePitch(kLineHeight);
+
+    ReportBand* footer = report->addBand(ReportBand::Kind::Footer, QStringLiteral("Footer"), mm(8));
+    ReportText* txtPagina = report->addText(QStringLiteral("txtPagina"), QRectF(mm(3), mm(2), mm(272), mm(5)), footer);
+    txtPagina->setFont(QStringLiteral("Verdana"), 8, true);
+    txtPagina->setColour(Qt::white);
+    txtPagina->setFill(kSlateGrey);
+    txtPagina->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    txtPagina->setText(QStringLiteral("Stampa eseguita in data [DATE]"));
+    return report;
+}
+
+void fill(Report& report, const QString& title, const QStringList& lines)
+{
+    report.findText(QStringLiteral("txtTitolo"))->setText(title);
+    ReportText* txtRiepilogo = report.findText(QStringLiteral("txtRiepilogo"));
+    txtRiepilogo->clearLines();
+    txtRiepilogo->setLines(lines);
+    ReportBand* data = report.findBand(QStringLiteral("MasterData"));
+    txtRiepilogo->setHeight(txtRiepilogo->lineCount() * kLineHeight);
+    data->setHeight(txtRiepilogo->height() + 10);
+}
 
 void print(QWidget* parent, const QString& title, const QStringList& lines)
 {
-    Q_UNUSED(parent);
-    Q_UNUSED(title);
-    Q_UNUSED(lines);
+    std::unique_ptr<Report> report = createTemplate();
+    fill(*report, title, lines);
+    report->prepare();
+    report->print(parent);
 }
 
 } // namespace ListReport

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class QWidget;
+
+// What a card-print screen needs to know about its collection: the window,
+// the sheet's names and title, and the rows, each a caption and the name of
+// the card control (and value element) whose text it prints.
+struct CardSheet {
+    struct Row {
+        QString caption;
+        QString control;
+    };
+
+    QString windowCaption;    // the print screen's caption
+    int logoTop = 26;         // where the screen's artwork starts
+    QString reportName;       // the template's name
+    QString title;            // the text of the title bar
+    std::vector<Row> rows;    // from the top of the sheet
+    QWidget* (*cardScreen)(); // the card screen whose controls are printed
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// The pages that Prepare lays out: descriptions of what goes where, not
+// pictures. Positions are in report units from the paper's top-left corner.
+// The lines of a text element are held once, shared by every page that
+// prints some of them.
+
+// A text element as it prints: its look and its lines, expressions done.
+struct PreparedText {
+    QFont font;
+    QColor colour;
+    QColor fill;
+    Qt::Alignment alignment;
+    bool wordWrap = false;
+    qreal pitch = 0;
+    qreal padding = 0;
+    QStringList lines;
+};
+
+// One object, or the part of it that falls on one page.
+struct PageItem {
+    enum class Kind { Text, Rect, Line };
+    Kind kind = Kind::Rect;
+    QString name;
+    QRectF rect; // a line runs from rect.topLeft() to rect.bottomRight()
+    // Rectangles and lines.
+    QColor pen;
+    qreal penWidth = 0;
+    QColor fill;
+    // Text: lines [firstLine, firstLine + lineCount) of `text`, the first one at `linesTop`.
+    std::shared_ptr<const PreparedText> text;
+    int firstLine = 0;
+    int lineCount = 0;
+    qreal linesTop = 0;
+
+    QStringList lines() const;  // the lines printed here
+    QString joined() const { return lines().join(QLatin1Char('\n')); }
+};
+
+struct PreparedPage {
+    QList<PageItem> items; // in drawing order
+
+    // The first item named `name`; nullptr when the page has none.
+    const PageItem* find(const QString& name) const;
+};
+
+struct PreparedReport {
+    QString name;
+    QPageSize pageSize;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    QSizeF size;          // the paper in report units, oriented
+    QList<PreparedPage> pages;
+};

@@ -8,6 +8,8 @@
 #include "books/TfrmLibri.h"
 #include "books/TfrmTrovaDisponibili.h"
 #include "books/TfrmTrovaLibri.h"
+#include "printing/PreparedReport.h"
+#include "printing/PrintDialog.h"
 #include "search/ResultLines.h"
 #include "search/Search.h"
 #include "storage/Layouts.h"
@@ -21,6 +23,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -100,6 +104,7 @@ private slots:
     void doubleClickFillsCardFromLastEqualRecord();
     void doubleClickWithWrongTagOrNoSelection();
     void bookCardOpensBothSearches();
+    void stampaPrintsEveryLineUnderTheTitle();
 
 private:
     QStringList run(const SearchTable& table, const Fields& filters);
@@ -468,6 +473,46 @@ void BookSearchTest::bookCardOpensBothSearches()
     QCOMPARE(card->control<QLineEdit>("txtPrestato")->text(), QStringLiteral("Neri"));
     QCOMPARE(card->lblPosizione()->text(), QStringLiteral("1"));
     QVERIFY(card->findChildren<TfrmTrova*>().isEmpty()); // destroyed after closing
+}
+
+void BookSearchTest::stampaPrintsEveryLineUnderTheTitle()
+{
+    m_folder->write("Libri.pro", archive({book({{"Codice", "B"}, {"Titolo", "Secondo"}}),
+                                     book({{"Codice", "A"}, {"Titolo", "Primo"}, {"Scadenza", "01/01/2024"}})}));
+    struct Printed {
+        QString title;
+        QStringList lines;
+    } printed;
+    PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        for (const PreparedPage& page : report.pages) {
+            if (const PageItem* title = page.find(QStringLiteral("txtTitolo")))
+                printed.title = title->joined();
+            for (const PageItem& item : page.items) {
+                if (item.name == QLatin1String("txtRiepilogo"))
+                    printed.lines += item.lines();
+            }
+        }
+        return false;
+    });
+    for (const bool available : {false, true}) {
+        printed = {};
+        std::unique_ptr<TfrmTrova> screen;
+        if (available)
+            screen = std::make_unique<TfrmTrovaDisponibili>(Screens::frmLibri);
+        else
+            screen = std::make_unique<TfrmTrovaLibri>(Screens::frmLibri);
+        showSearch(*screen);
+        cerca(*screen);
+        screen->lstRecords()->selectRow(screen->lstRecords()->count() - 1);
+        QTest::mouseClick(screen->control("btnStampa"), Qt::LeftButton);
+        QCOMPARE(printed.title, available ? QStringLiteral("Riepilogo libri disponibili per il prestito")
+                                          : QStringLiteral("Riepilogo libri in archivio"));
+        // Every line in list order, whatever the selection, unchanged.
+        QCOMPARE(printed.lines, screen->lstRecords()->lines());
+        QCOMPARE(printed.lines.size(), available ? 1 : 2);
+        QVERIFY(screen->isVisible());
+    }
+    PrintDialog::setHandler({});
 }
 
 QTEST_MAIN(BookSearchTest)

@@ -1,6 +1,7 @@
 #include "Clock.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace {
 QDateTime& fixedNow()
@@ -53,5 +54,10 @@ QString Clock::shortDate(const QDate& date)
 
 QString Clock::longTime(const QTime& time)
 {
-    return QLocale::system().toString(time, QLocale::LongFormat);
+    // The region's long time format names the time zone too; a printed
+    // sheet shows the time alone.
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*\\(?t+\\)?"));
+    format.remove(zone);
+    return QLocale::system().toString(time, format.trimmed());
 }

@@ -5,6 +5,8 @@
 #include "app/Screens.h"
 #include "books/TfrmCodici_Dewey.h"
 #include "books/TfrmLibri.h"
+#include "printing/PreparedReport.h"
+#include "printing/PrintDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +64,7 @@ private slots:
     void doubleClickImportsTheCode();
     void doubleClickTagAndSelection_data();
     void doubleClickTagAndSelection();
+    void printsTheWholeTable();
 
 private:
     // Opens the table from the card's Dewey button, waits for it to load and
@@ -88,6 +91,7 @@ void DeweyTest::init()
 
 void DeweyTest::cleanup()
 {
+    PrintDialog::setHandler({});
     Screens::destroyAll();
     delete m_log;
     delete m_folder;
@@ -316,6 +320,48 @@ void DeweyTest::doubleClickTagAndSelection()
     QVERIFY(closed);
     QCOMPARE(txtDewey->text(), dewey);
     expectFocusOnDewey();
+    QVERIFY(m_log->entries.isEmpty());
+}
+
+void DeweyTest::printsTheWholeTable()
+{
+    QList<PreparedReport> offered;
+    bool waitLabelShown = false;
+    QWidget* lblAttendere = nullptr;
+    PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        offered.append(report);
+        waitLabelShown = lblAttendere && lblAttendere->isVisible();
+        return false; // cancelled: the prepared pages are what would print
+    });
+    openFromCard([&](TfrmCodici_Dewey* screen) {
+        lblAttendere = screen->control("lblAttendere");
+        QVERIFY(!lblAttendere->isVisible());
+        // A selection in the middle of the table, after a quick find.
+        trova(screen, QStringLiteral("#"));
+        QVERIFY(trova(screen, QStringLiteral("musica")) > 0);
+        QWidget* btnStampa = screen->control("btnStampa");
+        QTest::mousePress(btnStampa, Qt::LeftButton);
+        QVERIFY(lblAttendere->isVisible());
+        QTest::mouseRelease(btnStampa, Qt::LeftButton);
+        QVERIFY(!lblAttendere->isVisible());
+    });
+    QCOMPARE(offered.size(), 1);
+    QVERIFY(waitLabelShown);
+
+    const PreparedReport& report = offered.first();
+    QCOMPARE(report.name, QStringLiteral("Riepilogo dati"));
+    QVERIFY(report.pages.size() > 1);
+    const PageItem* title = report.pages.first().find(QStringLiteral("txtTitolo"));
+    QVERIFY(title);
+    QCOMPARE(title->lines(), QStringList{QStringLiteral("Tabella Codici Dewey")});
+    QStringList printed;
+    for (const PreparedPage& page : report.pages) {
+        for (const PageItem& item : page.items) {
+            if (item.name == QLatin1String("txtRiepilogo"))
+                printed += item.lines();
+        }
+    }
+    QCOMPARE(printed, TfrmCodici_Dewey::table());
     QVERIFY(m_log->entries.isEmpty());
 }
 

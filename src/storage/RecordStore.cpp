@@ -112,6 +112,22 @@ bool RecordStore::scan(const std::function<bool(const char* record, qint64 index
     if (!m_file.isOpen() || m_recordSize <= 0)
         return false;
     const qint64 n = count();
+    if (n == 0) {
+        m_index = 0;
+        return true;
+    }
+    // Mapping the archive spares copying it through the kernel, the larger
+    // part of a search pass; block reads stay as the fallback.
+    if (uchar* mapped = m_file.map(0, n * m_recordSize)) {
+        const char* base = reinterpret_cast<const char*>(mapped);
+        qint64 i = 0;
+        bool goOn = true;
+        for (; i < n && goOn; ++i)
+            goOn = visit(base + i * m_recordSize, i);
+        m_file.unmap(mapped);
+        m_index = i;
+        return true;
+    }
     if (!m_file.seek(0))
         return false;
     // About 4 MiB per read: few system calls, little memory.

@@ -1,7 +1,15 @@
 #include "TfrmExpLibri.h"
 
+#include "books/BookExport.h"
+#include "storage/ProgramFolder.h"
+
 TfrmExpLibri::TfrmExpLibri(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Esporta archivio libri in Microsoft Excel"))
+    : TfrmEsporta(owner, BookExport::table())
 {
     setObjectName(QStringLiteral("TfrmExpLibri"));
+}
+
+QString TfrmExpLibri::archivePath() const
+{
+    return ProgramFolder::file(QStringLiteral("Libri.pro"));
 }

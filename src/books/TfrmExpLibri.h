@@ -1,9 +1,12 @@
 #pragma once
 
-#include "app/TForm.h"
+#include "app/TfrmEsporta.h"
 
-class TfrmExpLibri : public TForm {
+// The export of the book archive "Libri.pro" to "Libri.xls".
+class TfrmExpLibri : public TfrmEsporta {
     Q_OBJECT
 public:
     explicit TfrmExpLibri(QWidget* owner = nullptr);
+
+    QString archivePath() const override;
 };

@@ -11,6 +11,7 @@
 #include "app/TfrmGuida.h"
 #include "app/WebSearch.h"
 #include "books/TfrmCodici_Dewey.h"
+#include "books/TfrmExpLibri.h"
 #include "books/TfrmTrovaDisponibili.h"
 #include "books/TfrmTrovaLibri.h"
 #include "books/TfrmStampaLibro.h"
@@ -288,6 +289,8 @@ void TfrmLibri::cmdStampaClick()
 
 void TfrmLibri::cmdEsportaClick()
 {
+    TfrmExpLibri exportScreen(this);
+    exportScreen.execModal();
 }
 
 void TfrmLibri::cmdDisponibiliClick()

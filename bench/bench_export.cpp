@@ -1,0 +1,157 @@
+// Book export over a generated archive of 100,000 cards: the export screen
+// shown with its grid ready and drawn, the rows' memory against the
+// archive's text, and the spreadsheet file written from the grid.
+#include "app/Screens.h"
+#include "app/Startup.h"
+#include "books/BookExport.h"
+#include "books/TfrmExpLibri.h"
+#include "books/TfrmLibri.h"
+#include "export/ExportModel.h"
+#include "export/Spreadsheet.h"
+#include "storage/Collection.h"
+#include "storage/Layouts.h"
+#include "storage/ProgramFolder.h"
+#include "storage/Record.h"
+#include "storage/SampleCards.h"
+#include "storage/Text.h"
+#include "storage/TextSlot.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kCards = 100000;
+
+// The generator's cards, written once; also counts the text they hold.
+class GeneratedArchive {
+public:
+    GeneratedArchive()
+    {
+        ProgramFolder::setPath(m_dir.path());
+        QFile file(path());
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write the archive");
+        SampleCards cards(20240501);
+        Record record(TSchedaLibro);
+        for (int i = 1; i <= kCards; ++i) {
+            cards.fill(Collection::books(), record, i);
+            for (const FieldDef& f : TSchedaLibro.fields)
+                m_text += static_cast<qint64>(Text::trimmed(TextSlot::raw(record.bytes().constData(), f, TSchedaLibro.kind)).size());
+            file.write(record.bytes());
+        }
+    }
+    QString path() const { return ProgramFolder::file(QStringLiteral("Libri.pro")); }
+    // Trimmed text bytes of every field of every card.
+    qint64 textBytes() const { return m_text; }
+
+private:
+    QTemporaryDir m_dir;
+    qint64 m_text = 0;
+};
+
+GeneratedArchive& archive()
+{
+    static GeneratedArchive a;
+    return a;
+}
+
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
+}
+
+// From show to the first rows drawn: the archive read into the model, the
+// columns sized, the view laid out and painted.
+void BM_GridReady(benchmark::State& state)
+{
+    archive();
+    int rows = 0;
+    for (auto _ : state) {
+        auto screen = std::make_unique<TfrmExpLibri>(Screens::frmLibri);
+        screen->show();
+        screen->grdRecords()->viewport()->repaint();
+        QApplication::processEvents();
+        state.PauseTiming();
+        rows = screen->model()->rowCount();
+        screen.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = rows;
+}
+BENCHMARK(BM_GridReady)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// What the loaded rows occupy, against the text of the archive (every field)
+// and the text of the listed fields alone.
+void BM_GridMemory(benchmark::State& state)
+{
+    archive();
+    for (auto _ : state) {
+        const qint64 before = residentBytes();
+        ExportModel model(BookExport::table());
+        model.load(archive().path());
+        const qint64 grown = residentBytes() - before;
+        state.counters["held_MB"] = double(model.heldBytes()) / 1e6;
+        state.counters["resident_growth_MB"] = double(grown) / 1e6;
+        state.counters["archive_text_MB"] = double(archive().textBytes()) / 1e6;
+        state.counters["listed_text_MB"] = double(model.textBytes()) / 1e6;
+        state.counters["held_per_archive_text"] = double(model.heldBytes()) / double(archive().textBytes());
+        state.counters["held_per_listed_text"] = double(model.heldBytes()) / double(model.textBytes());
+    }
+}
+BENCHMARK(BM_GridMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The export step: the file written from the grid (temporary file, flushed
+// to the disk, renamed over "Libri.xls").
+void BM_FileWritten(benchmark::State& state)
+{
+    ExportModel model(BookExport::table());
+    model.load(archive().path());
+    const QString target = ProgramFolder::file(QStringLiteral("Libri.xls"));
+    for (auto _ : state) {
+        if (!Spreadsheet::save(model, target))
+            state.SkipWithError("the file was not written");
+    }
+    state.counters["file_MB"] = double(QFileInfo(target).size()) / 1e6;
+}
+BENCHMARK(BM_FileWritten)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The command line's one call: the archive read and the file written.
+void BM_ExportArchive(benchmark::State& state)
+{
+    archive();
+    const QString target = ProgramFolder::file(QStringLiteral("cli.xls"));
+    for (auto _ : state) {
+        if (!Spreadsheet::exportArchive(BookExport::table(), archive().path(), target))
+            state.SkipWithError("the file was not written");
+    }
+}
+BENCHMARK(BM_ExportArchive)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    Startup::beforeApplication();
+    QApplication app(argc, argv);
+    Startup::configure(app);
+    Screens::createAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Screens::destroyAll();
+    return 0;
+}

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "ExportFixtures.h"
 
 #include "cli/CommandLine.h"
 #include "storage/Layouts.h"
@@ -61,6 +62,8 @@ private slots:
     void sampleIsDeterministicAndAppends();
     void searchGivesTheScreensLines_data();
     void searchGivesTheScreensLines();
+    void exportWritesTheScreensBytes();
+    void exportOtherCollections();
     void badArguments_data();
     void badArguments();
 };
@@ -174,6 +177,56 @@ void CliTest::searchGivesTheScreensLines()
     QCOMPARE(r.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     QCOMPARE(r.err, QStringLiteral("Il presente riepilogo contiene %1 schede.\n").arg(expected.size()));
     QCOMPARE(folder.read(archive), bytes);
+}
+
+void CliTest::exportWritesTheScreensBytes()
+{
+    // The hand-written file has one author typed into the grid; unedited, it holds the stored one.
+    const QByteArray expected = fixture("export_due_schede.xls").replace("?ukasz Nowak", "Calvino Italo");
+    QVERIFY(expected.contains("Calvino Italo"));
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    Result r = cli({"--folder", folder.path(), "export", "books"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(folder.read("Libri.xls"), expected);
+    QCOMPARE(folder.read("Libri.pro"), twoCards());
+
+    const QString elsewhere = folder.file("copia.xls");
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--out", elsewhere}).code, 0);
+    QCOMPARE(folder.read("copia.xls"), expected);
+
+    // An archive that is not there is reported, not created, and the old file stays.
+    QFile::remove(folder.file("Libri.pro"));
+    r = cli({"--folder", folder.path(), "export", "books"});
+    QCOMPARE(r.code, 2);
+    QVERIFY(!QFile::exists(folder.file("Libri.pro")));
+    QCOMPARE(folder.read("Libri.xls"), expected);
+}
+
+void CliTest::exportOtherCollections()
+{
+    TestFolder folder;
+    folder.write("DVD.pro", card(TSchedaDVD, {{"Titolo", "Il viaggio lungo"}, {"Anno", "1959"}, {"Prestato", "Luca"},
+                                                {"Annullata", QStringLiteral("No")}}));
+    QCOMPARE(cli({"--folder", folder.path(), "export", "dvd"}).code, 0);
+    const QByteArray dvd = folder.read("DVD.xls");
+    QVERIFY(dvd.contains("<x:Name>Riepilogo DVD</x:Name>"));
+    QVERIFY(dvd.contains("<td style=\"text-align: left; font-weight: bold;\" width=350>Titolo DVD</td>"));
+    QVERIFY(dvd.contains("width=150>Anno</td>"));
+    QCOMPARE(dvd.count("font-weight: bold;"), 23);
+    QCOMPARE(dvd.count("<td") - 23, 23); // one data row of 23 cells
+    QVERIFY(dvd.contains(">1959</td>"));
+    QVERIFY(!dvd.contains("Luca")); // the loan is never exported
+    QVERIFY(!dvd.contains('\n'));
+
+    folder.write("2021.art", card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}, {"Testo", "Testo intero"}}));
+    QCOMPARE(cli({"--folder", folder.path(), "export", "articles", "--year", "2021"}).code, 0);
+    const QByteArray articles = folder.read("Articoli.xls");
+    QVERIFY(articles.contains("<x:Name>Riepilogo Articoli</x:Name>"));
+    QCOMPARE(articles.count("font-weight: bold;"), 9);
+    QCOMPARE(articles.count("<td") - 9, 9);
+    QVERIFY(articles.contains(">Il porto riapre</td>"));
+    QVERIFY(!articles.contains("Testo intero"));
 }
 
 void CliTest::badArguments_data()

@@ -1,9 +1,15 @@
 #include "CommandLine.h"
 
+#include "articles/ArticleExport.h"
 #include "articles/ArticleTables.h"
+#include "books/BookExport.h"
 #include "books/BookTables.h"
 #include "cli/ArchiveCheck.h"
+#include "dvd/DvdExport.h"
 #include "dvd/DvdTables.h"
+#include "export/ExportModel.h"
+#include "export/ExportTable.h"
+#include "export/Spreadsheet.h"
 #include "search/Search.h"
 #include "search/SearchTable.h"
 #include "storage/Collection.h"
@@ -13,6 +19,7 @@
 #include "storage/SampleCards.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -102,6 +109,41 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+const ExportTable& exportTable(const Collection& c)
+{
+    if (&c == &Collection::books())
+        return BookExport::table();
+    if (&c == &Collection::dvd())
+        return DvdExport::table();
+    return ArticleExport::table();
+}
+
+int exportFile(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (!o.positional.isEmpty())
+        return fail(err, QStringLiteral("export takes no further arguments"));
+    const ExportTable& table = exportTable(*o.collection);
+    // A missing archive is reported, never created by the export.
+    if (!QFileInfo(archivePath(o)).isFile()) {
+        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
+        return kBadArguments;
+    }
+    const QString target = o.out.isEmpty()
+        ? ProgramFolder::file(QString::fromUtf8(table.fileName.data(), qsizetype(table.fileName.size())))
+        : o.out;
+    ExportModel grid(table);
+    if (!grid.load(archivePath(o))) {
+        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
+        return kBadArguments;
+    }
+    if (!Spreadsheet::save(grid, target)) {
+        err << "tomaria-cli: cannot write " << target << "; any previous file is unchanged\n";
+        return kBadArguments;
+    }
+    out << grid.rowCount() << " schede esportate in " << target << "\n";
+    return 0;
+}
+
 int check(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
@@ -126,6 +168,7 @@ QString usage()
     return QStringLiteral(
         "Usage:\n"
         "  tomaria-cli [--folder DIR] search books|dvd|articles [--year YYYY] [--available] [--FIELD TEXT]...\n"
+        "  tomaria-cli [--folder DIR] export books|dvd|articles [--year YYYY] [--out FILE]\n"
         "  tomaria-cli [--folder DIR] check  books|dvd|articles [--year YYYY]\n"
         "  tomaria-cli [--folder DIR] sample books|dvd|articles COUNT [--year YYYY] [--seed N]\n"
         "--folder names the program folder (default: the folder of this program);\n"
@@ -193,6 +236,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         return o.filters.isEmpty() && !o.available ? sample(o, out, err) : fail(err, QStringLiteral("sample takes no filters"));
     if (o.command == QLatin1String("search"))
         return search(o, out, err);
+    if (o.command == QLatin1String("export"))
+        return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export takes no filters"));
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check takes no filters"));
     return fail(err, QStringLiteral("unknown command \"%1\"").arg(o.command));

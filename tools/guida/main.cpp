@@ -25,6 +25,7 @@ struct Known {
 const Known kKnown[] = {
     {"avvio", "Uno sguardo a Tomaria."},
     {"libri", "Applicazione Archivio Libri."},
+    {"esporta_libri", "Esportazione archivio libri in Microsoft Excel."},
 };
 
 QString titleFromName(const QString& name)

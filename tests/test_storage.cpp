@@ -46,6 +46,7 @@ private slots:
     void storeReadOnlyArchive();
     void storeWriteTouchesOnlyItsRecord();
     void storeScanReadsEveryWholeRecord();
+    void storeAppendsManyAtOnce();
 };
 
 void StorageTest::slotEncoding_data()
@@ -199,6 +200,20 @@ void StorageTest::storeScanReadsEveryWholeRecord()
     }));
     QCOMPARE(seen, n);
     QVERIFY(inOrder);
+}
+
+void StorageTest::storeAppendsManyAtOnce()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", book("Uno"));
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237));
+    QVERIFY(!store.append(book("Due") + QByteArray(5, 'x'))); // not whole records: nothing written
+    QCOMPARE(store.count(), 1);
+    QVERIFY(store.append(book("Due") + book("Tre")));
+    QCOMPARE(store.index(), 3);
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Due") + book("Tre"));
 }
 
 QTEST_GUILESS_MAIN(StorageTest)

@@ -66,11 +66,18 @@ int sample(const Options& o, QTextStream& out, QTextStream& err)
         return kBadArguments;
     SampleCards cards(o.seed);
     Record record(*o.collection->layout);
+    // Cards go to the disk a thousand at a time: one write and one flush each.
+    constexpr int kBatch = 1000;
+    QByteArray batch;
     for (int i = 0; i < count; ++i) {
         cards.fill(*o.collection, record, static_cast<int>(first) + i + 1);
-        if (!store.write(record.bytes())) {
-            err << "tomaria-cli: writing card " << first + i + 1 << " failed: " << store.errorString() << "\n";
-            return kBadArguments;
+        batch += record.bytes();
+        if ((i + 1) % kBatch == 0 || i + 1 == count) {
+            if (!store.append(batch)) {
+                err << "tomaria-cli: writing cards after " << store.count() << " failed: " << store.errorString() << "\n";
+                return kBadArguments;
+            }
+            batch.clear();
         }
     }
     out << count << " schede aggiunte a " << archivePath(o) << " (ora " << store.count() << ")\n";

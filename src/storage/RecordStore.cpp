@@ -107,6 +107,21 @@ bool RecordStore::write(const QByteArray& buffer)
     return false;
 }
 
+bool RecordStore::append(const QByteArray& records)
+{
+    if (!m_file.isOpen() || !m_file.isWritable() || m_recordSize <= 0 || records.size() % m_recordSize != 0)
+        return false;
+    const qint64 n = count();
+    const qint64 oldSize = m_file.size();
+    if (m_file.seek(n * m_recordSize) && m_file.write(records) == records.size() && syncToDisk()) {
+        m_index = n + records.size() / m_recordSize;
+        return true;
+    }
+    m_file.resize(oldSize);
+    m_file.flush();
+    return false;
+}
+
 bool RecordStore::scan(const std::function<bool(const char* record, qint64 index)>& visit)
 {
     if (!m_file.isOpen() || m_recordSize <= 0)

@@ -41,6 +41,11 @@ public:
     // is left as it was. Advances the index.
     bool write(const QByteArray& buffer);
 
+    // Appends several whole records (buffer size a multiple of the record
+    // size) with one write and one flush to the disk; on failure the file
+    // keeps its old length. The index ends after the last record.
+    bool append(const QByteArray& records);
+
     // Calls `visit` for every whole record from index 0, reading in large
     // blocks; stops early when `visit` returns false.
     bool scan(const std::function<bool(const char* record, qint64 index)>& visit);

@@ -1,9 +1,10 @@
 // Book searches over a generated archive of 100,000 cards: the whole search
 // pass with two filters, the screen listing about 95,000 lines sorted, and
 // the double-click on the last line that fills the book card.
+#include "BenchSupport.h"
+
 #include "app/LineList.h"
 #include "app/Screens.h"
-#include "app/Startup.h"
 #include "books/BookTables.h"
 #include "books/TfrmLibri.h"
 #include "books/TfrmTrovaLibri.h"
@@ -11,7 +12,6 @@
 #include "storage/Collection.h"
 #include "storage/ProgramFolder.h"
 #include "storage/Record.h"
-#include "storage/SampleCards.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,16 +33,9 @@ public:
     GeneratedArchive()
     {
         ProgramFolder::setPath(m_dir.path());
-        QFile file(ProgramFolder::file(QStringLiteral("Libri.pro")));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write the archive");
-        SampleCards cards(20240501);
-        Record record(*Collection::books().layout);
-        for (int i = 1; i <= kCards; ++i) {
-            cards.fill(Collection::books(), record, i);
+        BenchSupport::writeSampleArchive(path(), Collection::books(), kCards, 20240501, [](Record& record, int i) {
             record.setText("Codice", QStringLiteral("L%1").arg((i * 7919L) % 100003, 6, 10, QLatin1Char('0')));
-            file.write(record.bytes());
-        }
+        });
     }
     QString path() const { return ProgramFolder::file(QStringLiteral("Libri.pro")); }
 
@@ -145,14 +138,5 @@ BENCHMARK(BM_DoubleClickLastLine)->Unit(benchmark::kMillisecond)->Iterations(10)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    Startup::beforeApplication();
-    QApplication app(argc, argv);
-    Startup::configure(app);
-    Screens::createAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Screens::destroyAll();
-    return 0;
+    return BenchSupport::run(argc, argv, true);
 }

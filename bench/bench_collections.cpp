@@ -2,12 +2,13 @@
 // (the cards `tomaria-cli sample` writes): books with no filter, one, three
 // filters and the available-for-loan rule, and the full text of a year of
 // articles.
+#include "BenchSupport.h"
+
 #include "articles/ArticleTables.h"
 #include "books/BookTables.h"
 #include "search/Search.h"
 #include "storage/Collection.h"
 #include "storage/Record.h"
-#include "storage/SampleCards.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,15 +20,7 @@ namespace {
 QString makeArchive(const QTemporaryDir& dir, const Collection& c, int count, const QString& name)
 {
     const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    SampleCards cards(42);
-    Record record(*c.layout);
-    for (int i = 0; i < count; ++i) {
-        cards.fill(c, record, i + 1);
-        f.write(record.bytes());
-    }
+    BenchSupport::writeSampleArchive(path, c, count, 42);
     return path;
 }
 
@@ -82,4 +75,7 @@ BENCHMARK(BM_Articles_FullText)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return BenchSupport::run(argc, argv, false);
+}

@@ -1,8 +1,9 @@
 // Book export over a generated archive of 100,000 cards: the export screen
 // shown with its grid ready and drawn, the rows' memory against the
 // archive's text, and the spreadsheet file written from the grid.
+#include "BenchSupport.h"
+
 #include "app/Screens.h"
-#include "app/Startup.h"
 #include "books/BookExport.h"
 #include "books/TfrmExpLibri.h"
 #include "books/TfrmLibri.h"
@@ -12,7 +13,6 @@
 #include "storage/Layouts.h"
 #include "storage/ProgramFolder.h"
 #include "storage/Record.h"
-#include "storage/SampleCards.h"
 #include "storage/Text.h"
 #include "storage/TextSlot.h"
 
@@ -36,17 +36,10 @@ public:
     GeneratedArchive()
     {
         ProgramFolder::setPath(m_dir.path());
-        QFile file(path());
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write the archive");
-        SampleCards cards(20240501);
-        Record record(TSchedaLibro);
-        for (int i = 1; i <= kCards; ++i) {
-            cards.fill(Collection::books(), record, i);
+        BenchSupport::writeSampleArchive(path(), Collection::books(), kCards, 20240501, [this](Record& record, int) {
             for (const FieldDef& f : TSchedaLibro.fields)
                 m_text += static_cast<qint64>(Text::trimmed(TextSlot::raw(record.bytes().constData(), f, TSchedaLibro.kind)).size());
-            file.write(record.bytes());
-        }
+        });
     }
     QString path() const { return ProgramFolder::file(QStringLiteral("Libri.pro")); }
     // Trimmed text bytes of every field of every card.
@@ -61,15 +54,6 @@ GeneratedArchive& archive()
 {
     static GeneratedArchive a;
     return a;
-}
-
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
 }
 
 // From show to the first rows drawn: the archive read into the model, the
@@ -99,10 +83,10 @@ void BM_GridMemory(benchmark::State& state)
 {
     archive();
     for (auto _ : state) {
-        const qint64 before = residentBytes();
+        const qint64 before = BenchSupport::residentKiB() * 1024;
         ExportModel model(BookExport::table());
         model.load(archive().path());
-        const qint64 grown = residentBytes() - before;
+        const qint64 grown = BenchSupport::residentKiB() * 1024 - before;
         state.counters["held_MB"] = double(model.heldBytes()) / 1e6;
         state.counters["resident_growth_MB"] = double(grown) / 1e6;
         state.counters["archive_text_MB"] = double(archive().textBytes()) / 1e6;
@@ -144,14 +128,5 @@ BENCHMARK(BM_ExportArchive)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    Startup::beforeApplication();
-    QApplication app(argc, argv);
-    Startup::configure(app);
-    Screens::createAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Screens::destroyAll();
-    return 0;
+    return BenchSupport::run(argc, argv, true);
 }

@@ -1,7 +1,8 @@
 // The list report over 100,000 lines (about 1,800 landscape pages): laying
 // out the pages, the way to the first printed page, and the whole document
 // printed to PDF. Memory: what the prepared pages add to the process.
-#include "app/Startup.h"
+#include "BenchSupport.h"
+
 #include "printing/ListReport.h"
 #include "printing/ReportPainter.h"
 #include "printing/Report.h"
@@ -34,15 +35,6 @@ const QStringList& lines()
     return list;
 }
 
-long residentKiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
-}
-
 void BM_ListPrepare100k(benchmark::State& state)
 {
     const QStringList& data = lines();
@@ -50,7 +42,7 @@ void BM_ListPrepare100k(benchmark::State& state)
     qsizetype pages = 0;
     size_t prepared = 0; // the page descriptions, without the shared lines
     for (auto _ : state) {
-        const long before = residentKiB();
+        const long before = BenchSupport::residentKiB();
         std::unique_ptr<Report> report = ListReport::createTemplate();
         ListReport::fill(*report, QStringLiteral("Riepilogo libri in archivio"), data);
         report->prepare();
@@ -58,7 +50,7 @@ void BM_ListPrepare100k(benchmark::State& state)
         prepared = 0;
         for (const PreparedPage& page : report->prepared().pages)
             prepared += sizeof(PreparedPage) + size_t(page.items.capacity()) * sizeof(PageItem);
-        growth = std::max(growth, residentKiB() - before);
+        growth = std::max(growth, BenchSupport::residentKiB() - before);
         benchmark::DoNotOptimize(pages);
     }
     state.counters["pages"] = double(pages);
@@ -112,13 +104,5 @@ BENCHMARK(BM_ListAllPagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    Startup::beforeApplication();
-    QApplication app(argc, argv);
-    Startup::configure(app);
-    lines(); // built before any measurement
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::run(argc, argv, false, [] { lines(); });
 }

@@ -1,7 +1,8 @@
 // Start-up: the 23 screens created in registry order and the first window
 // shown, as the program does before its event loop runs.
+#include "BenchSupport.h"
+
 #include "app/Screens.h"
-#include "app/Startup.h"
 #include "app/TForm.h"
 #include "app/TfrmPassword.h"
 
@@ -31,12 +32,5 @@ BENCHMARK(BM_StartupScreens)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    Startup::beforeApplication();
-    QApplication app(argc, argv);
-    Startup::configure(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::run(argc, argv, false);
 }

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 const QString kEmpty = QStringLiteral("L'archivio non contiene nessuna scheda.");
@@ -61,6 +63,7 @@ private:
         edit("txtAutore")->setText(QStringLiteral("  Italo Calvino  "));
     }
 
+    std::unique_ptr<BookCardSession> m_session;
     TestFolder* m_folder = nullptr;
     MessageLog* m_log = nullptr;
     TfrmLibri* m_card = nullptr;
@@ -68,19 +71,16 @@ private:
 
 void BookCardTest::init()
 {
-    m_folder = new TestFolder;
-    m_log = new MessageLog;
-    Screens::createAll();
-    m_card = Screens::frmLibri;
-    m_card->showScreen();
+    m_session = std::make_unique<BookCardSession>();
+    m_folder = &m_session->folder;
+    m_log = &m_session->log;
+    m_card = m_session->card;
     QVERIFY(QTest::qWaitForWindowActive(m_card));
 }
 
 void BookCardTest::cleanup()
 {
-    Screens::destroyAll();
-    delete m_log;
-    delete m_folder;
+    m_session.reset();
 }
 
 void BookCardTest::firstSaveCreatesArchiveAndShowsOne()

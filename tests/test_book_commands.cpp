@@ -16,6 +16,8 @@
 #include <QMap>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 const QString kNotStored = QStringLiteral(
@@ -96,6 +98,7 @@ private:
     QString position() { return m_card->lblPosizione()->text(); }
     void click(const char* name) { QTest::mouseClick(m_card->control(QLatin1String(name)), Qt::LeftButton); }
 
+    std::unique_ptr<BookCardSession> m_session;
     TestFolder* m_folder = nullptr;
     MessageLog* m_log = nullptr;
     TfrmLibri* m_card = nullptr;
@@ -103,21 +106,18 @@ private:
 
 void BookCommandsTest::init()
 {
-    m_folder = new TestFolder;
-    m_log = new MessageLog;
-    Screens::createAll();
-    m_card = Screens::frmLibri;
-    m_card->showScreen();
+    m_session = std::make_unique<BookCardSession>();
+    m_folder = &m_session->folder;
+    m_log = &m_session->log;
+    m_card = m_session->card;
     QVERIFY(QTest::qWaitForWindowActive(m_card));
 }
 
 void BookCommandsTest::cleanup()
 {
-    Screens::destroyAll();
     Clock::setFixed({});
     Clock::setDateSeparator({});
-    delete m_log;
-    delete m_folder;
+    m_session.reset();
 }
 
 void BookCommandsTest::duplicateOfANewCardChangesNothing()

@@ -14,6 +14,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <memory>
+
 #include <functional>
 
 namespace {
@@ -74,6 +76,7 @@ private:
     static void doubleClickRow(TfrmCodici_Dewey* screen, int row);
     void expectFocusOnDewey();
 
+    std::unique_ptr<BookCardSession> m_session;
     TestFolder* m_folder = nullptr;
     MessageLog* m_log = nullptr;
     TfrmLibri* m_card = nullptr;
@@ -81,20 +84,17 @@ private:
 
 void DeweyTest::init()
 {
-    m_folder = new TestFolder;
-    m_log = new MessageLog;
-    Screens::createAll();
-    m_card = Screens::frmLibri;
-    m_card->showScreen();
+    m_session = std::make_unique<BookCardSession>();
+    m_folder = &m_session->folder;
+    m_log = &m_session->log;
+    m_card = m_session->card;
     QVERIFY(QTest::qWaitForWindowActive(m_card));
 }
 
 void DeweyTest::cleanup()
 {
     PrintDialog::setHandler({});
-    Screens::destroyAll();
-    delete m_log;
-    delete m_folder;
+    m_session.reset();
 }
 
 void DeweyTest::openFromCard(const std::function<void(TfrmCodici_Dewey*)>& drive, bool waitForLoad)

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
+#include "app/Screens.h"
 #include "app/TMisc.h"
+#include "books/TfrmLibri.h"
 #include "storage/ProgramFolder.h"
 
 #include <QCoreApplication>
@@ -66,6 +68,18 @@ OpenLog::OpenLog(bool succeed)
 OpenLog::~OpenLog()
 {
     TMisc::setOpener({});
+}
+
+BookCardSession::BookCardSession()
+{
+    Screens::createAll();
+    card = Screens::frmLibri;
+    card->showScreen();
+}
+
+BookCardSession::~BookCardSession()
+{
+    Screens::destroyAll();
 }
 
 void pressEnter(QWidget* w)

@@ -67,6 +67,18 @@ void onNextModal(std::function<void(T*)> drive, int attempts = 200)
     });
 }
 
+class TfrmLibri;
+
+// The 23 start-up screens over a fresh program folder, with the message
+// boxes recorded and the book card shown; destroyed in reverse order.
+struct BookCardSession {
+    BookCardSession();
+    ~BookCardSession();
+    TestFolder folder;
+    MessageLog log;
+    TfrmLibri* card = nullptr;
+};
+
 // Sends Enter-key presses and mouse moves the way the window system would.
 void pressEnter(QWidget* w);
 void hover(QWidget* w);

@@ -40,40 +40,31 @@ void Report::checkNewName(const QString& name) const
     Q_UNUSED(name);
 }
 
+template <class T>
+T* Report::place(std::unique_ptr<T> object, ReportBand* band)
+{
+    checkNewName(object->name());
+    T* raw = object.get();
+    if (band)
+        band->take(std::move(object));
+    else
+        m_objects.push_back(std::move(object));
+    return raw;
+}
+
 ReportText* Report::addText(const QString& name, const QRectF& geometry, ReportBand* band)
 {
-    checkNewName(name);
-    auto text = std::make_unique<ReportText>(name, geometry);
-    ReportText* raw = text.get();
-    if (band)
-        band->take(std::move(text));
-    else
-        m_objects.push_back(std::move(text));
-    return raw;
+    return place(std::make_unique<ReportText>(name, geometry), band);
 }
 
 ReportShape* Report::addRect(const QString& name, const QRectF& geometry, ReportBand* band)
 {
-    checkNewName(name);
-    auto shape = std::make_unique<ReportShape>(ReportObject::Type::Rect, name, geometry);
-    ReportShape* raw = shape.get();
-    if (band)
-        band->take(std::move(shape));
-    else
-        m_objects.push_back(std::move(shape));
-    return raw;
+    return place(std::make_unique<ReportShape>(ReportObject::Type::Rect, name, geometry), band);
 }
 
 ReportShape* Report::addLine(const QString& name, QPointF from, QPointF to, ReportBand* band)
 {
-    checkNewName(name);
-    auto shape = std::make_unique<ReportShape>(ReportObject::Type::Line, name, QRectF(from, to));
-    ReportShape* raw = shape.get();
-    if (band)
-        band->take(std::move(shape));
-    else
-        m_objects.push_back(std::move(shape));
-    return raw;
+    return place(std::make_unique<ReportShape>(ReportObject::Type::Line, name, QRectF(from, to)), band);
 }
 
 ReportBand* Report::addBand(ReportBand::Kind kind, const QString& name, qreal height)

@@ -1,10 +1,10 @@
 #include "BenchSupport.h"
 
-#include "app/Screens.h"
-#include "app/Startup.h"
-#include "storage/Collection.h"
-#include "storage/Record.h"
-#include "storage/SampleCards.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/Startup.h"
+#include "core/collections/Collection.h"
+#include "core/storage/Record.h"
+#include "core/collections/SampleCards.h"
 
 #include <QApplication>
 #include <QFile>

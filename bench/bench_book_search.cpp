@@ -3,15 +3,15 @@
 // the double-click on the last line that fills the book card.
 #include "BenchSupport.h"
 
-#include "app/LineList.h"
-#include "app/Screens.h"
-#include "books/BookTables.h"
-#include "books/TfrmLibri.h"
-#include "books/TfrmTrovaLibri.h"
-#include "search/Search.h"
-#include "storage/Collection.h"
-#include "storage/ProgramFolder.h"
-#include "storage/Record.h"
+#include "ui/cards/LineList.h"
+#include "ui/shell/Screens.h"
+#include "core/collections/BookTables.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/books/TfrmTrovaLibri.h"
+#include "core/search/Search.h"
+#include "core/collections/Collection.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/storage/Record.h"
 
 #include <QApplication>
 #include <QFile>

@@ -4,11 +4,11 @@
 // articles.
 #include "BenchSupport.h"
 
-#include "articles/ArticleTables.h"
-#include "books/BookTables.h"
-#include "search/Search.h"
-#include "storage/Collection.h"
-#include "storage/Record.h"
+#include "core/collections/ArticleTables.h"
+#include "core/collections/BookTables.h"
+#include "core/search/Search.h"
+#include "core/collections/Collection.h"
+#include "core/storage/Record.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,18 +3,18 @@
 // archive's text, and the spreadsheet file written from the grid.
 #include "BenchSupport.h"
 
-#include "app/Screens.h"
-#include "books/BookExport.h"
-#include "books/TfrmExpLibri.h"
-#include "books/TfrmLibri.h"
-#include "export/ExportModel.h"
-#include "export/Spreadsheet.h"
-#include "storage/Collection.h"
-#include "storage/Layouts.h"
-#include "storage/ProgramFolder.h"
-#include "storage/Record.h"
-#include "storage/Text.h"
-#include "storage/TextSlot.h"
+#include "ui/shell/Screens.h"
+#include "core/collections/BookExport.h"
+#include "ui/books/TfrmExpLibri.h"
+#include "ui/books/TfrmLibri.h"
+#include "core/export/ExportModel.h"
+#include "core/export/Spreadsheet.h"
+#include "core/collections/Collection.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/storage/Record.h"
+#include "core/storage/Text.h"
+#include "core/storage/TextSlot.h"
 
 #include <QApplication>
 #include <QFile>

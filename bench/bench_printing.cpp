@@ -3,9 +3,9 @@
 // printed to PDF. Memory: what the prepared pages add to the process.
 #include "BenchSupport.h"
 
-#include "printing/ListReport.h"
-#include "printing/ReportPainter.h"
-#include "printing/Report.h"
+#include "ui/report/ListReport.h"
+#include "ui/report/ReportPainter.h"
+#include "ui/report/Report.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,9 +2,9 @@
 // shown, as the program does before its event loop runs.
 #include "BenchSupport.h"
 
-#include "app/Screens.h"
-#include "app/TForm.h"
-#include "app/TfrmPassword.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TForm.h"
+#include "ui/shell/TfrmPassword.h"
 
 #include <QApplication>
 

@@ -1,14 +1,14 @@
 #include "TestSupport.h"
 
-#include "app/FileChooser.h"
-#include "app/Screens.h"
-#include "articles/TfrmBibliografie.h"
-#include "books/TfrmLibri.h"
-#include "dvd/TfrmDVD.h"
-#include "storage/Layouts.h"
-#include "storage/ProgramFolder.h"
-#include "storage/Record.h"
-#include "storage/TfrmAllegaCartella.h"
+#include "ui/shell/FileChooser.h"
+#include "ui/shell/Screens.h"
+#include "ui/articles/TfrmBibliografie.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/dvd/TfrmDVD.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/storage/Record.h"
+#include "ui/cards/TfrmAllegaCartella.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "app/CardBinder.h"
-#include "app/Clock.h"
-#include "app/Screens.h"
-#include "books/TfrmLibri.h"
-#include "storage/Layouts.h"
-#include "storage/Record.h"
+#include "ui/cards/CardBinder.h"
+#include "core/text/Clock.h"
+#include "ui/shell/Screens.h"
+#include "ui/books/TfrmLibri.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 #include "ExportFixtures.h"
 
 #include "cli/CommandLine.h"
-#include "storage/Layouts.h"
-#include "storage/Record.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
 
 #include <QDir>
 #include <QFile>

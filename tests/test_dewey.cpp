@@ -1,12 +1,12 @@
 #include "TestSupport.h"
 
-#include "app/LineList.h"
-#include "app/QuickFind.h"
-#include "app/Screens.h"
-#include "books/TfrmCodici_Dewey.h"
-#include "books/TfrmLibri.h"
-#include "printing/PreparedReport.h"
-#include "printing/PrintDialog.h"
+#include "ui/cards/LineList.h"
+#include "ui/cards/QuickFind.h"
+#include "ui/shell/Screens.h"
+#include "ui/books/TfrmCodici_Dewey.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/report/PreparedReport.h"
+#include "ui/report/PrintDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

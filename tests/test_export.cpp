@@ -1,17 +1,17 @@
 #include "TestSupport.h"
 #include "ExportFixtures.h"
 
-#include "app/Screens.h"
-#include "app/TfrmGuida.h"
-#include "books/BookExport.h"
-#include "books/TfrmExpLibri.h"
-#include "books/TfrmLibri.h"
-#include "export/ExportModel.h"
-#include "export/Spreadsheet.h"
-#include "storage/Collection.h"
-#include "storage/Layouts.h"
-#include "storage/Record.h"
-#include "storage/SampleCards.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TfrmGuida.h"
+#include "core/collections/BookExport.h"
+#include "ui/books/TfrmExpLibri.h"
+#include "ui/books/TfrmLibri.h"
+#include "core/export/ExportModel.h"
+#include "core/export/Spreadsheet.h"
+#include "core/collections/Collection.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
+#include "core/collections/SampleCards.h"
 
 #include <QDir>
 #include <QFile>

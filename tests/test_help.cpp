@@ -1,14 +1,14 @@
 #include "TestSupport.h"
 
-#include "app/HelpText.h"
-#include "app/Maker.h"
-#include "app/Picture.h"
-#include "app/Screens.h"
-#include "app/TextLink.h"
-#include "app/TfrmAvvio.h"
-#include "app/TfrmGuida.h"
-#include "books/TfrmLibri.h"
-#include "storage/ProgramFolder.h"
+#include "core/text/HelpText.h"
+#include "core/text/Maker.h"
+#include "ui/shell/Picture.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TextLink.h"
+#include "ui/shell/TfrmAvvio.h"
+#include "ui/shell/TfrmGuida.h"
+#include "ui/books/TfrmLibri.h"
+#include "core/storage/ProgramFolder.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,13 +1,13 @@
 #include "TestSupport.h"
 
-#include "app/Crypt.h"
-#include "app/IniFile.h"
-#include "app/PasswordFile.h"
-#include "app/Screens.h"
-#include "app/TfrmAvvio.h"
-#include "app/TfrmCambiaPassword.h"
-#include "app/TfrmPassword.h"
-#include "storage/Cp1252.h"
+#include "core/access/Crypt.h"
+#include "core/access/IniFile.h"
+#include "core/access/PasswordFile.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TfrmAvvio.h"
+#include "ui/shell/TfrmCambiaPassword.h"
+#include "ui/shell/TfrmPassword.h"
+#include "core/storage/Cp1252.h"
 
 #include <QDir>
 #include <QFile>

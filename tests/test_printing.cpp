@@ -1,14 +1,14 @@
 #include "TestSupport.h"
 
-#include "app/CardBinder.h"
-#include "app/Clock.h"
-#include "app/Screens.h"
-#include "books/TfrmLibri.h"
-#include "books/TfrmStampaLibro.h"
-#include "printing/ListReport.h"
-#include "printing/PreparedReport.h"
-#include "printing/PrintDialog.h"
-#include "printing/ReportUnits.h"
+#include "ui/cards/CardBinder.h"
+#include "core/text/Clock.h"
+#include "ui/shell/Screens.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/books/TfrmStampaLibro.h"
+#include "ui/report/ListReport.h"
+#include "ui/report/PreparedReport.h"
+#include "ui/report/PrintDialog.h"
+#include "ui/report/ReportUnits.h"
 
 #include <QFile>
 #include <QPrinter>

@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "app/Screens.h"
-#include "app/TForm.h"
-#include "app/TfrmAvvio.h"
-#include "app/TfrmSplash.h"
-#include "books/TfrmLibri.h"
-#include "dvd/TfrmDVD.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TForm.h"
+#include "ui/shell/TfrmAvvio.h"
+#include "ui/shell/TfrmSplash.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/dvd/TfrmDVD.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "storage/Cp1252.h"
-#include "storage/Layouts.h"
-#include "storage/Record.h"
-#include "storage/RecordStore.h"
-#include "storage/TextSlot.h"
+#include "core/storage/Cp1252.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
+#include "core/storage/RecordStore.h"
+#include "core/storage/TextSlot.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "app/Screens.h"
-#include "app/Startup.h"
-#include "app/TfrmPassword.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/Startup.h"
+#include "ui/shell/TfrmPassword.h"
 
 #include <QApplication>
 

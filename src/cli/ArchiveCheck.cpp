@@ -1,9 +1,9 @@
 #include "ArchiveCheck.h"
 
-#include "storage/Collection.h"
-#include "storage/RecordStore.h"
-#include "storage/Text.h"
-#include "storage/TextSlot.h"
+#include "core/collections/Collection.h"
+#include "core/storage/RecordStore.h"
+#include "core/storage/Text.h"
+#include "core/storage/TextSlot.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 // The book cards behind the hand-written spreadsheet files of tests/data,
 // shared by the export screen's tests and the command line's.
 
-#include "storage/Layouts.h"
-#include "storage/Record.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "app/Screens.h"
-#include "app/TMisc.h"
-#include "books/TfrmLibri.h"
-#include "storage/ProgramFolder.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TMisc.h"
+#include "ui/books/TfrmLibri.h"
+#include "core/storage/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Msg.h"
+#include "ui/shell/Msg.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "GuidaPdf.h"
 
-#include "app/Maker.h"
+#include "core/text/Maker.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>

@@ -5,7 +5,7 @@
 
 #include "GuidaPdf.h"
 
-#include "app/HelpText.h"
+#include "core/text/HelpText.h"
 
 #include <QDir>
 #include <QFileInfo>

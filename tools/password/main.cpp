@@ -2,8 +2,8 @@
 // initial password "benvenutolibro" scrambled by the program's own routine.
 //   tomaria-password OUTPUT_FILE
 
-#include "app/Crypt.h"
-#include "app/PasswordFile.h"
+#include "core/access/Crypt.h"
+#include "core/access/PasswordFile.h"
 
 #include <QFile>
 #include <QString>

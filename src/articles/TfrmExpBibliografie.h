@@ -1,9 +1,0 @@
-#pragma once
-
-#include "app/TForm.h"
-
-class TfrmExpBibliografie : public TForm {
-    Q_OBJECT
-public:
-    explicit TfrmExpBibliografie(QWidget* owner = nullptr);
-};

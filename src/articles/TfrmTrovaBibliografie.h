@@ -1,9 +1,0 @@
-#pragma once
-
-#include "app/TForm.h"
-
-class TfrmTrovaBibliografie : public TForm {
-    Q_OBJECT
-public:
-    explicit TfrmTrovaBibliografie(QWidget* owner = nullptr);
-};

@@ -1,0 +1,165 @@
+#include "IniFile.h"
+
+#include "core/storage/Cp1252.h"
+#include "core/storage/Text.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <string_view>
+#include <utility>
+
+#include <unistd.h>
+
+namespace {
+
+// The name of a section line ("[name]"), or a null string for other lines.
+QString sectionName(QStringView line)
+{
+    const QString t = Text::trimmed(line);
+    if (!t.startsWith(QLatin1Char('[')))
+        return QString();
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return QString();
+    QString name = Text::trimmed(QStringView(t).sliced(1, close - 1));
+    if (name.isNull())
+        name = QLatin1String("");
+    return name;
+}
+
+bool isComment(QStringView line)
+{
+    const QString t = Text::trimmed(line);
+    return t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'));
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+IniFile::IniFile(QString path)
+    : m_path(std::move(path))
+{
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readable = false;
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_readable = false;
+        return;
+    }
+    const QString text = Cp1252::decode(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    m_lines = text.split(QLatin1Char('\n'));
+    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
+        m_lines.removeLast(); // the end of the last line, not a line
+    for (QString& line : m_lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+}
+
+qsizetype IniFile::findSection(QStringView section, qsizetype* end) const
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString name = sectionName(m_lines[i]);
+        if (name.isNull() || !sameName(name, section))
+            continue;
+        qsizetype j = i + 1;
+        while (j < m_lines.size() && sectionName(m_lines[j]).isNull())
+            ++j;
+        *end = j;
+        return i;
+    }
+    return -1;
+}
+
+qsizetype IniFile::findKey(qsizetype from, qsizetype to, QStringView key) const
+{
+    for (qsizetype i = from; i < to; ++i) {
+        const QString& line = m_lines[i];
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq >= 0 && !isComment(line) && sameName(Text::trimmed(QStringView(line).left(eq)), key))
+            return i;
+    }
+    return -1;
+}
+
+QString IniFile::value(QStringView section, QStringView key) const
+{
+    qsizetype end = 0;
+    const qsizetype at = findSection(section, &end);
+    if (at < 0)
+        return QString();
+    const qsizetype line = findKey(at + 1, end, key);
+    if (line < 0)
+        return QString();
+    const QString& text = m_lines[line];
+    QString v = Text::trimmed(QStringView(text).sliced(text.indexOf(QLatin1Char('=')) + 1));
+    // A value written in double quotes is read without them.
+    if (v.size() >= 2 && v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')))
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+void IniFile::setValue(QStringView section, QStringView key, QStringView value)
+{
+    const QString entry = key.toString() + QLatin1Char('=') + value.toString();
+    qsizetype end = 0;
+    const qsizetype at = findSection(section, &end);
+    if (at < 0) {
+        m_lines << QLatin1Char('[') + section.toString() + QLatin1Char(']') << entry;
+        return;
+    }
+    if (const qsizetype line = findKey(at + 1, end, key); line >= 0) {
+        const QString& old = m_lines[line];
+        m_lines[line] = Text::trimmed(QStringView(old).left(old.indexOf(QLatin1Char('=')))) + QLatin1Char('=')
+            + value.toString();
+        return;
+    }
+    // After the last line of the section that is not blank, so the blank
+    // lines that part it from the next section stay where they are.
+    qsizetype insertAt = end;
+    while (insertAt > at + 1 && Text::trimmed(m_lines[insertAt - 1]).isEmpty())
+        --insertAt;
+    m_lines.insert(insertAt, entry);
+}
+
+bool IniFile::save() const
+{
+    if (!m_readable)
+        return false;
+    QByteArray bytes;
+    for (const QString& line : m_lines) {
+        bytes += Cp1252::encode(line);
+        bytes += "\r\n";
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    // Written through the descriptor: a write that the system cuts short
+    // (full disk, file size limit) must not pass as a whole file.
+    const int fd = file.handle();
+    qsizetype done = 0;
+    while (fd >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

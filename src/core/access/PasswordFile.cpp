@@ -1,0 +1,25 @@
+#include "PasswordFile.h"
+
+#include "core/access/IniFile.h"
+#include "core/storage/ProgramFolder.h"
+
+namespace PasswordFile {
+
+QString path()
+{
+    return ProgramFolder::file(kFileName);
+}
+
+QString readStored(const QString& file)
+{
+    return IniFile(file).value(kSection, kKey);
+}
+
+bool writeStored(const QString& value, const QString& file)
+{
+    IniFile ini(file);
+    ini.setValue(kSection, kKey, value);
+    return ini.save();
+}
+
+} // namespace PasswordFile

@@ -1,0 +1,131 @@
+#include "ResultLines.h"
+
+#include "core/search/SearchTable.h"
+#include "core/storage/Cp1252.h"
+#include "core/storage/Text.h"
+#include "core/storage/TextSlot.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+namespace {
+
+// a-z read as A-Z, every other byte as its own code.
+constexpr std::array<unsigned char, 256> kOrder = [] {
+    std::array<unsigned char, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        t[b] = static_cast<unsigned char>(Text::upperAZ(static_cast<char>(b)));
+    return t;
+}();
+
+// True when no byte falls in 0x80-0x9F; written so that it vectorises.
+bool isLatin1(std::string_view bytes)
+{
+    unsigned char windowsOnly = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        windowsOnly |= static_cast<unsigned char>(static_cast<unsigned char>(bytes[i]) - 0x80) < 0x20;
+    return windowsOnly == 0;
+}
+
+} // namespace
+
+ResultLines::ResultLines(const SearchTable& table)
+    : m_kind(table.layout->kind)
+{
+    for (const LinePiece& p : table.line) {
+        const FieldDef* f = table.layout->find(p.field);
+        if (!f)
+            throw std::logic_error("result line names a field the layout lacks");
+        m_pieces.push_back({p.before, f, p.width});
+    }
+}
+
+void ResultLines::build(const char* record, std::string& out) const
+{
+    for (const Piece& p : m_pieces) {
+        out.append(p.before);
+        const std::string_view value = Text::trimmed(TextSlot::raw(record, *p.field, m_kind));
+        if (p.width == LinePiece::kUnfitted) {
+            out.append(value);
+            continue;
+        }
+        // One byte is one character in Windows-1252, so fitting counts bytes.
+        const std::size_t width = static_cast<std::size_t>(p.width);
+        out.append(value.substr(0, width));
+        if (value.size() < width)
+            out.append(width - value.size(), ' ');
+    }
+}
+
+void ResultLines::add(const char* record)
+{
+    const std::size_t start = m_arena.size();
+    build(record, m_arena);
+    m_spans.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(m_arena.size() - start), 0});
+}
+
+void ResultLines::clear()
+{
+    m_arena.clear();
+    m_spans.clear();
+}
+
+bool ResultLines::lessThan(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = kOrder[static_cast<unsigned char>(a[i])];
+        const unsigned char y = kOrder[static_cast<unsigned char>(b[i])];
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+void ResultLines::sort()
+{
+    if (m_spans.empty())
+        return;
+    // Lines share long beginnings ("Cod. L0..."): skip what all of them
+    // share and compare eight sort bytes packed in one number first, so
+    // most comparisons never walk the lines.
+    std::size_t common = m_spans.front().size;
+    const std::string_view first = line(m_spans.front());
+    for (const Span& s : m_spans) {
+        const std::string_view l = line(s);
+        std::size_t i = 0;
+        const std::size_t n = std::min(common, l.size());
+        while (i < n && kOrder[static_cast<unsigned char>(l[i])] == kOrder[static_cast<unsigned char>(first[i])])
+            ++i;
+        common = i;
+    }
+    for (Span& s : m_spans) {
+        const std::string_view l = line(s);
+        std::uint64_t key = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            const std::size_t at = common + i;
+            key = (key << 8) | (at < l.size() ? kOrder[static_cast<unsigned char>(l[at])] : 0u);
+        }
+        s.key = key;
+    }
+    // Stable: lines that compare equal keep their archive order.
+    std::stable_sort(m_spans.begin(), m_spans.end(), [this, common](const Span& a, const Span& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return lessThan(line(a).substr(common), line(b).substr(common));
+    });
+}
+
+QStringList ResultLines::toStrings() const
+{
+    QStringList out;
+    out.reserve(size());
+    for (const Span& s : m_spans) {
+        const std::string_view l = line(s);
+        // Most lines hold no byte of 0x80-0x9F, where Windows-1252 differs
+        // from Latin-1: those take Qt's fast Latin-1 conversion.
+        out.append(isLatin1(l) ? QString::fromLatin1(l.data(), static_cast<qsizetype>(l.size())) : Cp1252::decode(l));
+    }
+    return out;
+}

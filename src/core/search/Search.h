@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/search/SearchTable.h"
+#include "core/storage/RecordStore.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+// One search over an archive, as the search screens and the command line run
+// it. Filters are kept as typed; a filter is in use when its trimmed text is
+// not empty, and it matches a field that contains it as one contiguous piece,
+// reading A-Z as a-z and nothing else. Matching works on the stored
+// Windows-1252 bytes, so no record field is ever turned into text.
+class Search {
+public:
+    explicit Search(const SearchTable& table);
+
+    const SearchTable& table() const { return m_table; }
+
+    // The text typed into filter `index` (table order), unchanged.
+    void setFilter(int index, const QString& typed);
+    // The same by record field name, A-Z case ignored; false when the table
+    // has no filter on that field.
+    bool setFilter(std::string_view field, const QString& typed);
+    int filtersInUse() const { return static_cast<int>(m_inUse.size()); }
+
+    // The skip rule alone: the record may be listed.
+    bool listable(const char* record) const;
+    // The skip rule and every filter in use.
+    bool matches(const char* record) const;
+
+    // Reads every record of the open store and returns the lines of those
+    // that match, sorted in list order. False when the archive cannot be read.
+    bool run(RecordStore& store, QStringList& lines) const;
+    // Opens the archive (a missing one is created empty unless `mode` says
+    // otherwise), runs the search and closes it.
+    bool run(const QString& archivePath, QStringList& lines, RecordStore::Mode mode = RecordStore::Mode::Read) const;
+
+    // Calls `found` for every record, listed or not, whose line equals `line`
+    // (both trimmed, exact), in archive order, with its 0-based index.
+    static bool findLine(RecordStore& store, const SearchTable& table, const QString& line,
+        const std::function<void(const char* record, qint64 index)>& found);
+
+private:
+    struct Filter {
+        const FieldDef* field;
+        QByteArray folded; // Windows-1252, A-Z folded
+        bool representable; // false: a character the code page lacks, so no match
+    };
+
+    void rebuild();
+
+    const SearchTable& m_table;
+    std::vector<QString> m_typed;
+    std::vector<Filter> m_inUse;
+    const FieldDef* m_flag = nullptr;
+    std::vector<const FieldDef*> m_mustBeEmpty;
+};

@@ -1,9 +1,0 @@
-#pragma once
-
-#include "app/TForm.h"
-
-class TfrmStampaDVD : public TForm {
-    Q_OBJECT
-public:
-    explicit TfrmStampaDVD(QWidget* owner = nullptr);
-};

@@ -1,0 +1,15 @@
+#include "TfrmBibliografie.h"
+
+#include "ui/shell/Screens.h"
+#include "ui/shell/TfrmAvvio.h"
+
+TfrmBibliografie::TfrmBibliografie(QWidget* owner)
+    : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria - Articoli giornalistici"))
+{
+    setObjectName(QStringLiteral("TfrmBibliografie"));
+}
+
+void TfrmBibliografie::formClose()
+{
+    Screens::frmAvvio->showScreen();
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ui/shell/TForm.h"
+
+class TfrmExpBibliografie : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmExpBibliografie(QWidget* owner = nullptr);
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "ui/cards/TfrmEsporta.h"
+
+// The export of the book archive "Libri.pro" to "Libri.xls".
+class TfrmExpLibri : public TfrmEsporta {
+    Q_OBJECT
+public:
+    explicit TfrmExpLibri(QWidget* owner = nullptr);
+
+    QString archivePath() const override;
+};

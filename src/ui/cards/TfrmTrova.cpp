@@ -1,0 +1,303 @@
+#include "TfrmTrova.h"
+
+#include "ui/cards/CardBinder.h"
+#include "ui/cards/LineList.h"
+#include "ui/shell/Msg.h"
+#include "ui/shell/Picture.h"
+#include "ui/cards/QuickFind.h"
+#include "ui/report/ListReport.h"
+#include "core/search/Search.h"
+#include "core/search/SearchTable.h"
+#include "core/storage/Record.h"
+#include "core/storage/RecordStore.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+constexpr QSize kClient{862, 560};
+constexpr QSize kPanel{833, 529};
+constexpr int kColumnX[2] = {144, 488};
+constexpr int kRowY[5] = {141, 211, 281, 351, 421};
+constexpr QSize kField{320, 22};
+
+QString utf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont verdana(int points, bool bold = false)
+{
+    QFont f(QStringLiteral("Verdana"), points);
+    f.setBold(bold);
+    return f;
+}
+
+const QString kPanelStyle = QStringLiteral(
+    "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
+    " border: 1px solid #8FB3D9; border-radius: 8px; }");
+const QString kDarkCyan = QStringLiteral("#008B8B");
+const QString kCrimson = QStringLiteral("#DC143C");
+
+} // namespace
+
+TfrmTrova::TfrmTrova(QWidget* owner, const SearchTable& table, QString& lastQuickFind, const QStringList& stripIcons)
+    : TForm(owner, Kind::Dialog, utf8(table.caption), kClient)
+    , m_table(table)
+    , m_lastQuickFind(lastQuickFind)
+{
+    setBackgroundGradient(Qt::black, Qt::white);
+    setPanelSize(kPanel);
+    buildFilterPanel(stripIcons);
+    // Highlights for the ten filters only: the quick-find box has none.
+    createFocusHighlights();
+    applyCapacities(*table.layout);
+    buildResultPanel();
+
+    std::vector<std::pair<QWidget*, QWidget*>> chain;
+    for (std::size_t i = 0; i < m_filters.size(); ++i)
+        chain.emplace_back(m_filters[i], m_filters[(i + 1) % m_filters.size()]);
+    chain.emplace_back(m_txtTrova, m_btnTrova);
+    setEnterChain(chain);
+}
+
+QPushButton* TfrmTrova::addButton(QWidget* parent, const QString& name, const QString& text, QRect at)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(at);
+    b->setFont(verdana(9, true));
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+QLabel* TfrmTrova::addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& colour)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->move(at);
+    if (!colour.isEmpty())
+        l->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
+    l->adjustSize();
+    return l;
+}
+
+void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
+{
+    m_panAvvio = new QFrame(this);
+    m_panAvvio->setObjectName(QStringLiteral("panAvvio"));
+    m_panAvvio->setGeometry(QRect(panContainer()->pos(), kPanel));
+    m_panAvvio->setStyleSheet(kPanelStyle.arg(m_panAvvio->objectName()));
+
+    new Picture(QStringLiteral("icoIstruzioni"), QStringLiteral("ico_info"), m_panAvvio, {30, 18, 44, 44}, false);
+    addLabel(m_panAvvio, QStringLiteral("lblRigo04"),
+        QStringLiteral("Immettere nei campi prescelti una o più parole consecutive presenti nelle schede da trovare e premere il pulsante Cerca."),
+        {88, 18});
+    addLabel(m_panAvvio, QStringLiteral("lblRigo05"), QStringLiteral("Lasciare in bianco tutti gli altri campi."), {88, 38});
+    addLabel(m_panAvvio, QStringLiteral("lblRigo06"),
+        QStringLiteral("Per ogni ricerca è possibile utilizzare uno o più campi contemporaneamente."), {88, 58});
+
+    auto* strip = new QFrame(m_panAvvio);
+    strip->setObjectName(QStringLiteral("shpIcone"));
+    strip->setGeometry(34, 104, 76, 352);
+    strip->setStyleSheet(QStringLiteral("#shpIcone { background: white; border: 1px solid #C9D7E6; border-radius: 6px; }"));
+    for (int row = 0; row < 5 && row < stripIcons.size(); ++row)
+        new Picture(QStringLiteral("ico%1").arg(row + 1), stripIcons[row], strip, {14, kRowY[row] - 104 - 24, 48, 48}, false);
+
+    for (std::size_t i = 0; i < m_table.filters.size(); ++i) {
+        const SearchFilter& f = m_table.filters[i];
+        const QPoint at(kColumnX[i % 2], kRowY[(i / 2) % 5]);
+        auto* caption = new QLabel(utf8(f.caption), m_panAvvio);
+        caption->setFont(verdana(12));
+        caption->setGeometry(at.x(), at.y() - 21, kField.width(), 20);
+        auto* edit = new QLineEdit(m_panAvvio);
+        edit->setObjectName(utf8(f.control));
+        edit->setFont(verdana(12, true));
+        edit->setGeometry(QRect(at, kField));
+        edit->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
+        m_filters.push_back(edit);
+    }
+
+    addButton(m_panAvvio, QStringLiteral("btnAnnulla"), QStringLiteral("Chiudi"), {8, 488, 150, 30});
+    connect(control<QPushButton>(QStringLiteral("btnAnnulla")), &QPushButton::clicked, this, [this] { btnAnnullaClick(); });
+    m_btnCerca = addButton(m_panAvvio, QStringLiteral("btnCerca"), QStringLiteral("Cerca"), {675, 488, 150, 30});
+    m_btnCerca->installEventFilter(this);
+    connect(m_btnCerca, &QPushButton::clicked, this, [this] { btnCercaClick(); });
+
+    m_lblAttendere = addLabel(m_panAvvio, QStringLiteral("lblAttendere"), QStringLiteral("Ricerca schede in corso. Attendere..."),
+        {177, 494}, kDarkCyan);
+    m_lblAttendere->setFont(verdana(10, true));
+    m_lblAttendere->adjustSize();
+    m_lblAttendere->hide();
+    m_lblConta = addLabel(m_panAvvio, QStringLiteral("lblConta"), QStringLiteral("0"), {0, 0});
+    m_lblConta->hide();
+    auto* memory = addLabel(m_panAvvio, QStringLiteral("lblMemory"), QString(), {0, 0});
+    memory->hide();
+}
+
+void TfrmTrova::buildResultPanel()
+{
+    QWidget* pan = panContainer();
+    pan->setAttribute(Qt::WA_StyledBackground);
+    pan->setStyleSheet(kPanelStyle.arg(pan->objectName()));
+
+    auto* banner = new QFrame(pan);
+    banner->setObjectName(QStringLiteral("shpBanner"));
+    banner->setGeometry(8, 8, 817, 52);
+    banner->setStyleSheet(QStringLiteral(
+        "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
+        " border: 1px solid #C9D7E6; border-radius: 6px; }"));
+    new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
+
+    addLabel(pan, QStringLiteral("lblRigo01"),
+        QStringLiteral("Immettere una o più parole consecutive presenti nella scheda in elenco da cercare e premere il pulsante Trova."),
+        {8, 66});
+    addLabel(pan, QStringLiteral("lblRigo02"),
+        QStringLiteral("Per spostarsi sulla voce successiva contenente la stessa chiave di ricerca, fare di nuovo clic su Trova."),
+        {8, 82});
+
+    new Picture(QStringLiteral("icoLente"), QStringLiteral("lente"), pan, {84, 122, 22, 22}, false);
+    m_txtTrova = new QLineEdit(pan);
+    m_txtTrova->setObjectName(QStringLiteral("txtTrova"));
+    m_txtTrova->setFont(verdana(12, true));
+    m_txtTrova->setGeometry(112, 122, 593, 22);
+    m_txtTrova->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
+    m_btnTrova = addButton(pan, QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 117, 105, 30});
+    connect(m_btnTrova, &QPushButton::clicked, this, [this] { btnTrovaClick(); });
+
+    m_lstRecords = new LineList(QStringLiteral("lstRecords"), pan, {16, 176, 801, 273});
+    connect(m_lstRecords, &LineList::dblClick, this, [this] { lstRecordsDblClick(); });
+
+    addLabel(pan, QStringLiteral("lblRigo03"),
+        QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."), {16, 456}, kCrimson);
+    m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QStringLiteral("Il presente elenco contiene 0 schede."),
+        {177, 494}, kDarkCyan);
+    m_lblTrovate->setFont(verdana(10, true));
+    m_lblTrovate->setFixedWidth(490);
+
+    auto* chiudi = addButton(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30});
+    connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
+    auto* stampa = addButton(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30});
+    connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
+
+    pan->hide();
+}
+
+void TfrmTrova::formShow()
+{
+    m_lastQuickFind.clear();
+    m_lstRecords->selectRow(0);
+    m_txtTrova->clear();
+    if (!m_filters.empty())
+        m_filters.front()->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmTrova::formClose()
+{
+    m_lstRecords->clear();
+    m_lblAttendere->hide();
+}
+
+bool TfrmTrova::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_btnCerca && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        btnCercaMouseDown();
+    return TForm::eventFilter(watched, event);
+}
+
+void TfrmTrova::btnCercaMouseDown()
+{
+    // Drawn now, before the search blocks the event loop.
+    m_lblAttendere->show();
+    m_lblAttendere->repaint();
+}
+
+void TfrmTrova::btnCercaClick()
+{
+    bool ok = false;
+    try {
+        Search search(m_table);
+        for (std::size_t i = 0; i < m_filters.size(); ++i)
+            search.setFilter(static_cast<int>(i), m_filters[i]->text());
+        m_lblConta->setText(QString::number(search.filtersInUse()));
+
+        RecordStore store;
+        if (store.open(archivePath(), m_table.layout->size, RecordStore::Mode::Read)) {
+            m_lstRecords->clear();
+            QStringList lines;
+            ok = search.run(store, lines);
+            store.close();
+            if (ok) {
+                m_lstRecords->setLines(lines);
+                m_lstRecords->setItemWidth(m_table.itemWidth);
+                m_lstRecords->showScrollBars();
+            }
+        }
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) {
+        // The filters stay as typed, and the wait label stays too.
+        Msg::plain(this, Msg::accessMessage());
+        return;
+    }
+    m_lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1 schede.").arg(m_lstRecords->count()));
+    panContainer()->show();
+    m_panAvvio->hide();
+    m_txtTrova->clear();
+    m_txtTrova->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmTrova::btnTrovaClick()
+{
+    try {
+        QuickFind::next(this, m_lstRecords, m_txtTrova->text(), m_lastQuickFind);
+    } catch (...) {
+        // Any failure but the empty list leaves the selection as it was.
+    }
+}
+
+void TfrmTrova::fillCard(const char* record, qint64 index)
+{
+    QWidget* card = cardScreen();
+    if (!card)
+        return;
+    Record r(*m_table.layout);
+    r.bytes() = QByteArray(record, m_table.layout->size);
+    CardBinder::show(card, r);
+    if (auto* position = card->findChild<QLabel*>(QStringLiteral("lblPosizione")))
+        position->setText(QString::number(index + 1));
+}
+
+void TfrmTrova::lstRecordsDblClick()
+{
+    try {
+        const int row = m_lstRecords->selectedRow();
+        RecordStore store;
+        if (row >= 0 && store.open(archivePath(), m_table.layout->size, RecordStore::Mode::Read)) {
+            const bool fill = callerTag() == utf8(m_table.callerTag);
+            // Every record with the same line fills the card in turn, so the
+            // last one in the archive is what the card shows.
+            Search::findLine(store, m_table, m_lstRecords->line(row), [&](const char* record, qint64 index) {
+                if (fill)
+                    fillCard(record, index);
+            });
+            store.close();
+        }
+    } catch (...) {
+        // Any failure closes the screen without a message.
+    }
+    close();
+}
+
+void TfrmTrova::btnStampaClick()
+{
+    // Every line in list order, whatever the selection.
+    ListReport::print(this, utf8(m_table.printTitle), m_lstRecords->lines());
+}

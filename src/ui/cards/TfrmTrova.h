@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ui/shell/TForm.h"
+
+#include <QStringList>
+
+#include <vector>
+
+class LineList;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct SearchTable;
+
+// The search screen of every collection: the filter panel `panAvvio` with
+// ten filters, the result panel `panContainer` with the sorted list, quick
+// find, double-click hand-back into the card screen and list printing. A
+// collection's screens only pass their table, their archive, their card
+// screen and where the last quick-find text of their class lives.
+class TfrmTrova : public TForm {
+    Q_OBJECT
+public:
+    const SearchTable& table() const { return m_table; }
+    LineList* lstRecords() const { return m_lstRecords; }
+
+    void btnCercaMouseDown();
+    void btnCercaClick();
+    void btnAnnullaClick() { close(); }
+    void btnChiudiClick() { close(); }
+    void btnTrovaClick();
+    void lstRecordsDblClick();
+    void btnStampaClick();
+
+    // The archive the screen searches.
+    virtual QString archivePath() const = 0;
+    // The card screen a double-click fills.
+    virtual QWidget* cardScreen() const = 0;
+
+protected:
+    // `lastQuickFind` lives as long as the screen class (one per class);
+    // `stripIcons` are the five pictures beside the filter rows.
+    TfrmTrova(QWidget* owner, const SearchTable& table, QString& lastQuickFind, const QStringList& stripIcons);
+
+    void formShow() override;
+    void formClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildFilterPanel(const QStringList& stripIcons);
+    void buildResultPanel();
+    QPushButton* addButton(QWidget* parent, const QString& name, const QString& text, QRect at);
+    QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& colour = {});
+    void fillCard(const char* record, qint64 index);
+
+    const SearchTable& m_table;
+    QString& m_lastQuickFind;
+    QWidget* m_panAvvio = nullptr;
+    std::vector<QLineEdit*> m_filters;
+    QLineEdit* m_txtTrova = nullptr;
+    QPushButton* m_btnCerca = nullptr;
+    QPushButton* m_btnTrova = nullptr;
+    QLabel* m_lblAttendere = nullptr;
+    QLabel* m_lblConta = nullptr;
+    QLabel* m_lblTrovate = nullptr;
+    LineList* m_lstRecords = nullptr;
+};

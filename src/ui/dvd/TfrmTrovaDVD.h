@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ui/shell/TForm.h"
+
+class TfrmTrovaDVD : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmTrovaDVD(QWidget* owner = nullptr);
+};

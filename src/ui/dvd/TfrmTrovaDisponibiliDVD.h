@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ui/shell/TForm.h"
+
+class TfrmTrovaDisponibiliDVD : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmTrovaDisponibiliDVD(QWidget* owner = nullptr);
+};

@@ -1,0 +1,125 @@
+#include "TfrmAvvio.h"
+
+#include "core/text/HelpText.h"
+#include "core/text/Maker.h"
+#include "ui/shell/Picture.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TMisc.h"
+#include "ui/shell/TfrmGuida.h"
+#include "ui/shell/TfrmInfo.h"
+#include "ui/shell/TfrmSplash.h"
+#include "ui/articles/TfrmMenuServizi.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/dvd/TfrmDVD.h"
+
+#include <QFrame>
+#include <QLabel>
+
+TfrmAvvio::TfrmAvvio(QWidget* owner)
+    : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria"))
+{
+    setObjectName(QStringLiteral("TfrmAvvio"));
+    setBackgroundGradient(QColor(0x1F, 0x4E, 0x8C), QColor(0xDC, 0xEB, 0xF8));
+    QWidget* pan = panContainer();
+
+    auto* sfondo = new QFrame(pan);
+    sfondo->setObjectName(QStringLiteral("shpSfondo"));
+    sfondo->setGeometry(0, 0, 995, 692);
+    sfondo->setStyleSheet(QStringLiteral(
+        "#shpSfondo { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
+        " border: 1px solid #9DB9DA; border-radius: 14px; }"));
+
+    new Picture(QStringLiteral("imgTitolo"), QStringLiteral("title"), pan, {217, 22, 560, 96}, false);
+
+    auto* sottotitolo = new QLabel(QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"), pan);
+    sottotitolo->setObjectName(QStringLiteral("lblSottotitolo"));
+    sottotitolo->setGeometry(97, 132, 800, 32);
+    sottotitolo->setAlignment(Qt::AlignCenter);
+    sottotitolo->setStyleSheet(QStringLiteral(
+        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:0.5 #2E74C9, stop:1 #1F4E8C);"
+        " color: white; font-size: 10pt; font-style: italic; border-radius: 6px;"));
+
+    struct Tile {
+        const char* img;
+        const char* btn;
+        const char* svg;
+        void (TfrmAvvio::*handler)();
+    };
+    const Tile tiles[] = {
+        {"imgLibri", "btnLibri", "libri", &TfrmAvvio::imgLibriClick},
+        {"imgDVD", "btnDVD", "dvd", &TfrmAvvio::imgDVDClick},
+        {"imgArticoli", "btnArticoli", "articoli", &TfrmAvvio::imgArticoliClick},
+    };
+    int x = 47;
+    for (const Tile& t : tiles) {
+        addPicture(QString::fromLatin1(t.img), QStringLiteral("tile_") + QString::fromLatin1(t.svg), {x, 196, 260, 220}, t.handler);
+        addPicture(QString::fromLatin1(t.btn), QStringLiteral("btn_") + QString::fromLatin1(t.svg), {x, 426, 260, 44}, t.handler);
+        x += 320;
+    }
+
+    addPicture(QStringLiteral("imgInfo"), QStringLiteral("ico_info"), {20, 20, 48, 48}, &TfrmAvvio::imgInfoClick);
+    addPicture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), {927, 20, 48, 48}, &TfrmAvvio::imgGuidaClick);
+    addPicture(QStringLiteral("imgCopyright"), QStringLiteral("ico_copyright"), {20, 624, 48, 48}, &TfrmAvvio::imgCopyrightClick);
+    addPicture(QStringLiteral("imgEsci"), QStringLiteral("ico_esci"), {927, 624, 48, 48}, &TfrmAvvio::imgEsciClick);
+
+    auto* striscia = new QLabel(Maker::kName + QStringLiteral("  \u2022  ") + Maker::kSiteWithoutScheme, pan);
+    striscia->setObjectName(QStringLiteral("lblProduttore"));
+    striscia->setGeometry(297, 560, 400, 30);
+    striscia->setAlignment(Qt::AlignCenter);
+    striscia->setStyleSheet(QStringLiteral("color: #1F4E8C; font-weight: bold; border-top: 2px solid #C9A227;"));
+    addPicture(QStringLiteral("imgSito"), QStringLiteral("ico_sito"), {473, 596, 48, 48}, &TfrmAvvio::imgSitoClick);
+}
+
+Picture* TfrmAvvio::addPicture(const QString& name, const QString& svg, QRect at, void (TfrmAvvio::*handler)())
+{
+    auto* p = new Picture(name, svg, panContainer(), at, true);
+    connect(p, &Picture::clicked, this, handler);
+    return p;
+}
+
+void TfrmAvvio::imgLibriClick()
+{
+    handOver(Screens::frmLibri);
+}
+
+void TfrmAvvio::imgDVDClick()
+{
+    handOver(Screens::frmDVD);
+}
+
+void TfrmAvvio::imgArticoliClick()
+{
+    handOver(Screens::frmMenuServizi);
+}
+
+void TfrmAvvio::imgInfoClick()
+{
+    TfrmInfo info(this);
+    info.execModal();
+}
+
+void TfrmAvvio::imgCopyrightClick()
+{
+    TfrmSplash splash(this);
+    splash.execModal(true);
+}
+
+void TfrmAvvio::imgGuidaClick()
+{
+    TfrmGuida::showTopic(this, QStringLiteral("Uno sguardo a Tomaria."), HelpText::topic(QStringLiteral("avvio")));
+}
+
+void TfrmAvvio::imgSitoClick()
+{
+    TMisc::Open(Maker::kSite);
+}
+
+void TfrmAvvio::imgEsciClick()
+{
+    Screens::endApplication();
+}
+
+void TfrmAvvio::formClose()
+{
+    Screens::endApplication();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ui/shell/TForm.h"
+
+class Picture;
+
+// The main menu: the three archives, help, information, credits, the
+// maker's site and the way out of the program.
+class TfrmAvvio : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmAvvio(QWidget* owner = nullptr);
+
+    void imgLibriClick();
+    void imgDVDClick();
+    void imgArticoliClick();
+    void imgInfoClick();
+    void imgCopyrightClick();
+    void imgGuidaClick();
+    void imgSitoClick();
+    void imgEsciClick();
+
+protected:
+    void formClose() override;
+
+private:
+    Picture* addPicture(const QString& name, const QString& svg, QRect at, void (TfrmAvvio::*handler)());
+};

@@ -51,13 +51,13 @@ Report run(const Collection& collection, const QString& path)
                 break;
             }
         }
-        if (collection.hasCancelledFlag && cancelled) {
+        if (collection.hasCancelledFlag() && cancelled) {
             const std::string_view flag = Text::trimmed(TextSlot::raw(rec, *cancelled, layout.kind));
             if (flag != std::string_view("S\xEC", 2) && flag != std::string_view("No"))
                 report.badCancelled << position;
         }
-        for (std::string_view name : collection.required) {
-            if (Text::trimmed(TextSlot::raw(rec, *layout.find(name), layout.kind)).empty()) {
+        for (const RequiredField& required : collection.required) {
+            if (Text::trimmed(TextSlot::raw(rec, *layout.find(required.field), layout.kind)).empty()) {
                 report.missingRequired << position;
                 break;
             }

@@ -1,12 +1,6 @@
 #include "CommandLine.h"
 
-#include "core/collections/ArticleExport.h"
-#include "core/collections/ArticleTables.h"
-#include "core/collections/BookExport.h"
-#include "core/collections/BookTables.h"
 #include "cli/ArchiveCheck.h"
-#include "core/collections/DvdExport.h"
-#include "core/collections/DvdTables.h"
 #include "core/export/ExportModel.h"
 #include "core/export/ExportTable.h"
 #include "core/export/Spreadsheet.h"
@@ -84,20 +78,11 @@ int sample(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-const SearchTable* searchTable(const Collection& c, bool available)
-{
-    if (&c == &Collection::books())
-        return available ? &BookTables::available() : &BookTables::search();
-    if (&c == &Collection::dvd())
-        return available ? &DvdTables::available() : &DvdTables::search();
-    return available ? nullptr : &ArticleTables::search();
-}
-
 int search(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty() || !o.out.isEmpty())
         return fail(err, QStringLiteral("search takes only filters and --available"));
-    const SearchTable* table = searchTable(*o.collection, o.available);
+    const SearchTable* table = o.available ? o.collection->available : o.collection->search;
     if (!table)
         return fail(err, QStringLiteral("--available is only for books and dvd"));
     Search engine(*table);
@@ -116,20 +101,11 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-const ExportTable& exportTable(const Collection& c)
-{
-    if (&c == &Collection::books())
-        return BookExport::table();
-    if (&c == &Collection::dvd())
-        return DvdExport::table();
-    return ArticleExport::table();
-}
-
 int exportFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
         return fail(err, QStringLiteral("export takes no further arguments"));
-    const ExportTable& table = exportTable(*o.collection);
+    const ExportTable& table = *o.collection->exportTable;
     // A missing archive is reported, never created by the export.
     if (!QFileInfo(archivePath(o)).isFile()) {
         err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
@@ -230,7 +206,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!o.collection)
         return fail(err, QStringLiteral("unknown collection \"%1\"").arg(key));
     o.positional = rest;
-    if (o.collection->yearly) {
+    if (o.collection->yearly()) {
         static const QRegularExpression fourDigits(QStringLiteral("^\\d{4}$"));
         if (!fourDigits.match(o.year).hasMatch())
             return fail(err, QStringLiteral("articles need --year YYYY"));

@@ -1,37 +1,85 @@
 #include "Collection.h"
 
+#include "core/collections/ArticleExport.h"
+#include "core/collections/ArticleTables.h"
+#include "core/collections/BookExport.h"
+#include "core/collections/BookTables.h"
+#include "core/collections/DvdExport.h"
+#include "core/collections/DvdTables.h"
 #include "core/storage/Layouts.h"
+#include "core/storage/Text.h"
 
 namespace {
 
-constexpr std::string_view kBookRequired[] = {"Titolo", "Codice", "Autore"};
-constexpr std::string_view kDvdRequired[] = {"Titolo", "Codice"};
-constexpr std::string_view kArticleRequired[] = {"Titolo"};
-
-const Collection kBooks{"books", &TSchedaLibro, kBookRequired, false, true};
-const Collection kDvd{"dvd", &TSchedaDVD, kDvdRequired, false, true};
-const Collection kArticles{"articles", &TSchedaArticolo, kArticleRequired, true, false};
+constexpr RequiredField kBookRequired[] = {
+    {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo del libro."},
+    {"Codice", "Attenzione: per salvare la scheda è necessario indicare il codice identificativo del libro."},
+    {"Autore", "Attenzione: per salvare la scheda è necessario indicare l'autore del libro."},
+};
+constexpr RequiredField kDvdRequired[] = {
+    {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo del DVD."},
+    {"Codice", "Attenzione: per salvare la scheda è necessario indicare il codice identificativo del DVD."},
+};
+constexpr RequiredField kArticleRequired[] = {
+    {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo dell'articolo."},
+};
 
 } // namespace
 
+const Collection& Collection::books()
+{
+    static const Collection c{"books", "libri", &TSchedaLibro, "Libri.pro", {}, kBookRequired,
+        &BookTables::search(), &BookTables::available(), &BookExport::table()};
+    return c;
+}
+
+const Collection& Collection::dvd()
+{
+    static const Collection c{"dvd", "dvd", &TSchedaDVD, "DVD.pro", {}, kDvdRequired,
+        &DvdTables::search(), &DvdTables::available(), &DvdExport::table()};
+    return c;
+}
+
+const Collection& Collection::articles()
+{
+    static const Collection c{"articles", "bibliografie", &TSchedaArticolo, {}, ".art", kArticleRequired,
+        &ArticleTables::search(), nullptr, &ArticleExport::table()};
+    return c;
+}
+
+bool Collection::hasCancelledFlag() const
+{
+    return layout->find("Annullata") != nullptr;
+}
+
 QString Collection::archiveName(const QString& year) const
 {
-    if (this == &kBooks)
-        return QStringLiteral("Libri.pro");
-    if (this == &kDvd)
-        return QStringLiteral("DVD.pro");
-    return year.trimmed() + QStringLiteral(".art");
+    if (!yearly())
+        return QString::fromLatin1(archiveFile.data(), static_cast<qsizetype>(archiveFile.size()));
+    return Text::trimmed(year) + QString::fromLatin1(yearlySuffix.data(), static_cast<qsizetype>(yearlySuffix.size()));
+}
+
+std::span<const Collection* const> Collection::all()
+{
+    static const Collection* const list[] = {&books(), &dvd(), &articles()};
+    return list;
 }
 
 const Collection* Collection::find(std::string_view key)
 {
-    for (const Collection* c : {&kBooks, &kDvd, &kArticles}) {
+    for (const Collection* c : all()) {
         if (c->key == key)
             return c;
     }
     return nullptr;
 }
 
-const Collection& Collection::books() { return kBooks; }
-const Collection& Collection::dvd() { return kDvd; }
-const Collection& Collection::articles() { return kArticles; }
+const Collection* Collection::byTag(const QString& callerTag)
+{
+    const QString tag = Text::trimmed(callerTag);
+    for (const Collection* c : all()) {
+        if (tag == QLatin1String(c->callerTag.data(), static_cast<qsizetype>(c->callerTag.size())))
+            return c;
+    }
+    return nullptr;
+}

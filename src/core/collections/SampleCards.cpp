@@ -1,11 +1,13 @@
 #include "SampleCards.h"
 
 #include "core/collections/Collection.h"
+#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
 #include <QStringList>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -106,13 +108,17 @@ QString SampleCards::articleText()
 
 void SampleCards::fill(const Collection& collection, Record& record, int serial)
 {
+    // One generator per record layout.
+    static const std::pair<const RecordLayout*, void (SampleCards::*)(Record&, int)> kFillers[] = {
+        {&TSchedaLibro, &SampleCards::fillBook},
+        {&TSchedaDVD, &SampleCards::fillDvd},
+        {&TSchedaArticolo, &SampleCards::fillArticle},
+    };
     record.clear();
-    if (&collection == &Collection::books())
-        fillBook(record, serial);
-    else if (&collection == &Collection::dvd())
-        fillDvd(record, serial);
-    else
-        fillArticle(record, serial);
+    for (const auto& [layout, filler] : kFillers) {
+        if (layout == collection.layout)
+            (this->*filler)(record, serial);
+    }
 }
 
 void SampleCards::fillBook(Record& r, int serial)

@@ -1,7 +1,8 @@
 #include "BenchSupport.h"
 
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
-#include "ui/shell/Startup.h"
+#include "ui/registry/Startup.h"
 #include "core/collections/Collection.h"
 #include "core/storage/Record.h"
 #include "core/collections/SampleCards.h"

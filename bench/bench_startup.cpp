@@ -2,6 +2,7 @@
 // shown, as the program does before its event loop runs.
 #include "BenchSupport.h"
 
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/shell/TfrmPassword.h"

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "ui/shell/FileChooser.h"
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/books/TfrmLibri.h"

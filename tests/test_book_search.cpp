@@ -3,6 +3,7 @@
 #include "ui/cards/CardBinder.h"
 #include "ui/cards/LineList.h"
 #include "ui/cards/QuickFind.h"
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "core/collections/BookTables.h"
 #include "ui/books/TfrmLibri.h"

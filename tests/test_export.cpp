@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "ExportFixtures.h"
 
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TfrmGuida.h"
 #include "core/collections/BookExport.h"

@@ -3,6 +3,7 @@
 #include "core/text/HelpText.h"
 #include "core/text/Maker.h"
 #include "ui/shell/Picture.h"
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TextLink.h"
 #include "ui/shell/TfrmAvvio.h"

@@ -3,6 +3,7 @@
 #include "core/access/Crypt.h"
 #include "core/access/IniFile.h"
 #include "core/access/PasswordFile.h"
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TfrmAvvio.h"
 #include "ui/shell/TfrmCambiaPassword.h"

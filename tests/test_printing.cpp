@@ -2,6 +2,7 @@
 
 #include "ui/cards/CardBinder.h"
 #include "core/text/Clock.h"
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmStampaLibro.h"

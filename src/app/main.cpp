@@ -1,5 +1,6 @@
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
-#include "ui/shell/Startup.h"
+#include "ui/registry/Startup.h"
 #include "ui/shell/TfrmPassword.h"
 
 #include <QApplication>

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TMisc.h"
 #include "ui/books/TfrmLibri.h"

@@ -26,6 +26,10 @@ const Known kKnown[] = {
     {"avvio", "Uno sguardo a Tomaria."},
     {"libri", "Applicazione Archivio Libri."},
     {"esporta_libri", "Esportazione archivio libri in Microsoft Excel."},
+    {"dvd", "Applicazione Archivio DVD."},
+    {"esporta_dvd", "Esportazione archivio DVD in Microsoft Excel."},
+    {"articoli", "Applicazione Articoli Giornalistici."},
+    {"esporta_articoli", "Esportazione schedario articoli giornalistici in Microsoft Excel."},
 };
 
 QString titleFromName(const QString& name)

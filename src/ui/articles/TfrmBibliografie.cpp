@@ -1,7 +1,7 @@
 #include "TfrmBibliografie.h"
 
 #include "ui/shell/Screens.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/shell/TForm.h"
 
 TfrmBibliografie::TfrmBibliografie(QWidget* owner)
     : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria - Articoli giornalistici"))
@@ -11,5 +11,5 @@ TfrmBibliografie::TfrmBibliografie(QWidget* owner)
 
 void TfrmBibliografie::formClose()
 {
-    Screens::frmAvvio->showScreen();
+    Screens::get(Screens::Id::Avvio)->showScreen();
 }

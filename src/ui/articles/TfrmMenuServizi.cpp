@@ -1,7 +1,7 @@
 #include "TfrmMenuServizi.h"
 
 #include "ui/shell/Screens.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/shell/TForm.h"
 
 TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
     : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria - Articoli Giornalistici"))
@@ -11,5 +11,5 @@ TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
 
 void TfrmMenuServizi::formClose()
 {
-    Screens::frmAvvio->showScreen();
+    Screens::get(Screens::Id::Avvio)->showScreen();
 }

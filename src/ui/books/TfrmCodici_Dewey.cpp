@@ -1,5 +1,6 @@
 #include "TfrmCodici_Dewey.h"
 
+#include "ui/shell/Controls.h"
 #include "ui/cards/LineList.h"
 #include "ui/shell/Picture.h"
 #include "ui/cards/QuickFind.h"
@@ -27,14 +28,6 @@ constexpr int kLoadDelayMs = 1000;
 // it is never emptied, so the same text in a new opening goes on from the
 // selected line.
 QString lastQuickFind;
-
-QFont verdana(int points, bool bold = false, bool italic = false)
-{
-    QFont f(QStringLiteral("Verdana"), points);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
-}
 
 // A decorative rectangle with a soft gradient, behind the find box and the list.
 QFrame* addShape(QWidget* parent, const QString& name, QRect at, const QString& style)
@@ -80,10 +73,10 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
     new Picture(QStringLiteral("icoLente"), QStringLiteral("lente"), pan, {84, 114, 22, 22}, false);
     m_txtTrova = new QLineEdit(pan);
     m_txtTrova->setObjectName(QStringLiteral("txtTrova"));
-    m_txtTrova->setFont(verdana(12, true));
+    m_txtTrova->setFont(Controls::verdana(12, true));
     m_txtTrova->setGeometry(112, 114, 593, 22);
     m_txtTrova->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
-    m_btnTrova = addButton(QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 109, 105, 30});
+    m_btnTrova = Controls::button(panContainer(), QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 109, 105, 30}, Controls::verdana(9, true));
     connect(m_btnTrova, &QPushButton::clicked, this, [this] { btnTrovaClick(); });
 
     m_lstRecords = new LineList(QStringLiteral("lstRecords"), pan, {16, 168, 801, 281});
@@ -98,14 +91,14 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
     m_panDewey->raise();
 
     m_lblAttendere = addLabel(QStringLiteral("lblAttendere"), QStringLiteral("Stampa in corso. Attendere..."), {168, 494});
-    m_lblAttendere->setFont(verdana(12, false, true));
+    m_lblAttendere->setFont(Controls::verdana(12, false, true));
     m_lblAttendere->setStyleSheet(QStringLiteral("color: #006400;"));
     m_lblAttendere->adjustSize();
     m_lblAttendere->hide();
 
-    auto* btnChiudi = addButton(QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30});
+    auto* btnChiudi = Controls::button(panContainer(), QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(btnChiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    m_btnStampa = addButton(QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30});
+    m_btnStampa = Controls::button(panContainer(), QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
     m_btnStampa->installEventFilter(this);
     connect(m_btnStampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 
@@ -128,16 +121,6 @@ const QStringList& TfrmCodici_Dewey::table()
 {
     static const QStringList lines = ResourceText::lines(QStringLiteral(":/dewey/codici.txt"));
     return lines;
-}
-
-QPushButton* TfrmCodici_Dewey::addButton(const QString& name, const QString& text, QRect at)
-{
-    auto* b = new QPushButton(text, panContainer());
-    b->setObjectName(name);
-    b->setGeometry(at);
-    b->setFont(verdana(9, true));
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
 }
 
 QLabel* TfrmCodici_Dewey::addLabel(const QString& name, const QString& text, QPoint at)

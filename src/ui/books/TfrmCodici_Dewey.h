@@ -38,7 +38,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* addButton(const QString& name, const QString& text, QRect at);
     QLabel* addLabel(const QString& name, const QString& text, QPoint at);
 
     QLineEdit* m_txtTrova = nullptr;

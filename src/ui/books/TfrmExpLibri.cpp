@@ -1,15 +1,9 @@
 #include "TfrmExpLibri.h"
 
-#include "core/collections/BookExport.h"
-#include "core/storage/ProgramFolder.h"
+#include "core/collections/Collection.h"
 
 TfrmExpLibri::TfrmExpLibri(QWidget* owner)
-    : TfrmEsporta(owner, BookExport::table())
+    : TfrmEsporta(owner, Collection::books())
 {
     setObjectName(QStringLiteral("TfrmExpLibri"));
-}
-
-QString TfrmExpLibri::archivePath() const
-{
-    return ProgramFolder::file(QStringLiteral("Libri.pro"));
 }

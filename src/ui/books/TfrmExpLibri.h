@@ -2,11 +2,9 @@
 
 #include "ui/cards/TfrmEsporta.h"
 
-// The export of the book archive "Libri.pro" to "Libri.xls".
+// The export of the book archive to "Libri.xls".
 class TfrmExpLibri : public TfrmEsporta {
     Q_OBJECT
 public:
     explicit TfrmExpLibri(QWidget* owner = nullptr);
-
-    QString archivePath() const override;
 };

@@ -2,33 +2,20 @@
 
 #include "ui/cards/CardScreen.h"
 
-// The book card: one card of "Libri.pro" at a time, its commands and the
-// launchers of the other book screens.
+// The book card: the card kit fed the book table, plus what only the book
+// card has: the Dewey table button, today's date for the loan and the ISBN
+// written in capitals as it is typed.
 class TfrmLibri : public CardScreen {
     Q_OBJECT
 public:
     explicit TfrmLibri(QWidget* owner = nullptr);
 
-    QString archivePath() const override;
+    static const CardForm& cardForm();
 
-    void cmdNuovoClick();
-    void cmdDuplicaClick();
-    void cmdTrovaClick();
-    void cmdFileClick();
-    void cmdStampaClick();
-    void cmdEsportaClick();
-    void cmdDisponibiliClick();
-    void cmdGuidaClick();
     void btnDeweyClick();
-    void btnGoogleClick();
     void btnScadenzaClick();
     void txtIsbnKeyUp();
 
 protected:
-    void formClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildCommandBar();
-    void buildSections();
 };

@@ -1,7 +1,5 @@
 #include "TfrmStampaLibro.h"
 
-#include "ui/shell/Screens.h"
-#include "ui/books/TfrmLibri.h"
 
 TfrmStampaLibro::TfrmStampaLibro(QWidget* owner)
     : TfrmStampaScheda(owner, sheet())
@@ -44,6 +42,6 @@ CardSheet TfrmStampaLibro::sheet()
         {QStringLiteral("Prestato a:"), QStringLiteral("txtPrestato")},
         {QStringLiteral("Data prestito:"), QStringLiteral("txtScadenza")},
     };
-    s.cardScreen = [] { return static_cast<QWidget*>(Screens::frmLibri); };
+    s.cardTag = QStringLiteral("libri");
     return s;
 }

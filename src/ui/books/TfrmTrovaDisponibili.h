@@ -8,7 +8,4 @@ class TfrmTrovaDisponibili : public TfrmTrova {
     Q_OBJECT
 public:
     explicit TfrmTrovaDisponibili(QWidget* owner = nullptr);
-
-    QString archivePath() const override;
-    QWidget* cardScreen() const override;
 };

@@ -8,9 +8,6 @@ class TfrmTrovaLibri : public TfrmTrova {
 public:
     explicit TfrmTrovaLibri(QWidget* owner = nullptr);
 
-    QString archivePath() const override;
-    QWidget* cardScreen() const override;
-
     // The pictures beside the filter rows of both book searches.
     static QStringList stripIcons();
 };

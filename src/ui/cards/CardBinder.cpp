@@ -1,5 +1,7 @@
 #include "CardBinder.h"
 
+#include "ui/shell/Controls.h"
+
 #include "core/storage/Record.h"
 
 #include <QCheckBox>
@@ -26,33 +28,12 @@ constexpr std::string_view kCancelled = "Annullata";
 
 QString CardBinder::text(const QWidget* control)
 {
-    if (auto* e = qobject_cast<const QLineEdit*>(control))
-        return e->text();
-    if (auto* c = qobject_cast<const QComboBox*>(control))
-        return c->currentText();
-    if (auto* p = qobject_cast<const QPlainTextEdit*>(control))
-        return p->toPlainText();
-    if (auto* t = qobject_cast<const QTextEdit*>(control))
-        return t->toPlainText();
-    if (auto* l = qobject_cast<const QLabel*>(control))
-        return l->text();
-    return {};
+    return Controls::text(control);
 }
 
 void CardBinder::setText(QWidget* control, const QString& value)
 {
-    if (auto* e = qobject_cast<QLineEdit*>(control)) {
-        e->setText(value);
-    } else if (auto* c = qobject_cast<QComboBox*>(control)) {
-        c->setCurrentIndex(-1);
-        c->setEditText(value);
-    } else if (auto* p = qobject_cast<QPlainTextEdit*>(control)) {
-        p->setPlainText(value);
-    } else if (auto* t = qobject_cast<QTextEdit*>(control)) {
-        t->setPlainText(value);
-    } else if (auto* l = qobject_cast<QLabel*>(control)) {
-        l->setText(value);
-    }
+    Controls::setText(control, value);
 }
 
 void CardBinder::show(QWidget* screen, const Record& record)

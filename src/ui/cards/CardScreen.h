@@ -1,75 +1,79 @@
 #pragma once
 
+#include "ui/cards/CardForm.h"
 #include "ui/shell/TForm.h"
 
 #include <QString>
 
 #include <functional>
-#include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QFrame;
 class QLabel;
-class QLineEdit;
-class Picture;
 class Record;
 class RecordStore;
+struct Collection;
 struct RecordLayout;
 
-// What the book, DVD and article card screens share: the card held in the
-// controls, the position label, ClearCard, ShowRecord, Save with its required
-// fields, and First, Previous, Next and Last over the archive. Each screen
-// gives its layout, its archive path and its required fields.
+// The card screen of every collection, built from its CardForm: the card is
+// held in the controls, `lblPosizione` tells a new card (empty) from the
+// stored card at position p. It runs ClearCard, ShowRecord, Save with the
+// collection's required fields, First, Previous, Next and Last over the
+// archive, New, Duplicate, the web look-up and the openers of the
+// collection's dialogs. A collection's screen adds only what is its own.
 class CardScreen : public TForm {
     Q_OBJECT
 public:
-    struct Required {
-        QString control; // e.g. "txtTitolo"
-        QString message; // the warning shown when it is empty
-    };
+    explicit CardScreen(const CardForm& form, QWidget* owner = nullptr);
 
-    CardScreen(QWidget* owner, const QString& caption, const RecordLayout& layout, std::vector<Required> required);
-
-    const RecordLayout& layout() const { return m_layout; }
+    const CardForm& form() const { return m_form; }
+    const Collection& collection() const { return *m_form.collection; }
+    const RecordLayout& layout() const;
     QLabel* lblPosizione() const { return m_lblPosizione; }
     QLabel* panInfo() const { return m_panInfo; }
 
     void ClearCard();
     void ShowRecord(const Record& record);
 
+    void cmdNuovoClick() { ClearCard(); }
+    void cmdDuplicaClick();
     void cmdSalvaClick();
     void cmdPrimoClick();
     void cmdIndietroClick();
     void cmdAvantiClick();
     void cmdUltimoClick();
+    void cmdGuidaClick();
     void cmdEsciClick() { close(); }
+    void btnGoogleClick();
 
-    // The archive file of the screen.
-    virtual QString archivePath() const = 0;
+    // The archive file of the screen: the collection's archive in the
+    // program folder, unless the screen says otherwise.
+    virtual QString archivePath() const;
+
+    QString cardTag() const override;
 
 protected:
-    // Layout helpers: every control is placed at design coordinates on `parent`.
-    QLabel* addCaption(QWidget* parent, const QString& text, QRect at);
-    QLineEdit* addEdit(QWidget* parent, const QString& name, QRect at);
-    QComboBox* addCombo(QWidget* parent, const QString& name, QRect at, const QStringList& items);
-    QLabel* addHidden(const QString& name, const QString& designText);
-    Picture* addCommand(QWidget* parent, const QString& name, const QString& svg, QRect at, const QString& hint,
-        std::function<void()> handler);
-    QFrame* addSection(const QString& name, QRect at, const QString& svg);
-    QFrame* addGroup(QRect at);
-    void createPositionLabel(QWidget* parent, QRect at);
-    void createInfoLine(const QString& designText);
+    // Connects a section button of the form to its handler.
+    void onClick(const QString& button, std::function<void()> handler);
 
     void formShow() override;
+    void formClose() override;
 
 private:
+    void buildCommandBar();
+    void buildSections();
+    void buildHiddenControls();
+    void buildEnterRing();
+    QWidget* addField(QWidget* section, const CardForm::Field& field, int y);
+    void addCancelledPatch(QWidget* section, int y);
+    void run(const CardForm::Command& command);
+    void openDialog(const CardForm::Command& command);
+
     // Opens the archive and runs `work`; any failure shows the access message.
     void withArchive(const std::function<bool(RecordStore&)>& work);
     bool showCard(RecordStore& store, qint64 index);
+    void showEmptyArchive();
 
-    const RecordLayout& m_layout;
-    std::vector<Required> m_required;
+    const CardForm& m_form;
+    std::vector<QWidget*> m_sections;
     QLabel* m_lblPosizione = nullptr;
     QLabel* m_panInfo = nullptr;
 };

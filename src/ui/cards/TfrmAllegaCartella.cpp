@@ -1,13 +1,11 @@
 #include "TfrmAllegaCartella.h"
 
+#include "ui/shell/Controls.h"
 #include "ui/shell/FileChooser.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TMisc.h"
-#include "ui/articles/TfrmBibliografie.h"
-#include "ui/books/TfrmLibri.h"
-#include "ui/dvd/TfrmDVD.h"
 #include "core/storage/AttachmentFolder.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Text.h"
@@ -27,25 +25,6 @@ constexpr int kSlotY[TfrmAllegaCartella::kSlots] = {80, 200, 320};
 QString suffix(int slot)
 {
     return QStringLiteral("0%1").arg(slot + 1);
-}
-
-QFont verdana(qreal points = 0, bool bold = false)
-{
-    QFont f(QStringLiteral("Verdana"));
-    if (points > 0)
-        f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-QPushButton* addButton(QWidget* pan, const QString& name, const QString& text, QRect at)
-{
-    auto* b = new QPushButton(text, pan);
-    b->setObjectName(name);
-    b->setGeometry(at);
-    b->setFont(verdana());
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
 }
 
 QString quoted(const QString& path)
@@ -85,8 +64,8 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget* owner)
     for (int slot = 0; slot < kSlots; ++slot)
         buildSlot(slot, kSlotY[slot]);
 
-    QPushButton* annulla = addButton(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {312, 456, 126, 32});
-    QPushButton* applica = addButton(pan, QStringLiteral("btnApplica"), QStringLiteral("Applica e chiudi"), {447, 456, 154, 32});
+    QPushButton* annulla = Controls::button(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {312, 456, 126, 32}, Controls::verdana());
+    QPushButton* applica = Controls::button(pan, QStringLiteral("btnApplica"), QStringLiteral("Applica e chiudi"), {447, 456, 154, 32}, Controls::verdana());
     connect(annulla, &QPushButton::clicked, this, &TfrmAllegaCartella::btnAnnullaClick);
     connect(applica, &QPushButton::clicked, this, &TfrmAllegaCartella::btnApplicaClick);
 
@@ -121,7 +100,7 @@ void TfrmAllegaCartella::buildSlot(int slot, int y)
     auto caption = [pan](const QString& text, QPoint at) {
         auto* l = new QLabel(text, pan);
         l->setGeometry(at.x(), at.y(), 400, 17);
-        l->setFont(verdana(0, true));
+        l->setFont(Controls::verdana(0, true));
         l->setStyleSheet(QStringLiteral("color: #1F3A5F; background: transparent;"));
     };
     caption(QStringLiteral("Nome %1 file allegato:").arg(ordinal), {28, y + 10});
@@ -132,23 +111,23 @@ void TfrmAllegaCartella::buildSlot(int slot, int y)
     s.txtFile->setObjectName(QStringLiteral("txtFile") + n);
     s.txtFile->setGeometry(28, y + 28, 338, 22);
     s.txtFile->setReadOnly(true);
-    s.txtFile->setFont(verdana(0, true));
+    s.txtFile->setFont(Controls::verdana(0, true));
     s.txtFile->setStyleSheet(QStringLiteral("QLineEdit { color: #808080; }"));
     connect(s.txtFile, &QLineEdit::textChanged, this, [this, slot] { txtFileChange(slot); });
 
     auto* cancella = new Picture(QStringLiteral("imgCancella") + n, QStringLiteral("cancella"), pan, {370, y + 28, 22, 22}, true);
     connect(cancella, &Picture::clicked, this, [this, slot] { imgCancellaClick(slot); });
 
-    s.btnSfoglia = addButton(pan, QStringLiteral("btnSfoglia") + n, QStringLiteral("Sfoglia..."), {400, y + 24, 86, 28});
+    s.btnSfoglia = Controls::button(pan, QStringLiteral("btnSfoglia") + n, QStringLiteral("Sfoglia..."), {400, y + 24, 86, 28}, Controls::verdana());
     connect(s.btnSfoglia, &QPushButton::clicked, this, [this, slot] { btnSfogliaClick(slot); });
-    s.btnApri = addButton(pan, QStringLiteral("btnApri") + n, QStringLiteral("Apri"), {494, y + 24, 86, 28});
+    s.btnApri = Controls::button(pan, QStringLiteral("btnApri") + n, QStringLiteral("Apri"), {494, y + 24, 86, 28}, Controls::verdana());
     s.btnApri->setEnabled(false);
     connect(s.btnApri, &QPushButton::clicked, this, [this, slot] { btnApriClick(slot); });
 
     s.txtDesc = new QLineEdit(pan);
     s.txtDesc->setObjectName(QStringLiteral("txtDesc") + n);
     s.txtDesc->setGeometry(28, y + 78, 552, 22);
-    s.txtDesc->setFont(verdana(12, true));
+    s.txtDesc->setFont(Controls::verdana(12, true));
 }
 
 void TfrmAllegaCartella::openFor(QWidget* card, const QString& tag)
@@ -232,20 +211,9 @@ void TfrmAllegaCartella::btnApriClick(int slot)
     TMisc::Open(quoted(AttachmentFolder::file(name)));
 }
 
-QWidget* TfrmAllegaCartella::cardFor(const QString& tag)
-{
-    if (tag == QLatin1String("libri"))
-        return Screens::frmLibri;
-    if (tag == QLatin1String("dvd"))
-        return Screens::frmDVD;
-    if (tag == QLatin1String("bibliografie"))
-        return Screens::frmBibliografie;
-    return nullptr;
-}
-
 void TfrmAllegaCartella::btnApplicaClick()
 {
-    QWidget* card = cardFor(callerTag());
+    QWidget* card = Screens::cardFor(callerTag());
     if (!card)
         return;
     auto write = [card](const QString& name, const QLineEdit* from) {

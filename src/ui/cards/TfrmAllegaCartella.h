@@ -42,7 +42,6 @@ private:
     };
     void buildSlot(int slot, int y);
     // The card screen that the tag names; nullptr for any other tag.
-    static QWidget* cardFor(const QString& tag);
 
     std::array<Slot, kSlots> m_slots;
 };

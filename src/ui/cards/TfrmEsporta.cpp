@@ -1,5 +1,9 @@
 #include "TfrmEsporta.h"
 
+#include "core/collections/Collection.h"
+#include "ui/cards/CardScreen.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/Screens.h"
 #include "core/text/HelpText.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -23,11 +27,6 @@ constexpr QSize kPanel{837, 533};
 constexpr int kRowHeight = 21;
 constexpr int kPositionWidth = 60;
 
-QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Loading and writing block the screen; the pointer says so.
 class WaitCursor {
 public:
@@ -39,10 +38,11 @@ public:
 
 } // namespace
 
-TfrmEsporta::TfrmEsporta(QWidget* owner, const ExportTable& table)
-    : TForm(owner, Kind::Dialog, utf8(table.caption), kClient)
-    , m_table(table)
-    , m_model(new ExportModel(table, this))
+TfrmEsporta::TfrmEsporta(QWidget* owner, const Collection& collection)
+    : TForm(owner, Kind::Dialog, Controls::utf8(collection.exportTable->caption), kClient)
+    , m_collection(collection)
+    , m_table(*collection.exportTable)
+    , m_model(new ExportModel(*collection.exportTable, this))
 {
     const QColor background(0xEE, 0xED, 0xED);
     setBackgroundGradient(background, background);
@@ -130,9 +130,15 @@ void TfrmEsporta::buildGrid()
         setBlankArea(part);
 }
 
+QString TfrmEsporta::archivePath() const
+{
+    const auto* card = qobject_cast<const CardScreen*>(Screens::cardFor(Controls::utf8(m_collection.callerTag)));
+    return card ? card->archivePath() : QString();
+}
+
 QString TfrmEsporta::filePath() const
 {
-    return ProgramFolder::file(utf8(m_table.fileName));
+    return ProgramFolder::file(Controls::utf8(m_table.fileName));
 }
 
 void TfrmEsporta::formShow()
@@ -183,5 +189,5 @@ void TfrmEsporta::cmdEsportaClick()
 
 void TfrmEsporta::cmdGuidaClick()
 {
-    TfrmGuida::showTopic(this, utf8(m_table.helpTitle), HelpText::topic(utf8(m_table.helpTopic)));
+    TfrmGuida::showTopic(this, Controls::utf8(m_table.helpTitle), HelpText::topic(Controls::utf8(m_table.helpTopic)));
 }

@@ -5,6 +5,7 @@
 class ExportModel;
 class QLabel;
 class QTableView;
+struct Collection;
 struct ExportTable;
 
 // The export screen of every collection: the grid of every card of the
@@ -18,8 +19,8 @@ public:
     QTableView* grdRecords() const { return m_grdRecords; }
     ExportModel* model() const { return m_model; }
 
-    // The archive the grid lists.
-    virtual QString archivePath() const = 0;
+    // The archive the grid lists: the one of the collection's card screen.
+    QString archivePath() const;
     // The spreadsheet file, in the program folder.
     QString filePath() const;
 
@@ -28,7 +29,7 @@ public:
     void cmdEsciClick() { close(); }
 
 protected:
-    TfrmEsporta(QWidget* owner, const ExportTable& table);
+    TfrmEsporta(QWidget* owner, const Collection& collection);
 
     void formShow() override;
 
@@ -37,6 +38,7 @@ private:
     // What is being typed into a cell belongs to the grid's current texts.
     void commitOpenEditor();
 
+    const Collection& m_collection;
     const ExportTable& m_table;
     ExportModel* m_model = nullptr;
     QTableView* m_grdRecords = nullptr;

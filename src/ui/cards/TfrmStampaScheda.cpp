@@ -1,24 +1,15 @@
 #include "TfrmStampaScheda.h"
 
+#include "ui/shell/Controls.h"
 #include "ui/report/CardReport.h"
 #include "ui/report/Report.h"
 #include "ui/shell/Picture.h"
+#include "ui/shell/Screens.h"
 
 #include <QFrame>
 #include <QPushButton>
 
 namespace {
-
-QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption, QRect at)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(at);
-    button->setFont(QFont(QStringLiteral("Verdana"), 8));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -36,8 +27,8 @@ TfrmStampaScheda::TfrmStampaScheda(QWidget* owner, CardSheet sheet)
     sfondo->setStyleSheet(QStringLiteral("background: white;"));
     new Picture(QStringLiteral("imgLogo01"), QStringLiteral("stampa_scheda"), pan, {22, m_sheet.logoTop, 318, 190}, false);
 
-    QPushButton* annulla = addButton(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {18, 243, 137, 28});
-    QPushButton* stampa = addButton(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {208, 243, 137, 28});
+    QPushButton* annulla = Controls::button(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {18, 243, 137, 28}, Controls::verdana(8));
+    QPushButton* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {208, 243, 137, 28}, Controls::verdana(8));
     setTabOrder(annulla, stampa);
     connect(annulla, &QPushButton::clicked, this, &TfrmStampaScheda::btnAnnullaClick);
     connect(stampa, &QPushButton::clicked, this, &TfrmStampaScheda::btnStampaClick);
@@ -49,7 +40,7 @@ void TfrmStampaScheda::btnStampaClick()
 {
     Report& report = *m_repDocumento;
     report.setOrientation(QPageLayout::Portrait);
-    CardReport::fill(report, m_sheet, m_sheet.cardScreen ? m_sheet.cardScreen() : nullptr);
+    CardReport::fill(report, m_sheet, Screens::cardFor(m_sheet.cardTag));
     report.prepare();
     // Confirmed or cancelled, the screen closes; a printer that failed has
     // been reported, and the screen stays for another try.

@@ -1,17 +1,21 @@
 #include "TfrmTrova.h"
 
+#include "ui/shell/Controls.h"
 #include "ui/cards/CardBinder.h"
+#include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 #include "ui/cards/QuickFind.h"
 #include "ui/report/ListReport.h"
+#include "ui/shell/Screens.h"
 #include "core/search/Search.h"
 #include "core/search/SearchTable.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,30 +30,25 @@ constexpr int kColumnX[2] = {144, 488};
 constexpr int kRowY[5] = {141, 211, 281, 351, 421};
 constexpr QSize kField{320, 22};
 
-QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QFont verdana(int points, bool bold = false)
-{
-    QFont f(QStringLiteral("Verdana"), points);
-    f.setBold(bold);
-    return f;
-}
-
 const QString kPanelStyle = QStringLiteral(
     "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
     " border: 1px solid #8FB3D9; border-radius: 8px; }");
 const QString kDarkCyan = QStringLiteral("#008B8B");
 const QString kCrimson = QStringLiteral("#DC143C");
 
+// The last quick-find text lives as long as the screen class, and each
+// search table is one screen class.
+QString& lastQuickFind(const SearchTable& table)
+{
+    static QHash<const SearchTable*, QString> texts;
+    return texts[&table];
+}
+
 } // namespace
 
-TfrmTrova::TfrmTrova(QWidget* owner, const SearchTable& table, QString& lastQuickFind, const QStringList& stripIcons)
-    : TForm(owner, Kind::Dialog, utf8(table.caption), kClient)
+TfrmTrova::TfrmTrova(QWidget* owner, const SearchTable& table, const QStringList& stripIcons)
+    : TForm(owner, Kind::Dialog, Controls::utf8(table.caption), kClient)
     , m_table(table)
-    , m_lastQuickFind(lastQuickFind)
 {
     setBackgroundGradient(Qt::black, Qt::white);
     setPanelSize(kPanel);
@@ -64,16 +63,6 @@ TfrmTrova::TfrmTrova(QWidget* owner, const SearchTable& table, QString& lastQuic
         chain.emplace_back(m_filters[i], m_filters[(i + 1) % m_filters.size()]);
     chain.emplace_back(m_txtTrova, m_btnTrova);
     setEnterChain(chain);
-}
-
-QPushButton* TfrmTrova::addButton(QWidget* parent, const QString& name, const QString& text, QRect at)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(at);
-    b->setFont(verdana(9, true));
-    b->setCursor(Qt::PointingHandCursor);
-    return b;
 }
 
 QLabel* TfrmTrova::addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& colour)
@@ -112,26 +101,26 @@ void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
     for (std::size_t i = 0; i < m_table.filters.size(); ++i) {
         const SearchFilter& f = m_table.filters[i];
         const QPoint at(kColumnX[i % 2], kRowY[(i / 2) % 5]);
-        auto* caption = new QLabel(utf8(f.caption), m_panAvvio);
-        caption->setFont(verdana(12));
+        auto* caption = new QLabel(Controls::utf8(f.caption), m_panAvvio);
+        caption->setFont(Controls::verdana(12));
         caption->setGeometry(at.x(), at.y() - 21, kField.width(), 20);
         auto* edit = new QLineEdit(m_panAvvio);
-        edit->setObjectName(utf8(f.control));
-        edit->setFont(verdana(12, true));
+        edit->setObjectName(Controls::utf8(f.control));
+        edit->setFont(Controls::verdana(12, true));
         edit->setGeometry(QRect(at, kField));
         edit->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
         m_filters.push_back(edit);
     }
 
-    addButton(m_panAvvio, QStringLiteral("btnAnnulla"), QStringLiteral("Chiudi"), {8, 488, 150, 30});
+    Controls::button(m_panAvvio, QStringLiteral("btnAnnulla"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(control<QPushButton>(QStringLiteral("btnAnnulla")), &QPushButton::clicked, this, [this] { btnAnnullaClick(); });
-    m_btnCerca = addButton(m_panAvvio, QStringLiteral("btnCerca"), QStringLiteral("Cerca"), {675, 488, 150, 30});
+    m_btnCerca = Controls::button(m_panAvvio, QStringLiteral("btnCerca"), QStringLiteral("Cerca"), {675, 488, 150, 30}, Controls::verdana(9, true));
     m_btnCerca->installEventFilter(this);
     connect(m_btnCerca, &QPushButton::clicked, this, [this] { btnCercaClick(); });
 
     m_lblAttendere = addLabel(m_panAvvio, QStringLiteral("lblAttendere"), QStringLiteral("Ricerca schede in corso. Attendere..."),
         {177, 494}, kDarkCyan);
-    m_lblAttendere->setFont(verdana(10, true));
+    m_lblAttendere->setFont(Controls::verdana(10, true));
     m_lblAttendere->adjustSize();
     m_lblAttendere->hide();
     m_lblConta = addLabel(m_panAvvio, QStringLiteral("lblConta"), QStringLiteral("0"), {0, 0});
@@ -164,10 +153,10 @@ void TfrmTrova::buildResultPanel()
     new Picture(QStringLiteral("icoLente"), QStringLiteral("lente"), pan, {84, 122, 22, 22}, false);
     m_txtTrova = new QLineEdit(pan);
     m_txtTrova->setObjectName(QStringLiteral("txtTrova"));
-    m_txtTrova->setFont(verdana(12, true));
+    m_txtTrova->setFont(Controls::verdana(12, true));
     m_txtTrova->setGeometry(112, 122, 593, 22);
     m_txtTrova->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
-    m_btnTrova = addButton(pan, QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 117, 105, 30});
+    m_btnTrova = Controls::button(pan, QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 117, 105, 30}, Controls::verdana(9, true));
     connect(m_btnTrova, &QPushButton::clicked, this, [this] { btnTrovaClick(); });
 
     m_lstRecords = new LineList(QStringLiteral("lstRecords"), pan, {16, 176, 801, 273});
@@ -177,12 +166,12 @@ void TfrmTrova::buildResultPanel()
         QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."), {16, 456}, kCrimson);
     m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QStringLiteral("Il presente elenco contiene 0 schede."),
         {177, 494}, kDarkCyan);
-    m_lblTrovate->setFont(verdana(10, true));
+    m_lblTrovate->setFont(Controls::verdana(10, true));
     m_lblTrovate->setFixedWidth(490);
 
-    auto* chiudi = addButton(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30});
+    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    auto* stampa = addButton(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30});
+    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
     connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 
     pan->hide();
@@ -190,7 +179,7 @@ void TfrmTrova::buildResultPanel()
 
 void TfrmTrova::formShow()
 {
-    m_lastQuickFind.clear();
+    lastQuickFind(m_table).clear();
     m_lstRecords->selectRow(0);
     m_txtTrova->clear();
     if (!m_filters.empty())
@@ -257,7 +246,7 @@ void TfrmTrova::btnCercaClick()
 void TfrmTrova::btnTrovaClick()
 {
     try {
-        QuickFind::next(this, m_lstRecords, m_txtTrova->text(), m_lastQuickFind);
+        QuickFind::next(this, m_lstRecords, m_txtTrova->text(), lastQuickFind(m_table));
     } catch (...) {
         // Any failure but the empty list leaves the selection as it was.
     }
@@ -281,7 +270,7 @@ void TfrmTrova::lstRecordsDblClick()
         const int row = m_lstRecords->selectedRow();
         RecordStore store;
         if (row >= 0 && store.open(archivePath(), m_table.layout->size, RecordStore::Mode::Read)) {
-            const bool fill = callerTag() == utf8(m_table.callerTag);
+            const bool fill = callerTag() == Controls::utf8(m_table.callerTag);
             // Every record with the same line fills the card in turn, so the
             // last one in the archive is what the card shows.
             Search::findLine(store, m_table, m_lstRecords->line(row), [&](const char* record, qint64 index) {
@@ -299,5 +288,16 @@ void TfrmTrova::lstRecordsDblClick()
 void TfrmTrova::btnStampaClick()
 {
     // Every line in list order, whatever the selection.
-    ListReport::print(this, utf8(m_table.printTitle), m_lstRecords->lines());
+    ListReport::print(this, Controls::utf8(m_table.printTitle), m_lstRecords->lines());
+}
+
+QWidget* TfrmTrova::cardScreen() const
+{
+    return Screens::cardFor(Controls::utf8(m_table.callerTag));
+}
+
+QString TfrmTrova::archivePath() const
+{
+    const auto* card = qobject_cast<const CardScreen*>(cardScreen());
+    return card ? card->archivePath() : QString();
 }

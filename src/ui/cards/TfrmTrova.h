@@ -31,15 +31,15 @@ public:
     void lstRecordsDblClick();
     void btnStampaClick();
 
-    // The archive the screen searches.
-    virtual QString archivePath() const = 0;
+    // The archive the screen searches: the one of the card screen that
+    // answers to the table's caller tag.
+    virtual QString archivePath() const;
     // The card screen a double-click fills.
-    virtual QWidget* cardScreen() const = 0;
+    QWidget* cardScreen() const;
 
 protected:
-    // `lastQuickFind` lives as long as the screen class (one per class);
     // `stripIcons` are the five pictures beside the filter rows.
-    TfrmTrova(QWidget* owner, const SearchTable& table, QString& lastQuickFind, const QStringList& stripIcons);
+    TfrmTrova(QWidget* owner, const SearchTable& table, const QStringList& stripIcons);
 
     void formShow() override;
     void formClose() override;
@@ -48,12 +48,10 @@ protected:
 private:
     void buildFilterPanel(const QStringList& stripIcons);
     void buildResultPanel();
-    QPushButton* addButton(QWidget* parent, const QString& name, const QString& text, QRect at);
     QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& colour = {});
     void fillCard(const char* record, qint64 index);
 
     const SearchTable& m_table;
-    QString& m_lastQuickFind;
     QWidget* m_panAvvio = nullptr;
     std::vector<QLineEdit*> m_filters;
     QLineEdit* m_txtTrova = nullptr;

@@ -1,15 +1,102 @@
 #include "TfrmDVD.h"
 
-#include "ui/shell/Screens.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "core/collections/Collection.h"
+#include "ui/dvd/TfrmExpDVD.h"
+#include "ui/dvd/TfrmStampaDVD.h"
+#include "ui/dvd/TfrmTrovaDVD.h"
+#include "ui/dvd/TfrmTrovaDisponibiliDVD.h"
 
-TfrmDVD::TfrmDVD(QWidget* owner)
-    : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria - Archivio DVD"))
+namespace {
+
+using F = CardForm;
+constexpr int R = F::kRightField;
+
+constexpr F::Section kSections[] = {
+    {"shpSezione1", 5, "sec_dvd"},
+    {"shpSezione2", 4, "sec_cast"},
+    {"shpSezione3", 3, "sec_lingua"},
+    {"shpSezione4", 2, "sec_prestito"},
+};
+
+// In tab order, which is also the Enter ring.
+constexpr F::Field kFields[] = {
+    {1, 1, F::Full, "txtTitolo", "Titolo DVD:", 632},
+    {1, 2, F::Left, "txtCodice", "Codice:"},
+    {1, 2, F::Right, "txtScaffale", "Scaffale:"},
+    {1, 3, F::Left, "txtRegia", "Regia:"},
+    {1, 3, F::Right, "txtNazione", "Nazione:"},
+    {1, 4, F::Left, "txtProtagonista", "Protagonista:"},
+    {1, 4, F::Right, "txtAnno", "Anno:", 64},
+    {1, 4, F::At, "txtDurata", "Durata:", 132, R + F::kRightWidth - 132},
+    {1, 5, F::Left, "txtGenere", "Genere:", 0, 0, F::Kind::Combo, "generi_dvd"},
+    {1, 5, F::Right, "txtGiudizio", "Giudizio:"},
+    {2, 1, F::Left, "txtDistribuzione", "Distribuzione:"},
+    {2, 1, F::Right, "txtSceneggiatura", "Sceneggiatura:"},
+    {2, 2, F::Left, "txtCollana", "Collana:"},
+    {2, 2, F::Right, "txtPrezzo", "Prezzo:"},
+    {2, 3, F::Full, "txtCast", "Cast:"},
+    {2, 4, F::Full, "txtContenuti", "Contenuti:"},
+    {3, 1, F::Full, "txtOriginale", "Titolo originale:"},
+    {3, 2, F::Left, "txtLingua", "Lingua originale:", 0, 0, F::Kind::Combo, "lingue"},
+    {3, 2, F::Right, "txtAltreLingue", "Altre lingue:"},
+    {3, 3, F::Left, "txtSottotitoli", "Sottotitoli:"},
+    // The slot holds 50 characters; the card takes 30.
+    {3, 3, F::Right, "txtPremi", "Premi:", 0, 0, F::Kind::Edit, {}, 30},
+    {4, 1, F::Full, "txtNote", "Note:"},
+    {4, 2, F::Left, "txtPrestato", "Prestato a:"},
+    {4, 2, F::Right, "txtScadenza", "Scadenza:", 110, 0, F::Kind::Edit, {}, 0, 0, true},
+};
+
+constexpr F::Button kButtons[] = {
+    {1, 1, F::kLeftField + 632 + 12, "btnGoogle", "btn_web", {24, 24},
+        "Cerca sul Web, tramite Google, informazioni relative al DVD con il titolo indicato."},
+};
+
+// The loan fields are typed by hand, whatever their hint says.
+constexpr F::Hint kHints[] = {
+    {"txtPrestato", "Campo di testo di sola lettura che si autocompila in fase di emissione di una scheda prestito."},
+    {"txtScadenza", "Campo di testo di sola lettura che si autocompila in fase di emissione di una scheda prestito."},
+};
+
+constexpr std::string_view kDuplicateClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
+
+const CardForm kForm{
+    &Collection::dvd(),
+    "TfrmDVD",
+    " Tomaria - Archivio DVD",
+    F::Placement::CaptionBeside,
+    F::standardGroups(),
+    F::standardBar({
+        &F::make<TfrmTrovaDVD>,
+        &F::make<TfrmTrovaDisponibiliDVD>,
+        &F::make<TfrmStampaDVD>,
+        &F::make<TfrmExpDVD>,
+        "Predispone la schermata per l'inserimento di una nuova scheda.",
+        "Esporta le schede in archivio in un file di Microsoft Excel.",
+        "Trova un DVD in archivio fra quelli disponibili per il prestito.",
+    }),
+    kSections,
+    kFields,
+    kButtons,
+    kHints,
+    {"txtTitolo", "",
+        "Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo al titolo del DVD."},
+    {4, 2, R + 142, "Contrassegna la scheda del DVD come annullata per escluderla dai risultati di ricerca."},
+    kDuplicateClears,
+    "txtCodice",
+    false,
+    "Applicazione Archivio DVD.",
+    "dvd",
+};
+
+} // namespace
+
+const CardForm& TfrmDVD::cardForm()
 {
-    setObjectName(QStringLiteral("TfrmDVD"));
+    return kForm;
 }
 
-void TfrmDVD::formClose()
+TfrmDVD::TfrmDVD(QWidget* owner)
+    : CardScreen(kForm, owner)
 {
-    Screens::frmAvvio->showScreen();
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/cards/CardScreen.h"
 
-class TfrmDVD : public TForm {
+// The DVD card: the card kit fed the DVD table. It has nothing of its own:
+// no Dewey table, no date button, no key handler.
+class TfrmDVD : public CardScreen {
     Q_OBJECT
 public:
     explicit TfrmDVD(QWidget* owner = nullptr);
 
-protected:
-    // Until its content is built, closing goes back to the main menu.
-    void formClose() override;
+    static const CardForm& cardForm();
 };

@@ -1,7 +1,9 @@
 #include "TfrmExpDVD.h"
 
+#include "core/collections/Collection.h"
+
 TfrmExpDVD::TfrmExpDVD(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Esporta archivio DVD in Microsoft Excel"))
+    : TfrmEsporta(owner, Collection::dvd())
 {
     setObjectName(QStringLiteral("TfrmExpDVD"));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/cards/TfrmEsporta.h"
 
-class TfrmExpDVD : public TForm {
+// The export of the DVD archive to "DVD.xls".
+class TfrmExpDVD : public TfrmEsporta {
     Q_OBJECT
 public:
     explicit TfrmExpDVD(QWidget* owner = nullptr);

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/cards/TfrmStampaScheda.h"
 
-class TfrmStampaDVD : public TForm {
+// Prints the card on display in the DVD card screen.
+class TfrmStampaDVD : public TfrmStampaScheda {
     Q_OBJECT
 public:
     explicit TfrmStampaDVD(QWidget* owner = nullptr);
+
+    static CardSheet sheet();
 };

@@ -1,7 +1,15 @@
 #include "TfrmTrovaDVD.h"
 
+#include "core/collections/DvdTables.h"
+
 TfrmTrovaDVD::TfrmTrovaDVD(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Trova DVD in archivio"))
+    : TfrmTrova(owner, DvdTables::search(), stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDVD"));
+}
+
+QStringList TfrmTrovaDVD::stripIcons()
+{
+    return {QStringLiteral("sec_dvd"), QStringLiteral("sec_cast"), QStringLiteral("dvd_pellicola"),
+        QStringLiteral("sec_lingua"), QStringLiteral("dvd_ciak")};
 }

@@ -1,7 +1,10 @@
 #include "TfrmTrovaDisponibiliDVD.h"
 
+#include "core/collections/DvdTables.h"
+#include "ui/dvd/TfrmTrovaDVD.h"
+
 TfrmTrovaDisponibiliDVD::TfrmTrovaDisponibiliDVD(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Trova DVD disponibili per il prestito"))
+    : TfrmTrova(owner, DvdTables::available(), TfrmTrovaDVD::stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDisponibiliDVD"));
 }

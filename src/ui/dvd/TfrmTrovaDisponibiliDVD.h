@@ -1,8 +1,10 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/cards/TfrmTrova.h"
 
-class TfrmTrovaDisponibiliDVD : public TForm {
+// Finds the DVD cards available for loan: not cancelled and without a due
+// date (the borrower plays no part).
+class TfrmTrovaDisponibiliDVD : public TfrmTrova {
     Q_OBJECT
 public:
     explicit TfrmTrovaDisponibiliDVD(QWidget* owner = nullptr);

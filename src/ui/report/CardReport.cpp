@@ -3,7 +3,7 @@
 #include "CardSheet.h"
 #include "Report.h"
 #include "ReportUnits.h"
-#include "ui/cards/CardBinder.h"
+#include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
 #include "core/storage/Text.h"
 
@@ -85,7 +85,7 @@ void fill(Report& report, const CardSheet& sheet, const QWidget* card)
 {
     for (const CardSheet::Row& row : sheet.rows) {
         const QWidget* control = card ? card->findChild<const QWidget*>(row.control) : nullptr;
-        report.findText(row.control)->setText(control ? Text::trimmed(CardBinder::text(control)) : QString());
+        report.findText(row.control)->setText(control ? Text::trimmed(Controls::text(control)) : QString());
     }
     report.findText(QStringLiteral("txtCalce"))->setText(footerText());
 }

@@ -20,5 +20,5 @@ struct CardSheet {
     QString reportName;       // the template's name
     QString title;            // the text of the title bar
     std::vector<Row> rows;    // from the top of the sheet
-    QWidget* (*cardScreen)(); // the card screen whose controls are printed
+    QString cardTag;          // the caller tag of the card screen whose controls are printed
 };

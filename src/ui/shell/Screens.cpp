@@ -1,31 +1,11 @@
 #include "Screens.h"
 
-#include "ui/shell/TfrmAvvio.h"
-#include "ui/shell/TfrmCambiaPassword.h"
-#include "ui/shell/TfrmGuida.h"
-#include "ui/shell/TfrmInfo.h"
-#include "ui/shell/TfrmPassword.h"
-#include "ui/shell/TfrmSplash.h"
-#include "ui/articles/TfrmBibliografie.h"
-#include "ui/articles/TfrmCreaRTF.h"
-#include "ui/articles/TfrmExpBibliografie.h"
-#include "ui/articles/TfrmMenuServizi.h"
-#include "ui/articles/TfrmTrovaBibliografie.h"
-#include "ui/books/TfrmCodici_Dewey.h"
-#include "ui/books/TfrmExpLibri.h"
-#include "ui/books/TfrmLibri.h"
-#include "ui/books/TfrmStampaLibro.h"
-#include "ui/books/TfrmTrovaDisponibili.h"
-#include "ui/books/TfrmTrovaLibri.h"
-#include "ui/dvd/TfrmDVD.h"
-#include "ui/dvd/TfrmExpDVD.h"
-#include "ui/dvd/TfrmStampaDVD.h"
-#include "ui/dvd/TfrmTrovaDisponibiliDVD.h"
-#include "ui/dvd/TfrmTrovaDVD.h"
-#include "ui/cards/TfrmAllegaCartella.h"
+#include "core/storage/Text.h"
+#include "ui/shell/TForm.h"
 
 #include <QCoreApplication>
-#include <QWidget>
+
+#include <array>
 
 namespace Screens {
 
@@ -54,7 +34,30 @@ TfrmTrovaDVD* frmTrovaDVD = nullptr;
 TfrmTrovaDisponibiliDVD* frmTrovaDisponibiliDVD = nullptr;
 
 namespace {
+std::array<TForm*, static_cast<std::size_t>(Id::Count)> instances{};
 void (*endHandler)() = nullptr;
+} // namespace
+
+TForm* get(Id id)
+{
+    return instances.at(static_cast<std::size_t>(id));
+}
+
+void setInstance(Id id, TForm* screen)
+{
+    instances.at(static_cast<std::size_t>(id)) = screen;
+}
+
+TForm* cardFor(const QString& callerTag)
+{
+    const QString tag = Text::trimmed(callerTag);
+    if (tag.isEmpty())
+        return nullptr;
+    for (TForm* screen : instances) {
+        if (screen && screen->cardTag() == tag)
+            return screen;
+    }
+    return nullptr;
 }
 
 void endApplication()
@@ -68,50 +71,6 @@ void endApplication()
 void setEndHandler(void (*handler)())
 {
     endHandler = handler;
-}
-
-void createAll()
-{
-    frmPassword = new TfrmPassword;
-    frmAvvio = new TfrmAvvio;
-    frmCambiaPassword = new TfrmCambiaPassword;
-    frmGuida = new TfrmGuida;
-    frmInfo = new TfrmInfo;
-    frmSplash = new TfrmSplash;
-    frmMenuServizi = new TfrmMenuServizi;
-    frmBibliografie = new TfrmBibliografie;
-    frmAllegaCartella = new TfrmAllegaCartella;
-    frmTrovaBibliografie = new TfrmTrovaBibliografie;
-    frmCreaRTF = new TfrmCreaRTF;
-    frmExpBibliografie = new TfrmExpBibliografie;
-    frmLibri = new TfrmLibri;
-    frmCodici_Dewey = new TfrmCodici_Dewey;
-    frmTrovaLibri = new TfrmTrovaLibri;
-    frmExpLibri = new TfrmExpLibri;
-    frmTrovaDisponibili = new TfrmTrovaDisponibili;
-    frmStampaLibro = new TfrmStampaLibro;
-    frmDVD = new TfrmDVD;
-    frmExpDVD = new TfrmExpDVD;
-    frmStampaDVD = new TfrmStampaDVD;
-    frmTrovaDVD = new TfrmTrovaDVD;
-    frmTrovaDisponibiliDVD = new TfrmTrovaDisponibiliDVD;
-}
-
-void destroyAll()
-{
-    // Reverse order of creation.
-    QWidget* all[] = {frmTrovaDisponibiliDVD, frmTrovaDVD, frmStampaDVD, frmExpDVD, frmDVD,
-        frmStampaLibro, frmTrovaDisponibili, frmExpLibri, frmTrovaLibri, frmCodici_Dewey, frmLibri,
-        frmExpBibliografie, frmCreaRTF, frmTrovaBibliografie, frmAllegaCartella, frmBibliografie,
-        frmMenuServizi, frmSplash, frmInfo, frmGuida, frmCambiaPassword, frmAvvio, frmPassword};
-    for (QWidget* w : all)
-        delete w;
-    frmPassword = nullptr; frmAvvio = nullptr; frmCambiaPassword = nullptr; frmGuida = nullptr;
-    frmInfo = nullptr; frmSplash = nullptr; frmMenuServizi = nullptr; frmBibliografie = nullptr;
-    frmAllegaCartella = nullptr; frmTrovaBibliografie = nullptr; frmCreaRTF = nullptr;
-    frmExpBibliografie = nullptr; frmLibri = nullptr; frmCodici_Dewey = nullptr; frmTrovaLibri = nullptr;
-    frmExpLibri = nullptr; frmTrovaDisponibili = nullptr; frmStampaLibro = nullptr; frmDVD = nullptr;
-    frmExpDVD = nullptr; frmStampaDVD = nullptr; frmTrovaDVD = nullptr; frmTrovaDisponibiliDVD = nullptr;
 }
 
 } // namespace Screens

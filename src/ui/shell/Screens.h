@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+class TForm;
 class TfrmPassword;
 class TfrmAvvio;
 class TfrmCambiaPassword;
@@ -24,9 +27,25 @@ class TfrmStampaDVD;
 class TfrmTrovaDVD;
 class TfrmTrovaDisponibiliDVD;
 
-// The start-up instances of the 23 screens, created once in this order and
-// kept for the whole run. Screens reach each other through them.
+// The start-up instances of the 23 screens, created once in registry order
+// and kept for the whole run. Screens reach each other through them; the
+// registry (ui/registry) creates and destroys them.
 namespace Screens {
+
+enum class Id {
+    Password, Avvio, CambiaPassword, Guida, Info, Splash, MenuServizi, Bibliografie, AllegaCartella,
+    TrovaBibliografie, CreaRTF, ExpBibliografie, Libri, Codici_Dewey, TrovaLibri, ExpLibri, TrovaDisponibili,
+    StampaLibro, DVD, ExpDVD, StampaDVD, TrovaDVD, TrovaDisponibiliDVD,
+    Count
+};
+
+// The start-up instance of a screen; nullptr before creation.
+TForm* get(Id id);
+// The card screen that answers to a caller tag ("libri", "dvd",
+// "bibliografie", trimmed); nullptr for any other tag.
+TForm* cardFor(const QString& callerTag);
+// Used by the registry as it creates and destroys the screens.
+void setInstance(Id id, TForm* screen);
 
 extern TfrmPassword* frmPassword; // the main window, the first one shown
 extern TfrmAvvio* frmAvvio;
@@ -51,9 +70,6 @@ extern TfrmExpDVD* frmExpDVD;
 extern TfrmStampaDVD* frmStampaDVD;
 extern TfrmTrovaDVD* frmTrovaDVD;
 extern TfrmTrovaDisponibiliDVD* frmTrovaDisponibiliDVD;
-
-void createAll();
-void destroyAll();
 
 // Ends the application (the event loop stops; every screen is destroyed
 // with the process). Tests replace it to observe the request.

@@ -198,13 +198,16 @@ void TForm::setEnterChain(const std::vector<std::pair<QWidget*, QWidget*>>& chai
 
 void TForm::applyCapacities(const RecordLayout& layout)
 {
-    for (const FieldDef& f : layout.fields) {
-        QWidget* w = findChild<QWidget*>(QStringLiteral("txt") + QString::fromLatin1(f.name.data(), f.name.size()));
-        if (auto* edit = qobject_cast<QLineEdit*>(w))
-            edit->setMaxLength(f.capacity);
-        else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit())
-            combo->lineEdit()->setMaxLength(f.capacity);
-    }
+    for (const FieldDef& f : layout.fields)
+        applyCapacity(findChild<QWidget*>(QStringLiteral("txt") + QString::fromLatin1(f.name.data(), f.name.size())), f.capacity);
+}
+
+void TForm::applyCapacity(QWidget* field, int capacity)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->setMaxLength(capacity);
+    else if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+        combo->lineEdit()->setMaxLength(capacity);
 }
 
 bool TForm::eventFilter(QObject* watched, QEvent* event)

@@ -47,6 +47,10 @@ public:
     void setCallerTag(const QString& tag);
     QString callerTag() const; // trimmed
 
+    // The caller tag under which this screen is a collection's card screen
+    // ("libri", "dvd", "bibliografie"); empty for every other screen.
+    virtual QString cardTag() const { return {}; }
+
     // A child control by its name; nullptr when there is none.
     template <class T = QWidget>
     T* control(const QString& name) const { return findChild<T*>(name); }
@@ -67,6 +71,8 @@ protected:
     void setEnterChain(const std::vector<std::pair<QWidget*, QWidget*>>& chain);
     // Every `txtField` gets the capacity of the slot `Field` as its typing limit.
     void applyCapacities(const RecordLayout& layout);
+    // One field's typing limit (an edit, or a combo box's edit part).
+    static void applyCapacity(QWidget* field, int capacity);
 
     virtual void formShow() {}
     virtual void formClose() {}

@@ -8,9 +8,6 @@
 #include "ui/shell/TfrmGuida.h"
 #include "ui/shell/TfrmInfo.h"
 #include "ui/shell/TfrmSplash.h"
-#include "ui/articles/TfrmMenuServizi.h"
-#include "ui/books/TfrmLibri.h"
-#include "ui/dvd/TfrmDVD.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -79,17 +76,17 @@ Picture* TfrmAvvio::addPicture(const QString& name, const QString& svg, QRect at
 
 void TfrmAvvio::imgLibriClick()
 {
-    handOver(Screens::frmLibri);
+    handOver(Screens::get(Screens::Id::Libri));
 }
 
 void TfrmAvvio::imgDVDClick()
 {
-    handOver(Screens::frmDVD);
+    handOver(Screens::get(Screens::Id::DVD));
 }
 
 void TfrmAvvio::imgArticoliClick()
 {
-    handOver(Screens::frmMenuServizi);
+    handOver(Screens::get(Screens::Id::MenuServizi));
 }
 
 void TfrmAvvio::imgInfoClick()

@@ -48,7 +48,7 @@ constexpr F::Field kFields[] = {
 };
 
 constexpr F::Button kButtons[] = {
-    {1, 1, F::kLeftField + 632 + 12, "btnGoogle", "btn_web", {24, 24},
+    {1, 1, F::kLeftField + F::kFullWidth - 24, "btnGoogle", "btn_web", {24, 24},
         "Cerca sul Web, tramite Google, informazioni relative al DVD con il titolo indicato."},
 };
 

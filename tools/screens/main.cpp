@@ -1,0 +1,51 @@
+// Grabs the screens as a user sees them, into PNG files, for the README and
+// for looking at a layout after a change:
+//   QT_QPA_PLATFORM=offscreen tomaria-screens OUTPUT_FOLDER [PROGRAM_FOLDER]
+#include "core/storage/ProgramFolder.h"
+#include "ui/registry/ScreenRegistry.h"
+#include "ui/registry/Startup.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void grab(TForm* screen, const QString& file)
+{
+    if (screen->kind() == TForm::Kind::FullScreen)
+        screen->resize(1016, 713);
+    screen->show();
+    QApplication::processEvents();
+    screen->grab().save(file);
+    screen->hide();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    Startup::beforeApplication();
+    QApplication app(argc, argv);
+    Startup::configure(app);
+    if (argc < 2) {
+        std::fprintf(stderr, "uso: tomaria-screens CARTELLA_IMMAGINI [CARTELLA_PROGRAMMA]\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    if (argc > 2)
+        ProgramFolder::setPath(QString::fromLocal8Bit(argv[2]));
+    Screens::createAll();
+    for (int i = 0; i < static_cast<int>(Screens::Id::Count); ++i) {
+        TForm* s = Screens::get(static_cast<Screens::Id>(i));
+        grab(s, QDir(out).filePath(s->objectName() + QStringLiteral(".png")));
+    }
+    Screens::destroyAll();
+    return 0;
+}

@@ -1,15 +1,141 @@
 #include "TfrmBibliografie.h"
 
-#include "ui/shell/Screens.h"
-#include "ui/shell/TForm.h"
+#include "core/collections/Collection.h"
+#include "core/storage/Text.h"
+#include "ui/articles/TfrmCreaRTF.h"
+#include "ui/articles/TfrmExpBibliografie.h"
+#include "ui/articles/TfrmTrovaBibliografie.h"
+#include "ui/shell/Msg.h"
+#include "ui/shell/Picture.h"
 
-TfrmBibliografie::TfrmBibliografie(QWidget* owner)
-    : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria - Articoli giornalistici"))
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+using F = CardForm;
+using A = F::Action;
+
+constexpr F::Group kGroups[] = {
+    {8, 133}, {161, 124}, {304, 142}, {465, 229}, {713, 160}, {893, 92},
+};
+
+constexpr F::Section kSections[] = {
+    {"shpSfondoCampi", 6, {}},
+};
+
+// Captions above the fields; x and widths inside the section, between the
+// two decorative columns. In tab order.
+constexpr int X = 110;
+constexpr F::Field kFields[] = {
+    {1, 1, F::At, "txtTitolo", "Titolo articolo:", 614, X},
+    {1, 1, F::At, "txtDataPub", "Data pubblicazione:", 132, X + 628, F::Kind::Edit, {}, 0, 0, false, true},
+    {1, 2, F::At, "txtGenere", "Genere:", 180, X},
+    {1, 2, F::At, "txtAutore", "Nome autore:", 244, X + 194},
+    {1, 2, F::At, "txtTestata", "Nome testata:", 194, X + 452},
+    {1, 2, F::At, "txtNumTestata", "Numero:", 100, X + 660},
+    {1, 3, F::At, "txtTesto", "Testo articolo:", 760, X, F::Kind::Memo, {}, 0, 262},
+    {1, 4, F::At, "txtSintesi", "Sintesi:", 760, X},
+    {1, 5, F::At, "txtValutazione", "Valutazione:", 760, X},
+    {1, 6, F::At, "txtNote", "Note:", 760, X},
+};
+
+const CardForm kForm{
+    &Collection::articles(),
+    "TfrmBibliografie",
+    " Tomaria - Articoli giornalistici",
+    F::Placement::CaptionAbove,
+    kGroups,
+    {
+        {1, "cmdNuovo", "cmd_nuovo", 6, 37, "Predisponi la schermata per l'inserimento di una nuova scheda.", A::New},
+        {1, "cmdSalva", "cmd_salva", 48, 37, "Salva la scheda corrente in archivio.", A::Save},
+        {1, "cmdTrova", "cmd_trova", 90, 37, "Trova una scheda in archivio.", A::Dialog, &F::make<TfrmTrovaBibliografie>, true},
+        {2, "cmdCartella", "cmd_allega", 6, 112, "Allega file alla scheda corrente.", A::Attach},
+        {3, "cmdWord", "cmd_word", 6, 130, "Esporta la scheda corrente in formato RTF.", A::Dialog, &F::make<TfrmCreaRTF>, true, true},
+        {4, "cmdPrimo", "cmd_primo", 6, 37, "Visualizza la prima scheda in archivio.", A::First},
+        {4, "cmdIndietro", "cmd_indietro", 47, 37, "Visualizza la scheda precedente in archivio.", A::Previous},
+        {4, "lblPosizione", {}, 90, 47, {}, A::Position},
+        {4, "cmdAvanti", "cmd_avanti", 143, 37, "Visualizza la scheda successiva in archivio.", A::Next},
+        {4, "cmdUltimo", "cmd_ultimo", 184, 37, "Visualizza l'ultima scheda in archivio.", A::Last},
+        {5, "cmdExcel", "cmd_excel", 6, 148, "Esporta tutte le schede in archivio in un file di Microsoft Excel.", A::Dialog, &F::make<TfrmExpBibliografie>},
+        {6, "cmdGuida", "cmd_guida", 6, 37, "Visualizza la pagina della guida sensibile al contesto.", A::Help},
+        {6, "cmdEsci", "cmd_esci", 48, 37, "Esci da questa schermata di lavoro.", A::Exit},
+    },
+    kSections,
+    kFields,
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    true,
+    "Applicazione Articoli Giornalistici.",
+    "articoli",
+};
+
+// The length the archive gives a text: a line break is stored as CR LF.
+int storedLength(const QString& text)
 {
-    setObjectName(QStringLiteral("TfrmBibliografie"));
+    return static_cast<int>(text.size() + text.count(QLatin1Char('\n')));
 }
 
-void TfrmBibliografie::formClose()
+} // namespace
+
+const CardForm& TfrmBibliografie::cardForm()
 {
-    Screens::get(Screens::Id::Avvio)->showScreen();
+    return kForm;
+}
+
+TfrmBibliografie::TfrmBibliografie(QWidget* owner)
+    : CardScreen(kForm, owner)
+{
+    m_lblFile = new QLabel(panContainer());
+    m_lblFile->setObjectName(QStringLiteral("lblFile"));
+    m_lblFile->hide();
+
+    QWidget* section = control(QStringLiteral("shpSfondoCampi"));
+    for (const auto& [name, x] : {std::pair{"icoAutori01", 10}, std::pair{"icoAutori02", section->width() - 74}}) {
+        auto* picture = new Picture(QLatin1String(name), QStringLiteral("autori_sinistra"), section,
+            {x, 14, 64, section->height() - 28}, false);
+        setBlankArea(picture);
+    }
+
+    m_txtTesto = control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+    connect(m_txtTesto->document(), &QTextDocument::contentsChange, this,
+        [this](int position, int, int added) { txtTestoChange(position, added); });
+}
+
+QString TfrmBibliografie::archivePath() const
+{
+    return Text::trimmed(m_lblFile->text());
+}
+
+void TfrmBibliografie::txtTestoChange(int position, int added)
+{
+    const QString text = m_txtTesto->toPlainText();
+    const int excess = storedLength(text) - kTextCapacity;
+    if (excess <= 0 || added <= 0)
+        return;
+    // Take back the end of what was just typed or pasted until it fits.
+    int cut = 0;
+    int stored = 0;
+    const int end = std::min(position + added, static_cast<int>(text.size()));
+    while (stored < excess && cut < end - position) {
+        ++cut;
+        stored += text.at(end - cut) == QLatin1Char('\n') ? 2 : 1;
+    }
+    {
+        const QSignalBlocker block(m_txtTesto->document());
+        QTextCursor cursor(m_txtTesto->document());
+        cursor.setPosition(end - cut);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    if (added > 1)
+        Msg::warning(this, QStringLiteral("Attenzione: il testo dell'articolo può contenere al massimo %1 caratteri, contando ogni a capo come due.").arg(kTextCapacity)
+                + Msg::kLfCrLfCr + QStringLiteral("La parte eccedente del testo incollato non è stata inserita."));
 }

@@ -1,7 +1,9 @@
 #include "TfrmExpBibliografie.h"
 
+#include "core/collections/Collection.h"
+
 TfrmExpBibliografie::TfrmExpBibliografie(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Esporta schedario articoli giornalistici in Microsoft Excel"))
+    : TfrmEsporta(owner, Collection::articles())
 {
     setObjectName(QStringLiteral("TfrmExpBibliografie"));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/cards/TfrmEsporta.h"
 
-class TfrmExpBibliografie : public TForm {
+// The export of the year the article card works on to "Articoli.xls".
+class TfrmExpBibliografie : public TfrmEsporta {
     Q_OBJECT
 public:
     explicit TfrmExpBibliografie(QWidget* owner = nullptr);

@@ -1,7 +1,11 @@
 #include "TfrmTrovaBibliografie.h"
 
+#include "core/collections/ArticleTables.h"
+
 TfrmTrovaBibliografie::TfrmTrovaBibliografie(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Trova articoli in schedario"))
+    : TfrmTrova(owner, ArticleTables::search(),
+        {QStringLiteral("sec_articolo"), QStringLiteral("sec_testo"), QStringLiteral("sec_editoria"),
+            QStringLiteral("sec_testo"), QStringLiteral("sec_articolo")})
 {
     setObjectName(QStringLiteral("TfrmTrovaBibliografie"));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/cards/TfrmTrova.h"
 
-class TfrmTrovaBibliografie : public TForm {
+// Finds the articles of the year the article card works on, among them by
+// words of their text.
+class TfrmTrovaBibliografie : public TfrmTrova {
     Q_OBJECT
 public:
     explicit TfrmTrovaBibliografie(QWidget* owner = nullptr);

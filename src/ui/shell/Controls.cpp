@@ -36,8 +36,9 @@ QString text(const QWidget* control)
         return e->text();
     if (auto* c = qobject_cast<const QComboBox*>(control))
         return c->currentText();
+    // A memo's lines are joined by CR LF, as they are stored and exported.
     if (auto* p = qobject_cast<const QPlainTextEdit*>(control))
-        return p->toPlainText();
+        return p->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     if (auto* t = qobject_cast<const QTextEdit*>(control))
         return t->toPlainText();
     if (auto* l = qobject_cast<const QLabel*>(control))
@@ -53,7 +54,9 @@ void setText(QWidget* control, const QString& value)
         c->setCurrentIndex(-1);
         c->setEditText(value);
     } else if (auto* p = qobject_cast<QPlainTextEdit*>(control)) {
-        p->setPlainText(value);
+        QString lines = value;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        p->setPlainText(lines);
     } else if (auto* t = qobject_cast<QTextEdit*>(control)) {
         t->setPlainText(value);
     } else if (auto* l = qobject_cast<QLabel*>(control)) {

@@ -26,6 +26,7 @@ QFont verdana(qreal points = 0, bool bold = false, bool italic = false);
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font);
 
 // The text a control shows (edit, combo box, memo or label), and setting it.
+// A memo's line breaks are CR LF both ways.
 QString text(const QWidget* control);
 void setText(QWidget* control, const QString& value);
 

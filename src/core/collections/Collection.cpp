@@ -6,6 +6,8 @@
 #include "core/collections/BookTables.h"
 #include "core/collections/DvdExport.h"
 #include "core/collections/DvdTables.h"
+#include "core/export/ExportTable.h"
+#include "core/search/SearchTable.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Text.h"
 
@@ -82,4 +84,33 @@ const Collection* Collection::byTag(const QString& callerTag)
             return c;
     }
     return nullptr;
+}
+
+QStringList Collection::tableFaults() const
+{
+    QStringList faults;
+    auto check = [&](const char* table, std::string_view field) {
+        if (!field.empty() && !layout->find(field))
+            faults << QStringLiteral("%1: %2").arg(QLatin1String(table), QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())));
+    };
+    for (const RequiredField& r : required)
+        check("required", r.field);
+    for (const SearchTable* s : {search, available}) {
+        if (!s)
+            continue;
+        if (s->layout != layout)
+            faults << QStringLiteral("search: another layout");
+        for (const SearchFilter& f : s->filters)
+            check("filter", f.field);
+        for (const LinePiece& p : s->line)
+            check("line", p.field);
+        check("skip", s->skip.flagField);
+        for (std::string_view f : s->skip.mustBeEmpty)
+            check("skip", f);
+    }
+    if (exportTable->layout != layout)
+        faults << QStringLiteral("export: another layout");
+    for (const ExportColumn& c : exportTable->columns)
+        check("export", c.field);
+    return faults;
 }

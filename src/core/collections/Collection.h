@@ -3,6 +3,7 @@
 #include "core/storage/RecordLayout.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <span>
 #include <string_view>
@@ -37,6 +38,11 @@ struct Collection {
     // The archive's file name in the program folder; `year` only for yearly
     // ones, taken trimmed.
     QString archiveName(const QString& year = {}) const;
+
+    // Every field that the collection's tables name and its layout lacks,
+    // as "table: field"; empty when the tables are sound. A misspelt name
+    // is a fault of the program, found at start-up, never at a user's click.
+    QStringList tableFaults() const;
 
     static std::span<const Collection* const> all();
     static const Collection* find(std::string_view key);

@@ -74,6 +74,12 @@ CardScreen::CardScreen(const CardForm& form, QWidget* owner)
     setBlankArea(this);
     setBlankArea(panContainer());
 
+    // Every field of the form is a field of the record: a misspelt name
+    // would silently never be stored.
+    for (const F::Field& f : form.fields) {
+        if (!form.collection->layout->find(f.control.substr(3)))
+            qFatal("%s: %s is no field of the record", form.objectName.data(), f.control.data());
+    }
     buildCommandBar();
     buildSections();
 

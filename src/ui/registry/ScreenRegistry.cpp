@@ -1,5 +1,6 @@
 #include "ScreenRegistry.h"
 
+#include "core/collections/Collection.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/articles/TfrmCreaRTF.h"
 #include "ui/articles/TfrmExpBibliografie.h"
@@ -92,6 +93,13 @@ static_assert(std::size(kRegistry) == static_cast<std::size_t>(Id::Count), "ever
 
 void createAll()
 {
+    // A table that names a field its record lacks is the program's fault:
+    // stop here rather than at a user's click.
+    for (const Collection* c : Collection::all()) {
+        const QStringList faults = c->tableFaults();
+        if (!faults.isEmpty())
+            qFatal("%s: %s", c->key.data(), qPrintable(faults.join(QStringLiteral(", "))));
+    }
     for (const Entry& e : kRegistry)
         setInstance(e.id, e.create());
 }

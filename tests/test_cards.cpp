@@ -1,0 +1,567 @@
+// The card kit over the three collections: every collection's card screen
+// is a row of these tables.
+#include "TestSupport.h"
+
+#include "core/collections/Collection.h"
+#include "core/collections/DvdExport.h"
+#include "core/collections/DvdTables.h"
+#include "core/collections/ArticleTables.h"
+#include "core/export/Spreadsheet.h"
+#include "core/search/Search.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
+#include "ui/articles/TfrmBibliografie.h"
+#include "ui/cards/CardScreen.h"
+#include "ui/cards/LineList.h"
+#include "ui/cards/TfrmTrova.h"
+#include "ui/dvd/TfrmStampaDVD.h"
+#include "ui/dvd/TfrmTrovaDVD.h"
+#include "ui/articles/TfrmTrovaBibliografie.h"
+#include "ui/registry/ScreenRegistry.h"
+#include "ui/report/PreparedReport.h"
+#include "ui/report/PrintDialog.h"
+#include "ui/report/ReportUnits.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+using ReportUnits::mm;
+
+namespace {
+
+const QString kInserted = QStringLiteral("La scheda corrente è stata inserita in archivio.");
+
+// The card screens, each on its archive in a fresh program folder.
+struct CardKind {
+    const char* tag;
+    Screens::Id id;
+    const char* archive;
+    const RecordLayout* layout;
+};
+const CardKind kCards[] = {
+    {"libri", Screens::Id::Libri, "Libri.pro", &TSchedaLibro},
+    {"dvd", Screens::Id::DVD, "DVD.pro", &TSchedaDVD},
+    {"bibliografie", Screens::Id::Bibliografie, "2015.art", &TSchedaArticolo},
+};
+
+const CardKind& kind(const QString& tag)
+{
+    for (const CardKind& k : kCards) {
+        if (tag == QLatin1String(k.tag))
+            return k;
+    }
+    qFatal("no card %s", qPrintable(tag));
+}
+
+using Values = QList<QPair<QString, QString>>; // control, text
+
+} // namespace
+
+class CardsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void registryOrderAndTagLookup();
+    void tablesNameOnlyRecordFields();
+    void requiredFieldsInOrder_data();
+    void requiredFieldsInOrder();
+    void savedCardComesBackExactly_data();
+    void savedCardComesBackExactly();
+    void enterRing_data();
+    void enterRing();
+    void typingLimits_data();
+    void typingLimits();
+    void ownHints_data();
+    void ownHints();
+    void webLookupEncodesTheQuery_data();
+    void webLookupEncodesTheQuery();
+    void articleTextKeptWithinTheArchive();
+    void dvdAvailableRule();
+    void resultLines_data();
+    void resultLines();
+    void doubleClickHandsBackTheCard_data();
+    void doubleClickHandsBackTheCard();
+    void dvdSheet();
+    void dvdExportBytes();
+
+private:
+    CardScreen* open(const QString& tag);
+    void click(const char* name) { QTest::mouseClick(m_card->control(QLatin1String(name)), Qt::LeftButton); }
+    void type(const Values& values)
+    {
+        for (const auto& [control, text] : values)
+            Controls::setText(m_card->control(control), text);
+    }
+
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<MessageLog> m_log;
+    CardScreen* m_card = nullptr;
+};
+
+CardScreen* CardsTest::open(const QString& tag)
+{
+    m_folder = std::make_unique<TestFolder>();
+    m_log = std::make_unique<MessageLog>();
+    Screens::createAll();
+    const CardKind& k = kind(tag);
+    m_card = qobject_cast<CardScreen*>(Screens::get(k.id));
+    if (k.id == Screens::Id::Bibliografie)
+        m_card->control<QLabel>(QStringLiteral("lblFile"))->setText(m_folder->file(QLatin1String(k.archive)));
+    m_card->showScreen();
+    if (!QTest::qWaitForWindowActive(m_card))
+        qWarning("card not active");
+    return m_card;
+}
+
+void CardsTest::cleanup()
+{
+    Screens::destroyAll();
+    m_card = nullptr;
+    m_log.reset();
+    m_folder.reset();
+}
+
+void CardsTest::registryOrderAndTagLookup()
+{
+    m_folder = std::make_unique<TestFolder>();
+    Screens::createAll();
+    const QStringList order = {"TfrmPassword", "TfrmAvvio", "TfrmCambiaPassword", "TfrmGuida", "TfrmInfo", "TfrmSplash",
+        "TfrmMenuServizi", "TfrmBibliografie", "TfrmAllegaCartella", "TfrmTrovaBibliografie", "TfrmCreaRTF",
+        "TfrmExpBibliografie", "TfrmLibri", "TfrmCodici_Dewey", "TfrmTrovaLibri", "TfrmExpLibri", "TfrmTrovaDisponibili",
+        "TfrmStampaLibro", "TfrmDVD", "TfrmExpDVD", "TfrmStampaDVD", "TfrmTrovaDVD", "TfrmTrovaDisponibiliDVD"};
+    for (int i = 0; i < order.size(); ++i)
+        QCOMPARE(Screens::get(static_cast<Screens::Id>(i))->objectName(), order[i]);
+    QCOMPARE(Screens::get(Screens::Id::Password), reinterpret_cast<TForm*>(Screens::frmPassword));
+
+    // Each collection's tag finds its card, trimmed; case matters.
+    QCOMPARE(Screens::cardFor(Controls::utf8(Collection::books().callerTag))->objectName(), QStringLiteral("TfrmLibri"));
+    QCOMPARE(Screens::cardFor(QStringLiteral(" dvd "))->objectName(), QStringLiteral("TfrmDVD"));
+    QCOMPARE(Screens::cardFor(QStringLiteral("bibliografie"))->objectName(), QStringLiteral("TfrmBibliografie"));
+    QVERIFY(!Screens::cardFor(QStringLiteral("Libri")));
+    QVERIFY(!Screens::cardFor(QStringLiteral("avvio")));
+    QVERIFY(!Screens::cardFor(QString()));
+}
+
+void CardsTest::tablesNameOnlyRecordFields()
+{
+    for (const Collection* c : Collection::all())
+        QCOMPARE(c->tableFaults(), QStringList());
+    // The check sees a misspelt field.
+    static constexpr RequiredField kMisspelt[] = {{"Titlo", "?"}};
+    Collection broken = Collection::dvd();
+    broken.required = kMisspelt;
+    QCOMPARE(broken.tableFaults(), QStringList{QStringLiteral("required: Titlo")});
+    broken = Collection::dvd();
+    broken.exportTable = Collection::books().exportTable;
+    QVERIFY(broken.tableFaults().contains(QStringLiteral("export: another layout")));
+}
+
+void CardsTest::requiredFieldsInOrder_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<Values>("typed");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("message");
+    const QString dvdTitle = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il titolo del DVD.");
+    const QString dvdCode = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il codice identificativo del DVD.");
+    const QString article = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il titolo dell'articolo.");
+    QTest::newRow("dvd: title first") << "dvd" << Values{{"txtRegia", "R"}} << "txtTitolo" << dvdTitle;
+    QTest::newRow("dvd: blank title") << "dvd" << Values{{"txtTitolo", " \t"}, {"txtCodice", "C"}} << "txtTitolo" << dvdTitle;
+    QTest::newRow("dvd: then the code") << "dvd" << Values{{"txtTitolo", "T"}} << "txtCodice" << dvdCode;
+    QTest::newRow("article: blank title") << "bibliografie" << Values{{"txtTitolo", "   "}, {"txtTesto", "testo"}} << "txtTitolo" << article;
+}
+
+void CardsTest::requiredFieldsInOrder()
+{
+    QFETCH(QString, card);
+    QFETCH(Values, typed);
+    QFETCH(QString, focus);
+    QFETCH(QString, message);
+    open(card);
+    type(typed);
+    m_card->control(QStringLiteral("txtNote"))->setFocus();
+    click("cmdSalva");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
+    QCOMPARE(m_log->lastText(), message);
+    QCOMPARE(QApplication::focusWidget(), m_card->control(focus));
+    QCOMPARE(m_folder->read(QLatin1String(kind(card).archive)).size(), 0);
+    QVERIFY(m_card->lblPosizione()->text().isEmpty());
+}
+
+void CardsTest::savedCardComesBackExactly_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<Values>("typed");
+    QTest::addColumn<Values>("stored"); // field, text as the archive holds it
+    QTest::addColumn<Values>("shown");  // control, text after moving away and back
+    QTest::newRow("dvd with title and code only")
+        << "dvd" << Values{{"txtTitolo", "  Il viaggio lungo "}, {"txtCodice", "D-17"}}
+        << Values{{"Titolo", "Il viaggio lungo"}, {"Codice", "D-17"}, {"Convalida", "No"}, {"Annullata", "No"}, {"Regia", ""}}
+        << Values{{"txtTitolo", "Il viaggio lungo"}, {"txtCodice", "D-17"}, {"txtRegia", ""}};
+    // Articles keep their blanks, and the text's line breaks come back as typed.
+    QTest::newRow("article with blanks and three lines")
+        << "bibliografie" << Values{{"txtTitolo", "  Il porto riapre  "}, {"txtTesto", "Prima riga\r\n  seconda riga\r\nterza { } \\ riga "}}
+        << Values{{"Titolo", "  Il porto riapre  "}, {"Testo", "Prima riga\r\n  seconda riga\r\nterza { } \\ riga "}, {"Autore", ""}}
+        << Values{{"txtTitolo", "  Il porto riapre  "}, {"txtTesto", "Prima riga\r\n  seconda riga\r\nterza { } \\ riga "}};
+}
+
+void CardsTest::savedCardComesBackExactly()
+{
+    QFETCH(QString, card);
+    QFETCH(Values, typed);
+    QFETCH(Values, stored);
+    QFETCH(Values, shown);
+    const CardKind& k = kind(card);
+    open(card);
+    type(typed);
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), kInserted);
+    QCOMPARE(m_card->lblPosizione()->text(), QStringLiteral("1"));
+    const QByteArray file = m_folder->read(QLatin1String(k.archive));
+    QCOMPARE(file.size(), k.layout->size);
+
+    Record expected(*k.layout);
+    for (const auto& [field, text] : stored)
+        expected.setText(field.toStdString(), text);
+    Record actual(*k.layout);
+    actual.bytes() = file;
+    for (const auto& [field, text] : stored)
+        QCOMPARE(actual.text(field.toStdString()), text);
+    QCOMPARE(actual.bytes(), expected.bytes()); // nothing else was written
+
+    click("cmdNuovo");
+    QVERIFY(Controls::text(m_card->control(QStringLiteral("txtTitolo"))).isEmpty());
+    click("cmdPrimo");
+    for (const auto& [control, text] : shown)
+        QCOMPARE(Controls::text(m_card->control(control)), text);
+    if (card == QLatin1String("bibliografie")) // the memo shows line breaks, not CR characters
+        QCOMPARE(m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"))->document()->blockCount(), 3);
+}
+
+void CardsTest::enterRing_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QStringList>("steps"); // each field and where Enter leads from it
+    QTest::newRow("dvd ring") << "dvd"
+                              << QStringList{"txtProtagonista", "txtAnno", "txtAnno", "txtDurata", "txtDurata", "txtGenere",
+                                     "txtPremi", "txtNote", "txtScadenza", "txtTitolo"};
+    QTest::newRow("article ring stops at the text") << "bibliografie"
+                                                    << QStringList{"txtNumTestata", "txtTesto", "txtTesto", "txtTesto",
+                                                           "txtNote", "txtTitolo", "txtTitolo", "txtDataPub"};
+}
+
+void CardsTest::enterRing()
+{
+    QFETCH(QString, card);
+    QFETCH(QStringList, steps);
+    open(card);
+    for (int i = 0; i + 1 < steps.size(); i += 2) {
+        QWidget* from = m_card->control(steps[i]);
+        from->setFocus();
+        pressEnter(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget() == m_card->control(steps[i + 1])
+                || m_card->control(steps[i + 1])->isAncestorOf(QApplication::focusWidget()),
+            true);
+    }
+    if (card == QLatin1String("bibliografie")) // Enter in the text started a new line
+        QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtTesto"))), QStringLiteral("\r\n"));
+}
+
+void CardsTest::typingLimits_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("capacity");
+    QTest::newRow("dvd prizes: 30 in a 50 slot") << "dvd" << "txtPremi" << 30;
+    QTest::newRow("dvd year") << "dvd" << "txtAnno" << 4;
+    QTest::newRow("dvd due date") << "dvd" << "txtScadenza" << 10;
+    QTest::newRow("article date") << "bibliografie" << "txtDataPub" << 10;
+    QTest::newRow("article issue") << "bibliografie" << "txtNumTestata" << 30;
+}
+
+void CardsTest::typingLimits()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, control);
+    QFETCH(int, capacity);
+    open(card);
+    auto* edit = m_card->control<QLineEdit>(control);
+    edit->setFocus();
+    QTest::keyClicks(edit, QString(capacity + 5, QLatin1Char('7')));
+    QCOMPARE(edit->text().size(), capacity);
+}
+
+void CardsTest::ownHints_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("hint");
+    const QString loan = QStringLiteral("Campo di testo di sola lettura che si autocompila in fase di emissione di una scheda prestito.");
+    QTest::newRow("dvd new") << "dvd" << "cmdNuovo" << "Predispone la schermata per l'inserimento di una nuova scheda.";
+    QTest::newRow("dvd export") << "dvd" << "cmdEsporta" << "Esporta le schede in archivio in un file di Microsoft Excel.";
+    QTest::newRow("dvd available") << "dvd" << "cmdDisponibili" << "Trova un DVD in archivio fra quelli disponibili per il prestito.";
+    QTest::newRow("dvd web") << "dvd" << "btnGoogle" << "Cerca sul Web, tramite Google, informazioni relative al DVD con il titolo indicato.";
+    QTest::newRow("dvd borrower field") << "dvd" << "txtPrestato" << loan;
+    QTest::newRow("dvd due date field") << "dvd" << "txtScadenza" << loan;
+    QTest::newRow("article rtf") << "bibliografie" << "cmdWord" << "Esporta la scheda corrente in formato RTF.";
+    QTest::newRow("article spreadsheet") << "bibliografie" << "cmdExcel" << "Esporta tutte le schede in archivio in un file di Microsoft Excel.";
+    QTest::newRow("article attachments") << "bibliografie" << "cmdCartella" << "Allega file alla scheda corrente.";
+}
+
+void CardsTest::ownHints()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, control);
+    QFETCH(QString, hint);
+    open(card);
+    hover(m_card->control(control));
+    QCOMPARE(m_card->panInfo()->text(), hint);
+}
+
+void CardsTest::webLookupEncodesTheQuery_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("book by ISBN") << "libri" << "txtIsbn" << " 978-88 "
+                                  << "http://www.google.com/search?q=ISBN%3A978-88";
+    QTest::newRow("dvd title with reserved characters")
+        << "dvd" << "txtTitolo" << "  Tom & Jerry #1 + 50% "
+        << "http://www.google.com/search?q=Tom%20%26%20Jerry%20%231%20%2B%2050%25";
+}
+
+void CardsTest::webLookupEncodesTheQuery()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, address);
+    open(card);
+    OpenLog opened;
+    click("btnGoogle"); // empty field: the warning, nothing opened
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
+    QVERIFY(opened.urls.isEmpty());
+    QCOMPARE(QApplication::focusWidget(), m_card->control(control));
+
+    Controls::setText(m_card->control(control), typed);
+    click("btnGoogle");
+    QCOMPARE(opened.urls.size(), 1);
+    QCOMPARE(opened.urls.first().toString(QUrl::FullyEncoded), address);
+}
+
+void CardsTest::articleTextKeptWithinTheArchive()
+{
+    open(QStringLiteral("bibliografie"));
+    auto* text = m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+    // 4990 stored characters: 4988 letters and one line break (CR LF).
+    text->setPlainText(QString(4000, QLatin1Char('a')) + QLatin1Char('\n') + QString(988, QLatin1Char('b')));
+    m_log->clear();
+    text->setFocus();
+    text->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QStringLiteral("0123456789ABCDEF"));
+    text->paste();
+    QCOMPARE(text->toPlainText().size() + 1, TfrmBibliografie::kTextCapacity);
+    QVERIFY(text->toPlainText().endsWith(QLatin1String("b0123456789")));
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
+
+    // Full: typing adds nothing and says nothing.
+    QTest::keyClicks(text, QStringLiteral("xy"));
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(text->toPlainText().size() + 1, TfrmBibliografie::kTextCapacity);
+    QCOMPARE(m_log->entries.size(), 1);
+
+    // What the card shows after a save is what the archive holds.
+    Controls::setText(m_card->control(QStringLiteral("txtTitolo")), QStringLiteral("Lungo"));
+    click("cmdSalva");
+    const QString shown = Controls::text(text);
+    click("cmdNuovo");
+    click("cmdPrimo");
+    QCOMPARE(Controls::text(text), shown);
+}
+
+void CardsTest::dvdAvailableRule()
+{
+    TestFolder folder;
+    QByteArray archive;
+    auto dvd = [&](const char* code, const char* borrower, const char* due, const char* cancelled) {
+        Record r(TSchedaDVD);
+        r.setText("Codice", QString::fromLatin1(code));
+        r.setText("Titolo", QStringLiteral("Titolo"));
+        r.setText("Prestato", QString::fromLatin1(borrower));
+        r.setText("Scadenza", QString::fromLatin1(due));
+        r.setText("Annullata", QString::fromUtf8(cancelled));
+        archive += r.bytes();
+    };
+    dvd("D1", "Rossi", "", "No");           // a borrower without a due date: available
+    dvd("D2", "", "31/12/2026", "No");      // a due date without a borrower: not available
+    dvd("D3", "", "", "No");                // free
+    dvd("D4", "", "", "Sì");                // cancelled
+    folder.write(QStringLiteral("DVD.pro"), archive);
+    QStringList lines;
+    QVERIFY(Search(DvdTables::available()).run(folder.file(QStringLiteral("DVD.pro")), lines));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].startsWith(QLatin1String("Cod. D1 ")));
+    QVERIFY(lines[1].startsWith(QLatin1String("Cod. D3 ")));
+}
+
+void CardsTest::resultLines_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<Values>("fields");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("dvd") << "dvd"
+                         << Values{{"Codice", "D-17"}, {"Titolo", "Il viaggio lungo"}, {"Regia", "Bianchi Carlo"},
+                                {"Anno", "1959"}, {"Protagonista", "Verdi Anna"}}
+                         << QStringLiteral("Cod. D-17") + QString(20, ' ') + "  Il viaggio lungo" + QString(30, ' ')
+            + "  Regia: Bianchi Carlo" + QString(15, ' ') + "  Anno: 1959  Prot. Verdi Anna";
+    QTest::newRow("article") << "bibliografie"
+                             << Values{{"Titolo", "  Il porto riapre"}, {"DataPub", "12/03/2014"}, {"Autore", "Neri Paolo"},
+                                    {"Testata", "Il Quotidiano Alfa"}}
+                             << QStringLiteral("Il porto riapre") + QString(35, ' ') + "  Data: 12/03/2014  Autore: Neri Paolo"
+            + QString(20, ' ') + "  Testata: Il Quotidiano Alfa";
+}
+
+void CardsTest::resultLines()
+{
+    QFETCH(QString, card);
+    QFETCH(Values, fields);
+    QFETCH(QString, line);
+    const CardKind& k = kind(card);
+    TestFolder folder;
+    Record r(*k.layout);
+    for (const auto& [field, text] : fields)
+        r.setText(field.toStdString(), text);
+    if (k.layout->find("Annullata"))
+        r.setText("Annullata", QStringLiteral("No"));
+    folder.write(QLatin1String(k.archive), r.bytes());
+    QStringList lines;
+    const SearchTable& table = card == QLatin1String("dvd") ? DvdTables::search() : ArticleTables::search();
+    QVERIFY(Search(table).run(folder.file(QLatin1String(k.archive)), lines));
+    QCOMPARE(lines, QStringList{line});
+    // The unfitted last field always begins at the same character.
+    QCOMPARE(line.indexOf(card == QLatin1String("dvd") ? QLatin1String("Verdi") : QLatin1String("Il Quotidiano")),
+        card == QLatin1String("dvd") ? 134 : 119);
+}
+
+void CardsTest::doubleClickHandsBackTheCard_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("title"); // stored; two cards give the same line
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("dvd: trimmed, the later card wins") << "dvd" << "Il viaggio" << "Il viaggio";
+    QTest::newRow("article: as stored, the later card wins") << "bibliografie" << "  Il porto  " << "  Il porto  ";
+}
+
+void CardsTest::doubleClickHandsBackTheCard()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
+    const CardKind& k = kind(card);
+    open(card);
+    QByteArray archive;
+    for (const char* note : {"prima", "seconda"}) {
+        Record r(*k.layout);
+        r.setText("Titolo", title);
+        if (k.layout->find("Codice"))
+            r.setText("Codice", QStringLiteral("X1"));
+        r.setText("Note", QString::fromLatin1(note));
+        r.setText("File01", QStringLiteral("scansione.pdf"));
+        if (k.layout->find("Annullata"))
+            r.setText("Annullata", QStringLiteral("No"));
+        archive += r.bytes();
+    }
+    m_folder->write(QLatin1String(k.archive), archive);
+
+    std::unique_ptr<TfrmTrova> search;
+    if (card == QLatin1String("dvd"))
+        search = std::make_unique<TfrmTrovaDVD>(m_card);
+    else
+        search = std::make_unique<TfrmTrovaBibliografie>(m_card);
+    search->setCallerTag(QLatin1String(k.tag));
+    search->show();
+    QTest::mouseClick(search->control(QStringLiteral("btnCerca")), Qt::LeftButton);
+    QCOMPARE(search->lstRecords()->count(), 2);
+    search->lstRecords()->selectRow(0);
+    search->lstRecordsDblClick();
+    QVERIFY(!search->isVisible());
+    QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtTitolo"))), shown);
+    QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtNote"))), QStringLiteral("seconda"));
+    QCOMPARE(m_card->control<QLabel>(QStringLiteral("lblFile01"))->text(), QStringLiteral("scansione.pdf"));
+    QCOMPARE(m_card->lblPosizione()->text(), QStringLiteral("2"));
+}
+
+void CardsTest::dvdSheet()
+{
+    open(QStringLiteral("dvd"));
+    Controls::setText(m_card->control(QStringLiteral("txtTitolo")), QStringLiteral("  Il viaggio lungo "));
+    Controls::setText(m_card->control(QStringLiteral("txtScadenza")), QStringLiteral("31/12/2026"));
+    QList<PreparedReport> offered;
+    PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        offered.append(report);
+        return false;
+    });
+    TfrmStampaDVD print(m_card);
+    QCOMPARE(print.windowTitle(), QStringLiteral(" Stampa scheda DVD"));
+    print.show();
+    QTest::mouseClick(print.control(QStringLiteral("btnStampa")), Qt::LeftButton);
+    PrintDialog::setHandler({});
+    QCOMPARE(offered.size(), 1);
+    const PreparedPage& page = offered.first().pages.first();
+    QCOMPARE(offered.first().name, QStringLiteral("Scheda DVD"));
+    QCOMPARE(page.find(QStringLiteral("titArcataSup"))->joined(), QStringLiteral("SCHEDA INFORMATIVA DVD"));
+    QCOMPARE(page.find(QStringLiteral("txtTitolo"))->joined(), QStringLiteral("Il viaggio lungo"));
+    QCOMPARE(page.find(QStringLiteral("txtScadenza"))->joined(), QStringLiteral("31/12/2026"));
+    QStringList captions;
+    for (const PageItem& item : page.items) {
+        if (item.kind == PageItem::Kind::Text && item.name.startsWith(QLatin1String("cap")))
+            captions << item.joined();
+    }
+    QCOMPARE(captions.size(), 24);
+    QCOMPARE(captions.first(), QStringLiteral("Titolo DVD:"));
+    QCOMPARE(captions.last(), QStringLiteral("Scadenza prestito:"));
+    // Inside 10 mm margins: the separator ends at 126.6, the footer bar and its text at 129 and 130.
+    auto near = [](qreal a, qreal b) { return std::abs(a - b) < 0.01; };
+    QVERIFY(near(page.find(QStringLiteral("linSeparatore"))->rect.bottom(), mm(10 + 126.6)));
+    QVERIFY(near(page.find(QStringLiteral("shpCalce"))->rect.top(), mm(10 + 129)));
+    QVERIFY(near(page.find(QStringLiteral("txtCalce"))->rect.top(), mm(10 + 130)));
+}
+
+void CardsTest::dvdExportBytes()
+{
+    TestFolder folder;
+    Record r(TSchedaDVD);
+    r.setText("Titolo", QStringLiteral("Il viaggio lungo"));
+    r.setText("Codice", QStringLiteral("D-17"));
+    r.setText("Regia", QStringLiteral("Bianchi Carlo"));
+    r.setText("Protagonista", QStringLiteral("Verdi Anna"));
+    r.setText("Anno", QStringLiteral("1959"));
+    r.setText("Genere", QStringLiteral("Drammatico"));
+    r.setText("Note", QStringLiteral("Città & mare"));
+    r.setText("Prestato", QStringLiteral("non esportato"));
+    r.setText("Annullata", QStringLiteral("Sì"));
+    folder.write(QStringLiteral("DVD.pro"), r.bytes());
+    QVERIFY(Spreadsheet::exportArchive(DvdExport::table(), folder.file(QStringLiteral("DVD.pro")), folder.file(QStringLiteral("DVD.xls"))));
+    QFile fixture(QStringLiteral(TOMARIA_TEST_DATA "/export_dvd.xls"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    QCOMPARE(folder.read(QStringLiteral("DVD.xls")), fixture.readAll());
+}
+
+QTEST_MAIN(CardsTest)
+#include "test_cards.moc"

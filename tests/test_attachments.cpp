@@ -6,6 +6,7 @@
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"
+#include "core/storage/AttachmentFolder.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
@@ -102,6 +103,8 @@ private slots:
     void applyThenSaveOrNavigate();
     void apriStaysInsideTheFolder_data();
     void apriStaysInsideTheFolder();
+    void copyInChecksTheNameItself_data();
+    void copyInChecksTheNameItself();
     void writeBackByTag_data();
     void writeBackByTag();
 
@@ -535,6 +538,7 @@ void AttachmentsTest::apriStaysInsideTheFolder_data()
     QTest::newRow("absolute path") << QStringLiteral("/etc/passwd") << false;
     QTest::newRow("drive path") << QStringLiteral("C:\\x") << false;
     QTest::newRow("the parent itself") << QStringLiteral("..") << false;
+    QTest::newRow("Windows device") << QStringLiteral("nul.txt") << false;
 }
 
 void AttachmentsTest::apriStaysInsideTheFolder()
@@ -608,6 +612,41 @@ void AttachmentsTest::writeBackByTag()
                 values << card->findChild<QLabel*>(QLatin1String(kind) + QLatin1String(n))->text();
         QCOMPARE(values, card->objectName() == target ? written : QStringList(6, QStringLiteral("prima")));
     }
+}
+
+void AttachmentsTest::copyInChecksTheNameItself_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("bare name") << QStringLiteral("scheda 1.pdf") << true;
+    QTest::newRow("name with dots") << QStringLiteral("..x..pdf") << true;
+    QTest::newRow("device-like but longer") << QStringLiteral("console.txt") << true;
+    QTest::newRow("parent folder") << QStringLiteral("../escaped") << false;
+    QTest::newRow("parent folder, Windows") << QStringLiteral("..\\escaped") << false;
+    QTest::newRow("absolute") << QStringLiteral("/tmp/escaped") << false;
+    QTest::newRow("drive-relative") << QStringLiteral("C:x") << false;
+    QTest::newRow("alternate stream") << QStringLiteral("a:b") << false;
+    QTest::newRow("device") << QStringLiteral("con") << false;
+    QTest::newRow("device with extension") << QStringLiteral("NUL.pdf") << false;
+    QTest::newRow("device in capitals") << QStringLiteral("AUX") << false;
+    QTest::newRow("numbered device") << QStringLiteral("com1.txt") << false;
+    QTest::newRow("printer port") << QStringLiteral("Lpt9") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void AttachmentsTest::copyInChecksTheNameItself()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, stored);
+    // The program folder sits one level down, so that nothing written
+    // outside the attachments folder leaves the test's own folder.
+    ProgramFolder::setPath(m_folder->file("programma"));
+    QVERIFY(QDir().mkpath(m_folder->file("programma")));
+    QVERIFY(AttachmentFolder::create());
+    m_folder->write("sorgente.pdf", "contenuto");
+    QCOMPARE(AttachmentFolder::copyIn(m_folder->file("sorgente.pdf"), name), stored);
+    QCOMPARE(QDir(AttachmentFolder::path()).entryList(QDir::Files | QDir::Hidden), stored ? QStringList{name} : QStringList{});
+    QVERIFY(!QFileInfo::exists(m_folder->file("programma/escaped")));
 }
 
 QTEST_MAIN(AttachmentsTest)

@@ -2,6 +2,7 @@
 
 #include "ui/shell/Screens.h"
 #include "ui/books/TfrmLibri.h"
+#include "core/storage/FileLock.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -47,6 +49,8 @@ private slots:
     void storedCardComesBackByteForByte();
     void unknownCancelledFlagKeepsCheckBox();
     void readOnlyArchiveKeepsScreenAndFile();
+    void saveThatCannotWriteKeepsArchive_data();
+    void saveThatCannotWriteKeepsArchive();
     void enterChainIsARing();
     void infoLineHintsAndBackground();
     void typingLimitsFollowSlots();
@@ -273,6 +277,48 @@ void BookCardTest::readOnlyArchiveKeepsScreenAndFile()
     QCOMPARE(m_log->entries.size(), 2);
     QCOMPARE(m_log->entries.last().kind, Msg::Kind::Error);
     QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Nuovo"));
+}
+
+void BookCardTest::saveThatCannotWriteKeepsArchive_data()
+{
+    QTest::addColumn<bool>("newCard");
+    QTest::addColumn<bool>("locked"); // else the disk is full
+    QTest::newRow("new card, disk full") << true << false;
+    QTest::newRow("new card, archive locked by another program") << true << true;
+    QTest::newRow("changed card, archive locked by another program") << false << true;
+}
+
+void BookCardTest::saveThatCannotWriteKeepsArchive()
+{
+    QFETCH(bool, newCard);
+    QFETCH(bool, locked);
+    const QByteArray original = bookRecord(QStringLiteral("Uno")) + bookRecord(QStringLiteral("Due"));
+    m_folder->write("Libri.pro", original);
+    if (!newCard)
+        click("cmdPrimo");
+    fillRequired(QStringLiteral("Nuovo"));
+    m_log->clear();
+    {
+        QFile other(m_folder->file("Libri.pro"));
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        const int patience = FileLock::patience();
+        FileLock::setPatience(100);
+        std::optional<FileLock> held;
+        std::optional<FileSizeLimit> full;
+        if (locked)
+            held.emplace(other);
+        else
+            full.emplace(rlim_t(original.size() + 100));
+        click("cmdSalva");
+        FileLock::setPatience(patience);
+    }
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries.last().kind, Msg::Kind::Error);
+    QCOMPARE(m_log->lastText(), QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                                               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
+    QCOMPARE(position(), newCard ? QString() : QStringLiteral("1"));
+    QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Nuovo"));
+    QCOMPARE(m_folder->read("Libri.pro"), original);
 }
 
 void BookCardTest::enterChainIsARing()

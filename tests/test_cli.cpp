@@ -7,8 +7,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSet>
 #include <QTest>
 #include <QTextStream>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -51,6 +57,24 @@ QString spaces(int n)
     return QString(n, QLatin1Char(' '));
 }
 
+constexpr int kBook = 3237;
+
+// The command-line program itself, for what only a separate process shows:
+// signals, limits and two writers at once.
+QProcess* startCli(const QStringList& args, QObject* parent)
+{
+    auto* p = new QProcess(parent);
+    p->setProgram(QStringLiteral(TOMARIA_CLI));
+    p->setArguments(args);
+    p->start();
+    return p;
+}
+
+bool finished(QProcess* p)
+{
+    return p->waitForStarted(30000) && p->waitForFinished(300000);
+}
+
 } // namespace
 
 class CliTest : public QObject {
@@ -66,6 +90,14 @@ private slots:
     void exportOtherCollections();
     void badArguments_data();
     void badArguments();
+    void helpAndVersion_data();
+    void helpAndVersion();
+    void exportReplacesOnlyItsOwnSpreadsheets_data();
+    void exportReplacesOnlyItsOwnSpreadsheets();
+    void nonRegularArchivesAreReadErrors_data();
+    void nonRegularArchivesAreReadErrors();
+    void sampleUnderFileSizeLimitFailsAndUndoes();
+    void concurrentSamplesKeepEveryCard();
 };
 
 void CliTest::checkFindsEachDefect_data()
@@ -244,6 +276,9 @@ void CliTest::badArguments_data()
     QTest::newRow("unknown search field") << QStringList{"search", "books", "--regia", "x"};
     QTest::newRow("available articles") << QStringList{"search", "articles", "--year", "2015", "--available"};
     QTest::newRow("filter without text") << QStringList{"search", "books", "--titolo"};
+    QTest::newRow("year followed by a line break") << QStringList{"check", "articles", "--year", "2024\n"};
+    QTest::newRow("year in other digits") << QStringList{"check", "articles", "--year", "\u0662\u0660\u0662\u0664"};
+    QTest::newRow("help among other arguments") << QStringList{"check", "books", "--help"};
 }
 
 void CliTest::badArguments()
@@ -252,9 +287,160 @@ void CliTest::badArguments()
     TestFolder folder;
     const Result r = cli(QStringList{"--folder", folder.path()} + args);
     QCOMPARE(r.code, 2);
-    QVERIFY(r.err.contains(QLatin1String("Usage:")));
+    QVERIFY(r.err.startsWith(QLatin1String("tomaria-cli: ")));
+    QVERIFY(r.err.contains(QLatin1String("\nUso:\n")));
     QVERIFY(r.out.isEmpty());
     QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty()); // nothing created
+}
+
+void CliTest::helpAndVersion_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("starts");
+    QTest::newRow("--help") << "--help" << "Uso:\n  tomaria-cli [--folder CARTELLA] search ";
+    QTest::newRow("-h") << "-h" << "Uso:\n";
+    QTest::newRow("--version") << "--version" << "tomaria-cli 1.0.0\n";
+}
+
+void CliTest::helpAndVersion()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, starts);
+    const Result r = cli({option});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith(starts), qPrintable(r.out));
+    QVERIFY(r.err.isEmpty());
+}
+
+void CliTest::exportReplacesOnlyItsOwnSpreadsheets_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QByteArray>("existing"); // null: no such file
+    QTest::addColumn<bool>("link");           // the target is a link to the books archive
+    const QByteArray article = card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}});
+    QTest::newRow("the archive being exported") << "Libri.pro" << QByteArray() << false;
+    QTest::newRow("another archive, not there yet") << "DVD.pro" << QByteArray() << false;
+    QTest::newRow("a yearly archive") << "2019.art" << article << false;
+    QTest::newRow("a yearly archive not there yet") << "2031.art" << QByteArray() << false;
+    QTest::newRow("an archive name in other letter case") << "libri.PRO" << QByteArray() << false;
+    QTest::newRow("the password file") << "unins000.dll" << QByteArray("[Accesso]\r\nValore=1A\r\n") << false;
+    QTest::newRow("a file of the user") << "appunti.xls" << QByteArray("appunti") << false;
+    QTest::newRow("a link to the archive") << "collegamento.xls" << QByteArray() << true;
+}
+
+void CliTest::exportReplacesOnlyItsOwnSpreadsheets()
+{
+    QFETCH(QString, target);
+    QFETCH(QByteArray, existing);
+    QFETCH(bool, link);
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    if (!existing.isNull())
+        folder.write(target, existing);
+    if (link)
+        QVERIFY(QFile::link(folder.file("Libri.pro"), folder.file(target)));
+    const bool wasThere = QFileInfo::exists(folder.file(target));
+    const Result r = cli({"--folder", folder.path(), "export", "books", "--out", folder.file(target)});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(QLatin1String(": l'esportazione non lo sostituisce\n")), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(folder.read("Libri.pro"), twoCards());
+    QCOMPARE(QFileInfo::exists(folder.file(target)), wasThere);
+    if (!existing.isNull())
+        QCOMPARE(folder.read(target), existing);
+
+    // A spreadsheet this program wrote is replaced as before.
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--out", folder.file("foglio.xls")}).code, 0);
+    const QByteArray sheet = folder.read("foglio.xls");
+    folder.write("Libri.pro", goodBook(1));
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--out", folder.file("foglio.xls")}).code, 0);
+    QVERIFY(folder.read("foglio.xls") != sheet);
+}
+
+void CliTest::nonRegularArchivesAreReadErrors_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("command");
+    const QStringList commands[] = {{"search", "books"}, {"check", "books"}, {"export", "books"}, {"sample", "books", "3"}};
+    for (const char* kind : {"fifo", "/dev/zero", "/dev/null"}) {
+        for (const QStringList& command : commands)
+            QTest::addRow("%s, %s", kind, qPrintable(command[0])) << QString::fromLatin1(kind) << command;
+    }
+}
+
+void CliTest::nonRegularArchivesAreReadErrors()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, command);
+    TestFolder folder;
+    const QString archive = folder.file("Libri.pro");
+    std::optional<FifoWatch> fifo;
+    if (kind == QLatin1String("fifo")) {
+        fifo.emplace(archive);
+        QVERIFY(fifo->created());
+    } else {
+        QVERIFY(QFile::link(kind, archive));
+    }
+    const Result r = cli(QStringList{"--folder", folder.path()} + command);
+    QCOMPARE(r.code, 2);
+    const QString expected = command[0] == QLatin1String("sample")
+        ? QStringLiteral("tomaria-cli: impossibile aprire %1 in scrittura: non è un file regolare\n").arg(archive)
+        : QStringLiteral("tomaria-cli: impossibile leggere %1: non è un file regolare\n").arg(archive);
+    QCOMPARE(r.err, expected);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(!fifo || !fifo->hung());
+}
+
+void CliTest::sampleUnderFileSizeLimitFailsAndUndoes()
+{
+    // The program itself, with the signal's default action restored: it
+    // must ignore SIGXFSZ on its own, or the limit would kill it mid-batch.
+    TestFolder folder;
+    const QByteArray original = goodBook(1) + goodBook(2);
+    folder.write("Libri.pro", original);
+    QProcess p;
+    p.setProgram(QStringLiteral(TOMARIA_CLI));
+    p.setArguments({"--folder", folder.path(), "sample", "books", "2500"});
+    // Room for one batch of a thousand cards and half of the next.
+    p.setChildProcessModifier([limit = rlim_t(original.size() + 1500 * kBook)] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit r{};
+        getrlimit(RLIMIT_FSIZE, &r);
+        r.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &r);
+    });
+    p.start();
+    QVERIFY(finished(&p));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(err, QStringLiteral("tomaria-cli: scrittura delle schede in %1 non riuscita dopo 1000 schede aggiunte: "
+                                 "superato il limite di dimensione dei file\n").arg(folder.file("Libri.pro")));
+    const QByteArray after = folder.read("Libri.pro");
+    QCOMPARE(after.size(), original.size() + 1000 * kBook);
+    QCOMPARE(after.left(original.size()), original);
+    QCOMPARE(cli({"--folder", folder.path(), "check", "books"}).out.contains(QLatin1String("incompleta")), false);
+}
+
+void CliTest::concurrentSamplesKeepEveryCard()
+{
+    // Two writers at once, each in batches of a thousand cards: without the
+    // lock both compute the same end and one batch overwrites the other.
+    TestFolder folder;
+    constexpr int kEach = 12000;
+    QObject owner;
+    QProcess* a = startCli({"--folder", folder.path(), "sample", "books", QString::number(kEach), "--seed", "1"}, &owner);
+    QProcess* b = startCli({"--folder", folder.path(), "sample", "books", QString::number(kEach), "--seed", "2"}, &owner);
+    QVERIFY(finished(a));
+    QVERIFY(finished(b));
+    QCOMPARE(a->exitCode(), 0);
+    QCOMPARE(b->exitCode(), 0);
+    const QByteArray archive = folder.read("Libri.pro");
+    QCOMPARE(archive.size(), 2 * kEach * kBook);
+    QSet<QByteArray> cards;
+    for (int i = 0; i < 2 * kEach; ++i)
+        cards.insert(archive.mid(qsizetype(i) * kBook, kBook));
+    QCOMPARE(cards.size(), 2 * kEach); // every card once: none written over another
 }
 
 QTEST_GUILESS_MAIN(CliTest)

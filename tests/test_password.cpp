@@ -17,8 +17,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -37,28 +35,6 @@ const QByteArray kInitialFile = "[Accesso]\r\nValore=197EC0B384DD653D19321B24F41
 int endRequests = 0;
 void countEnd() { ++endRequests; }
 
-// Files written from here on fail beyond a few bytes, as on a full disk.
-class FileSizeLimit {
-public:
-    FileSizeLimit()
-    {
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit tiny = m_old;
-        tiny.rlim_cur = 4;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-};
-
 } // namespace
 
 class PasswordTest : public QObject {
@@ -76,6 +52,7 @@ private slots:
     void iniFileKeepsWhatIsNotOurs_data();
     void iniFileKeepsWhatIsNotOurs();
     void unreadableFileIsNeverOverwritten();
+    void fifoPasswordFileIsAReadError();
     void deliveredFileHoldsTheInitialPassword();
 
     void loginComparesCapitalsTrimmed_data();
@@ -237,6 +214,15 @@ void PasswordTest::iniFileKeepsWhatIsNotOurs_data()
     QTest::newRow("quoted value") << QByteArray("[Accesso]\r\nValore=\" 44 \"\r\n") << QStringLiteral(" 44 ")
                                   << QByteArray("[Accesso]\r\nValore=ABCD\r\n");
     QTest::newRow("missing file") << QByteArray() << QString() << QByteArray("[Accesso]\r\nValore=ABCD\r\n");
+    // Other editors: a UTF-8 byte-order mark (the text is then UTF-8) and
+    // lone CR line ends; the file is written back as always.
+    QTest::newRow("UTF-8 with byte-order mark")
+        << QByteArray("\xEF\xBB\xBF; citt\xC3\xA0\r\n[Accesso]\r\nValore=1A4F\r\n") << QStringLiteral("1A4F")
+        << QByteArray("; citt\xE0\r\n[Accesso]\r\nValore=ABCD\r\n");
+    QTest::newRow("lone CR line ends") << QByteArray("[Altro]\rx=1\r[Accesso]\rValore=1A4F\r") << QStringLiteral("1A4F")
+                                       << QByteArray("[Altro]\r\nx=1\r\n[Accesso]\r\nValore=ABCD\r\n");
+    QTest::newRow("mixed line ends") << QByteArray("[Altro]\r\nx=1\n[Accesso]\rValore=1A4F") << QStringLiteral("1A4F")
+                                     << QByteArray("[Altro]\r\nx=1\r\n[Accesso]\r\nValore=ABCD\r\n");
 }
 
 void PasswordTest::iniFileKeepsWhatIsNotOurs()
@@ -246,10 +232,10 @@ void PasswordTest::iniFileKeepsWhatIsNotOurs()
     QFETCH(QByteArray, after);
     if (!before.isEmpty())
         m_folder->write(PasswordFile::kFileName, before);
-    QCOMPARE(PasswordFile::readStored(), value);
+    QCOMPARE(PasswordFile::readStored(), std::optional<QString>(value));
     QVERIFY(PasswordFile::writeStored(QStringLiteral("ABCD")));
     QCOMPARE(m_folder->read(PasswordFile::kFileName), after);
-    QCOMPARE(PasswordFile::readStored(), QStringLiteral("ABCD"));
+    QCOMPARE(PasswordFile::readStored(), std::optional<QString>(QStringLiteral("ABCD")));
     // Nothing but the file itself is left in the folder.
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
         QStringList{PasswordFile::kFileName});
@@ -263,6 +249,20 @@ void PasswordTest::unreadableFileIsNeverOverwritten()
     QCOMPARE(ini.value(PasswordFile::kSection, PasswordFile::kKey), QString());
     QVERIFY(!PasswordFile::writeStored(QStringLiteral("ABCD")));
     QVERIFY(QFileInfo(PasswordFile::path()).isDir());
+}
+
+void PasswordTest::fifoPasswordFileIsAReadError()
+{
+    // Reading a FIFO would wait for a writer forever; it is refused at once.
+    const FifoWatch fifo(PasswordFile::path());
+    QVERIFY(fifo.created());
+    QVERIFY(!login(QStringLiteral("benvenutolibro")));
+    QCOMPARE(m_log->lastText(), kReadFailed);
+    openChange();
+    change(QStringLiteral("benvenutolibro"), QStringLiteral("nuova"), QStringLiteral("nuova"));
+    QCOMPARE(m_log->lastText(), kChangeFailed);
+    QVERIFY(!fifo.hung());
+    QVERIFY(QFileInfo(PasswordFile::path()).exists() && !QFileInfo(PasswordFile::path()).isFile());
 }
 
 void PasswordTest::deliveredFileHoldsTheInitialPassword()
@@ -454,7 +454,7 @@ void PasswordTest::changeThatCannotBeWrittenKeepsOldPassword()
     m_folder->write(PasswordFile::kFileName, kInitialFile);
     openChange();
     {
-        FileSizeLimit full;
+        FileSizeLimit full(4);
         change(QStringLiteral("benvenutolibro"), QStringLiteral("nuova"), QStringLiteral("nuova"));
     }
     QCOMPARE(m_log->lastText(), kChangeFailed);
@@ -474,7 +474,7 @@ void PasswordTest::changeWithAccentedLetter()
     change(QStringLiteral("benvenutolibro"), QStringLiteral("città"), QStringLiteral("città"));
     QCOMPARE(m_log->lastText(), kChanged);
     // Only a-z become capitals: the accented letter is stored as typed.
-    QCOMPARE(PasswordFile::readStored(), Crypt::Cripta(u"CITTà"));
+    QCOMPARE(PasswordFile::readStored(), std::optional<QString>(Crypt::Cripta(u"CITTà")));
     QVERIFY(!login(QStringLiteral("CITTÀ")));
     QVERIFY(login(QStringLiteral("Città")));
 }

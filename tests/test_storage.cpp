@@ -1,13 +1,18 @@
 #include "TestSupport.h"
 
 #include "core/storage/Cp1252.h"
+#include "core/storage/DiskFile.h"
+#include "core/storage/FileLock.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -47,6 +52,11 @@ private slots:
     void storeWriteTouchesOnlyItsRecord();
     void storeScanReadsEveryWholeRecord();
     void storeAppendsManyAtOnce();
+    void storeOpensOnlyRegularFiles_data();
+    void storeOpensOnlyRegularFiles();
+    void storeUndoesWritesCutBySizeLimit_data();
+    void storeUndoesWritesCutBySizeLimit();
+    void storeWritersWaitForTheLock();
 };
 
 void StorageTest::slotEncoding_data()
@@ -214,6 +224,123 @@ void StorageTest::storeAppendsManyAtOnce()
     QCOMPARE(store.index(), 3);
     store.close();
     QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Due") + book("Tre"));
+}
+
+void StorageTest::storeOpensOnlyRegularFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("FIFO") << "fifo" << false;
+    QTest::newRow("endless device") << "/dev/zero" << false;
+    QTest::newRow("empty device") << "/dev/null" << false;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("link to nothing") << "dangling" << false;
+    QTest::newRow("link to a regular file") << "link" << true;
+}
+
+void StorageTest::storeOpensOnlyRegularFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, opens);
+    TestFolder folder;
+    const QString archive = folder.file("Libri.pro");
+    std::optional<FifoWatch> fifo;
+    if (kind == QLatin1String("fifo")) {
+        fifo.emplace(archive);
+        QVERIFY(fifo->created());
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(archive));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(folder.file("nessuno.pro"), archive));
+    } else if (kind == QLatin1String("link")) {
+        folder.write("vero.pro", book("Uno"));
+        QVERIFY(QFile::link(folder.file("vero.pro"), archive));
+    } else {
+        QVERIFY(QFile::link(kind, archive));
+    }
+    for (const auto mode : {RecordStore::Mode::ReadWrite, RecordStore::Mode::Read, RecordStore::Mode::ReadExisting}) {
+        RecordStore store;
+        QCOMPARE(store.open(archive, 3237, mode), opens);
+        if (opens) {
+            QCOMPARE(store.count(), 1);
+        } else {
+            QCOMPARE(store.errorString(), DiskFile::kNotRegular);
+            QVERIFY(!store.append(book("Due")));
+        }
+    }
+    QVERIFY(!fifo || !fifo->hung());
+    QVERIFY(!QFile::exists(folder.file("nessuno.pro"))); // nothing created through a dangling link
+}
+
+void StorageTest::storeUndoesWritesCutBySizeLimit_data()
+{
+    QTest::addColumn<QByteArray>("original");
+    QTest::addColumn<bool>("batch");
+    const QByteArray two = book("Uno") + book("Due");
+    QTest::newRow("a batch of cards") << two << true;
+    QTest::newRow("one new card") << two << false;
+    QTest::newRow("a batch over a partial card") << two + QByteArray(1000, 'p') << true;
+    QTest::newRow("one card over a partial card") << two + QByteArray(1000, 'p') << false;
+}
+
+void StorageTest::storeUndoesWritesCutBySizeLimit()
+{
+    QFETCH(QByteArray, original);
+    QFETCH(bool, batch);
+    TestFolder folder;
+    folder.write("Libri.pro", original);
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237));
+    QVERIFY(store.seek(store.count()));
+    bool written = true;
+    {
+        // Room for part of one more card: the write is cut in the middle.
+        FileSizeLimit limit(rlim_t(2 * 3237 + 2000));
+        written = batch ? store.append(book("Tre") + book("Quattro")) : store.write(book("Tre"));
+    }
+    QVERIFY(!written);
+    QCOMPARE(store.errorString(), QStringLiteral("superato il limite di dimensione dei file"));
+    QCOMPARE(store.count(), 2);
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), original);
+}
+
+void StorageTest::storeWritersWaitForTheLock()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", book("Uno"));
+    const int patience = FileLock::patience();
+    FileLock::setPatience(200);
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237));
+    {
+        // Another writer holds the archive (a lock belongs to its open file,
+        // so a second opening in this process stands for another program).
+        QFile other(folder.file("Libri.pro"));
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        const FileLock held(other);
+        QVERIFY(held.locked());
+        QVERIFY(!store.append(book("Due")));
+        QCOMPARE(store.errorString(), RecordStore::kLocked);
+        QVERIFY(store.seek(0));
+        QVERIFY(!store.write(book("Nuovo")));
+        QCOMPARE(folder.read("Libri.pro"), book("Uno"));
+        // Readers take no lock.
+        QByteArray buffer;
+        QVERIFY(store.seek(0) && store.read(buffer));
+    }
+    // Released: the append goes to the end as it is now, past a card that
+    // another program added meanwhile, and says where it went.
+    {
+        QFile other(folder.file("Libri.pro"));
+        QVERIFY(other.open(QIODevice::Append));
+        other.write(book("Altro"));
+    }
+    QVERIFY(store.append(book("Due")));
+    QCOMPARE(store.index(), 3);
+    FileLock::setPatience(patience);
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Altro") + book("Due"));
 }
 
 QTEST_GUILESS_MAIN(StorageTest)

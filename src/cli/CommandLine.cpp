@@ -7,12 +7,15 @@
 #include "core/search/Search.h"
 #include "core/search/SearchTable.h"
 #include "core/collections/Collection.h"
+#include "core/collections/ExportTarget.h"
+#include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/collections/SampleCards.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -44,57 +47,81 @@ QString archivePath(const Options& o)
     return ProgramFolder::file(o.collection->archiveName(o.year));
 }
 
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+int cannotRead(QTextStream& err, const QString& path, const QString& reason)
+{
+    err << "tomaria-cli: impossibile leggere " << shown(path) << ": " << reason << "\n";
+    return kBadArguments;
+}
+
+// Why an archive that the store could not read failed: the store's own
+// reason when it opened nothing, else a read error.
+QString readReason(const QString& path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return DiskFile::kMissing;
+    if (!DiskFile::isRegular(path))
+        return DiskFile::kNotRegular;
+    if (!QFileInfo(path).isReadable())
+        return QStringLiteral("permesso negato");
+    return QStringLiteral("errore di lettura");
+}
+
 int sample(const Options& o, QTextStream& out, QTextStream& err)
 {
     bool ok = false;
     const int count = o.positional.value(0).toInt(&ok);
     if (!ok || count < 0 || o.positional.size() != 1)
-        return fail(err, QStringLiteral("sample needs the number of cards to add"));
+        return fail(err, QStringLiteral("sample vuole il numero di schede da aggiungere"));
     RecordStore store;
     if (!store.open(archivePath(o), o.collection->layout->size)) {
-        err << "tomaria-cli: cannot open " << archivePath(o) << " for writing\n";
+        err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << store.errorString() << "\n";
         return kBadArguments;
     }
+    // Serial numbers only: append() finds the real end under its lock.
     const qint64 first = store.count();
-    if (!store.seek(first))
-        return kBadArguments;
     SampleCards cards(o.seed);
     Record record(*o.collection->layout);
     // Cards go to the disk a thousand at a time: one write and one flush each.
     constexpr int kBatch = 1000;
     QByteArray batch;
+    int added = 0;
     for (int i = 0; i < count; ++i) {
         cards.fill(*o.collection, record, static_cast<int>(first) + i + 1);
         batch += record.bytes();
         if ((i + 1) % kBatch == 0 || i + 1 == count) {
             if (!store.append(batch)) {
-                err << "tomaria-cli: writing cards after " << store.count() << " failed: " << store.errorString() << "\n";
+                err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita dopo "
+                    << added << " schede aggiunte: " << store.errorString() << "\n";
                 return kBadArguments;
             }
+            added = i + 1;
             batch.clear();
         }
     }
-    out << count << " schede aggiunte a " << archivePath(o) << " (ora " << store.count() << ")\n";
+    out << count << " schede aggiunte a " << archivePath(o) << " (ora " << store.index() << ")\n";
     return 0;
 }
 
 int search(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty() || !o.out.isEmpty())
-        return fail(err, QStringLiteral("search takes only filters and --available"));
+        return fail(err, QStringLiteral("search accetta soltanto filtri e --available"));
     const SearchTable* table = o.available ? o.collection->available : o.collection->search;
     if (!table)
-        return fail(err, QStringLiteral("--available is only for books and dvd"));
+        return fail(err, QStringLiteral("--available vale soltanto per books e dvd"));
     Search engine(*table);
     for (const auto& [field, text] : o.filters) {
         if (!engine.setFilter(field.toStdString(), text))
-            return fail(err, QStringLiteral("unknown field --%1 for %2").arg(field, QString::fromLatin1(o.collection->key.data(), qsizetype(o.collection->key.size()))));
+            return fail(err, QStringLiteral("campo sconosciuto --%1 per %2").arg(field, QString::fromLatin1(o.collection->key.data(), qsizetype(o.collection->key.size()))));
     }
     QStringList lines;
-    if (!engine.run(archivePath(o), lines, RecordStore::Mode::ReadExisting)) {
-        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
-        return kBadArguments;
-    }
+    if (!engine.run(archivePath(o), lines, RecordStore::Mode::ReadExisting))
+        return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     for (const QString& line : lines)
         out << line << "\n";
     err << "Il presente riepilogo contiene " << lines.size() << " schede.\n";
@@ -104,23 +131,25 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
 int exportFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
-        return fail(err, QStringLiteral("export takes no further arguments"));
+        return fail(err, QStringLiteral("export non accetta altri argomenti"));
     const ExportTable& table = *o.collection->exportTable;
     // A missing archive is reported, never created by the export.
-    if (!QFileInfo(archivePath(o)).isFile()) {
-        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
-        return kBadArguments;
-    }
+    if (!DiskFile::isRegular(archivePath(o)))
+        return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     const QString target = o.out.isEmpty()
         ? ProgramFolder::file(QString::fromUtf8(table.fileName.data(), qsizetype(table.fileName.size())))
         : o.out;
-    ExportModel grid(table);
-    if (!grid.load(archivePath(o))) {
-        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
+    if (const QString refusal = ExportTarget::refusal(target); !refusal.isEmpty()) {
+        err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
-    if (!Spreadsheet::save(grid, target)) {
-        err << "tomaria-cli: cannot write " << target << "; any previous file is unchanged\n";
+    ExportModel grid(table);
+    if (!grid.load(archivePath(o)))
+        return cannotRead(err, archivePath(o), readReason(archivePath(o)));
+    QString reason;
+    if (!Spreadsheet::save(grid, target, &reason)) {
+        err << "tomaria-cli: impossibile scrivere " << shown(target) << ": " << reason
+            << "; l'eventuale file precedente è rimasto com'era\n";
         return kBadArguments;
     }
     out << grid.rowCount() << " schede esportate in " << target << "\n";
@@ -130,12 +159,10 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
 int check(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
-        return fail(err, QStringLiteral("check takes no further arguments"));
+        return fail(err, QStringLiteral("check non accetta altri argomenti"));
     const ArchiveCheck::Report report = ArchiveCheck::run(*o.collection, archivePath(o));
-    if (!report.readable) {
-        err << "tomaria-cli: cannot read " << archivePath(o) << "\n";
-        return kBadArguments;
-    }
+    if (!report.readable)
+        return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     const QStringList lines = ArchiveCheck::describe(report);
     for (const QString& line : lines)
         out << line << "\n";
@@ -149,19 +176,35 @@ namespace CommandLine {
 QString usage()
 {
     return QStringLiteral(
-        "Usage:\n"
-        "  tomaria-cli [--folder DIR] search books|dvd|articles [--year YYYY] [--available] [--FIELD TEXT]...\n"
-        "  tomaria-cli [--folder DIR] export books|dvd|articles [--year YYYY] [--out FILE]\n"
-        "  tomaria-cli [--folder DIR] check  books|dvd|articles [--year YYYY]\n"
-        "  tomaria-cli [--folder DIR] sample books|dvd|articles COUNT [--year YYYY] [--seed N]\n"
-        "--folder names the program folder (default: the folder of this program);\n"
-        "--year is required for articles (archive YYYY.art).\n"
-        "search: FIELD is the record field of a filter in lower case (--titolo, --autore, --isbn,\n"
-        "  --regia, --testo, --datapub, ...); filters behave as on the search screens.\n");
+        "Uso:\n"
+        "  tomaria-cli [--folder CARTELLA] search books|dvd|articles [--year AAAA] [--available] [--CAMPO TESTO]...\n"
+        "  tomaria-cli [--folder CARTELLA] export books|dvd|articles [--year AAAA] [--out FILE]\n"
+        "  tomaria-cli [--folder CARTELLA] check  books|dvd|articles [--year AAAA]\n"
+        "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
+        "  tomaria-cli --help | --version\n"
+        "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
+        "--year è obbligatorio per articles (archivio AAAA.art).\n"
+        "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
+        "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
+        "export: --out non può indicare un archivio del programma, il file delle password\n"
+        "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n");
+}
+
+QString version()
+{
+    return QStringLiteral("tomaria-cli " TOMARIA_VERSION "\n");
 }
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err)
 {
+    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+        out << usage();
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == QLatin1String("--version")) {
+        out << version();
+        return 0;
+    }
     Options o;
     QString folder;
     QStringList rest;
@@ -175,55 +218,59 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         };
         if (a == QLatin1String("--folder")) {
             if (!value(folder))
-                return fail(err, QStringLiteral("--folder needs a folder"));
+                return fail(err, QStringLiteral("--folder vuole una cartella"));
         } else if (a == QLatin1String("--year")) {
             if (!value(o.year))
-                return fail(err, QStringLiteral("--year needs a year"));
+                return fail(err, QStringLiteral("--year vuole un anno"));
         } else if (a == QLatin1String("--out")) {
             if (!value(o.out))
-                return fail(err, QStringLiteral("--out needs a file"));
+                return fail(err, QStringLiteral("--out vuole un file"));
         } else if (a == QLatin1String("--seed")) {
             QString s;
             bool ok = false;
             if (!value(s) || (o.seed = s.toUInt(&ok), !ok))
-                return fail(err, QStringLiteral("--seed needs a number"));
+                return fail(err, QStringLiteral("--seed vuole un numero"));
+        } else if (a == QLatin1String("--help") || a == QLatin1String("--version")) {
+            return fail(err, QStringLiteral("%1 va usato da solo").arg(a));
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
             QString text;
             if (!value(text))
-                return fail(err, a + QStringLiteral(" needs a text"));
+                return fail(err, a + QStringLiteral(" vuole un testo"));
             o.filters.append({a.mid(2), text});
         } else {
             rest << a;
         }
     }
     if (rest.size() < 2)
-        return fail(err, QStringLiteral("missing command or collection"));
+        return fail(err, QStringLiteral("manca il comando o la raccolta"));
     o.command = rest.takeFirst();
     const QString key = rest.takeFirst();
     o.collection = Collection::find(key.toStdString());
     if (!o.collection)
-        return fail(err, QStringLiteral("unknown collection \"%1\"").arg(key));
+        return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(key));
     o.positional = rest;
     if (o.collection->yearly()) {
-        static const QRegularExpression fourDigits(QStringLiteral("^\\d{4}$"));
+        // The whole text, ASCII digits only: "$" would let a final line
+        // break through, and \\d any script's digits into the file name.
+        static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
         if (!fourDigits.match(o.year).hasMatch())
-            return fail(err, QStringLiteral("articles need --year YYYY"));
+            return fail(err, QStringLiteral("per articles serve --year AAAA"));
     } else if (!o.year.isEmpty()) {
-        return fail(err, QStringLiteral("--year is only for articles"));
+        return fail(err, QStringLiteral("--year vale soltanto per articles"));
     }
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
 
     if (o.command == QLatin1String("sample"))
-        return o.filters.isEmpty() && !o.available ? sample(o, out, err) : fail(err, QStringLiteral("sample takes no filters"));
+        return o.filters.isEmpty() && !o.available ? sample(o, out, err) : fail(err, QStringLiteral("sample non accetta filtri"));
     if (o.command == QLatin1String("search"))
         return search(o, out, err);
     if (o.command == QLatin1String("export"))
-        return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export takes no filters"));
+        return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export non accetta filtri"));
     if (o.command == QLatin1String("check"))
-        return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check takes no filters"));
-    return fail(err, QStringLiteral("unknown command \"%1\"").arg(o.command));
+        return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
+    return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));
 }
 
 } // namespace CommandLine

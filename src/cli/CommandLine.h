@@ -9,10 +9,12 @@ class QTextStream;
 namespace CommandLine {
 
 // Runs one command; `args` excludes the program name. Returns the exit
-// code: 0 done (check: clean), 1 check found defects, 2 bad arguments or an
-// archive that cannot be read.
+// code: 0 done (check: clean; --help and --version print on `out`), 1 check
+// found defects, 2 bad arguments, or an archive or file that cannot be read
+// or written. Messages are in Italian and say what failed and why.
 int run(const QStringList& args, QTextStream& out, QTextStream& err);
 
 QString usage();
+QString version();
 
 } // namespace CommandLine

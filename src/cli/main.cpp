@@ -1,12 +1,14 @@
 #include "cli/CommandLine.h"
+#include "core/storage/DiskFile.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
-
 int main(int argc, char* argv[])
 {
+    // A write past the file-size limit must fail and be undone, not end the
+    // process halfway through a batch of cards.
+    DiskFile::ignoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

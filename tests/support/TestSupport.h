@@ -10,8 +10,14 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <sys/resource.h>
+
+#include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 // A fresh, empty program folder for one test; removed afterwards.
 class TestFolder {
@@ -82,3 +88,37 @@ struct BookCardSession {
 // Sends Enter-key presses and mouse moves the way the window system would.
 void pressEnter(QWidget* w);
 void hover(QWidget* w);
+
+// Files written from here on fail beyond `bytes` bytes, as on a full disk or
+// under a quota: the limit is set with SIGXFSZ ignored, so the write
+// returns an error instead of ending the test. Both are restored after.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+// A FIFO at `path`. Opening it for reading blocks until a writer comes, so
+// code that wrongly opens it would hang the test: after a few seconds a
+// watcher opens and closes the write end, which lets the reader go on, and
+// hung() says so. The watcher ends with this object.
+class FifoWatch {
+public:
+    explicit FifoWatch(const QString& path);
+    ~FifoWatch();
+    bool created() const { return m_created; }
+    bool hung() const { return m_hung; }
+
+private:
+    QByteArray m_path;
+    bool m_created = false;
+    std::atomic<bool> m_hung{false};
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_stop = false;
+    std::thread m_watcher;
+};

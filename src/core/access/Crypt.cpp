@@ -17,12 +17,17 @@ constexpr std::uint8_t highByte(std::uint16_t key)
     return static_cast<std::uint8_t>(key >> 8);
 }
 
-// The key moves on with the scrambled byte, modulo 65536.
+// The key moves on with the scrambled byte, modulo 65536. Computed in
+// unsigned 32 bits: two 16-bit values would be promoted to int, whose
+// product overflows for most keys.
 constexpr std::uint16_t nextKey(std::uint16_t key, std::uint8_t scrambled)
 {
-    const auto sum = static_cast<std::uint16_t>(scrambled + key);
-    return static_cast<std::uint16_t>(static_cast<std::uint16_t>(sum * kMultiplier) + kAddend);
+    const std::uint32_t sum = (std::uint32_t{scrambled} + key) & 0xFFFFu;
+    return static_cast<std::uint16_t>(sum * std::uint32_t{kMultiplier} + kAddend);
 }
+// A constant evaluation refuses overflow: this stops the build if the
+// product is ever made in int again.
+static_assert(nextKey(0xFFFF, 0) == 0xBF3F);
 
 int hexValue(char16_t ch)
 {

@@ -1,16 +1,14 @@
 #include "IniFile.h"
 
 #include "core/storage/Cp1252.h"
+#include "core/storage/DiskFile.h"
 #include "core/storage/Text.h"
 
 #include <QFile>
 #include <QSaveFile>
 
-#include <cerrno>
 #include <string_view>
 #include <utility>
-
-#include <unistd.h>
 
 namespace {
 
@@ -48,7 +46,8 @@ IniFile::IniFile(QString path)
     QFile file(m_path);
     if (!file.exists())
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A FIFO or a device is never read: it could block or never end.
+    if (!DiskFile::isRegular(m_path) || !file.open(QIODevice::ReadOnly)) {
         m_readable = false;
         return;
     }
@@ -57,14 +56,17 @@ IniFile::IniFile(QString path)
         m_readable = false;
         return;
     }
-    const QString text = Cp1252::decode(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    // Editors that mark their text with a UTF-8 byte-order mark write UTF-8.
+    static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    QString text = bytes.startsWith(QByteArray::fromRawData(kUtf8Mark.data(), kUtf8Mark.size()))
+        ? QString::fromUtf8(bytes.constData() + kUtf8Mark.size(), bytes.size() - qsizetype(kUtf8Mark.size()))
+        : Cp1252::decode(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    // Lines end in CR LF, LF or a lone CR, whichever the editor wrote.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_lines = text.split(QLatin1Char('\n'));
     if (!m_lines.isEmpty() && m_lines.last().isEmpty())
         m_lines.removeLast(); // the end of the last line, not a line
-    for (QString& line : m_lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    }
 }
 
 qsizetype IniFile::findSection(QStringView section, qsizetype* end) const
@@ -143,21 +145,11 @@ bool IniFile::save() const
         bytes += "\r\n";
     }
     QSaveFile file(m_path);
+    // Unbuffered, so that a write the system cuts short (full disk, file
+    // size limit) fails here and never passes as a whole file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    // Written through the descriptor: a write that the system cuts short
-    // (full disk, file size limit) must not pass as a whole file.
-    const int fd = file.handle();
-    qsizetype done = 0;
-    while (fd >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    if (done != bytes.size()) {
+    if (!DiskFile::writeAll(file, bytes.constData(), bytes.size()) || !DiskFile::syncToDisk(file)) {
         file.cancelWriting();
         return false;
     }

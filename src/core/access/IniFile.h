@@ -7,16 +7,19 @@
 // An INI text file read and written line by line, so that the sections,
 // keys, comments and blank lines it holds stay as they were. Section and
 // key names match without regard to case; a value is read without the
-// blanks around it. The file is Windows-1252 text; it is written with CRLF
-// line ends into a temporary file beside it that then replaces it, so a
-// failed write leaves the old file whole.
+// blanks around it. The file is Windows-1252 text (UTF-8 when it starts
+// with a byte-order mark), with CR LF, LF or lone CR line ends; it is
+// written as Windows-1252 with CR LF line ends into a temporary file beside
+// it, flushed to the disk, that then replaces it, so a failed write leaves
+// the old file whole.
 class IniFile {
 public:
     // Reads the file; a missing file is an empty one.
     explicit IniFile(QString path);
 
-    // False when the file exists but could not be read: saving it then
-    // would lose what it holds, so save() refuses.
+    // False when the file exists but could not be read, or is not a
+    // regular file: saving it then would lose what it holds, so save()
+    // refuses.
     bool readable() const { return m_readable; }
 
     // The value of `key` in `section`; empty when either is missing.

@@ -10,9 +10,12 @@ QString path()
     return ProgramFolder::file(kFileName);
 }
 
-QString readStored(const QString& file)
+std::optional<QString> readStored(const QString& file)
 {
-    return IniFile(file).value(kSection, kKey);
+    const IniFile ini(file);
+    if (!ini.readable())
+        return std::nullopt;
+    return ini.value(kSection, kKey);
 }
 
 bool writeStored(const QString& value, const QString& file)

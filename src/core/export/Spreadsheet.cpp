@@ -2,8 +2,10 @@
 
 #include "core/export/ExportModel.h"
 #include "core/storage/Cp1252.h"
+#include "core/storage/DiskFile.h"
 #include "core/storage/Text.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QSaveFile>
 
@@ -134,16 +136,33 @@ bool write(const ExportModel& grid, QIODevice& out)
     return flush(buffer, out);
 }
 
-bool save(const ExportModel& grid, const QString& path)
+bool save(const ExportModel& grid, const QString& path, QString* reason)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!write(grid, file)) {
+    const auto failed = [&] {
+        if (reason)
+            *reason = DiskFile::failureReason(file);
         file.cancelWriting();
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
+    if (!write(grid, file) || !DiskFile::syncToDisk(file))
+        return failed();
+    if (!file.commit()) {
+        if (reason)
+            *reason = DiskFile::failureReason(file);
+        return false;
     }
-    return file.commit();
+    return true;
+}
+
+bool isOurs(const QString& path)
+{
+    QFile file(path);
+    if (!DiskFile::isRegular(path) || !file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(qint64(kHead.size())) == QByteArray::fromRawData(kHead.data(), qsizetype(kHead.size()));
 }
 
 bool exportArchive(const ExportTable& table, const QString& archivePath, const QString& path)

@@ -20,8 +20,13 @@ bool write(const ExportModel& grid, QIODevice& out);
 
 // Creates `path` anew from the grid. The file is written beside it under a
 // temporary name and renamed over it only when complete, so a failure
-// leaves any previous file exactly as it was.
-bool save(const ExportModel& grid, const QString& path);
+// leaves any previous file exactly as it was; `reason` (when given) then
+// says why, in Italian.
+bool save(const ExportModel& grid, const QString& path, QString* reason = nullptr);
+
+// Whether the file at `path` starts as every file written by write() does:
+// a spreadsheet of this program, which an export may replace.
+bool isOurs(const QString& path);
 
 // Every card of the archive exported with no cell edited: the same bytes
 // as the export screen writes. False when the archive cannot be read to

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 QString AttachmentFolder::path()
@@ -12,10 +13,25 @@ QString AttachmentFolder::path()
     return ProgramFolder::file(QStringLiteral("Documenti_Allegati/"));
 }
 
+namespace {
+
+// Names Windows gives to devices, with any extension and in any case:
+// "nul.txt" is the null device there, not a file.
+bool isWindowsDevice(QStringView name)
+{
+    static const QRegularExpression device(QRegularExpression::anchoredPattern(
+                                               QStringLiteral("(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³]|conin\\$|conout\\$)([ .].*)?")),
+        QRegularExpression::CaseInsensitiveOption);
+    return device.match(name.toString()).hasMatch();
+}
+
+} // namespace
+
 bool AttachmentFolder::isBareName(QStringView name)
 {
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
-        && name != QLatin1String(".") && name != QLatin1String("..");
+        && !name.contains(QLatin1Char(':')) && !name.contains(QChar(0)) && name != QLatin1String(".")
+        && name != QLatin1String("..") && !isWindowsDevice(name);
 }
 
 bool AttachmentFolder::create()
@@ -36,6 +52,10 @@ bool AttachmentFolder::isStored(const QString& source, const QString& name)
 
 bool AttachmentFolder::copyIn(const QString& source, const QString& name)
 {
+    // Checked here too, whatever the caller did: the name is joined to the
+    // folder's path as it stands.
+    if (!isBareName(name))
+        return false;
     QFile in(source);
     if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
         return false;

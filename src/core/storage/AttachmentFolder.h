@@ -15,9 +15,11 @@ public:
     static QString path();
     static QString file(const QString& name) { return path() + name; }
 
-    // A name that stays inside the folder: not empty, no folder separator of
-    // any system ("/" or "\"), not "." or "..". Names read from an archive
-    // written by another program are not trusted to be bare.
+    // A name that stays inside the folder on every system: not empty, no
+    // folder separator ("/" or "\"), no ":" (a drive-relative path such as
+    // "C:x" or a stream such as "a:b" on Windows), not "." or "..", and not
+    // a Windows device name ("con", "nul.txt", "COM1", ...). Names read from
+    // an archive written by another program are not trusted to be bare.
     static bool isBareName(QStringView name);
 
     // Creates the folder with any missing parent folder; true when it exists.
@@ -29,6 +31,7 @@ public:
     // Copies `source` into the folder under `name`, replacing a stored file
     // of that name. The copy goes to a temporary file in the folder that
     // replaces the stored one only when complete, so a failed copy leaves
-    // the stored file as it was. False when anything failed.
+    // the stored file as it was. False when anything failed or `name` is not
+    // a bare name.
     static bool copyIn(const QString& source, const QString& name);
 };

@@ -1,35 +1,50 @@
 #include "RecordStore.h"
 
+#include "core/storage/DiskFile.h"
+#include "core/storage/FileLock.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
 #include <vector>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+bool RecordStore::fail(const QString& reason)
+{
+    m_error = reason;
+    return false;
+}
+
+bool RecordStore::failOnFile()
+{
+    return fail(DiskFile::failureReason(m_file));
+}
 
 bool RecordStore::open(const QString& path, int recordSize, Mode mode)
 {
     close();
+    m_error.clear();
     m_recordSize = recordSize;
     m_index = 0;
     m_file.setFileName(path);
-    const bool exists = QFileInfo::exists(path);
-    if (exists) {
+    // Unbuffered: a write reaches the system at once, so a failed one is
+    // seen and undone before anything is left behind in a buffer.
+    const auto unbuffered = QIODevice::Unbuffered;
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        // Checked before opening: opening a FIFO blocks until a writer comes.
+        if (!info.isFile())
+            return fail(DiskFile::kNotRegular);
         // Never fall back to creating over a file that is there but refuses us.
         const auto how = mode == Mode::ReadWrite ? QIODevice::ReadWrite : QIODevice::ReadOnly;
-        return m_file.open(how | QIODevice::ExistingOnly);
+        return m_file.open(how | unbuffered | QIODevice::ExistingOnly) || failOnFile();
     }
     if (mode == Mode::ReadExisting)
-        return false;
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
-        return false;
+        return fail(DiskFile::kMissing);
+    if (!m_file.open(QIODevice::ReadWrite | unbuffered | QIODevice::NewOnly))
+        return failOnFile();
     if (mode == Mode::Read) {
         m_file.close();
-        return m_file.open(QIODevice::ReadOnly | QIODevice::ExistingOnly);
+        return m_file.open(QIODevice::ReadOnly | unbuffered | QIODevice::ExistingOnly) || failOnFile();
     }
     return true;
 }
@@ -71,55 +86,64 @@ bool RecordStore::read(QByteArray& buffer)
     return true;
 }
 
-bool RecordStore::syncToDisk()
+bool RecordStore::writeAt(qint64 at, const QByteArray& bytes, const QByteArray& previous, qint64 oldSize)
 {
-    if (!m_file.flush())
-        return false;
-#ifdef Q_OS_WIN
-    return _commit(m_file.handle()) == 0;
-#else
-    return ::fsync(m_file.handle()) == 0;
-#endif
+    if (m_file.seek(at) && DiskFile::writeAll(m_file, bytes.constData(), bytes.size()) && DiskFile::syncToDisk(m_file))
+        return true;
+    failOnFile();
+    // Shrinking and writing back bytes that were there both stay within
+    // any size limit that stopped the write.
+    if (m_file.size() > oldSize)
+        m_file.resize(oldSize);
+    if (!previous.isEmpty() && m_file.seek(at))
+        DiskFile::writeAll(m_file, previous.constData(), previous.size());
+    DiskFile::syncToDisk(m_file);
+    return false;
 }
 
 bool RecordStore::write(const QByteArray& buffer)
 {
-    if (!m_file.isOpen() || !m_file.isWritable() || buffer.size() != m_recordSize || m_index > count())
+    if (!m_file.isOpen() || !m_file.isWritable() || buffer.size() != m_recordSize)
         return false;
+    const FileLock lock(m_file);
+    if (!lock.locked())
+        return fail(kLocked);
     const qint64 oldSize = m_file.size();
+    if (m_index > oldSize / m_recordSize)
+        return false;
     const qint64 at = m_index * m_recordSize;
     // Keep the bytes we overwrite so that a failed write can put them back.
     QByteArray previous;
     if (at < oldSize) {
         previous.resize(std::min<qint64>(m_recordSize, oldSize - at));
         if (!m_file.seek(at) || m_file.read(previous.data(), previous.size()) != previous.size())
-            return false;
+            return failOnFile();
     }
-    if (m_file.seek(at) && m_file.write(buffer) == m_recordSize && syncToDisk()) {
-        ++m_index;
-        return true;
-    }
-    if (!previous.isEmpty() && m_file.seek(at))
-        m_file.write(previous);
-    if (m_file.size() > oldSize)
-        m_file.resize(oldSize);
-    m_file.flush();
-    return false;
+    if (!writeAt(at, buffer, previous, oldSize))
+        return false;
+    ++m_index;
+    return true;
 }
 
 bool RecordStore::append(const QByteArray& records)
 {
     if (!m_file.isOpen() || !m_file.isWritable() || m_recordSize <= 0 || records.size() % m_recordSize != 0)
         return false;
-    const qint64 n = count();
+    const FileLock lock(m_file);
+    if (!lock.locked())
+        return fail(kLocked);
+    // The end as it is now that no other writer can move it.
     const qint64 oldSize = m_file.size();
-    if (m_file.seek(n * m_recordSize) && m_file.write(records) == records.size() && syncToDisk()) {
-        m_index = n + records.size() / m_recordSize;
-        return true;
-    }
-    m_file.resize(oldSize);
-    m_file.flush();
-    return false;
+    const qint64 n = oldSize / m_recordSize;
+    const qint64 at = n * m_recordSize;
+    // A partial record at the end is written over; keep it for the undo.
+    QByteArray previous(oldSize - at, Qt::Uninitialized);
+    if (!previous.isEmpty() && (!m_file.seek(at) || m_file.read(previous.data(), previous.size()) != previous.size()))
+        return failOnFile();
+    if (!writeAt(at, records, previous, oldSize))
+        return false;
+    m_index = n + records.size() / m_recordSize;
+    return true;
 }
 
 bool RecordStore::scan(const std::function<bool(const char* record, qint64 index)>& visit)

@@ -8,7 +8,11 @@
 
 // A plain file of fixed-size records without header. Every user operation
 // opens the archive, works and closes it; an existing archive is never
-// emptied or replaced, a missing one is created empty.
+// emptied or replaced, a missing one is created empty. Only regular files
+// are opened. Writes and appends hold an exclusive lock on the archive (see
+// FileLock) while they find their position and write, so two programs
+// adding cards to one archive never write over each other; readers take no
+// lock.
 class RecordStore {
 public:
     enum class Mode {
@@ -22,6 +26,8 @@ public:
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
+    // False, with errorString() saying why, when the archive is not a
+    // regular file or cannot be opened (or is missing for ReadExisting).
     bool open(const QString& path, int recordSize, Mode mode = Mode::ReadWrite);
     bool isOpen() const { return m_file.isOpen(); }
     void close();
@@ -36,26 +42,39 @@ public:
     // record size) and advances the index.
     bool read(QByteArray& buffer);
 
-    // Writes the record at the current index (appending at the end) with
-    // one write, flushed to the disk before it returns; on failure the file
-    // is left as it was. Advances the index.
+    // Replaces the record at the current index with one write, flushed to
+    // the disk before it returns; on failure the file is left as it was.
+    // Advances the index. An index at the end appends, but only append()
+    // finds the end under the lock: use it for new cards.
     bool write(const QByteArray& buffer);
 
-    // Appends several whole records (buffer size a multiple of the record
-    // size) with one write and one flush to the disk; on failure the file
-    // keeps its old length. The index ends after the last record.
+    // Appends whole records (buffer size a multiple of the record size) at
+    // the end as it is under the lock, with one write and one flush to the
+    // disk; on failure the file keeps its old bytes and length. The index
+    // ends after the last record written, so index() - records is where the
+    // first one really went. Fails when the lock cannot be had in time.
     bool append(const QByteArray& records);
 
     // Calls `visit` for every whole record from index 0, reading in large
     // blocks; stops early when `visit` returns false.
     bool scan(const std::function<bool(const char* record, qint64 index)>& visit);
 
-    QString errorString() const { return m_file.errorString(); }
+    // Why the last open, write or append failed, in Italian.
+    QString errorString() const { return m_error; }
+
+    // Why a write or append could not start: another program held the
+    // archive's lock for longer than FileLock::patience().
+    static inline const QString kLocked = QStringLiteral("l'archivio è in uso da un altro programma");
 
 private:
-    bool syncToDisk();
+    bool fail(const QString& reason);
+    bool failOnFile();
+    // Writes `bytes` at `at` and flushes them to the disk; on failure puts
+    // back `previous` (the bytes that were there) and the old length.
+    bool writeAt(qint64 at, const QByteArray& bytes, const QByteArray& previous, qint64 oldSize);
 
     QFile m_file;
     int m_recordSize = 0;
     qint64 m_index = 0;
+    QString m_error;
 };

@@ -481,8 +481,10 @@ void CardScreen::cmdSalvaClick()
     bool saved = false;
     RecordStore store;
     if (store.open(archivePath(), layout().size)) {
-        const qint64 index = label.isEmpty() ? store.count() : label.toLongLong() - 1;
-        saved = store.seek(index) && store.write(record.bytes());
+        // A new card goes to the end as the store finds it under its lock:
+        // another window may have added cards since this one last looked.
+        saved = label.isEmpty() ? store.append(record.bytes())
+                                : store.seek(label.toLongLong() - 1) && store.write(record.bytes());
         written = store.index();
     }
     store.close();

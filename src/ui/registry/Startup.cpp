@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "core/storage/DiskFile.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
@@ -10,6 +12,9 @@ namespace Startup {
 
 void beforeApplication()
 {
+    // A write past the file-size limit must fail and be undone, not end
+    // the program halfway through a card.
+    DiskFile::ignoreFileSizeSignal();
     QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
 }
 

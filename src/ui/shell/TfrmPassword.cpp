@@ -78,7 +78,10 @@ TfrmPassword::TfrmPassword(QWidget* owner)
 
 std::optional<QString> TfrmPassword::readStoredPassword(QLabel* lblMemory)
 {
-    lblMemory->setText(PasswordFile::readStored());
+    const std::optional<QString> stored = PasswordFile::readStored();
+    if (!stored)
+        return std::nullopt;
+    lblMemory->setText(*stored);
     const std::optional<QString> plain = Crypt::Decripta(lblMemory->text());
     if (!plain)
         return std::nullopt;

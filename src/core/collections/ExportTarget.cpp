@@ -1,0 +1,57 @@
+#include "ExportTarget.h"
+
+#include "core/access/PasswordFile.h"
+#include "core/collections/Collection.h"
+#include "core/export/Spreadsheet.h"
+#include "core/storage/ProgramFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The name compared without regard to case, as Windows finds files.
+bool isProgramFile(const QString& name)
+{
+    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0)
+        return true;
+    for (const Collection* c : Collection::all()) {
+        if (c->yearly()) {
+            const QString suffix = QString::fromLatin1(c->yearlySuffix.data(), qsizetype(c->yearlySuffix.size()));
+            if (name.endsWith(suffix, Qt::CaseInsensitive))
+                return true;
+        } else if (name.compare(c->archiveName(), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The folder holding `path`, with links resolved where it exists.
+QString folderOf(const QFileInfo& file)
+{
+    const QString canonical = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return canonical.isEmpty() ? file.absolutePath() : canonical;
+}
+
+} // namespace
+
+namespace ExportTarget {
+
+QString refusal(const QString& path)
+{
+    QFileInfo target(path);
+    // A link is judged by the file it leads to, which is what gets replaced.
+    if (target.isSymLink())
+        target = QFileInfo(target.symLinkTarget());
+    const QString programFolder = QFileInfo(ProgramFolder::path()).canonicalFilePath();
+    if (isProgramFile(target.fileName()) && (programFolder.isEmpty() || folderOf(target) == programFolder))
+        return QStringLiteral("%1 è un archivio o il file delle password del programma: l'esportazione non lo sostituisce")
+            .arg(QDir::toNativeSeparators(path));
+    if (target.exists() && !Spreadsheet::isOurs(target.filePath()))
+        return QStringLiteral("%1 esiste e non è un foglio di calcolo scritto da questo programma: l'esportazione non lo sostituisce")
+            .arg(QDir::toNativeSeparators(path));
+    return QString();
+}
+
+} // namespace ExportTarget

@@ -1,0 +1,76 @@
+#include "DiskFile.h"
+
+#include <QFileDevice>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <csignal>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace DiskFile {
+
+bool isRegular(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+bool writeAll(QFileDevice& file, const char* data, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.write(data + done, size - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool syncToDisk(QFileDevice& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+QString failureReason(const QFileDevice& file)
+{
+#ifndef Q_OS_WIN
+    // Qt's file engine leaves the failed call's errno in place. (Windows
+    // reports through its own error codes: Qt's description is used there.)
+    switch (errno) {
+    case ENOSPC: return QStringLiteral("spazio esaurito sul disco");
+    case EFBIG: return QStringLiteral("superato il limite di dimensione dei file");
+#ifdef EDQUOT
+    case EDQUOT: return QStringLiteral("superata la quota disco");
+#endif
+    case EACCES:
+    case EPERM: return QStringLiteral("permesso negato");
+    case EROFS: return QStringLiteral("file system di sola lettura");
+    case EIO: return QStringLiteral("errore di lettura o scrittura del dispositivo");
+    case ENOENT: return kMissing;
+    case EISDIR: return QStringLiteral("è una cartella");
+    default: break;
+    }
+#endif
+    const QString qt = file.errorString();
+    return qt.isEmpty() || qt == QLatin1String("Unknown error") ? QStringLiteral("errore sconosciuto") : qt;
+}
+
+} // namespace DiskFile

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+class QFileDevice;
+
+// What the record store, the password file and the exports share about
+// files on the disk: which files may be opened at all, writing without
+// losing a failure, flushing to the disk, and saying why something failed.
+namespace DiskFile {
+
+// Whether `path` names a regular file; a symbolic link to one counts.
+// Anything else (a FIFO, a device, a folder) is never opened: reading it can
+// block forever or never end, and writing it stores nothing.
+bool isRegular(const QString& path);
+
+// Writes all `size` bytes at the current position. A write that the system
+// cuts short is tried again, so that a real failure (full disk, file-size
+// limit) is reported with its reason instead of passing as a short count.
+bool writeAll(QFileDevice& file, const char* data, qint64 size);
+
+// Flushes Qt's buffer and has the system put the file's data on the disk.
+bool syncToDisk(QFileDevice& file);
+
+// Lets a write beyond the process's file-size limit fail with an error
+// instead of ending the process with SIGXFSZ before any undo can run.
+// Called at start-up by both executables; nothing where the platform has no
+// such signal.
+void ignoreFileSizeSignal();
+
+// Why the last operation on `file` failed, in Italian: read from the system
+// error of the call that has just failed, else Qt's own description.
+QString failureReason(const QFileDevice& file);
+
+// The Italian reasons of the failures that do not come from the system.
+inline const QString kNotRegular = QStringLiteral("non è un file regolare");
+inline const QString kMissing = QStringLiteral("il file non esiste");
+
+} // namespace DiskFile

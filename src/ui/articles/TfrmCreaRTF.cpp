@@ -10,9 +10,7 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
 
 TfrmCreaRTF::TfrmCreaRTF(QWidget* owner)
     : TForm(owner, Kind::Dialog, QStringLiteral(" Esporta scheda in RTF"), {377, 292})
@@ -61,11 +59,8 @@ void TfrmCreaRTF::CreaDocumento()
     const TForm* card = Screens::get(Screens::Id::Bibliografie);
     const auto values = [card](std::string_view field) {
         const QWidget* control = card ? card->control(QStringLiteral("txt") + Controls::utf8(field)) : nullptr;
-        QString text = Controls::text(control);
-        // A memo gives its lines joined by LF; the document wants CR LF.
-        if (qobject_cast<const QPlainTextEdit*>(control) || qobject_cast<const QTextEdit*>(control))
-            text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        return text;
+        // A memo gives its lines joined by CR LF, as the document wants them.
+        return Controls::text(control);
     };
     const QString path = ProgramFolder::file(RtfDocument::kFileName);
     if (!RtfDocument::save(values, path)) {

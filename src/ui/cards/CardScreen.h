@@ -58,12 +58,8 @@ protected:
     void formClose() override;
 
 private:
-    void buildCommandBar();
-    void buildSections();
-    void buildHiddenControls();
-    void buildEnterRing();
-    QWidget* addField(QWidget* section, const CardForm::Field& field, int y);
-    void addCancelledPatch(QWidget* section, int y);
+    friend class CardLayout;
+
     void run(const CardForm::Command& command);
     void openDialog(const CardForm::Command& command);
 

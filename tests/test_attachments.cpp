@@ -219,7 +219,7 @@ void AttachmentsTest::layoutTabOrderAndApri()
         QCOMPARE(s.control(QStringLiteral("imgCancella") + n)->geometry(), QRect(370, y + 28, 22, 22));
         QCOMPARE(s.control(QStringLiteral("btnSfoglia") + n)->geometry(), QRect(400, y + 24, 86, 28));
         QCOMPARE(s.control(QStringLiteral("btnApri") + n)->geometry(), QRect(494, y + 24, 86, 28));
-        QCOMPARE(s.control(QStringLiteral("txtDesc") + n)->geometry(), QRect(28, y + 78, 552, 22));
+        QCOMPARE(s.control(QStringLiteral("txtDesc") + n)->geometry(), QRect(28, y + 78, 552, 26));
         QVERIFY(edit(&s, "txtFile" + n)->isReadOnly());
         QCOMPARE(s.control<QPushButton>(QStringLiteral("btnSfoglia") + n)->text(), QStringLiteral("Sfoglia..."));
     }

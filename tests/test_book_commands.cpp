@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMap>
 #include <QTest>
 
@@ -84,8 +85,8 @@ private slots:
     void duplicateOfANewCardChangesNothing();
     void duplicateOfAStoredCancelledCardThenSaveAppends();
     void duplicateWithoutArchiveKeepsItsChanges();
-    void loanDateWithTheRegionalSeparator_data();
-    void loanDateWithTheRegionalSeparator();
+    void loanDateInTheProgramsFormat_data();
+    void loanDateInTheProgramsFormat();
     void isbnUpperCasedAtKeyRelease_data();
     void isbnUpperCasedAtKeyRelease();
     void webLookUpSendsTheIsbnAsTyped_data();
@@ -116,7 +117,7 @@ void BookCommandsTest::init()
 void BookCommandsTest::cleanup()
 {
     Clock::setFixed({});
-    Clock::setDateSeparator({});
+    QLocale::setDefault(QLocale::system());
     m_session.reset();
 }
 
@@ -208,22 +209,25 @@ void BookCommandsTest::duplicateWithoutArchiveKeepsItsChanges()
     QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Titolo"));
 }
 
-void BookCommandsTest::loanDateWithTheRegionalSeparator_data()
+void BookCommandsTest::loanDateInTheProgramsFormat_data()
 {
-    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QDate>("today");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("slash") << QChar(u'/') << QDate(2024, 3, 5) << "05/03/2024";
-    QTest::newRow("dot, day first whatever the region") << QChar(u'.') << QDate(2031, 12, 1) << "01.12.2031";
-    QTest::newRow("dash") << QChar(u'-') << QDate(1999, 1, 31) << "31-01-1999";
+    // Whatever separator and order the region uses (the process runs under
+    // C.UTF-8, whose separator is a blank).
+    QTest::newRow("Italian") << "it_IT" << QDate(2024, 3, 5) << "05/03/2024";
+    QTest::newRow("German dots") << "de_DE" << QDate(2031, 12, 1) << "01/12/2031";
+    QTest::newRow("Dutch dashes") << "nl_NL" << QDate(1999, 1, 31) << "31/01/1999";
+    QTest::newRow("US month first") << "en_US" << QDate(2026, 12, 10) << "10/12/2026";
 }
 
-void BookCommandsTest::loanDateWithTheRegionalSeparator()
+void BookCommandsTest::loanDateInTheProgramsFormat()
 {
-    QFETCH(QChar, separator);
+    QFETCH(QString, locale);
     QFETCH(QDate, today);
     QFETCH(QString, shown);
-    Clock::setDateSeparator(separator);
+    QLocale::setDefault(QLocale(locale));
     Clock::setFixed(QDateTime(today, QTime(23, 59)));
     edit("txtScadenza")->setText(QStringLiteral("17/09/2001")); // a date already there is replaced
     edit("txtNote")->setFocus();

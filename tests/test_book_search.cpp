@@ -333,6 +333,10 @@ void BookSearchTest::enterChainAndHighlights()
     QVERIFY(!screen.control("effTrova"));
     pressEnter(screen.control("txtTrova"));
     QCOMPARE(QApplication::focusWidget(), screen.control("btnTrova"));
+    // A second Enter runs Trova, which finds the list empty.
+    QVERIFY(m_log->entries.isEmpty());
+    pressEnter(screen.control("btnTrova"));
+    QCOMPARE(m_log->lastText(), QuickFind::kEmptyList);
 }
 
 void BookSearchTest::quickFindWalksAndWraps()

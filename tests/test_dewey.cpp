@@ -249,6 +249,15 @@ void DeweyTest::quickFindWalksTheMatches()
         QCOMPARE(walked, matches + QList<int>{matches.first()}); // round to the first again
         QCOMPARE(trova(screen, QStringLiteral("musica")), matches[1]);
         QCOMPARE(trova(screen, QStringLiteral("musicale da camera")), matches[1]); // no match: unchanged
+        // Enter in the find box goes to Trova, and Enter on Trova runs it
+        // (a new text: from the top).
+        auto* txtTrova = screen->control<QLineEdit>("txtTrova");
+        txtTrova->setText(QStringLiteral("musica"));
+        txtTrova->setFocus();
+        pressEnter(txtTrova);
+        QCOMPARE(QApplication::focusWidget(), screen->control("btnTrova"));
+        pressEnter(screen->control("btnTrova"));
+        QCOMPARE(screen->lstRecords()->selectedRow(), matches.first());
     });
     QVERIFY(m_log->entries.isEmpty());
 }

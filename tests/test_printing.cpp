@@ -139,7 +139,6 @@ void PrintingTest::init()
     m_folder = new TestFolder;
     m_log = new MessageLog;
     Clock::setFixed(kNow);
-    Clock::setDateSeparator(QLatin1Char('/'));
     Screens::createAll();
     Screens::frmLibri->showScreen();
     QVERIFY(QTest::qWaitForWindowActive(Screens::frmLibri));
@@ -149,7 +148,6 @@ void PrintingTest::cleanup()
 {
     Screens::destroyAll();
     Clock::setFixed({});
-    Clock::setDateSeparator({});
     delete m_log;
     delete m_folder;
 }

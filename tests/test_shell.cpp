@@ -1,25 +1,48 @@
 #include "TestSupport.h"
 
 #include "ui/registry/ScreenRegistry.h"
+#include "ui/registry/Startup.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/shell/TfrmAvvio.h"
 #include "ui/shell/TfrmSplash.h"
 #include "ui/books/TfrmLibri.h"
+#include "ui/books/TfrmTrovaLibri.h"
 #include "ui/dvd/TfrmDVD.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 int endRequests = 0;
 void countEnd() { ++endRequests; }
+
+// What a desktop title bar shows: Qt's window systems append " — " and the
+// display name, when the program has set one, to every title that does not
+// already end in it.
+QString titleBar(const QWidget* window)
+{
+    // Unless it was set, the display name follows the application name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name + QStringLiteral("?"));
+    const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name);
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    if (!displayNameSet || window->windowTitle().endsWith(displayName))
+        return window->windowTitle();
+    return window->windowTitle() + QString::fromUtf8(" — ") + displayName;
+}
 } // namespace
 
 class ShellTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void screensCreatedOnceInOrder();
@@ -27,10 +50,19 @@ private slots:
     void closingTheMainMenuEndsTheProgram();
     void windowKinds();
     void siteLinkOpensTheMakersAddress();
+    void titleBarsShowTheCaptionsAsTheyAre();
+    void messageBoxes_data();
+    void messageBoxes();
 
 private:
     TestFolder* m_folder = nullptr;
 };
+
+void ShellTest::initTestCase()
+{
+    // The application as the program configures it.
+    Startup::configure(*qApp);
+}
 
 void ShellTest::init()
 {
@@ -147,6 +179,49 @@ void ShellTest::siteLinkOpensTheMakersAddress()
     QCOMPARE(opened.urls.size(), 1);
     QVERIFY(opened.urls.first().scheme().startsWith(QLatin1String("http")));
     QVERIFY(!opened.urls.first().host().isEmpty());
+}
+
+void ShellTest::titleBarsShowTheCaptionsAsTheyAre()
+{
+    QCOMPARE(titleBar(Screens::frmTrovaLibri), QStringLiteral(" Trova libri in archivio"));
+}
+
+void ShellTest::messageBoxes_data()
+{
+    const QString first = QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.");
+    const QString second = QStringLiteral("Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+    QTest::addColumn<Msg::Kind>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("shown");
+    // Either separator shows as one empty line, with or without an icon.
+    const QString oneEmptyLine = first + QStringLiteral("\n\n") + second;
+    QTest::newRow("error") << Msg::Kind::Error << Msg::accessMessage() << "Errore" << QStringList{"OK", "Annulla"} << oneEmptyLine;
+    QTest::newRow("plain") << Msg::Kind::Plain << Msg::accessMessage() << "Tomaria" << QStringList{"OK"} << oneEmptyLine;
+    QTest::newRow("warning, CR LF") << Msg::Kind::Warning << first + Msg::kCrLfCrLf + second << "Avviso"
+                                    << QStringList{"OK", "Annulla"} << oneEmptyLine;
+    QTest::newRow("confirmation") << Msg::Kind::Confirmation << first << "Conferma" << QStringList{"Sì", "No"} << first;
+    QTest::newRow("information") << Msg::Kind::Information << second << "Informazione" << QStringList{"OK", "Annulla"}
+                                 << second;
+}
+
+void ShellTest::messageBoxes()
+{
+    QFETCH(Msg::Kind, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, shown);
+    const std::unique_ptr<QMessageBox> box = Msg::build(Screens::frmAvvio, kind, text);
+    QCOMPARE(titleBar(box.get()), title);
+    QCOMPARE(box->text(), shown);
+    QStringList texts;
+    for (QAbstractButton* b : box->buttons())
+        texts << b->text();
+    texts.sort();
+    buttons.sort();
+    QCOMPARE(texts, buttons);
 }
 
 QTEST_MAIN(ShellTest)

@@ -97,7 +97,17 @@ void hover(QWidget* w)
 {
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(w, &enter);
-    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    // The window system sends the move to the widget directly under the
+    // pointer: a spot of w that none of its children covers.
+    QPointF at(w->width() / 2.0, w->height() / 2.0);
+    for (int y = 0; w->childAt(at.toPoint()) && y < w->height(); y += 4) {
+        for (int x = 0; x < w->width(); x += 4) {
+            if (!w->childAt(x, y)) {
+                at = QPointF(x, y);
+                break;
+            }
+        }
+    }
     QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &move);
 }

@@ -9,11 +9,6 @@ QDateTime& fixedNow()
     static QDateTime when;
     return when;
 }
-QChar& fixedSeparator()
-{
-    static QChar separator;
-    return separator;
-}
 } // namespace
 
 QDateTime Clock::now()
@@ -26,30 +21,9 @@ void Clock::setFixed(const QDateTime& when)
     fixedNow() = when;
 }
 
-QChar Clock::dateSeparator()
-{
-    if (!fixedSeparator().isNull())
-        return fixedSeparator();
-    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-    for (const QChar ch : format) {
-        if (!ch.isLetter() && ch != QLatin1Char('\''))
-            return ch;
-    }
-    return QLatin1Char('/');
-}
-
-void Clock::setDateSeparator(QChar separator)
-{
-    fixedSeparator() = separator;
-}
-
 QString Clock::shortDate(const QDate& date)
 {
-    // Built piece by piece: chained arg() calls would read a "%4" followed
-    // by the digits already put in as a placeholder of their own ("%403").
-    const QString sep(dateSeparator());
-    return QString::asprintf("%02d", date.day()) + sep + QString::asprintf("%02d", date.month()) + sep
-        + QString::asprintf("%04d", date.year());
+    return QString::asprintf("%02d/%02d/%04d", date.day(), date.month(), date.year());
 }
 
 QString Clock::longTime(const QTime& time)

@@ -59,10 +59,10 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
     new Picture(QStringLiteral("icoDewey"), QStringLiteral("dewey_titolo"), pan, {16, 12, 466, 65}, false);
     addLabel(QStringLiteral("lblRigo01"),
         QStringLiteral("Immettere una o più parole consecutive presenti nella voce in elenco da cercare e premere il pulsante Trova."),
-        {84, 50});
+        {84, 56});
     addLabel(QStringLiteral("lblRigo02"),
         QStringLiteral("Per spostarsi sulla voce successiva contenente la stessa chiave di ricerca, fare di nuovo clic su Trova."),
-        {84, 64});
+        {84, 70});
 
     const QString softGradient = QStringLiteral(
         "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #D6E4F3);"

@@ -126,7 +126,9 @@ void TfrmAllegaCartella::buildSlot(int slot, int y)
 
     s.txtDesc = new QLineEdit(pan);
     s.txtDesc->setObjectName(QStringLiteral("txtDesc") + n);
-    s.txtDesc->setGeometry(28, y + 78, 552, 22);
+    // Four pixels taller than the name field: the large bold font needs its
+    // whole line, descenders included.
+    s.txtDesc->setGeometry(28, y + 78, 552, 26);
     s.txtDesc->setFont(Controls::verdana(12, true));
 }
 

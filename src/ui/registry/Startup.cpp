@@ -20,8 +20,9 @@ void beforeApplication()
 
 void configure(QApplication& app)
 {
+    // No display name: the window system would append it to every caption
+    // and message box title that does not already end in it.
     app.setApplicationName(QStringLiteral("Tomaria"));
-    app.setApplicationDisplayName(QStringLiteral("Tomaria"));
     app.setOrganizationName(QStringLiteral("Tomaria"));
 
     // The file and print dialogs speak Italian whatever the system language.

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 // The five kinds of message box every screen uses. Warning, error and
@@ -25,6 +27,10 @@ public:
 
     using Handler = std::function<bool(Kind kind, const QString& text)>;
     static void setHandler(Handler handler); // empty: real message boxes
+
+    // The real box that show() runs: title, icon, Italian buttons, and the
+    // text with its line breaks as the screen shows them.
+    static std::unique_ptr<QMessageBox> build(QWidget* parent, Kind kind, const QString& text);
 
     // The two separators that join the sentences of two-sentence messages.
     static inline const QString kLfCrLfCr = QStringLiteral("\n\r\n\r");

@@ -220,11 +220,17 @@ bool TForm::eventFilter(QObject* watched, QEvent* event)
         auto* area = qobject_cast<QWidget*>(watched);
         if (area && area->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
             break;
-        [[fallthrough]];
-    }
-    case QEvent::Enter:
         if (m_info) {
             if (auto it = m_hints.constFind(watched); it != m_hints.constEnd())
+                m_info->setText(*it);
+        }
+        break;
+    }
+    case QEvent::Enter:
+        // A window that appears under the pointer gets an Enter too: only a
+        // command's hint is shown on it, a blank area waits for a real move.
+        if (m_info) {
+            if (auto it = m_hints.constFind(watched); it != m_hints.constEnd() && !it->isEmpty())
                 m_info->setText(*it);
         }
         break;
@@ -269,6 +275,15 @@ void TForm::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         return;
+    }
+    // No button is a default one (see showEvent), so a push button that has
+    // the focus leaves Enter to its screen: the screen clicks it.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            event->accept();
+            button->click();
+            return;
+        }
     }
     QDialog::keyPressEvent(event);
 }

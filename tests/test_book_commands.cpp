@@ -214,12 +214,13 @@ void BookCommandsTest::loanDateInTheProgramsFormat_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QDate>("today");
     QTest::addColumn<QString>("shown");
-    // Whatever separator and order the region uses (the process runs under
-    // C.UTF-8, whose separator is a blank).
+    // Day, month, year whatever the region's order, with the region's
+    // separator; a locale without a numeric date gives "/", never a blank.
     QTest::newRow("Italian") << "it_IT" << QDate(2024, 3, 5) << "05/03/2024";
-    QTest::newRow("German dots") << "de_DE" << QDate(2031, 12, 1) << "01/12/2031";
-    QTest::newRow("Dutch dashes") << "nl_NL" << QDate(1999, 1, 31) << "31/01/1999";
+    QTest::newRow("German dots") << "de_DE" << QDate(2031, 12, 1) << "01.12.2031";
+    QTest::newRow("Dutch dashes") << "nl_NL" << QDate(1999, 1, 31) << "31-01-1999";
     QTest::newRow("US month first") << "en_US" << QDate(2026, 12, 10) << "10/12/2026";
+    QTest::newRow("C locale") << "C" << QDate(2026, 12, 10) << "10/12/2026";
 }
 
 void BookCommandsTest::loanDateInTheProgramsFormat()

@@ -21,9 +21,23 @@ void Clock::setFixed(const QDateTime& when)
     fixedNow() = when;
 }
 
+QChar Clock::dateSeparator()
+{
+    // The region's separator when it has a usual one; a locale without a
+    // numeric date (C, POSIX) would otherwise give a blank or a letter.
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    for (const QChar ch : format) {
+        if (ch == QLatin1Char('/') || ch == QLatin1Char('.') || ch == QLatin1Char('-'))
+            return ch;
+    }
+    return QLatin1Char('/');
+}
+
 QString Clock::shortDate(const QDate& date)
 {
-    return QString::asprintf("%02d/%02d/%04d", date.day(), date.month(), date.year());
+    const QChar sep = dateSeparator();
+    return QString::asprintf("%02d", date.day()) + sep + QString::asprintf("%02d", date.month()) + sep
+        + QString::asprintf("%04d", date.year());
 }
 
 QString Clock::longTime(const QTime& time)

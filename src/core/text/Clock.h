@@ -12,8 +12,10 @@ public:
     static QDate today() { return now().date(); }
     static void setFixed(const QDateTime& when); // invalid: the real clock again
 
-    // "dd/mm/yyyy": the program sets its own format, so neither the region's
-    // order nor its separator shows.
+    // The region's date separator: "/", "." or "-"; "/" where the region
+    // gives none of them.
+    static QChar dateSeparator();
+    // "dd/mm/yyyy" with the region's separator, whatever the region's order.
     static QString shortDate(const QDate& date);
     // The time in the region's long format.
     static QString longTime(const QTime& time);

@@ -39,26 +39,6 @@ const QString kNotBare = QStringLiteral(
 
 const char* const kSuffix[] = {"01", "02", "03"};
 
-// Replaces the file-open dialog while it lives: each call takes the next
-// answer (a path, or empty for Cancel) and records the title and filter.
-class FileChoice {
-public:
-    FileChoice()
-    {
-        FileChooser::setHandler([this](const QString& title, const QString& filter) {
-            titles.append(title);
-            filters.append(filter);
-            if (answers.empty())
-                return QString();
-            const QString next = answers.front();
-            answers.pop_front();
-            return next;
-        });
-    }
-    ~FileChoice() { FileChooser::setHandler({}); }
-    std::deque<QString> answers;
-    QStringList titles, filters;
-};
 
 // Files outside the program folder that the user picks from.
 class Outside {

@@ -14,6 +14,7 @@
 #include "core/storage/Record.h"
 #include "core/collections/SampleCards.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -69,6 +70,8 @@ private slots:
     void editReachesFileNotArchive();
     void readOnlyColumnsRefuseEdits();
     void exportTwiceGivesSameFile();
+    void writeFailsWhenTheDeviceDoes_data();
+    void writeFailsWhenTheDeviceDoes();
     void confirmations_data();
     void confirmations();
     void failureKeepsPreviousFile_data();
@@ -175,6 +178,30 @@ void ExportTest::fileBytes_data()
     QTest::newRow("empty archive: header row only") << true << QByteArray() << QString() << "export_vuoto.xls";
     QTest::newRow("two cards, a character outside the code page typed")
         << true << twoCards() << QStringLiteral("  Łukasz Nowak ") << "export_due_schede.xls";
+}
+
+void ExportTest::writeFailsWhenTheDeviceDoes_data()
+{
+    QTest::addColumn<int>("room"); // bytes the device takes before it fails; -1: the whole file
+    QTest::newRow("nothing") << 0;
+    QTest::newRow("inside the header") << 100;
+    QTest::newRow("one byte short") << -2;
+    QTest::newRow("the whole file") << -1;
+}
+
+void ExportTest::writeFailsWhenTheDeviceDoes()
+{
+    QFETCH(int, room);
+    m_folder->write("Libri.pro", twoCards());
+    ExportModel grid(BookExport::table());
+    QVERIFY(grid.load(m_folder->file("Libri.pro")));
+    QBuffer whole;
+    whole.open(QIODevice::WriteOnly);
+    QVERIFY(Spreadsheet::write(grid, whole));
+    const qint64 size = whole.data().size();
+    FailingDevice device(room >= 0 ? room : size + room + 1);
+    QCOMPARE(Spreadsheet::write(grid, device), room == -1);
+    QVERIFY(whole.data().startsWith(device.written)); // what got through is the file's beginning
 }
 
 void ExportTest::fileBytes()

@@ -22,24 +22,6 @@ using ReportUnits::mm;
 
 namespace {
 
-// Replaces the print dialog while it lives: keeps what it was offered and
-// accepts (printing into `pdf` when one is named) or cancels.
-class PrintLog {
-public:
-    explicit PrintLog(bool accept, const QString& pdf = {})
-    {
-        PrintDialog::setHandler([this, accept, pdf](QPrinter& printer, const PreparedReport& report) {
-            offered.append(report);
-            if (!pdf.isEmpty()) {
-                printer.setOutputFormat(QPrinter::PdfFormat);
-                printer.setOutputFileName(pdf);
-            }
-            return accept;
-        });
-    }
-    ~PrintLog() { PrintDialog::setHandler({}); }
-    QList<PreparedReport> offered;
-};
 
 // The sheet as the book card prints it: caption and card control, top down.
 const QList<QPair<QString, QString>> kBookRows = {

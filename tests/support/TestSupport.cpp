@@ -1,5 +1,12 @@
 #include "TestSupport.h"
 
+#include "ui/report/PrintDialog.h"
+#include "ui/shell/FileChooser.h"
+
+#include <QPrinter>
+
+#include <algorithm>
+
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TMisc.h"
@@ -154,4 +161,49 @@ FifoWatch::~FifoWatch()
     m_done.notify_all();
     if (m_watcher.joinable())
         m_watcher.join();
+}
+
+FileChoice::FileChoice()
+{
+    FileChooser::setHandler([this](const QString& title, const QString& filter) {
+        titles.append(title);
+        filters.append(filter);
+        if (answers.empty())
+            return QString();
+        const QString next = answers.front();
+        answers.pop_front();
+        return next;
+    });
+}
+
+FileChoice::~FileChoice()
+{
+    FileChooser::setHandler({});
+}
+
+PrintLog::PrintLog(bool accept, const QString& pdf)
+{
+    PrintDialog::setHandler([this, accept, pdf](QPrinter& printer, const PreparedReport& report) {
+        offered.append(report);
+        if (!pdf.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+        }
+        return accept;
+    });
+}
+
+PrintLog::~PrintLog()
+{
+    PrintDialog::setHandler({});
+}
+
+qint64 FailingDevice::writeData(const char* data, qint64 size)
+{
+    const qint64 room = m_limit - written.size();
+    if (room <= 0)
+        return -1;
+    const qint64 taken = std::min(room, size);
+    written.append(data, taken);
+    return taken;
 }

@@ -2,7 +2,12 @@
 
 #include "ui/shell/Msg.h"
 
+#include "ui/report/PreparedReport.h"
+
 #include <QApplication>
+#include <QIODevice>
+#include <QPointer>
+#include <QStringList>
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -58,14 +63,53 @@ public:
     QList<QUrl> urls;
 };
 
+// Replaces the file-open dialog while it lives: each call takes the next
+// answer (a path, or empty for Cancel) and records the title and filter.
+class FileChoice {
+public:
+    FileChoice();
+    ~FileChoice();
+    std::deque<QString> answers;
+    QStringList titles, filters;
+};
+
+// Replaces the print dialog while it lives: keeps what it was offered and
+// accepts (printing into `pdf` when one is named) or cancels.
+class PrintLog {
+public:
+    explicit PrintLog(bool accept, const QString& pdf = {});
+    ~PrintLog();
+    QList<PreparedReport> offered;
+};
+
+// A device that takes `limit` bytes and then fails every write, as a disk
+// that fills up in the middle of a file.
+class FailingDevice : public QIODevice {
+public:
+    explicit FailingDevice(qint64 limit) : m_limit(limit) { open(QIODevice::WriteOnly); }
+    QByteArray written;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    qint64 m_limit;
+};
+
 // Runs `drive` on the next modal window of class T as soon as it is shown,
-// so a test can open a dialog and read top to bottom.
+// so a test can open a dialog and read top to bottom. A dialog the driver
+// leaves open (a failed check returns early) is closed, so the test goes
+// on to report the failure instead of waiting for ever.
 template <class T>
 void onNextModal(std::function<void(T*)> drive, int attempts = 200)
 {
     QTimer::singleShot(0, [drive, attempts] {
         if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            QPointer<T> guard(w);
             drive(w);
+            if (guard && guard->isVisible() && QApplication::activeModalWidget() == guard)
+                guard->close();
             return;
         }
         if (attempts > 0)

@@ -94,6 +94,7 @@ private slots:
     void helpAndVersion();
     void exportReplacesOnlyItsOwnSpreadsheets_data();
     void exportReplacesOnlyItsOwnSpreadsheets();
+    void exportThatCannotBeWrittenSaysWhy();
     void nonRegularArchivesAreReadErrors_data();
     void nonRegularArchivesAreReadErrors();
     void sampleUnderFileSizeLimitFailsAndUndoes();
@@ -355,6 +356,25 @@ void CliTest::exportReplacesOnlyItsOwnSpreadsheets()
     folder.write("Libri.pro", goodBook(1));
     QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--out", folder.file("foglio.xls")}).code, 0);
     QVERIFY(folder.read("foglio.xls") != sheet);
+}
+
+void CliTest::exportThatCannotBeWrittenSaysWhy()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books"}).code, 0);
+    const QByteArray previous = folder.read("Libri.xls");
+    folder.write("Libri.pro", twoCards() + goodBook(3));
+    Result r;
+    {
+        FileSizeLimit full(rlim_t(previous.size() / 2));
+        r = cli({"--folder", folder.path(), "export", "books"});
+    }
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
+                                   "l'eventuale file precedente è rimasto com'era\n").arg(folder.file("Libri.xls")));
+    QCOMPARE(folder.read("Libri.xls"), previous);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "Libri.xls"}));
 }
 
 void CliTest::nonRegularArchivesAreReadErrors_data()

@@ -294,7 +294,7 @@ void StorageTest::storeUndoesWritesCutBySizeLimit()
     QVERIFY(store.seek(store.count()));
     bool written = true;
     {
-        // Room for part of one more card: the write is cut in the middle.
+        // Room for 2000 bytes of one more card: the write is cut midway.
         FileSizeLimit limit(rlim_t(2 * 3237 + 2000));
         written = batch ? store.append(book("Tre") + book("Quattro")) : store.write(book("Tre"));
     }

@@ -7,6 +7,9 @@ packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-d
 if [ "${TOMARIA_BENCH:-0}" = 1 ]; then
   packages+=(libbenchmark-dev)
 fi
+if [ "${TOMARIA_FUZZ:-0}" = 1 ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -36,9 +36,6 @@ const LoanKind* kindOf(const Collection& c)
 }
 
 constexpr int kNameWidth = 5;
-constexpr int kCodeWidth = 24;
-constexpr int kTitleWidth = 40;
-constexpr int kBorrowerWidth = 30;
 constexpr int kDateWidth = 10;
 
 QString fitted(const QString& text, int width)
@@ -140,10 +137,16 @@ void LoanList::arrange(const QDate& today, int days)
 
 QStringList LoanList::lines() const
 {
+    Widths w;
+    for (const Loan& loan : m_loans) {
+        w.code = std::max(w.code, static_cast<int>(loan.code.size()));
+        w.title = std::max(w.title, std::min(kTitleWidth, static_cast<int>(loan.title.size())));
+        w.borrower = std::max(w.borrower, std::min(kBorrowerWidth, static_cast<int>(loan.borrower.size())));
+    }
     QStringList out;
     out.reserve(static_cast<qsizetype>(m_loans.size()));
     for (const Loan& loan : m_loans)
-        out << line(loan);
+        out << line(loan, w);
     return out;
 }
 
@@ -152,14 +155,14 @@ int LoanList::markedCount() const
     return static_cast<int>(std::count_if(m_loans.begin(), m_loans.end(), [](const Loan& l) { return l.marked; }));
 }
 
-QString LoanList::line(const Loan& loan)
+QString LoanList::line(const Loan& loan, const Widths& widths)
 {
     const LoanKind* kind = kindOf(*loan.collection);
     QString s = loan.marked ? QStringLiteral("! ") : QStringLiteral("  ");
     s += fitted(QString::fromLatin1(kind->name), kNameWidth);
-    s += QStringLiteral("  Cod. ") + fitted(loan.code, kCodeWidth);
-    s += QStringLiteral("  ") + fitted(loan.title, kTitleWidth);
-    s += QStringLiteral("  ") + fitted(loan.borrower, kBorrowerWidth);
+    s += QStringLiteral("  Cod. ") + fitted(loan.code, widths.code);
+    s += QStringLiteral("  ") + fitted(loan.title, widths.title);
+    s += QStringLiteral("  ") + fitted(loan.borrower, widths.borrower);
     s += QStringLiteral("  ") + fitted(loan.date, kDateWidth);
     if (loan.marked)
         s += (kind->dateIsDue ? QStringLiteral("  scaduto da ") : QStringLiteral("  prestato da ")) + daysText(loan.late);

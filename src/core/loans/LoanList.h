@@ -41,12 +41,15 @@ public:
     void arrange(const QDate& today, int days);
 
     const std::vector<Loan>& loans() const { return m_loans; }
-    // One fixed-width line per loan, in list order: the screen, its print
-    // and the command line show the same lines.
+    // One line per loan, in list order: the screen, its print and the
+    // command line show the same lines. Columns are as wide as their
+    // longest value (titles cut at kTitleWidth, borrowers at
+    // kBorrowerWidth), so that the date stays in sight.
     QStringList lines() const;
     int markedCount() const;
 
-    static QString line(const Loan& loan);
+    static constexpr int kTitleWidth = 30;
+    static constexpr int kBorrowerWidth = 24;
     // "dd/mm/yyyy" with "/" or the regional separator (also "-" and "."),
     // one or two digits for day and month; invalid otherwise.
     static QDate readDate(const QString& text);
@@ -54,6 +57,11 @@ public:
     static bool keepsLoans(const Collection& collection);
 
 private:
+    struct Widths {
+        int code = 0, title = 0, borrower = 0;
+    };
+    static QString line(const Loan& loan, const Widths& widths);
+
     std::vector<Loan> m_loans;
     QString m_failed;
 };

@@ -23,9 +23,10 @@
 
 namespace {
 
-constexpr QSize kClient{862, 560};
-constexpr QSize kPanel{833, 529};
-constexpr int kItemWidth = 1500;
+// Wider than the search screens, so that a whole line shows.
+constexpr QSize kClient{1000, 560};
+constexpr QSize kPanel{971, 529};
+constexpr int kItemWidth = 1200;
 
 QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& style = {})
 {
@@ -55,17 +56,17 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
 
     auto* banner = new QFrame(pan);
     banner->setObjectName(QStringLiteral("shpBanner"));
-    banner->setGeometry(8, 8, 817, 52);
+    banner->setGeometry(8, 8, 955, 52);
     banner->setStyleSheet(QStringLiteral(
         "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
         " border: 1px solid #C9D7E6; border-radius: 6px; }"));
     new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
-    auto* heading = addLabel(banner, QStringLiteral("lblTitolo"), QStringLiteral("Prestiti in corso"), {400, 14},
-        QStringLiteral("color: #1F4E8C; font-weight: bold; font-size: 13pt;"));
+    auto* heading = addLabel(banner, QStringLiteral("lblTitolo"), QStringLiteral("Prestiti in corso"), {420, 14},
+        QStringLiteral("color: #1F4E8C;"));
     heading->setFont(Controls::verdana(13, true));
     heading->adjustSize();
-    new Picture(QStringLiteral("icoPrestito"), QStringLiteral("sec_prestito"), banner, {710, 4, 44, 44}, false);
-    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner, {765, 6, 40, 40}, true);
+    new Picture(QStringLiteral("icoPrestito"), QStringLiteral("sec_prestito"), banner, {848, 4, 44, 44}, false);
+    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner, {903, 6, 40, 40}, true);
     guida->setToolTip(QStringLiteral("Guida all'elenco dei prestiti."));
     connect(guida, &Picture::clicked, this, [this] { imgGuidaClick(); });
 
@@ -87,19 +88,20 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     addLabel(pan, QStringLiteral("lblGiorni2"), QStringLiteral("giorni."), {304, 117});
     connect(m_txtGiorni, &QSpinBox::valueChanged, this, [this] { txtGiorniChange(); });
 
-    m_lstPrestiti = new LineList(QStringLiteral("lstPrestiti"), pan, {16, 146, 801, 303});
+    m_lstPrestiti = new LineList(QStringLiteral("lstPrestiti"), pan, {16, 146, 939, 303});
     connect(m_lstPrestiti, &LineList::dblClick, this, [this] { lstPrestitiDblClick(); });
 
     addLabel(pan, QStringLiteral("lblRigo03"),
         QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."), {16, 456},
         QStringLiteral("color: #DC143C;"));
-    m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QString(), {177, 494}, QStringLiteral("color: #008B8B;"));
+    m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QString(), {200, 494}, QStringLiteral("color: #008B8B;"));
     m_lblTrovate->setFont(Controls::verdana(10, true));
-    m_lblTrovate->setFixedWidth(490);
+    m_lblTrovate->setFixedWidth(590);
+    m_lblTrovate->setAlignment(Qt::AlignCenter);
 
     auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
+    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 488, 150, 30}, Controls::verdana(9, true));
     connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 }
 

@@ -14,6 +14,8 @@
 #include "ui/cards/LineList.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/ScreenRegistry.h"
+#include "ui/report/PreparedReport.h"
+#include "ui/report/PrintDialog.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TfrmAvvio.h"
@@ -98,6 +100,7 @@ private slots:
     void readDate();
     void doubleClickHandsTheCardToItsScreen();
     void daysAreKeptAndShared();
+    void stampaPrintsTheListUnderItsTitle();
 };
 
 void LoansTest::orderAndMarks()
@@ -208,6 +211,34 @@ void LoansTest::daysAreKeptAndShared()
     // The command line reads the same setting unless told otherwise.
     QCOMPARE(cliLoans(folder).count(QLatin1Char('!')), 2);
     QCOMPARE(cliLoans(folder, {QStringLiteral("--days"), QStringLiteral("30")}).count(QLatin1Char('!')), 3);
+}
+
+void LoansTest::stampaPrintsTheListUnderItsTitle()
+{
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    QString title;
+    QStringList lines;
+    PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        for (const PreparedPage& page : report.pages) {
+            if (const PageItem* t = page.find(QStringLiteral("txtTitolo")))
+                title = t->joined();
+            for (const PageItem& item : page.items) {
+                if (item.name == QLatin1String("txtRiepilogo"))
+                    lines += item.lines();
+            }
+        }
+        return false;
+    });
+    TfrmPrestiti screen;
+    screen.show();
+    QTest::mouseClick(screen.control(QStringLiteral("btnStampa")), Qt::LeftButton);
+    PrintDialog::setHandler({});
+    QCOMPARE(title, QStringLiteral("Prestiti in corso"));
+    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines, screen.lstPrestiti()->lines());
+    screen.close();
 }
 
 QTEST_MAIN(LoansTest)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds in Release, installs the program folder and starts Tomaria.
+# Sets up, builds in Release, installs the program folder, puts Tomaria in
+# the applications menu and starts it.
 #   ./run.sh [PROGRAM_FOLDER]      (default: ~/Tomaria)
 # The program folder holds the user's archives, attachments and password
 # file: a reinstall replaces the executables and the delivered documents but
@@ -16,6 +17,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOMARIA_TESTS=OFF
 cmake --build "$build" --parallel "$(nproc)"
 cmake --install "$build" --prefix "$folder" >/dev/null
 echo "Tomaria installed in $folder"
+tools/install-launcher.sh "$folder"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display available: start $folder/tomaria from a desktop session." >&2

@@ -2,6 +2,8 @@
 #include "ExportFixtures.h"
 
 #include "cli/CommandLine.h"
+#include "core/collections/Collection.h"
+#include "core/export/ExportTable.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
@@ -99,6 +102,12 @@ private slots:
     void nonRegularArchivesAreReadErrors();
     void sampleUnderFileSizeLimitFailsAndUndoes();
     void concurrentSamplesKeepEveryCard();
+    void importBringsBackAnExportedSheet_data();
+    void importBringsBackAnExportedSheet();
+    void importRefusesWithoutWriting_data();
+    void importRefusesWithoutWriting();
+    void importReadsQuotedFieldsInEitherEncoding_data();
+    void importReadsQuotedFieldsInEitherEncoding();
 };
 
 void CliTest::checkFindsEachDefect_data()
@@ -280,6 +289,11 @@ void CliTest::badArguments_data()
     QTest::newRow("year followed by a line break") << QStringList{"check", "articles", "--year", "2024\n"};
     QTest::newRow("year in other digits") << QStringList{"check", "articles", "--year", "\u0662\u0660\u0662\u0664"};
     QTest::newRow("help among other arguments") << QStringList{"check", "books", "--help"};
+    QTest::newRow("loans of one collection") << QStringList{"loans", "books"};
+    QTest::newRow("loans, no days") << QStringList{"loans", "--days", "0"};
+    QTest::newRow("days for a search") << QStringList{"search", "books", "--days", "3"};
+    QTest::newRow("import without file") << QStringList{"import", "books"};
+    QTest::newRow("dry run of an export") << QStringList{"export", "books", "--dry-run"};
 }
 
 void CliTest::badArguments()
@@ -461,6 +475,124 @@ void CliTest::concurrentSamplesKeepEveryCard()
     for (int i = 0; i < 2 * kEach; ++i)
         cards.insert(archive.mid(qsizetype(i) * kBook, kBook));
     QCOMPARE(cards.size(), 2 * kEach); // every card once: none written over another
+}
+
+void CliTest::importBringsBackAnExportedSheet_data()
+{
+    // Sheets that the program exported from its sample cards (seed 1) and
+    // LibreOffice saved as CSV: books with ";" in UTF-8, DVDs with "," in
+    // Windows-1252.
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<int>("cards");
+    QTest::addColumn<QString>("csv");
+    QTest::newRow("books") << "books" << 40 << "import_libri.csv";
+    QTest::newRow("dvd") << "dvd" << 30 << "import_dvd.csv";
+}
+
+void CliTest::importBringsBackAnExportedSheet()
+{
+    QFETCH(QString, collection);
+    QFETCH(int, cards);
+    QFETCH(QString, csv);
+    const Collection& c = *Collection::find(collection.toStdString());
+    TestFolder original, imported;
+    QCOMPARE(cli({"--folder", original.path(), "sample", collection, QString::number(cards)}).code, 0);
+    const Result r = cli({"--folder", imported.path(), "import", collection, QStringLiteral(TOMARIA_TEST_DATA "/") + csv});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith(QStringLiteral("%1 schede importate").arg(cards)), qPrintable(r.out + r.err));
+
+    // Byte for byte, apart from the slots the export leaves out; the
+    // validation flag is not exported either, and both sides write "No".
+    const QString archive = c.archiveName();
+    QByteArray before = original.read(archive), after = imported.read(archive);
+    QCOMPARE(after.size(), before.size());
+    for (const FieldDef& f : c.layout->fields) {
+        const bool exported = f.name == "Convalida"
+            || std::any_of(c.exportTable->columns.begin(), c.exportTable->columns.end(), [&](const ExportColumn& e) { return e.field == f.name; });
+        for (int i = 0; !exported && i < cards; ++i) {
+            before.replace(i * c.layout->size + f.offset, f.capacity + 1, QByteArray(f.capacity + 1, '\0'));
+            after.replace(i * c.layout->size + f.offset, f.capacity + 1, QByteArray(f.capacity + 1, '\0'));
+        }
+    }
+    QCOMPARE(after, before);
+}
+
+void CliTest::importRefusesWithoutWriting_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QStringList none;
+    QTest::newRow("value longer than its slot") << QByteArray("Titolo;Codice;Autore\r\nT;1234567890123456789012345;A\r\n") << none << 1
+        << "riga 2, colonna B (\"Codice\"): 25 caratteri, ma il campo ne contiene al massimo 24";
+    QTest::newRow("character outside Windows-1252") << QByteArray("Titolo,Codice,Autore\n\xCE\xA9mega,C1,A\n") << none << 1
+        << "riga 2, colonna A (\"Titolo\"): il carattere \"\u03A9\" (U+03A9) non si può scrivere in Windows-1252";
+    QTest::newRow("empty required field") << QByteArray("Titolo libro;Codice identificativo;Autore\nT;C1;  \n") << none << 1
+        << "riga 2, colonna C (\"Autore\"): campo obbligatorio vuoto";
+    QTest::newRow("unknown column") << QByteArray("Titolo;Codice;Autore;Colore\nT;C;A;rosso\n") << none << 1
+        << "riga 1, colonna D (\"Colore\"): colonna sconosciuta per books";
+    QTest::newRow("same field twice") << QByteArray("Titolo;Titolo libro;Codice;Autore\nT;T;C;A\n") << none << 1
+        << "riga 1, colonna B (\"Titolo libro\"): colonna ripetuta";
+    QTest::newRow("required column missing") << QByteArray("Titolo;Codice\nT;C\n") << none << 1
+        << "riga 1: manca la colonna obbligatoria \"Autore\"";
+    QTest::newRow("cancelled flag neither Sì nor No") << QByteArray("Titolo;Codice;Autore;Scheda annullata\nT;C;A;forse\n") << none << 1
+        << "riga 2, colonna D (\"Scheda annullata\"): \"forse\" non è un valore ammesso";
+    QTest::newRow("quote left open") << QByteArray("Titolo;Codice;Autore\nT;C;A\n\"T;C;A\n") << none << 1
+        << "riga 3: virgolette non chiuse o fuori posto";
+    QTest::newRow("row of another length") << QByteArray("Titolo;Codice;Autore\nT;C\n") << none << 1
+        << "riga 2: 2 campi invece dei 3 dell'intestazione";
+    // Good rows first, and a line break inside a quoted field before the
+    // bad row: nothing is written and the line is the bad row's own.
+    QTest::newRow("bad row after good ones") << QByteArray("Titolo;Codice;Autore\nT1;C1;A\n\"T2\nsegue\";C2;A\nT3;C3;\n") << none << 1
+        << "riga 5, colonna C (\"Autore\"): campo obbligatorio vuoto";
+    QTest::newRow("dry run of a good file") << QByteArray("Titolo;Codice;Autore\nT;C;A\n") << QStringList{"--dry-run"} << 0
+        << "";
+}
+
+void CliTest::importRefusesWithoutWriting()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QStringList, extra);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    TestFolder folder;
+    const QByteArray archive = goodBook(1) + goodBook(2);
+    folder.write("Libri.pro", archive);
+    folder.write("schede.csv", csv);
+    const Result r = cli(QStringList{"--folder", folder.path(), "import", "books", folder.file("schede.csv")} + extra);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    if (code != 0)
+        QVERIFY2(r.err.endsWith(QStringLiteral("l'archivio è rimasto com'era.\n")), qPrintable(r.err));
+    QCOMPARE(folder.read("Libri.pro"), archive);
+}
+
+void CliTest::importReadsQuotedFieldsInEitherEncoding_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    // A quoted field holding the separator, a doubled quote and a line
+    // break; an accented letter and the euro sign in either encoding.
+    const QByteArray utf8 = "\xEF\xBB\xBFTitolo;Codice;Autore;Prezzo;Note;Annullata\n"
+                            "\"Uno; due\";C1;Perch\xC3\xA9;12 \xE2\x82\xAC;\"prima \"\"riga\"\"\nseconda; riga\";\n"
+                            "Tre;C2;Rossi;;;S\xC3\xAC\n";
+    QByteArray cp1252 = utf8.mid(3);
+    cp1252.replace("\xC3\xA9", "\xE9").replace("\xE2\x82\xAC", "\x80").replace("\xC3\xAC", "\xEC").replace("\n", "\r\n");
+    QTest::newRow("utf-8 with byte-order mark, LF") << utf8;
+    QTest::newRow("windows-1252, CR LF") << cp1252;
+}
+
+void CliTest::importReadsQuotedFieldsInEitherEncoding()
+{
+    QFETCH(QByteArray, csv);
+    TestFolder folder;
+    folder.write("schede.csv", csv);
+    const Result r = cli({"--folder", folder.path(), "import", "books", folder.file("schede.csv")});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QByteArray expected = book({{"Titolo", "Uno; due"}, {"Codice", "C1"}, {"Autore", "Perché"}, {"Prezzo", "12 €"},
+                                    {"Note", "prima \"riga\"\r\nseconda; riga"}})
+        + book({{"Titolo", "Tre"}, {"Codice", "C2"}, {"Autore", "Rossi"}, {"Annullata", "Sì"}});
+    QCOMPARE(folder.read("Libri.pro"), expected);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

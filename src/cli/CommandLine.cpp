@@ -13,6 +13,10 @@
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/collections/SampleCards.h"
+#include "core/import/CardImport.h"
+#include "core/loans/LoanList.h"
+#include "core/loans/LoanSettings.h"
+#include "core/text/Clock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +35,8 @@ struct Options {
     QList<QPair<QString, QString>> filters; // field (lower case), text
     QStringList positional;
     quint32 seed = 1;
+    int days = 0; // 0: the program folder's setting
+    bool dryRun = false;
 };
 
 constexpr int kBadArguments = 2;
@@ -169,6 +175,69 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     return report.clean() ? 0 : 1;
 }
 
+int loans(const Options& o, QTextStream& out, QTextStream& err)
+{
+    LoanList list;
+    if (!list.load())
+        return cannotRead(err, list.failedArchive(), readReason(list.failedArchive()));
+    list.arrange(Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
+    for (const QString& line : list.lines())
+        out << line << "\n";
+    err << "Il presente riepilogo contiene " << list.loans().size() << " schede in prestito, " << list.markedCount()
+        << " segnalate.\n";
+    return 0;
+}
+
+int importFile(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (o.positional.size() != 1)
+        return fail(err, QStringLiteral("import vuole il file CSV da importare"));
+    const QString source = o.positional.first();
+    if (!DiskFile::isRegular(source))
+        return cannotRead(err, source, readReason(source));
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return cannotRead(err, source, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return cannotRead(err, source, QStringLiteral("errore di lettura"));
+    file.close();
+
+    CardImport cards(*o.collection);
+    if (!cards.read(bytes)) {
+        // Every problem of every row, so that one pass in the office
+        // program mends them all.
+        const QStringList report = cards.report();
+        for (const QString& line : report)
+            err << shown(source) << ": " << line << "\n";
+        err << "Nessuna scheda importata: " << report.size() << (report.size() == 1 ? " problema" : " problemi")
+            << "; l'archivio è rimasto com'era.\n";
+        return 1;
+    }
+    if (o.dryRun) {
+        out << cards.count() << " schede pronte da importare in " << archivePath(o)
+            << ": nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
+        return 0;
+    }
+    if (cards.count() == 0) {
+        out << "0 schede importate: il file non contiene schede\n";
+        return 0;
+    }
+    RecordStore store;
+    if (!store.open(archivePath(o), o.collection->layout->size)) {
+        err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << store.errorString() << "\n";
+        return kBadArguments;
+    }
+    // One batch: every card or none.
+    if (!store.append(cards.records())) {
+        err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << store.errorString()
+            << "; nessuna scheda aggiunta\n";
+        return kBadArguments;
+    }
+    out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << store.index() << ")\n";
+    return 0;
+}
+
 } // namespace
 
 namespace CommandLine {
@@ -181,13 +250,20 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] export books|dvd|articles [--year AAAA] [--out FILE]\n"
         "  tomaria-cli [--folder CARTELLA] check  books|dvd|articles [--year AAAA]\n"
         "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
+        "  tomaria-cli [--folder CARTELLA] import books|dvd|articles FILE.csv [--year AAAA] [--dry-run]\n"
+        "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
         "--year è obbligatorio per articles (archivio AAAA.art).\n"
         "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
         "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
         "export: --out non può indicare un archivio del programma, il file delle password\n"
-        "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n");
+        "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
+        "import: la prima riga del file CSV nomina le colonne con i campi della scheda o con le intestazioni\n"
+        "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
+        "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
+        "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
+        "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
 }
 
 QString version()
@@ -232,6 +308,13 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
                 return fail(err, QStringLiteral("--seed vuole un numero"));
         } else if (a == QLatin1String("--help") || a == QLatin1String("--version")) {
             return fail(err, QStringLiteral("%1 va usato da solo").arg(a));
+        } else if (a == QLatin1String("--days")) {
+            QString s;
+            bool ok = false;
+            if (!value(s) || (o.days = s.toInt(&ok), !ok) || o.days < 1 || o.days > LoanSettings::kMaxDays)
+                return fail(err, QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays));
+        } else if (a == QLatin1String("--dry-run")) {
+            o.dryRun = true;
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
@@ -243,6 +326,16 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             rest << a;
         }
     }
+    if (rest.value(0) == QLatin1String("loans")) {
+        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun)
+            return fail(err, QStringLiteral("loans accetta soltanto --days"));
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        return loans(o, out, err);
+    }
+    if (o.days > 0)
+        return fail(err, QStringLiteral("--days vale soltanto per loans"));
+    if (o.dryRun && rest.value(0) != QLatin1String("import"))
+        return fail(err, QStringLiteral("--dry-run vale soltanto per import"));
     if (rest.size() < 2)
         return fail(err, QStringLiteral("manca il comando o la raccolta"));
     o.command = rest.takeFirst();
@@ -268,6 +361,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         return search(o, out, err);
     if (o.command == QLatin1String("export"))
         return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export non accetta filtri"));
+    if (o.command == QLatin1String("import"))
+        return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year e --dry-run"));
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
     return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));

@@ -10,8 +10,9 @@ namespace CommandLine {
 
 // Runs one command; `args` excludes the program name. Returns the exit
 // code: 0 done (check: clean; --help and --version print on `out`), 1 check
-// found defects, 2 bad arguments, or an archive or file that cannot be read
-// or written. Messages are in Italian and say what failed and why.
+// found defects or import refused its file (nothing written), 2 bad
+// arguments, or an archive or file that cannot be read or written.
+// Messages are in Italian and say what failed and why.
 int run(const QStringList& args, QTextStream& out, QTextStream& err);
 
 QString usage();

@@ -30,6 +30,7 @@ const Known kKnown[] = {
     {"esporta_dvd", "Esportazione archivio DVD in Microsoft Excel."},
     {"articoli", "Applicazione Articoli Giornalistici."},
     {"esporta_articoli", "Esportazione schedario articoli giornalistici in Microsoft Excel."},
+    {"prestiti", "Prestiti in corso."},
 };
 
 QString titleFromName(const QString& name)

@@ -6,6 +6,7 @@
 #include "ui/registry/Startup.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TForm.h"
+#include "ui/loans/TfrmPrestiti.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +46,11 @@ int main(int argc, char* argv[])
     for (int i = 0; i < static_cast<int>(Screens::Id::Count); ++i) {
         TForm* s = Screens::get(static_cast<Screens::Id>(i));
         grab(s, QDir(out).filePath(s->objectName() + QStringLiteral(".png")));
+    }
+    {
+        // Not in the registry: the main menu creates it for each use.
+        TfrmPrestiti loans(Screens::get(Screens::Id::Avvio));
+        grab(&loans, QDir(out).filePath(loans.objectName() + QStringLiteral(".png")));
     }
     Screens::destroyAll();
     return 0;

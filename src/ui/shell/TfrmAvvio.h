@@ -5,7 +5,7 @@
 class Picture;
 
 // The main menu: the three archives, help, information, credits, the
-// maker's site and the way out of the program.
+// maker's site, the loans overview and the way out of the program.
 class TfrmAvvio : public TForm {
     Q_OBJECT
 public:
@@ -18,6 +18,8 @@ public:
     void imgCopyrightClick();
     void imgGuidaClick();
     void imgSitoClick();
+    // Not one of the menu's original commands: the loans overview.
+    void imgPrestitiClick();
     void imgEsciClick();
 
 protected:

@@ -1,0 +1,186 @@
+#include "LoanList.h"
+
+#include "core/collections/Collection.h"
+#include "core/search/Search.h"
+#include "core/search/SearchTable.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/storage/RecordStore.h"
+#include "core/storage/TextSlot.h"
+#include "core/text/Clock.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+// What a collection's loan date means, and how its lines name it.
+struct LoanKind {
+    std::string_view key;
+    bool dateIsDue; // false: the day it was lent
+    const char* name; // fitted to kNameWidth
+};
+constexpr LoanKind kKinds[] = {
+    {"books", false, "Libro"},
+    {"dvd", true, "DVD"},
+};
+
+const LoanKind* kindOf(const Collection& c)
+{
+    for (const LoanKind& k : kKinds) {
+        if (k.key == c.key)
+            return &k;
+    }
+    return nullptr;
+}
+
+constexpr int kNameWidth = 5;
+constexpr int kDateWidth = 10;
+
+QString fitted(const QString& text, int width)
+{
+    return text.left(width).leftJustified(width, QLatin1Char(' '));
+}
+
+QString daysText(qint64 n)
+{
+    return n == 1 ? QStringLiteral("1 giorno") : QStringLiteral("%1 giorni").arg(n);
+}
+
+} // namespace
+
+bool LoanList::keepsLoans(const Collection& collection)
+{
+    return kindOf(collection) && collection.available;
+}
+
+bool LoanList::load()
+{
+    m_loans.clear();
+    m_failed.clear();
+    for (const Collection* c : Collection::all()) {
+        if (!keepsLoans(*c))
+            continue;
+        const QString path = ProgramFolder::file(c->archiveName());
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            continue;
+        if (!add(*c, path)) {
+            m_failed = path;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoanList::add(const Collection& collection, const QString& archivePath)
+{
+    const FieldDef* code = collection.layout->find("Codice");
+    const FieldDef* title = collection.layout->find("Titolo");
+    const FieldDef* borrower = collection.layout->find("Prestato");
+    const FieldDef* date = collection.layout->find("Scadenza");
+    if (!keepsLoans(collection) || !code || !title || !borrower || !date)
+        return false;
+    const SlotKind kind = collection.layout->kind;
+    // The cancelled cards are left out by the rule the searches use.
+    const Search rule(*collection.search);
+    RecordStore store;
+    if (!store.open(archivePath, collection.layout->size, RecordStore::Mode::ReadExisting))
+        return false;
+    std::vector<Loan> found;
+    const bool ok = store.scan([&](const char* record, qint64 index) {
+        if (!rule.listable(record))
+            return true;
+        Loan loan;
+        loan.borrower = TextSlot::read(record, *borrower, kind);
+        loan.date = TextSlot::read(record, *date, kind);
+        if (loan.borrower.isEmpty() && loan.date.isEmpty())
+            return true;
+        loan.collection = &collection;
+        loan.index = index;
+        loan.code = TextSlot::read(record, *code, kind);
+        loan.title = TextSlot::read(record, *title, kind);
+        loan.when = readDate(loan.date);
+        found.push_back(std::move(loan));
+        return true;
+    });
+    store.close();
+    if (!ok)
+        return false;
+    m_loans.insert(m_loans.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    return true;
+}
+
+void LoanList::arrange(const QDate& today, int days)
+{
+    for (Loan& loan : m_loans) {
+        loan.marked = false;
+        loan.late = 0;
+        if (!loan.when.isValid())
+            continue;
+        const qint64 elapsed = loan.when.daysTo(today);
+        if (kindOf(*loan.collection)->dateIsDue) {
+            loan.marked = elapsed > 0;
+        } else {
+            loan.marked = elapsed > days;
+        }
+        if (loan.marked)
+            loan.late = elapsed;
+    }
+    // Equal dates keep the order of the collections and of their archives.
+    std::stable_sort(m_loans.begin(), m_loans.end(), [](const Loan& a, const Loan& b) {
+        if (a.when.isValid() != b.when.isValid())
+            return a.when.isValid();
+        return a.when.isValid() && a.when < b.when;
+    });
+}
+
+QStringList LoanList::lines() const
+{
+    Widths w;
+    for (const Loan& loan : m_loans) {
+        w.code = std::max(w.code, static_cast<int>(loan.code.size()));
+        w.title = std::max(w.title, std::min(kTitleWidth, static_cast<int>(loan.title.size())));
+        w.borrower = std::max(w.borrower, std::min(kBorrowerWidth, static_cast<int>(loan.borrower.size())));
+    }
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(m_loans.size()));
+    for (const Loan& loan : m_loans)
+        out << line(loan, w);
+    return out;
+}
+
+int LoanList::markedCount() const
+{
+    return static_cast<int>(std::count_if(m_loans.begin(), m_loans.end(), [](const Loan& l) { return l.marked; }));
+}
+
+QString LoanList::line(const Loan& loan, const Widths& widths)
+{
+    const LoanKind* kind = kindOf(*loan.collection);
+    QString s = loan.marked ? QStringLiteral("! ") : QStringLiteral("  ");
+    s += fitted(QString::fromLatin1(kind->name), kNameWidth);
+    s += QStringLiteral("  Cod. ") + fitted(loan.code, widths.code);
+    s += QStringLiteral("  ") + fitted(loan.title, widths.title);
+    s += QStringLiteral("  ") + fitted(loan.borrower, widths.borrower);
+    s += QStringLiteral("  ") + fitted(loan.date, kDateWidth);
+    if (loan.marked)
+        s += (kind->dateIsDue ? QStringLiteral("  scaduto da ") : QStringLiteral("  prestato da ")) + daysText(loan.late);
+    // Mark text or not, a line never ends in blanks.
+    while (s.endsWith(QLatin1Char(' ')))
+        s.chop(1);
+    return s;
+}
+
+QDate LoanList::readDate(const QString& text)
+{
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{1,2})([^0-9])([0-9]{1,2})([^0-9])([0-9]{4})")));
+    const QRegularExpressionMatch m = pattern.match(text.trimmed());
+    if (!m.hasMatch() || m.captured(2) != m.captured(4))
+        return {};
+    const QChar sep = m.captured(2).at(0);
+    if (sep != QLatin1Char('/') && sep != QLatin1Char('-') && sep != QLatin1Char('.') && sep != Clock::dateSeparator())
+        return {};
+    return QDate(m.captured(5).toInt(), m.captured(3).toInt(), m.captured(1).toInt());
+}

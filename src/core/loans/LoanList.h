@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+struct Collection;
+
+// One book or DVD card on loan, as its card holds it.
+struct Loan {
+    const Collection* collection = nullptr;
+    qint64 index = 0; // 0-based position in its archive
+    QString code;
+    QString title;
+    QString borrower;
+    QString date;   // as typed on the card
+    QDate when;     // the date read as dd/mm/yyyy; invalid when it cannot be read
+    qint64 late = 0; // days lent (books) or days past due (DVDs) when marked
+    bool marked = false;
+};
+
+// The cards of every collection that records loans (books and DVDs) that
+// are on loan: not cancelled, with a borrower or a date. Oldest first; a
+// date that cannot be read goes last. A book's date is the day it was lent,
+// so a book lent more than `days` days ago is marked; a DVD's date is the
+// day it is due back, so a DVD past it is marked.
+class LoanList {
+public:
+    // Reads the archives of the program folder; a missing archive has no
+    // loans and is not created. False, with failedArchive() naming the
+    // archive, when one cannot be read.
+    bool load();
+    const QString& failedArchive() const { return m_failed; }
+
+    // Adds the loans of one archive (used by load(), and by tests on any file).
+    bool add(const Collection& collection, const QString& archivePath);
+
+    // Marks against `today`, then sorts. Call again when either changes.
+    void arrange(const QDate& today, int days);
+
+    const std::vector<Loan>& loans() const { return m_loans; }
+    // One line per loan, in list order: the screen, its print and the
+    // command line show the same lines. Columns are as wide as their
+    // longest value (titles cut at kTitleWidth, borrowers at
+    // kBorrowerWidth), so that the date stays in sight.
+    QStringList lines() const;
+    int markedCount() const;
+
+    static constexpr int kTitleWidth = 30;
+    static constexpr int kBorrowerWidth = 24;
+    // "dd/mm/yyyy" with "/" or the regional separator (also "-" and "."),
+    // one or two digits for day and month; invalid otherwise.
+    static QDate readDate(const QString& text);
+    // Whether the collection keeps loans; false for articles.
+    static bool keepsLoans(const Collection& collection);
+
+private:
+    struct Widths {
+        int code = 0, title = 0, borrower = 0;
+    };
+    static QString line(const Loan& loan, const Widths& widths);
+
+    std::vector<Loan> m_loans;
+    QString m_failed;
+};

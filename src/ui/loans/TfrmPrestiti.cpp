@@ -1,0 +1,195 @@
+#include "TfrmPrestiti.h"
+
+#include "core/collections/Collection.h"
+#include "core/loans/LoanSettings.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/storage/Record.h"
+#include "core/storage/RecordStore.h"
+#include "core/text/Clock.h"
+#include "core/text/HelpText.h"
+#include "ui/cards/CardBinder.h"
+#include "ui/cards/LineList.h"
+#include "ui/report/ListReport.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/Msg.h"
+#include "ui/shell/Picture.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TfrmGuida.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace {
+
+// Wider than the search screens, so that a whole line shows.
+constexpr QSize kClient{1000, 560};
+constexpr QSize kPanel{971, 529};
+constexpr int kItemWidth = 1200;
+
+QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& style = {})
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->move(at);
+    if (!style.isEmpty())
+        l->setStyleSheet(style);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+TfrmPrestiti::TfrmPrestiti(QWidget* owner)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Libri e DVD in prestito"), kClient)
+    , m_storedDays(LoanSettings::days())
+{
+    setObjectName(QStringLiteral("TfrmPrestiti"));
+    setBackgroundGradient(Qt::black, Qt::white);
+    setPanelSize(kPanel);
+    QWidget* pan = panContainer();
+    pan->setAttribute(Qt::WA_StyledBackground);
+    pan->setStyleSheet(QStringLiteral(
+        "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
+        " border: 1px solid #8FB3D9; border-radius: 8px; }").arg(pan->objectName()));
+
+    auto* banner = new QFrame(pan);
+    banner->setObjectName(QStringLiteral("shpBanner"));
+    banner->setGeometry(8, 8, 955, 52);
+    banner->setStyleSheet(QStringLiteral(
+        "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
+        " border: 1px solid #C9D7E6; border-radius: 6px; }"));
+    new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
+    auto* heading = addLabel(banner, QStringLiteral("lblTitolo"), QStringLiteral("Prestiti in corso"), {420, 14},
+        QStringLiteral("color: #1F4E8C;"));
+    heading->setFont(Controls::verdana(13, true));
+    heading->adjustSize();
+    new Picture(QStringLiteral("icoPrestito"), QStringLiteral("sec_prestito"), banner, {848, 4, 44, 44}, false);
+    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner, {903, 6, 40, 40}, true);
+    guida->setToolTip(QStringLiteral("Guida all'elenco dei prestiti."));
+    connect(guida, &Picture::clicked, this, [this] { imgGuidaClick(); });
+
+    addLabel(pan, QStringLiteral("lblRigo01"),
+        QStringLiteral("Libri e DVD in prestito, dal più vecchio: per i libri conta la data del prestito, "
+                       "per i DVD la data di restituzione."),
+        {8, 66});
+    addLabel(pan, QStringLiteral("lblRigo02"),
+        QStringLiteral("Il segno \"!\" indica i libri prestati da troppi giorni e i DVD non restituiti entro la data indicata."),
+        {8, 82});
+
+    addLabel(pan, QStringLiteral("lblGiorni"), QStringLiteral("Segnala i libri prestati da più di"), {16, 117});
+    m_txtGiorni = new QSpinBox(pan);
+    m_txtGiorni->setObjectName(QStringLiteral("txtGiorni"));
+    m_txtGiorni->setRange(1, LoanSettings::kMaxDays);
+    m_txtGiorni->setValue(m_storedDays);
+    m_txtGiorni->setFont(Controls::verdana(10, true));
+    m_txtGiorni->setGeometry(226, 113, 70, 24);
+    addLabel(pan, QStringLiteral("lblGiorni2"), QStringLiteral("giorni."), {304, 117});
+    connect(m_txtGiorni, &QSpinBox::valueChanged, this, [this] { txtGiorniChange(); });
+
+    m_lstPrestiti = new LineList(QStringLiteral("lstPrestiti"), pan, {16, 146, 939, 303});
+    connect(m_lstPrestiti, &LineList::dblClick, this, [this] { lstPrestitiDblClick(); });
+
+    addLabel(pan, QStringLiteral("lblRigo03"),
+        QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."), {16, 456},
+        QStringLiteral("color: #DC143C;"));
+    m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QString(), {200, 494}, QStringLiteral("color: #008B8B;"));
+    m_lblTrovate->setFont(Controls::verdana(10, true));
+    m_lblTrovate->setFixedWidth(590);
+    m_lblTrovate->setAlignment(Qt::AlignCenter);
+
+    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
+    connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
+    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 488, 150, 30}, Controls::verdana(9, true));
+    connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
+}
+
+void TfrmPrestiti::formShow()
+{
+    m_choice.reset();
+    if (!m_loans.load())
+        Msg::plain(this, Msg::accessMessage());
+    refill();
+    m_lstPrestiti->selectRow(0);
+    m_lstPrestiti->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmPrestiti::formClose()
+{
+    // The number is kept only when the user changed it.
+    if (m_txtGiorni->value() != m_storedDays && LoanSettings::setDays(m_txtGiorni->value()))
+        m_storedDays = m_txtGiorni->value();
+}
+
+void TfrmPrestiti::refill()
+{
+    m_loans.arrange(Clock::today(), m_txtGiorni->value());
+    m_lstPrestiti->setLines(m_loans.lines());
+    m_lstPrestiti->setItemWidth(kItemWidth);
+    m_lstPrestiti->showScrollBars();
+    m_lblTrovate->setText(QStringLiteral("Il presente elenco contiene %1 schede in prestito, %2 segnalate.")
+                              .arg(m_loans.loans().size())
+                              .arg(m_loans.markedCount()));
+}
+
+void TfrmPrestiti::txtGiorniChange()
+{
+    const int row = m_lstPrestiti->selectedRow();
+    refill();
+    m_lstPrestiti->selectRow(row);
+}
+
+void TfrmPrestiti::lstPrestitiDblClick()
+{
+    const int row = m_lstPrestiti->selectedRow();
+    if (row < 0 || row >= static_cast<int>(m_loans.loans().size()))
+        return;
+    const Loan& loan = m_loans.loans()[static_cast<std::size_t>(row)];
+    try {
+        // Read again, as a search screen does on its double-click: the card
+        // shows what the archive holds now.
+        RecordStore store;
+        Record record(*loan.collection->layout);
+        if (store.open(ProgramFolder::file(loan.collection->archiveName()), loan.collection->layout->size,
+                RecordStore::Mode::ReadExisting)
+            && store.seek(loan.index) && store.read(record.bytes()))
+            m_choice = Choice{loan.collection, loan.index, record.bytes()};
+    } catch (...) {
+        // Any failure closes the screen without a message.
+    }
+    close();
+}
+
+void TfrmPrestiti::btnStampaClick()
+{
+    ListReport::print(this, kPrintTitle, m_lstPrestiti->lines());
+}
+
+void TfrmPrestiti::imgGuidaClick()
+{
+    TfrmGuida::showTopic(this, QStringLiteral("Prestiti in corso."), HelpText::topic(QStringLiteral("prestiti")));
+}
+
+void TfrmPrestiti::open(TForm* menu)
+{
+    std::optional<Choice> chosen;
+    {
+        TfrmPrestiti screen(menu);
+        screen.execModal();
+        chosen = screen.choice();
+    }
+    if (!chosen)
+        return;
+    TForm* card = Screens::cardFor(Controls::utf8(chosen->collection->callerTag));
+    if (!card)
+        return;
+    // A card screen starts with an empty card each time it is shown: show
+    // it first, as its tile does, then put the chosen card in.
+    menu->handOver(card);
+    Record record(*chosen->collection->layout);
+    record.bytes() = chosen->record;
+    CardBinder::show(card, record);
+    if (auto* position = card->findChild<QLabel*>(QStringLiteral("lblPosizione")))
+        position->setText(QString::number(chosen->index + 1));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/loans/LoanList.h"
+#include "ui/shell/TForm.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+class LineList;
+class QLabel;
+class QSpinBox;
+
+// Every book and DVD on loan, oldest first, with the late ones marked; a
+// double-click opens the card on its card screen, Stampa prints the list.
+// A dialog window of the main menu, beside the screens of the registry:
+// the main menu creates it afresh for each use.
+class TfrmPrestiti : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmPrestiti(QWidget* owner = nullptr);
+
+    // The card a double-click chose, read from its archive.
+    struct Choice {
+        const Collection* collection;
+        qint64 index; // 0-based
+        QByteArray record;
+    };
+    const std::optional<Choice>& choice() const { return m_choice; }
+
+    LineList* lstPrestiti() const { return m_lstPrestiti; }
+    QSpinBox* txtGiorni() const { return m_txtGiorni; }
+
+    void txtGiorniChange();
+    void lstPrestitiDblClick();
+    void btnStampaClick();
+    void btnChiudiClick() { close(); }
+    void imgGuidaClick();
+
+    // Opens a fresh loans screen over `menu`; after a double-click, hands
+    // over from `menu` to the chosen card's card screen showing that card.
+    static void open(TForm* menu);
+
+    static inline const QString kPrintTitle = QStringLiteral("Prestiti in corso");
+
+protected:
+    void formShow() override;
+    void formClose() override;
+
+private:
+    void refill();
+
+    LoanList m_loans;
+    int m_storedDays;
+    std::optional<Choice> m_choice;
+    QSpinBox* m_txtGiorni = nullptr;
+    LineList* m_lstPrestiti = nullptr;
+    QLabel* m_lblTrovate = nullptr;
+};

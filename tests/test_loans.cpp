@@ -1,0 +1,245 @@
+// The loans overview: its order and marks on the core list, the screen's
+// hand-over of a card to its card screen, and its agreement with the
+// command line.
+#include "TestSupport.h"
+
+#include "cli/CommandLine.h"
+#include "core/collections/Collection.h"
+#include "core/loans/LoanList.h"
+#include "core/loans/LoanSettings.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
+#include "core/text/Clock.h"
+#include "ui/cards/CardScreen.h"
+#include "ui/cards/LineList.h"
+#include "ui/loans/TfrmPrestiti.h"
+#include "ui/registry/ScreenRegistry.h"
+#include "ui/report/PreparedReport.h"
+#include "ui/report/PrintDialog.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/Screens.h"
+#include "ui/shell/TfrmAvvio.h"
+
+#include <QLabel>
+#include <QSpinBox>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+// Today for every test: 15 March 2025.
+const QDateTime kToday(QDate(2025, 3, 15), QTime(10, 0));
+
+struct Card {
+    const char* title;
+    const char* borrower;
+    const char* date;
+    const char* cancelled;
+};
+
+QByteArray archive(const RecordLayout& layout, std::initializer_list<Card> cards)
+{
+    QByteArray bytes;
+    int n = 0;
+    for (const Card& c : cards) {
+        Record r(layout);
+        r.setText("Titolo", QString::fromUtf8(c.title));
+        r.setText("Codice", QStringLiteral("C%1").arg(++n));
+        r.setText("Convalida", QStringLiteral("No"));
+        r.setText("Prestato", QString::fromUtf8(c.borrower));
+        r.setText("Scadenza", QString::fromUtf8(c.date));
+        r.setText("Annullata", QString::fromUtf8(c.cancelled));
+        bytes += r.bytes();
+    }
+    return bytes;
+}
+
+void writeArchives(const TestFolder& folder)
+{
+    folder.write(QStringLiteral("Libri.pro"),
+        archive(TSchedaLibro,
+            {
+                {"Lent 30 days ago", "Rossi", "13/02/2025", "No"},   // exactly N: not yet late
+                {"Lent 31 days ago", "Bianchi", "12/2/2025", "No"},  // one more: late
+                {"Free", "", "", "No"},                              // not on loan
+                {"Cancelled", "Verdi", "01/01/2020", "S\u00ec"},     // left out
+                {"Borrower only", "Neri", "", "No"},                 // no date: last
+                {"Impossible date", "Gialli", "31/02/2025", "No"},   // cannot be read: last
+                {"Lent today", "", "15/03/2025", "No"},              // a date alone is a loan
+            }));
+    folder.write(QStringLiteral("DVD.pro"),
+        archive(TSchedaDVD,
+            {
+                {"Due yesterday", "Rossi", "14/03/2025", "No"}, // late
+                {"Due today", "Bianchi", "15/03/2025", "No"},   // not yet
+                {"Due long ago", "Verdi", "01/12/2024", "No"},  // late, oldest of all
+                {"Words", "Blu", "fine mese", "No"},            // cannot be read: last
+                {"Cancelled DVD", "Rosa", "01/01/2024", "S\u00ec"},
+            }));
+}
+
+// The command line's "loans" over the test's program folder.
+QString cliLoans(const TestFolder& folder, const QStringList& args = {})
+{
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int code = CommandLine::run(QStringList{QStringLiteral("--folder"), folder.path(), QStringLiteral("loans")} + args, o, e);
+    o.flush();
+    return code == 0 ? out : QStringLiteral("exit %1").arg(code);
+}
+
+} // namespace
+
+class LoansTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { Clock::setFixed(kToday); }
+    void cleanup() { Clock::setFixed({}); }
+    void orderAndMarks();
+    void readDate_data();
+    void readDate();
+    void doubleClickHandsTheCardToItsScreen();
+    void daysAreKeptAndShared();
+    void stampaPrintsTheListUnderItsTitle();
+};
+
+void LoansTest::orderAndMarks()
+{
+    TestFolder folder;
+    writeArchives(folder);
+    LoanList list;
+    QVERIFY(list.load());
+    list.arrange(Clock::today(), 30);
+    // Oldest first across both collections, equal dates in archive order,
+    // unreadable dates last as typed; "!" marks what is late. Columns are
+    // as wide as their longest value.
+    const QStringList expected = {
+        "! DVD    Cod. C3  Due long ago      Verdi    01/12/2024  scaduto da 104 giorni",
+        "! Libro  Cod. C2  Lent 31 days ago  Bianchi  12/2/2025   prestato da 31 giorni",
+        "  Libro  Cod. C1  Lent 30 days ago  Rossi    13/02/2025",
+        "! DVD    Cod. C1  Due yesterday     Rossi    14/03/2025  scaduto da 1 giorno",
+        "  Libro  Cod. C7  Lent today                 15/03/2025",
+        "  DVD    Cod. C2  Due today         Bianchi  15/03/2025",
+        "  Libro  Cod. C5  Borrower only     Neri",
+        "  Libro  Cod. C6  Impossible date   Gialli   31/02/2025",
+        "  DVD    Cod. C4  Words             Blu      fine mese",
+    };
+    QCOMPARE(list.lines(), expected);
+    QCOMPARE(list.markedCount(), 3);
+
+    // One day fewer marks the book lent 30 days ago; DVDs keep their rule.
+    list.arrange(Clock::today(), 29);
+    QCOMPARE(list.markedCount(), 4);
+    QVERIFY(list.lines().at(2).startsWith(QLatin1String("! Libro  Cod. C1 ")));
+}
+
+void LoansTest::readDate_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("day first") << "05/04/2025" << QDate(2025, 4, 5);
+    QTest::newRow("single digits") << "5/4/2025" << QDate(2025, 4, 5);
+    QTest::newRow("blanks around") << " 05/04/2025 " << QDate(2025, 4, 5);
+    QTest::newRow("no such day") << "30/02/2024" << QDate();
+    QTest::newRow("two-digit year") << "05/04/25" << QDate();
+    QTest::newRow("mixed separators") << "05/04-2025" << QDate();
+    QTest::newRow("words") << "aprile" << QDate();
+    QTest::newRow("empty") << "" << QDate();
+}
+
+void LoansTest::readDate()
+{
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QCOMPARE(LoanList::readDate(text), date);
+}
+
+void LoansTest::doubleClickHandsTheCardToItsScreen()
+{
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    Screens::createAll();
+    auto* menu = Screens::get(Screens::Id::Avvio);
+    auto* dvdCard = static_cast<CardScreen*>(Screens::get(Screens::Id::DVD));
+    menu->showScreen();
+
+    QStringList shown;
+    onNextModal<TfrmPrestiti>([&](TfrmPrestiti* screen) {
+        shown = screen->lstPrestiti()->lines();
+        screen->lstPrestiti()->selectRow(3); // "Due yesterday", the first DVD of its archive
+        screen->lstPrestitiDblClick();
+    });
+    static_cast<TfrmAvvio*>(menu)->imgPrestitiClick();
+
+    QCOMPARE(shown, cliLoans(folder).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    QVERIFY(dvdCard->isVisible());
+    QVERIFY(!menu->isVisible());
+    // Shown first, then filled: the card screen's own clearing came before.
+    QCOMPARE(Controls::text(dvdCard->control(QStringLiteral("txtTitolo"))), QStringLiteral("Due yesterday"));
+    QCOMPARE(Controls::text(dvdCard->control(QStringLiteral("txtPrestato"))), QStringLiteral("Rossi"));
+    QCOMPARE(dvdCard->lblPosizione()->text(), QStringLiteral("1"));
+    QVERIFY(log.entries.isEmpty());
+
+    // Chiudi hands nothing over.
+    dvdCard->close();
+    QVERIFY(menu->isVisible());
+    onNextModal<TfrmPrestiti>([](TfrmPrestiti* screen) { screen->btnChiudiClick(); });
+    static_cast<TfrmAvvio*>(menu)->imgPrestitiClick();
+    QVERIFY(menu->isVisible());
+    QVERIFY(!dvdCard->isVisible());
+    Screens::destroyAll();
+}
+
+void LoansTest::daysAreKeptAndShared()
+{
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    QCOMPARE(LoanSettings::days(), LoanSettings::kDefaultDays);
+    {
+        TfrmPrestiti screen;
+        screen.show();
+        QCOMPARE(screen.txtGiorni()->value(), 30);
+        screen.txtGiorni()->setValue(100); // only the DVDs stay late
+        QCOMPARE(screen.control<QLabel>(QStringLiteral("lblTrovate"))->text(),
+            QStringLiteral("Il presente elenco contiene 9 schede in prestito, 2 segnalate."));
+        screen.close();
+    }
+    QCOMPARE(LoanSettings::days(), 100);
+    QVERIFY(!QFile::exists(folder.file(QStringLiteral("unins000.dll"))));
+    // The command line reads the same setting unless told otherwise.
+    QCOMPARE(cliLoans(folder).count(QLatin1Char('!')), 2);
+    QCOMPARE(cliLoans(folder, {QStringLiteral("--days"), QStringLiteral("30")}).count(QLatin1Char('!')), 3);
+}
+
+void LoansTest::stampaPrintsTheListUnderItsTitle()
+{
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    QString title;
+    QStringList lines;
+    PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        for (const PreparedPage& page : report.pages) {
+            if (const PageItem* t = page.find(QStringLiteral("txtTitolo")))
+                title = t->joined();
+            for (const PageItem& item : page.items) {
+                if (item.name == QLatin1String("txtRiepilogo"))
+                    lines += item.lines();
+            }
+        }
+        return false;
+    });
+    TfrmPrestiti screen;
+    screen.show();
+    QTest::mouseClick(screen.control(QStringLiteral("btnStampa")), Qt::LeftButton);
+    PrintDialog::setHandler({});
+    QCOMPARE(title, QStringLiteral("Prestiti in corso"));
+    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines, screen.lstPrestiti()->lines());
+    screen.close();
+}
+
+QTEST_MAIN(LoansTest)
+#include "test_loans.moc"

@@ -69,7 +69,7 @@ FileLock::FileLock(QFileDevice& file)
         return;
     const QDeadlineTimer deadline(patienceMs());
     while (!(m_locked = tryLock(fd)) && !deadline.hasExpired())
-        QThread::msleep(20);
+        QThread::msleep(5);
 }
 
 FileLock::~FileLock()

@@ -46,23 +46,13 @@ TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
     setBackgroundGradient(QColor(0x1F, 0x4E, 0x8C), QColor(0xDC, 0xEB, 0xF8));
     QWidget* pan = panContainer();
 
-    auto* sfondo = new QFrame(pan);
-    sfondo->setObjectName(QStringLiteral("shpSfondo"));
-    sfondo->setGeometry(0, 0, 995, 692);
-    sfondo->setStyleSheet(QStringLiteral(
-        "#shpSfondo { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 14px; }"));
+    Controls::menuPanel(pan);
 
     new Picture(QStringLiteral("icoLogo01"), QStringLiteral("articoli_logo"), pan, {190, 24, 96, 96}, false);
     new Picture(QStringLiteral("icoTitolo"), QStringLiteral("articoli_titolo"), pan, {300, 30, 560, 84}, false);
 
-    auto* info = new QLabel(QStringLiteral("In questo ambiente è possibile catalogare gli articoli giornalistici in schedari annuali."), pan);
-    info->setObjectName(QStringLiteral("lblInfo"));
-    info->setGeometry(97, 138, 800, 32);
-    info->setAlignment(Qt::AlignCenter);
-    info->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:0.5 #2E74C9, stop:1 #1F4E8C);"
-        " color: white; font-size: 10pt; font-style: italic; border-radius: 6px;"));
+    Controls::menuStrip(pan, QStringLiteral("lblInfo"),
+        QStringLiteral("In questo ambiente è possibile catalogare gli articoli giornalistici in schedari annuali."), {97, 138, 800, 32});
 
     new Picture(QStringLiteral("icoLogo03"), QStringLiteral("articoli_illustrazione"), pan, {70, 200, 380, 380}, false);
 

@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +18,29 @@ QFont verdana(qreal points, bool bold, bool italic)
     f.setBold(bold);
     f.setItalic(italic);
     return f;
+}
+
+QWidget* menuPanel(QWidget* pan)
+{
+    auto* sfondo = new QFrame(pan);
+    sfondo->setObjectName(QStringLiteral("shpSfondo"));
+    sfondo->setGeometry(0, 0, 995, 692);
+    sfondo->setStyleSheet(QStringLiteral(
+        "#shpSfondo { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
+        " border: 1px solid #9DB9DA; border-radius: 14px; }"));
+    return sfondo;
+}
+
+QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRect at)
+{
+    auto* strip = new QLabel(text, parent);
+    strip->setObjectName(name);
+    strip->setGeometry(at);
+    strip->setAlignment(Qt::AlignCenter);
+    strip->setStyleSheet(QStringLiteral(
+        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:0.5 #2E74C9, stop:1 #1F4E8C);"
+        " color: white; font-size: 10pt; font-style: italic; border-radius: 6px;"));
+    return strip;
 }
 
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font)

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+class QLabel;
 class QPushButton;
 class QWidget;
 
@@ -24,6 +25,12 @@ QFont verdana(qreal points = 0, bool bold = false, bool italic = false);
 // A push button with the hand cursor, named for the tests and for the
 // screen's handlers.
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font);
+
+// The white rounded panel behind the content of the menu-like full screens
+// (main menu, year selection).
+QWidget* menuPanel(QWidget* pan);
+// The blue strip under a menu-like screen's title, its text in white italics.
+QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRect at);
 
 // The text a control shows (edit, combo box, memo or label), and setting it.
 // A memo's line breaks are CR LF both ways.

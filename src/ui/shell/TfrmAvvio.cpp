@@ -2,6 +2,7 @@
 
 #include "core/text/HelpText.h"
 #include "core/text/Maker.h"
+#include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TMisc.h"
@@ -20,22 +21,12 @@ TfrmAvvio::TfrmAvvio(QWidget* owner)
     setBackgroundGradient(QColor(0x1F, 0x4E, 0x8C), QColor(0xDC, 0xEB, 0xF8));
     QWidget* pan = panContainer();
 
-    auto* sfondo = new QFrame(pan);
-    sfondo->setObjectName(QStringLiteral("shpSfondo"));
-    sfondo->setGeometry(0, 0, 995, 692);
-    sfondo->setStyleSheet(QStringLiteral(
-        "#shpSfondo { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 14px; }"));
+    Controls::menuPanel(pan);
 
     new Picture(QStringLiteral("imgTitolo"), QStringLiteral("title"), pan, {217, 22, 560, 96}, false);
 
-    auto* sottotitolo = new QLabel(QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"), pan);
-    sottotitolo->setObjectName(QStringLiteral("lblSottotitolo"));
-    sottotitolo->setGeometry(97, 132, 800, 32);
-    sottotitolo->setAlignment(Qt::AlignCenter);
-    sottotitolo->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:0.5 #2E74C9, stop:1 #1F4E8C);"
-        " color: white; font-size: 10pt; font-style: italic; border-radius: 6px;"));
+    Controls::menuStrip(pan, QStringLiteral("lblSottotitolo"),
+        QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"), {97, 132, 800, 32});
 
     struct Tile {
         const char* img;

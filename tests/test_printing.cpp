@@ -12,8 +12,10 @@
 #include "ui/report/ReportUnits.h"
 
 #include <QFile>
+#include <QHash>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -23,50 +25,24 @@ using ReportUnits::mm;
 namespace {
 
 
-// The sheet as the book card prints it: caption and card control, top down.
-const QList<QPair<QString, QString>> kBookRows = {
-    {QStringLiteral("Titolo libro:"), QStringLiteral("txtTitolo")},
-    {QStringLiteral("Codice identificativo:"), QStringLiteral("txtCodice")},
-    {QStringLiteral("Scaffale:"), QStringLiteral("txtScaffale")},
-    {QStringLiteral("Autore:"), QStringLiteral("txtAutore")},
-    {QStringLiteral("Nazione:"), QStringLiteral("txtNazione")},
-    {QStringLiteral("Curatore:"), QStringLiteral("txtCuratore")},
-    {QStringLiteral("Codice Dewey:"), QStringLiteral("txtDewey")},
-    {QStringLiteral("Pagine:"), QStringLiteral("txtPagine")},
-    {QStringLiteral("Genere:"), QStringLiteral("txtGenere")},
-    {QStringLiteral("Giudizio:"), QStringLiteral("txtGiudizio")},
-    {QStringLiteral("Casa editrice:"), QStringLiteral("txtEditore")},
-    {QStringLiteral("ISBN:"), QStringLiteral("txtIsbn")},
-    {QStringLiteral("Città pubblicazione:"), QStringLiteral("txtCitta")},
-    {QStringLiteral("Anno pubblicazione:"), QStringLiteral("txtAnno")},
-    {QStringLiteral("Volumi:"), QStringLiteral("txtVolumi")},
-    {QStringLiteral("Prezzo:"), QStringLiteral("txtPrezzo")},
-    {QStringLiteral("Collana:"), QStringLiteral("txtCollana")},
-    {QStringLiteral("Formato:"), QStringLiteral("txtFormato")},
-    {QStringLiteral("Titolo originale:"), QStringLiteral("txtOriginale")},
-    {QStringLiteral("Lingua:"), QStringLiteral("txtLingua")},
-    {QStringLiteral("Prima pubblicazione:"), QStringLiteral("txtPrima")},
-    {QStringLiteral("Traduttore:"), QStringLiteral("txtTraduttore")},
-    {QStringLiteral("Versione:"), QStringLiteral("txtVersione")},
-    {QStringLiteral("Note:"), QStringLiteral("txtNote")},
-    {QStringLiteral("Prestato a:"), QStringLiteral("txtPrestato")},
-    {QStringLiteral("Data prestito:"), QStringLiteral("txtScadenza")},
-};
+// The captions of the book sheet, top down.
+const QStringList kBookCaptions = {"Titolo libro:", "Codice identificativo:", "Scaffale:", "Autore:", "Nazione:",
+    "Curatore:", "Codice Dewey:", "Pagine:", "Genere:", "Giudizio:", "Casa editrice:", "ISBN:", "Città pubblicazione:",
+    "Anno pubblicazione:", "Volumi:", "Prezzo:", "Collana:", "Formato:", "Titolo originale:", "Lingua:",
+    "Prima pubblicazione:", "Traduttore:", "Versione:", "Note:", "Prestato a:", "Data prestito:"};
 
-// What each row's control holds in the filled card: blanks around short
-// values, an accented one, and a "[DATE]" that must stay as typed.
-QString typedValue(int row)
+// What card control number `n` holds in the filled card: a number of its
+// own with blanks around (short enough for every slot), an accented value,
+// and a "[DATE]" that must stay as typed.
+QString typedValue(const QString& control, int n)
 {
-    switch (row) {
-    case 0:
+    if (control == QLatin1String("txtTitolo"))
         return QStringLiteral(" \tIl barone rampante  ");
-    case 12:
+    if (control == QLatin1String("txtCitta"))
         return QStringLiteral("  Città di Castello");
-    case 23:
+    if (control == QLatin1String("txtNote"))
         return QStringLiteral(" [DATE] ");
-    default:
-        return QStringLiteral(" %1 ").arg(row);
-    }
+    return QStringLiteral(" %1 ").arg(n);
 }
 
 const QDateTime kNow(QDate(2024, 3, 5), QTime(16, 42, 5));
@@ -159,8 +135,16 @@ void PrintingTest::cardSheet_data()
 void PrintingTest::cardSheet()
 {
     QFETCH(bool, filled);
-    for (int i = 0; filled && i < kBookRows.size(); ++i)
-        CardBinder::setText(Screens::frmLibri->control(kBookRows[i].second), typedValue(i));
+    // Every input of the card gets a value of its own, so a row that printed
+    // another control's text shows.
+    QHash<QString, QString> typed;
+    const auto inputs = Screens::frmLibri->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^txt")));
+    for (QWidget* input : inputs) {
+        if (!filled || input->isHidden() || input->objectName() == QLatin1String("txtConvalida"))
+            continue;
+        typed.insert(input->objectName(), typedValue(input->objectName(), int(typed.size())));
+        CardBinder::setText(input, typed.value(input->objectName()));
+    }
 
     PrintLog log(false);
     QVERIFY(printFromCard(QStringLiteral("btnStampa")));
@@ -177,23 +161,29 @@ void PrintingTest::cardSheet()
     QCOMPARE(title->joined(), QStringLiteral("SCHEDA INFORMATIVA LIBRO"));
 
     // Positions from the paper's corner: 10 mm margins, rows 5 mm apart.
-    for (int i = 0; i < kBookRows.size(); ++i) {
-        const auto& [caption, control] = kBookRows[i];
-        const PageItem* cap = nullptr;
-        const PageItem* value = page.find(control);
-        for (const PageItem& item : page.items) {
-            if (item.kind == PageItem::Kind::Text && item.joined() == caption)
-                cap = &item;
-        }
-        QVERIFY2(cap, qPrintable(caption));
-        QVERIFY2(value, qPrintable(control));
-        QVERIFY2(near(cap->rect.top(), mm(17.5 + 5 * i)) && near(cap->rect.left(), mm(12)), qPrintable(caption));
-        QVERIFY2(near(value->rect.top(), mm(17.5 + 5 * i)) && near(value->rect.left(), mm(54))
-                && near(value->rect.width(), mm(144)),
-            qPrintable(control));
-        const QString expected = filled ? typedValue(i).trimmed() : QString();
-        QCOMPARE(value->joined(), expected);
+    // Captions on the left, values on the right, 5 mm apart from the
+    // paper's corner inside 10 mm margins.
+    QList<const PageItem*> captions, values;
+    for (const PageItem& item : page.items) {
+        if (item.kind != PageItem::Kind::Text)
+            continue;
+        if (near(item.rect.left(), mm(12)) && item.name.startsWith(QLatin1String("cap")))
+            captions << &item;
+        else if (near(item.rect.left(), mm(54)))
+            values << &item;
     }
+    QCOMPARE(captions.size(), kBookCaptions.size());
+    QCOMPARE(values.size(), kBookCaptions.size());
+    for (int i = 0; i < kBookCaptions.size(); ++i) {
+        QCOMPARE(captions[i]->joined(), kBookCaptions[i]);
+        QVERIFY(near(captions[i]->rect.top(), mm(17.5 + 5 * i)));
+        const PageItem* value = values[i];
+        QVERIFY2(near(value->rect.top(), mm(17.5 + 5 * i)) && near(value->rect.width(), mm(144)), qPrintable(value->name));
+        // The value element prints the card control of its name, trimmed.
+        QVERIFY2(Screens::frmLibri->control(value->name), qPrintable(value->name));
+        QCOMPARE(value->joined(), typed.value(value->name).trimmed());
+    }
+    QCOMPARE(values.last()->name, QStringLiteral("txtScadenza")); // the loan date under "Data prestito:"
     if (filled)
         QCOMPARE(page.find(QStringLiteral("txtNote"))->joined(), QStringLiteral("[DATE]"));
 

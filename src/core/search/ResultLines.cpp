@@ -65,6 +65,23 @@ void ResultLines::add(const char* record)
     m_spans.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(m_arena.size() - start), 0});
 }
 
+void ResultLines::append(ResultLines&& later)
+{
+    if (m_spans.empty()) {
+        m_arena = std::move(later.m_arena);
+        m_spans = std::move(later.m_spans);
+        return;
+    }
+    const auto shift = static_cast<std::uint32_t>(m_arena.size());
+    m_arena += later.m_arena;
+    m_spans.reserve(m_spans.size() + later.m_spans.size());
+    for (Span s : later.m_spans) {
+        s.offset += shift;
+        m_spans.push_back(s);
+    }
+    later.clear();
+}
+
 void ResultLines::clear()
 {
     m_arena.clear();

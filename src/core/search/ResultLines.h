@@ -23,6 +23,9 @@ public:
 
     // Adds the line of `record` to the batch.
     void add(const char* record);
+    // Adds the lines of `later` after this batch's own, as if its records
+    // had been added here.
+    void append(ResultLines&& later);
     qsizetype size() const { return static_cast<qsizetype>(m_spans.size()); }
     void clear();
 

@@ -5,9 +5,12 @@
 #include "core/storage/Text.h"
 #include "core/storage/TextSlot.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -134,19 +137,60 @@ bool Search::matches(const char* record) const
     return true;
 }
 
+int Search::partsFor(qint64 records) const
+{
+    if (records <= 1)
+        return 1;
+    if (m_parts > 0)
+        return static_cast<int>(std::min<qint64>(m_parts, records));
+    // A thread pays for itself once it has a few megabytes to read; more
+    // parts than processors only take turns.
+    constexpr qint64 kBytesPerPart = 8 << 20;
+    constexpr qint64 kMostParts = 8;
+    const qint64 cores = std::max(1u, std::thread::hardware_concurrency());
+    const qint64 bytes = records * m_table.layout->size;
+    return static_cast<int>(std::clamp<qint64>(bytes / kBytesPerPart, 1, std::min(cores, kMostParts)));
+}
+
 bool Search::run(RecordStore& store, QStringList& lines) const
 {
     lines.clear();
-    ResultLines batch(m_table);
-    const bool ok = store.scan([&](const char* record, qint64) {
-        if (matches(record))
-            batch.add(record);
-        return true;
-    });
-    if (!ok)
+    const qint64 n = store.count();
+    const int parts = partsFor(n);
+    // Each part reads its range into lines of its own; joined in range
+    // order they are the lines of one pass in archive order.
+    std::vector<ResultLines> found(static_cast<std::size_t>(parts), ResultLines(m_table));
+    std::vector<char> read(static_cast<std::size_t>(parts), 0);
+    auto pass = [&](int p) noexcept {
+        try {
+            ResultLines& batch = found[static_cast<std::size_t>(p)];
+            read[static_cast<std::size_t>(p)] = store.scanRange(n * p / parts, n * (p + 1) / parts, [&](const char* record, qint64) {
+                if (matches(record))
+                    batch.add(record);
+                return true;
+            });
+        } catch (...) {
+            read[static_cast<std::size_t>(p)] = 0;
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (int p = 1; p < parts; ++p) {
+            try {
+                helpers.emplace_back(pass, p);
+            } catch (const std::system_error&) {
+                pass(p); // no thread to be had: this one reads the part
+            }
+        }
+        pass(0);
+    }
+    if (std::find(read.begin(), read.end(), 0) != read.end())
         return false;
-    batch.sort();
-    lines = batch.toStrings();
+    ResultLines& all = found.front();
+    for (std::size_t p = 1; p < found.size(); ++p)
+        all.append(std::move(found[p]));
+    all.sort();
+    lines = all.toStrings();
     return true;
 }
 

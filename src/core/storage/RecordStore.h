@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QMutex>
 #include <QString>
 
 #include <functional>
@@ -46,16 +47,36 @@ public:
     // keeps its old length. The index ends after the last record.
     bool append(const QByteArray& records);
 
-    // Calls `visit` for every whole record from index 0, reading in large
-    // blocks; stops early when `visit` returns false.
-    bool scan(const std::function<bool(const char* record, qint64 index)>& visit);
+    using Visitor = std::function<bool(const char* record, qint64 index)>;
+
+    // Calls `visit` for every whole record from index 0, in archive order;
+    // stops early when `visit` returns false, leaving the index after the
+    // last record visited. The records are read in blocks into a buffer of
+    // the scan's own, so memory stays the same whatever the archive's size.
+    // False when the archive cannot be read up to the length it had when
+    // the scan began (a file that shrinks meanwhile gives false, never a
+    // crash).
+    bool scan(const Visitor& visit);
+
+    // The same over records [first, last), without moving the index.
+    // Several threads may scan ranges of one open store at once.
+    bool scanRange(qint64 first, qint64 last, const Visitor& visit) const;
+
+    // Bytes read at a time by a scan: enough to make system calls rare,
+    // little enough for the block to stay in the processor's cache while
+    // its records are visited.
+    static constexpr qint64 kScanBlockBytes = 256 * 1024;
 
     QString errorString() const { return m_file.errorString(); }
 
 private:
     bool syncToDisk();
+    bool readAt(qint64 offset, char* into, qint64 bytes) const;
 
-    QFile m_file;
+    // QFile keeps one position; positional reads need none where the
+    // system offers them, elsewhere reads take turns.
+    mutable QFile m_file;
+    mutable QMutex m_readTurn;
     int m_recordSize = 0;
     qint64 m_index = 0;
 };

@@ -25,7 +25,6 @@ void runSearch(benchmark::State& state, const SearchTable& table, const Collecti
     for (const auto& [field, text] : filters)
         search.setFilter(field, text);
     QStringList lines;
-    lines.reserve(cards); // the result's own memory is not the search's
     const long before = BenchSupport::residentKiB();
     BenchSupport::resetPeakResident();
     for (auto _ : state) {

@@ -29,9 +29,10 @@ public:
     qsizetype size() const { return static_cast<qsizetype>(m_spans.size()); }
     void clear();
 
-    // List order, applied once to the whole batch.
-    void sort();
-    QStringList toStrings() const;
+    // List order, applied once to the whole batch; equal lines keep the
+    // order in which they were added. `threads` share the work.
+    void sort(int threads = 1);
+    QStringList toStrings(int threads = 1) const;
 
     // List order: characters compared one by one after reading a-z as A-Z,
     // all others by their Windows-1252 code; a line that begins another
@@ -50,10 +51,12 @@ private:
         std::uint64_t key; // the first sort bytes after the common prefix
     };
 
+    char* write(const char* record, char* out) const;
     std::string_view line(const Span& s) const { return std::string_view(m_arena).substr(s.offset, s.size); }
 
     std::vector<Piece> m_pieces;
     SlotKind m_kind;
+    std::size_t m_longest = 0; // bytes of the longest line the pieces can make
     std::string m_arena;
     std::vector<Span> m_spans;
 };

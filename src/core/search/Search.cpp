@@ -1,6 +1,7 @@
 #include "Search.h"
 
 #include "core/search/ResultLines.h"
+#include "core/search/Threads.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Text.h"
 #include "core/storage/TextSlot.h"
@@ -9,7 +10,6 @@
 #include <array>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <thread>
 
 namespace {
@@ -161,36 +161,25 @@ bool Search::run(RecordStore& store, QStringList& lines) const
     // order they are the lines of one pass in archive order.
     std::vector<ResultLines> found(static_cast<std::size_t>(parts), ResultLines(m_table));
     std::vector<char> read(static_cast<std::size_t>(parts), 0);
-    auto pass = [&](int p) noexcept {
-        try {
-            ResultLines& batch = found[static_cast<std::size_t>(p)];
-            read[static_cast<std::size_t>(p)] = store.scanRange(n * p / parts, n * (p + 1) / parts, [&](const char* record, qint64) {
-                if (matches(record))
-                    batch.add(record);
-                return true;
-            });
-        } catch (...) {
-            read[static_cast<std::size_t>(p)] = 0;
-        }
-    };
-    {
-        std::vector<std::jthread> helpers;
-        for (int p = 1; p < parts; ++p) {
-            try {
-                helpers.emplace_back(pass, p);
-            } catch (const std::system_error&) {
-                pass(p); // no thread to be had: this one reads the part
-            }
-        }
-        pass(0);
-    }
+    Threads::run(parts, [&](int p) {
+        ResultLines& batch = found[static_cast<std::size_t>(p)];
+        read[static_cast<std::size_t>(p)] = store.scanRange(n * p / parts, n * (p + 1) / parts, [&](const char* record, qint64) {
+            if (matches(record))
+                batch.add(record);
+            return true;
+        });
+    });
     if (std::find(read.begin(), read.end(), 0) != read.end())
         return false;
     ResultLines& all = found.front();
     for (std::size_t p = 1; p < found.size(); ++p)
         all.append(std::move(found[p]));
-    all.sort();
-    lines = all.toStrings();
+    // Sorting and decoding pay for threads only over many lines, unless
+    // the parts were set by hand.
+    constexpr qsizetype kLinesPerThread = 16384;
+    const int threads = m_parts > 0 ? parts : static_cast<int>(std::clamp<qsizetype>(all.size() / kLinesPerThread, 1, parts));
+    all.sort(threads);
+    lines = all.toStrings(threads);
     return true;
 }
 

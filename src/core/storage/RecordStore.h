@@ -73,10 +73,12 @@ private:
     bool syncToDisk();
     bool readAt(qint64 offset, char* into, qint64 bytes) const;
 
-    // QFile keeps one position; positional reads need none where the
-    // system offers them, elsewhere reads take turns.
     mutable QFile m_file;
+#ifdef Q_OS_WIN
+    // QFile keeps one position, so there reads of several threads take
+    // turns; elsewhere positional reads need no position at all.
     mutable QMutex m_readTurn;
+#endif
     int m_recordSize = 0;
     qint64 m_index = 0;
 };

@@ -2,8 +2,8 @@
 // 100,000 cards with each way of getting the records into memory, on the
 // archive written card by card and on the one written in bulk. Mapping the
 // whole file (plain, populated, with sequential advice), mapping windows of
-// 8 MiB, block reads of several sizes, then the record store's own scan and
-// the search as it runs (ranges on both cores). Reports the highest resident
+// 8 MiB, block reads of several sizes, then the search on one thread and
+// as it runs (pieces on both cores). Reports the highest resident
 // memory during the pass above what the process held before it.
 #include "BenchSupport.h"
 
@@ -144,14 +144,14 @@ void allReaders(benchmark::internal::Benchmark* b)
 }
 BENCHMARK(BM_Reader)->Apply(allReaders);
 
-// The record store's scan (one thread), and the search as it runs.
+// The search on one thread, and as it runs.
 void BM_Search(benchmark::State& state)
 {
-    const int parts = int(state.range(0));
+    const int threads = int(state.range(0));
     const Growth growth = Growth(state.range(1));
     const QString path = BenchSupport::sampleArchive(Collection::books(), kCards, growth);
     Search search = twoFilters();
-    search.setParts(parts);
+    search.setThreads(threads);
     qsizetype found = 0;
     const long before = BenchSupport::residentKiB();
     BenchSupport::resetPeakResident();
@@ -161,10 +161,10 @@ void BM_Search(benchmark::State& state)
             state.SkipWithError("search failed");
         found = lines.size();
     }
-    report(state, before, found, growth, parts == 1 ? "store scan, one part" : "search as it runs");
+    report(state, before, found, growth, threads == 1 ? "one thread" : "search as it runs");
 }
 BENCHMARK(BM_Search)
-    ->ArgNames({"parts", "growth"})
+    ->ArgNames({"threads", "growth"})
     ->Args({1, int(Growth::CardByCard)})
     ->Args({0, int(Growth::CardByCard)})
     ->Args({1, int(Growth::Bulk)})

@@ -95,8 +95,8 @@ private slots:
     void resultLine_data();
     void resultLine();
     void listOrder();
-    void partsGiveTheLinesOfOnePass_data();
-    void partsGiveTheLinesOfOnePass();
+    void threadsGiveTheLinesOfOnePass_data();
+    void threadsGiveTheLinesOfOnePass();
 
     // The screens, through real widgets.
     void searchSwitchesToResults();
@@ -245,7 +245,7 @@ void BookSearchTest::listOrder()
     QVERIFY(ResultLines::lessThan("Z", "_"));
 }
 
-void BookSearchTest::partsGiveTheLinesOfOnePass_data()
+void BookSearchTest::threadsGiveTheLinesOfOnePass_data()
 {
     QTest::addColumn<bool>("available");
     QTest::addColumn<Fields>("filters");
@@ -256,10 +256,10 @@ void BookSearchTest::partsGiveTheLinesOfOnePass_data()
     QTest::newRow("nothing matches") << false << Fields{{"Titolo", "zzz"}};
 }
 
-// Split into ranges read on threads of their own, a search gives exactly
-// the lines and order of one pass. Codes run against the archive order and
-// repeat, so that joining the parts wrongly shows in the order.
-void BookSearchTest::partsGiveTheLinesOfOnePass()
+// Read by several threads in pieces, a search gives exactly the lines and
+// order of one pass. Codes run against the archive order and repeat, so
+// that joining the pieces wrongly shows in the order.
+void BookSearchTest::threadsGiveTheLinesOfOnePass()
 {
     QFETCH(bool, available);
     QFETCH(Fields, filters);
@@ -276,12 +276,12 @@ void BookSearchTest::partsGiveTheLinesOfOnePass()
     Search search(available ? BookTables::available() : BookTables::search());
     for (const auto& [field, text] : filters)
         QVERIFY(search.setFilter(field.toStdString(), text));
-    search.setParts(1);
+    search.setThreads(1);
     QStringList onePass;
     QVERIFY(search.run(m_folder->file("Libri.pro"), onePass));
     QVERIFY(filters.isEmpty() || onePass.size() < kCards);
-    for (int parts : {0, 2, 3, 7, kCards, kCards + 5}) {
-        search.setParts(parts);
+    for (int threads : {0, 2, 3, 7, kCards, kCards + 5}) {
+        search.setThreads(threads);
         QStringList lines;
         QVERIFY(search.run(m_folder->file("Libri.pro"), lines));
         QCOMPARE(lines, onePass);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -137,49 +138,58 @@ bool Search::matches(const char* record) const
     return true;
 }
 
-int Search::partsFor(qint64 records) const
+int Search::threadsFor(qint64 records) const
 {
-    if (records <= 1)
-        return 1;
-    if (m_parts > 0)
-        return static_cast<int>(std::min<qint64>(m_parts, records));
+    if (m_threads > 0)
+        return static_cast<int>(std::clamp<qint64>(m_threads, 1, std::max<qint64>(records, 1)));
     // A thread pays for itself once it has a few megabytes to read; more
-    // parts than processors only take turns.
-    constexpr qint64 kBytesPerPart = 8 << 20;
-    constexpr qint64 kMostParts = 8;
+    // threads than processors only take turns.
+    constexpr qint64 kBytesPerThread = 8 << 20;
+    constexpr qint64 kMostThreads = 8;
     const qint64 cores = std::max(1u, std::thread::hardware_concurrency());
     const qint64 bytes = records * m_table.layout->size;
-    return static_cast<int>(std::clamp<qint64>(bytes / kBytesPerPart, 1, std::min(cores, kMostParts)));
+    return static_cast<int>(std::clamp<qint64>(bytes / kBytesPerThread, 1, std::min(cores, kMostThreads)));
 }
 
 bool Search::run(RecordStore& store, QStringList& lines) const
 {
     lines.clear();
     const qint64 n = store.count();
-    const int parts = partsFor(n);
-    // Each part reads its range into lines of its own; joined in range
+    const int threads = threadsFor(n);
+    // The archive is read in pieces that the threads take in turn, so a
+    // thread that gets less of a processor (another program is busy) takes
+    // fewer pieces. Each piece keeps lines of its own; joined in piece
     // order they are the lines of one pass in archive order.
-    std::vector<ResultLines> found(static_cast<std::size_t>(parts), ResultLines(m_table));
-    std::vector<char> read(static_cast<std::size_t>(parts), 0);
-    Threads::run(parts, [&](int p) {
-        ResultLines& batch = found[static_cast<std::size_t>(p)];
-        read[static_cast<std::size_t>(p)] = store.scanRange(n * p / parts, n * (p + 1) / parts, [&](const char* record, qint64) {
-            if (matches(record))
-                batch.add(record);
-            return true;
-        });
+    constexpr qint64 kPieceBytes = 4 << 20;
+    const qint64 perPiece = std::clamp<qint64>((n + 4 * threads - 1) / (4 * threads), 1,
+        std::max<qint64>(1, kPieceBytes / m_table.layout->size));
+    const qint64 pieces = std::max<qint64>(1, (n + perPiece - 1) / perPiece);
+    std::vector<ResultLines> found(static_cast<std::size_t>(pieces), ResultLines(m_table));
+    std::atomic<qint64> next = 0;
+    std::atomic<bool> failed = false;
+    Threads::run(threads, [&](int) {
+        for (qint64 piece = next++; piece < pieces && !failed; piece = next++) {
+            ResultLines& batch = found[static_cast<std::size_t>(piece)];
+            const bool read = store.scanRange(piece * perPiece, std::min(n, (piece + 1) * perPiece), [&](const char* record, qint64) {
+                if (matches(record))
+                    batch.add(record);
+                return true;
+            });
+            if (!read)
+                failed = true;
+        }
     });
-    if (std::find(read.begin(), read.end(), 0) != read.end())
+    if (failed)
         return false;
     ResultLines& all = found.front();
     for (std::size_t p = 1; p < found.size(); ++p)
         all.append(std::move(found[p]));
     // Sorting and decoding pay for threads only over many lines, unless
-    // the parts were set by hand.
+    // the threads were set by hand.
     constexpr qsizetype kLinesPerThread = 16384;
-    const int threads = m_parts > 0 ? parts : static_cast<int>(std::clamp<qsizetype>(all.size() / kLinesPerThread, 1, parts));
-    all.sort(threads);
-    lines = all.toStrings(threads);
+    const int share = m_threads > 0 ? threads : static_cast<int>(std::clamp<qsizetype>(all.size() / kLinesPerThread, 1, threads));
+    all.sort(share);
+    lines = all.toStrings(share);
     return true;
 }
 

@@ -34,10 +34,10 @@ public:
     // The skip rule and every filter in use.
     bool matches(const char* record) const;
 
-    // How many ranges of the archive a run reads at once, each on a thread
-    // of its own; 0 (the default) lets the run choose from the archive's
-    // size and the processors. The lines are the same for any number.
-    void setParts(int parts) { m_parts = parts; }
+    // How many threads a run reads the archive with; 0 (the default) lets
+    // the run choose from the archive's size and the processors. The lines
+    // are the same for any number.
+    void setThreads(int threads) { m_threads = threads; }
 
     // Reads every record of the open store and returns the lines of those
     // that match, sorted in list order. False when the archive cannot be
@@ -60,12 +60,12 @@ private:
     };
 
     void rebuild();
-    int partsFor(qint64 records) const;
+    int threadsFor(qint64 records) const;
 
     const SearchTable& m_table;
     std::vector<QString> m_typed;
     std::vector<Filter> m_inUse;
     const FieldDef* m_flag = nullptr;
     std::vector<const FieldDef*> m_mustBeEmpty;
-    int m_parts = 0;
+    int m_threads = 0;
 };

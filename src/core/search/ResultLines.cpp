@@ -83,32 +83,36 @@ void ResultLines::build(const char* record, std::string& out) const
 
 void ResultLines::add(const char* record)
 {
-    const std::size_t start = m_arena.size();
-    build(record, m_arena);
-    m_spans.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(m_arena.size() - start), 0});
+    if (m_room < m_longest) {
+        // Under the size the allocator hands out from memory it keeps.
+        const std::size_t size = std::max<std::size_t>(m_longest, 64 * 1024);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_free = m_blocks.back().get();
+        m_room = size;
+    }
+    char* end = write(record, m_free);
+    const auto size = static_cast<std::size_t>(end - m_free);
+    m_spans.push_back({m_free, size, 0});
+    m_free = end;
+    m_room -= size;
 }
 
 void ResultLines::append(ResultLines&& later)
 {
-    if (m_spans.empty()) {
-        m_arena = std::move(later.m_arena);
-        m_spans = std::move(later.m_spans);
-        return;
-    }
-    const auto shift = static_cast<std::uint32_t>(m_arena.size());
-    m_arena += later.m_arena;
-    m_spans.reserve(m_spans.size() + later.m_spans.size());
-    for (Span s : later.m_spans) {
-        s.offset += shift;
-        m_spans.push_back(s);
-    }
+    // The blocks change hands, their bytes stay where they are.
+    for (auto& block : later.m_blocks)
+        m_blocks.push_back(std::move(block));
+    m_spans.insert(m_spans.end(), later.m_spans.begin(), later.m_spans.end());
     later.clear();
+    m_room = 0; // the next line starts a block of its own
 }
 
 void ResultLines::clear()
 {
-    m_arena.clear();
+    m_blocks.clear();
     m_spans.clear();
+    m_free = nullptr;
+    m_room = 0;
 }
 
 bool ResultLines::lessThan(std::string_view a, std::string_view b)

@@ -164,7 +164,10 @@ bool Search::run(RecordStore& store, QStringList& lines) const
     const qint64 perPiece = std::clamp<qint64>((n + 4 * threads - 1) / (4 * threads), 1,
         std::max<qint64>(1, kPieceBytes / m_table.layout->size));
     const qint64 pieces = std::max<qint64>(1, (n + perPiece - 1) / perPiece);
-    std::vector<ResultLines> found(static_cast<std::size_t>(pieces), ResultLines(m_table));
+    std::vector<ResultLines> found;
+    found.reserve(static_cast<std::size_t>(pieces));
+    for (qint64 piece = 0; piece < pieces; ++piece)
+        found.emplace_back(m_table);
     std::atomic<qint64> next = 0;
     std::atomic<bool> failed = false;
     Threads::run(threads, [&](int) {
@@ -181,9 +184,13 @@ bool Search::run(RecordStore& store, QStringList& lines) const
     });
     if (failed)
         return false;
-    ResultLines& all = found.front();
-    for (std::size_t p = 1; p < found.size(); ++p)
-        all.append(std::move(found[p]));
+    ResultLines all(m_table);
+    qsizetype total = 0;
+    for (const ResultLines& piece : found)
+        total += piece.size();
+    all.reserve(total);
+    for (ResultLines& piece : found)
+        all.append(std::move(piece));
     // Sorting and decoding pay for threads only over many lines, unless
     // the threads were set by hand.
     constexpr qsizetype kLinesPerThread = 16384;

@@ -30,10 +30,12 @@ void writeSampleArchive(const QString& path, const Collection& collection, int c
 
 // The program folder that holds the archive of `count` generated cards of
 // `collection` (archive name of the collection, year 2020 for articles),
-// grown as `growth` says. Book codes are spread over the archive so that
-// the list order is not the archive order. Written once into
-// build/bench/archives (or $TOMARIA_BENCH_ARCHIVES) and kept, since writing
-// 100,000 cards one flush at a time takes minutes.
+// grown as `growth` says, in build/bench/archives (or
+// $TOMARIA_BENCH_ARCHIVES), read through once so that it is in the cache.
+// Book codes are spread over the archive so that the list order is not the
+// archive order. An archive written card by card is written anew at its
+// first use in a run (about a minute and a half per 100,000 cards); one
+// written in bulk is kept between runs.
 QString sampleFolder(const Collection& collection, int count, Growth growth);
 QString sampleArchive(const Collection& collection, int count, Growth growth);
 

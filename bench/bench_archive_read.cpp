@@ -176,8 +176,5 @@ BENCHMARK(BM_Search)
 
 int main(int argc, char** argv)
 {
-    return BenchSupport::run(argc, argv, false, [] {
-        for (Growth g : BenchSupport::kGrowths)
-            BenchSupport::sampleFolder(Collection::books(), kCards, g);
-    });
+    return BenchSupport::run(argc, argv, false);
 }

@@ -134,8 +134,5 @@ BENCHMARK(BM_DoubleClickLastLine)->Apply(bothGrowths)->Iterations(10);
 
 int main(int argc, char** argv)
 {
-    return BenchSupport::run(argc, argv, true, [] {
-        for (Growth g : BenchSupport::kGrowths)
-            BenchSupport::sampleFolder(Collection::books(), kCards, g);
-    });
+    return BenchSupport::run(argc, argv, true);
 }

@@ -1,6 +1,7 @@
-// Book searches over a generated archive of 100,000 cards: the whole search
-// pass with two filters, the screen listing about 95,000 lines sorted, and
-// the double-click on the last line that fills the book card.
+// Book searches over generated archives of 100,000 cards, one written card
+// by card and one in bulk: the whole search pass with two filters, the
+// screen listing about 95,000 lines sorted, and the double-click on the
+// last line that fills the book card.
 #include "BenchSupport.h"
 
 #include "ui/cards/LineList.h"
@@ -11,12 +12,9 @@
 #include "core/search/Search.h"
 #include "core/collections/Collection.h"
 #include "core/storage/ProgramFolder.h"
-#include "core/storage/Record.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -25,34 +23,31 @@
 namespace {
 
 constexpr int kCards = 100000;
+using BenchSupport::Growth;
 
-// The generator's cards, with codes spread over the archive so that the
-// list order is not the archive order.
-class GeneratedArchive {
-public:
-    GeneratedArchive()
-    {
-        ProgramFolder::setPath(m_dir.path());
-        BenchSupport::writeSampleArchive(path(), Collection::books(), kCards, 20240501, [](Record& record, int i) {
-            record.setText("Codice", QStringLiteral("L%1").arg((i * 7919L) % 100003, 6, 10, QLatin1Char('0')));
-        });
-    }
-    QString path() const { return ProgramFolder::file(QStringLiteral("Libri.pro")); }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-GeneratedArchive& archive()
+// The generated cards, with codes spread over the archive so that the list
+// order is not the archive order; the screens read the archive of the
+// program folder, which is set to the folder of the kind measured.
+QString useArchive(benchmark::State& state)
 {
-    static GeneratedArchive a;
-    return a;
+    const Growth growth = Growth(state.range(0));
+    state.SetLabel(BenchSupport::name(growth));
+    const QString folder = BenchSupport::sampleFolder(Collection::books(), kCards, growth);
+    ProgramFolder::setPath(folder);
+    return ProgramFolder::file(QStringLiteral("Libri.pro"));
+}
+
+void bothGrowths(benchmark::internal::Benchmark* b)
+{
+    b->ArgName("growth")->Arg(int(Growth::CardByCard))->Arg(int(Growth::Bulk))->Unit(benchmark::kMillisecond);
 }
 
 void searchPass(benchmark::State& state, const char* field1, const char* text1, const char* field2, const char* text2)
 {
-    const QString path = archive().path();
+    const QString path = useArchive(state);
     qsizetype found = 0;
+    const long before = BenchSupport::residentKiB();
+    BenchSupport::resetPeakResident();
     for (auto _ : state) {
         Search search(BookTables::search());
         search.setFilter(field1, QString::fromUtf8(text1));
@@ -64,19 +59,20 @@ void searchPass(benchmark::State& state, const char* field1, const char* text1, 
         benchmark::DoNotOptimize(lines);
     }
     state.counters["lines"] = static_cast<double>(found);
+    state.counters["rss_growth_MiB"] = (BenchSupport::peakResidentKiB() - before) / 1024.0;
 }
 
 void BM_TwoFilters_Selective(benchmark::State& state)
 {
     searchPass(state, "Autore", "calvino", "Genere", "romanzo");
 }
-BENCHMARK(BM_TwoFilters_Selective)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TwoFilters_Selective)->Apply(bothGrowths)->MinTime(2.0);
 
 void BM_TwoFilters_Broad(benchmark::State& state)
 {
     searchPass(state, "Titolo", "i", "Editore", "e");
 }
-BENCHMARK(BM_TwoFilters_Broad)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TwoFilters_Broad)->Apply(bothGrowths)->MinTime(2.0);
 
 // A fresh screen over the book card, as the card's Trova command opens it.
 std::unique_ptr<TfrmTrovaLibri> openScreen()
@@ -91,7 +87,7 @@ std::unique_ptr<TfrmTrovaLibri> openScreen()
 // Cerca with no filter until the result panel is laid out and drawn.
 void BM_NoFilter_ListShown(benchmark::State& state)
 {
-    archive();
+    useArchive(state);
     int shown = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -108,13 +104,13 @@ void BM_NoFilter_ListShown(benchmark::State& state)
     }
     state.counters["lines"] = shown;
 }
-BENCHMARK(BM_NoFilter_ListShown)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_NoFilter_ListShown)->Apply(bothGrowths)->Iterations(10);
 
 // A double-click on the last line: the archive read again, every line
 // rebuilt and compared, the card filled, the screen closed.
 void BM_DoubleClickLastLine(benchmark::State& state)
 {
-    archive();
+    useArchive(state);
     for (auto _ : state) {
         state.PauseTiming();
         auto screen = openScreen();
@@ -132,7 +128,7 @@ void BM_DoubleClickLastLine(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_DoubleClickLastLine)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_DoubleClickLastLine)->Apply(bothGrowths)->Iterations(10);
 
 } // namespace
 

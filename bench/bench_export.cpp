@@ -36,7 +36,7 @@ public:
     GeneratedArchive()
     {
         ProgramFolder::setPath(m_dir.path());
-        BenchSupport::writeSampleArchive(path(), Collection::books(), kCards, 20240501, [this](Record& record, int) {
+        BenchSupport::writeSampleArchive(path(), Collection::books(), kCards, 20240501, BenchSupport::Growth::Bulk, [this](Record& record, int) {
             for (const FieldDef& f : TSchedaLibro.fields)
                 m_text += static_cast<qint64>(Text::trimmed(TextSlot::raw(record.bytes().constData(), f, TSchedaLibro.kind)).size());
         });

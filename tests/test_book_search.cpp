@@ -13,6 +13,8 @@
 #include "ui/report/PrintDialog.h"
 #include "core/search/ResultLines.h"
 #include "core/search/Search.h"
+#include "core/collections/Collection.h"
+#include "core/collections/SampleCards.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
@@ -94,6 +96,8 @@ private slots:
     void resultLine_data();
     void resultLine();
     void listOrder();
+    void threadsGiveTheLinesOfOnePass_data();
+    void threadsGiveTheLinesOfOnePass();
 
     // The screens, through real widgets.
     void searchSwitchesToResults();
@@ -240,6 +244,49 @@ void BookSearchTest::listOrder()
     QVERIFY(!ResultLines::lessThan("Cod. ABC", "Cod. AB"));
     QVERIFY(!ResultLines::lessThan("cod. ab", "COD. AB") && !ResultLines::lessThan("COD. AB", "cod. ab"));
     QVERIFY(ResultLines::lessThan("Z", "_"));
+}
+
+void BookSearchTest::threadsGiveTheLinesOfOnePass_data()
+{
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<Fields>("filters");
+    QTest::newRow("no filter") << false << Fields{};
+    QTest::newRow("one filter") << false << Fields{{"Autore", "calvino"}};
+    QTest::newRow("two broad filters") << false << Fields{{"Titolo", "i"}, {"Editore", "e"}};
+    QTest::newRow("available") << true << Fields{{"Titolo", "la"}};
+    QTest::newRow("nothing matches") << false << Fields{{"Titolo", "zzz"}};
+}
+
+// Read by several threads in pieces, a search gives exactly the lines and
+// order of one pass. Codes run against the archive order and repeat, so
+// that joining the pieces wrongly shows in the order.
+void BookSearchTest::threadsGiveTheLinesOfOnePass()
+{
+    QFETCH(bool, available);
+    QFETCH(Fields, filters);
+    constexpr int kCards = 401;
+    SampleCards cards(11);
+    Record record(TSchedaLibro);
+    QByteArray all;
+    for (int i = 1; i <= kCards; ++i) {
+        cards.fill(Collection::books(), record, i);
+        record.setText("Codice", QStringLiteral("C%1").arg((kCards - i) % 97));
+        all += record.bytes();
+    }
+    m_folder->write("Libri.pro", all);
+    Search search(available ? BookTables::available() : BookTables::search());
+    for (const auto& [field, text] : filters)
+        QVERIFY(search.setFilter(field.toStdString(), text));
+    search.setThreads(1);
+    QStringList onePass;
+    QVERIFY(search.run(m_folder->file("Libri.pro"), onePass));
+    QVERIFY(filters.isEmpty() || onePass.size() < kCards);
+    for (int threads : {0, 2, 3, 7, kCards, kCards + 5}) {
+        search.setThreads(threads);
+        QStringList lines;
+        QVERIFY(search.run(m_folder->file("Libri.pro"), lines));
+        QCOMPARE(lines, onePass);
+    }
 }
 
 void BookSearchTest::searchSwitchesToResults()

@@ -51,6 +51,8 @@ private slots:
     void storeReadOnlyArchive();
     void storeWriteTouchesOnlyItsRecord();
     void storeScanReadsEveryWholeRecord();
+    void storeScanOfAFileChangedMeanwhile_data();
+    void storeScanOfAFileChangedMeanwhile();
     void storeAppendsManyAtOnce();
     void storeOpensOnlyRegularFiles_data();
     void storeOpensOnlyRegularFiles();
@@ -195,7 +197,7 @@ void StorageTest::storeScanReadsEveryWholeRecord()
 {
     TestFolder folder;
     QByteArray data;
-    const int n = 1500; // more than one 4 MiB block of book records
+    const int n = 1500; // many blocks of book records
     for (int i = 0; i < n; ++i)
         data += book(QString::number(i));
     folder.write("Libri.pro", data + QByteArray(7, 'p'));
@@ -210,6 +212,50 @@ void StorageTest::storeScanReadsEveryWholeRecord()
     }));
     QCOMPARE(seen, n);
     QVERIFY(inOrder);
+}
+
+void StorageTest::storeScanOfAFileChangedMeanwhile_data()
+{
+    QTest::addColumn<int>("changeAt");   // record whose visit changes the file
+    QTest::addColumn<qint64>("newSize"); // bytes
+    QTest::addColumn<bool>("readable");
+    const qint64 r = 3237;
+    const qint64 perBlock = RecordStore::kScanBlockBytes / r;
+    QTest::newRow("emptied at the first record") << 0 << qint64(0) << false;
+    QTest::newRow("cut mid-record, past the block being visited") << 10 << (perBlock + 20) * r + 100 << false;
+    QTest::newRow("cut at a block's end") << int(perBlock) + 3 << 2 * perBlock * r << false;
+    QTest::newRow("last record cut short") << 1400 << 1500 * r - 5 << false;
+    QTest::newRow("grown: the records present at the start are read") << 700 << 1600 * r << true;
+}
+
+// A backup copied over the archive or another program truncating it must
+// give a failed read, never kill the process (as a mapped file would).
+void StorageTest::storeScanOfAFileChangedMeanwhile()
+{
+    QFETCH(int, changeAt);
+    QFETCH(qint64, newSize);
+    QFETCH(bool, readable);
+    TestFolder folder;
+    QByteArray data;
+    for (int i = 0; i < 1500; ++i)
+        data += book(QString::number(i));
+    folder.write("Libri.pro", data);
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237, RecordStore::Mode::Read));
+    qint64 seen = 0;
+    bool whole = true; // every record handed over is the one stored there
+    const bool ok = store.scan([&](const char* rec, qint64 index) {
+        if (index == changeAt && !QFile::resize(folder.file("Libri.pro"), newSize))
+            qFatal("cannot resize the archive");
+        whole = whole && TextSlot::read(rec, TSchedaLibro.fields[0], SlotKind::LengthByte) == QString::number(index);
+        ++seen;
+        return true;
+    });
+    QCOMPARE(ok, readable);
+    QVERIFY(whole);
+    QVERIFY(seen <= 1500);
+    if (readable)
+        QCOMPARE(seen, 1500);
 }
 
 void StorageTest::storeAppendsManyAtOnce()

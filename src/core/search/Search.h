@@ -34,8 +34,14 @@ public:
     // The skip rule and every filter in use.
     bool matches(const char* record) const;
 
+    // How many threads a run reads the archive with; 0 (the default) lets
+    // the run choose from the archive's size and the processors. The lines
+    // are the same for any number.
+    void setThreads(int threads) { m_threads = threads; }
+
     // Reads every record of the open store and returns the lines of those
-    // that match, sorted in list order. False when the archive cannot be read.
+    // that match, sorted in list order. False when the archive cannot be
+    // read to its end (also when it shrinks during the run).
     bool run(RecordStore& store, QStringList& lines) const;
     // Opens the archive (a missing one is created empty unless `mode` says
     // otherwise), runs the search and closes it.
@@ -54,10 +60,12 @@ private:
     };
 
     void rebuild();
+    int threadsFor(qint64 records) const;
 
     const SearchTable& m_table;
     std::vector<QString> m_typed;
     std::vector<Filter> m_inUse;
     const FieldDef* m_flag = nullptr;
     std::vector<const FieldDef*> m_mustBeEmpty;
+    int m_threads = 0;
 };

@@ -6,7 +6,14 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <vector>
+#include <memory>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 bool RecordStore::fail(const QString& reason)
 {
@@ -146,44 +153,57 @@ bool RecordStore::append(const QByteArray& records)
     return true;
 }
 
-bool RecordStore::scan(const std::function<bool(const char* record, qint64 index)>& visit)
+bool RecordStore::readAt(qint64 offset, char* into, qint64 bytes) const
+{
+#ifdef Q_OS_WIN
+    QMutexLocker turn(&m_readTurn);
+    return m_file.seek(offset) && m_file.read(into, bytes) == bytes;
+#else
+    const int fd = m_file.handle();
+    while (bytes > 0) {
+        const ssize_t got = ::pread(fd, into, static_cast<std::size_t>(bytes), static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false; // an error, or the file ends before it did when the scan began
+        into += got;
+        offset += got;
+        bytes -= got;
+    }
+    return true;
+#endif
+}
+
+bool RecordStore::scanRange(qint64 first, qint64 last, const Visitor& visit) const
+{
+    if (!m_file.isOpen() || m_recordSize <= 0 || first < 0 || first > last)
+        return false;
+    // Block reads, not a mapping of the file: a mapping holds memory equal
+    // to the archive and kills the process when the file shrinks under it.
+    const qint64 perBlock = std::max<qint64>(1, kScanBlockBytes / m_recordSize);
+    std::unique_ptr<char[]> block(new char[static_cast<std::size_t>(std::min(perBlock, std::max<qint64>(1, last - first)) * m_recordSize)]);
+    for (qint64 at = first; at < last; at += perBlock) {
+        const qint64 records = std::min(perBlock, last - at);
+        if (!readAt(at * m_recordSize, block.get(), records * m_recordSize))
+            return false;
+        for (qint64 i = 0; i < records; ++i) {
+            if (!visit(block.get() + i * m_recordSize, at + i))
+                return true;
+        }
+    }
+    return true;
+}
+
+bool RecordStore::scan(const Visitor& visit)
 {
     if (!m_file.isOpen() || m_recordSize <= 0)
         return false;
-    const qint64 n = count();
-    if (n == 0) {
-        m_index = 0;
-        return true;
-    }
-    // Mapping the archive spares copying it through the kernel, the larger
-    // part of a search pass; block reads stay as the fallback.
-    if (uchar* mapped = m_file.map(0, n * m_recordSize)) {
-        const char* base = reinterpret_cast<const char*>(mapped);
-        qint64 i = 0;
-        bool goOn = true;
-        for (; i < n && goOn; ++i)
-            goOn = visit(base + i * m_recordSize, i);
-        m_file.unmap(mapped);
-        m_index = i;
-        return true;
-    }
-    if (!m_file.seek(0))
-        return false;
-    // About 4 MiB per read: few system calls, little memory.
-    const qint64 perBlock = std::max<qint64>(1, (4 << 20) / m_recordSize);
-    std::vector<char> block(static_cast<std::size_t>(perBlock * m_recordSize));
-    for (qint64 first = 0; first < n; first += perBlock) {
-        const qint64 records = std::min(perBlock, n - first);
-        const qint64 bytes = records * m_recordSize;
-        if (m_file.read(block.data(), bytes) != bytes)
-            return false;
-        for (qint64 i = 0; i < records; ++i) {
-            if (!visit(block.data() + i * m_recordSize, first + i)) {
-                m_index = first + i + 1;
-                return true;
-            }
-        }
-    }
-    m_index = n;
-    return true;
+    qint64 next = 0;
+    const bool ok = scanRange(0, count(), [&](const char* record, qint64 index) {
+        next = index + 1;
+        return visit(record, index);
+    });
+    if (ok)
+        m_index = next;
+    return ok;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QMutex>
 #include <QString>
 
 #include <functional>
@@ -55,9 +56,25 @@ public:
     // first one really went. Fails when the lock cannot be had in time.
     bool append(const QByteArray& records);
 
-    // Calls `visit` for every whole record from index 0, reading in large
-    // blocks; stops early when `visit` returns false.
-    bool scan(const std::function<bool(const char* record, qint64 index)>& visit);
+    using Visitor = std::function<bool(const char* record, qint64 index)>;
+
+    // Calls `visit` for every whole record from index 0, in archive order;
+    // stops early when `visit` returns false, leaving the index after the
+    // last record visited. The records are read in blocks into a buffer of
+    // the scan's own, so memory stays the same whatever the archive's size.
+    // False when the archive cannot be read up to the length it had when
+    // the scan began (a file that shrinks meanwhile gives false, never a
+    // crash).
+    bool scan(const Visitor& visit);
+
+    // The same over records [first, last), without moving the index.
+    // Several threads may scan ranges of one open store at once.
+    bool scanRange(qint64 first, qint64 last, const Visitor& visit) const;
+
+    // Bytes read at a time by a scan: enough to make system calls rare,
+    // little enough for the block to stay in the processor's cache while
+    // its records are visited.
+    static constexpr qint64 kScanBlockBytes = 256 * 1024;
 
     // Why the last open, write or append failed, in Italian.
     QString errorString() const { return m_error; }
@@ -72,8 +89,14 @@ private:
     // Writes `bytes` at `at` and flushes them to the disk; on failure puts
     // back `previous` (the bytes that were there) and the old length.
     bool writeAt(qint64 at, const QByteArray& bytes, const QByteArray& previous, qint64 oldSize);
+    bool readAt(qint64 offset, char* into, qint64 bytes) const;
 
-    QFile m_file;
+    mutable QFile m_file;
+#ifdef Q_OS_WIN
+    // QFile keeps one position, so there reads of several threads take
+    // turns; elsewhere positional reads need no position at all.
+    mutable QMutex m_readTurn;
+#endif
     int m_recordSize = 0;
     qint64 m_index = 0;
     QString m_error;

@@ -1,5 +1,11 @@
 #include "TestSupport.h"
 
+#include "core/collections/Collection.h"
+#include "core/export/ExportTable.h"
+#include "ui/articles/TfrmBibliografie.h"
+#include "ui/dvd/TfrmDVD.h"
+#include "ui/shell/Controls.h"
+
 #include "core/text/HelpText.h"
 #include "core/text/Maker.h"
 #include "ui/shell/Picture.h"
@@ -206,7 +212,23 @@ void HelpTest::topicTexts()
         const QString& opening;
         int paragraphs;
     };
-    const Topic topics[] = {{"avvio", kMenuOpening, 16}, {"libri", kBooksOpening, 8}};
+    const QString dvdOpening = QStringLiteral(
+        "L'ambiente per la gestione dei DVD presenta una serie di campi di testo in cui bisogna inserire le informazioni "
+        "riguardanti ciascun film o documentario. I campi a compilazione obbligatoria sono quelli del titolo e del codice "
+        "identificativo del DVD.");
+    const QString articlesOpening = QStringLiteral(
+        "L'applicazione Articoli Giornalistici mette a disposizione un ambiente in cui registrare in archivi annuali gli "
+        "articoli, recensioni o testi di altro genere che si intende catalogare in base alle proprie esigenze.");
+    const QString articlesExportOpening = QStringLiteral(
+        "Il pulsante Esporta archivio consente di esportare lo schedario degli articoli giornalistici in un foglio di lavoro "
+        "di Microsoft Excel, che potrà essere aperto con qualsiasi software in grado di gestire i file in formato XLS "
+        "(ad esempio, con Open Office, Libre Office o Microsoft Office).");
+    const QString dvdExportOpening = QStringLiteral(
+        "Il pulsante Esporta archivio consente di esportare l'archivio dei DVD in un foglio di lavoro di Microsoft Excel, "
+        "che potrà essere aperto con qualsiasi software in grado di gestire i file in formato XLS (ad esempio, con Open "
+        "Office, Libre Office o Microsoft Office).");
+    const Topic topics[] = {{"avvio", kMenuOpening, 16}, {"libri", kBooksOpening, 8}, {"dvd", dvdOpening, 6},
+        {"esporta_dvd", dvdExportOpening, 3}, {"esporta_articoli", articlesExportOpening, 3}};
     for (const Topic& t : topics) {
         const QStringList paragraphs = HelpText::topic(QLatin1String(t.name)).split(QStringLiteral("\r\n\r\n"));
         QCOMPARE(paragraphs.size(), t.paragraphs);
@@ -214,6 +236,12 @@ void HelpTest::topicTexts()
         for (const QString& p : paragraphs)
             QVERIFY2(!p.trimmed().isEmpty() && !p.contains(QLatin1Char('\n')), t.name);
     }
+    QVERIFY(HelpText::topic(QStringLiteral("articoli")).startsWith(articlesOpening));
+    // Every topic a card or an export screen opens is there.
+    for (const CardForm* form : {&TfrmLibri::cardForm(), &TfrmDVD::cardForm(), &TfrmBibliografie::cardForm()})
+        QVERIFY2(!HelpText::topic(Controls::utf8(form->helpTopic)).isEmpty(), form->helpTopic.data());
+    for (const Collection* c : Collection::all())
+        QVERIFY2(!HelpText::topic(Controls::utf8(c->exportTable->helpTopic)).isEmpty(), c->exportTable->helpTopic.data());
     // The initial password, to be typed in lower case at the first access.
     QVERIFY(HelpText::topic(QStringLiteral("avvio")).contains(QStringLiteral("«benvenutolibro»")));
 }

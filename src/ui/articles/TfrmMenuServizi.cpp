@@ -56,12 +56,7 @@ TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
 
     new Picture(QStringLiteral("icoLogo03"), QStringLiteral("articoli_illustrazione"), pan, {70, 200, 380, 380}, false);
 
-    auto* pannello = new QFrame(pan);
-    pannello->setObjectName(QStringLiteral("shpPannello"));
-    pannello->setGeometry(520, 300, 400, 170);
-    pannello->setStyleSheet(QStringLiteral(
-        "#shpPannello { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 10px; }"));
+    auto* pannello = Controls::panel(pan, QStringLiteral("shpPannello"), {520, 300, 400, 170}, 10);
 
     auto* band = new QLabel(QStringLiteral("Schedario articoli giornalistici:"), pannello);
     band->setObjectName(QStringLiteral("intAnnoPreventivi"));

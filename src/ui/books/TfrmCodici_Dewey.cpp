@@ -49,10 +49,7 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
     setPanelSize(kPanel);
 
     QWidget* pan = panContainer();
-    pan->setAttribute(Qt::WA_StyledBackground);
-    pan->setStyleSheet(QStringLiteral(
-        "#panContainer { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
-        " border: 1px solid #8FB3D9; border-radius: 8px; }"));
+    Controls::styleListPanel(pan);
 
     addShape(pan, QStringLiteral("shpTitolo"), {8, 8, 817, 81},
         QStringLiteral("background: white; border: 1px solid #C9D7E6; border-radius: 6px;"));

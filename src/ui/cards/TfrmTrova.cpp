@@ -30,9 +30,6 @@ constexpr int kColumnX[2] = {144, 488};
 constexpr int kRowY[5] = {141, 211, 281, 351, 421};
 constexpr QSize kField{320, 22};
 
-const QString kPanelStyle = QStringLiteral(
-    "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
-    " border: 1px solid #8FB3D9; border-radius: 8px; }");
 const QString kDarkCyan = QStringLiteral("#008B8B");
 const QString kCrimson = QStringLiteral("#DC143C");
 
@@ -81,7 +78,7 @@ void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
     m_panAvvio = new QFrame(this);
     m_panAvvio->setObjectName(QStringLiteral("panAvvio"));
     m_panAvvio->setGeometry(QRect(panContainer()->pos(), kPanel));
-    m_panAvvio->setStyleSheet(kPanelStyle.arg(m_panAvvio->objectName()));
+    Controls::styleListPanel(m_panAvvio);
 
     new Picture(QStringLiteral("icoIstruzioni"), QStringLiteral("ico_info"), m_panAvvio, {30, 18, 44, 44}, false);
     addLabel(m_panAvvio, QStringLiteral("lblRigo04"),
@@ -132,16 +129,8 @@ void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
 void TfrmTrova::buildResultPanel()
 {
     QWidget* pan = panContainer();
-    pan->setAttribute(Qt::WA_StyledBackground);
-    pan->setStyleSheet(kPanelStyle.arg(pan->objectName()));
-
-    auto* banner = new QFrame(pan);
-    banner->setObjectName(QStringLiteral("shpBanner"));
-    banner->setGeometry(8, 8, 817, 52);
-    banner->setStyleSheet(QStringLiteral(
-        "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
-        " border: 1px solid #C9D7E6; border-radius: 6px; }"));
-    new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
+    Controls::styleListPanel(pan);
+    Controls::listBanner(pan, 817);
 
     addLabel(pan, QStringLiteral("lblRigo01"),
         QStringLiteral("Immettere una o più parole consecutive presenti nella scheda in elenco da cercare e premere il pulsante Trova."),

@@ -49,18 +49,8 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     setBackgroundGradient(Qt::black, Qt::white);
     setPanelSize(kPanel);
     QWidget* pan = panContainer();
-    pan->setAttribute(Qt::WA_StyledBackground);
-    pan->setStyleSheet(QStringLiteral(
-        "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
-        " border: 1px solid #8FB3D9; border-radius: 8px; }").arg(pan->objectName()));
-
-    auto* banner = new QFrame(pan);
-    banner->setObjectName(QStringLiteral("shpBanner"));
-    banner->setGeometry(8, 8, 955, 52);
-    banner->setStyleSheet(QStringLiteral(
-        "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
-        " border: 1px solid #C9D7E6; border-radius: 6px; }"));
-    new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
+    Controls::styleListPanel(pan);
+    QFrame* banner = Controls::listBanner(pan, 955);
     auto* heading = addLabel(banner, QStringLiteral("lblTitolo"), QStringLiteral("Prestiti in corso"), {420, 14},
         QStringLiteral("color: #1F4E8C;"));
     heading->setFont(Controls::verdana(13, true));

@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "ui/shell/Picture.h"
+
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -20,15 +22,40 @@ QFont verdana(qreal points, bool bold, bool italic)
     return f;
 }
 
-QWidget* menuPanel(QWidget* pan)
+QFrame* panel(QWidget* parent, const QString& name, QRect at, int radius)
 {
-    auto* sfondo = new QFrame(pan);
-    sfondo->setObjectName(QStringLiteral("shpSfondo"));
-    sfondo->setGeometry(0, 0, 995, 692);
-    sfondo->setStyleSheet(QStringLiteral(
-        "#shpSfondo { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 14px; }"));
-    return sfondo;
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setGeometry(at);
+    f->setStyleSheet(QStringLiteral(
+        "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
+        " border: 1px solid #9DB9DA; border-radius: %2px; }").arg(name).arg(radius));
+    return f;
+}
+
+QFrame* menuPanel(QWidget* pan)
+{
+    return panel(pan, QStringLiteral("shpSfondo"), {0, 0, 995, 692}, 14);
+}
+
+void styleListPanel(QWidget* panel)
+{
+    panel->setAttribute(Qt::WA_StyledBackground);
+    panel->setStyleSheet(QStringLiteral(
+        "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
+        " border: 1px solid #8FB3D9; border-radius: 8px; }").arg(panel->objectName()));
+}
+
+QFrame* listBanner(QWidget* parent, int width)
+{
+    auto* banner = new QFrame(parent);
+    banner->setObjectName(QStringLiteral("shpBanner"));
+    banner->setGeometry(8, 8, width, 52);
+    banner->setStyleSheet(QStringLiteral(
+        "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
+        " border: 1px solid #C9D7E6; border-radius: 6px; }"));
+    new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
+    return banner;
 }
 
 QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRect at)

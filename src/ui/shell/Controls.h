@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -26,9 +27,18 @@ QFont verdana(qreal points = 0, bool bold = false, bool italic = false);
 // screen's handlers.
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font);
 
-// The white rounded panel behind the content of the menu-like full screens
-// (main menu, year selection).
-QWidget* menuPanel(QWidget* pan);
+// A pale rounded panel (white fading to light blue) named `name`: behind the
+// content of the menu-like full screens and the password and information
+// screens.
+QFrame* panel(QWidget* parent, const QString& name, QRect at, int radius);
+// The panel behind the whole content of a menu-like full screen.
+QFrame* menuPanel(QWidget* pan);
+
+// The look of the list screens' panels (searches, Dewey table, loans):
+// light blue fading down, a blue rounded border.
+void styleListPanel(QWidget* panel);
+// The banner at the top of a list screen, with the program's title picture.
+QFrame* listBanner(QWidget* parent, int width);
 // The blue strip under a menu-like screen's title, its text in white italics.
 QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRect at);
 

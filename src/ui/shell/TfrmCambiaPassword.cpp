@@ -3,6 +3,7 @@
 #include "core/access/Crypt.h"
 #include "ui/shell/Msg.h"
 #include "core/access/PasswordFile.h"
+#include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TfrmPassword.h"
@@ -45,12 +46,7 @@ TfrmCambiaPassword::TfrmCambiaPassword(QWidget* owner)
     line->setStyleSheet(QStringLiteral(
         "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #C9A227, stop:1 #FFFFFF); border: none;"));
 
-    auto* panel = new QFrame(pan);
-    panel->setObjectName(QStringLiteral("shpPannello"));
-    panel->setGeometry(24, 114, 363, 226);
-    panel->setStyleSheet(QStringLiteral(
-        "#shpPannello { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 10px; }"));
+    auto* panel = Controls::panel(pan, QStringLiteral("shpPannello"), {24, 114, 363, 226}, 10);
     m_txtPasswordOld = addField(panel, QStringLiteral("PasswordOld"), QStringLiteral("Vecchia password:"), 14);
     m_txtPasswordNew = addField(panel, QStringLiteral("PasswordNew"), QStringLiteral("Nuova password:"), 84);
     m_txtConferma = addField(panel, QStringLiteral("Conferma"), QStringLiteral("Conferma nuova password:"), 154);

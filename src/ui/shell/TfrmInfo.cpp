@@ -1,6 +1,7 @@
 #include "TfrmInfo.h"
 
 #include "core/text/Maker.h"
+#include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/TMisc.h"
 #include "ui/shell/TextLink.h"
@@ -38,12 +39,7 @@ TfrmInfo::TfrmInfo(QWidget* owner)
     new Picture(QStringLiteral("imgLogo"), QStringLiteral("info_testata"), band, {16, 8, 440, 70}, false);
 
     // The information panel: the product, what it does, who makes it.
-    auto* panel = new QFrame(pan);
-    panel->setObjectName(QStringLiteral("shpPannello"));
-    panel->setGeometry(16, 100, 441, 336);
-    panel->setStyleSheet(QStringLiteral(
-        "#shpPannello { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 10px; }"));
+    auto* panel = Controls::panel(pan, QStringLiteral("shpPannello"), {16, 100, 441, 336}, 10);
     // The drawing takes the left 446 of the picture's 560 units: centre it.
     new Picture(QStringLiteral("imgProdotto"), QStringLiteral("title"), panel, {61, 16, 400, 69}, false);
     addText(panel, QStringLiteral("lblSottotitolo"),

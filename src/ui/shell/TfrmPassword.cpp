@@ -3,6 +3,7 @@
 #include "core/access/Crypt.h"
 #include "ui/shell/Msg.h"
 #include "core/access/PasswordFile.h"
+#include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TfrmAvvio.h"
@@ -30,12 +31,7 @@ TfrmPassword::TfrmPassword(QWidget* owner)
     // that the drawing, not the picture, is centred.
     new Picture(QStringLiteral("icoTitolo"), QStringLiteral("title"), band, {107, 110, 220, 38}, false);
 
-    auto* panel = new QFrame(pan);
-    panel->setObjectName(QStringLiteral("shpPannello"));
-    panel->setGeometry(24, 186, 340, 108);
-    panel->setStyleSheet(QStringLiteral(
-        "#shpPannello { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: 10px; }"));
+    auto* panel = Controls::panel(pan, QStringLiteral("shpPannello"), {24, 186, 340, 108}, 10);
     auto* prompt = new QLabel(QStringLiteral("Immetti la password e premi OK."), panel);
     prompt->setObjectName(QStringLiteral("lblIstruzioni"));
     prompt->setGeometry(20, 20, 300, 20);

@@ -76,16 +76,6 @@ const Collection* Collection::find(std::string_view key)
     return nullptr;
 }
 
-const Collection* Collection::byTag(const QString& callerTag)
-{
-    const QString tag = Text::trimmed(callerTag);
-    for (const Collection* c : all()) {
-        if (tag == QLatin1String(c->callerTag.data(), static_cast<qsizetype>(c->callerTag.size())))
-            return c;
-    }
-    return nullptr;
-}
-
 QStringList Collection::tableFaults() const
 {
     QStringList faults;

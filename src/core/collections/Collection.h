@@ -46,7 +46,6 @@ struct Collection {
 
     static std::span<const Collection* const> all();
     static const Collection* find(std::string_view key);
-    static const Collection* byTag(const QString& callerTag);
     static const Collection& books();
     static const Collection& dvd();
     static const Collection& articles();

@@ -116,9 +116,12 @@ QString TfrmBibliografie::archivePath() const
 
 void TfrmBibliografie::txtTestoChange(int position, int added)
 {
+    // Only what was just added can take the text past the limit.
+    if (added <= 0)
+        return;
     const QString text = m_txtTesto->toPlainText();
     const int excess = storedLength(text) - kTextCapacity;
-    if (excess <= 0 || added <= 0)
+    if (excess <= 0)
         return;
     // Take back the end of what was just typed or pasted until it fits.
     int cut = 0;

@@ -82,7 +82,6 @@ TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
     m_txtAnnoPreventivi->installEventFilter(this);
 
     m_btnApriPreventivi = Controls::button(pannello, QStringLiteral("btnApriPreventivi"), QStringLiteral("Apri"), {250, 84, 120, 40}, Controls::verdana(11, true));
-    m_btnApriPreventivi->installEventFilter(this);
     connect(m_btnApriPreventivi, &QPushButton::clicked, this, &TfrmMenuServizi::btnApriPreventiviClick);
 
     struct Command {
@@ -126,12 +125,6 @@ bool TfrmMenuServizi::eventFilter(QObject* watched, QEvent* event)
         const auto& key = *static_cast<QKeyEvent*>(event);
         if (watched == m_txtAnnoPreventivi)
             return !txtAnnoPreventiviKeyDown(key);
-        // Enter on the focused button presses it, as a second Enter after
-        // the one that brought the focus there.
-        if (watched == m_btnApriPreventivi && isEnter(key)) {
-            m_btnApriPreventivi->click();
-            return true;
-        }
     }
     return TForm::eventFilter(watched, event);
 }

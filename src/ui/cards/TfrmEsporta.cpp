@@ -41,7 +41,6 @@ public:
 TfrmEsporta::TfrmEsporta(QWidget* owner, const Collection& collection)
     : TForm(owner, Kind::Dialog, Controls::utf8(collection.exportTable->caption), kClient)
     , m_collection(collection)
-    , m_table(*collection.exportTable)
     , m_model(new ExportModel(*collection.exportTable, this))
 {
     const QColor background(0xEE, 0xED, 0xED);
@@ -130,6 +129,11 @@ void TfrmEsporta::buildGrid()
         setBlankArea(part);
 }
 
+const ExportTable& TfrmEsporta::table() const
+{
+    return *m_collection.exportTable;
+}
+
 QString TfrmEsporta::archivePath() const
 {
     const auto* card = qobject_cast<const CardScreen*>(Screens::cardFor(Controls::utf8(m_collection.callerTag)));
@@ -138,7 +142,7 @@ QString TfrmEsporta::archivePath() const
 
 QString TfrmEsporta::filePath() const
 {
-    return ProgramFolder::file(Controls::utf8(m_table.fileName));
+    return ProgramFolder::file(Controls::utf8(table().fileName));
 }
 
 void TfrmEsporta::formShow()
@@ -150,8 +154,8 @@ void TfrmEsporta::formShow()
     }
     QHeaderView* header = m_grdRecords->horizontalHeader();
     header->resizeSection(0, kPositionWidth);
-    for (std::size_t i = 0; i < m_table.columns.size(); ++i)
-        header->resizeSection(static_cast<int>(i) + 1, m_table.columns[i].gridWidth);
+    for (std::size_t i = 0; i < table().columns.size(); ++i)
+        header->resizeSection(static_cast<int>(i) + 1, table().columns[i].gridWidth);
     if (m_model->rowCount() > 0)
         m_grdRecords->setCurrentIndex(m_model->index(0, 1));
     m_grdRecords->setFocus(Qt::OtherFocusReason);
@@ -189,5 +193,5 @@ void TfrmEsporta::cmdEsportaClick()
 
 void TfrmEsporta::cmdGuidaClick()
 {
-    TfrmGuida::showTopic(this, Controls::utf8(m_table.helpTitle), HelpText::topic(Controls::utf8(m_table.helpTopic)));
+    TfrmGuida::showTopic(this, Controls::utf8(table().helpTitle), HelpText::topic(Controls::utf8(table().helpTopic)));
 }

@@ -15,7 +15,7 @@ struct ExportTable;
 class TfrmEsporta : public TForm {
     Q_OBJECT
 public:
-    const ExportTable& table() const { return m_table; }
+    const ExportTable& table() const;
     QTableView* grdRecords() const { return m_grdRecords; }
     ExportModel* model() const { return m_model; }
 
@@ -39,7 +39,6 @@ private:
     void commitOpenEditor();
 
     const Collection& m_collection;
-    const ExportTable& m_table;
     ExportModel* m_model = nullptr;
     QTableView* m_grdRecords = nullptr;
     QLabel* m_panInfo = nullptr;

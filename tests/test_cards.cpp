@@ -1,6 +1,7 @@
 // The card kit over the three collections: every collection's card screen
 // is a row of these tables.
 #include "TestSupport.h"
+#include "core/storage/Text.h"
 
 #include "core/collections/Collection.h"
 #include "core/collections/DvdExport.h"
@@ -138,7 +139,7 @@ void CardsTest::callerTagFindsItsCard()
     m_folder = std::make_unique<TestFolder>();
     Screens::createAll();
     // Each collection's tag finds its card, trimmed; case matters.
-    QCOMPARE(Screens::cardFor(Controls::utf8(Collection::books().callerTag))->objectName(), QStringLiteral("TfrmLibri"));
+    QCOMPARE(Screens::cardFor(Text::utf8(Collection::books().callerTag))->objectName(), QStringLiteral("TfrmLibri"));
     QCOMPARE(Screens::cardFor(QStringLiteral(" dvd "))->objectName(), QStringLiteral("TfrmDVD"));
     QCOMPARE(Screens::cardFor(QStringLiteral("bibliografie"))->objectName(), QStringLiteral("TfrmBibliografie"));
     QVERIFY(!Screens::cardFor(QStringLiteral("Libri")));

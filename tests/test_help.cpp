@@ -2,6 +2,7 @@
 
 #include "core/collections/Collection.h"
 #include "core/export/ExportTable.h"
+#include "core/storage/Text.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/dvd/TfrmDVD.h"
 #include "ui/shell/Controls.h"
@@ -239,9 +240,9 @@ void HelpTest::topicTexts()
     QVERIFY(HelpText::topic(QStringLiteral("articoli")).startsWith(articlesOpening));
     // Every topic a card or an export screen opens is there.
     for (const CardForm* form : {&TfrmLibri::cardForm(), &TfrmDVD::cardForm(), &TfrmBibliografie::cardForm()})
-        QVERIFY2(!HelpText::topic(Controls::utf8(form->helpTopic)).isEmpty(), form->helpTopic.data());
+        QVERIFY2(!HelpText::topic(Text::utf8(form->helpTopic)).isEmpty(), form->helpTopic.data());
     for (const Collection* c : Collection::all())
-        QVERIFY2(!HelpText::topic(Controls::utf8(c->exportTable->helpTopic)).isEmpty(), c->exportTable->helpTopic.data());
+        QVERIFY2(!HelpText::topic(Text::utf8(c->exportTable->helpTopic)).isEmpty(), c->exportTable->helpTopic.data());
     // The initial password, to be typed in lower case at the first access.
     QVERIFY(HelpText::topic(QStringLiteral("avvio")).contains(QStringLiteral("«benvenutolibro»")));
 }

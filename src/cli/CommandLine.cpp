@@ -16,6 +16,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
+#include "core/storage/Text.h"
 #include "core/text/Clock.h"
 
 #include <QCoreApplication>
@@ -123,7 +124,7 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
     Search engine(*table);
     for (const auto& [field, text] : o.filters) {
         if (!engine.setFilter(field.toStdString(), text))
-            return fail(err, QStringLiteral("campo sconosciuto --%1 per %2").arg(field, QString::fromLatin1(o.collection->key.data(), qsizetype(o.collection->key.size()))));
+            return fail(err, QStringLiteral("campo sconosciuto --%1 per %2").arg(field, Text::latin1(o.collection->key)));
     }
     QStringList lines;
     if (!engine.run(archivePath(o), lines, RecordStore::Mode::ReadExisting))
@@ -143,7 +144,7 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     const QString target = o.out.isEmpty()
-        ? ProgramFolder::file(QString::fromUtf8(table.fileName.data(), qsizetype(table.fileName.size())))
+        ? ProgramFolder::file(Text::utf8(table.fileName))
         : o.out;
     if (const QString refusal = ExportTarget::refusal(target); !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";

@@ -57,8 +57,8 @@ bool Collection::hasCancelledFlag() const
 QString Collection::archiveName(const QString& year) const
 {
     if (!yearly())
-        return QString::fromLatin1(archiveFile.data(), static_cast<qsizetype>(archiveFile.size()));
-    return Text::trimmed(year) + QString::fromLatin1(yearlySuffix.data(), static_cast<qsizetype>(yearlySuffix.size()));
+        return Text::latin1(archiveFile);
+    return Text::trimmed(year) + Text::latin1(yearlySuffix);
 }
 
 std::span<const Collection* const> Collection::all()
@@ -81,7 +81,7 @@ QStringList Collection::tableFaults() const
     QStringList faults;
     auto check = [&](const char* table, std::string_view field) {
         if (!field.empty() && !layout->find(field))
-            faults << QStringLiteral("%1: %2").arg(QLatin1String(table), QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())));
+            faults << QStringLiteral("%1: %2").arg(QLatin1String(table), Text::latin1(field));
     };
     for (const RequiredField& r : required)
         check("required", r.field);

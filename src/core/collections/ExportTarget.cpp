@@ -4,6 +4,7 @@
 #include "core/collections/Collection.h"
 #include "core/export/Spreadsheet.h"
 #include "core/storage/ProgramFolder.h"
+#include "core/storage/Text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +18,7 @@ bool isProgramFile(const QString& name)
         return true;
     for (const Collection* c : Collection::all()) {
         if (c->yearly()) {
-            const QString suffix = QString::fromLatin1(c->yearlySuffix.data(), qsizetype(c->yearlySuffix.size()));
+            const QString suffix = Text::latin1(c->yearlySuffix);
             if (name.endsWith(suffix, Qt::CaseInsensitive))
                 return true;
         } else if (name.compare(c->archiveName(), Qt::CaseInsensitive) == 0) {

@@ -19,11 +19,6 @@ constexpr qsizetype kBlockSize = qsizetype(1) << 20;
 // Exported fields hold at most 250 characters; a longer one is cut.
 constexpr std::size_t kMaxCell = 255;
 
-QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 const QString kPositionCaption = QStringLiteral("N.");
 
 } // namespace
@@ -142,7 +137,7 @@ QVariant ExportModel::headerData(int section, Qt::Orientation orientation, int r
     if (section == 0)
         return kPositionCaption;
     if (section > 0 && section <= static_cast<int>(m_table.columns.size()))
-        return utf8(m_table.columns[static_cast<std::size_t>(section - 1)].gridCaption);
+        return Text::utf8(m_table.columns[static_cast<std::size_t>(section - 1)].gridCaption);
     return {};
 }
 

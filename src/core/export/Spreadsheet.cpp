@@ -84,7 +84,7 @@ void appendText(std::string& out, std::string_view text)
 
 void appendUtf8(std::string& out, std::string_view utf8)
 {
-    const QByteArray bytes = Cp1252::encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    const QByteArray bytes = Cp1252::encode(Text::utf8(utf8));
     appendText(out, {bytes.constData(), static_cast<std::size_t>(bytes.size())});
 }
 

@@ -13,11 +13,6 @@
 
 namespace {
 
-QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 const QString kYes = QStringLiteral("S\u00ec");
 const QString kNo = QStringLiteral("No");
 
@@ -65,11 +60,11 @@ const FieldDef* CardImport::fieldFor(const QString& caption) const
 {
     const QString folded = Text::foldAZ(caption);
     for (const ExportColumn& c : m_collection.exportTable->columns) {
-        if (Text::foldAZ(utf8(c.fileCaption)) == folded)
+        if (Text::foldAZ(Text::utf8(c.fileCaption)) == folded)
             return m_collection.layout->find(c.field);
     }
     for (const FieldDef& f : m_collection.layout->fields) {
-        if (Text::foldAZ(QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size()))) == folded)
+        if (Text::foldAZ(Text::latin1(f.name)) == folded)
             return &f;
     }
     return nullptr;
@@ -79,9 +74,9 @@ QString CardImport::captionOf(const FieldDef& field) const
 {
     for (const ExportColumn& c : m_collection.exportTable->columns) {
         if (c.field == field.name)
-            return utf8(c.fileCaption);
+            return Text::utf8(c.fileCaption);
     }
-    return QString::fromLatin1(field.name.data(), static_cast<qsizetype>(field.name.size()));
+    return Text::latin1(field.name);
 }
 
 QString CardImport::decode(const QByteArray& bytes) const
@@ -131,9 +126,9 @@ bool CardImport::read(const QByteArray& file)
         const FieldDef* f = fieldFor(caption);
         const int column = static_cast<int>(i) + 1;
         if (!f)
-            problem(head.line, column, QStringLiteral("colonna sconosciuta per %1").arg(utf8(m_collection.key)));
+            problem(head.line, column, QStringLiteral("colonna sconosciuta per %1").arg(Text::utf8(m_collection.key)));
         else if (std::find(fields.begin(), fields.end(), f) != fields.end())
-            problem(head.line, column, QStringLiteral("colonna ripetuta: il campo %1 ha già una colonna").arg(QString::fromLatin1(f->name.data(), static_cast<qsizetype>(f->name.size()))));
+            problem(head.line, column, QStringLiteral("colonna ripetuta: il campo %1 ha già una colonna").arg(Text::latin1(f->name)));
         fields.push_back(f);
     }
     for (const RequiredField& r : m_collection.required) {

@@ -196,7 +196,7 @@ QStringList ResultLines::toStrings(int threads) const
             const std::string_view l = line(m_spans[k]);
             // Most lines hold no byte of 0x80-0x9F, where Windows-1252 differs
             // from Latin-1: those take Qt's fast Latin-1 conversion.
-            to[k] = isLatin1(l) ? QString::fromLatin1(l.data(), static_cast<qsizetype>(l.size())) : Cp1252::decode(l);
+            to[k] = isLatin1(l) ? Text::latin1(l) : Cp1252::decode(l);
         }
     });
     return out;

@@ -20,6 +20,11 @@ constexpr char16_t foldAZ(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16
 constexpr char upperAZ(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 constexpr char16_t upperAZ(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; }
 
+// The program's tables keep their texts as string views: captions and
+// messages in UTF-8, field and file names in plain ASCII.
+inline QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
 QString foldAZ(QStringView text);
 QString upperAZ(QStringView text);
 

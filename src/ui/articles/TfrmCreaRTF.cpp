@@ -2,6 +2,7 @@
 
 #include "core/export/RtfDocument.h"
 #include "core/storage/ProgramFolder.h"
+#include "core/storage/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -58,7 +59,7 @@ void TfrmCreaRTF::CreaDocumento()
     // What the card shows, saved or not.
     const TForm* card = Screens::get(Screens::Id::Bibliografie);
     const auto values = [card](std::string_view field) {
-        const QWidget* control = card ? card->control(QStringLiteral("txt") + Controls::utf8(field)) : nullptr;
+        const QWidget* control = card ? card->control(QStringLiteral("txt") + Text::utf8(field)) : nullptr;
         // A memo gives its lines joined by CR LF, as the document wants them.
         return Controls::text(control);
     };

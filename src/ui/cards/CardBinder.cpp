@@ -1,5 +1,6 @@
 #include "CardBinder.h"
 
+#include "core/storage/Text.h"
 #include "ui/shell/Controls.h"
 
 #include "core/storage/Record.h"
@@ -16,7 +17,7 @@ namespace {
 
 QWidget* controlFor(const QWidget* screen, std::string_view field)
 {
-    const QString name = QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size()));
+    const QString name = Text::latin1(field);
     if (auto* w = screen->findChild<QWidget*>(QStringLiteral("txt") + name))
         return w;
     return screen->findChild<QWidget*>(QStringLiteral("lbl") + name);

@@ -2,6 +2,7 @@
 
 #include "core/collections/Collection.h"
 #include "core/storage/RecordLayout.h"
+#include "core/storage/Text.h"
 #include "core/text/ResourceText.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
@@ -26,11 +27,6 @@ constexpr int kSectionsTop = 66, kSectionGap = 10, kSectionX = 8, kSectionWidth 
 constexpr int kAboveCaption = 18, kAboveGap = 10;
 
 const QString kAttachmentSlots[] = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03")};
-
-QString name(std::string_view text)
-{
-    return Controls::utf8(text);
-}
 
 // Row tops of the CaptionAbove placement: each row is as high as its
 // tallest field, with its captions above.
@@ -79,13 +75,13 @@ void CardLayout::build(CardScreen& s)
     s.applyCapacities(s.layout());
     for (const F::Field& f : form.fields) {
         if (f.capacity > 0)
-            TForm::applyCapacity(s.control(name(f.control)), f.capacity);
+            TForm::applyCapacity(s.control(Text::utf8(f.control)), f.capacity);
     }
     s.createFocusHighlights();
     buildEnterRing(s);
     for (const F::Hint& h : form.hints) {
-        if (QWidget* w = s.control(name(h.control)))
-            s.setHint(w, name(h.text));
+        if (QWidget* w = s.control(Text::utf8(h.control)))
+            s.setHint(w, Text::utf8(h.text));
     }
 }
 
@@ -111,8 +107,8 @@ void CardLayout::buildCommandBar(CardScreen& s)
             s.m_lblPosizione->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 11pt; color: #1F4E8C; border: none;"));
             continue;
         }
-        auto* p = new Picture(name(c.control), name(c.picture), group, at, true);
-        s.setHint(p, name(c.hint));
+        auto* p = new Picture(Text::utf8(c.control), Text::utf8(c.picture), group, at, true);
+        s.setHint(p, Text::utf8(c.hint));
         QObject::connect(p, &Picture::clicked, &s, [&s, &c] { s.run(c); });
     }
 }
@@ -128,13 +124,13 @@ void CardLayout::buildSections(CardScreen& s)
     for (const F::Section& section : s.m_form.sections) {
         const int height = s.m_form.placement == F::Placement::CaptionAbove ? aboveHeight : section.rows * F::kRowHeight + 20;
         auto* f = new QFrame(s.panContainer());
-        f->setObjectName(name(section.name));
+        f->setObjectName(Text::utf8(section.name));
         f->setGeometry(kSectionX, top, kSectionWidth, height);
         f->setStyleSheet(QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #DCEBF8, stop:1 #EEF5FC);"
                                         " border: 1px solid #A8CAE5; border-radius: 8px; }").arg(f->objectName()));
         s.setBlankArea(f);
         if (!section.picture.empty())
-            s.setBlankArea(new Picture(QStringLiteral("ico") + f->objectName().mid(3), name(section.picture), f, {10, 10, 48, 48}, false));
+            s.setBlankArea(new Picture(QStringLiteral("ico") + f->objectName().mid(3), Text::utf8(section.picture), f, {10, 10, 48, 48}, false));
         s.m_sections.push_back(f);
         top += height + kSectionGap;
     }
@@ -148,8 +144,8 @@ void CardLayout::buildSections(CardScreen& s)
     for (const F::Button& b : s.m_form.buttons) {
         QWidget* section = s.m_sections.at(static_cast<std::size_t>(b.section - 1));
         const int y = F::rowY(b.row) + (F::kFieldHeight - b.size.height()) / 2;
-        auto* p = new Picture(name(b.control), name(b.picture), section, QRect(QPoint(b.x, y), b.size), true);
-        s.setHint(p, name(b.hint));
+        auto* p = new Picture(Text::utf8(b.control), Text::utf8(b.picture), section, QRect(QPoint(b.x, y), b.size), true);
+        s.setHint(p, Text::utf8(b.hint));
     }
     if (s.m_form.cancelled.section > 0)
         addCancelledPatch(s, s.m_sections.at(static_cast<std::size_t>(s.m_form.cancelled.section - 1)), F::rowY(s.m_form.cancelled.row));
@@ -186,7 +182,7 @@ QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const Card
             break;
         }
     }
-    auto* caption = new QLabel(name(field.caption), section);
+    auto* caption = new QLabel(Text::utf8(field.caption), section);
     caption->setGeometry(captionAt);
     caption->setAlignment(captionAlign);
     caption->setStyleSheet(QStringLiteral("color: #23303F;"));
@@ -197,7 +193,7 @@ QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const Card
         auto* c = new QComboBox(section);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
-        c->addItems(ResourceText::lines(QStringLiteral(":/lists/%1.txt").arg(name(field.list))));
+        c->addItems(ResourceText::lines(QStringLiteral(":/lists/%1.txt").arg(Text::utf8(field.list))));
         c->setMaxVisibleItems(20);
         c->setCurrentIndex(-1);
         w = c;
@@ -218,7 +214,7 @@ QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const Card
         break;
     }
     }
-    w->setObjectName(name(field.control));
+    w->setObjectName(Text::utf8(field.control));
     w->setGeometry(at);
     if (field.crimson)
         w->setStyleSheet(QStringLiteral("color: #DC143C;"));
@@ -235,7 +231,7 @@ void CardLayout::addCancelledPatch(CardScreen& s, QWidget* section, int y)
     auto* chk = new QCheckBox(QStringLiteral("Annullata"), patch);
     chk->setObjectName(QStringLiteral("chkAnnullata"));
     chk->setGeometry(32, 3, 98, 22);
-    s.setHint(chk, name(s.m_form.cancelled.hint));
+    s.setHint(chk, Text::utf8(s.m_form.cancelled.hint));
 }
 
 void CardLayout::buildHiddenControls(CardScreen& s)
@@ -265,7 +261,7 @@ void CardLayout::buildEnterRing(CardScreen& s)
     // so the ring stops there.
     std::vector<QWidget*> order;
     for (const F::Field& f : s.m_form.fields)
-        order.push_back(s.control(name(f.control)));
+        order.push_back(s.control(Text::utf8(f.control)));
     std::vector<std::pair<QWidget*, QWidget*>> links;
     for (std::size_t i = 0; i < order.size(); ++i) {
         QWidget* w = order[i];

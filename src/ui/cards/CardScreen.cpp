@@ -30,18 +30,13 @@ using F = CardForm;
 const QString kEmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
 const QString kAttachmentSlots[] = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03")};
 
-QString name(std::string_view text)
-{
-    return Controls::utf8(text);
-}
-
 } // namespace
 
 CardScreen::CardScreen(const CardForm& form, QWidget* owner)
-    : TForm(owner, Kind::FullScreen, name(form.caption))
+    : TForm(owner, Kind::FullScreen, Text::utf8(form.caption))
     , m_form(form)
 {
-    setObjectName(name(form.objectName));
+    setObjectName(Text::utf8(form.objectName));
     setBackgroundGradient(QColor(0xEB, 0xE9, 0xE9), QColor(0xFF, 0xFF, 0xFF));
     setBlankArea(this);
     setBlankArea(panContainer());
@@ -57,7 +52,7 @@ const RecordLayout& CardScreen::layout() const
 
 QString CardScreen::cardTag() const
 {
-    return name(m_form.collection->callerTag);
+    return Text::utf8(m_form.collection->callerTag);
 }
 
 QString CardScreen::archivePath() const
@@ -101,7 +96,7 @@ void CardScreen::openDialog(const CardForm::Command& command)
 
 void CardScreen::cmdGuidaClick()
 {
-    TfrmGuida::showTopic(this, name(m_form.helpTitle), HelpText::topic(name(m_form.helpTopic)));
+    TfrmGuida::showTopic(this, Text::utf8(m_form.helpTitle), HelpText::topic(Text::utf8(m_form.helpTopic)));
 }
 
 void CardScreen::formShow()
@@ -117,7 +112,7 @@ void CardScreen::formClose()
 void CardScreen::ClearCard()
 {
     for (const FieldDef& f : layout().fields) {
-        const QString field = QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size()));
+        const QString field = Text::latin1(f.name);
         QWidget* w = findChild<QWidget*>(QStringLiteral("txt") + field);
         if (!w)
             w = findChild<QWidget*>(QStringLiteral("lbl") + field);
@@ -222,9 +217,9 @@ void CardScreen::cmdIndietroClick()
 void CardScreen::cmdSalvaClick()
 {
     for (const RequiredField& r : collection().required) {
-        QWidget* w = findChild<QWidget*>(QStringLiteral("txt") + name(r.field));
+        QWidget* w = findChild<QWidget*>(QStringLiteral("txt") + Text::utf8(r.field));
         if (w && Text::trimmed(CardBinder::text(w)).isEmpty()) {
-            Msg::warning(this, name(r.message));
+            Msg::warning(this, Text::utf8(r.message));
             w->setFocus(Qt::OtherFocusReason);
             return;
         }
@@ -265,7 +260,7 @@ void CardScreen::cmdDuplicaClick()
     if (auto* convalida = control<QLineEdit>(QStringLiteral("txtConvalida")))
         convalida->setText(CardBinder::kNo);
     for (std::string_view field : m_form.duplicateClears)
-        CardBinder::setText(control(name(field)), QString());
+        CardBinder::setText(control(Text::utf8(field)), QString());
     if (auto* chk = control<QCheckBox>(QStringLiteral("chkAnnullata")))
         chk->setChecked(false);
     for (const QString& slot : kAttachmentSlots) {
@@ -282,7 +277,7 @@ void CardScreen::cmdDuplicaClick()
         Msg::warning(this, Msg::accessMessage());
         return;
     }
-    if (QWidget* focus = control(name(m_form.duplicateFocus)))
+    if (QWidget* focus = control(Text::utf8(m_form.duplicateFocus)))
         focus->setFocus(Qt::OtherFocusReason);
     store.close();
     Msg::information(this, QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.") + Msg::kLfCrLfCr
@@ -291,16 +286,16 @@ void CardScreen::cmdDuplicaClick()
 
 void CardScreen::btnGoogleClick()
 {
-    QWidget* field = control(name(m_form.webLookup.field));
+    QWidget* field = control(Text::utf8(m_form.webLookup.field));
     const QString value = Text::trimmed(CardBinder::text(field));
     if (value.isEmpty()) {
-        Msg::warning(this, name(m_form.webLookup.emptyWarning));
+        Msg::warning(this, Text::utf8(m_form.webLookup.emptyWarning));
         field->setFocus(Qt::OtherFocusReason);
         return;
     }
     // The query is percent-encoded, so "&", "#", "+" and "%" in a title reach
     // the engine as typed.
-    if (!TMisc::Open(QLatin1Char('"') + WebSearch::address(name(m_form.webLookup.prefix) + value) + QLatin1Char('"')))
+    if (!TMisc::Open(QLatin1Char('"') + WebSearch::address(Text::utf8(m_form.webLookup.prefix) + value) + QLatin1Char('"')))
         Msg::warning(this, QStringLiteral("Attenzione: il sistema non permette di collegarsi al motore di ricerca di Google.") + Msg::kLfCrLfCr
                 + QStringLiteral("Accertarsi che la propria connessione a Internet funzioni correttamente."));
 }

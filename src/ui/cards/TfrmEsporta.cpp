@@ -1,6 +1,7 @@
 #include "TfrmEsporta.h"
 
 #include "core/collections/Collection.h"
+#include "core/storage/Text.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Screens.h"
@@ -39,7 +40,7 @@ public:
 } // namespace
 
 TfrmEsporta::TfrmEsporta(QWidget* owner, const Collection& collection)
-    : TForm(owner, Kind::Dialog, Controls::utf8(collection.exportTable->caption), kClient)
+    : TForm(owner, Kind::Dialog, Text::utf8(collection.exportTable->caption), kClient)
     , m_collection(collection)
     , m_model(new ExportModel(*collection.exportTable, this))
 {
@@ -136,13 +137,13 @@ const ExportTable& TfrmEsporta::table() const
 
 QString TfrmEsporta::archivePath() const
 {
-    const auto* card = qobject_cast<const CardScreen*>(Screens::cardFor(Controls::utf8(m_collection.callerTag)));
+    const auto* card = qobject_cast<const CardScreen*>(Screens::cardFor(Text::utf8(m_collection.callerTag)));
     return card ? card->archivePath() : QString();
 }
 
 QString TfrmEsporta::filePath() const
 {
-    return ProgramFolder::file(Controls::utf8(table().fileName));
+    return ProgramFolder::file(Text::utf8(table().fileName));
 }
 
 void TfrmEsporta::formShow()
@@ -193,5 +194,5 @@ void TfrmEsporta::cmdEsportaClick()
 
 void TfrmEsporta::cmdGuidaClick()
 {
-    TfrmGuida::showTopic(this, Controls::utf8(table().helpTitle), HelpText::topic(Controls::utf8(table().helpTopic)));
+    TfrmGuida::showTopic(this, Text::utf8(table().helpTitle), HelpText::topic(Text::utf8(table().helpTopic)));
 }

@@ -1,5 +1,6 @@
 #include "TfrmTrova.h"
 
+#include "core/storage/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/cards/CardBinder.h"
 #include "ui/cards/CardScreen.h"
@@ -44,7 +45,7 @@ QString& lastQuickFind(const SearchTable& table)
 } // namespace
 
 TfrmTrova::TfrmTrova(QWidget* owner, const SearchTable& table, const QStringList& stripIcons)
-    : TForm(owner, Kind::Dialog, Controls::utf8(table.caption), kClient)
+    : TForm(owner, Kind::Dialog, Text::utf8(table.caption), kClient)
     , m_table(table)
 {
     setBackgroundGradient(Qt::black, Qt::white);
@@ -98,11 +99,11 @@ void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
     for (std::size_t i = 0; i < m_table.filters.size(); ++i) {
         const SearchFilter& f = m_table.filters[i];
         const QPoint at(kColumnX[i % 2], kRowY[(i / 2) % 5]);
-        auto* caption = new QLabel(Controls::utf8(f.caption), m_panAvvio);
+        auto* caption = new QLabel(Text::utf8(f.caption), m_panAvvio);
         caption->setFont(Controls::verdana(12));
         caption->setGeometry(at.x(), at.y() - 21, kField.width(), 20);
         auto* edit = new QLineEdit(m_panAvvio);
-        edit->setObjectName(Controls::utf8(f.control));
+        edit->setObjectName(Text::utf8(f.control));
         edit->setFont(Controls::verdana(12, true));
         edit->setGeometry(QRect(at, kField));
         edit->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
@@ -259,7 +260,7 @@ void TfrmTrova::lstRecordsDblClick()
         const int row = m_lstRecords->selectedRow();
         RecordStore store;
         if (row >= 0 && store.open(archivePath(), m_table.layout->size, RecordStore::Mode::Read)) {
-            const bool fill = callerTag() == Controls::utf8(m_table.callerTag);
+            const bool fill = callerTag() == Text::utf8(m_table.callerTag);
             // Every record with the same line fills the card in turn, so the
             // last one in the archive is what the card shows.
             Search::findLine(store, m_table, m_lstRecords->line(row), [&](const char* record, qint64 index) {
@@ -277,12 +278,12 @@ void TfrmTrova::lstRecordsDblClick()
 void TfrmTrova::btnStampaClick()
 {
     // Every line in list order, whatever the selection.
-    ListReport::print(this, Controls::utf8(m_table.printTitle), m_lstRecords->lines());
+    ListReport::print(this, Text::utf8(m_table.printTitle), m_lstRecords->lines());
 }
 
 QWidget* TfrmTrova::cardScreen() const
 {
-    return Screens::cardFor(Controls::utf8(m_table.callerTag));
+    return Screens::cardFor(Text::utf8(m_table.callerTag));
 }
 
 QString TfrmTrova::archivePath() const

@@ -5,6 +5,7 @@
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
+#include "core/storage/Text.h"
 #include "core/text/Clock.h"
 #include "core/text/HelpText.h"
 #include "ui/cards/CardBinder.h"
@@ -171,7 +172,7 @@ void TfrmPrestiti::open(TForm* menu)
     }
     if (!chosen)
         return;
-    TForm* card = Screens::cardFor(Controls::utf8(chosen->collection->callerTag));
+    TForm* card = Screens::cardFor(Text::utf8(chosen->collection->callerTag));
     if (!card)
         return;
     // A card screen starts with an empty card each time it is shown: show

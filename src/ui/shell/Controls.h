@@ -4,7 +4,6 @@
 #include <QRect>
 #include <QString>
 
-#include <string_view>
 
 class QFrame;
 class QLabel;
@@ -13,12 +12,6 @@ class QWidget;
 
 // Small helpers every screen builds with.
 namespace Controls {
-
-// A table's UTF-8 text as shown on screen.
-inline QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The screens' Verdana; `points` 0 keeps the application's size.
 QFont verdana(qreal points = 0, bool bold = false, bool italic = false);

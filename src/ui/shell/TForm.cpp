@@ -199,7 +199,7 @@ void TForm::setEnterChain(const std::vector<std::pair<QWidget*, QWidget*>>& chai
 void TForm::applyCapacities(const RecordLayout& layout)
 {
     for (const FieldDef& f : layout.fields)
-        applyCapacity(findChild<QWidget*>(QStringLiteral("txt") + QString::fromLatin1(f.name.data(), f.name.size())), f.capacity);
+        applyCapacity(findChild<QWidget*>(QStringLiteral("txt") + Text::latin1(f.name)), f.capacity);
 }
 
 void TForm::applyCapacity(QWidget* field, int capacity)

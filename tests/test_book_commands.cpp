@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "ui/cards/CardBinder.h"
+#include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
 #include "ui/shell/Screens.h"
 #include "ui/books/TfrmLibri.h"
@@ -172,7 +172,7 @@ void BookCommandsTest::duplicateOfAStoredCancelledCardThenSaveAppends()
         const QString expected = name == QLatin1String("Convalida") ? QStringLiteral("No")
             : kClearedByDuplicate.contains(name)                   ? QString()
                                                                    : seventh.text(f.name);
-        QCOMPARE(CardBinder::text(w), expected);
+        QCOMPARE(Controls::text(w), expected);
     }
 
     edit("txtCodice")->setText(QStringLiteral("Vol. 8"));

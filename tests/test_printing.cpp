@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "ui/cards/CardBinder.h"
+#include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Screens.h"
@@ -143,7 +143,7 @@ void PrintingTest::cardSheet()
         if (!filled || input->isHidden() || input->objectName() == QLatin1String("txtConvalida"))
             continue;
         typed.insert(input->objectName(), typedValue(input->objectName(), int(typed.size())));
-        CardBinder::setText(input, typed.value(input->objectName()));
+        Controls::setText(input, typed.value(input->objectName()));
     }
 
     PrintLog log(false);
@@ -214,8 +214,8 @@ void PrintingTest::cardPrintScreenCloses()
     QFETCH(bool, accept);
     QFETCH(int, offered);
     QFETCH(bool, printed);
-    CardBinder::setText(Screens::frmLibri->control(QStringLiteral("txtTitolo")), QStringLiteral("Il sentiero dei nidi di ragno"));
-    CardBinder::setText(Screens::frmLibri->control(QStringLiteral("txtNote")), QStringLiteral("[DATE]"));
+    Controls::setText(Screens::frmLibri->control(QStringLiteral("txtTitolo")), QStringLiteral("Il sentiero dei nidi di ragno"));
+    Controls::setText(Screens::frmLibri->control(QStringLiteral("txtNote")), QStringLiteral("[DATE]"));
     const QString pdf = m_folder->file(QStringLiteral("scheda.pdf"));
 
     PrintLog log(accept, pdf);

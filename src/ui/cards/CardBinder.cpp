@@ -27,16 +27,6 @@ constexpr std::string_view kCancelled = "Annullata";
 
 } // namespace
 
-QString CardBinder::text(const QWidget* control)
-{
-    return Controls::text(control);
-}
-
-void CardBinder::setText(QWidget* control, const QString& value)
-{
-    Controls::setText(control, value);
-}
-
 void CardBinder::show(QWidget* screen, const Record& record)
 {
     for (const FieldDef& f : record.layout().fields) {
@@ -51,7 +41,7 @@ void CardBinder::show(QWidget* screen, const Record& record)
             continue;
         }
         if (QWidget* control = controlFor(screen, f.name))
-            setText(control, record.text(f.name));
+            Controls::setText(control, record.text(f.name));
     }
 }
 
@@ -65,6 +55,6 @@ void CardBinder::fill(const QWidget* screen, Record& record)
             continue;
         }
         if (const QWidget* control = controlFor(screen, f.name))
-            record.setText(f.name, text(control));
+            record.setText(f.name, Controls::text(control));
     }
 }

@@ -19,9 +19,6 @@ public:
     // its slot's rule). The cancelled flag becomes "Sì" or "No".
     static void fill(const QWidget* screen, Record& record);
 
-    static QString text(const QWidget* control);
-    static void setText(QWidget* control, const QString& text);
-
     static inline const QString kSi = QStringLiteral("S\u00ec");
     static inline const QString kNo = QStringLiteral("No");
 };

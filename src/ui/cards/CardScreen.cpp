@@ -117,7 +117,7 @@ void CardScreen::ClearCard()
         if (!w)
             w = findChild<QWidget*>(QStringLiteral("lbl") + field);
         if (w)
-            CardBinder::setText(w, field == QLatin1String("Convalida") ? CardBinder::kNo : QString());
+            Controls::setText(w, field == QLatin1String("Convalida") ? CardBinder::kNo : QString());
     }
     if (auto* chk = findChild<QCheckBox*>(QStringLiteral("chkAnnullata")))
         chk->setChecked(false);
@@ -218,7 +218,7 @@ void CardScreen::cmdSalvaClick()
 {
     for (const RequiredField& r : collection().required) {
         QWidget* w = findChild<QWidget*>(QStringLiteral("txt") + Text::utf8(r.field));
-        if (w && Text::trimmed(CardBinder::text(w)).isEmpty()) {
+        if (w && Text::trimmed(Controls::text(w)).isEmpty()) {
             Msg::warning(this, Text::utf8(r.message));
             w->setFocus(Qt::OtherFocusReason);
             return;
@@ -260,7 +260,7 @@ void CardScreen::cmdDuplicaClick()
     if (auto* convalida = control<QLineEdit>(QStringLiteral("txtConvalida")))
         convalida->setText(CardBinder::kNo);
     for (std::string_view field : m_form.duplicateClears)
-        CardBinder::setText(control(Text::utf8(field)), QString());
+        Controls::setText(control(Text::utf8(field)), QString());
     if (auto* chk = control<QCheckBox>(QStringLiteral("chkAnnullata")))
         chk->setChecked(false);
     for (const QString& slot : kAttachmentSlots) {
@@ -287,7 +287,7 @@ void CardScreen::cmdDuplicaClick()
 void CardScreen::btnGoogleClick()
 {
     QWidget* field = control(Text::utf8(m_form.webLookup.field));
-    const QString value = Text::trimmed(CardBinder::text(field));
+    const QString value = Text::trimmed(Controls::text(field));
     if (value.isEmpty()) {
         Msg::warning(this, Text::utf8(m_form.webLookup.emptyWarning));
         field->setFocus(Qt::OtherFocusReason);

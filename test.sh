@@ -4,11 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/install-deps.sh
+# The benchmarks are compiled with the tests (never run here), so that a
+# change cannot leave them broken.
+TOMARIA_BENCH=1 tools/install-deps.sh
 
 build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DTOMARIA_SANITIZE=ON -DTOMARIA_WERROR=ON -DTOMARIA_TESTS=ON
+  -DTOMARIA_SANITIZE=ON -DTOMARIA_WERROR=ON -DTOMARIA_TESTS=ON -DTOMARIA_BENCH=ON
 cmake --build "$build" --parallel "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
@@ -16,3 +18,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+
+# The search's threads under ThreadSanitizer: the core and its search test
+# only, in a build of their own.
+tsan=build/tsan
+cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOMARIA_TSAN=ON -DTOMARIA_WERROR=ON -DTOMARIA_TESTS=ON >/dev/null
+cmake --build "$tsan" --parallel "$(nproc)" --target test_search
+TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/tests/test_search"

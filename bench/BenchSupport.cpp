@@ -1,7 +1,7 @@
 #include "BenchSupport.h"
 
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/registry/Startup.h"
 #include "core/collections/Collection.h"
 #include "core/storage/Record.h"

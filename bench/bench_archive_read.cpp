@@ -7,7 +7,7 @@
 // memory during the pass above what the process held before it.
 #include "BenchSupport.h"
 
-#include "core/collections/BookTables.h"
+#include "core/collections/BookSearch.h"
 #include "core/collections/Collection.h"
 #include "core/search/ResultLines.h"
 #include "core/search/Search.h"
@@ -92,7 +92,7 @@ const std::vector<Reader>& readers()
 
 Search twoFilters()
 {
-    Search search(BookTables::search());
+    Search search(BookSearch::search());
     search.setFilter("Autore", QStringLiteral("calvino"));
     search.setFilter("Titolo", QStringLiteral("notte"));
     return search;
@@ -119,7 +119,7 @@ void BM_Reader(benchmark::State& state)
         const int fd = ::open(qPrintable(path), O_RDONLY);
         struct stat st;
         fstat(fd, &st);
-        ResultLines batch(BookTables::search());
+        ResultLines batch(BookSearch::search());
         const bool ok = reader.read(fd, long(st.st_size / kRecord), [&](const char* record) {
             if (search.matches(record))
                 batch.add(record);

@@ -5,8 +5,8 @@
 #include "BenchSupport.h"
 
 #include "ui/cards/LineList.h"
-#include "ui/shell/Screens.h"
-#include "core/collections/BookTables.h"
+#include "ui/registry/Screens.h"
+#include "core/collections/BookSearch.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmTrovaLibri.h"
 #include "core/search/Search.h"
@@ -49,7 +49,7 @@ void searchPass(benchmark::State& state, const char* field1, const char* text1, 
     const long before = BenchSupport::residentKiB();
     BenchSupport::resetPeakResident();
     for (auto _ : state) {
-        Search search(BookTables::search());
+        Search search(BookSearch::search());
         search.setFilter(field1, QString::fromUtf8(text1));
         search.setFilter(field2, QString::fromUtf8(text2));
         QStringList lines;

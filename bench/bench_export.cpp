@@ -3,7 +3,7 @@
 // archive's text, and the spreadsheet file written from the grid.
 #include "BenchSupport.h"
 
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "core/collections/BookExport.h"
 #include "ui/books/TfrmExpLibri.h"
 #include "ui/books/TfrmLibri.h"
@@ -13,7 +13,7 @@
 #include "core/storage/Layouts.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/shell/TfrmPassword.h"
 

@@ -10,7 +10,7 @@
 //                               bench/vs_sqlite.sh
 #include "BenchSupport.h"
 
-#include "core/collections/BookTables.h"
+#include "core/collections/BookSearch.h"
 #include "core/collections/Collection.h"
 #include "core/search/Search.h"
 #include "core/storage/Layouts.h"
@@ -118,7 +118,7 @@ QStringList sqliteLines(const QString& path)
 
 QStringList ourLines(const QString& archive)
 {
-    Search search(BookTables::search());
+    Search search(BookSearch::search());
     search.setFilter("Autore", QString::fromLatin1(kAuthor));
     search.setFilter("Titolo", QString::fromLatin1(kTitle));
     QStringList lines;

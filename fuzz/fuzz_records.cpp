@@ -6,7 +6,7 @@
 
 #include "FuzzSupport.h"
 
-#include "cli/ArchiveCheck.h"
+#include "core/collections/ArchiveCheck.h"
 #include "core/collections/Collection.h"
 #include "core/export/ExportModel.h"
 #include "core/export/ExportTable.h"

@@ -7,7 +7,7 @@
 #include "ui/articles/TfrmMenuServizi.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Controls.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TfrmGuida.h"
 
 #include <QDir>

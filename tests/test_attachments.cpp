@@ -2,7 +2,7 @@
 
 #include "ui/shell/FileChooser.h"
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/books/TfrmLibri.h"
 #include "core/storage/FileLock.h"
 #include "core/storage/Layouts.h"
@@ -42,8 +42,6 @@ private slots:
     void cleanup();
     void firstSaveCreatesArchiveAndShowsOne();
     void savingTwiceOverwrites();
-    void requiredFieldsInOrder_data();
-    void requiredFieldsInOrder();
     void navigationOnEmptyArchive();
     void navigationEndCases();
     void storedCardComesBackByteForByte();
@@ -51,9 +49,8 @@ private slots:
     void readOnlyArchiveKeepsScreenAndFile();
     void saveThatCannotWriteKeepsArchive_data();
     void saveThatCannotWriteKeepsArchive();
-    void enterChainIsARing();
     void infoLineHintsAndBackground();
-    void typingLimitsFollowSlots();
+    void combosListsAndLimits();
     void showClearsTheCard();
 
 private:
@@ -121,42 +118,6 @@ void BookCardTest::savingTwiceOverwrites()
     Record second(TSchedaLibro);
     second.bytes() = file.mid(3237);
     QCOMPARE(second.text("Titolo"), QStringLiteral("Secondo, riveduto"));
-}
-
-void BookCardTest::requiredFieldsInOrder_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("author");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QString>("message");
-    const QString t = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il titolo del libro.");
-    const QString c = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il codice identificativo del libro.");
-    const QString a = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare l'autore del libro.");
-    QTest::newRow("all empty: title first") << "" << "" << "" << "txtTitolo" << t;
-    QTest::newRow("blank title counts as empty") << " \t " << "C" << "A" << "txtTitolo" << t;
-    QTest::newRow("code before author") << "T" << "  " << "" << "txtCodice" << c;
-    QTest::newRow("author") << "T" << "C" << " " << "txtAutore" << a;
-}
-
-void BookCardTest::requiredFieldsInOrder()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, code);
-    QFETCH(QString, author);
-    QFETCH(QString, focus);
-    QFETCH(QString, message);
-    edit("txtTitolo")->setText(title);
-    edit("txtCodice")->setText(code);
-    edit("txtAutore")->setText(author);
-    edit("txtNote")->setFocus();
-    click("cmdSalva");
-    QCOMPARE(m_log->entries.size(), 1);
-    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
-    QCOMPARE(m_log->lastText(), message);
-    QCOMPARE(QApplication::focusWidget(), m_card->control(focus));
-    QVERIFY(!QFile::exists(m_folder->file("Libri.pro")));
-    QVERIFY(position().isEmpty());
 }
 
 void BookCardTest::navigationOnEmptyArchive()
@@ -321,24 +282,6 @@ void BookCardTest::saveThatCannotWriteKeepsArchive()
     QCOMPARE(m_folder->read("Libri.pro"), original);
 }
 
-void BookCardTest::enterChainIsARing()
-{
-    const char* chain[] = {"txtTitolo", "txtCodice", "txtScaffale", "txtAutore", "txtNazione", "txtCuratore",
-        "txtDewey", "txtPagine", "txtGenere", "txtGiudizio", "txtEditore", "txtIsbn", "txtCitta", "txtAnno",
-        "txtVolumi", "txtPrezzo", "txtCollana", "txtFormato", "txtOriginale", "txtLingua", "txtPrima",
-        "txtTraduttore", "txtVersione", "txtNote", "txtPrestato", "txtScadenza", "txtTitolo"};
-    m_card->control(QStringLiteral("txtTitolo"))->setFocus();
-    for (std::size_t i = 1; i < std::size(chain); ++i) {
-        pressEnter(QApplication::focusWidget());
-        QWidget* expected = m_card->control(QLatin1String(chain[i]));
-        QVERIFY2(QApplication::focusWidget() == expected || expected->isAncestorOf(QApplication::focusWidget()), chain[i]);
-        // Exactly the focused field is framed.
-        const QString eff = QStringLiteral("eff") + QLatin1String(chain[i]).mid(3);
-        QVERIFY2(m_card->control(eff)->isVisible(), qPrintable(eff));
-        QVERIFY(!m_card->control(QStringLiteral("eff") + QLatin1String(chain[i - 1]).mid(3))->isVisible() || i == std::size(chain) - 1);
-    }
-}
-
 void BookCardTest::infoLineHintsAndBackground()
 {
     TfrmLibri fresh;
@@ -369,13 +312,8 @@ void BookCardTest::infoLineHintsAndBackground()
     QCOMPARE(info->text(), QString());
 }
 
-void BookCardTest::typingLimitsFollowSlots()
+void BookCardTest::combosListsAndLimits()
 {
-    QLineEdit* dewey = edit("txtDewey");
-    dewey->setFocus();
-    QTest::keyClicks(dewey, QStringLiteral("78012"));
-    QCOMPARE(dewey->text(), QStringLiteral("780"));
-    QCOMPARE(edit("txtCodice")->maxLength(), 24);
     QCOMPARE(m_card->control<QComboBox>("txtLingua")->lineEdit()->maxLength(), 30);
     QCOMPARE(m_card->control<QComboBox>("txtGenere")->count(), 120);
     QCOMPARE(m_card->control<QComboBox>("txtLingua")->count(), 213);

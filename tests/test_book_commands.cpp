@@ -2,7 +2,7 @@
 
 #include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/books/TfrmLibri.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMap>
 #include <QTest>
 
 #include <memory>
@@ -49,21 +48,6 @@ Record fullCard(int n)
     return r;
 }
 
-// The query as the engine's search page reads it: form decoding, where "&"
-// separates keys and "+" stands for a blank.
-QMap<QString, QString> engineQuery(const QUrl& url)
-{
-    QMap<QString, QString> out;
-    for (const QString& pair : url.query(QUrl::FullyEncoded).split(QLatin1Char('&'))) {
-        const qsizetype eq = pair.indexOf(QLatin1Char('='));
-        auto decode = [](QString s) {
-            return QString::fromUtf8(QByteArray::fromPercentEncoding(s.replace(QLatin1Char('+'), QLatin1Char(' ')).toUtf8()));
-        };
-        out.insert(decode(pair.left(eq)), decode(pair.mid(eq + 1)));
-    }
-    return out;
-}
-
 // Types like a keyboard, a press and a release per character; QTest's own
 // helper takes only ASCII.
 void typeText(QWidget* w, const QString& text)
@@ -89,10 +73,7 @@ private slots:
     void loanDateInTheProgramsFormat();
     void isbnUpperCasedAtKeyRelease_data();
     void isbnUpperCasedAtKeyRelease();
-    void webLookUpSendsTheIsbnAsTyped_data();
-    void webLookUpSendsTheIsbnAsTyped();
     void webLookUpWarnings();
-    void everyCommandHasItsHint();
 
 private:
     QLineEdit* edit(const QString& name) { return m_card->control<QLineEdit>(name); }
@@ -267,35 +248,6 @@ void BookCommandsTest::isbnUpperCasedAtKeyRelease()
     QCOMPARE(e->cursorPosition(), static_cast<int>(shown.size())); // typing goes on at the end
 }
 
-void BookCommandsTest::webLookUpSendsTheIsbnAsTyped_data()
-{
-    QTest::addColumn<QString>("isbn");
-    QTest::addColumn<QString>("query");
-    QTest::newRow("plain") << "9788804668237" << "ISBN:9788804668237";
-    QTest::newRow("blanks inside") << "  88 04 66823 7 " << "ISBN:88 04 66823 7";
-    QTest::newRow("ampersand") << "88&04" << "ISBN:88&04";
-    QTest::newRow("hash, plus, percent") << "88#1+2%41" << "ISBN:88#1+2%41";
-}
-
-void BookCommandsTest::webLookUpSendsTheIsbnAsTyped()
-{
-    QFETCH(QString, isbn);
-    QFETCH(QString, query);
-    OpenLog opened;
-    edit("txtIsbn")->setText(isbn);
-    click("btnGoogle");
-    QVERIFY(m_log->entries.isEmpty());
-    QCOMPARE(opened.urls.size(), 1);
-    const QUrl url = opened.urls.first();
-    QCOMPARE(url.scheme(), QStringLiteral("http"));
-    QVERIFY(!url.host().isEmpty());
-    QCOMPARE(url.path(), QStringLiteral("/search"));
-    QVERIFY(url.fragment().isNull());
-    const QMap<QString, QString> read = engineQuery(url);
-    QCOMPARE(read.keys(), QStringList{QStringLiteral("q")});
-    QCOMPARE(read.value(QStringLiteral("q")), query);
-}
-
 void BookCommandsTest::webLookUpWarnings()
 {
     {
@@ -317,35 +269,6 @@ void BookCommandsTest::webLookUpWarnings()
         QCOMPARE(m_log->entries.size(), 2);
         QCOMPARE(m_log->entries.last().kind, Msg::Kind::Warning);
         QCOMPARE(m_log->lastText(), kNoEngine);
-    }
-}
-
-void BookCommandsTest::everyCommandHasItsHint()
-{
-    const QList<QPair<const char*, const char*>> hints = {
-        {"cmdNuovo", "Predisponi la schermata per l'inserimento di una nuova scheda."},
-        {"cmdDuplica", "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti."},
-        {"cmdSalva", "Salva la scheda corrente in archivio."},
-        {"cmdTrova", "Trova una scheda in archivio."},
-        {"cmdFile", "Allega file alla scheda corrente."},
-        {"cmdStampa", "Stampa la scheda corrente."},
-        {"cmdPrimo", "Visualizza la prima scheda in archivio."},
-        {"cmdIndietro", "Visualizza la scheda precedente in archivio."},
-        {"cmdAvanti", "Visualizza la scheda successiva in archivio."},
-        {"cmdUltimo", "Visualizza l'ultima scheda in archivio."},
-        {"cmdEsporta", "Esporta tutte le schede in archivio in un file di Microsoft Excel."},
-        {"cmdDisponibili", "Trova un libro in archivio fra quelli disponibili per il prestito."},
-        {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto."},
-        {"cmdEsci", "Esci da questa schermata di lavoro."},
-        {"btnDewey", "Visualizza la Tabella dei Codici Dewey."},
-        {"btnGoogle", "Cerca sul Web, tramite Google, informazioni relative al libro con l'ISBN indicato."},
-        {"btnScadenza", "Inserisci la data corrente."},
-        {"chkAnnullata", "Contrassegna la scheda del libro come annullata per escluderla dai risultati di ricerca."},
-    };
-    for (const auto& [name, hint] : hints) {
-        m_card->panInfo()->clear();
-        hover(m_card->control(QLatin1String(name)));
-        QCOMPARE(m_card->panInfo()->text(), QString::fromUtf8(hint));
     }
 }
 

@@ -4,8 +4,8 @@
 #include "ui/cards/LineList.h"
 #include "ui/cards/QuickFind.h"
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
-#include "core/collections/BookTables.h"
+#include "ui/registry/Screens.h"
+#include "core/collections/BookSearch.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmTrovaDisponibili.h"
 #include "ui/books/TfrmTrovaLibri.h"
@@ -96,8 +96,6 @@ private slots:
     void resultLine_data();
     void resultLine();
     void listOrder();
-    void threadsGiveTheLinesOfOnePass_data();
-    void threadsGiveTheLinesOfOnePass();
 
     // The screens, through real widgets.
     void searchSwitchesToResults();
@@ -190,7 +188,7 @@ void BookSearchTest::filtersAndSkipRule()
     QFETCH(Fields, filters);
     QFETCH(QStringList, codes);
     m_folder->write("Libri.pro", matchingFixture());
-    QCOMPARE(codesOf(run(available ? BookTables::available() : BookTables::search(), filters)), codes);
+    QCOMPARE(codesOf(run(available ? BookSearch::available() : BookSearch::search(), filters)), codes);
 }
 
 void BookSearchTest::resultLine_data()
@@ -222,7 +220,7 @@ void BookSearchTest::resultLine()
     QFETCH(Fields, card);
     QFETCH(QString, line);
     m_folder->write("Libri.pro", book(card));
-    const QStringList lines = run(BookTables::search(), {});
+    const QStringList lines = run(BookSearch::search(), {});
     QCOMPARE(lines, QStringList{line});
     // The city always begins at character 116.
     const QString city = card.value(3).second;
@@ -238,55 +236,12 @@ void BookSearchTest::listOrder()
     }));
     // a-z read as A-Z (so "a1" sorts with "A1" and before "_"), equal lines
     // in archive order, a shorter code first.
-    QCOMPARE(codesOf(run(BookTables::search(), {})), (QStringList{"a", "A1", "a1", "a10", "b2", "Z9", "_x"}));
+    QCOMPARE(codesOf(run(BookSearch::search(), {})), (QStringList{"a", "A1", "a1", "a10", "b2", "Z9", "_x"}));
 
     QVERIFY(ResultLines::lessThan("Cod. AB", "Cod. ABC"));
     QVERIFY(!ResultLines::lessThan("Cod. ABC", "Cod. AB"));
     QVERIFY(!ResultLines::lessThan("cod. ab", "COD. AB") && !ResultLines::lessThan("COD. AB", "cod. ab"));
     QVERIFY(ResultLines::lessThan("Z", "_"));
-}
-
-void BookSearchTest::threadsGiveTheLinesOfOnePass_data()
-{
-    QTest::addColumn<bool>("available");
-    QTest::addColumn<Fields>("filters");
-    QTest::newRow("no filter") << false << Fields{};
-    QTest::newRow("one filter") << false << Fields{{"Autore", "calvino"}};
-    QTest::newRow("two broad filters") << false << Fields{{"Titolo", "i"}, {"Editore", "e"}};
-    QTest::newRow("available") << true << Fields{{"Titolo", "la"}};
-    QTest::newRow("nothing matches") << false << Fields{{"Titolo", "zzz"}};
-}
-
-// Read by several threads in pieces, a search gives exactly the lines and
-// order of one pass. Codes run against the archive order and repeat, so
-// that joining the pieces wrongly shows in the order.
-void BookSearchTest::threadsGiveTheLinesOfOnePass()
-{
-    QFETCH(bool, available);
-    QFETCH(Fields, filters);
-    constexpr int kCards = 401;
-    SampleCards cards(11);
-    Record record(TSchedaLibro);
-    QByteArray all;
-    for (int i = 1; i <= kCards; ++i) {
-        cards.fill(Collection::books(), record, i);
-        record.setText("Codice", QStringLiteral("C%1").arg((kCards - i) % 97));
-        all += record.bytes();
-    }
-    m_folder->write("Libri.pro", all);
-    Search search(available ? BookTables::available() : BookTables::search());
-    for (const auto& [field, text] : filters)
-        QVERIFY(search.setFilter(field.toStdString(), text));
-    search.setThreads(1);
-    QStringList onePass;
-    QVERIFY(search.run(m_folder->file("Libri.pro"), onePass));
-    QVERIFY(filters.isEmpty() || onePass.size() < kCards);
-    for (int threads : {0, 2, 3, 7, kCards, kCards + 5}) {
-        search.setThreads(threads);
-        QStringList lines;
-        QVERIFY(search.run(m_folder->file("Libri.pro"), lines));
-        QCOMPARE(lines, onePass);
-    }
 }
 
 void BookSearchTest::searchSwitchesToResults()
@@ -466,7 +421,7 @@ void BookSearchTest::doubleClickFillsCardFromLastEqualRecord()
     QCOMPARE(card->control<QComboBox>("txtGenere")->currentText(), QStringLiteral("Storia"));
     // Every control holds its field: the card saves back to the same bytes.
     Record shown(TSchedaLibro);
-    CardBinder::fill(card, shown);
+    CardBinder::fill(card, shown, Collection::books());
     QCOMPARE(shown.bytes(), stored);
 }
 

@@ -1,12 +1,12 @@
 // The card kit over the three collections: every collection's card screen
 // is a row of these tables.
 #include "TestSupport.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include "core/collections/Collection.h"
 #include "core/collections/DvdExport.h"
-#include "core/collections/DvdTables.h"
-#include "core/collections/ArticleTables.h"
+#include "core/collections/DvdSearch.h"
+#include "core/collections/ArticleSearch.h"
 #include "core/export/Spreadsheet.h"
 #include "core/search/Search.h"
 #include "core/storage/Layouts.h"
@@ -14,6 +14,9 @@
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
+#include "ui/cards/LineListModel.h"
+#include "ui/registry/CollectionList.h"
+#include "core/collections/SampleCards.h"
 #include "ui/cards/TfrmTrova.h"
 #include "ui/dvd/TfrmStampaDVD.h"
 #include "ui/dvd/TfrmTrovaDVD.h"
@@ -23,9 +26,10 @@
 #include "ui/report/PrintDialog.h"
 #include "ui/report/ReportUnits.h"
 #include "ui/shell/Controls.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -44,24 +48,19 @@ namespace {
 
 const QString kInserted = QStringLiteral("La scheda corrente è stata inserita in archivio.");
 
-// The card screens, each on its archive in a fresh program folder.
+// The card screens, each on its archive in a fresh program folder; a
+// yearly collection works on the year 2015.
 struct CardKind {
-    const char* tag;
-    Screens::Id id;
-    const char* archive;
+    const Collection* collection;
+    QString archive;
     const RecordLayout* layout;
 };
-const CardKind kCards[] = {
-    {"libri", Screens::Id::Libri, "Libri.pro", &TSchedaLibro},
-    {"dvd", Screens::Id::DVD, "DVD.pro", &TSchedaDVD},
-    {"bibliografie", Screens::Id::Bibliografie, "2015.art", &TSchedaArticolo},
-};
 
-const CardKind& kind(const QString& tag)
+CardKind kind(const QString& tag)
 {
-    for (const CardKind& k : kCards) {
-        if (tag == QLatin1String(k.tag))
-            return k;
+    for (const Collection* c : Collection::all()) {
+        if (tag == Text::utf8(c->callerTag))
+            return {c, c->archiveName(QStringLiteral("2015")), c->layout};
     }
     qFatal("no card %s", qPrintable(tag));
 }
@@ -75,6 +74,8 @@ class CardsTest : public QObject {
 private slots:
     void cleanup();
     void callerTagFindsItsCard();
+    void lineListModelKeepsQtsRules_data();
+    void lineListModelKeepsQtsRules();
     void tablesNameOnlyRecordFields();
     void requiredFieldsInOrder_data();
     void requiredFieldsInOrder();
@@ -116,10 +117,10 @@ CardScreen* CardsTest::open(const QString& tag)
     m_folder = std::make_unique<TestFolder>();
     m_log = std::make_unique<MessageLog>();
     Screens::createAll();
-    const CardKind& k = kind(tag);
-    m_card = qobject_cast<CardScreen*>(Screens::get(k.id));
-    if (k.id == Screens::Id::Bibliografie)
-        m_card->control<QLabel>(QStringLiteral("lblFile"))->setText(m_folder->file(QLatin1String(k.archive)));
+    const CardKind k = kind(tag);
+    m_card = cardScreenFor(tag);
+    if (k.collection->yearly())
+        m_card->control<QLabel>(QStringLiteral("lblFile"))->setText(m_folder->file(k.archive));
     m_card->showScreen();
     if (!QTest::qWaitForWindowActive(m_card))
         qWarning("card not active");
@@ -139,12 +140,56 @@ void CardsTest::callerTagFindsItsCard()
     m_folder = std::make_unique<TestFolder>();
     Screens::createAll();
     // Each collection's tag finds its card, trimmed; case matters.
-    QCOMPARE(Screens::cardFor(Text::utf8(Collection::books().callerTag))->objectName(), QStringLiteral("TfrmLibri"));
-    QCOMPARE(Screens::cardFor(QStringLiteral(" dvd "))->objectName(), QStringLiteral("TfrmDVD"));
-    QCOMPARE(Screens::cardFor(QStringLiteral("bibliografie"))->objectName(), QStringLiteral("TfrmBibliografie"));
-    QVERIFY(!Screens::cardFor(QStringLiteral("Libri")));
-    QVERIFY(!Screens::cardFor(QStringLiteral("avvio")));
-    QVERIFY(!Screens::cardFor(QString()));
+    for (const CollectionScreens* e : CollectionList::all()) {
+        const QString tag = Text::utf8(e->collection->callerTag);
+        CardScreen* card = cardScreenFor(QLatin1Char(' ') + tag + QLatin1Char(' '));
+        QVERIFY2(card, qPrintable(tag));
+        QCOMPARE(card->objectName(), Text::utf8(e->form->objectName));
+        QCOMPARE(&card->collection(), e->collection);
+        QVERIFY(!cardScreenFor(tag.toUpper()));
+    }
+    QVERIFY(!cardScreenFor(QStringLiteral("avvio")));
+    QVERIFY(!cardScreenFor(QString()));
+}
+
+void CardsTest::lineListModelKeepsQtsRules_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    for (const Collection* c : Collection::all())
+        QTest::newRow(c->key.data()) << QByteArray(c->key.data(), qsizetype(c->key.size()));
+}
+
+void CardsTest::lineListModelKeepsQtsRules()
+{
+    // Qt's own checks of an item model while a list is filled with a
+    // search's lines, resized, refilled and emptied.
+    QFETCH(QByteArray, key);
+    const Collection* c = Collection::find(key.toStdString());
+    QVERIFY(c);
+    TestFolder folder;
+    SampleCards cards(3);
+    QByteArray bytes;
+    Record record(*c->layout);
+    for (int i = 1; i <= 40; ++i) {
+        cards.fill(*c, record, i);
+        bytes += record.bytes();
+    }
+    folder.write(QStringLiteral("archivio"), bytes);
+    QStringList lines;
+    QVERIFY(Search(*c->search).run(folder.file(QStringLiteral("archivio")), lines));
+    QVERIFY(lines.size() > 20);
+
+    LineListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setLines(lines);
+    QCOMPARE(model.rowCount(), lines.size());
+    model.setItemSize({c->search->itemWidth, 16});
+    QCOMPARE(model.data(model.index(lines.size() - 1), Qt::SizeHintRole).toSize(), QSize(c->search->itemWidth, 16));
+    model.setLines(lines.mid(0, 5));
+    QCOMPARE(model.data(model.index(4), Qt::DisplayRole).toString(), lines.at(4));
+    QVERIFY(!model.data(model.index(0), Qt::EditRole).isValid());
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
 }
 
 void CardsTest::tablesNameOnlyRecordFields()
@@ -170,6 +215,13 @@ void CardsTest::requiredFieldsInOrder_data()
     const QString dvdTitle = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il titolo del DVD.");
     const QString dvdCode = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il codice identificativo del DVD.");
     const QString article = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il titolo dell'articolo.");
+    const QString bookTitle = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il titolo del libro.");
+    const QString bookCode = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare il codice identificativo del libro.");
+    const QString bookAuthor = QStringLiteral("Attenzione: per salvare la scheda è necessario indicare l'autore del libro.");
+    QTest::newRow("book: all empty, title first") << "libri" << Values{} << "txtTitolo" << bookTitle;
+    QTest::newRow("book: blank title") << "libri" << Values{{"txtTitolo", " \t "}, {"txtCodice", "C"}, {"txtAutore", "A"}} << "txtTitolo" << bookTitle;
+    QTest::newRow("book: code before author") << "libri" << Values{{"txtTitolo", "T"}, {"txtCodice", "  "}} << "txtCodice" << bookCode;
+    QTest::newRow("book: then the author") << "libri" << Values{{"txtTitolo", "T"}, {"txtCodice", "C"}, {"txtAutore", " "}} << "txtAutore" << bookAuthor;
     QTest::newRow("dvd: title first") << "dvd" << Values{{"txtRegia", "R"}} << "txtTitolo" << dvdTitle;
     QTest::newRow("dvd: blank title") << "dvd" << Values{{"txtTitolo", " \t"}, {"txtCodice", "C"}} << "txtTitolo" << dvdTitle;
     QTest::newRow("dvd: then the code") << "dvd" << Values{{"txtTitolo", "T"}} << "txtCodice" << dvdCode;
@@ -190,7 +242,7 @@ void CardsTest::requiredFieldsInOrder()
     QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
     QCOMPARE(m_log->lastText(), message);
     QCOMPARE(QApplication::focusWidget(), m_card->control(focus));
-    QCOMPARE(m_folder->read(QLatin1String(kind(card).archive)).size(), 0);
+    QCOMPARE(m_folder->read(kind(card).archive).size(), 0);
     QVERIFY(m_card->lblPosizione()->text().isEmpty());
 }
 
@@ -217,13 +269,13 @@ void CardsTest::savedCardComesBackExactly()
     QFETCH(Values, typed);
     QFETCH(Values, stored);
     QFETCH(Values, shown);
-    const CardKind& k = kind(card);
+    const CardKind k = kind(card);
     open(card);
     type(typed);
     click("cmdSalva");
     QCOMPARE(m_log->lastText(), kInserted);
     QCOMPARE(m_card->lblPosizione()->text(), QStringLiteral("1"));
-    const QByteArray file = m_folder->read(QLatin1String(k.archive));
+    const QByteArray file = m_folder->read(k.archive);
     QCOMPARE(file.size(), k.layout->size);
 
     Record expected(*k.layout);
@@ -248,6 +300,8 @@ void CardsTest::enterRing_data()
 {
     QTest::addColumn<QString>("card");
     QTest::addColumn<QStringList>("steps"); // each field and where Enter leads from it
+    QTest::newRow("book ring, every field") << "libri"
+                                            << QStringList{"txtTitolo", "txtCodice", "txtCodice", "txtScaffale", "txtScaffale", "txtAutore", "txtAutore", "txtNazione", "txtNazione", "txtCuratore", "txtCuratore", "txtDewey", "txtDewey", "txtPagine", "txtPagine", "txtGenere", "txtGenere", "txtGiudizio", "txtGiudizio", "txtEditore", "txtEditore", "txtIsbn", "txtIsbn", "txtCitta", "txtCitta", "txtAnno", "txtAnno", "txtVolumi", "txtVolumi", "txtPrezzo", "txtPrezzo", "txtCollana", "txtCollana", "txtFormato", "txtFormato", "txtOriginale", "txtOriginale", "txtLingua", "txtLingua", "txtPrima", "txtPrima", "txtTraduttore", "txtTraduttore", "txtVersione", "txtVersione", "txtNote", "txtNote", "txtPrestato", "txtPrestato", "txtScadenza", "txtScadenza", "txtTitolo"};
     QTest::newRow("dvd ring") << "dvd"
                               << QStringList{"txtProtagonista", "txtAnno", "txtAnno", "txtDurata", "txtDurata", "txtGenere",
                                      "txtPremi", "txtNote", "txtScadenza", "txtTitolo"};
@@ -268,6 +322,12 @@ void CardsTest::enterRing()
         QCOMPARE(QApplication::focusWidget() == m_card->control(steps[i + 1])
                 || m_card->control(steps[i + 1])->isAncestorOf(QApplication::focusWidget()),
             true);
+        // Exactly the focused field is framed.
+        const auto frame = [this](const QString& field) { return m_card->findChild<QWidget*>(QStringLiteral("eff") + field.mid(3)); };
+        if (QWidget* to = frame(steps[i + 1]))
+            QVERIFY2(to->isVisible(), qPrintable(steps[i + 1]));
+        if (QWidget* left = frame(steps[i]); left && steps[i] != steps[i + 1])
+            QVERIFY2(!left->isVisible(), qPrintable(steps[i]));
     }
     if (card == QLatin1String("bibliografie")) // Enter in the text started a new line
         QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtTesto"))), QStringLiteral("\r\n"));
@@ -278,6 +338,8 @@ void CardsTest::typingLimits_data()
     QTest::addColumn<QString>("card");
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("capacity");
+    QTest::newRow("book Dewey code") << "libri" << "txtDewey" << 3;
+    QTest::newRow("book code") << "libri" << "txtCodice" << 24;
     QTest::newRow("dvd prizes: 30 in a 50 slot") << "dvd" << "txtPremi" << 30;
     QTest::newRow("dvd year") << "dvd" << "txtAnno" << 4;
     QTest::newRow("dvd due date") << "dvd" << "txtScadenza" << 10;
@@ -303,6 +365,24 @@ void CardsTest::ownHints_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("hint");
     const QString loan = QStringLiteral("Campo di testo di sola lettura che si autocompila in fase di emissione di una scheda prestito.");
+    QTest::newRow("book cmdNuovo") << "libri" << "cmdNuovo" << "Predisponi la schermata per l'inserimento di una nuova scheda.";
+    QTest::newRow("book cmdDuplica") << "libri" << "cmdDuplica" << "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti.";
+    QTest::newRow("book cmdSalva") << "libri" << "cmdSalva" << "Salva la scheda corrente in archivio.";
+    QTest::newRow("book cmdTrova") << "libri" << "cmdTrova" << "Trova una scheda in archivio.";
+    QTest::newRow("book cmdFile") << "libri" << "cmdFile" << "Allega file alla scheda corrente.";
+    QTest::newRow("book cmdStampa") << "libri" << "cmdStampa" << "Stampa la scheda corrente.";
+    QTest::newRow("book cmdPrimo") << "libri" << "cmdPrimo" << "Visualizza la prima scheda in archivio.";
+    QTest::newRow("book cmdIndietro") << "libri" << "cmdIndietro" << "Visualizza la scheda precedente in archivio.";
+    QTest::newRow("book cmdAvanti") << "libri" << "cmdAvanti" << "Visualizza la scheda successiva in archivio.";
+    QTest::newRow("book cmdUltimo") << "libri" << "cmdUltimo" << "Visualizza l'ultima scheda in archivio.";
+    QTest::newRow("book cmdEsporta") << "libri" << "cmdEsporta" << "Esporta tutte le schede in archivio in un file di Microsoft Excel.";
+    QTest::newRow("book cmdDisponibili") << "libri" << "cmdDisponibili" << "Trova un libro in archivio fra quelli disponibili per il prestito.";
+    QTest::newRow("book cmdGuida") << "libri" << "cmdGuida" << "Visualizza la pagina della guida sensibile al contesto.";
+    QTest::newRow("book cmdEsci") << "libri" << "cmdEsci" << "Esci da questa schermata di lavoro.";
+    QTest::newRow("book btnDewey") << "libri" << "btnDewey" << "Visualizza la Tabella dei Codici Dewey.";
+    QTest::newRow("book btnGoogle") << "libri" << "btnGoogle" << "Cerca sul Web, tramite Google, informazioni relative al libro con l'ISBN indicato.";
+    QTest::newRow("book btnScadenza") << "libri" << "btnScadenza" << "Inserisci la data corrente.";
+    QTest::newRow("book chkAnnullata") << "libri" << "chkAnnullata" << "Contrassegna la scheda del libro come annullata per escluderla dai risultati di ricerca.";
     QTest::newRow("dvd new") << "dvd" << "cmdNuovo" << "Predispone la schermata per l'inserimento di una nuova scheda.";
     QTest::newRow("dvd export") << "dvd" << "cmdEsporta" << "Esporta le schede in archivio in un file di Microsoft Excel.";
     QTest::newRow("dvd available") << "dvd" << "cmdDisponibili" << "Trova un DVD in archivio fra quelli disponibili per il prestito.";
@@ -332,6 +412,12 @@ void CardsTest::webLookupEncodesTheQuery_data()
     QTest::addColumn<QString>("address");
     QTest::newRow("book by ISBN") << "libri" << "txtIsbn" << " 978-88 "
                                   << "http://www.google.com/search?q=ISBN%3A978-88";
+    QTest::newRow("book ISBN with blanks inside") << "libri" << "txtIsbn" << "  88 04 66823 7 "
+                                                  << "http://www.google.com/search?q=ISBN%3A88%2004%2066823%207";
+    QTest::newRow("book ISBN with ampersand") << "libri" << "txtIsbn" << "88&04"
+                                              << "http://www.google.com/search?q=ISBN%3A88%2604";
+    QTest::newRow("book ISBN with hash, plus, percent") << "libri" << "txtIsbn" << "88#1+2%41"
+                                                        << "http://www.google.com/search?q=ISBN%3A88%231%2B2%2541";
     QTest::newRow("dvd title with reserved characters")
         << "dvd" << "txtTitolo" << "  Tom & Jerry #1 + 50% "
         << "http://www.google.com/search?q=Tom%20%26%20Jerry%20%231%20%2B%2050%25";
@@ -407,7 +493,7 @@ void CardsTest::dvdAvailableRule()
     dvd("D4", "", "", "Sì");                // cancelled
     folder.write(QStringLiteral("DVD.pro"), archive);
     QStringList lines;
-    QVERIFY(Search(DvdTables::available()).run(folder.file(QStringLiteral("DVD.pro")), lines));
+    QVERIFY(Search(DvdSearch::available()).run(folder.file(QStringLiteral("DVD.pro")), lines));
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[0].startsWith(QLatin1String("Cod. D1 ")));
     QVERIFY(lines[1].startsWith(QLatin1String("Cod. D3 ")));
@@ -435,17 +521,17 @@ void CardsTest::resultLines()
     QFETCH(QString, card);
     QFETCH(Values, fields);
     QFETCH(QString, line);
-    const CardKind& k = kind(card);
+    const CardKind k = kind(card);
     TestFolder folder;
     Record r(*k.layout);
     for (const auto& [field, text] : fields)
         r.setText(field.toStdString(), text);
     if (k.layout->find("Annullata"))
         r.setText("Annullata", QStringLiteral("No"));
-    folder.write(QLatin1String(k.archive), r.bytes());
+    folder.write(k.archive, r.bytes());
     QStringList lines;
-    const SearchTable& table = card == QLatin1String("dvd") ? DvdTables::search() : ArticleTables::search();
-    QVERIFY(Search(table).run(folder.file(QLatin1String(k.archive)), lines));
+    const SearchTable& table = card == QLatin1String("dvd") ? DvdSearch::search() : ArticleSearch::search();
+    QVERIFY(Search(table).run(folder.file(k.archive), lines));
     QCOMPARE(lines, QStringList{line});
     // The unfitted last field always begins at the same character.
     QCOMPARE(line.indexOf(card == QLatin1String("dvd") ? QLatin1String("Verdi") : QLatin1String("Il Quotidiano")),
@@ -466,7 +552,7 @@ void CardsTest::doubleClickHandsBackTheCard()
     QFETCH(QString, card);
     QFETCH(QString, title);
     QFETCH(QString, shown);
-    const CardKind& k = kind(card);
+    const CardKind k = kind(card);
     open(card);
     QByteArray archive;
     for (const char* note : {"prima", "seconda"}) {
@@ -480,14 +566,14 @@ void CardsTest::doubleClickHandsBackTheCard()
             r.setText("Annullata", QStringLiteral("No"));
         archive += r.bytes();
     }
-    m_folder->write(QLatin1String(k.archive), archive);
+    m_folder->write(k.archive, archive);
 
     std::unique_ptr<TfrmTrova> search;
     if (card == QLatin1String("dvd"))
         search = std::make_unique<TfrmTrovaDVD>(m_card);
     else
         search = std::make_unique<TfrmTrovaBibliografie>(m_card);
-    search->setCallerTag(QLatin1String(k.tag));
+    search->setCallerTag(card);
     search->show();
     QTest::mouseClick(search->control(QStringLiteral("btnCerca")), Qt::LeftButton);
     QCOMPARE(search->lstRecords()->count(), 2);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "ExportFixtures.h"
 
 #include "cli/CommandLine.h"

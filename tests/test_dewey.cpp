@@ -2,7 +2,7 @@
 
 #include "ui/cards/LineList.h"
 #include "ui/cards/QuickFind.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/books/TfrmCodici_Dewey.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/report/PreparedReport.h"

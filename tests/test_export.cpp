@@ -2,7 +2,7 @@
 #include "ExportFixtures.h"
 
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TfrmGuida.h"
 #include "core/collections/BookExport.h"
 #include "ui/books/TfrmExpLibri.h"
@@ -14,6 +14,7 @@
 #include "core/storage/Record.h"
 #include "core/collections/SampleCards.h"
 
+#include <QAbstractItemModelTester>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -78,6 +79,8 @@ private slots:
     void failureKeepsPreviousFile();
     void hintsHelpAndExit();
     void bookCardOpensTheExport();
+    void modelKeepsQtsRules_data();
+    void modelKeepsQtsRules();
 
 private:
     std::unique_ptr<TfrmExpLibri> showScreen();
@@ -444,6 +447,53 @@ void ExportTest::bookCardOpensTheExport()
     QTest::mouseClick(Screens::frmLibri->control(QStringLiteral("cmdEsporta")), Qt::LeftButton);
     QCOMPARE(rows, 2);
     QVERIFY(opened.isNull()); // destroyed as soon as it closed
+}
+
+void ExportTest::modelKeepsQtsRules_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    for (const Collection* c : Collection::all())
+        QTest::newRow(c->key.data()) << QByteArray(c->key.data(), qsizetype(c->key.size()));
+}
+
+void ExportTest::modelKeepsQtsRules()
+{
+    // Qt's own checks of an item model, over a load, an edit, an empty
+    // archive and a reload, for each collection's table.
+    QFETCH(QByteArray, key);
+    const Collection* collection = Collection::find(key.toStdString());
+    QVERIFY(collection);
+    SampleCards cards(11);
+    QByteArray bytes;
+    Record record(*collection->layout);
+    for (int i = 1; i <= 25; ++i) {
+        cards.fill(*collection, record, i);
+        bytes += record.bytes();
+    }
+    m_folder->write(QStringLiteral("archivio"), bytes);
+    m_folder->write(QStringLiteral("vuoto"), QByteArray());
+
+    ExportModel model(*collection->exportTable);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QVERIFY(model.load(m_folder->file(QStringLiteral("archivio"))));
+    QCOMPARE(model.rowCount(), 25);
+    int editable = -1;
+    for (int c = 0; c < int(collection->exportTable->columns.size()); ++c) {
+        if (collection->exportTable->columns[c].editable) {
+            editable = c + 1;
+            break;
+        }
+    }
+    if (editable > 0) {
+        QVERIFY(model.setData(model.index(3, editable), QStringLiteral("modificato")));
+        QCOMPARE(model.data(model.index(3, editable)).toString(), QStringLiteral("modificato"));
+    }
+    QVERIFY(!model.setData(model.index(3, 0), QStringLiteral("7")));
+    QVERIFY(model.load(m_folder->file(QStringLiteral("vuoto"))));
+    QCOMPARE(model.rowCount(), 0);
+    QVERIFY(model.load(m_folder->file(QStringLiteral("archivio"))));
+    QCOMPARE(model.rowCount(), 25);
+    QVERIFY(!model.isEdited(3, editable));
 }
 
 QTEST_MAIN(ExportTest)

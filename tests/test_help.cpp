@@ -2,7 +2,7 @@
 
 #include "core/collections/Collection.h"
 #include "core/export/ExportTable.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/dvd/TfrmDVD.h"
 #include "ui/shell/Controls.h"
@@ -11,9 +11,9 @@
 #include "core/text/Maker.h"
 #include "ui/shell/Picture.h"
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TextLink.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/registry/TfrmAvvio.h"
 #include "ui/shell/TfrmGuida.h"
 #include "ui/books/TfrmLibri.h"
 #include "core/storage/ProgramFolder.h"
@@ -239,10 +239,10 @@ void HelpTest::topicTexts()
     }
     QVERIFY(HelpText::topic(QStringLiteral("articoli")).startsWith(articlesOpening));
     // Every topic a card or an export screen opens is there.
-    for (const CardForm* form : {&TfrmLibri::cardForm(), &TfrmDVD::cardForm(), &TfrmBibliografie::cardForm()})
-        QVERIFY2(!HelpText::topic(Text::utf8(form->helpTopic)).isEmpty(), form->helpTopic.data());
-    for (const Collection* c : Collection::all())
-        QVERIFY2(!HelpText::topic(Text::utf8(c->exportTable->helpTopic)).isEmpty(), c->exportTable->helpTopic.data());
+    for (const Collection* c : Collection::all()) {
+        for (const HelpTopic& h : {c->cardHelp, c->exportHelp})
+            QVERIFY2(!HelpText::topic(Text::utf8(h.topic)).isEmpty(), h.topic.data());
+    }
     // The initial password, to be typed in lower case at the first access.
     QVERIFY(HelpText::topic(QStringLiteral("avvio")).contains(QStringLiteral("«benvenutolibro»")));
 }

@@ -17,8 +17,8 @@
 #include "ui/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
 #include "ui/shell/Controls.h"
-#include "ui/shell/Screens.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/registry/Screens.h"
+#include "ui/registry/TfrmAvvio.h"
 
 #include <QLabel>
 #include <QSpinBox>

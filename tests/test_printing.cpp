@@ -3,7 +3,7 @@
 #include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmStampaLibro.h"
 #include "ui/report/ListReport.h"

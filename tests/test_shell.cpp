@@ -2,9 +2,9 @@
 
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Startup.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/registry/TfrmAvvio.h"
 #include "ui/shell/TfrmSplash.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmTrovaLibri.h"
@@ -46,6 +46,7 @@ private slots:
     void init();
     void cleanup();
     void screensCreatedOnceInOrder();
+    void mainMenuTilesStandWhereTheyStood();
     void mainMenuHandsOverToTheBookCardAndBack();
     void closingTheMainMenuEndsTheProgram();
     void windowKinds();
@@ -106,7 +107,7 @@ void ShellTest::screensCreatedOnceInOrder()
         {"TfrmTrovaDVD", " Trova DVD in archivio"},
         {"TfrmTrovaDisponibiliDVD", " Trova DVD disponibili per il prestito"},
     };
-    // Created once each, in registry order.
+    // Created once each; every screen of the vocabulary has its caption.
     int topLevel = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
         topLevel += qobject_cast<TForm*>(w) != nullptr;
@@ -121,6 +122,18 @@ void ShellTest::screensCreatedOnceInOrder()
         QVERIFY2(!f->isVisible(), name); // nothing is shown until start-up shows it
     }
     QCOMPARE(Screens::frmSplash->windowTitle().left(10), QStringLiteral(" Tomaria -"));
+}
+
+void ShellTest::mainMenuTilesStandWhereTheyStood()
+{
+    // The tiles come from the list of collections; the program's three stand
+    // where the menu always had them, 320 apart.
+    const char* names[] = {"Libri", "DVD", "Articoli"};
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QLatin1String(names[i]);
+        QCOMPARE(Screens::frmAvvio->control(QStringLiteral("img") + name)->geometry(), QRect(47 + 320 * i, 196, 260, 220));
+        QCOMPARE(Screens::frmAvvio->control(QStringLiteral("btn") + name)->geometry(), QRect(47 + 320 * i, 426, 260, 44));
+    }
 }
 
 void ShellTest::mainMenuHandsOverToTheBookCardAndBack()

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
@@ -12,7 +12,11 @@
 #include <QFile>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -59,6 +63,7 @@ private slots:
     void storeUndoesWritesCutBySizeLimit_data();
     void storeUndoesWritesCutBySizeLimit();
     void storeWritersWaitForTheLock();
+    void storeWriterGetsTheLockWhileWaiting();
 };
 
 void StorageTest::slotEncoding_data()
@@ -386,6 +391,51 @@ void StorageTest::storeWritersWaitForTheLock()
     QCOMPARE(store.index(), 3);
     FileLock::setPatience(patience);
     store.close();
+    QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Altro") + book("Due"));
+}
+
+void StorageTest::storeWriterGetsTheLockWhileWaiting()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", book("Uno"));
+    const int patience = FileLock::patience();
+    // Long enough that the writer is surely still waiting when the lock is
+    // released, short enough that a writer that never sees the release
+    // fails the test instead of hanging it.
+    FileLock::setPatience(10000);
+    auto other = std::make_unique<QFile>(folder.file("Libri.pro"));
+    QVERIFY(other->open(QIODevice::ReadWrite));
+    auto held = std::make_unique<FileLock>(*other);
+    QVERIFY(held->locked());
+
+    std::atomic<bool> started{false}, finished{false};
+    bool appended = false;
+    std::thread writer([&] {
+        RecordStore store;
+        if (store.open(folder.file("Libri.pro"), 3237)) {
+            started = true;
+            appended = store.append(book("Due"));
+            store.close();
+        }
+        started = true;
+        finished = true;
+    });
+    while (!started)
+        std::this_thread::yield();
+    // The writer is now waiting behind the lock: another program adds a
+    // card and lets go.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const bool waited = !finished;
+    other->seek(other->size());
+    other->write(book("Altro"));
+    other->flush();
+    held.reset();
+    other.reset();
+    writer.join();
+    FileLock::setPatience(patience);
+    QVERIFY(waited);
+    QVERIFY(appended);
+    // The card lands after the one added while it waited.
     QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Altro") + book("Due"));
 }
 

@@ -1,5 +1,5 @@
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/registry/Startup.h"
 #include "ui/shell/TfrmPassword.h"
 

@@ -1,13 +1,13 @@
 #include "CommandLine.h"
 
-#include "cli/ArchiveCheck.h"
+#include "core/collections/ArchiveCheck.h"
 #include "core/export/ExportModel.h"
 #include "core/export/ExportTable.h"
 #include "core/export/Spreadsheet.h"
 #include "core/search/Search.h"
 #include "core/search/SearchTable.h"
 #include "core/collections/Collection.h"
-#include "core/collections/ExportTarget.h"
+#include "core/export/ExportTarget.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
@@ -16,7 +16,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/text/Clock.h"
 
 #include <QCoreApplication>
@@ -26,6 +26,18 @@
 #include <QTextStream>
 
 namespace {
+
+// The command-line names of the collections that `has` accepts, in menu
+// order, joined by `separator`.
+QString keys(const char* separator, bool (*has)(const Collection&))
+{
+    QStringList names;
+    for (const Collection* c : Collection::all()) {
+        if (has(*c))
+            names << Text::latin1(c->key);
+    }
+    return names.join(QLatin1String(separator));
+}
 
 struct Options {
     QString command;
@@ -120,7 +132,7 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("search accetta soltanto filtri e --available"));
     const SearchTable* table = o.available ? o.collection->available : o.collection->search;
     if (!table)
-        return fail(err, QStringLiteral("--available vale soltanto per books e dvd"));
+        return fail(err, QStringLiteral("--available vale soltanto per ") + keys(" e ", [](const Collection& c) { return c.available != nullptr; }));
     Search engine(*table);
     for (const auto& [field, text] : o.filters) {
         if (!engine.setFilter(field.toStdString(), text))
@@ -245,26 +257,35 @@ namespace CommandLine {
 
 QString usage()
 {
+    const QString all = keys("|", [](const Collection&) { return true; });
+    QString yearly;
+    for (const Collection* c : Collection::all()) {
+        if (c->yearly())
+            yearly += QStringLiteral("--year è obbligatorio per %1 (archivio AAAA%2).\n")
+                          .arg(Text::latin1(c->key), Text::latin1(c->yearlySuffix));
+    }
     return QStringLiteral(
         "Uso:\n"
-        "  tomaria-cli [--folder CARTELLA] search books|dvd|articles [--year AAAA] [--available] [--CAMPO TESTO]...\n"
-        "  tomaria-cli [--folder CARTELLA] export books|dvd|articles [--year AAAA] [--out FILE]\n"
-        "  tomaria-cli [--folder CARTELLA] check  books|dvd|articles [--year AAAA]\n"
-        "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
-        "  tomaria-cli [--folder CARTELLA] import books|dvd|articles FILE.csv [--year AAAA] [--dry-run]\n"
+        "  tomaria-cli [--folder CARTELLA] search %1 [--year AAAA] [--available] [--CAMPO TESTO]...\n"
+        "  tomaria-cli [--folder CARTELLA] export %1 [--year AAAA] [--out FILE]\n"
+        "  tomaria-cli [--folder CARTELLA] check  %1 [--year AAAA]\n"
+        "  tomaria-cli [--folder CARTELLA] sample %1 NUMERO [--year AAAA] [--seed N]\n"
+        "  tomaria-cli [--folder CARTELLA] import %1 FILE.csv [--year AAAA] [--dry-run]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
         "  tomaria-cli --help | --version\n"
-        "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
-        "--year è obbligatorio per articles (archivio AAAA.art).\n"
-        "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
-        "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
-        "export: --out non può indicare un archivio del programma, il file delle password\n"
-        "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
-        "import: la prima riga del file CSV nomina le colonne con i campi della scheda o con le intestazioni\n"
-        "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
-        "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
-        "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
-        "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
+        "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
+               .arg(all)
+        + yearly
+        + QStringLiteral(
+            "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
+            "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
+            "export: --out non può indicare un archivio del programma, il file delle password\n"
+            "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
+            "import: la prima riga del file CSV nomina le colonne con i campi della scheda o con le intestazioni\n"
+            "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
+            "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
+            "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
+            "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
 }
 
 QString version()
@@ -350,9 +371,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         // break through, and \\d any script's digits into the file name.
         static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
         if (!fourDigits.match(o.year).hasMatch())
-            return fail(err, QStringLiteral("per articles serve --year AAAA"));
+            return fail(err, QStringLiteral("per %1 serve --year AAAA").arg(Text::latin1(o.collection->key)));
     } else if (!o.year.isEmpty()) {
-        return fail(err, QStringLiteral("--year vale soltanto per articles"));
+        return fail(err, QStringLiteral("--year vale soltanto per ") + keys(" e ", [](const Collection& c) { return c.yearly(); }));
     }
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
 

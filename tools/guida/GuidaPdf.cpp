@@ -1,6 +1,8 @@
 #include "GuidaPdf.h"
 
+#include "core/collections/Collection.h"
 #include "core/text/Maker.h"
+#include "core/text/Text.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
@@ -10,6 +12,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
 
 namespace {
 
@@ -70,12 +74,13 @@ void drawTitlePage(QPainter& p, const Page& page, const QString& version)
     p.drawText(QRectF(r.left(), r.top() + mm(142), r.width(), mm(10)), Qt::AlignCenter,
         QStringLiteral("Versione ") + version);
 
-    // The three collections, as the main menu shows them.
-    const char* tiles[] = {"tile_libri", "tile_dvd", "tile_articoli"};
-    const qreal tileW = mm(46), tileH = tileW * 220.0 / 260.0, gap = mm(10);
-    qreal x = r.center().x() - (3 * tileW + 2 * gap) / 2;
-    for (const char* tile : tiles) {
-        QSvgRenderer svg(QStringLiteral(":/pictures/%1.svg").arg(QLatin1String(tile)));
+    // The collections, as the main menu shows them.
+    const auto collections = Collection::all();
+    const qreal n = static_cast<qreal>(collections.size());
+    const qreal gap = mm(10), tileW = std::min(mm(46), (r.width() - mm(40) - (n - 1) * gap) / n), tileH = tileW * 220.0 / 260.0;
+    qreal x = r.center().x() - (n * tileW + (n - 1) * gap) / 2;
+    for (const Collection* c : collections) {
+        QSvgRenderer svg(QStringLiteral(":/pictures/tile_%1.svg").arg(Text::latin1(c->picture)));
         if (svg.isValid())
             svg.render(&p, QRectF(x, r.top() + mm(172), tileW, tileH));
         x += tileW + gap;

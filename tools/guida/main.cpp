@@ -5,7 +5,9 @@
 
 #include "GuidaPdf.h"
 
+#include "core/collections/Collection.h"
 #include "core/text/HelpText.h"
+#include "core/text/Text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,25 +15,24 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
-// Chapter titles and order: the titles the screens give their topics.
-// A topic missing here still gets a chapter, after these, titled by name.
-struct Known {
-    const char* name;
-    const char* title;
-};
-const Known kKnown[] = {
-    {"avvio", "Uno sguardo a Tomaria."},
-    {"libri", "Applicazione Archivio Libri."},
-    {"esporta_libri", "Esportazione archivio libri in Microsoft Excel."},
-    {"dvd", "Applicazione Archivio DVD."},
-    {"esporta_dvd", "Esportazione archivio DVD in Microsoft Excel."},
-    {"articoli", "Applicazione Articoli Giornalistici."},
-    {"esporta_articoli", "Esportazione schedario articoli giornalistici in Microsoft Excel."},
-    {"prestiti", "Prestiti in corso."},
-};
+// Chapter titles and order: the titles the screens give their topics, the
+// main menu's first, each collection's card and export in menu order, the
+// loans last. A topic missing here still gets a chapter, after these,
+// titled by name.
+std::vector<HelpTopic> knownTopics()
+{
+    std::vector<HelpTopic> known{{"avvio", "Uno sguardo a Tomaria."}};
+    for (const Collection* c : Collection::all()) {
+        known.push_back(c->cardHelp);
+        known.push_back(c->exportHelp);
+    }
+    known.push_back({"prestiti", "Prestiti in corso."});
+    return known;
+}
 
 QString titleFromName(const QString& name)
 {
@@ -64,10 +65,10 @@ int main(int argc, char* argv[])
         if (!text.isEmpty())
             topics.push_back({title, text.split(QStringLiteral("\r\n\r\n"))});
     };
-    for (const Known& k : kKnown) {
-        const QString name = QString::fromLatin1(k.name);
+    for (const HelpTopic& k : knownTopics()) {
+        const QString name = Text::latin1(k.topic);
         if (names.removeOne(name))
-            add(name, QString::fromUtf8(k.title));
+            add(name, Text::utf8(k.title));
     }
     for (const QString& name : names)
         add(name, titleFromName(name));

@@ -4,7 +4,7 @@
 #include "core/storage/ProgramFolder.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Startup.h"
-#include "ui/shell/Screens.h"
+#include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/loans/TfrmPrestiti.h"
 

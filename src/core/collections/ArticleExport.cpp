@@ -19,13 +19,11 @@ constexpr ExportColumn kColumns[] = {
 };
 
 const ExportTable kTable{
-    &TSchedaArticolo,
-    kColumns,
-    "Riepilogo Articoli",
-    "Articoli.xls",
-    " Esporta schedario articoli giornalistici in Microsoft Excel",
-    "Esportazione schedario articoli giornalistici in Microsoft Excel.",
-    "esporta_articoli",
+    .layout = &TSchedaArticolo,
+    .columns = kColumns,
+    .sheetName = "Riepilogo Articoli",
+    .fileName = "Articoli.xls",
+    .caption = " Esporta schedario articoli giornalistici in Microsoft Excel",
 };
 
 } // namespace

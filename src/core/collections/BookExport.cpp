@@ -35,13 +35,11 @@ constexpr ExportColumn kColumns[] = {
 };
 
 const ExportTable kTable{
-    &TSchedaLibro,
-    kColumns,
-    "Riepilogo Libri",
-    "Libri.xls",
-    " Esporta archivio libri in Microsoft Excel",
-    "Esportazione archivio libri in Microsoft Excel.",
-    "esporta_libri",
+    .layout = &TSchedaLibro,
+    .columns = kColumns,
+    .sheetName = "Riepilogo Libri",
+    .fileName = "Libri.xls",
+    .caption = " Esporta archivio libri in Microsoft Excel",
 };
 
 } // namespace

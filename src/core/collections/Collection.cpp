@@ -1,15 +1,18 @@
 #include "Collection.h"
 
 #include "core/collections/ArticleExport.h"
-#include "core/collections/ArticleTables.h"
+#include "core/collections/ArticleSearch.h"
 #include "core/collections/BookExport.h"
-#include "core/collections/BookTables.h"
+#include "core/collections/BookSearch.h"
 #include "core/collections/DvdExport.h"
-#include "core/collections/DvdTables.h"
+#include "core/collections/DvdSearch.h"
+#include "core/collections/SampleCards.h"
 #include "core/export/ExportTable.h"
 #include "core/search/SearchTable.h"
 #include "core/storage/Layouts.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
+
+#include <vector>
 
 namespace {
 
@@ -26,26 +29,113 @@ constexpr RequiredField kArticleRequired[] = {
     {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo dell'articolo."},
 };
 
+constexpr LoanRule kBookLoans{.dateIsDue = false, .name = "Libro"};
+constexpr LoanRule kDvdLoans{.dateIsDue = true, .name = "DVD"};
+
+constexpr PrintSheet::Row kBookSheetRows[] = {
+    {"Titolo libro:", "Titolo"}, {"Codice identificativo:", "Codice"}, {"Scaffale:", "Scaffale"},
+    {"Autore:", "Autore"}, {"Nazione:", "Nazione"}, {"Curatore:", "Curatore"}, {"Codice Dewey:", "Dewey"},
+    {"Pagine:", "Pagine"}, {"Genere:", "Genere"}, {"Giudizio:", "Giudizio"}, {"Casa editrice:", "Editore"},
+    {"ISBN:", "Isbn"}, {"Città pubblicazione:", "Citta"}, {"Anno pubblicazione:", "Anno"}, {"Volumi:", "Volumi"},
+    {"Prezzo:", "Prezzo"}, {"Collana:", "Collana"}, {"Formato:", "Formato"}, {"Titolo originale:", "Originale"},
+    {"Lingua:", "Lingua"}, {"Prima pubblicazione:", "Prima"}, {"Traduttore:", "Traduttore"},
+    {"Versione:", "Versione"}, {"Note:", "Note"}, {"Prestato a:", "Prestato"}, {"Data prestito:", "Scadenza"},
+};
+constexpr PrintSheet kBookSheet{
+    .windowCaption = " Stampa scheda libro",
+    .reportName = "Scheda Libro",
+    .title = "SCHEDA INFORMATIVA LIBRO",
+    .rows = kBookSheetRows,
+};
+
+constexpr PrintSheet::Row kDvdSheetRows[] = {
+    {"Titolo DVD:", "Titolo"}, {"Codice identificativo:", "Codice"}, {"Scaffale:", "Scaffale"},
+    {"Regia:", "Regia"}, {"Nazione:", "Nazione"}, {"Protagonista:", "Protagonista"}, {"Anno:", "Anno"},
+    {"Durata:", "Durata"}, {"Genere:", "Genere"}, {"Giudizio:", "Giudizio"},
+    {"Distribuzione:", "Distribuzione"}, {"Sceneggiatura:", "Sceneggiatura"}, {"Collana:", "Collana"},
+    {"Prezzo:", "Prezzo"}, {"Cast:", "Cast"}, {"Contenuti:", "Contenuti"}, {"Titolo originale:", "Originale"},
+    {"Lingua originale:", "Lingua"}, {"Altre lingue:", "AltreLingue"}, {"Sottotitoli:", "Sottotitoli"},
+    {"Premi:", "Premi"}, {"Note:", "Note"}, {"Prestato a:", "Prestato"}, {"Scadenza prestito:", "Scadenza"},
+};
+constexpr PrintSheet kDvdSheet{
+    .windowCaption = " Stampa scheda DVD",
+    .reportName = "Scheda DVD",
+    .title = "SCHEDA INFORMATIVA DVD",
+    .rows = kDvdSheetRows,
+};
+
+// The collections in menu order; add() appends.
+std::vector<const Collection*>& registered()
+{
+    static std::vector<const Collection*> list{&Collection::books(), &Collection::dvd(), &Collection::articles()};
+    return list;
+}
+
 } // namespace
 
 const Collection& Collection::books()
 {
-    static const Collection c{"books", "libri", &TSchedaLibro, "Libri.pro", {}, kBookRequired,
-        &BookTables::search(), &BookTables::available(), &BookExport::table()};
+    static const Collection c{
+        .key = "books",
+        .callerTag = "libri",
+        .layout = &TSchedaLibro,
+        .archiveFile = "Libri.pro",
+        .yearlySuffix = {},
+        .required = kBookRequired,
+        .search = &BookSearch::search(),
+        .available = &BookSearch::available(),
+        .exportTable = &BookExport::table(),
+        .picture = "libri",
+        .cardHelp = {"libri", "Applicazione Archivio Libri."},
+        .exportHelp = {"esporta_libri", "Esportazione archivio libri in Microsoft Excel."},
+        .loans = &kBookLoans,
+        .sheet = &kBookSheet,
+        .sample = &SampleCards::fillBook,
+    };
     return c;
 }
 
 const Collection& Collection::dvd()
 {
-    static const Collection c{"dvd", "dvd", &TSchedaDVD, "DVD.pro", {}, kDvdRequired,
-        &DvdTables::search(), &DvdTables::available(), &DvdExport::table()};
+    static const Collection c{
+        .key = "dvd",
+        .callerTag = "dvd",
+        .layout = &TSchedaDVD,
+        .archiveFile = "DVD.pro",
+        .yearlySuffix = {},
+        .required = kDvdRequired,
+        .search = &DvdSearch::search(),
+        .available = &DvdSearch::available(),
+        .exportTable = &DvdExport::table(),
+        .picture = "dvd",
+        .cardHelp = {"dvd", "Applicazione Archivio DVD."},
+        .exportHelp = {"esporta_dvd", "Esportazione archivio DVD in Microsoft Excel."},
+        .loans = &kDvdLoans,
+        .sheet = &kDvdSheet,
+        .sample = &SampleCards::fillDvd,
+    };
     return c;
 }
 
 const Collection& Collection::articles()
 {
-    static const Collection c{"articles", "bibliografie", &TSchedaArticolo, {}, ".art", kArticleRequired,
-        &ArticleTables::search(), nullptr, &ArticleExport::table()};
+    static const Collection c{
+        .key = "articles",
+        .callerTag = "bibliografie",
+        .layout = &TSchedaArticolo,
+        .archiveFile = {},
+        .yearlySuffix = ".art",
+        .required = kArticleRequired,
+        .search = &ArticleSearch::search(),
+        .available = nullptr,
+        .exportTable = &ArticleExport::table(),
+        .picture = "articoli",
+        .cardHelp = {"articoli", "Applicazione Articoli Giornalistici."},
+        .exportHelp = {"esporta_articoli", "Esportazione schedario articoli giornalistici in Microsoft Excel."},
+        .loans = nullptr,
+        .sheet = nullptr,
+        .sample = &SampleCards::fillArticle,
+    };
     return c;
 }
 
@@ -63,8 +153,19 @@ QString Collection::archiveName(const QString& year) const
 
 std::span<const Collection* const> Collection::all()
 {
-    static const Collection* const list[] = {&books(), &dvd(), &articles()};
-    return list;
+    return registered();
+}
+
+bool Collection::add(const Collection& collection)
+{
+    if (find(collection.key) || !collection.tableFaults().isEmpty())
+        return false;
+    for (const Collection* c : all()) {
+        if (c->callerTag == collection.callerTag)
+            return false;
+    }
+    registered().push_back(&collection);
+    return true;
 }
 
 const Collection* Collection::find(std::string_view key)
@@ -102,5 +203,17 @@ QStringList Collection::tableFaults() const
         faults << QStringLiteral("export: another layout");
     for (const ExportColumn& c : exportTable->columns)
         check("export", c.field);
+    if (sheet) {
+        for (const PrintSheet::Row& r : sheet->rows)
+            check("sheet", r.field);
+    }
+    if (loans) {
+        for (std::string_view f : {"Codice", "Titolo", "Prestato", "Scadenza"})
+            check("loans", f);
+        if (!available)
+            faults << QStringLiteral("loans: no available search");
+    }
+    if (!sample)
+        faults << QStringLiteral("sample: no filler");
     return faults;
 }

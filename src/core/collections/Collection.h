@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+class Record;
+class SampleCards;
 struct ExportTable;
 struct SearchTable;
 
@@ -15,6 +17,32 @@ struct SearchTable;
 struct RequiredField {
     std::string_view field;   // record field, e.g. "Titolo"
     std::string_view message; // UTF-8, shown as it stands
+};
+
+// A help topic (resources/help/<topic>.txt) and the title its screen gives it.
+struct HelpTopic {
+    std::string_view topic; // "libri"
+    std::string_view title; // UTF-8, e.g. "Applicazione Archivio Libri."
+};
+
+// How a collection that lends its items reads a card's loan date, and how
+// the loans list names its cards.
+struct LoanRule {
+    bool dateIsDue;        // true: the day it is due back; false: the day it was lent
+    std::string_view name; // "Libro", at most five characters
+};
+
+// The one-page information sheet of a card: a caption and a record field
+// per row, from the top.
+struct PrintSheet {
+    struct Row {
+        std::string_view caption; // UTF-8, "Titolo libro:"
+        std::string_view field;   // record field, printed from its card control
+    };
+    std::string_view windowCaption; // the print screen's caption
+    std::string_view reportName;
+    std::string_view title;
+    std::span<const Row> rows;
 };
 
 // One collection described as data: its record layout, where its archive
@@ -31,6 +59,19 @@ struct Collection {
     const SearchTable* search;
     const SearchTable* available; // nullptr: no available-for-loan search
     const ExportTable* exportTable;
+    // Its pictures "tile_<picture>" and "btn_<picture>" (the main menu's
+    // tile and the guide's cover).
+    std::string_view picture;
+    HelpTopic cardHelp;
+    HelpTopic exportHelp;
+    const LoanRule* loans;    // nullptr: its cards are never lent
+    const PrintSheet* sheet;  // nullptr: no card print
+    // Fills a generated card number `serial`; every collection has one, or
+    // `tomaria-cli sample` would write blank cards.
+    void (*sample)(SampleCards& words, Record& record, int serial);
+    // The values of the yes/no slots ("Annullata", "Convalida").
+    std::string_view yes = "S\u00ec";
+    std::string_view no = "No";
 
     bool yearly() const { return archiveFile.empty(); }
     bool hasCancelledFlag() const;
@@ -44,7 +85,11 @@ struct Collection {
     // is a fault of the program, found at start-up, never at a user's click.
     QStringList tableFaults() const;
 
+    // The collections in menu order. add() appends one (a collection
+    // defined elsewhere than here) unless its key is taken; false then, or
+    // when its tables are not sound.
     static std::span<const Collection* const> all();
+    static bool add(const Collection& collection);
     static const Collection* find(std::string_view key);
     static const Collection& books();
     static const Collection& dvd();

@@ -33,13 +33,11 @@ constexpr ExportColumn kColumns[] = {
 };
 
 const ExportTable kTable{
-    &TSchedaDVD,
-    kColumns,
-    "Riepilogo DVD",
-    "DVD.xls",
-    " Esporta archivio DVD in Microsoft Excel",
-    "Esportazione archivio DVD in Microsoft Excel.",
-    "esporta_dvd",
+    .layout = &TSchedaDVD,
+    .columns = kColumns,
+    .sheetName = "Riepilogo DVD",
+    .fileName = "DVD.xls",
+    .caption = " Esporta archivio DVD in Microsoft Excel",
 };
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "SampleCards.h"
 
 #include "core/collections/Collection.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
 #include <QStringList>
@@ -106,88 +105,95 @@ QString SampleCards::articleText()
     return paragraphs.join(QStringLiteral("\r\n"));
 }
 
+QString SampleCards::country()
+{
+    return word(kCountries, below(8));
+}
+
+QString SampleCards::judgement()
+{
+    return word(kJudgements, below(6));
+}
+
+QString SampleCards::language()
+{
+    return word(kLanguages, below(6));
+}
+
 void SampleCards::fill(const Collection& collection, Record& record, int serial)
 {
-    // One generator per record layout.
-    static const std::pair<const RecordLayout*, void (SampleCards::*)(Record&, int)> kFillers[] = {
-        {&TSchedaLibro, &SampleCards::fillBook},
-        {&TSchedaDVD, &SampleCards::fillDvd},
-        {&TSchedaArticolo, &SampleCards::fillArticle},
-    };
     record.clear();
-    for (const auto& [layout, filler] : kFillers) {
-        if (layout == collection.layout)
-            (this->*filler)(record, serial);
-    }
+    if (collection.sample)
+        collection.sample(*this, record, serial);
 }
 
-void SampleCards::fillBook(Record& r, int serial)
+void SampleCards::fillBook(SampleCards& w, Record& r, int serial)
 {
-    r.setText("Titolo", title());
+    r.setText("Titolo", w.title());
     r.setText("Codice", QStringLiteral("L%1").arg(serial, 6, 10, QLatin1Char('0')));
     r.setText("Convalida", QStringLiteral("No"));
-    r.setText("Scaffale", QStringLiteral("%1-%2").arg(QChar(u'A' + below(8))).arg(1 + below(20)));
-    r.setText("Autore", person());
-    r.setText("Nazione", word(kCountries, below(8)));
-    if (chance(15))
-        r.setText("Curatore", person());
-    r.setText("Dewey", QStringLiteral("%1").arg(100 * below(10) + below(100), 3, 10, QLatin1Char('0')));
-    r.setText("Pagine", QString::number(80 + below(900)));
-    r.setText("Genere", word(kGenres, below(12)));
-    r.setText("Giudizio", word(kJudgements, below(6)));
-    r.setText("Editore", word(kPublishers, below(12)));
-    r.setText("Isbn", QStringLiteral("978-88-%1-%2").arg(below(10000), 4, 10, QLatin1Char('0')).arg(below(100000), 5, 10, QLatin1Char('0')));
-    r.setText("Citta", word(kCities, below(12)));
-    r.setText("Anno", QString::number(1950 + below(76)));
+    r.setText("Scaffale", QStringLiteral("%1-%2").arg(QChar(u'A' + w.below(8))).arg(1 + w.below(20)));
+    r.setText("Autore", w.person());
+    r.setText("Nazione", word(kCountries, w.below(8)));
+    if (w.chance(15))
+        r.setText("Curatore", w.person());
+    r.setText("Dewey", QStringLiteral("%1").arg(100 * w.below(10) + w.below(100), 3, 10, QLatin1Char('0')));
+    r.setText("Pagine", QString::number(80 + w.below(900)));
+    r.setText("Genere", word(kGenres, w.below(12)));
+    r.setText("Giudizio", word(kJudgements, w.below(6)));
+    r.setText("Editore", word(kPublishers, w.below(12)));
+    r.setText("Isbn", QStringLiteral("978-88-%1-%2").arg(w.below(10000), 4, 10, QLatin1Char('0')).arg(w.below(100000), 5, 10, QLatin1Char('0')));
+    r.setText("Citta", word(kCities, w.below(12)));
+    r.setText("Anno", QString::number(1950 + w.below(76)));
     r.setText("Volumi", QStringLiteral("1"));
-    r.setText("Prezzo", QStringLiteral("%1,%2 €").arg(5 + below(40)).arg(below(100), 2, 10, QLatin1Char('0')));
-    r.setText("Lingua", word(kLanguages, below(6)));
-    if (chance(30)) {
-        r.setText("Originale", title());
-        r.setText("Traduttore", person());
+    r.setText("Prezzo", QStringLiteral("%1,%2 €").arg(5 + w.below(40)).arg(w.below(100), 2, 10, QLatin1Char('0')));
+    r.setText("Lingua", word(kLanguages, w.below(6)));
+    if (w.chance(30)) {
+        r.setText("Originale", w.title());
+        r.setText("Traduttore", w.person());
     }
-    if (chance(20)) {
-        r.setText("Prestato", person());
-        r.setText("Scadenza", date(2024, 2026));
+    if (w.chance(20)) {
+        r.setText("Prestato", w.person());
+        r.setText("Scadenza", w.date(2024, 2026));
     }
-    if (chance(10))
+    if (w.chance(10))
         r.setText("Note", QStringLiteral("Copia con dedica dell'autore."));
-    r.setText("Annullata", chance(5) ? QStringLiteral("S\u00ec") : QStringLiteral("No"));
+    r.setText("Annullata", w.chance(5) ? QStringLiteral("S\u00ec") : QStringLiteral("No"));
 }
 
-void SampleCards::fillDvd(Record& r, int serial)
+void SampleCards::fillDvd(SampleCards& w, Record& r, int serial)
 {
-    r.setText("Titolo", title());
+    r.setText("Titolo", w.title());
     r.setText("Codice", QStringLiteral("D%1").arg(serial, 6, 10, QLatin1Char('0')));
     r.setText("Convalida", QStringLiteral("No"));
-    r.setText("Scaffale", QStringLiteral("V-%1").arg(1 + below(30)));
-    r.setText("Regia", person());
-    r.setText("Nazione", word(kCountries, below(8)));
-    r.setText("Protagonista", person());
-    r.setText("Anno", QString::number(1945 + below(81)));
-    r.setText("Durata", QStringLiteral("%1 min").arg(70 + below(110)));
-    r.setText("Genere", word(kDvdGenres, below(10)));
-    r.setText("Giudizio", word(kJudgements, below(6)));
-    r.setText("Cast", person() + QStringLiteral(", ") + person() + QStringLiteral(", ") + person());
-    r.setText("Lingua", word(kLanguages, below(6)));
+    r.setText("Scaffale", QStringLiteral("V-%1").arg(1 + w.below(30)));
+    r.setText("Regia", w.person());
+    r.setText("Nazione", word(kCountries, w.below(8)));
+    r.setText("Protagonista", w.person());
+    r.setText("Anno", QString::number(1945 + w.below(81)));
+    r.setText("Durata", QStringLiteral("%1 min").arg(70 + w.below(110)));
+    r.setText("Genere", word(kDvdGenres, w.below(10)));
+    r.setText("Giudizio", word(kJudgements, w.below(6)));
+    r.setText("Cast", w.person() + QStringLiteral(", ") + w.person() + QStringLiteral(", ") + w.person());
+    r.setText("Lingua", word(kLanguages, w.below(6)));
     r.setText("Sottotitoli", QStringLiteral("Italiano, Inglese"));
-    if (chance(20)) {
-        r.setText("Prestato", person());
-        r.setText("Scadenza", date(2024, 2026));
+    if (w.chance(20)) {
+        r.setText("Prestato", w.person());
+        r.setText("Scadenza", w.date(2024, 2026));
     }
-    r.setText("Annullata", chance(5) ? QStringLiteral("S\u00ec") : QStringLiteral("No"));
+    r.setText("Annullata", w.chance(5) ? QStringLiteral("S\u00ec") : QStringLiteral("No"));
 }
 
-void SampleCards::fillArticle(Record& r, int serial)
+void SampleCards::fillArticle(SampleCards& w, Record& r, int serial)
 {
     Q_UNUSED(serial);
-    r.setText("Titolo", title());
-    r.setText("DataPub", date(2020, 2026));
-    r.setText("Genere", word(kSections, below(8)));
-    r.setText("Autore", person());
-    r.setText("Testata", word(kNewspapers, below(8)));
-    r.setText("NumTestata", QString::number(1 + below(365)));
-    r.setText("Testo", articleText());
-    r.setText("Sintesi", word(kSentences, below(12)));
-    r.setText("Valutazione", word(kJudgements, below(6)));
+    r.setText("Titolo", w.title());
+    r.setText("DataPub", w.date(2020, 2026));
+    r.setText("Genere", word(kSections, w.below(8)));
+    r.setText("Autore", w.person());
+    r.setText("Testata", word(kNewspapers, w.below(8)));
+    r.setText("NumTestata", QString::number(1 + w.below(365)));
+    r.setText("Testo", w.articleText());
+    r.setText("Sintesi", word(kSentences, w.below(12)));
+    r.setText("Valutazione", word(kJudgements, w.below(6)));
 }

@@ -15,20 +15,26 @@ class SampleCards {
 public:
     explicit SampleCards(std::uint32_t seed) : m_rng(seed) {}
 
-    // Fills `record` (of the collection's layout) with card number `serial`.
+    // Fills `record` (of the collection's layout) with card number `serial`
+    // through the collection's own filler.
     void fill(const Collection& collection, Record& record, int serial);
 
-private:
+    // The words a filler draws from.
     int below(int n) { return static_cast<int>(m_rng() % static_cast<std::uint32_t>(n)); }
     bool chance(int percent) { return below(100) < percent; }
     QString title();
     QString person();
     QString date(int fromYear, int toYear);
     QString articleText();
+    QString country();
+    QString judgement();
+    QString language();
 
-    void fillBook(Record& r, int serial);
-    void fillDvd(Record& r, int serial);
-    void fillArticle(Record& r, int serial);
+    // The fillers of the program's collections.
+    static void fillBook(SampleCards& w, Record& r, int serial);
+    static void fillDvd(SampleCards& w, Record& r, int serial);
+    static void fillArticle(SampleCards& w, Record& r, int serial);
 
+private:
     std::mt19937 m_rng;
 };

@@ -24,6 +24,4 @@ struct ExportTable {
     std::string_view sheetName; // worksheet name inside the file
     std::string_view fileName;  // written in the program folder
     std::string_view caption;   // the export screen's window caption
-    std::string_view helpTitle;
-    std::string_view helpTopic; // resources/help/<topic>.txt
 };

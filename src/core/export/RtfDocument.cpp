@@ -1,7 +1,7 @@
 #include "RtfDocument.h"
 
 #include "core/storage/Cp1252.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QSaveFile>
 

@@ -3,7 +3,7 @@
 #include "core/export/ExportModel.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QFile>
 #include <QIODevice>

@@ -5,7 +5,7 @@
 #include "core/import/CsvReader.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Record.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QStringDecoder>
 

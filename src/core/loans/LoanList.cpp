@@ -5,6 +5,7 @@
 #include "core/search/SearchTable.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/RecordStore.h"
+#include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
 #include "core/text/Clock.h"
 
@@ -14,26 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-// What a collection's loan date means, and how its lines name it.
-struct LoanKind {
-    std::string_view key;
-    bool dateIsDue; // false: the day it was lent
-    const char* name; // fitted to kNameWidth
-};
-constexpr LoanKind kKinds[] = {
-    {"books", false, "Libro"},
-    {"dvd", true, "DVD"},
-};
-
-const LoanKind* kindOf(const Collection& c)
-{
-    for (const LoanKind& k : kKinds) {
-        if (k.key == c.key)
-            return &k;
-    }
-    return nullptr;
-}
 
 constexpr int kNameWidth = 5;
 constexpr int kDateWidth = 10;
@@ -52,7 +33,7 @@ QString daysText(qint64 n)
 
 bool LoanList::keepsLoans(const Collection& collection)
 {
-    return kindOf(collection) && collection.available;
+    return collection.loans && collection.available;
 }
 
 bool LoanList::load()
@@ -119,7 +100,7 @@ void LoanList::arrange(const QDate& today, int days)
         if (!loan.when.isValid())
             continue;
         const qint64 elapsed = loan.when.daysTo(today);
-        if (kindOf(*loan.collection)->dateIsDue) {
+        if (loan.collection->loans->dateIsDue) {
             loan.marked = elapsed > 0;
         } else {
             loan.marked = elapsed > days;
@@ -157,15 +138,14 @@ int LoanList::markedCount() const
 
 QString LoanList::line(const Loan& loan, const Widths& widths)
 {
-    const LoanKind* kind = kindOf(*loan.collection);
     QString s = loan.marked ? QStringLiteral("! ") : QStringLiteral("  ");
-    s += fitted(QString::fromLatin1(kind->name), kNameWidth);
+    s += fitted(Text::utf8(loan.collection->loans->name), kNameWidth);
     s += QStringLiteral("  Cod. ") + fitted(loan.code, widths.code);
     s += QStringLiteral("  ") + fitted(loan.title, widths.title);
     s += QStringLiteral("  ") + fitted(loan.borrower, widths.borrower);
     s += QStringLiteral("  ") + fitted(loan.date, kDateWidth);
     if (loan.marked)
-        s += (kind->dateIsDue ? QStringLiteral("  scaduto da ") : QStringLiteral("  prestato da ")) + daysText(loan.late);
+        s += (loan.collection->loans->dateIsDue ? QStringLiteral("  scaduto da ") : QStringLiteral("  prestato da ")) + daysText(loan.late);
     // Mark text or not, a line never ends in blanks.
     while (s.endsWith(QLatin1Char(' ')))
         s.chop(1);

@@ -21,7 +21,7 @@ struct Loan {
     bool marked = false;
 };
 
-// The cards of every collection that records loans (books and DVDs) that
+// The cards of every collection that has a loan rule (books and DVDs) that
 // are on loan: not cancelled, with a borrower or a date. Oldest first; a
 // date that cannot be read goes last. A book's date is the day it was lent,
 // so a book lent more than `days` days ago is marked; a DVD's date is the
@@ -53,7 +53,7 @@ public:
     // "dd/mm/yyyy" with "/" or the regional separator (also "-" and "."),
     // one or two digits for day and month; invalid otherwise.
     static QDate readDate(const QString& text);
-    // Whether the collection keeps loans; false for articles.
+    // Whether the collection lends its cards (it has a loan rule).
     static bool keepsLoans(const Collection& collection);
 
 private:

@@ -3,7 +3,7 @@
 #include "core/search/SearchTable.h"
 #include "core/search/Threads.h"
 #include "core/storage/Cp1252.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
 
 #include <algorithm>

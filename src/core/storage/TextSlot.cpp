@@ -1,7 +1,7 @@
 #include "TextSlot.h"
 
 #include "Cp1252.h"
-#include "Text.h"
+#include "core/text/Text.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,10 @@
 #include "TfrmBibliografie.h"
 
 #include "core/collections/Collection.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "ui/articles/TfrmCreaRTF.h"
 #include "ui/articles/TfrmExpBibliografie.h"
+#include "ui/articles/TfrmMenuServizi.h"
 #include "ui/articles/TfrmTrovaBibliografie.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -44,12 +45,12 @@ constexpr F::Field kFields[] = {
 };
 
 const CardForm kForm{
-    &Collection::articles(),
-    "TfrmBibliografie",
-    " Tomaria - Articoli giornalistici",
-    F::Placement::CaptionAbove,
-    kGroups,
-    {
+    .collection = &Collection::articles(),
+    .objectName = "TfrmBibliografie",
+    .caption = " Tomaria - Articoli giornalistici",
+    .placement = F::Placement::CaptionAbove,
+    .groups = kGroups,
+    .commands = {
         {1, "cmdNuovo", "cmd_nuovo", 6, 37, "Predisponi la schermata per l'inserimento di una nuova scheda.", A::New},
         {1, "cmdSalva", "cmd_salva", 48, 37, "Salva la scheda corrente in archivio.", A::Save},
         {1, "cmdTrova", "cmd_trova", 90, 37, "Trova una scheda in archivio.", A::Dialog, &F::make<TfrmTrovaBibliografie>, true},
@@ -64,17 +65,26 @@ const CardForm kForm{
         {6, "cmdGuida", "cmd_guida", 6, 37, "Visualizza la pagina della guida sensibile al contesto.", A::Help},
         {6, "cmdEsci", "cmd_esci", 48, 37, "Esci da questa schermata di lavoro.", A::Exit},
     },
-    kSections,
-    kFields,
-    {},
-    {},
-    {},
-    {},
-    {},
-    {},
-    true,
-    "Applicazione Articoli Giornalistici.",
-    "articoli",
+    .sections = kSections,
+    .fields = kFields,
+    .plainSaveFailure = true,
+};
+
+// The tile opens the year selection, which opens the card.
+constexpr CollectionScreens::Maker kScreens[] = {
+    &CollectionScreens::make<TfrmMenuServizi>,
+    &CollectionScreens::make<TfrmBibliografie>,
+    &CollectionScreens::make<TfrmTrovaBibliografie>,
+    &CollectionScreens::make<TfrmCreaRTF>,
+    &CollectionScreens::make<TfrmExpBibliografie>,
+};
+
+const CollectionScreens kEntry{
+    .collection = &Collection::articles(),
+    .form = &kForm,
+    .menuName = "Articoli",
+    .menuScreen = "TfrmMenuServizi",
+    .screens = kScreens,
 };
 
 // The length the archive gives a text: a line break is stored as CR LF.
@@ -88,6 +98,11 @@ int storedLength(const QString& text)
 const CardForm& TfrmBibliografie::cardForm()
 {
     return kForm;
+}
+
+const CollectionScreens& TfrmBibliografie::screens()
+{
+    return kEntry;
 }
 
 TfrmBibliografie::TfrmBibliografie(QWidget* owner)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/cards/CardScreen.h"
+#include "ui/cards/CollectionScreens.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -14,6 +15,8 @@ public:
     explicit TfrmBibliografie(QWidget* owner = nullptr);
 
     static const CardForm& cardForm();
+    // The collection with its screens, for the registry's list.
+    static const CollectionScreens& screens();
 
     // What the archive keeps of the text: line breaks count as the two
     // characters they are stored as.

@@ -2,11 +2,12 @@
 
 #include "core/export/RtfDocument.h"
 #include "core/storage/ProgramFolder.h"
-#include "core/storage/Text.h"
+#include "core/collections/Collection.h"
+#include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/cards/CardScreen.h"
 #include "ui/shell/TMisc.h"
 
 #include <QFrame>
@@ -57,7 +58,7 @@ void TfrmCreaRTF::CreaDocumento()
         return;
 
     // What the card shows, saved or not.
-    const TForm* card = Screens::get(Screens::Id::Bibliografie);
+    const CardScreen* card = cardScreenFor(Text::utf8(Collection::articles().callerTag));
     const auto values = [card](std::string_view field) {
         const QWidget* control = card ? card->control(QStringLiteral("txt") + Text::utf8(field)) : nullptr;
         // A memo gives its lines joined by CR LF, as the document wants them.

@@ -2,13 +2,14 @@
 
 #include "core/collections/Collection.h"
 #include "core/storage/ProgramFolder.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/text/Clock.h"
 #include "core/text/HelpText.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/cards/CardScreen.h"
+#include "ui/shell/ScreenDirectory.h"
 #include "ui/shell/TfrmGuida.h"
 
 #include <QFrame>
@@ -148,6 +149,11 @@ bool TfrmMenuServizi::txtAnnoPreventiviKeyDown(const QKeyEvent& key)
     return text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9');
 }
 
+CardScreen* TfrmMenuServizi::articleCard()
+{
+    return cardScreenFor(Text::utf8(Collection::articles().callerTag));
+}
+
 void TfrmMenuServizi::btnApriPreventiviClick()
 {
     const QString typed = m_txtAnnoPreventivi->text();
@@ -158,7 +164,9 @@ void TfrmMenuServizi::btnApriPreventiviClick()
         m_txtAnnoPreventivi->setFocus(Qt::OtherFocusReason);
         return;
     }
-    TForm* card = Screens::get(Screens::Id::Bibliografie);
+    CardScreen* card = articleCard();
+    if (!card)
+        return;
     if (auto* lblFile = card->control<QLabel>(QStringLiteral("lblFile")))
         lblFile->setText(ProgramFolder::file(Collection::articles().archiveName(year)));
     card->setWindowTitle(QStringLiteral(" Tomaria - Articoli giornalistici anno ") + year);
@@ -168,7 +176,8 @@ void TfrmMenuServizi::btnApriPreventiviClick()
 
 void TfrmMenuServizi::imgGuidaClick()
 {
-    TfrmGuida::showTopic(this, QStringLiteral("Applicazione Articoli Giornalistici."), HelpText::topic(QStringLiteral("articoli")));
+    const HelpTopic& help = Collection::articles().cardHelp;
+    TfrmGuida::showTopic(this, Text::utf8(help.title), HelpText::topic(Text::utf8(help.topic)));
 }
 
 void TfrmMenuServizi::imgEsciClick()
@@ -180,7 +189,7 @@ void TfrmMenuServizi::formClose()
 {
     const QString tag = callerTag();
     if (tag == QLatin1String("avvio"))
-        handOver(Screens::get(Screens::Id::Avvio));
+        handOver(Screens::role(Screens::Role::MainMenu));
     else if (tag == QLatin1String("servizi"))
-        handOver(Screens::get(Screens::Id::Bibliografie));
+        handOver(articleCard());
 }

@@ -2,6 +2,7 @@
 
 #include "ui/shell/TForm.h"
 
+class CardScreen;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +29,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The article card the year opens.
+    static CardScreen* articleCard();
     QLineEdit* m_txtAnnoPreventivi = nullptr;
     QPushButton* m_btnApriPreventivi = nullptr;
 };

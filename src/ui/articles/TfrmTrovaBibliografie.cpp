@@ -1,9 +1,9 @@
 #include "TfrmTrovaBibliografie.h"
 
-#include "core/collections/ArticleTables.h"
+#include "core/collections/ArticleSearch.h"
 
 TfrmTrovaBibliografie::TfrmTrovaBibliografie(QWidget* owner)
-    : TfrmTrova(owner, ArticleTables::search(),
+    : TfrmTrova(owner, ArticleSearch::search(),
         {QStringLiteral("sec_articolo"), QStringLiteral("sec_testo"), QStringLiteral("sec_editoria"),
             QStringLiteral("sec_testo"), QStringLiteral("sec_articolo")})
 {

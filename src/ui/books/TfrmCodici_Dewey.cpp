@@ -5,9 +5,12 @@
 #include "ui/shell/Picture.h"
 #include "ui/cards/QuickFind.h"
 #include "core/text/ResourceText.h"
-#include "ui/shell/Screens.h"
+#include "core/collections/Collection.h"
+#include "core/text/Text.h"
+#include "ui/cards/CardScreen.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/report/ListReport.h"
+#include "ui/shell/FailureLog.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -157,19 +160,27 @@ void TfrmCodici_Dewey::btnTrovaClick()
     try {
         QuickFind::next(this, m_lstRecords, m_txtTrova->text(), lastQuickFind);
     } catch (...) {
+        FailureLog::spared("TfrmCodici_Dewey::btnTrovaClick");
         // Any failure but the empty list leaves the selection as it was.
     }
+}
+
+CardScreen* TfrmCodici_Dewey::bookCard()
+{
+    return cardScreenFor(Text::utf8(Collection::books().callerTag));
 }
 
 void TfrmCodici_Dewey::lstRecordsDblClick()
 {
     try {
         const int row = m_lstRecords->selectedRow();
-        if (row >= 0 && callerTag() == QLatin1String("libri") && Screens::frmLibri) {
-            if (auto* txtDewey = Screens::frmLibri->control<QLineEdit>(QStringLiteral("txtDewey")))
+        CardScreen* card = bookCard();
+        if (row >= 0 && card && callerTag() == card->cardTag()) {
+            if (auto* txtDewey = card->control<QLineEdit>(QStringLiteral("txtDewey")))
                 txtDewey->setText(m_lstRecords->line(row).left(3));
         }
     } catch (...) {
+        FailureLog::spared("TfrmCodici_Dewey::lstRecordsDblClick");
         // Any failure closes the screen and leaves the card as it was.
     }
     close();
@@ -179,8 +190,8 @@ void TfrmCodici_Dewey::formClose()
 {
     m_timCarica->stop();
     // Whether a code was taken or not, the card goes on from its Dewey field.
-    if (Screens::frmLibri) {
-        if (auto* txtDewey = Screens::frmLibri->control<QLineEdit>(QStringLiteral("txtDewey")))
+    if (CardScreen* card = bookCard()) {
+        if (auto* txtDewey = card->control<QLineEdit>(QStringLiteral("txtDewey")))
             txtDewey->setFocus(Qt::OtherFocusReason);
     }
 }
@@ -207,6 +218,7 @@ void TfrmCodici_Dewey::btnStampaClick()
         ListReport::print(this, QStringLiteral("Tabella Codici Dewey"), m_lstRecords->lines());
         m_lblAttendere->hide();
     } catch (...) {
+        FailureLog::spared("TfrmCodici_Dewey::btnStampaClick");
         // The wait label stays when printing fails.
     }
 }

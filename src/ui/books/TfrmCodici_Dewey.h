@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+class CardScreen;
 class LineList;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The book card a chosen code goes into.
+    static CardScreen* bookCard();
     QLabel* addLabel(const QString& name, const QString& text, QPoint at);
 
     QLineEdit* m_txtTrova = nullptr;

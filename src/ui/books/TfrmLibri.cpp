@@ -1,7 +1,7 @@
 #include "TfrmLibri.h"
 
 #include "core/collections/Collection.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/text/Clock.h"
 #include "ui/books/TfrmCodici_Dewey.h"
 #include "ui/books/TfrmExpLibri.h"
@@ -66,12 +66,12 @@ constexpr F::Button kButtons[] = {
 constexpr std::string_view kDuplicateClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
 const CardForm kForm{
-    &Collection::books(),
-    "TfrmLibri",
-    " Tomaria - Archivio Libri",
-    F::Placement::CaptionBeside,
-    F::standardGroups(),
-    F::standardBar({
+    .collection = &Collection::books(),
+    .objectName = "TfrmLibri",
+    .caption = " Tomaria - Archivio Libri",
+    .placement = F::Placement::CaptionBeside,
+    .groups = F::standardGroups(),
+    .commands = F::standardBar({
         &F::make<TfrmTrovaLibri>,
         &F::make<TfrmTrovaDisponibili>,
         &F::make<TfrmStampaLibro>,
@@ -80,18 +80,31 @@ const CardForm kForm{
         "Esporta tutte le schede in archivio in un file di Microsoft Excel.",
         "Trova un libro in archivio fra quelli disponibili per il prestito.",
     }),
-    kSections,
-    kFields,
-    kButtons,
-    {},
-    {"txtIsbn", "ISBN:",
+    .sections = kSections,
+    .fields = kFields,
+    .buttons = kButtons,
+    .webLookup = {"txtIsbn", "ISBN:",
         "Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo all'ISBN del libro."},
-    {4, 2, R + 142, "Contrassegna la scheda del libro come annullata per escluderla dai risultati di ricerca."},
-    kDuplicateClears,
-    "txtCodice",
-    false,
-    "Applicazione Archivio Libri.",
-    "libri",
+    .cancelled = {4, 2, R + 142, "Contrassegna la scheda del libro come annullata per escluderla dai risultati di ricerca."},
+    .duplicateClears = kDuplicateClears,
+    .duplicateFocus = "txtCodice",
+};
+
+constexpr CollectionScreens::Maker kScreens[] = {
+    &CollectionScreens::make<TfrmLibri>,
+    &CollectionScreens::make<TfrmCodici_Dewey>,
+    &CollectionScreens::make<TfrmTrovaLibri>,
+    &CollectionScreens::make<TfrmExpLibri>,
+    &CollectionScreens::make<TfrmTrovaDisponibili>,
+    &CollectionScreens::make<TfrmStampaLibro>,
+};
+
+const CollectionScreens kEntry{
+    .collection = &Collection::books(),
+    .form = &kForm,
+    .menuName = "Libri",
+    .menuScreen = {},
+    .screens = kScreens,
 };
 
 } // namespace
@@ -99,6 +112,11 @@ const CardForm kForm{
 const CardForm& TfrmLibri::cardForm()
 {
     return kForm;
+}
+
+const CollectionScreens& TfrmLibri::screens()
+{
+    return kEntry;
 }
 
 TfrmLibri::TfrmLibri(QWidget* owner)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/cards/CardScreen.h"
+#include "ui/cards/CollectionScreens.h"
 
 // The book card: the card kit fed the book table, plus what only the book
 // card has: the Dewey table button, today's date for the loan and the ISBN
@@ -11,6 +12,8 @@ public:
     explicit TfrmLibri(QWidget* owner = nullptr);
 
     static const CardForm& cardForm();
+    // The collection with its screens, for the registry's list.
+    static const CollectionScreens& screens();
 
     void btnDeweyClick();
     void btnScadenzaClick();

@@ -1,10 +1,10 @@
 #include "TfrmTrovaDisponibili.h"
 
-#include "core/collections/BookTables.h"
+#include "core/collections/BookSearch.h"
 #include "ui/books/TfrmTrovaLibri.h"
 
 TfrmTrovaDisponibili::TfrmTrovaDisponibili(QWidget* owner)
-    : TfrmTrova(owner, BookTables::available(), TfrmTrovaLibri::stripIcons())
+    : TfrmTrova(owner, BookSearch::available(), TfrmTrovaLibri::stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDisponibili"));
 }

@@ -1,9 +1,9 @@
 #include "TfrmTrovaLibri.h"
 
-#include "core/collections/BookTables.h"
+#include "core/collections/BookSearch.h"
 
 TfrmTrovaLibri::TfrmTrovaLibri(QWidget* owner)
-    : TfrmTrova(owner, BookTables::search(), stripIcons())
+    : TfrmTrova(owner, BookSearch::search(), stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaLibri"));
 }

@@ -1,6 +1,7 @@
 #include "CardBinder.h"
 
-#include "core/storage/Text.h"
+#include "core/collections/Collection.h"
+#include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 
 #include "core/storage/Record.h"
@@ -27,15 +28,16 @@ constexpr std::string_view kCancelled = "Annullata";
 
 } // namespace
 
-void CardBinder::show(QWidget* screen, const Record& record)
+void CardBinder::show(QWidget* screen, const Record& record, const Collection& collection)
 {
+    const QString yes = Text::utf8(collection.yes), no = Text::utf8(collection.no);
     for (const FieldDef& f : record.layout().fields) {
         if (f.name == kCancelled) {
             if (auto* chk = screen->findChild<QCheckBox*>(QStringLiteral("chkAnnullata"))) {
                 const QString flag = record.text(f.name);
-                if (flag == kSi)
+                if (flag == yes)
                     chk->setChecked(true);
-                else if (flag == kNo)
+                else if (flag == no)
                     chk->setChecked(false);
             }
             continue;
@@ -45,13 +47,13 @@ void CardBinder::show(QWidget* screen, const Record& record)
     }
 }
 
-void CardBinder::fill(const QWidget* screen, Record& record)
+void CardBinder::fill(const QWidget* screen, Record& record, const Collection& collection)
 {
     record.clear();
     for (const FieldDef& f : record.layout().fields) {
         if (f.name == kCancelled) {
             const auto* chk = screen->findChild<const QCheckBox*>(QStringLiteral("chkAnnullata"));
-            record.setText(f.name, chk && chk->isChecked() ? kSi : kNo);
+            record.setText(f.name, Text::utf8(chk && chk->isChecked() ? collection.yes : collection.no));
             continue;
         }
         if (const QWidget* control = controlFor(screen, f.name))

@@ -4,6 +4,7 @@
 
 class QWidget;
 class Record;
+struct Collection;
 
 // Binds a card screen's controls to a record by name: the control `txtX`
 // (or the hidden label `lblX`) holds field X, and `chkAnnullata` holds the
@@ -12,13 +13,11 @@ class Record;
 class CardBinder {
 public:
     // Puts every field into its control. Length-byte fields arrive trimmed.
-    // A cancelled flag other than "Sì" or "No" leaves the check box as it is.
-    static void show(QWidget* screen, const Record& record);
+    // A cancelled flag other than the collection's yes ("Sì") or no ("No")
+    // leaves the check box as it is.
+    static void show(QWidget* screen, const Record& record, const Collection& collection);
 
     // Fills the record from the controls (the record stores each value by
-    // its slot's rule). The cancelled flag becomes "Sì" or "No".
-    static void fill(const QWidget* screen, Record& record);
-
-    static inline const QString kSi = QStringLiteral("S\u00ec");
-    static inline const QString kNo = QStringLiteral("No");
+    // its slot's rule). The cancelled flag becomes the collection's yes or no.
+    static void fill(const QWidget* screen, Record& record, const Collection& collection);
 };

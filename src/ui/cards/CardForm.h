@@ -137,8 +137,6 @@ struct CardForm {
     std::span<const std::string_view> duplicateClears = {}; // empty: no Duplicate
     std::string_view duplicateFocus = {};
     bool plainSaveFailure = false; // the access message of Save in a plain box
-    std::string_view helpTitle;
-    std::string_view helpTopic; // resources/help/<topic>.txt
 
     // The command bar of the book and DVD cards, with each collection's
     // dialogs and the two hints in which their wording differs.

@@ -2,7 +2,7 @@
 
 #include "core/collections/Collection.h"
 #include "core/storage/RecordLayout.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/text/ResourceText.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"

@@ -4,7 +4,7 @@
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/text/HelpText.h"
 #include "core/text/WebSearch.h"
 #include "ui/cards/CardBinder.h"
@@ -12,7 +12,7 @@
 #include "ui/cards/TfrmAllegaCartella.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/shell/ScreenDirectory.h"
 #include "ui/shell/TMisc.h"
 #include "ui/shell/TfrmGuida.h"
 #include "ui/shell/Controls.h"
@@ -96,7 +96,7 @@ void CardScreen::openDialog(const CardForm::Command& command)
 
 void CardScreen::cmdGuidaClick()
 {
-    TfrmGuida::showTopic(this, Text::utf8(m_form.helpTitle), HelpText::topic(Text::utf8(m_form.helpTopic)));
+    TfrmGuida::showTopic(this, Text::utf8(collection().cardHelp.title), HelpText::topic(Text::utf8(collection().cardHelp.topic)));
 }
 
 void CardScreen::formShow()
@@ -106,7 +106,7 @@ void CardScreen::formShow()
 
 void CardScreen::formClose()
 {
-    handOver(Screens::get(Screens::Id::Avvio));
+    handOver(Screens::role(Screens::Role::MainMenu));
 }
 
 void CardScreen::ClearCard()
@@ -117,7 +117,7 @@ void CardScreen::ClearCard()
         if (!w)
             w = findChild<QWidget*>(QStringLiteral("lbl") + field);
         if (w)
-            Controls::setText(w, field == QLatin1String("Convalida") ? CardBinder::kNo : QString());
+            Controls::setText(w, field == QLatin1String("Convalida") ? Text::utf8(collection().no) : QString());
     }
     if (auto* chk = findChild<QCheckBox*>(QStringLiteral("chkAnnullata")))
         chk->setChecked(false);
@@ -128,7 +128,18 @@ void CardScreen::ClearCard()
 
 void CardScreen::ShowRecord(const Record& record)
 {
-    CardBinder::show(this, record);
+    CardBinder::show(this, record, collection());
+}
+
+void CardScreen::showStored(const Record& record, qint64 index)
+{
+    ShowRecord(record);
+    m_lblPosizione->setText(QString::number(index + 1));
+}
+
+CardScreen* cardScreenFor(const QString& callerTag)
+{
+    return qobject_cast<CardScreen*>(Screens::cardFor(callerTag));
 }
 
 void CardScreen::withArchive(const std::function<bool(RecordStore&)>& work)
@@ -226,7 +237,7 @@ void CardScreen::cmdSalvaClick()
     }
     const QString label = Text::trimmed(m_lblPosizione->text());
     Record record(layout());
-    CardBinder::fill(this, record);
+    CardBinder::fill(this, record, collection());
     qint64 written = 0;
     bool saved = false;
     RecordStore store;
@@ -258,7 +269,7 @@ void CardScreen::cmdDuplicaClick()
     // A new card copied from the one on display: what identifies the
     // original, its loan, cancelled flag and attachments stay with it.
     if (auto* convalida = control<QLineEdit>(QStringLiteral("txtConvalida")))
-        convalida->setText(CardBinder::kNo);
+        convalida->setText(Text::utf8(collection().no));
     for (std::string_view field : m_form.duplicateClears)
         Controls::setText(control(Text::utf8(field)), QString());
     if (auto* chk = control<QCheckBox>(QStringLiteral("chkAnnullata")))

@@ -32,6 +32,9 @@ public:
 
     void ClearCard();
     void ShowRecord(const Record& record);
+    // Shows a card read from the archive elsewhere (a search's or the loans
+    // list's hand-back) as the stored card at 0-based `index`.
+    void showStored(const Record& record, qint64 index);
 
     void cmdNuovoClick() { ClearCard(); }
     void cmdDuplicaClick();
@@ -73,3 +76,7 @@ private:
     QLabel* m_lblPosizione = nullptr;
     QLabel* m_panInfo = nullptr;
 };
+
+// The start-up card screen that answers to a caller tag (trimmed); nullptr
+// for any other tag.
+CardScreen* cardScreenFor(const QString& callerTag);

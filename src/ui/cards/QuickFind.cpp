@@ -1,7 +1,7 @@
 #include "QuickFind.h"
 
 #include "ui/shell/Msg.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

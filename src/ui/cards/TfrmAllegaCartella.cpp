@@ -4,11 +4,11 @@
 #include "ui/shell/FileChooser.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/shell/ScreenDirectory.h"
 #include "ui/shell/TMisc.h"
 #include "core/storage/AttachmentFolder.h"
 #include "core/storage/Cp1252.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QFileInfo>
 #include <QFrame>

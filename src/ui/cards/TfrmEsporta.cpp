@@ -1,10 +1,9 @@
 #include "TfrmEsporta.h"
 
 #include "core/collections/Collection.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
-#include "ui/shell/Screens.h"
 #include "core/text/HelpText.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -137,7 +136,7 @@ const ExportTable& TfrmEsporta::table() const
 
 QString TfrmEsporta::archivePath() const
 {
-    const auto* card = qobject_cast<const CardScreen*>(Screens::cardFor(Text::utf8(m_collection.callerTag)));
+    const CardScreen* card = cardScreenFor(Text::utf8(m_collection.callerTag));
     return card ? card->archivePath() : QString();
 }
 
@@ -194,5 +193,5 @@ void TfrmEsporta::cmdEsportaClick()
 
 void TfrmEsporta::cmdGuidaClick()
 {
-    TfrmGuida::showTopic(this, Text::utf8(table().helpTitle), HelpText::topic(Text::utf8(table().helpTopic)));
+    TfrmGuida::showTopic(this, Text::utf8(m_collection.exportHelp.title), HelpText::topic(Text::utf8(m_collection.exportHelp.topic)));
 }

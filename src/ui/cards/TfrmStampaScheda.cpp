@@ -4,7 +4,7 @@
 #include "ui/report/CardReport.h"
 #include "ui/report/Report.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/shell/ScreenDirectory.h"
 
 #include <QFrame>
 #include <QPushButton>

@@ -1,15 +1,14 @@
 #include "TfrmTrova.h"
 
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "ui/shell/Controls.h"
-#include "ui/cards/CardBinder.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 #include "ui/cards/QuickFind.h"
 #include "ui/report/ListReport.h"
-#include "ui/shell/Screens.h"
+#include "ui/shell/FailureLog.h"
 #include "core/search/Search.h"
 #include "core/search/SearchTable.h"
 #include "core/storage/Record.h"
@@ -219,6 +218,7 @@ void TfrmTrova::btnCercaClick()
             }
         }
     } catch (...) {
+        FailureLog::spared("TfrmTrova::btnCercaClick");
         ok = false;
     }
     if (!ok) {
@@ -238,20 +238,9 @@ void TfrmTrova::btnTrovaClick()
     try {
         QuickFind::next(this, m_lstRecords, m_txtTrova->text(), lastQuickFind(m_table));
     } catch (...) {
+        FailureLog::spared("TfrmTrova::btnTrovaClick");
         // Any failure but the empty list leaves the selection as it was.
     }
-}
-
-void TfrmTrova::fillCard(const char* record, qint64 index)
-{
-    QWidget* card = cardScreen();
-    if (!card)
-        return;
-    Record r(*m_table.layout);
-    r.bytes() = QByteArray(record, m_table.layout->size);
-    CardBinder::show(card, r);
-    if (auto* position = card->findChild<QLabel*>(QStringLiteral("lblPosizione")))
-        position->setText(QString::number(index + 1));
 }
 
 void TfrmTrova::lstRecordsDblClick()
@@ -260,16 +249,20 @@ void TfrmTrova::lstRecordsDblClick()
         const int row = m_lstRecords->selectedRow();
         RecordStore store;
         if (row >= 0 && store.open(archivePath(), m_table.layout->size, RecordStore::Mode::Read)) {
-            const bool fill = callerTag() == Text::utf8(m_table.callerTag);
+            CardScreen* card = callerTag() == Text::utf8(m_table.callerTag) ? cardScreen() : nullptr;
+            Record r(*m_table.layout);
             // Every record with the same line fills the card in turn, so the
             // last one in the archive is what the card shows.
             Search::findLine(store, m_table, m_lstRecords->line(row), [&](const char* record, qint64 index) {
-                if (fill)
-                    fillCard(record, index);
+                if (!card)
+                    return;
+                r.bytes() = QByteArray(record, m_table.layout->size);
+                card->showStored(r, index);
             });
             store.close();
         }
     } catch (...) {
+        FailureLog::spared("TfrmTrova::lstRecordsDblClick");
         // Any failure closes the screen without a message.
     }
     close();
@@ -281,13 +274,13 @@ void TfrmTrova::btnStampaClick()
     ListReport::print(this, Text::utf8(m_table.printTitle), m_lstRecords->lines());
 }
 
-QWidget* TfrmTrova::cardScreen() const
+CardScreen* TfrmTrova::cardScreen() const
 {
-    return Screens::cardFor(Text::utf8(m_table.callerTag));
+    return cardScreenFor(Text::utf8(m_table.callerTag));
 }
 
 QString TfrmTrova::archivePath() const
 {
-    const auto* card = qobject_cast<const CardScreen*>(cardScreen());
+    const CardScreen* card = cardScreen();
     return card ? card->archivePath() : QString();
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class CardScreen;
 class LineList;
 class QLabel;
 class QLineEdit;
@@ -35,7 +36,7 @@ public:
     // answers to the table's caller tag.
     virtual QString archivePath() const;
     // The card screen a double-click fills.
-    QWidget* cardScreen() const;
+    CardScreen* cardScreen() const;
 
 protected:
     // `stripIcons` are the five pictures beside the filter rows.
@@ -49,7 +50,6 @@ private:
     void buildFilterPanel(const QStringList& stripIcons);
     void buildResultPanel();
     QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& colour = {});
-    void fillCard(const char* record, qint64 index);
 
     const SearchTable& m_table;
     QWidget* m_panAvvio = nullptr;

@@ -61,12 +61,12 @@ constexpr F::Hint kHints[] = {
 constexpr std::string_view kDuplicateClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
 const CardForm kForm{
-    &Collection::dvd(),
-    "TfrmDVD",
-    " Tomaria - Archivio DVD",
-    F::Placement::CaptionBeside,
-    F::standardGroups(),
-    F::standardBar({
+    .collection = &Collection::dvd(),
+    .objectName = "TfrmDVD",
+    .caption = " Tomaria - Archivio DVD",
+    .placement = F::Placement::CaptionBeside,
+    .groups = F::standardGroups(),
+    .commands = F::standardBar({
         &F::make<TfrmTrovaDVD>,
         &F::make<TfrmTrovaDisponibiliDVD>,
         &F::make<TfrmStampaDVD>,
@@ -75,18 +75,31 @@ const CardForm kForm{
         "Esporta le schede in archivio in un file di Microsoft Excel.",
         "Trova un DVD in archivio fra quelli disponibili per il prestito.",
     }),
-    kSections,
-    kFields,
-    kButtons,
-    kHints,
-    {"txtTitolo", "",
+    .sections = kSections,
+    .fields = kFields,
+    .buttons = kButtons,
+    .hints = kHints,
+    .webLookup = {"txtTitolo", "",
         "Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo al titolo del DVD."},
-    {4, 2, R + 142, "Contrassegna la scheda del DVD come annullata per escluderla dai risultati di ricerca."},
-    kDuplicateClears,
-    "txtCodice",
-    false,
-    "Applicazione Archivio DVD.",
-    "dvd",
+    .cancelled = {4, 2, R + 142, "Contrassegna la scheda del DVD come annullata per escluderla dai risultati di ricerca."},
+    .duplicateClears = kDuplicateClears,
+    .duplicateFocus = "txtCodice",
+};
+
+constexpr CollectionScreens::Maker kScreens[] = {
+    &CollectionScreens::make<TfrmDVD>,
+    &CollectionScreens::make<TfrmExpDVD>,
+    &CollectionScreens::make<TfrmStampaDVD>,
+    &CollectionScreens::make<TfrmTrovaDVD>,
+    &CollectionScreens::make<TfrmTrovaDisponibiliDVD>,
+};
+
+const CollectionScreens kEntry{
+    .collection = &Collection::dvd(),
+    .form = &kForm,
+    .menuName = "DVD",
+    .menuScreen = {},
+    .screens = kScreens,
 };
 
 } // namespace
@@ -94,6 +107,11 @@ const CardForm kForm{
 const CardForm& TfrmDVD::cardForm()
 {
     return kForm;
+}
+
+const CollectionScreens& TfrmDVD::screens()
+{
+    return kEntry;
 }
 
 TfrmDVD::TfrmDVD(QWidget* owner)

@@ -1,9 +1,9 @@
 #include "TfrmTrovaDVD.h"
 
-#include "core/collections/DvdTables.h"
+#include "core/collections/DvdSearch.h"
 
 TfrmTrovaDVD::TfrmTrovaDVD(QWidget* owner)
-    : TfrmTrova(owner, DvdTables::search(), stripIcons())
+    : TfrmTrova(owner, DvdSearch::search(), stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDVD"));
 }

@@ -1,10 +1,10 @@
 #include "TfrmTrovaDisponibiliDVD.h"
 
-#include "core/collections/DvdTables.h"
+#include "core/collections/DvdSearch.h"
 #include "ui/dvd/TfrmTrovaDVD.h"
 
 TfrmTrovaDisponibiliDVD::TfrmTrovaDisponibiliDVD(QWidget* owner)
-    : TfrmTrova(owner, DvdTables::available(), TfrmTrovaDVD::stripIcons())
+    : TfrmTrova(owner, DvdSearch::available(), TfrmTrovaDVD::stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDisponibiliDVD"));
 }

@@ -5,17 +5,17 @@
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 #include "core/text/Clock.h"
 #include "core/text/HelpText.h"
-#include "ui/cards/CardBinder.h"
+#include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
 #include "ui/report/ListReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
 #include "ui/shell/TfrmGuida.h"
+#include "ui/shell/FailureLog.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -147,6 +147,7 @@ void TfrmPrestiti::lstPrestitiDblClick()
             && store.seek(loan.index) && store.read(record.bytes()))
             m_choice = Choice{loan.collection, loan.index, record.bytes()};
     } catch (...) {
+        FailureLog::spared("TfrmPrestiti::lstPrestitiDblClick");
         // Any failure closes the screen without a message.
     }
     close();
@@ -172,7 +173,7 @@ void TfrmPrestiti::open(TForm* menu)
     }
     if (!chosen)
         return;
-    TForm* card = Screens::cardFor(Text::utf8(chosen->collection->callerTag));
+    CardScreen* card = cardScreenFor(Text::utf8(chosen->collection->callerTag));
     if (!card)
         return;
     // A card screen starts with an empty card each time it is shown: show
@@ -180,7 +181,5 @@ void TfrmPrestiti::open(TForm* menu)
     menu->handOver(card);
     Record record(*chosen->collection->layout);
     record.bytes() = chosen->record;
-    CardBinder::show(card, record);
-    if (auto* position = card->findChild<QLabel*>(QStringLiteral("lblPosizione")))
-        position->setText(QString::number(chosen->index + 1));
+    card->showStored(record, chosen->index);
 }

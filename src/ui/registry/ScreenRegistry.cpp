@@ -18,8 +18,9 @@
 #include "ui/dvd/TfrmStampaDVD.h"
 #include "ui/dvd/TfrmTrovaDVD.h"
 #include "ui/dvd/TfrmTrovaDisponibiliDVD.h"
-#include "ui/shell/Screens.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/registry/CollectionList.h"
+#include "ui/registry/Screens.h"
+#include "ui/registry/TfrmAvvio.h"
 #include "ui/shell/TfrmCambiaPassword.h"
 #include "ui/shell/TfrmGuida.h"
 #include "ui/shell/TfrmInfo.h"
@@ -28,66 +29,93 @@
 
 #include <iterator>
 #include <type_traits>
+#include <vector>
 
 namespace Screens {
 
 namespace {
 
-// One registry line: the screen's id and its typed start-up pointer.
-struct Entry {
+// A screen of the program's vocabulary: its id and typed start-up pointer,
+// filled in when the registry creates a screen of its class.
+struct Typed {
     Id id;
-    TForm* (*create)();
-    void (*forget)();
+    const QMetaObject* meta;
+    void (*set)(TForm* screen);
 };
 
 template <auto& Slot>
-TForm* create()
+using SlotType = std::remove_pointer_t<std::remove_reference_t<decltype(Slot)>>;
+
+template <auto& Slot>
+void assign(TForm* screen)
 {
-    using T = std::remove_pointer_t<std::remove_reference_t<decltype(Slot)>>;
-    Slot = new T;
-    return Slot;
+    Slot = static_cast<SlotType<Slot>*>(screen);
 }
 
 template <auto& Slot>
-void forget()
+constexpr Typed typed(Id id)
 {
-    delete Slot;
-    Slot = nullptr;
+    return {id, &SlotType<Slot>::staticMetaObject, &assign<Slot>};
 }
 
-template <auto& Slot>
-constexpr Entry entry(Id id)
-{
-    return {id, &create<Slot>, &forget<Slot>};
-}
-
-// The creation order; destruction runs it backwards.
-const Entry kRegistry[] = {
-    entry<frmPassword>(Id::Password),
-    entry<frmAvvio>(Id::Avvio),
-    entry<frmCambiaPassword>(Id::CambiaPassword),
-    entry<frmGuida>(Id::Guida),
-    entry<frmInfo>(Id::Info),
-    entry<frmSplash>(Id::Splash),
-    entry<frmMenuServizi>(Id::MenuServizi),
-    entry<frmBibliografie>(Id::Bibliografie),
-    entry<frmAllegaCartella>(Id::AllegaCartella),
-    entry<frmTrovaBibliografie>(Id::TrovaBibliografie),
-    entry<frmCreaRTF>(Id::CreaRTF),
-    entry<frmExpBibliografie>(Id::ExpBibliografie),
-    entry<frmLibri>(Id::Libri),
-    entry<frmCodici_Dewey>(Id::Codici_Dewey),
-    entry<frmTrovaLibri>(Id::TrovaLibri),
-    entry<frmExpLibri>(Id::ExpLibri),
-    entry<frmTrovaDisponibili>(Id::TrovaDisponibili),
-    entry<frmStampaLibro>(Id::StampaLibro),
-    entry<frmDVD>(Id::DVD),
-    entry<frmExpDVD>(Id::ExpDVD),
-    entry<frmStampaDVD>(Id::StampaDVD),
-    entry<frmTrovaDVD>(Id::TrovaDVD),
-    entry<frmTrovaDisponibiliDVD>(Id::TrovaDisponibiliDVD),
+const Typed kTyped[] = {
+    typed<frmPassword>(Id::Password),
+    typed<frmAvvio>(Id::Avvio),
+    typed<frmCambiaPassword>(Id::CambiaPassword),
+    typed<frmGuida>(Id::Guida),
+    typed<frmInfo>(Id::Info),
+    typed<frmSplash>(Id::Splash),
+    typed<frmMenuServizi>(Id::MenuServizi),
+    typed<frmBibliografie>(Id::Bibliografie),
+    typed<frmAllegaCartella>(Id::AllegaCartella),
+    typed<frmTrovaBibliografie>(Id::TrovaBibliografie),
+    typed<frmCreaRTF>(Id::CreaRTF),
+    typed<frmExpBibliografie>(Id::ExpBibliografie),
+    typed<frmLibri>(Id::Libri),
+    typed<frmCodici_Dewey>(Id::Codici_Dewey),
+    typed<frmTrovaLibri>(Id::TrovaLibri),
+    typed<frmExpLibri>(Id::ExpLibri),
+    typed<frmTrovaDisponibili>(Id::TrovaDisponibili),
+    typed<frmStampaLibro>(Id::StampaLibro),
+    typed<frmDVD>(Id::DVD),
+    typed<frmExpDVD>(Id::ExpDVD),
+    typed<frmStampaDVD>(Id::StampaDVD),
+    typed<frmTrovaDVD>(Id::TrovaDVD),
+    typed<frmTrovaDisponibiliDVD>(Id::TrovaDisponibiliDVD),
 };
-static_assert(std::size(kRegistry) == static_cast<std::size_t>(Id::Count), "every screen is in the registry once");
+static_assert(std::size(kTyped) == static_cast<std::size_t>(Id::Count), "every screen of the vocabulary is typed once");
+
+// The screens that belong to no collection, the login screen first so that
+// it becomes the main window; the collections' screens follow, list order.
+const CollectionScreens::Maker kShell[] = {
+    &CollectionScreens::make<TfrmPassword>,
+    &CollectionScreens::make<TfrmAvvio>,
+    &CollectionScreens::make<TfrmCambiaPassword>,
+    &CollectionScreens::make<TfrmGuida>,
+    &CollectionScreens::make<TfrmInfo>,
+    &CollectionScreens::make<TfrmSplash>,
+    &CollectionScreens::make<TfrmAllegaCartella>,
+};
+
+std::vector<TForm*> created;
+
+void bind(TForm* screen, bool on)
+{
+    for (const Typed& t : kTyped) {
+        if (screen->metaObject() == t.meta) {
+            t.set(on ? screen : nullptr);
+            setInstance(t.id, on ? screen : nullptr);
+        }
+    }
+}
+
+void create(CollectionScreens::Maker make)
+{
+    TForm* screen = make();
+    created.push_back(screen);
+    enlist(screen);
+    bind(screen, true);
+}
 
 } // namespace
 
@@ -100,15 +128,25 @@ void createAll()
         if (!faults.isEmpty())
             qFatal("%s: %s", c->key.data(), qPrintable(faults.join(QStringLiteral(", "))));
     }
-    for (const Entry& e : kRegistry)
-        setInstance(e.id, e.create());
+    for (CollectionScreens::Maker make : kShell)
+        create(make);
+    for (const CollectionScreens* entry : CollectionList::all()) {
+        for (CollectionScreens::Maker make : entry->screens)
+            create(make);
+    }
+    setRole(Role::Login, frmPassword);
+    setRole(Role::MainMenu, frmAvvio);
+    setRole(Role::ChangePassword, frmCambiaPassword);
 }
 
 void destroyAll()
 {
-    for (auto e = std::rbegin(kRegistry); e != std::rend(kRegistry); ++e) {
-        setInstance(e->id, nullptr);
-        e->forget();
+    while (!created.empty()) {
+        TForm* screen = created.back();
+        created.pop_back();
+        dismiss(screen);
+        bind(screen, false);
+        delete screen;
     }
 }
 

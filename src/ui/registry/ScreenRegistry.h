@@ -1,7 +1,8 @@
 #pragma once
 
-// Creates the 23 start-up screens once, in registry order (the login screen
-// first, so it becomes the main window), and destroys them in reverse order.
+// Creates the start-up screens once (the login screen first, so it becomes
+// the main window; then the shell's screens; then the screens of every
+// collection of the list, in list order) and destroys them in reverse order.
 namespace Screens {
 
 void createAll();

@@ -4,8 +4,9 @@
 #include "Report.h"
 #include "ReportUnits.h"
 #include "ui/shell/Controls.h"
+#include "core/collections/Collection.h"
 #include "core/text/Clock.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QWidget>
 
@@ -91,3 +92,17 @@ void fill(Report& report, const CardSheet& sheet, const QWidget* card)
 }
 
 } // namespace CardReport
+
+CardSheet CardSheet::of(const Collection& collection, int logoTop)
+{
+    CardSheet s;
+    const PrintSheet& sheet = *collection.sheet;
+    s.windowCaption = Text::utf8(sheet.windowCaption);
+    s.logoTop = logoTop;
+    s.reportName = Text::utf8(sheet.reportName);
+    s.title = Text::utf8(sheet.title);
+    for (const PrintSheet::Row& r : sheet.rows)
+        s.rows.push_back({Text::utf8(r.caption), QStringLiteral("txt") + Text::utf8(r.field)});
+    s.cardTag = Text::utf8(collection.callerTag);
+    return s;
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 class QWidget;
+struct Collection;
 
 // What a card-print screen needs to know about its collection: the window,
 // the sheet's names and title, and the rows, each a caption and the name of
@@ -21,4 +22,9 @@ struct CardSheet {
     QString title;            // the text of the title bar
     std::vector<Row> rows;    // from the top of the sheet
     QString cardTag;          // the caller tag of the card screen whose controls are printed
+
+    // The sheet of a collection's card: its print sheet, each row printed
+    // from the field's card control; `logoTop` is where the print screen's
+    // artwork starts.
+    static CardSheet of(const Collection& collection, int logoTop);
 };

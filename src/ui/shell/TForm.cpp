@@ -1,7 +1,7 @@
 #include "TForm.h"
 
 #include "core/storage/RecordLayout.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -5,10 +5,11 @@
 #include "core/access/PasswordFile.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/shell/ScreenDirectory.h"
 #include "ui/shell/TfrmPassword.h"
+#include "ui/shell/FailureLog.h"
 #include "core/storage/Cp1252.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -153,6 +154,7 @@ void TfrmCambiaPassword::cmdOKClick()
             written = PasswordFile::writeStored(Text::trimmed(Crypt::Cripta(password)));
         }
     } catch (...) {
+        FailureLog::spared("TfrmCambiaPassword::cmdOKClick");
         written = false;
     }
     if (!written) {
@@ -171,7 +173,7 @@ void TfrmCambiaPassword::cmdEsciClick()
 
 void TfrmCambiaPassword::formClose()
 {
-    TfrmPassword* login = Screens::frmPassword;
+    auto* login = qobject_cast<TfrmPassword*>(Screens::role(Screens::Role::Login));
     if (!login)
         return;
     auto* field = login->control<QLineEdit>(QStringLiteral("txtPassword"));

@@ -5,10 +5,10 @@
 #include "core/access/PasswordFile.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
-#include "ui/shell/TfrmAvvio.h"
+#include "ui/shell/ScreenDirectory.h"
 #include "ui/shell/TfrmCambiaPassword.h"
-#include "core/storage/Text.h"
+#include "ui/shell/FailureLog.h"
+#include "core/text/Text.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -112,6 +112,7 @@ void TfrmPassword::cmdOKClick()
     try {
         stored = readStoredPassword(m_lblMemory);
     } catch (...) {
+        FailureLog::spared("TfrmPassword::cmdOKClick");
         stored.reset();
     }
     if (!stored) {
@@ -126,12 +127,12 @@ void TfrmPassword::cmdOKClick()
         m_txtPassword->setFocus(Qt::OtherFocusReason);
         return;
     }
-    handOver(Screens::frmAvvio);
+    handOver(Screens::role(Screens::Role::MainMenu));
 }
 
 void TfrmPassword::btnCambiaPasswordClick()
 {
-    handOver(Screens::frmCambiaPassword);
+    handOver(Screens::role(Screens::Role::ChangePassword));
 }
 
 void TfrmPassword::cmdEsciClick()

@@ -4,7 +4,7 @@
 #include "core/collections/Collection.h"
 #include "core/export/Spreadsheet.h"
 #include "core/storage/ProgramFolder.h"
-#include "core/storage/Text.h"
+#include "core/text/Text.h"
 
 #include <QDir>
 #include <QFileInfo>

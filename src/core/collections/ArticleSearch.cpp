@@ -1,4 +1,4 @@
-#include "ArticleTables.h"
+#include "ArticleSearch.h"
 
 #include "core/search/SearchTable.h"
 #include "core/storage/Layouts.h"
@@ -40,8 +40,8 @@ const SearchTable kSearch{
 
 } // namespace
 
-namespace ArticleTables {
+namespace ArticleSearch {
 
 const SearchTable& search() { return kSearch; }
 
-} // namespace ArticleTables
+} // namespace ArticleSearch

@@ -1,4 +1,4 @@
-#include "BookTables.h"
+#include "BookSearch.h"
 
 #include "core/search/SearchTable.h"
 #include "core/storage/Layouts.h"
@@ -55,9 +55,9 @@ const SearchTable kAvailable{
 
 } // namespace
 
-namespace BookTables {
+namespace BookSearch {
 
 const SearchTable& search() { return kSearch; }
 const SearchTable& available() { return kAvailable; }
 
-} // namespace BookTables
+} // namespace BookSearch

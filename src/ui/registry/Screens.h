@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "ui/shell/ScreenDirectory.h"
 
 class TForm;
 class TfrmPassword;
@@ -27,9 +27,10 @@ class TfrmStampaDVD;
 class TfrmTrovaDVD;
 class TfrmTrovaDisponibiliDVD;
 
-// The start-up instances of the 23 screens, created once in registry order
-// and kept for the whole run. Screens reach each other through them; the
-// registry (ui/registry) creates and destroys them.
+// The start-up instances of the program's 23 screens by their classes,
+// kept for the whole run: the program's vocabulary for tests and tools.
+// The registry creates every screen, those of the collections from their
+// list, and fills these in.
 namespace Screens {
 
 enum class Id {
@@ -41,9 +42,6 @@ enum class Id {
 
 // The start-up instance of a screen; nullptr before creation.
 TForm* get(Id id);
-// The card screen that answers to a caller tag ("libri", "dvd",
-// "bibliografie", trimmed); nullptr for any other tag.
-TForm* cardFor(const QString& callerTag);
 // Used by the registry as it creates and destroys the screens.
 void setInstance(Id id, TForm* screen);
 
@@ -70,10 +68,5 @@ extern TfrmExpDVD* frmExpDVD;
 extern TfrmStampaDVD* frmStampaDVD;
 extern TfrmTrovaDVD* frmTrovaDVD;
 extern TfrmTrovaDisponibiliDVD* frmTrovaDisponibiliDVD;
-
-// Ends the application (the event loop stops; every screen is destroyed
-// with the process). Tests replace it to observe the request.
-void endApplication();
-void setEndHandler(void (*handler)());
 
 } // namespace Screens

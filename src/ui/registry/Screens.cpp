@@ -1,9 +1,6 @@
 #include "Screens.h"
 
-#include "core/storage/Text.h"
 #include "ui/shell/TForm.h"
-
-#include <QCoreApplication>
 
 #include <array>
 
@@ -35,7 +32,6 @@ TfrmTrovaDisponibiliDVD* frmTrovaDisponibiliDVD = nullptr;
 
 namespace {
 std::array<TForm*, static_cast<std::size_t>(Id::Count)> instances{};
-void (*endHandler)() = nullptr;
 } // namespace
 
 TForm* get(Id id)
@@ -46,31 +42,6 @@ TForm* get(Id id)
 void setInstance(Id id, TForm* screen)
 {
     instances.at(static_cast<std::size_t>(id)) = screen;
-}
-
-TForm* cardFor(const QString& callerTag)
-{
-    const QString tag = Text::trimmed(callerTag);
-    if (tag.isEmpty())
-        return nullptr;
-    for (TForm* screen : instances) {
-        if (screen && screen->cardTag() == tag)
-            return screen;
-    }
-    return nullptr;
-}
-
-void endApplication()
-{
-    if (endHandler)
-        endHandler();
-    else
-        QCoreApplication::quit();
-}
-
-void setEndHandler(void (*handler)())
-{
-    endHandler = handler;
 }
 
 } // namespace Screens

@@ -1,4 +1,4 @@
-#include "DvdTables.h"
+#include "DvdSearch.h"
 
 #include "core/search/SearchTable.h"
 #include "core/storage/Layouts.h"
@@ -53,9 +53,9 @@ const SearchTable kAvailable{
 
 } // namespace
 
-namespace DvdTables {
+namespace DvdSearch {
 
 const SearchTable& search() { return kSearch; }
 const SearchTable& available() { return kAvailable; }
 
-} // namespace DvdTables
+} // namespace DvdSearch

@@ -3,17 +3,18 @@
 #include "ui/shell/TForm.h"
 
 class Picture;
+struct CollectionScreens;
 
-// The main menu: the three archives, help, information, credits, the
-// maker's site, the loans overview and the way out of the program.
+// The main menu: a tile per collection of the list, help, information,
+// credits, the maker's site, the loans overview and the way out of the
+// program.
 class TfrmAvvio : public TForm {
     Q_OBJECT
 public:
     explicit TfrmAvvio(QWidget* owner = nullptr);
 
-    void imgLibriClick();
-    void imgDVDClick();
-    void imgArticoliClick();
+    // A collection's tile: the screen it opens.
+    void openCollection(const CollectionScreens& entry);
     void imgInfoClick();
     void imgCopyrightClick();
     void imgGuidaClick();

@@ -1,18 +1,25 @@
 #include "TfrmAvvio.h"
 
+#include "core/collections/Collection.h"
 #include "core/text/HelpText.h"
 #include "core/text/Maker.h"
+#include "core/text/Text.h"
+#include "ui/cards/CardForm.h"
+#include "ui/loans/TfrmPrestiti.h"
+#include "ui/registry/CollectionList.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
-#include "ui/shell/Screens.h"
+#include "ui/shell/ScreenDirectory.h"
 #include "ui/shell/TMisc.h"
 #include "ui/shell/TfrmGuida.h"
 #include "ui/shell/TfrmInfo.h"
 #include "ui/shell/TfrmSplash.h"
-#include "ui/loans/TfrmPrestiti.h"
 
 #include <QFrame>
 #include <QLabel>
+
+#include <algorithm>
+#include <tuple>
 
 TfrmAvvio::TfrmAvvio(QWidget* owner)
     : TForm(owner, Kind::FullScreen, QStringLiteral(" Tomaria"))
@@ -28,22 +35,23 @@ TfrmAvvio::TfrmAvvio(QWidget* owner)
     Controls::menuStrip(pan, QStringLiteral("lblSottotitolo"),
         QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"), {97, 132, 800, 32});
 
-    struct Tile {
-        const char* img;
-        const char* btn;
-        const char* svg;
-        void (TfrmAvvio::*handler)();
-    };
-    const Tile tiles[] = {
-        {"imgLibri", "btnLibri", "libri", &TfrmAvvio::imgLibriClick},
-        {"imgDVD", "btnDVD", "dvd", &TfrmAvvio::imgDVDClick},
-        {"imgArticoli", "btnArticoli", "articoli", &TfrmAvvio::imgArticoliClick},
-    };
-    int x = 47;
-    for (const Tile& t : tiles) {
-        addPicture(QString::fromLatin1(t.img), QStringLiteral("tile_") + QString::fromLatin1(t.svg), {x, 196, 260, 220}, t.handler);
-        addPicture(QString::fromLatin1(t.btn), QStringLiteral("btn_") + QString::fromLatin1(t.svg), {x, 426, 260, 44}, t.handler);
-        x += 320;
+    // The tiles share the width the first three had, 60 apart; more tiles
+    // than three get narrower, in proportion.
+    constexpr int kLeft = 47, kSpan = 900, kGap = 60, kTileWidth = 260, kTileHeight = 220;
+    const auto entries = CollectionList::all();
+    const int n = static_cast<int>(entries.size());
+    const int w = n > 0 ? std::min(kTileWidth, (kSpan - (n - 1) * kGap) / n) : kTileWidth;
+    const int h = kTileHeight * w / kTileWidth;
+    int x = kLeft + (kSpan - (n * w + (n - 1) * kGap)) / 2;
+    for (const CollectionScreens* entry : entries) {
+        const QString name = Text::utf8(entry->menuName);
+        const QString picture = Text::utf8(entry->collection->picture);
+        for (auto [prefix, svg, at] : {std::tuple{"img", "tile_", QRect(x, 196 + kTileHeight - h, w, h)},
+                 std::tuple{"btn", "btn_", QRect(x, 426, w, 44)}}) {
+            auto* p = new Picture(QLatin1String(prefix) + name, QLatin1String(svg) + picture, pan, at, true);
+            connect(p, &Picture::clicked, this, [this, entry] { openCollection(*entry); });
+        }
+        x += w + kGap;
     }
 
     addPicture(QStringLiteral("imgInfo"), QStringLiteral("ico_info"), {20, 20, 48, 48}, &TfrmAvvio::imgInfoClick);
@@ -69,19 +77,10 @@ Picture* TfrmAvvio::addPicture(const QString& name, const QString& svg, QRect at
     return p;
 }
 
-void TfrmAvvio::imgLibriClick()
+void TfrmAvvio::openCollection(const CollectionScreens& entry)
 {
-    handOver(Screens::get(Screens::Id::Libri));
-}
-
-void TfrmAvvio::imgDVDClick()
-{
-    handOver(Screens::get(Screens::Id::DVD));
-}
-
-void TfrmAvvio::imgArticoliClick()
-{
-    handOver(Screens::get(Screens::Id::MenuServizi));
+    const std::string_view screen = entry.menuScreen.empty() ? entry.form->objectName : entry.menuScreen;
+    handOver(Screens::named(Text::utf8(screen)));
 }
 
 void TfrmAvvio::imgInfoClick()

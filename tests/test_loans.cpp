@@ -168,6 +168,10 @@ void LoansTest::linesFitTheWidth_data()
         << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Anna (prestit\u2026  01/03/2025";
     QTest::newRow("short title: the borrower takes the rest") << "Emma" << borrower << 60
         << "  Libro  Cod. C1  Emma  Maestra Anna (prestito \u2026  01/03/2025";
+    QTest::newRow("a very long borrower leaves the title a third")
+        << title << "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione B, progetto" << 140
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illust\u2026  "
+           "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione B,\u2026  01/03/2025";
     QTest::newRow("far too narrow: never below the minimum") << title << borrower << 20
         << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Ann\u2026  01/03/2025";
 }

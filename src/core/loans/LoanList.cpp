@@ -166,8 +166,11 @@ QStringList LoanList::lines(int width) const
         const int room = std::max(width - fixed, kMinTitle + kMinBorrower);
         if (w.title + w.borrower > room) {
             // Who holds the item matters most here: the borrower keeps its
-            // whole name while the title keeps kMinTitle characters.
-            w.borrower = std::max(kMinBorrower, std::min(w.borrower, room - std::min(w.title, kMinTitle)));
+            // whole name while the title keeps a third of the room (at least
+            // kMinTitle characters), so that one very long name does not
+            // shrink every title.
+            const int titleKeeps = std::min(w.title, std::max(kMinTitle, room / 3));
+            w.borrower = std::max(kMinBorrower, std::min(w.borrower, room - titleKeeps));
             w.title = room - w.borrower;
         }
     }

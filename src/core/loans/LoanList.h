@@ -56,7 +56,8 @@ public:
     // `width` characters (0: no limit), the title and the borrower share
     // what the other columns leave, so that the date and its note stay in
     // sight; when both do not fit, the title is cut first (with "…"), down
-    // to kMinTitle characters, and only then the borrower.
+    // to a third of that room or kMinTitle characters, and only then the
+    // borrower.
     QStringList lines(int width = 0) const;
     int markedCount() const;
 

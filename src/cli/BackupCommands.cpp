@@ -22,14 +22,6 @@ QString shown(const QString& path)
 
 namespace BackupCommands {
 
-QString cardsText(const QList<QPair<QString, qint64>>& cards)
-{
-    QStringList parts;
-    for (const auto& [name, count] : cards)
-        parts << QStringLiteral("%1: %2").arg(name).arg(count);
-    return parts.join(QStringLiteral(", "));
-}
-
 int backup(const QString& to, QTextStream& out, QTextStream& err)
 {
     const QString folder = to.isEmpty() ? SafetyCopy::folder() : QDir(to).absolutePath();
@@ -52,7 +44,7 @@ int list(QTextStream& out, QTextStream& err)
     for (const SafetyCopy::Info& c : copies) {
         out << QFileInfo(c.path).fileName() << "  " << Clock::shortDate(c.when.date()) << ' '
             << c.when.time().toString(QStringLiteral("HH:mm:ss")) << "  " << c.size << " byte  "
-            << (c.readable ? cardsText(c.cards) : QStringLiteral("zip illeggibile")) << "\n";
+            << (c.readable ? SafetyCopy::cardsText(c.cards) : QStringLiteral("zip illeggibile")) << "\n";
     }
     err << "copie in " << shown(SafetyCopy::folder()) << ": " << copies.size() << "\n";
     return 0;

@@ -310,6 +310,14 @@ Info inspect(const QString& zipPath)
     return info;
 }
 
+QString cardsText(const QList<QPair<QString, qint64>>& cards)
+{
+    QStringList parts;
+    for (const auto& [name, count] : cards)
+        parts << QStringLiteral("%1: %2").arg(name).arg(count);
+    return parts.join(QStringLiteral(", "));
+}
+
 QList<Info> list(const QString& folder)
 {
     QList<Info> copies;

@@ -47,6 +47,8 @@ struct Info {
 // only).
 QList<Info> list(const QString& folder);
 Info inspect(const QString& zipPath);
+// The cards of each archive of a copy, as "Libri.pro: 12, DVD.pro: 3".
+QString cardsText(const QList<QPair<QString, qint64>>& cards);
 // Whether `fileName` is a copy's name, and its moment.
 QDateTime momentOf(const QString& fileName);
 

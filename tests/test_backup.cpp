@@ -172,20 +172,33 @@ void BackupTest::roundTripBringsBackEveryByte()
 void BackupTest::copyTakenWhileAnotherProcessAppends()
 {
     TestFolder folder;
-    // Seven cards per append, each append one write under the lock: a copy
-    // that saw part of one would hold a count of cards that is not a
-    // multiple of seven.
+    // Seven cards per append: a copy that saw part of one would hold a
+    // count of cards that is not a multiple of seven. The program's own
+    // appends take turns with a writer that holds the same lock while it
+    // appends in two halves, the way a slow disk lets a reader see them.
     constexpr int kPerAppend = 7;
     folder.write(QStringLiteral("Libri.pro"), cards(Collection::books(), kPerAppend, QStringLiteral("primo")));
+    QTemporaryDir halves;
+    const QByteArray seven = cards(Collection::books(), kPerAppend, QStringLiteral("lento"));
+    const QString first = halves.filePath(QStringLiteral("prima")), second = halves.filePath(QStringLiteral("seconda"));
+    {
+        QFile a(first), b(second);
+        QVERIFY(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly));
+        a.write(seven.left(seven.size() / 2));
+        b.write(seven.mid(seven.size() / 2));
+    }
     QProcess writer;
     writer.setProgram(QStringLiteral("/bin/sh"));
     writer.setArguments({QStringLiteral("-c"),
-        QStringLiteral("while \"$0\" --folder \"$1\" sample books %1 >/dev/null; do :; done").arg(kPerAppend),
-        QStringLiteral(TOMARIA_CLI), folder.path()});
+        QStringLiteral("while \"$0\" --folder \"$1\" sample books %1 >/dev/null && "
+                       "flock \"$1/Libri.pro\" sh -c 'cat \"$0\" >> \"$1\"; sleep 0.02; cat \"$2\" >> \"$1\"' "
+                       "\"$2\" \"$1/Libri.pro\" \"$3\"; do :; done")
+            .arg(kPerAppend),
+        QStringLiteral(TOMARIA_CLI), folder.path(), first, second});
     writer.start();
     QVERIFY(writer.waitForStarted(30000));
     QStringList zips;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 12; ++i) {
         // Wait until the archive has grown, so each copy lands mid-stream.
         const qint64 before = QFileInfo(folder.file(QStringLiteral("Libri.pro"))).size();
         for (int w = 0; w < 600 && QFileInfo(folder.file(QStringLiteral("Libri.pro"))).size() == before; ++w)

@@ -159,6 +159,11 @@ QString writeZip(const QString& zipPath, const QList<Staged>& staged)
             index = zip_file_add(z.get(), name.constData(), source, ZIP_FL_ENC_UTF_8);
             if (index < 0)
                 zip_source_free(source);
+            // The fastest deflate: fixed-size records padded with blanks
+            // shrink almost as much as with the default, in a fraction of
+            // the time, and the copy at close should not keep the user.
+            else if (zip_set_file_compression(z.get(), zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0)
+                return ZipArchive::reason(z.get());
             mode = 0100644;
         }
         if (index < 0)

@@ -113,6 +113,7 @@ private slots:
     void copyTakenWhileAnotherProcessAppends();
     void interruptedCopyLeavesNothingBehind_data();
     void interruptedCopyLeavesNothingBehind();
+    void interruptedRestoreChangesNothing();
     void rotationKeepsTheNewestAndWaitsForTheCheck();
     void dueAfterADayAndAChange_data();
     void dueAfterADayAndAChange();
@@ -257,6 +258,29 @@ void BackupTest::interruptedCopyLeavesNothingBehind()
     // No finished-looking zip, no temporary left, the old copies whole.
     QCOMPARE(tree(folder.file(kCopies)), copiesBefore);
     QCOMPARE(tree(folder.path(), kCopies), before);
+}
+
+void BackupTest::interruptedRestoreChangesNothing()
+{
+    TestFolder folder;
+    fill(folder);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Collection::books(), 100, QStringLiteral("r"))},
+                               {"Documenti_Allegati/grande.bin", noise(200 * 1024, 5)}})
+                 .isEmpty());
+    const auto before = tree(folder.path());
+    Restore::Outcome done;
+    {
+        FileSizeLimit cap{100 * 1024};
+        done = Restore::restore(zip, folder.file(kCopies));
+    }
+    QVERIFY(!done.ok);
+    QVERIFY2(done.error.contains(QStringLiteral("limite di dimensione")), qPrintable(done.error));
+    QCOMPARE(tree(folder.path()), before);
+    // The same zip, with room: restored.
+    QVERIFY(Restore::restore(zip, folder.file(kCopies)).ok);
+    QCOMPARE(folder.read(QStringLiteral("Libri.pro")).size(), 100 * kBook);
 }
 
 void BackupTest::rotationKeepsTheNewestAndWaitsForTheCheck()

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-// One of the additions beside the specified screens, as the "Strumenti"
+// One of the additions beside the catalogue screens, as the "Strumenti"
 // list shows it: the name of its picture, its caption, the hint under it,
 // its picture and how it opens over its owner.
 struct Tool {

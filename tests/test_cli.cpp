@@ -1,3 +1,4 @@
+#include "BackupFixtures.h"
 #include "TestSupport.h"
 #include "ExportFixtures.h"
 
@@ -115,6 +116,7 @@ private slots:
     void completeCsvReplacesOnlyItsOwnFiles_data();
     void completeCsvReplacesOnlyItsOwnFiles();
     void completeCsvThatCannotBeWrittenSaysWhy();
+    void backupListAndRestoreByteForByte();
 };
 
 void CliTest::checkFindsEachDefect_data()
@@ -304,6 +306,12 @@ void CliTest::badArguments_data()
     QTest::newRow("complete CSV without --out") << QStringList{"export", "books", "--csv"};
     QTest::newRow("CSV for a search") << QStringList{"search", "books", "--csv"};
     QTest::newRow("CSV for the loans") << QStringList{"loans", "--csv"};
+    QTest::newRow("backup of one collection") << QStringList{"backup", "books"};
+    QTest::newRow("backup, no folder") << QStringList{"backup", "--to"};
+    QTest::newRow("backups elsewhere") << QStringList{"backups", "--to", "x"};
+    QTest::newRow("restore without zip") << QStringList{"restore"};
+    QTest::newRow("restore of two zips") << QStringList{"restore", "a.zip", "b.zip"};
+    QTest::newRow("copy folder for a search") << QStringList{"search", "books", "--to", "x"};
 }
 
 void CliTest::badArguments()
@@ -778,6 +786,60 @@ void CliTest::completeCsvThatCannotBeWrittenSaysWhy()
     QVERIFY(r.out.isEmpty());
     QCOMPARE(folder.read("tutto.csv"), previous);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "tutto.csv"}));
+}
+
+void CliTest::backupListAndRestoreByteForByte()
+{
+    TestFolder folder;
+    BackupFixtures::fill(folder);
+    const auto catalogue = [&] { return BackupFixtures::tree(folder.path(), QStringLiteral("Copie_di_sicurezza")); };
+    const auto original = catalogue();
+    QTemporaryDir elsewhere;
+    Result r = cli({"--folder", folder.path(), "backup", "--to", elsewhere.path()});
+    QCOMPARE(r.code, 0);
+    const QString zip = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last();
+    QCOMPARE(QFileInfo(zip).absolutePath(), QDir(elsewhere.path()).absolutePath());
+    QVERIFY(!BackupFixtures::unzipAll(zip).isEmpty());
+
+    // Into the copies' folder: listed with its cards.
+    r = cli({"--folder", folder.path(), "backup"});
+    QCOMPARE(r.code, 0);
+    const QString kept = r.out.trimmed();
+    QVERIFY(kept.startsWith(folder.file(QStringLiteral("Copie_di_sicurezza/Tomaria-"))));
+    r = cli({"--folder", folder.path(), "backups"});
+    QCOMPARE(r.code, 0);
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(lines[0].startsWith(QFileInfo(kept).fileName() + QStringLiteral("  ")));
+    QVERIFY2(lines[0].endsWith(QStringLiteral(" byte  Libri.pro: 2, DVD.pro: 3, 2024.art: 1, 2025.art: 2")), qPrintable(lines[0]));
+
+    // Changed, then restored: the catalogue as it was, byte for byte; what
+    // is not the catalogue is left alone.
+    folder.write(QStringLiteral("Libri.pro"), QByteArray(kBook * 5, 'x'));
+    folder.write(QStringLiteral("Libri.xls"), QByteArray("nuovo"));
+    r = cli({"--folder", folder.path(), "restore", zip});
+    QCOMPARE(r.code, 0);
+    auto now = catalogue();
+    QCOMPARE(now.take(QStringLiteral("Libri.xls")), QByteArray("nuovo"));
+    auto expected = original;
+    expected.remove(QStringLiteral("Libri.xls"));
+    QCOMPARE(now, expected);
+
+    // A truncated zip: refused, exit code 1, nothing changed.
+    QFile cut(zip);
+    QVERIFY(cut.open(QIODevice::ReadWrite) && cut.resize(cut.size() - 40));
+    cut.close();
+    const auto before = BackupFixtures::tree(folder.path());
+    r = cli({"--folder", folder.path(), "restore", zip});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tomaria-cli: ripristino di ")), qPrintable(r.err));
+    QCOMPARE(BackupFixtures::tree(folder.path()), before);
+
+    // A folder where the copy cannot go: exit code 2, said why.
+    r = cli({"--folder", folder.path(), "backup", "--to", folder.file(QStringLiteral("Libri.xls/copie"))});
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.err.contains(QStringLiteral("non riuscita")));
+    QVERIFY(r.out.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -19,6 +19,7 @@
 #include "ui/shell/Controls.h"
 #include "ui/shell/Screens.h"
 #include "ui/shell/TfrmAvvio.h"
+#include "ui/tools/TfrmStrumenti.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -27,6 +28,13 @@
 #include <QTextStream>
 
 namespace {
+
+// The loans screen is reached through the main menu's list of tools.
+void openLoansFromMenu(TForm* menu)
+{
+    onNextModal<TfrmStrumenti>([](TfrmStrumenti* list) { list->pick(QStringLiteral("imgPrestiti")); });
+    static_cast<TfrmAvvio*>(menu)->imgStrumentiClick();
+}
 
 // Today for every test: 15 March 2025.
 const QDateTime kToday(QDate(2025, 3, 15), QTime(10, 0));
@@ -315,7 +323,7 @@ void LoansTest::doubleClickHandsTheCardToItsScreen()
         screen->lstPrestiti()->selectRow(3); // "Due yesterday", the first DVD of its archive
         screen->lstPrestitiDblClick();
     });
-    static_cast<TfrmAvvio*>(menu)->imgPrestitiClick();
+    openLoansFromMenu(menu);
 
     // The command line's lines, fitted to the list.
     LoanList list;
@@ -336,7 +344,7 @@ void LoansTest::doubleClickHandsTheCardToItsScreen()
     dvdCard->close();
     QVERIFY(menu->isVisible());
     onNextModal<TfrmPrestiti>([](TfrmPrestiti* screen) { screen->btnChiudiClick(); });
-    static_cast<TfrmAvvio*>(menu)->imgPrestitiClick();
+    openLoansFromMenu(menu);
     QVERIFY(menu->isVisible());
     QVERIFY(!dvdCard->isVisible());
     Screens::destroyAll();

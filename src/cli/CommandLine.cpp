@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "cli/ArchiveCheck.h"
+#include "cli/BackupCommands.h"
 #include "core/export/CardCsv.h"
 #include "core/export/ExportModel.h"
 #include "core/export/ExportTable.h"
@@ -33,6 +34,7 @@ struct Options {
     const Collection* collection = nullptr;
     QString year;
     QString out;
+    QString to;
     bool available = false;
     QList<QPair<QString, QString>> filters; // field (lower case), text
     QStringList positional;
@@ -283,6 +285,9 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
         "  tomaria-cli [--folder CARTELLA] import books|dvd|articles FILE.csv [--year AAAA] [--dry-run]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
+        "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
+        "  tomaria-cli [--folder CARTELLA] backups\n"
+        "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
         "--year è obbligatorio per articles (archivio AAAA.art).\n"
@@ -299,7 +304,10 @@ QString usage()
         "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
         "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti; le date\n"
         "  che non si leggono come g/m/aaaa sono in fondo con \"data non leggibile\"; un DVD con chi lo ha in\n"
-        "  prestito ma senza scadenza è segnato \"senza scadenza: risulta disponibile\".\n");
+        "  prestito ma senza scadenza è segnato \"senza scadenza: risulta disponibile\".\n"
+        "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
+        "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
+        "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n");
 }
 
 QString version()
@@ -337,6 +345,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         } else if (a == QLatin1String("--out")) {
             if (!value(o.out))
                 return fail(err, QStringLiteral("--out vuole un file"));
+        } else if (a == QLatin1String("--to")) {
+            if (!value(o.to))
+                return fail(err, QStringLiteral("--to vuole una cartella"));
         } else if (a == QLatin1String("--seed")) {
             QString s;
             bool ok = false;
@@ -364,6 +375,24 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             rest << a;
         }
     }
+    const QString verb = rest.value(0);
+    if (verb == QLatin1String("backup") || verb == QLatin1String("backups") || verb == QLatin1String("restore")) {
+        const bool onlyTo = o.year.isEmpty() && o.out.isEmpty() && !o.available && o.filters.isEmpty() && !o.dryRun
+            && o.days == 0 && !o.csv;
+        if (!onlyTo || (verb != QLatin1String("backup") && !o.to.isEmpty()))
+            return fail(err, QStringLiteral("%1 non accetta queste opzioni").arg(verb));
+        if (rest.size() != (verb == QLatin1String("restore") ? 2 : 1))
+            return fail(err, verb == QLatin1String("restore") ? QStringLiteral("restore vuole un file zip")
+                                                               : QStringLiteral("%1 non vuole altri argomenti").arg(verb));
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        if (verb == QLatin1String("backup"))
+            return BackupCommands::backup(o.to, out, err);
+        if (verb == QLatin1String("backups"))
+            return BackupCommands::list(out, err);
+        return BackupCommands::restore(rest[1], out, err);
+    }
+    if (!o.to.isEmpty())
+        return fail(err, QStringLiteral("--to vale soltanto per backup"));
     if (rest.value(0) == QLatin1String("loans")) {
         if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv)
             return fail(err, QStringLiteral("loans accetta soltanto --days"));

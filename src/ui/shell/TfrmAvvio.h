@@ -5,7 +5,7 @@
 class Picture;
 
 // The main menu: the three archives, help, information, credits, the
-// maker's site, the loans overview and the way out of the program.
+// maker's site, the list of the additions and the way out of the program.
 class TfrmAvvio : public TForm {
     Q_OBJECT
 public:
@@ -18,8 +18,9 @@ public:
     void imgCopyrightClick();
     void imgGuidaClick();
     void imgSitoClick();
-    // Not one of the menu's original commands: the loans overview.
-    void imgPrestitiClick();
+    // Not one of the menu's original commands: the additions (loans,
+    // safety copies, ...), listed by TfrmStrumenti.
+    void imgStrumentiClick();
     void imgEsciClick();
 
 protected:

@@ -9,7 +9,7 @@
 #include "core/collections/ArchiveCheck.h"
 #include "core/collections/Collection.h"
 #include "core/export/ExportModel.h"
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/export/Spreadsheet.h"
 #include "core/search/Search.h"
 #include "core/search/SearchTable.h"

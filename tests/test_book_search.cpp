@@ -93,8 +93,6 @@ private slots:
     // The engine, as the screens and the command line use it.
     void filtersAndSkipRule_data();
     void filtersAndSkipRule();
-    void resultLine_data();
-    void resultLine();
     void listOrder();
 
     // The screens, through real widgets.
@@ -189,43 +187,6 @@ void BookSearchTest::filtersAndSkipRule()
     QFETCH(QStringList, codes);
     m_folder->write("Libri.pro", matchingFixture());
     QCOMPARE(codesOf(run(available ? BookSearch::available() : BookSearch::search(), filters)), codes);
-}
-
-void BookSearchTest::resultLine_data()
-{
-    QTest::addColumn<Fields>("card");
-    QTest::addColumn<QString>("line");
-
-    const Fields example{{"Codice", "B-0042"}, {"Titolo", "Storia di Roma"}, {"Autore", "Rossi Mario"},
-        {"Citta", "Torino"}, {"Editore", "Edizioni Alfa"}, {"Anno", "1998"}};
-    QTest::newRow("the example") << example
-                                 << "Cod. B-0042" + QString(18, ' ') + "  " + "Storia di Roma" + QString(36, ' ') + "  "
-            + "Rossi Mario" + QString(19, ' ') + "  " + "Torino Edizioni Alfa 1998";
-
-    Fields noCity = example;
-    noCity[3].second.clear();
-    QTest::newRow("empty city: three spaces") << noCity
-                                              << "Cod. B-0042" + QString(18, ' ') + "  Storia di Roma" + QString(36, ' ')
-            + "  Rossi Mario" + QString(19, ' ') + "   Edizioni Alfa 1998";
-
-    const QString longTitle = QStringLiteral("Perché leggere i classici, con una lunga introduzione del curatore");
-    const QString longAuthor = QStringLiteral("Bartolomeo Ubaldini della Gherardesca");
-    QTest::newRow("long title and author cut; accents count once")
-        << Fields{{"Codice", "X"}, {"Titolo", longTitle}, {"Autore", longAuthor}, {"Citta", "Città di Castello"}}
-        << "Cod. X" + QString(23, ' ') + "  " + longTitle.left(50) + "  " + longAuthor.left(30) + "  Città di Castello  ";
-}
-
-void BookSearchTest::resultLine()
-{
-    QFETCH(Fields, card);
-    QFETCH(QString, line);
-    m_folder->write("Libri.pro", book(card));
-    const QStringList lines = run(BookSearch::search(), {});
-    QCOMPARE(lines, QStringList{line});
-    // The city always begins at character 116.
-    const QString city = card.value(3).second;
-    if (!city.isEmpty())
-        QCOMPARE(lines.first().mid(115, city.size()), city);
 }
 
 void BookSearchTest::listOrder()

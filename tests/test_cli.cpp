@@ -1,11 +1,14 @@
+#include "BackupFixtures.h"
 #include "CoreSupport.h"
 #include "ExportFixtures.h"
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
-#include "core/export/ExportTable.h"
+#include "core/export/CardCsv.h"
+#include "core/collections/ExportTable.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
+#include "core/text/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,6 +111,12 @@ private slots:
     void importRefusesWithoutWriting();
     void importReadsQuotedFieldsInEitherEncoding_data();
     void importReadsQuotedFieldsInEitherEncoding();
+    void completeCsvRoundTrip_data();
+    void completeCsvRoundTrip();
+    void completeCsvReplacesOnlyItsOwnFiles_data();
+    void completeCsvReplacesOnlyItsOwnFiles();
+    void completeCsvThatCannotBeWrittenSaysWhy();
+    void backupListAndRestoreByteForByte();
 };
 
 void CliTest::checkFindsEachDefect_data()
@@ -294,6 +303,15 @@ void CliTest::badArguments_data()
     QTest::newRow("days for a search") << QStringList{"search", "books", "--days", "3"};
     QTest::newRow("import without file") << QStringList{"import", "books"};
     QTest::newRow("dry run of an export") << QStringList{"export", "books", "--dry-run"};
+    QTest::newRow("complete CSV without --out") << QStringList{"export", "books", "--csv"};
+    QTest::newRow("CSV for a search") << QStringList{"search", "books", "--csv"};
+    QTest::newRow("CSV for the loans") << QStringList{"loans", "--csv"};
+    QTest::newRow("backup of one collection") << QStringList{"backup", "books"};
+    QTest::newRow("backup, no folder") << QStringList{"backup", "--to"};
+    QTest::newRow("backups elsewhere") << QStringList{"backups", "--to", "x"};
+    QTest::newRow("restore without zip") << QStringList{"restore"};
+    QTest::newRow("restore of two zips") << QStringList{"restore", "a.zip", "b.zip"};
+    QTest::newRow("copy folder for a search") << QStringList{"search", "books", "--to", "x"};
 }
 
 void CliTest::badArguments()
@@ -593,6 +611,235 @@ void CliTest::importReadsQuotedFieldsInEitherEncoding()
                                     {"Note", "prima \"riga\"\r\nseconda; riga"}})
         + book({{"Titolo", "Tre"}, {"Codice", "C2"}, {"Autore", "Rossi"}, {"Annullata", "Sì"}});
     QCOMPARE(folder.read("Libri.pro"), expected);
+}
+
+namespace {
+
+// A card of `layout` with every slot filled by a value that tests the CSV:
+// accents, the euro sign, the separator alone, quotes alone, both, and a
+// line break in the note, cut to the slot.
+// `full` fills each slot to its capacity; the article text gets line
+// breaks, and the article's slots (stored as typed) blanks at both ends.
+QByteArray everyField(const RecordLayout& layout, int n, bool full)
+{
+    Record r(layout);
+    int i = 0;
+    for (const FieldDef& f : layout.fields) {
+        ++i;
+        const QString name = Text::latin1(f.name);
+        QString value;
+        if (name == "Convalida" || name == "Annullata")
+            value = n % 2 ? QStringLiteral("S\u00ec") : QStringLiteral("No");
+        else if (name == "Scadenza" || name == "DataPub")
+            value = QStringLiteral("%1/11/2026").arg(10 + n);
+        else if (name == "Codice")
+            value = QStringLiteral("C;%1 \"b\"").arg(n);
+        else if (name == "Testo")
+            value = QStringLiteral("Prima riga; \"citata\" \u00e0\u00e8\u00ec\u00f2\u00f9 \u20ac\r\n\r\nterza riga, %1\r\n").arg(n);
+        else if (name == "Note")
+            value = QStringLiteral("Nota %1\r\nseconda riga").arg(n);
+        else if (i % 4 == 0)
+            value = QStringLiteral("\u00e8;%1 %2 \u20ac").arg(name).arg(n);
+        else if (i % 4 == 1)
+            value = QStringLiteral("\"%1\" %2 \u00f1").arg(name).arg(n);
+        else if (i % 4 == 2)
+            value = QStringLiteral("%1 %2, \u00ab\u00e0\u00e9\u00bb").arg(name).arg(n);
+        else
+            value = QStringLiteral("%1; \"%2\" \u00f9").arg(name).arg(n);
+        if (layout.kind == SlotKind::ZeroTerminated && name != "Testo")
+            value = QStringLiteral("  ") + value + QStringLiteral(" ");
+        if (full) {
+            const QString seed = value;
+            while (value.size() < f.capacity)
+                value += seed;
+        }
+        r.setText(f.name, value.left(f.capacity));
+    }
+    return r.bytes();
+}
+
+// A card with only what its collection requires, as a card screen saves it.
+QByteArray fewFields(const Collection& c, int n)
+{
+    Record r(*c.layout);
+    for (const RequiredField& f : c.required)
+        r.setText(f.field, QStringLiteral("%1 %2").arg(Text::latin1(f.field)).arg(n));
+    for (const char* flag : {"Convalida", "Annullata"}) {
+        if (r.has(flag))
+            r.setText(flag, QStringLiteral("No"));
+    }
+    return r.bytes();
+}
+
+} // namespace
+
+void CliTest::completeCsvRoundTrip_data()
+{
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<QByteArray>("archive");
+    for (const Collection* c : Collection::all()) {
+        const QString key = Text::latin1(c->key);
+        QTest::addRow("%s: every field", c->key.data()) << key << everyField(*c->layout, 1, false) + everyField(*c->layout, 2, false);
+        QTest::addRow("%s: slots full", c->key.data()) << key << everyField(*c->layout, 3, true);
+        QTest::addRow("%s: required fields only", c->key.data()) << key << fewFields(*c, 4);
+        QTest::addRow("%s: mixed", c->key.data()) << key << fewFields(*c, 5) + everyField(*c->layout, 6, false) + everyField(*c->layout, 7, true);
+    }
+}
+
+// Exported as the complete CSV and imported into an empty program folder,
+// an archive comes back byte for byte: every field of every card, loans,
+// attachments and flags included.
+void CliTest::completeCsvRoundTrip()
+{
+    QFETCH(QString, collection);
+    QFETCH(QByteArray, archive);
+    const Collection& c = *Collection::find(collection.toStdString());
+    const QStringList year = c.yearly() ? QStringList{"--year", "2026"} : QStringList{};
+    const QString name = c.archiveName(QStringLiteral("2026"));
+    const int cards = int(archive.size() / c.layout->size);
+    TestFolder original, moved;
+    original.write(name, archive);
+    const QString csv = original.file("catalogo.csv");
+
+    Result r = cli(QStringList{"--folder", original.path(), "export", collection, "--csv", "--out", csv} + year);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(r.out, QStringLiteral("%1 schede esportate in %2\n").arg(cards).arg(csv));
+    QCOMPARE(original.read(name), archive);
+    const QByteArray text = original.read("catalogo.csv");
+    QVERIFY(text.startsWith("\xEF\xBB\xBF" "Titolo;"));
+
+    r = cli(QStringList{"--folder", moved.path(), "import", collection, csv} + year);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(moved.read(name).size(), archive.size());
+    // Field by field first, so that a difference names its field.
+    for (int i = 0; i < cards; ++i) {
+        Record before(*c.layout), after(*c.layout);
+        before.bytes() = archive.mid(i * c.layout->size, c.layout->size);
+        after.bytes() = moved.read(name).mid(i * c.layout->size, c.layout->size);
+        for (const FieldDef& f : c.layout->fields)
+            QVERIFY2(after.text(f.name) == before.text(f.name), qPrintable(QStringLiteral("card %1, %2: %3")
+                .arg(i + 1).arg(Text::latin1(f.name), after.text(f.name))));
+    }
+    QCOMPARE(moved.read(name), archive);
+}
+
+void CliTest::completeCsvReplacesOnlyItsOwnFiles_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QByteArray>("existing"); // null: no such file
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("a new file") << "nuovo.csv" << QByteArray() << true;
+    QTest::newRow("a CSV of the user") << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << false;
+    QTest::newRow("the user's CSV with our header but no mark")
+        << "simile.csv" << CardCsv::header(Collection::books()).toUtf8() + "\r\n" << false;
+    QTest::newRow("a complete CSV of DVDs") << "dvd.csv"
+        << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Collection::dvd()).toUtf8() + "\r\n" << true;
+    QTest::newRow("the program's spreadsheet") << "Libri.xls" << QByteArray() << false;
+    QTest::newRow("the archive") << "Libri.pro" << QByteArray() << false;
+    QTest::newRow("an archive not there yet") << "DVD.pro" << QByteArray() << false;
+    QTest::newRow("the password file") << "unins000.dll" << QByteArray("[Accesso]\r\nValore=1A\r\n") << false;
+}
+
+void CliTest::completeCsvReplacesOnlyItsOwnFiles()
+{
+    QFETCH(QString, target);
+    QFETCH(QByteArray, existing);
+    QFETCH(bool, replaced);
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    if (target == QLatin1String("Libri.xls"))
+        QCOMPARE(cli({"--folder", folder.path(), "export", "books"}).code, 0);
+    else if (!existing.isNull())
+        folder.write(target, existing);
+    const QByteArray before = QFileInfo::exists(folder.file(target)) ? folder.read(target) : QByteArray();
+    const Result r = cli({"--folder", folder.path(), "export", "books", "--csv", "--out", folder.file(target)});
+    if (replaced) {
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(folder.read(target).startsWith("\xEF\xBB\xBF" "Titolo;Codice;Convalida;"));
+        QCOMPARE(folder.read(target).count("\r\n"), 3 + 1); // header, two cards, and a note's own line break
+    } else {
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.endsWith(QLatin1String(": l'esportazione non lo sostituisce\n")), qPrintable(r.err));
+        QCOMPARE(QFileInfo::exists(folder.file(target)) ? folder.read(target) : QByteArray(), before);
+    }
+    QCOMPARE(folder.read("Libri.pro"), twoCards());
+}
+
+void CliTest::completeCsvThatCannotBeWrittenSaysWhy()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--csv", "--out", folder.file("tutto.csv")}).code, 0);
+    const QByteArray previous = folder.read("tutto.csv");
+    QByteArray more = twoCards();
+    for (int i = 3; i < 200; ++i)
+        more += goodBook(i);
+    folder.write("Libri.pro", more);
+    Result r;
+    {
+        FileSizeLimit full(rlim_t(previous.size() * 2));
+        r = cli({"--folder", folder.path(), "export", "books", "--csv", "--out", folder.file("tutto.csv")});
+    }
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
+                                   "l'eventuale file precedente è rimasto com'era\n").arg(folder.file("tutto.csv")));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(folder.read("tutto.csv"), previous);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "tutto.csv"}));
+}
+
+void CliTest::backupListAndRestoreByteForByte()
+{
+    TestFolder folder;
+    BackupFixtures::fill(folder);
+    const auto catalogue = [&] { return BackupFixtures::tree(folder.path(), QStringLiteral("Copie_di_sicurezza")); };
+    const auto original = catalogue();
+    QTemporaryDir elsewhere;
+    Result r = cli({"--folder", folder.path(), "backup", "--to", elsewhere.path()});
+    QCOMPARE(r.code, 0);
+    const QString zip = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last();
+    QCOMPARE(QFileInfo(zip).absolutePath(), QDir(elsewhere.path()).absolutePath());
+    QVERIFY(!BackupFixtures::unzipAll(zip).isEmpty());
+
+    // Into the copies' folder: listed with its cards.
+    r = cli({"--folder", folder.path(), "backup"});
+    QCOMPARE(r.code, 0);
+    const QString kept = r.out.trimmed();
+    QVERIFY(kept.startsWith(folder.file(QStringLiteral("Copie_di_sicurezza/Tomaria-"))));
+    r = cli({"--folder", folder.path(), "backups"});
+    QCOMPARE(r.code, 0);
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(lines[0].startsWith(QFileInfo(kept).fileName() + QStringLiteral("  ")));
+    QVERIFY2(lines[0].endsWith(QStringLiteral(" byte  Libri.pro: 2, DVD.pro: 3, 2024.art: 1, 2025.art: 2")), qPrintable(lines[0]));
+
+    // Changed, then restored: the catalogue as it was, byte for byte; what
+    // is not the catalogue is left alone.
+    folder.write(QStringLiteral("Libri.pro"), QByteArray(kBook * 5, 'x'));
+    folder.write(QStringLiteral("Libri.xls"), QByteArray("nuovo"));
+    r = cli({"--folder", folder.path(), "restore", zip});
+    QCOMPARE(r.code, 0);
+    auto now = catalogue();
+    QCOMPARE(now.take(QStringLiteral("Libri.xls")), QByteArray("nuovo"));
+    auto expected = original;
+    expected.remove(QStringLiteral("Libri.xls"));
+    QCOMPARE(now, expected);
+
+    // A truncated zip: refused, exit code 1, nothing changed.
+    QFile cut(zip);
+    QVERIFY(cut.open(QIODevice::ReadWrite) && cut.resize(cut.size() - 40));
+    cut.close();
+    const auto before = BackupFixtures::tree(folder.path());
+    r = cli({"--folder", folder.path(), "restore", zip});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tomaria-cli: ripristino di ")), qPrintable(r.err));
+    QCOMPARE(BackupFixtures::tree(folder.path()), before);
+
+    // A folder where the copy cannot go: exit code 2, said why.
+    r = cli({"--folder", folder.path(), "backup", "--to", folder.file(QStringLiteral("Libri.xls/copie"))});
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.err.contains(QStringLiteral("non riuscita")));
+    QVERIFY(r.out.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -9,7 +9,7 @@
 #include "core/collections/Collection.h"
 #include "core/collections/SampleCards.h"
 #include "core/export/ExportModel.h"
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/loans/LoanList.h"
 #include "core/search/SearchTable.h"
 #include "core/storage/Record.h"

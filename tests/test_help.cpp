@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/collections/Collection.h"
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/text/Text.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/dvd/TfrmDVD.h"

@@ -19,13 +19,22 @@
 #include "ui/shell/Controls.h"
 #include "ui/registry/Screens.h"
 #include "ui/registry/TfrmAvvio.h"
+#include "ui/tools/TfrmStrumenti.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTest>
 #include <QTextStream>
 
 namespace {
+
+// The loans screen is reached through the main menu's list of tools.
+void openLoansFromMenu(TForm* menu)
+{
+    onNextModal<TfrmStrumenti>([](TfrmStrumenti* list) { list->pick(QStringLiteral("imgPrestiti")); });
+    static_cast<TfrmAvvio*>(menu)->imgStrumentiClick();
+}
 
 // Today for every test: 15 March 2025.
 const QDateTime kToday(QDate(2025, 3, 15), QTime(10, 0));
@@ -66,6 +75,7 @@ void writeArchives(const TestFolder& folder)
                 {"Borrower only", "Neri", "", "No"},                 // no date: last
                 {"Impossible date", "Gialli", "31/02/2025", "No"},   // cannot be read: last
                 {"Lent today", "", "15/03/2025", "No"},              // a date alone is a loan
+                {"Two-digit year", "Maestra Anna (prestito di classe)", "15/11/26", "No"},
             }));
     folder.write(QStringLiteral("DVD.pro"),
         archive(TSchedaDVD,
@@ -75,6 +85,8 @@ void writeArchives(const TestFolder& folder)
                 {"Due long ago", "Verdi", "01/12/2024", "No"},  // late, oldest of all
                 {"Words", "Blu", "fine mese", "No"},            // cannot be read: last
                 {"Cancelled DVD", "Rosa", "01/01/2024", "S\u00ec"},
+                {"Year first", "Blu", "2026-11-15", "No"},
+                {"No due date", "Viola", "", "No"},             // found by the available search
             }));
 }
 
@@ -96,10 +108,15 @@ private slots:
     void init() { Clock::setFixed(kToday); }
     void cleanup() { Clock::setFixed({}); }
     void orderAndMarks();
+    void linesFitTheWidth_data();
+    void linesFitTheWidth();
+    void marksOnEveryOutput_data();
+    void marksOnEveryOutput();
     void readDate_data();
     void readDate();
     void doubleClickHandsTheCardToItsScreen();
     void daysAreKeptAndShared();
+    void daysThatCannotBeKeptAreSaidOnce();
     void stampaPrintsTheListUnderItsTitle();
 };
 
@@ -111,26 +128,162 @@ void LoansTest::orderAndMarks()
     QVERIFY(list.load());
     list.arrange(Clock::today(), 30);
     // Oldest first across both collections, equal dates in archive order,
-    // unreadable dates last as typed; "!" marks what is late. Columns are
-    // as wide as their longest value.
+    // unreadable and missing dates last as typed, with their words; "!"
+    // marks what is late. Columns are as wide as their longest value.
     const QStringList expected = {
-        "! DVD    Cod. C3  Due long ago      Verdi    01/12/2024  scaduto da 104 giorni",
-        "! Libro  Cod. C2  Lent 31 days ago  Bianchi  12/2/2025   prestato da 31 giorni",
-        "  Libro  Cod. C1  Lent 30 days ago  Rossi    13/02/2025",
-        "! DVD    Cod. C1  Due yesterday     Rossi    14/03/2025  scaduto da 1 giorno",
-        "  Libro  Cod. C7  Lent today                 15/03/2025",
-        "  DVD    Cod. C2  Due today         Bianchi  15/03/2025",
-        "  Libro  Cod. C5  Borrower only     Neri",
-        "  Libro  Cod. C6  Impossible date   Gialli   31/02/2025",
-        "  DVD    Cod. C4  Words             Blu      fine mese",
+        "! DVD    Cod. C3  Due long ago      Verdi                              01/12/2024  scaduto da 104 giorni",
+        "! Libro  Cod. C2  Lent 31 days ago  Bianchi                            12/2/2025   prestato da 31 giorni",
+        "  Libro  Cod. C1  Lent 30 days ago  Rossi                              13/02/2025",
+        "! DVD    Cod. C1  Due yesterday     Rossi                              14/03/2025  scaduto da 1 giorno",
+        "  Libro  Cod. C7  Lent today                                           15/03/2025",
+        "  DVD    Cod. C2  Due today         Bianchi                            15/03/2025",
+        "  Libro  Cod. C5  Borrower only     Neri                                           senza data",
+        "  Libro  Cod. C6  Impossible date   Gialli                             31/02/2025  data non leggibile",
+        "  Libro  Cod. C8  Two-digit year    Maestra Anna (prestito di classe)  15/11/26    data non leggibile",
+        "  DVD    Cod. C4  Words             Blu                                fine mese   data non leggibile",
+        "  DVD    Cod. C6  Year first        Blu                                2026-11-15  data non leggibile",
+        "  DVD    Cod. C7  No due date       Viola                                          senza scadenza: risulta disponibile",
     };
     QCOMPARE(list.lines(), expected);
     QCOMPARE(list.markedCount(), 3);
 
-    // One day fewer marks the book lent 30 days ago; DVDs keep their rule.
+    // One day fewer marks the book lent 30 days ago; DVDs keep their rule,
+    // and an unreadable or missing date is never marked.
     list.arrange(Clock::today(), 29);
     QCOMPARE(list.markedCount(), 4);
     QVERIFY(list.lines().at(2).startsWith(QLatin1String("! Libro  Cod. C1 ")));
+    list.arrange(Clock::today(), 1);
+    QCOMPARE(list.markedCount(), 4);
+}
+
+void LoansTest::linesFitTheWidth_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("borrower");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("line");
+    const QString title = QStringLiteral("Il nome della rosa, edizione illustrata"); // 39 characters
+    const QString borrower = QStringLiteral("Maestra Anna (prestito di classe)");    // 33
+    QTest::newRow("no limit") << title << borrower << 0
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  Maestra Anna (prestito di classe)  01/03/2025";
+    QTest::newRow("exactly wide enough") << title << borrower << 104
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  Maestra Anna (prestito di classe)  01/03/2025";
+    QTest::newRow("one short: the longer title gives") << title << borrower << 103
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illustra\u2026  Maestra Anna (prestito di classe)  01/03/2025";
+    QTest::newRow("the title gives first") << title << borrower << 85
+        << "  Libro  Cod. C1  Il nome della rosa,\u2026  Maestra Anna (prestito di classe)  01/03/2025";
+    QTest::newRow("the borrower gives below the shortest title") << title << borrower << 70
+        << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Anna (prestit\u2026  01/03/2025";
+    QTest::newRow("short title: the borrower takes the rest") << "Emma" << borrower << 60
+        << "  Libro  Cod. C1  Emma  Maestra Anna (prestito \u2026  01/03/2025";
+    QTest::newRow("a very long borrower leaves the title a third")
+        << title << "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione B, progetto" << 140
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illust\u2026  "
+           "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione B,\u2026  01/03/2025";
+    QTest::newRow("far too narrow: never below the minimum") << title << borrower << 20
+        << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Ann\u2026  01/03/2025";
+}
+
+void LoansTest::linesFitTheWidth()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, borrower);
+    QFETCH(int, width);
+    QFETCH(QString, line);
+    TestFolder folder;
+    folder.write(QStringLiteral("Libri.pro"),
+        archive(TSchedaLibro, {{title.toUtf8().constData(), borrower.toUtf8().constData(), "01/03/2025", "No"}}));
+    LoanList list;
+    QVERIFY(list.load());
+    list.arrange(Clock::today(), 30);
+    QCOMPARE(list.lines(width), QStringList{line});
+}
+
+void LoansTest::marksOnEveryOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::newRow("screen") << "screen";
+    QTest::newRow("print") << "print";
+    QTest::newRow("command line") << "cli";
+}
+
+// The words after the date reach the list, the printed page and the
+// command line, each fitted to its width without cutting the long borrower.
+void LoansTest::marksOnEveryOutput()
+{
+    QFETCH(QString, output);
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    QStringList lines;
+    QString total;
+    if (output == QLatin1String("cli")) {
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(CommandLine::run({QStringLiteral("--folder"), folder.path(), QStringLiteral("loans")}, o, e), 0);
+        o.flush();
+        e.flush();
+        lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        total = err.trimmed();
+    } else {
+        TfrmPrestiti screen;
+        screen.show();
+        LineList* list = screen.lstPrestiti();
+        if (output == QLatin1String("screen")) {
+            lines = list->lines();
+            // Nothing beyond the right edge: every line shows whole.
+            const QFontMetrics metrics(list->font());
+            for (const QString& line : lines)
+                QVERIFY2(metrics.horizontalAdvance(line) <= list->viewport()->width(), qPrintable(line));
+            total = screen.control<QLabel>(QStringLiteral("lblTrovate"))->text();
+        } else {
+            PrintLog printed(false);
+            QTest::mouseClick(screen.control(QStringLiteral("btnStampa")), Qt::LeftButton);
+            QCOMPARE(printed.offered.size(), 1);
+            for (const PreparedPage& page : printed.offered.first().pages) {
+                for (const PageItem& item : page.items) {
+                    if (item.name == QLatin1String("txtRiepilogo"))
+                        lines += item.lines();
+                }
+            }
+            QCOMPARE(lines, screen.printLines());
+            // The page's line holds 160 characters of its font.
+            for (const QString& line : lines)
+                QVERIFY2(line.size() <= 160, qPrintable(line));
+            total = QStringLiteral("Il presente elenco contiene 12 schede in prestito, 3 segnalate.");
+        }
+        screen.close();
+    }
+    QCOMPARE(total, QStringLiteral("Il presente elenco contiene 12 schede in prestito, 3 segnalate."));
+    QCOMPARE(lines.size(), 12);
+    const auto lineOf = [&](const char* title) {
+        for (const QString& line : lines) {
+            if (line.contains(QLatin1String(title)))
+                return line;
+        }
+        return QString();
+    };
+    const struct {
+        const char* title;
+        const char* holds; // the borrower and the date, whole
+        const char* ends;  // the words after the date
+    } marks[] = {
+        {"Impossible date", "Gialli", "31/02/2025  data non leggibile"},
+        {"Two-digit year", "Maestra Anna (prestito di classe)  15/11/26", "data non leggibile"},
+        {"Words", "Blu", "fine mese   data non leggibile"},
+        {"Year first", "Blu", "2026-11-15  data non leggibile"},
+        {"Borrower only", "Neri", "senza data"},
+        {"No due date", "Viola", "senza scadenza: risulta disponibile"},
+        {"Due long ago", "Verdi", "01/12/2024  scaduto da 104 giorni"},
+    };
+    for (const auto& m : marks) {
+        const QString line = lineOf(m.title);
+        QVERIFY2(line.contains(QString::fromUtf8(m.holds)) && line.endsWith(QString::fromUtf8(m.ends)),
+            qPrintable(output + QStringLiteral(": ") + line));
+        // Only lateness is marked "!".
+        QCOMPARE(line.startsWith(QLatin1Char('!')), QByteArray(m.ends).contains("da "));
+    }
+    QVERIFY(log.entries.isEmpty());
 }
 
 void LoansTest::readDate_data()
@@ -170,9 +323,15 @@ void LoansTest::doubleClickHandsTheCardToItsScreen()
         screen->lstPrestiti()->selectRow(3); // "Due yesterday", the first DVD of its archive
         screen->lstPrestitiDblClick();
     });
-    static_cast<TfrmAvvio*>(menu)->imgPrestitiClick();
+    openLoansFromMenu(menu);
 
-    QCOMPARE(shown, cliLoans(folder).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    // The command line's lines, fitted to the list.
+    LoanList list;
+    QVERIFY(list.load());
+    list.arrange(Clock::today(), 30);
+    QCOMPARE(shown.size(), cliLoans(folder).count(QLatin1Char('\n')));
+    for (int i = 0; i < shown.size(); ++i)
+        QCOMPARE(shown[i].left(16), list.lines()[i].left(16));
     QVERIFY(dvdCard->isVisible());
     QVERIFY(!menu->isVisible());
     // Shown first, then filled: the card screen's own clearing came before.
@@ -185,7 +344,7 @@ void LoansTest::doubleClickHandsTheCardToItsScreen()
     dvdCard->close();
     QVERIFY(menu->isVisible());
     onNextModal<TfrmPrestiti>([](TfrmPrestiti* screen) { screen->btnChiudiClick(); });
-    static_cast<TfrmAvvio*>(menu)->imgPrestitiClick();
+    openLoansFromMenu(menu);
     QVERIFY(menu->isVisible());
     QVERIFY(!dvdCard->isVisible());
     Screens::destroyAll();
@@ -203,7 +362,10 @@ void LoansTest::daysAreKeptAndShared()
         QCOMPARE(screen.txtGiorni()->value(), 30);
         screen.txtGiorni()->setValue(100); // only the DVDs stay late
         QCOMPARE(screen.control<QLabel>(QStringLiteral("lblTrovate"))->text(),
-            QStringLiteral("Il presente elenco contiene 9 schede in prestito, 2 segnalate."));
+            QStringLiteral("Il presente elenco contiene 12 schede in prestito, 2 segnalate."));
+        // Kept at once: the command line reads it while the screen is open.
+        QCOMPARE(LoanSettings::days(), 100);
+        QCOMPARE(cliLoans(folder).count(QLatin1Char('!')), 2);
         screen.close();
     }
     QCOMPARE(LoanSettings::days(), 100);
@@ -211,6 +373,33 @@ void LoansTest::daysAreKeptAndShared()
     // The command line reads the same setting unless told otherwise.
     QCOMPARE(cliLoans(folder).count(QLatin1Char('!')), 2);
     QCOMPARE(cliLoans(folder, {QStringLiteral("--days"), QStringLiteral("30")}).count(QLatin1Char('!')), 3);
+    QVERIFY(log.entries.isEmpty());
+}
+
+void LoansTest::daysThatCannotBeKeptAreSaidOnce()
+{
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    TfrmPrestiti screen;
+    screen.show();
+    {
+        // A full disk: the settings file cannot be written.
+        FileSizeLimit full(4);
+        screen.txtGiorni()->setValue(45);
+        screen.txtGiorni()->setValue(46);
+    }
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(log.lastText(), Msg::accessMessage());
+    QCOMPARE(LoanSettings::days(), LoanSettings::kDefaultDays);
+    // The list follows the number all the same: only the DVDs stay late.
+    QCOMPARE(screen.control<QLabel>(QStringLiteral("lblTrovate"))->text(),
+        QStringLiteral("Il presente elenco contiene 12 schede in prestito, 2 segnalate."));
+    // Once the disk has room again, the next change is kept.
+    screen.txtGiorni()->setValue(47);
+    QCOMPARE(LoanSettings::days(), 47);
+    QCOMPARE(log.entries.size(), 1);
+    screen.close();
 }
 
 void LoansTest::stampaPrintsTheListUnderItsTitle()
@@ -236,8 +425,8 @@ void LoansTest::stampaPrintsTheListUnderItsTitle()
     QTest::mouseClick(screen.control(QStringLiteral("btnStampa")), Qt::LeftButton);
     PrintDialog::setHandler({});
     QCOMPARE(title, QStringLiteral("Prestiti in corso"));
-    QCOMPARE(lines.size(), 9);
-    QCOMPARE(lines, screen.lstPrestiti()->lines());
+    QCOMPARE(lines.size(), 12);
+    QCOMPARE(lines, screen.printLines());
     screen.close();
 }
 

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QHash>
+#include <QSet>
 #include <QTest>
 
 #include <memory>
@@ -45,7 +47,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void screensCreatedOnceInOrder();
+    void screensCreatedOnceWithTheirCaptions();
     void mainMenuTilesStandWhereTheyStood();
     void mainMenuHandsOverToTheBookCardAndBack();
     void closingTheMainMenuEndsTheProgram();
@@ -80,9 +82,10 @@ void ShellTest::cleanup()
     delete m_folder;
 }
 
-void ShellTest::screensCreatedOnceInOrder()
+void ShellTest::screensCreatedOnceWithTheirCaptions()
 {
-    const QList<QPair<const char*, const char*>> registry = {
+    // The caption each start-up screen shows (none: made at run time).
+    const QHash<QString, const char*> captions = {
         {"TfrmPassword", " Tomaria - Accedi"},
         {"TfrmAvvio", " Tomaria"},
         {"TfrmCambiaPassword", " Cambia password"},
@@ -107,20 +110,29 @@ void ShellTest::screensCreatedOnceInOrder()
         {"TfrmTrovaDVD", " Trova DVD in archivio"},
         {"TfrmTrovaDisponibiliDVD", " Trova DVD disponibili per il prestito"},
     };
-    // Created once each; every screen of the vocabulary has its caption.
-    int topLevel = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        topLevel += qobject_cast<TForm*>(w) != nullptr;
-    QCOMPARE(topLevel, registry.size());
-    for (int i = 0; i < registry.size(); ++i) {
-        const auto& [name, caption] = registry[i];
-        TForm* f = Screens::get(static_cast<Screens::Id>(i));
-        QCOMPARE(f->objectName(), QLatin1String(name));
-        QVERIFY2(f->windowTitle().startsWith(QLatin1Char(' ')), name);
-        if (caption)
+    // Created once each, each with its caption, none shown yet.
+    QSet<QString> seen;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* f = qobject_cast<TForm*>(w);
+        if (!f)
+            continue;
+        const QString name = f->objectName();
+        QVERIFY2(captions.contains(name), qPrintable(name));
+        QVERIFY2(!seen.contains(name), qPrintable(name));
+        seen.insert(name);
+        QVERIFY2(f->windowTitle().startsWith(QLatin1Char(' ')), qPrintable(name));
+        if (const char* caption = captions.value(name))
             QCOMPARE(f->windowTitle(), QString::fromUtf8(caption));
-        QVERIFY2(!f->isVisible(), name); // nothing is shown until start-up shows it
+        QVERIFY2(!f->isVisible(), qPrintable(name)); // nothing is shown until start-up shows it
     }
+    QCOMPARE(seen.size(), captions.size());
+    // Every screen of the vocabulary is the start-up screen of its class.
+    for (int i = 0; i < static_cast<int>(Screens::Id::Count); ++i) {
+        TForm* f = Screens::get(static_cast<Screens::Id>(i));
+        QVERIFY(f);
+        QCOMPARE(Screens::named(f->objectName()), f);
+    }
+    QCOMPARE(Screens::role(Screens::Role::Login), Screens::get(Screens::Id::Password));
     QCOMPARE(Screens::frmSplash->windowTitle().left(10), QStringLiteral(" Tomaria -"));
 }
 

@@ -1,3 +1,4 @@
+#include "ui/backup/CopyAtClose.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
 #include "ui/registry/Startup.h"
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
     Screens::createAll();
     Screens::frmPassword->showScreen();
     const int code = app.exec();
+    // After the user's last screen, while the main menu can still show it.
+    CopyAtClose::run(Screens::get(Screens::Id::Avvio));
     Screens::destroyAll();
     return code;
 }

@@ -1,8 +1,10 @@
 #include "CommandLine.h"
 
+#include "cli/BackupCommands.h"
 #include "core/collections/ArchiveCheck.h"
+#include "core/export/CardCsv.h"
 #include "core/export/ExportModel.h"
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/export/Spreadsheet.h"
 #include "core/search/Search.h"
 #include "core/search/SearchTable.h"
@@ -44,12 +46,14 @@ struct Options {
     const Collection* collection = nullptr;
     QString year;
     QString out;
+    QString to;
     bool available = false;
     QList<QPair<QString, QString>> filters; // field (lower case), text
     QStringList positional;
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
+    bool csv = false; // export: the complete CSV instead of the spreadsheet
 };
 
 constexpr int kBadArguments = 2;
@@ -175,6 +179,32 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// Every field of every card, for the import of another program folder.
+int exportCsv(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (!o.positional.isEmpty())
+        return fail(err, QStringLiteral("export non accetta altri argomenti"));
+    if (o.out.isEmpty())
+        return fail(err, QStringLiteral("export --csv vuole --out FILE.csv"));
+    if (!DiskFile::isRegular(archivePath(o)))
+        return cannotRead(err, archivePath(o), readReason(archivePath(o)));
+    if (const QString refusal = ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
+        err << "tomaria-cli: " << refusal << "\n";
+        return kBadArguments;
+    }
+    CardCsv::Outcome outcome;
+    if (!CardCsv::save(*o.collection, archivePath(o), o.out, &outcome)) {
+        if (outcome.readFailed)
+            err << "tomaria-cli: impossibile leggere " << shown(archivePath(o)) << ": " << outcome.reason;
+        else
+            err << "tomaria-cli: impossibile scrivere " << shown(o.out) << ": " << outcome.reason;
+        err << "; l'eventuale file precedente è rimasto com'era\n";
+        return kBadArguments;
+    }
+    out << outcome.cards << " schede esportate in " << o.out << "\n";
+    return 0;
+}
+
 int check(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
@@ -196,7 +226,8 @@ int loans(const Options& o, QTextStream& out, QTextStream& err)
     list.arrange(Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
     for (const QString& line : list.lines())
         out << line << "\n";
-    err << "Il presente riepilogo contiene " << list.loans().size() << " schede in prestito, " << list.markedCount()
+    // The screen's own words for its total.
+    err << "Il presente elenco contiene " << list.loans().size() << " schede in prestito, " << list.markedCount()
         << " segnalate.\n";
     return 0;
 }
@@ -268,10 +299,14 @@ QString usage()
         "Uso:\n"
         "  tomaria-cli [--folder CARTELLA] search %1 [--year AAAA] [--available] [--CAMPO TESTO]...\n"
         "  tomaria-cli [--folder CARTELLA] export %1 [--year AAAA] [--out FILE]\n"
+        "  tomaria-cli [--folder CARTELLA] export %1 --csv [--year AAAA] --out FILE.csv\n"
         "  tomaria-cli [--folder CARTELLA] check  %1 [--year AAAA]\n"
         "  tomaria-cli [--folder CARTELLA] sample %1 NUMERO [--year AAAA] [--seed N]\n"
         "  tomaria-cli [--folder CARTELLA] import %1 FILE.csv [--year AAAA] [--dry-run]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
+        "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
+        "  tomaria-cli [--folder CARTELLA] backups\n"
+        "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
                .arg(all)
@@ -281,11 +316,19 @@ QString usage()
             "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
             "export: --out non può indicare un archivio del programma, il file delle password\n"
             "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
+            "export --csv: tutti i campi di ogni scheda (prestiti e allegati compresi) in un file CSV che import\n"
+            "  rilegge campo per campo; è il modo di trasferire un catalogo intero. Il foglio di calcolo serve per la\n"
+            "  consultazione. --out non può indicare un file esistente che non sia un CSV completo di questo programma.\n"
             "import: la prima riga del file CSV nomina le colonne con i campi della scheda o con le intestazioni\n"
             "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
             "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
             "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
-            "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
+            "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti; le date\n"
+            "  che non si leggono come g/m/aaaa sono in fondo con \"data non leggibile\"; un DVD con chi lo ha in\n"
+            "  prestito ma senza scadenza è segnato \"senza scadenza: risulta disponibile\".\n"
+            "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
+            "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
+            "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n");
 }
 
 QString version()
@@ -323,6 +366,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         } else if (a == QLatin1String("--out")) {
             if (!value(o.out))
                 return fail(err, QStringLiteral("--out vuole un file"));
+        } else if (a == QLatin1String("--to")) {
+            if (!value(o.to))
+                return fail(err, QStringLiteral("--to vuole una cartella"));
         } else if (a == QLatin1String("--seed")) {
             QString s;
             bool ok = false;
@@ -335,6 +381,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             bool ok = false;
             if (!value(s) || (o.days = s.toInt(&ok), !ok) || o.days < 1 || o.days > LoanSettings::kMaxDays)
                 return fail(err, QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays));
+        } else if (a == QLatin1String("--csv")) {
+            o.csv = true;
         } else if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
         } else if (a == QLatin1String("--available")) {
@@ -348,14 +396,34 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             rest << a;
         }
     }
+    const QString verb = rest.value(0);
+    if (verb == QLatin1String("backup") || verb == QLatin1String("backups") || verb == QLatin1String("restore")) {
+        const bool onlyTo = o.year.isEmpty() && o.out.isEmpty() && !o.available && o.filters.isEmpty() && !o.dryRun
+            && o.days == 0 && !o.csv;
+        if (!onlyTo || (verb != QLatin1String("backup") && !o.to.isEmpty()))
+            return fail(err, QStringLiteral("%1 non accetta queste opzioni").arg(verb));
+        if (rest.size() != (verb == QLatin1String("restore") ? 2 : 1))
+            return fail(err, verb == QLatin1String("restore") ? QStringLiteral("restore vuole un file zip")
+                                                               : QStringLiteral("%1 non vuole altri argomenti").arg(verb));
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        if (verb == QLatin1String("backup"))
+            return BackupCommands::backup(o.to, out, err);
+        if (verb == QLatin1String("backups"))
+            return BackupCommands::list(out, err);
+        return BackupCommands::restore(rest[1], out, err);
+    }
+    if (!o.to.isEmpty())
+        return fail(err, QStringLiteral("--to vale soltanto per backup"));
     if (rest.value(0) == QLatin1String("loans")) {
-        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun)
+        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv)
             return fail(err, QStringLiteral("loans accetta soltanto --days"));
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
     }
     if (o.days > 0)
         return fail(err, QStringLiteral("--days vale soltanto per loans"));
+    if (o.csv && rest.value(0) != QLatin1String("export"))
+        return fail(err, QStringLiteral("--csv vale soltanto per export"));
     if (o.dryRun && rest.value(0) != QLatin1String("import"))
         return fail(err, QStringLiteral("--dry-run vale soltanto per import"));
     if (rest.size() < 2)
@@ -382,7 +450,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (o.command == QLatin1String("search"))
         return search(o, out, err);
     if (o.command == QLatin1String("export"))
-        return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export non accetta filtri"));
+        return !o.filters.isEmpty() || o.available ? fail(err, QStringLiteral("export non accetta filtri"))
+            : o.csv                               ? exportCsv(o, out, err)
+                                                  : exportFile(o, out, err);
     if (o.command == QLatin1String("import"))
         return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year e --dry-run"));
     if (o.command == QLatin1String("check"))

@@ -6,7 +6,9 @@
 #include "ui/registry/Startup.h"
 #include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
+#include "ui/backup/TfrmCopie.h"
 #include "ui/loans/TfrmPrestiti.h"
+#include "ui/tools/TfrmStrumenti.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,6 +53,10 @@ int main(int argc, char* argv[])
         // Not in the registry: the main menu creates it for each use.
         TfrmPrestiti loans(Screens::get(Screens::Id::Avvio));
         grab(&loans, QDir(out).filePath(loans.objectName() + QStringLiteral(".png")));
+        TfrmStrumenti tools(Screens::get(Screens::Id::Avvio));
+        grab(&tools, QDir(out).filePath(tools.objectName() + QStringLiteral(".png")));
+        TfrmCopie copies(Screens::get(Screens::Id::Avvio));
+        grab(&copies, QDir(out).filePath(copies.objectName() + QStringLiteral(".png")));
     }
     Screens::destroyAll();
     return 0;

@@ -7,7 +7,7 @@
 #include "core/collections/DvdExport.h"
 #include "core/collections/DvdSearch.h"
 #include "core/collections/SampleCards.h"
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/search/SearchTable.h"
 #include "core/storage/Layouts.h"
 #include "core/text/Text.h"

@@ -1,6 +1,6 @@
 #include "DvdExport.h"
 
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/storage/Layouts.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>

@@ -2,6 +2,7 @@
 
 #include "core/access/PasswordFile.h"
 #include "core/collections/Collection.h"
+#include "core/export/CardCsv.h"
 #include "core/export/Spreadsheet.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
@@ -35,11 +36,9 @@ QString folderOf(const QFileInfo& file)
     return canonical.isEmpty() ? file.absolutePath() : canonical;
 }
 
-} // namespace
-
-namespace ExportTarget {
-
-QString refusal(const QString& path)
+// `ours` tells a file of the same kind that this program wrote, which may
+// be replaced; `kind` names that kind in the refusal.
+QString refusalFor(const QString& path, bool (*ours)(const QString&), const QString& kind)
 {
     QFileInfo target(path);
     // A link is judged by the file it leads to, which is what gets replaced.
@@ -49,10 +48,24 @@ QString refusal(const QString& path)
     if (isProgramFile(target.fileName()) && (programFolder.isEmpty() || folderOf(target) == programFolder))
         return QStringLiteral("%1 è un archivio o il file delle password del programma: l'esportazione non lo sostituisce")
             .arg(QDir::toNativeSeparators(path));
-    if (target.exists() && !Spreadsheet::isOurs(target.filePath()))
-        return QStringLiteral("%1 esiste e non è un foglio di calcolo scritto da questo programma: l'esportazione non lo sostituisce")
-            .arg(QDir::toNativeSeparators(path));
+    if (target.exists() && !ours(target.filePath()))
+        return QStringLiteral("%1 esiste e non è %2 scritto da questo programma: l'esportazione non lo sostituisce")
+            .arg(QDir::toNativeSeparators(path), kind);
     return QString();
+}
+
+} // namespace
+
+namespace ExportTarget {
+
+QString refusal(const QString& path)
+{
+    return refusalFor(path, &Spreadsheet::isOurs, QStringLiteral("un foglio di calcolo"));
+}
+
+QString csvRefusal(const QString& path)
+{
+    return refusalFor(path, &CardCsv::isOurs, QStringLiteral("un file CSV completo"));
 }
 
 } // namespace ExportTarget

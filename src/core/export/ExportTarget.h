@@ -12,4 +12,8 @@ namespace ExportTarget {
 // Empty when `path` may be written; otherwise why not, in Italian.
 QString refusal(const QString& path);
 
+// The same for the complete CSV: an existing file is replaced only when it
+// is a complete CSV this program wrote.
+QString csvRefusal(const QString& path);
+
 } // namespace ExportTarget

@@ -1,7 +1,7 @@
 #include "CardImport.h"
 
 #include "core/collections/Collection.h"
-#include "core/export/ExportTable.h"
+#include "core/collections/ExportTable.h"
 #include "core/import/CsvReader.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Record.h"

@@ -19,9 +19,17 @@ namespace {
 constexpr int kNameWidth = 5;
 constexpr int kDateWidth = 10;
 
+// Cut with an ellipsis, so that a cut value never passes for a whole one.
 QString fitted(const QString& text, int width)
 {
-    return text.left(width).leftJustified(width, QLatin1Char(' '));
+    if (text.size() > width)
+        return (text.left(width - 1) + QChar(0x2026)).leftJustified(width, QLatin1Char(' '));
+    return text.leftJustified(width, QLatin1Char(' '));
+}
+
+int length(const QString& text)
+{
+    return static_cast<int>(text.size());
 }
 
 QString daysText(qint64 n)
@@ -97,16 +105,24 @@ void LoanList::arrange(const QDate& today, int days)
     for (Loan& loan : m_loans) {
         loan.marked = false;
         loan.late = 0;
-        if (!loan.when.isValid())
+        loan.note = LoanNote::None;
+        const bool dateIsDue = loan.collection->loans->dateIsDue;
+        if (loan.date.isEmpty()) {
+            // The searches of available DVDs look at the due date alone, so
+            // such a DVD is offered for loan while someone holds it.
+            loan.note = dateIsDue ? LoanNote::NoDueDate : LoanNote::NoDate;
             continue;
-        const qint64 elapsed = loan.when.daysTo(today);
-        if (loan.collection->loans->dateIsDue) {
-            loan.marked = elapsed > 0;
-        } else {
-            loan.marked = elapsed > days;
         }
-        if (loan.marked)
+        if (!loan.when.isValid()) {
+            loan.note = LoanNote::Unreadable;
+            continue;
+        }
+        const qint64 elapsed = loan.when.daysTo(today);
+        loan.marked = dateIsDue ? elapsed > 0 : elapsed > days;
+        if (loan.marked) {
             loan.late = elapsed;
+            loan.note = LoanNote::Late;
+        }
     }
     // Equal dates keep the order of the collections and of their archives.
     std::stable_sort(m_loans.begin(), m_loans.end(), [](const Loan& a, const Loan& b) {
@@ -116,13 +132,28 @@ void LoanList::arrange(const QDate& today, int days)
     });
 }
 
-QStringList LoanList::lines() const
+QStringList LoanList::lines(int width) const
 {
     Widths w;
     for (const Loan& loan : m_loans) {
-        w.code = std::max(w.code, static_cast<int>(loan.code.size()));
-        w.title = std::max(w.title, std::min(kTitleWidth, static_cast<int>(loan.title.size())));
-        w.borrower = std::max(w.borrower, std::min(kBorrowerWidth, static_cast<int>(loan.borrower.size())));
+        w.code = std::max(w.code, length(loan.code));
+        w.title = std::max(w.title, length(loan.title));
+        w.borrower = std::max(w.borrower, length(loan.borrower));
+        w.note = std::max(w.note, length(noteText(loan)));
+    }
+    if (width > 0) {
+        // Everything but the title and the borrower, separators included.
+        const int fixed = 2 + kNameWidth + 2 + 5 + w.code + 2 + 2 + 2 + kDateWidth + (w.note > 0 ? 2 + w.note : 0);
+        const int room = std::max(width - fixed, kMinTitle + kMinBorrower);
+        if (w.title + w.borrower > room) {
+            // Who holds the item matters most here: the borrower keeps its
+            // whole name while the title keeps a third of the room (at least
+            // kMinTitle characters), so that one very long name does not
+            // shrink every title.
+            const int titleKeeps = std::min(w.title, std::max(kMinTitle, room / 3));
+            w.borrower = std::max(kMinBorrower, std::min(w.borrower, room - titleKeeps));
+            w.title = room - w.borrower;
+        }
     }
     QStringList out;
     out.reserve(static_cast<qsizetype>(m_loans.size()));
@@ -136,6 +167,20 @@ int LoanList::markedCount() const
     return static_cast<int>(std::count_if(m_loans.begin(), m_loans.end(), [](const Loan& l) { return l.marked; }));
 }
 
+QString LoanList::noteText(const Loan& loan)
+{
+    switch (loan.note) {
+    case LoanNote::None: break;
+    case LoanNote::Late:
+        return (loan.collection->loans->dateIsDue ? QStringLiteral("scaduto da ") : QStringLiteral("prestato da "))
+            + daysText(loan.late);
+    case LoanNote::Unreadable: return QStringLiteral("data non leggibile");
+    case LoanNote::NoDate: return QStringLiteral("senza data");
+    case LoanNote::NoDueDate: return QStringLiteral("senza scadenza: risulta disponibile");
+    }
+    return {};
+}
+
 QString LoanList::line(const Loan& loan, const Widths& widths)
 {
     QString s = loan.marked ? QStringLiteral("! ") : QStringLiteral("  ");
@@ -144,8 +189,8 @@ QString LoanList::line(const Loan& loan, const Widths& widths)
     s += QStringLiteral("  ") + fitted(loan.title, widths.title);
     s += QStringLiteral("  ") + fitted(loan.borrower, widths.borrower);
     s += QStringLiteral("  ") + fitted(loan.date, kDateWidth);
-    if (loan.marked)
-        s += (loan.collection->loans->dateIsDue ? QStringLiteral("  scaduto da ") : QStringLiteral("  prestato da ")) + daysText(loan.late);
+    if (loan.note != LoanNote::None)
+        s += QStringLiteral("  ") + noteText(loan);
     // Mark text or not, a line never ends in blanks.
     while (s.endsWith(QLatin1Char(' ')))
         s.chop(1);

@@ -8,6 +8,15 @@
 
 struct Collection;
 
+// What a loan's line says after its date, besides the lateness of a marked one.
+enum class LoanNote {
+    None,
+    Late,          // marked "!": lent too long ago, or past its due date
+    Unreadable,    // a date that cannot be read: never marked
+    NoDate,        // a book with a borrower and no date: never marked
+    NoDueDate,     // a DVD with a borrower and no due date: the searches find it available
+};
+
 // One book or DVD card on loan, as its card holds it.
 struct Loan {
     const Collection* collection = nullptr;
@@ -19,6 +28,7 @@ struct Loan {
     QDate when;     // the date read as dd/mm/yyyy; invalid when it cannot be read
     qint64 late = 0; // days lent (books) or days past due (DVDs) when marked
     bool marked = false;
+    LoanNote note = LoanNote::None;
 };
 
 // The cards of every collection that has a loan rule (books and DVDs) that
@@ -41,15 +51,21 @@ public:
     void arrange(const QDate& today, int days);
 
     const std::vector<Loan>& loans() const { return m_loans; }
-    // One line per loan, in list order: the screen, its print and the
-    // command line show the same lines. Columns are as wide as their
-    // longest value (titles cut at kTitleWidth, borrowers at
-    // kBorrowerWidth), so that the date stays in sight.
-    QStringList lines() const;
+    // One line per loan, in list order, for the screen, its print and the
+    // command line. Columns are as wide as their longest value. Within
+    // `width` characters (0: no limit), the title and the borrower share
+    // what the other columns leave, so that the date and its note stay in
+    // sight; when both do not fit, the title is cut first (with "…"), down
+    // to a third of that room or kMinTitle characters, and only then the
+    // borrower.
+    QStringList lines(int width = 0) const;
     int markedCount() const;
 
-    static constexpr int kTitleWidth = 30;
-    static constexpr int kBorrowerWidth = 24;
+    // The words after the date; empty for LoanNote::None.
+    static QString noteText(const Loan& loan);
+    // The narrowest the title and borrower columns are ever cut to.
+    static constexpr int kMinTitle = 16;
+    static constexpr int kMinBorrower = 12;
     // "dd/mm/yyyy" with "/" or the regional separator (also "-" and "."),
     // one or two digits for day and month; invalid otherwise.
     static QDate readDate(const QString& text);
@@ -58,7 +74,7 @@ public:
 
 private:
     struct Widths {
-        int code = 0, title = 0, borrower = 0;
+        int code = 0, title = 0, borrower = 0, note = 0;
     };
     static QString line(const Loan& loan, const Widths& widths);
 

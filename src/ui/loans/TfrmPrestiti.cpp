@@ -17,17 +17,26 @@
 #include "ui/shell/TfrmGuida.h"
 #include "ui/shell/FailureLog.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
 // Wider than the search screens, so that a whole line shows.
 constexpr QSize kClient{1000, 560};
 constexpr QSize kPanel{971, 529};
-constexpr int kItemWidth = 1200;
+// The list report's line (273 mm of Courier New 8, 0.6 em a character)
+// holds 161 characters; one is kept spare.
+constexpr int kPageChars = 160;
+// A size smaller than the search screens' lists, so that a whole line with
+// a long title and borrower fits the list without scrolling.
+constexpr int kListPointSize = 9;
 
 QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at, const QString& style = {})
 {
@@ -66,7 +75,8 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
                        "per i DVD la data di restituzione."),
         {8, 66});
     addLabel(pan, QStringLiteral("lblRigo02"),
-        QStringLiteral("Il segno \"!\" indica i libri prestati da troppi giorni e i DVD non restituiti entro la data indicata."),
+        QStringLiteral("Il segno \"!\" indica i libri prestati da troppi giorni e i DVD non restituiti entro la data indicata; "
+                       "un DVD senza scadenza risulta disponibile."),
         {8, 82});
 
     addLabel(pan, QStringLiteral("lblGiorni"), QStringLiteral("Segnala i libri prestati da più di"), {16, 117});
@@ -80,6 +90,9 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     connect(m_txtGiorni, &QSpinBox::valueChanged, this, [this] { txtGiorniChange(); });
 
     m_lstPrestiti = new LineList(QStringLiteral("lstPrestiti"), pan, {16, 146, 939, 303});
+    QFont listFont = m_lstPrestiti->font();
+    listFont.setPointSize(kListPointSize);
+    m_lstPrestiti->setFont(listFont);
     connect(m_lstPrestiti, &LineList::dblClick, this, [this] { lstPrestitiDblClick(); });
 
     addLabel(pan, QStringLiteral("lblRigo03"),
@@ -106,18 +119,34 @@ void TfrmPrestiti::formShow()
     m_lstPrestiti->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmPrestiti::formClose()
+int TfrmPrestiti::listChars() const
 {
-    // The number is kept only when the user changed it.
-    if (m_txtGiorni->value() != m_storedDays && LoanSettings::setDays(m_txtGiorni->value()))
-        m_storedDays = m_txtGiorni->value();
+    // A fixed-width character is rarely a whole number of pixels: measured
+    // over many, so that the rounding never adds up past the edge.
+    const QFontMetricsF metrics(m_lstPrestiti->font());
+    const qreal each = metrics.horizontalAdvance(QString(100, QLatin1Char('M'))) / 100.0;
+    return std::max(1, static_cast<int>((lineRoom() - 4) / std::max<qreal>(1.0, each)));
+}
+
+int TfrmPrestiti::lineRoom() const
+{
+    // Both scroll bars are always shown (the search lists' look).
+    return m_lstPrestiti->width() - 2 * m_lstPrestiti->frameWidth()
+        - m_lstPrestiti->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_lstPrestiti);
 }
 
 void TfrmPrestiti::refill()
 {
     m_loans.arrange(Clock::today(), m_txtGiorni->value());
-    m_lstPrestiti->setLines(m_loans.lines());
-    m_lstPrestiti->setItemWidth(kItemWidth);
+    const QStringList lines = m_loans.lines(listChars());
+    m_lstPrestiti->setLines(lines);
+    // As wide as the longest line, so that the scroll bar, when a line is
+    // too long even so, reaches its end.
+    const QFontMetrics metrics(m_lstPrestiti->font());
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    m_lstPrestiti->setItemWidth(std::max(widest + 4, lineRoom()));
     m_lstPrestiti->showScrollBars();
     m_lblTrovate->setText(QStringLiteral("Il presente elenco contiene %1 schede in prestito, %2 segnalate.")
                               .arg(m_loans.loans().size())
@@ -129,6 +158,17 @@ void TfrmPrestiti::txtGiorniChange()
     const int row = m_lstPrestiti->selectedRow();
     refill();
     m_lstPrestiti->selectRow(row);
+    // Kept at once, so that the command line and a screen opened later
+    // read the same number even while this one stays open.
+    if (m_txtGiorni->value() == m_storedDays)
+        return;
+    if (LoanSettings::setDays(m_txtGiorni->value())) {
+        m_storedDays = m_txtGiorni->value();
+    } else if (!m_saveFailed) {
+        // Said once: every digit typed would try again.
+        m_saveFailed = true;
+        Msg::plain(this, Msg::accessMessage());
+    }
 }
 
 void TfrmPrestiti::lstPrestitiDblClick()
@@ -155,7 +195,12 @@ void TfrmPrestiti::lstPrestitiDblClick()
 
 void TfrmPrestiti::btnStampaClick()
 {
-    ListReport::print(this, kPrintTitle, m_lstPrestiti->lines());
+    ListReport::print(this, kPrintTitle, printLines());
+}
+
+QStringList TfrmPrestiti::printLines() const
+{
+    return m_loans.lines(kPageChars);
 }
 
 void TfrmPrestiti::imgGuidaClick()

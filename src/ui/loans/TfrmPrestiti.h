@@ -4,6 +4,7 @@
 #include "ui/shell/TForm.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <optional>
 
@@ -43,15 +44,22 @@ public:
 
     static inline const QString kPrintTitle = QStringLiteral("Prestiti in corso");
 
+    // The lines Stampa prints: fitted to the page, which is wider than the list.
+    QStringList printLines() const;
+
 protected:
     void formShow() override;
-    void formClose() override;
 
 private:
     void refill();
+    // How many characters of the list's font a line shows without scrolling.
+    int listChars() const;
+    // The list's width inside its frame and scroll bar, in pixels.
+    int lineRoom() const;
 
     LoanList m_loans;
     int m_storedDays;
+    bool m_saveFailed = false;
     std::optional<Choice> m_choice;
     QSpinBox* m_txtGiorni = nullptr;
     LineList* m_lstPrestiti = nullptr;

@@ -5,7 +5,6 @@
 #include "core/text/Maker.h"
 #include "core/text/Text.h"
 #include "ui/cards/CardForm.h"
-#include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/CollectionList.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
@@ -14,6 +13,7 @@
 #include "ui/shell/TfrmGuida.h"
 #include "ui/shell/TfrmInfo.h"
 #include "ui/shell/TfrmSplash.h"
+#include "ui/tools/TfrmStrumenti.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -56,9 +56,10 @@ TfrmAvvio::TfrmAvvio(QWidget* owner)
 
     addPicture(QStringLiteral("imgInfo"), QStringLiteral("ico_info"), {20, 20, 48, 48}, &TfrmAvvio::imgInfoClick);
     addPicture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), {927, 20, 48, 48}, &TfrmAvvio::imgGuidaClick);
-    // Beside the help icon, clear of every other element of the menu.
-    addPicture(QStringLiteral("imgPrestiti"), QStringLiteral("ico_prestiti"), {871, 20, 48, 48}, &TfrmAvvio::imgPrestitiClick)
-        ->setToolTip(QStringLiteral("Visualizza i libri e i DVD in prestito."));
+    // Beside the help icon, clear of every other element of the menu: the
+    // one way to the additions (loans, safety copies, ...).
+    addPicture(QStringLiteral("imgStrumenti"), QStringLiteral("ico_strumenti"), {871, 20, 48, 48}, &TfrmAvvio::imgStrumentiClick)
+        ->setToolTip(QStringLiteral("Strumenti: prestiti, copie di sicurezza e altro."));
     addPicture(QStringLiteral("imgCopyright"), QStringLiteral("ico_copyright"), {20, 624, 48, 48}, &TfrmAvvio::imgCopyrightClick);
     addPicture(QStringLiteral("imgEsci"), QStringLiteral("ico_esci"), {927, 624, 48, 48}, &TfrmAvvio::imgEsciClick);
 
@@ -100,9 +101,9 @@ void TfrmAvvio::imgGuidaClick()
     TfrmGuida::showTopic(this, QStringLiteral("Uno sguardo a Tomaria."), HelpText::topic(QStringLiteral("avvio")));
 }
 
-void TfrmAvvio::imgPrestitiClick()
+void TfrmAvvio::imgStrumentiClick()
 {
-    TfrmPrestiti::open(this);
+    TfrmStrumenti::open(this);
 }
 
 void TfrmAvvio::imgSitoClick()

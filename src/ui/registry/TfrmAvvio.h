@@ -6,8 +6,8 @@ class Picture;
 struct CollectionScreens;
 
 // The main menu: a tile per collection of the list, help, information,
-// credits, the maker's site, the loans overview and the way out of the
-// program.
+// credits, the maker's site, the list of the additions and the way out of
+// the program.
 class TfrmAvvio : public TForm {
     Q_OBJECT
 public:
@@ -19,8 +19,9 @@ public:
     void imgCopyrightClick();
     void imgGuidaClick();
     void imgSitoClick();
-    // Not one of the menu's original commands: the loans overview.
-    void imgPrestitiClick();
+    // Not one of the menu's original commands: the additions (loans,
+    // safety copies, ...), listed by TfrmStrumenti.
+    void imgStrumentiClick();
     void imgEsciClick();
 
 protected:

@@ -1,0 +1,168 @@
+#include "TfrmCopie.h"
+
+#include "core/backup/Restore.h"
+#include "core/text/Clock.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/Msg.h"
+#include "ui/shell/Picture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr QSize kClient{800, 470};
+
+QString when(const SafetyCopy::Info& c)
+{
+    return Clock::shortDate(c.when.date()) + QLatin1Char(' ') + c.when.time().toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale(QLocale::Italian).formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+} // namespace
+
+TfrmCopie::TfrmCopie(QWidget* owner)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Copie di sicurezza del catalogo"), kClient)
+    , m_folder(SafetyCopy::folder())
+{
+    setObjectName(QStringLiteral("TfrmCopie"));
+    setBackgroundGradient(Qt::black, Qt::white);
+    setPanelSize(kClient - QSize(29, 31));
+    QWidget* pan = panContainer();
+    Controls::styleListPanel(pan);
+    QFrame* banner = Controls::listBanner(pan, kClient.width() - 45);
+    auto* heading = new QLabel(QStringLiteral("Copie di sicurezza"), banner);
+    heading->setObjectName(QStringLiteral("lblTitolo"));
+    heading->setFont(Controls::verdana(13, true));
+    heading->setStyleSheet(QStringLiteral("color: #1F4E8C;"));
+    heading->move(290, 14);
+    heading->adjustSize();
+    new Picture(QStringLiteral("icoCopie"), QStringLiteral("ico_copie"), banner, {kClient.width() - 100, 4, 44, 44}, false);
+
+    auto* rigo = new QLabel(QStringLiteral("Ogni copia è uno zip con gli archivi, gli allegati, il file delle password e le "
+                                           "impostazioni, verificato dopo la scrittura.\nTomaria ne crea una da sé alla chiusura "
+                                           "quando il catalogo è cambiato e l'ultima ha più di un giorno."),
+        pan);
+    rigo->setObjectName(QStringLiteral("lblRigo01"));
+    rigo->setGeometry(8, 62, kClient.width() - 45, 34);
+    auto* cartella = new QLabel(QStringLiteral("Cartella delle copie: ") + QDir::toNativeSeparators(m_folder), pan);
+    cartella->setObjectName(QStringLiteral("lblCartella"));
+    cartella->setGeometry(8, 100, kClient.width() - 45, 18);
+    cartella->setStyleSheet(QStringLiteral("color: #1F4E8C; font-weight: bold;"));
+
+    m_lstCopie = new QTreeWidget(pan);
+    m_lstCopie->setObjectName(QStringLiteral("lstCopie"));
+    m_lstCopie->setGeometry(8, 124, kClient.width() - 45, 240);
+    m_lstCopie->setRootIsDecorated(false);
+    m_lstCopie->setHeaderLabels({QStringLiteral("Data"), QStringLiteral("Dimensione"), QStringLiteral("Schede"), QStringLiteral("File")});
+    m_lstCopie->header()->resizeSection(0, 150);
+    m_lstCopie->header()->resizeSection(1, 90);
+    m_lstCopie->header()->resizeSection(2, 260);
+    connect(m_lstCopie, &QTreeWidget::itemDoubleClicked, this, [this] { btnRipristinaClick(); });
+
+    m_lblStato = new QLabel(pan);
+    m_lblStato->setObjectName(QStringLiteral("lblStato"));
+    m_lblStato->setGeometry(8, 372, kClient.width() - 45, 20);
+    m_lblStato->setStyleSheet(QStringLiteral("color: #008B8B; font-weight: bold;"));
+
+    const QFont font = Controls::verdana(9, true);
+    const int y = kClient.height() - 31 - 42;
+    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, y, 150, 30}, font);
+    connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
+    auto* crea = Controls::button(pan, QStringLiteral("btnCrea"), QStringLiteral("Crea una copia ora"), {380, y, 180, 30}, font);
+    connect(crea, &QPushButton::clicked, this, [this] { btnCreaClick(); });
+    auto* ripristina = Controls::button(pan, QStringLiteral("btnRipristina"), QStringLiteral("Ripristina la copia scelta"),
+        {570, y, 196, 30}, font);
+    connect(ripristina, &QPushButton::clicked, this, [this] { btnRipristinaClick(); });
+}
+
+void TfrmCopie::formShow()
+{
+    refill();
+}
+
+void TfrmCopie::refill()
+{
+    m_copies = SafetyCopy::list(m_folder);
+    m_lstCopie->clear();
+    for (const SafetyCopy::Info& c : m_copies) {
+        auto* item = new QTreeWidgetItem(m_lstCopie,
+            QStringList{when(c), sizeText(c.size), c.readable ? SafetyCopy::cardsText(c.cards) : QStringLiteral("zip illeggibile"),
+                QFileInfo(c.path).fileName()});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (!m_copies.isEmpty())
+        m_lstCopie->setCurrentItem(m_lstCopie->topLevelItem(0));
+    setStatus(m_copies.isEmpty() ? QStringLiteral("Nessuna copia di sicurezza in questa cartella.")
+                                 : QStringLiteral("%1 copie di sicurezza, la più recente in alto.").arg(m_copies.size()));
+}
+
+void TfrmCopie::setStatus(const QString& text)
+{
+    m_lblStato->setText(text);
+    m_lblStato->repaint();
+}
+
+void TfrmCopie::btnCreaClick()
+{
+    setStatus(QStringLiteral("Copia di sicurezza in corso..."));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SafetyCopy::Outcome made = SafetyCopy::make(m_folder);
+    if (made.ok)
+        SafetyCopy::rotate(m_folder, SafetyCopy::keep());
+    QApplication::restoreOverrideCursor();
+    refill();
+    if (made.ok)
+        Msg::information(this, QStringLiteral("La copia di sicurezza è stata creata e verificata:\r\n\r\n%1")
+                                   .arg(QDir::toNativeSeparators(made.path)));
+    else
+        Msg::error(this, SafetyCopy::failureMessage(made.error));
+}
+
+void TfrmCopie::btnRipristinaClick()
+{
+    const int row = m_lstCopie->indexOfTopLevelItem(m_lstCopie->currentItem());
+    if (row < 0 || row >= m_copies.size()) {
+        Msg::warning(this, QStringLiteral("Scegliere nell'elenco la copia da ripristinare."));
+        return;
+    }
+    const SafetyCopy::Info chosen = m_copies[row];
+    if (!Msg::confirm(this, QStringLiteral("Ripristinare il catalogo com'era nella copia del %1?\r\n\r\n"
+                                           "Il catalogo attuale sarà prima salvato in una copia a sé, "
+                                           "così che il ripristino possa essere annullato.")
+                                .arg(when(chosen))))
+        return;
+    setStatus(QStringLiteral("Ripristino in corso..."));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Restore::Outcome done = Restore::restore(chosen.path, m_folder);
+    QApplication::restoreOverrideCursor();
+    refill();
+    if (done.ok) {
+        QString text = QStringLiteral("Il catalogo è stato ripristinato dalla copia del %1.").arg(when(chosen));
+        if (!done.aside.isEmpty())
+            text += QStringLiteral("\r\n\r\nIl catalogo di prima è nella copia %1.").arg(QFileInfo(done.aside).fileName());
+        Msg::information(this, text);
+    } else {
+        QString text = QStringLiteral("Il ripristino non è stato eseguito: %1.").arg(done.error);
+        text += done.aside.isEmpty() ? QStringLiteral("\r\n\r\nIl catalogo non è stato modificato.")
+                                     : QStringLiteral("\r\n\r\nIl catalogo di prima è nella copia %1.").arg(QFileInfo(done.aside).fileName());
+        Msg::error(this, text);
+    }
+}
+
+void TfrmCopie::open(QWidget* owner)
+{
+    TfrmCopie screen(owner);
+    screen.execModal(true);
+}

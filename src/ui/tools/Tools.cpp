@@ -1,0 +1,32 @@
+#include "Tools.h"
+
+#include "ui/backup/TfrmCopie.h"
+#include "ui/loans/TfrmPrestiti.h"
+
+namespace {
+
+// The loans screen hands a chosen card over from the main menu, so it
+// takes the menu as a screen.
+void openLoans(QWidget* owner)
+{
+    if (auto* menu = qobject_cast<TForm*>(owner))
+        TfrmPrestiti::open(menu);
+}
+
+} // namespace
+
+namespace Tools {
+
+std::span<const Tool> all()
+{
+    static const Tool table[] = {
+        {QStringLiteral("imgPrestiti"), QStringLiteral("Prestiti in corso"),
+            QStringLiteral("Visualizza i libri e i DVD in prestito."), QStringLiteral("ico_prestiti"), &openLoans},
+        {QStringLiteral("imgCopie"), QStringLiteral("Copie di sicurezza"),
+            QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
+            &TfrmCopie::open},
+    };
+    return table;
+}
+
+} // namespace Tools

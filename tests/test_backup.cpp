@@ -1,0 +1,577 @@
+// Safety copies: what a copy holds, that it is whole while another program
+// writes, that a failed copy leaves nothing that looks finished, rotation,
+// the copy at close, restore and the zips it must refuse; the "Strumenti"
+// list and the copies screen.
+#include "BackupFixtures.h"
+#include "TestSupport.h"
+
+#include "core/backup/Catalogue.h"
+#include "core/backup/Restore.h"
+#include "core/backup/SafetyCopy.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/text/Clock.h"
+#include "ui/backup/CopyAtClose.h"
+#include "ui/backup/TfrmCopie.h"
+#include "ui/registry/ScreenRegistry.h"
+#include "ui/shell/Picture.h"
+#include "ui/registry/Screens.h"
+#include "ui/registry/TfrmAvvio.h"
+#include "ui/tools/TfrmStrumenti.h"
+#include "ui/tools/Tools.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <functional>
+
+using namespace BackupFixtures;
+
+namespace {
+
+const QString kCopies = QStringLiteral("Copie_di_sicurezza");
+constexpr int kBook = 3237;
+
+QStringList zipsIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The catalogue part of a folder's tree: what a copy must hold.
+QMap<QString, QByteArray> catalogueOf(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    const auto all = tree(folder, kCopies);
+    for (auto it = all.begin(); it != all.end(); ++it) {
+        if (Catalogue::kindOf(it.key()) != Catalogue::Kind::Unknown)
+            out.insert(it.key(), it.value());
+    }
+    return out;
+}
+
+// A zip written with libzip from (name, bytes) pairs; `store` keeps the
+// bytes uncompressed so that a test can find and change them in the file.
+struct ZipEntry {
+    QByteArray name;
+    QByteArray data;
+    unsigned mode = 0100644;
+};
+
+QString writeZip(const QString& path, const QList<ZipEntry>& entries, bool store = false)
+{
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!z)
+        return {};
+    for (const ZipEntry& e : entries) {
+        zip_source_t* s = zip_source_buffer(z, e.data.constData(), zip_uint64_t(e.data.size()), 0);
+        const zip_int64_t i = zip_file_add(z, e.name.constData(), s, ZIP_FL_ENC_UTF_8);
+        if (i < 0) {
+            zip_source_free(s);
+            zip_discard(z);
+            return {};
+        }
+        zip_file_set_external_attributes(z, zip_uint64_t(i), 0, ZIP_OPSYS_UNIX, zip_uint32_t(e.mode) << 16);
+        if (store)
+            zip_set_file_compression(z, zip_uint64_t(i), ZIP_CM_STORE, 0);
+    }
+    return zip_close(z) == 0 ? path : QString();
+}
+
+void patch(const QString& path, const QByteArray& from, const QByteArray& to)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    QVERIFY(bytes.contains(from));
+    bytes.replace(from, to);
+    f.seek(0);
+    f.write(bytes);
+}
+
+void setModified(const QString& path, const QDateTime& when)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+class BackupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        Clock::setFixed({});
+        SafetyCopy::setFreeSpaceForTests(-1);
+    }
+
+    void roundTripBringsBackEveryByte();
+    void copyTakenWhileAnotherProcessAppends();
+    void interruptedCopyLeavesNothingBehind_data();
+    void interruptedCopyLeavesNothingBehind();
+    void interruptedRestoreChangesNothing();
+    void rotationKeepsTheNewestAndWaitsForTheCheck();
+    void dueAfterADayAndAChange_data();
+    void dueAfterADayAndAChange();
+    void hostileZipIsRefused_data();
+    void hostileZipIsRefused();
+    void closingTakesACopyWhenDue();
+    void toolsListOpensEachTool();
+    void copiesScreenMakesListsAndRestores();
+};
+
+void BackupTest::roundTripBringsBackEveryByte()
+{
+    TestFolder folder;
+    fill(folder);
+    const auto original = catalogueOf(folder.path());
+    const auto made = SafetyCopy::make(folder.file(kCopies));
+    QVERIFY2(made.ok, qPrintable(made.error));
+    QVERIFY(QFileInfo(made.path).fileName().contains(QRegularExpression(QStringLiteral("^Tomaria-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.zip$"))));
+
+    // Exactly the catalogue, as any unzip tool sees it.
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-tq"), made.path});
+    QVERIFY2(unzip.waitForFinished(60000), "unzip is part of the build's packages");
+    QCOMPARE(unzip.exitCode(), 0);
+    const auto inZip = unzipAll(made.path);
+    QCOMPARE(QStringList(inZip.keys()), QStringList(original.keys()));
+    QVERIFY(!inZip.contains(QStringLiteral("Libri.xls")) && !inZip.contains(QStringLiteral("tomaria")));
+
+    // Into an empty program folder.
+    {
+        TestFolder empty;
+        const auto done = Restore::restore(made.path, empty.file(kCopies));
+        QVERIFY2(done.ok, qPrintable(done.error));
+        QVERIFY(done.aside.isEmpty());
+        QCOMPARE(catalogueOf(empty.path()), original);
+    }
+
+    // Over a catalogue that changed since: back byte for byte, and the
+    // catalogue of before is a copy of its own that undoes the restore.
+    ProgramFolder::setPath(folder.path());
+    folder.write(QStringLiteral("Libri.pro"), folder.read(QStringLiteral("Libri.pro")) + cards(Collection::books(), 1, QStringLiteral("nuovo")));
+    folder.write(QStringLiteral("2026.art"), cards(Collection::articles(), 1, QStringLiteral("nuovo")));
+    folder.write(QStringLiteral("Documenti_Allegati/nuovo.txt"), QByteArray("n"));
+    QFile::remove(folder.file(QStringLiteral("Documenti_Allegati/città è ñ.txt")));
+    const auto changed = catalogueOf(folder.path());
+    const auto others = tree(folder.path(), kCopies);
+    Clock::setFixed(QDateTime::currentDateTime().addSecs(5));
+    const auto done = Restore::restore(made.path, folder.file(kCopies));
+    QVERIFY2(done.ok, qPrintable(done.error));
+    QCOMPARE(catalogueOf(folder.path()), original);
+    QCOMPARE(tree(folder.path(), kCopies).value(QStringLiteral("Libri.xls")), others.value(QStringLiteral("Libri.xls")));
+    QVERIFY(!done.aside.isEmpty() && done.aside != made.path);
+    QVERIFY(Restore::restore(done.aside, folder.file(kCopies)).ok);
+    QCOMPARE(catalogueOf(folder.path()), changed);
+}
+
+void BackupTest::copyTakenWhileAnotherProcessAppends()
+{
+    TestFolder folder;
+    // Seven cards per append: a copy that saw part of one would hold a
+    // count of cards that is not a multiple of seven. The program's own
+    // appends take turns with a writer that holds the same lock while it
+    // appends in two halves, the way a slow disk lets a reader see them.
+    constexpr int kPerAppend = 7;
+    folder.write(QStringLiteral("Libri.pro"), cards(Collection::books(), kPerAppend, QStringLiteral("primo")));
+    QTemporaryDir halves;
+    const QByteArray seven = cards(Collection::books(), kPerAppend, QStringLiteral("lento"));
+    const QString first = halves.filePath(QStringLiteral("prima")), second = halves.filePath(QStringLiteral("seconda"));
+    {
+        QFile a(first), b(second);
+        QVERIFY(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly));
+        a.write(seven.left(seven.size() / 2));
+        b.write(seven.mid(seven.size() / 2));
+    }
+    QProcess writer;
+    writer.setProgram(QStringLiteral("/bin/sh"));
+    writer.setArguments({QStringLiteral("-c"),
+        QStringLiteral("while \"$0\" --folder \"$1\" sample books %1 >/dev/null && "
+                       "flock \"$1/Libri.pro\" sh -c 'cat \"$0\" >> \"$1\"; sleep 0.02; cat \"$2\" >> \"$1\"' "
+                       "\"$2\" \"$1/Libri.pro\" \"$3\"; do :; done")
+            .arg(kPerAppend),
+        QStringLiteral(TOMARIA_CLI), folder.path(), first, second});
+    writer.start();
+    QVERIFY(writer.waitForStarted(30000));
+    QStringList zips;
+    for (int i = 0; i < 12; ++i) {
+        // Wait until the archive has grown, so each copy lands mid-stream.
+        const qint64 before = QFileInfo(folder.file(QStringLiteral("Libri.pro"))).size();
+        for (int w = 0; w < 600 && QFileInfo(folder.file(QStringLiteral("Libri.pro"))).size() == before; ++w)
+            QTest::qWait(10);
+        const auto made = SafetyCopy::make(folder.file(kCopies));
+        QVERIFY2(made.ok, qPrintable(made.error));
+        zips << made.path;
+    }
+    writer.kill();
+    QVERIFY(writer.waitForFinished(30000));
+    const QByteArray final = folder.read(QStringLiteral("Libri.pro"));
+    qint64 previous = 0;
+    for (const QString& zip : zips) {
+        const QByteArray copied = unzipAll(zip).value(QStringLiteral("Libri.pro"));
+        QVERIFY(!copied.isEmpty());
+        QCOMPARE(copied.size() % (kBook * kPerAppend), 0);
+        // The archive as it was at one moment: what came later only added.
+        QVERIFY(final.startsWith(copied));
+        QVERIFY(copied.size() >= previous);
+        previous = copied.size();
+    }
+    QVERIFY2(previous > kBook * kPerAppend, "the other process appended during the copies");
+}
+
+void BackupTest::interruptedCopyLeavesNothingBehind_data()
+{
+    QTest::addColumn<int>("limit");
+    // Each attachment is 200 KB of noise that does not compress.
+    QTest::newRow("while copying an archive") << 100 * 1024;
+    QTest::newRow("while writing the zip") << 300 * 1024;
+}
+
+void BackupTest::interruptedCopyLeavesNothingBehind()
+{
+    QFETCH(int, limit);
+    TestFolder folder;
+    fill(folder);
+    folder.write(QStringLiteral("Documenti_Allegati/a.bin"), noise(200 * 1024, 2));
+    folder.write(QStringLiteral("Documenti_Allegati/b.bin"), noise(200 * 1024, 3));
+    Clock::setFixed(QDateTime(QDate(2030, 1, 1), QTime(10, 0)));
+    QVERIFY(SafetyCopy::make(folder.file(kCopies)).ok);
+    Clock::setFixed(QDateTime(QDate(2030, 1, 2), QTime(10, 0)));
+    QVERIFY(SafetyCopy::make(folder.file(kCopies)).ok);
+    const auto copiesBefore = tree(folder.file(kCopies));
+    const auto before = tree(folder.path(), kCopies);
+    QCOMPARE(copiesBefore.size(), 2);
+
+    Clock::setFixed(QDateTime(QDate(2030, 1, 3), QTime(10, 0)));
+    SafetyCopy::Outcome made;
+    {
+        FileSizeLimit cap{rlim_t(limit)};
+        made = SafetyCopy::make(folder.file(kCopies));
+    }
+    QVERIFY(!made.ok);
+    QVERIFY2(made.error.contains(QStringLiteral("limite di dimensione")), qPrintable(made.error));
+    // No finished-looking zip, no temporary left, the old copies whole.
+    QCOMPARE(tree(folder.file(kCopies)), copiesBefore);
+    QCOMPARE(tree(folder.path(), kCopies), before);
+}
+
+void BackupTest::interruptedRestoreChangesNothing()
+{
+    TestFolder folder;
+    fill(folder);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Collection::books(), 100, QStringLiteral("r"))},
+                               {"Documenti_Allegati/grande.bin", noise(200 * 1024, 5)}})
+                 .isEmpty());
+    const auto before = tree(folder.path());
+    Restore::Outcome done;
+    {
+        FileSizeLimit cap{100 * 1024};
+        done = Restore::restore(zip, folder.file(kCopies));
+    }
+    QVERIFY(!done.ok);
+    QVERIFY2(done.error.contains(QStringLiteral("limite di dimensione")), qPrintable(done.error));
+    QCOMPARE(tree(folder.path()), before);
+    // The same zip, with room: restored.
+    QVERIFY(Restore::restore(zip, folder.file(kCopies)).ok);
+    QCOMPARE(folder.read(QStringLiteral("Libri.pro")).size(), 100 * kBook);
+}
+
+void BackupTest::rotationKeepsTheNewestAndWaitsForTheCheck()
+{
+    TestFolder folder;
+    fill(folder);
+    const QString copies = folder.file(kCopies);
+    QDir().mkpath(copies);
+    // Not copies: never removed.
+    QFile::copy(folder.file(QStringLiteral("Libri.xls")), copies + QStringLiteral("/Tomaria-appunti.zip"));
+    QFile::copy(folder.file(QStringLiteral("Libri.xls")), copies + QStringLiteral("/Tomaria-2000-01-01-000000.zip.bak"));
+    // A day apart, in the past, so every catalogue file counts as changed.
+    const QDateTime start(QDate(2020, 3, 1), QTime(9, 30));
+    QStringList names;
+    for (int day = 0; day < 12; ++day) {
+        Clock::setFixed(start.addDays(day));
+        bool ran = false;
+        const auto made = SafetyCopy::automatic(&ran);
+        QVERIFY2(ran && made.ok, qPrintable(made.error));
+        names << QFileInfo(made.path).fileName();
+    }
+    QStringList expected = names.mid(2);
+    expected << QStringLiteral("Tomaria-2000-01-01-000000.zip.bak") << QStringLiteral("Tomaria-appunti.zip");
+    expected.sort();
+    QCOMPARE(zipsIn(copies), expected);
+
+    // A copy that fails removes nothing.
+    folder.write(QStringLiteral("Documenti_Allegati/a.bin"), noise(200 * 1024, 4));
+    Clock::setFixed(start.addDays(20));
+    {
+        FileSizeLimit cap(100 * 1024);
+        bool ran = false;
+        QVERIFY(!SafetyCopy::automatic(&ran).ok);
+        QVERIFY(ran);
+    }
+    QCOMPARE(zipsIn(copies), expected);
+
+    // The number kept comes from the settings file.
+    folder.write(QStringLiteral("Tomaria.ini"), QByteArray("[Copie]\r\nNumero=3\r\n"));
+    Clock::setFixed(start.addDays(21));
+    const auto made = SafetyCopy::automatic();
+    QVERIFY(made.ok);
+    QCOMPARE(SafetyCopy::list(copies).size(), 3);
+    QCOMPARE(SafetyCopy::list(copies).first().path, made.path);
+}
+
+void BackupTest::dueAfterADayAndAChange_data()
+{
+    QTest::addColumn<int>("lastCopyHoursAgo"); // -1: no copy
+    QTest::addColumn<int>("changedHoursAgo");  // -1: empty catalogue
+    QTest::addColumn<bool>("due");
+    QTest::newRow("first copy") << -1 << 100 << true;
+    QTest::newRow("empty catalogue") << -1 << -1 << false;
+    QTest::newRow("copy of this morning") << 3 << 1 << false;
+    QTest::newRow("old copy, changed since") << 30 << 2 << true;
+    QTest::newRow("old copy, nothing changed") << 30 << 40 << false;
+    QTest::newRow("changed within the copy's second") << 48 << 48 << true;
+}
+
+void BackupTest::dueAfterADayAndAChange()
+{
+    QFETCH(int, lastCopyHoursAgo);
+    QFETCH(int, changedHoursAgo);
+    QFETCH(bool, due);
+    TestFolder folder;
+    const QDateTime now(QDate(2030, 6, 1), QTime(12, 0));
+    Clock::setFixed(now);
+    if (changedHoursAgo >= 0) {
+        fill(folder);
+        for (const QString& name : Catalogue::present(folder.path())) {
+            if (!name.endsWith(QLatin1Char('/')))
+                setModified(folder.file(name), now.addSecs(-3600 * changedHoursAgo));
+        }
+    }
+    if (lastCopyHoursAgo >= 0) {
+        QDir().mkpath(SafetyCopy::folder());
+        folder.write(kCopies + QStringLiteral("/Tomaria-") + now.addSecs(-3600 * lastCopyHoursAgo).toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".zip"), "x");
+    }
+    QCOMPARE(SafetyCopy::due(SafetyCopy::folder()), due);
+}
+
+void BackupTest::hostileZipIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("truncated") << "truncated" << "troncato";
+    QTest::newRow("damaged data") << "damaged" << "Libri.pro";
+    QTest::newRow("dot-dot") << "dotdot" << "\"..\"";
+    QTest::newRow("absolute") << "absolute" << "nome assoluto";
+    QTest::newRow("drive letter") << "drive" << "nome assoluto";
+    QTest::newRow("symbolic link") << "symlink" << "collegamento simbolico";
+    QTest::newRow("device") << "device" << "non è un file normale";
+    QTest::newRow("duplicate") << "duplicate" << "nome ripetuto";
+    QTest::newRow("same name but for case") << "case" << "nome ripetuto";
+    QTest::newRow("zip bomb") << "bomb" << "spazio libero";
+    QTest::newRow("partial card") << "partial" << "schede intere";
+    QTest::newRow("not a catalogue file") << "foreign" << "non fa parte";
+    QTest::newRow("no catalogue") << "empty" << "non contiene un catalogo";
+    QTest::newRow("not a file") << "folder" << "non è un file regolare";
+}
+
+void BackupTest::hostileZipIsRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    TestFolder folder;
+    fill(folder);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    const QByteArray books = cards(Collection::books(), 2, QStringLiteral("z"));
+    const ZipEntry good{"Libri.pro", books};
+    if (kind == QLatin1String("truncated")) {
+        const auto made = SafetyCopy::make(elsewhere.path());
+        QVERIFY(made.ok);
+        QFile f(made.path);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() / 2));
+        QVERIFY(f.rename(zip));
+    } else if (kind == QLatin1String("damaged")) {
+        QVERIFY(!writeZip(zip, {good, {"DVD.pro", cards(Collection::dvd(), 1, QStringLiteral("d"))}}, true).isEmpty());
+        patch(zip, QByteArray("z 1 "), QByteArray("Z 1 ")); // data changed, CRC not
+    } else if (kind == QLatin1String("dotdot")) {
+        QVERIFY(!writeZip(zip, {good, {"Documenti_Allegati/../../fuori.txt", "x"}}).isEmpty());
+    } else if (kind == QLatin1String("absolute")) {
+        QVERIFY(!writeZip(zip, {good, {"/Libri.pro", books}}).isEmpty());
+    } else if (kind == QLatin1String("drive")) {
+        QVERIFY(!writeZip(zip, {good, {"C:DVD.pro", "x"}}).isEmpty());
+    } else if (kind == QLatin1String("symlink")) {
+        QVERIFY(!writeZip(zip, {good, {"Documenti_Allegati/collegamento.pdf", "../../Libri.pro", 0120777}}).isEmpty());
+    } else if (kind == QLatin1String("device")) {
+        QVERIFY(!writeZip(zip, {good, {"DVD.pro", "", 0010644}}).isEmpty());
+    } else if (kind == QLatin1String("duplicate")) {
+        QVERIFY(!writeZip(zip, {good, {"Libri.prx", cards(Collection::books(), 1, QStringLiteral("y"))}}, true).isEmpty());
+        patch(zip, QByteArray("Libri.prx"), QByteArray("Libri.pro"));
+    } else if (kind == QLatin1String("case")) {
+        QVERIFY(!writeZip(zip, {good, {"Documenti_Allegati/a.txt", "a"}, {"Documenti_Allegati/A.txt", "b"}}).isEmpty());
+    } else if (kind == QLatin1String("bomb")) {
+        // A megabyte of zeros squeezed into a few kilobytes, against a disk
+        // with less room than that.
+        QVERIFY(!writeZip(zip, {{"Libri.pro", QByteArray(kBook * 320, '\0')}}).isEmpty());
+        QVERIFY(QFileInfo(zip).size() < 20000);
+        SafetyCopy::setFreeSpaceForTests(512 * 1024);
+    } else if (kind == QLatin1String("partial")) {
+        QVERIFY(!writeZip(zip, {{"Libri.pro", books + "mezza"}}).isEmpty());
+    } else if (kind == QLatin1String("foreign")) {
+        QVERIFY(!writeZip(zip, {good, {"tomaria", "\x7f" "ELF"}}).isEmpty());
+    } else if (kind == QLatin1String("empty")) {
+        QVERIFY(!writeZip(zip, {{"Documenti_Allegati/", "", 0040755}}).isEmpty());
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(zip));
+    }
+    const auto before = tree(folder.path());
+    const QString checked = Restore::check(zip);
+    QVERIFY2(checked.contains(message), qPrintable(checked));
+    const auto done = Restore::restore(zip, folder.file(kCopies));
+    QVERIFY(!done.ok);
+    QVERIFY2(done.error.contains(message), qPrintable(done.error));
+    QVERIFY(done.aside.isEmpty());
+    QCOMPARE(tree(folder.path()), before);
+    QVERIFY(!QFileInfo::exists(elsewhere.filePath(QStringLiteral("fuori.txt"))));
+}
+
+void BackupTest::closingTakesACopyWhenDue()
+{
+    TestFolder folder;
+    MessageLog log;
+    fill(folder);
+    Screens::createAll();
+    TForm* menu = Screens::get(Screens::Id::Avvio);
+    menu->showScreen();
+    const auto before = tree(folder.path(), kCopies);
+
+    bool ran = false;
+    auto made = CopyAtClose::run(menu, &ran);
+    QVERIFY(ran && made.ok);
+    auto* line = menu->control<QLabel>(CopyAtClose::kLineName);
+    QVERIFY(line && line->isVisible());
+    QCOMPARE(line->text(), CopyAtClose::kDone);
+    QCOMPARE(unzipAll(made.path), catalogueOf(folder.path()));
+    QVERIFY(log.entries.isEmpty());
+
+    // Within the day, no second copy.
+    QVERIFY(CopyAtClose::run(menu, &ran).ok);
+    QVERIFY(!ran);
+    QCOMPARE(SafetyCopy::list(SafetyCopy::folder()).size(), 1);
+
+    // A folder that cannot be made: the user is told, the catalogue stays.
+    Clock::setFixed(QDateTime::currentDateTime().addDays(2));
+    folder.write(QStringLiteral("Tomaria.ini"), QByteArray("[Copie]\r\nCartella=Libri.xls/copie\r\n"));
+    const auto ini = tree(folder.path(), kCopies);
+    made = CopyAtClose::run(menu, &ran);
+    QVERIFY(ran && !made.ok);
+    QCOMPARE(line->text(), CopyAtClose::kFailed);
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(log.entries[0].kind, Msg::Kind::Error);
+    QCOMPARE(log.entries[0].text, SafetyCopy::failureMessage(made.error));
+    QVERIFY(made.error.contains(QStringLiteral("Libri.xls")));
+    QCOMPARE(tree(folder.path(), kCopies), ini);
+    Screens::destroyAll();
+}
+
+void BackupTest::toolsListOpensEachTool()
+{
+    TestFolder folder;
+    MessageLog log;
+    Screens::createAll();
+    auto* menu = static_cast<TfrmAvvio*>(Screens::get(Screens::Id::Avvio));
+    menu->showScreen();
+    // The loans picture moved into the list; the menu keeps one entry.
+    QVERIFY(!menu->control(QStringLiteral("imgPrestiti")));
+    auto* entry = menu->control<Picture>(QStringLiteral("imgStrumenti"));
+    QVERIFY(entry);
+    QCOMPARE(entry->geometry(), QRect(871, 20, 48, 48));
+
+    QStringList listed;
+    onNextModal<TfrmStrumenti>([&](TfrmStrumenti* list) {
+        QList<int> rows;
+        for (const Tool& tool : Tools::all()) {
+            auto* picture = list->control<Picture>(tool.name);
+            auto* caption = list->control<QPushButton>(tool.name + QStringLiteral("Voce"));
+            if (picture && caption && caption->text() == tool.caption) {
+                listed << tool.name;
+                rows << picture->y();
+            }
+        }
+        if (!std::is_sorted(rows.begin(), rows.end()))
+            listed.clear();
+        list->btnChiudiClick();
+    });
+    menu->imgStrumentiClick();
+    QStringList names;
+    for (const Tool& tool : Tools::all())
+        names << tool.name;
+    QCOMPARE(listed, names);
+    QVERIFY(names.contains(QStringLiteral("imgPrestiti")) && names.contains(QStringLiteral("imgCopie")));
+
+    // A pick closes the list and opens the tool over the menu.
+    QWidget* owner = nullptr;
+    onNextModal<TfrmCopie>([&](TfrmCopie* screen) {
+        owner = screen->parentWidget();
+        screen->btnChiudiClick();
+    });
+    onNextModal<TfrmStrumenti>([](TfrmStrumenti* list) { list->pick(QStringLiteral("imgCopie")); });
+    menu->imgStrumentiClick();
+    QCOMPARE(owner, static_cast<QWidget*>(menu));
+    QVERIFY(log.entries.isEmpty());
+    Screens::destroyAll();
+}
+
+void BackupTest::copiesScreenMakesListsAndRestores()
+{
+    TestFolder folder;
+    MessageLog log;
+    fill(folder);
+    const auto original = catalogueOf(folder.path());
+    QStringList rowsAfterMake, rowsAfterRestore;
+    QString cardsColumn;
+    onNextModal<TfrmCopie>([&](TfrmCopie* screen) {
+        if (screen->lstCopie()->topLevelItemCount() != 0)
+            return;
+        screen->btnCreaClick();
+        for (int i = 0; i < screen->lstCopie()->topLevelItemCount(); ++i)
+            rowsAfterMake << screen->lstCopie()->topLevelItem(i)->text(3);
+        cardsColumn = screen->lstCopie()->topLevelItem(0)->text(2);
+
+        // Declined: nothing happens.
+        folder.write(QStringLiteral("DVD.pro"), QByteArray());
+        log.answers = {false};
+        screen->btnRipristinaClick();
+        if (!folder.read(QStringLiteral("DVD.pro")).isEmpty())
+            return;
+        Clock::setFixed(QDateTime::currentDateTime().addSecs(5));
+        log.answers = {true};
+        screen->lstCopie()->setCurrentItem(screen->lstCopie()->topLevelItem(0));
+        screen->btnRipristinaClick();
+        for (int i = 0; i < screen->lstCopie()->topLevelItemCount(); ++i)
+            rowsAfterRestore << screen->lstCopie()->topLevelItem(i)->text(3);
+        screen->btnChiudiClick();
+    });
+    TfrmCopie::open(nullptr);
+    QCOMPARE(rowsAfterMake.size(), 1);
+    QCOMPARE(cardsColumn, QStringLiteral("Libri.pro: 2, DVD.pro: 3, 2024.art: 1, 2025.art: 2"));
+    QCOMPARE(catalogueOf(folder.path()), original);
+    // The catalogue of before the restore is the newest copy.
+    QCOMPARE(rowsAfterRestore.size(), 2);
+    QCOMPARE(rowsAfterRestore[1], rowsAfterMake[0]);
+    QCOMPARE(log.entries.size(), 4);
+    QCOMPARE(log.entries[0].kind, Msg::Kind::Information);
+    QCOMPARE(log.entries[1].kind, Msg::Kind::Confirmation);
+    QCOMPARE(log.entries[3].kind, Msg::Kind::Information);
+    QVERIFY(log.entries[3].text.contains(rowsAfterRestore[0]));
+}
+
+QTEST_MAIN(BackupTest)
+#include "test_backup.moc"

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -43,7 +44,8 @@ void prefetch(std::string_view bytes)
 
 bool hasBreak(std::string_view bytes)
 {
-    return bytes.find_first_of("\r\n") != std::string_view::npos;
+    return !bytes.empty()
+        && (std::memchr(bytes.data(), '\n', bytes.size()) || std::memchr(bytes.data(), '\r', bytes.size()));
 }
 
 // Copies at most `room` characters of a value onto one line: a stored line

@@ -275,6 +275,7 @@ void BookCommandsTest::webLookUpSendsTheIsbnAsTyped_data()
     QTest::newRow("blanks inside") << "  88 04 66823 7 " << "ISBN:88 04 66823 7";
     QTest::newRow("ampersand") << "88&04" << "ISBN:88&04";
     QTest::newRow("hash, plus, percent") << "88#1+2%41" << "ISBN:88#1+2%41";
+    QTest::newRow("accented letter") << "88-è" << "ISBN:88-è";
 }
 
 void BookCommandsTest::webLookUpSendsTheIsbnAsTyped()
@@ -287,7 +288,7 @@ void BookCommandsTest::webLookUpSendsTheIsbnAsTyped()
     QVERIFY(m_log->entries.isEmpty());
     QCOMPARE(opened.urls.size(), 1);
     const QUrl url = opened.urls.first();
-    QCOMPARE(url.scheme(), QStringLiteral("http"));
+    QCOMPARE(url.scheme(), QStringLiteral("https"));
     QVERIFY(!url.host().isEmpty());
     QCOMPARE(url.path(), QStringLiteral("/search"));
     QVERIFY(url.fragment().isNull());

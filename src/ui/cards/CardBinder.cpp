@@ -1,5 +1,7 @@
 #include "CardBinder.h"
 
+#include "core/storage/Cp1252.h"
+#include "core/storage/RecordLayout.h"
 #include "core/storage/Text.h"
 #include "ui/shell/Controls.h"
 
@@ -45,8 +47,9 @@ void CardBinder::show(QWidget* screen, const Record& record)
     }
 }
 
-void CardBinder::fill(const QWidget* screen, Record& record)
+CardBinder::Losses CardBinder::fill(const QWidget* screen, Record& record)
 {
+    Losses losses;
     record.clear();
     for (const FieldDef& f : record.layout().fields) {
         if (f.name == kCancelled) {
@@ -54,7 +57,19 @@ void CardBinder::fill(const QWidget* screen, Record& record)
             record.setText(f.name, chk && chk->isChecked() ? kSi : kNo);
             continue;
         }
-        if (const QWidget* control = controlFor(screen, f.name))
-            record.setText(f.name, Controls::text(control));
+        if (const QWidget* control = controlFor(screen, f.name)) {
+            const QString value = Controls::text(control);
+            record.setText(f.name, value);
+            // Read back, the slot gives the value by its own rule (trimmed
+            // or as it stands): anything else was lost on the way in.
+            const QString expected = record.layout().kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
+            if (record.text(f.name) != expected) {
+                if (Cp1252::canEncode(expected))
+                    losses.cut = true;
+                else
+                    losses.replaced = true;
+            }
+        }
     }
+    return losses;
 }

@@ -15,9 +15,16 @@ public:
     // A cancelled flag other than "Sì" or "No" leaves the check box as it is.
     static void show(QWidget* screen, const Record& record);
 
+    // What a record could not keep of the controls' texts.
+    struct Losses {
+        bool replaced = false; // characters Windows-1252 lacks, stored as "?"
+        bool cut = false;      // a text longer than its slot
+        bool any() const { return replaced || cut; }
+    };
+
     // Fills the record from the controls (the record stores each value by
     // its slot's rule). The cancelled flag becomes "Sì" or "No".
-    static void fill(const QWidget* screen, Record& record);
+    static Losses fill(const QWidget* screen, Record& record);
 
     static inline const QString kSi = QStringLiteral("S\u00ec");
     static inline const QString kNo = QStringLiteral("No");

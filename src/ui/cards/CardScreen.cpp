@@ -28,6 +28,7 @@ namespace {
 using F = CardForm;
 
 const QString kEmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
+const QString kCharactersReplaced = QStringLiteral("Alcuni caratteri non possono essere conservati in archivio e sono stati salvati come \"?\".");
 const QString kAttachmentSlots[] = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03")};
 
 } // namespace
@@ -226,7 +227,7 @@ void CardScreen::cmdSalvaClick()
     }
     const QString label = Text::trimmed(m_lblPosizione->text());
     Record record(layout());
-    CardBinder::fill(this, record);
+    const CardBinder::Losses losses = CardBinder::fill(this, record);
     qint64 written = 0;
     bool saved = false;
     RecordStore store;
@@ -243,10 +244,21 @@ void CardScreen::cmdSalvaClick()
         return;
     }
     m_lblPosizione->setText(QString::number(written));
+    // The screen and the archive must not disagree: what the archive could
+    // not keep is shown as it was stored.
+    if (losses.any())
+        ShowRecord(record);
+    if (losses.replaced)
+        m_panInfo->setText(kCharactersReplaced);
     if (label.isEmpty())
         Msg::information(this, QStringLiteral("La scheda corrente è stata inserita in archivio."));
     else
         Msg::information(this, QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    if (losses.cut) {
+        const QString warning = cutWarning();
+        if (!warning.isEmpty())
+            Msg::warning(this, warning);
+    }
 }
 
 void CardScreen::cmdDuplicaClick()

@@ -51,6 +51,10 @@ public:
     QString cardTag() const override;
 
 protected:
+    // What a Save says when a text was longer than its slot and was stored
+    // cut; empty: nothing beyond the card showing what was stored.
+    virtual QString cutWarning() const { return {}; }
+
     // Connects a section button of the form to its handler.
     void onClick(const QString& button, std::function<void()> handler);
 

@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include "cli/ArchiveCheck.h"
+#include "cli/LabelsCommand.h"
+#include "core/labels/CodeHints.h"
 #include "core/export/ExportModel.h"
 #include "core/export/ExportTable.h"
 #include "core/export/Spreadsheet.h"
@@ -38,6 +40,7 @@ struct Options {
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
+    bool withCancelled = false;
 };
 
 constexpr int kBadArguments = 2;
@@ -170,7 +173,11 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     const ArchiveCheck::Report report = ArchiveCheck::run(*o.collection, archivePath(o));
     if (!report.readable)
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    const QStringList lines = ArchiveCheck::describe(report);
+    QStringList lines = ArchiveCheck::describe(report);
+    // Doubtful codes and ISBNs are warnings: they leave the exit status alone.
+    CodeHints::Findings findings;
+    if (CodeHints::scan(*o.collection, archivePath(o), findings))
+        lines.insert(1, CodeHints::describe(findings));
     for (const QString& line : lines)
         out << line << "\n";
     return report.clean() ? 0 : 1;
@@ -253,6 +260,8 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
         "  tomaria-cli [--folder CARTELLA] import books|dvd|articles FILE.csv [--year AAAA] [--dry-run]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
+        "  tomaria-cli [--folder CARTELLA] labels books|dvd --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
+        "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
         "--year è obbligatorio per articles (archivio AAAA.art).\n"
@@ -264,7 +273,11 @@ QString usage()
         "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
         "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
         "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
-        "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
+        "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n"
+        "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
+        "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
+        "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
+        "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n");
 }
 
 QString version()
@@ -316,6 +329,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
                 return fail(err, QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays));
         } else if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
+        } else if (a == QLatin1String("--with-cancelled")) {
+            o.withCancelled = true;
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
@@ -364,6 +379,13 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export non accetta filtri"));
     if (o.command == QLatin1String("import"))
         return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year e --dry-run"));
+    if (o.command == QLatin1String("labels")) {
+        if (!o.positional.isEmpty() || o.available)
+            return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
+        return LabelsCommand::run(*o.collection, o.filters, o.withCancelled, o.out, out, err);
+    }
+    if (o.withCancelled)
+        return fail(err, QStringLiteral("--with-cancelled vale soltanto per labels"));
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
     return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));

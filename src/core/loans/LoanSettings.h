@@ -4,8 +4,8 @@
 
 // How many days a book may stay lent before the loans list marks it, kept
 // in the program folder's own settings file "Tomaria.ini" (section
-// "Prestiti", key "Giorni"). Nothing else is kept there; the password file
-// is never touched.
+// "Prestiti", key "Giorni"), beside the other settings of the additions;
+// the password file is never touched.
 namespace LoanSettings {
 
 inline constexpr int kDefaultDays = 30;

@@ -10,6 +10,7 @@
 #include "ui/cards/CardBinder.h"
 #include "ui/cards/CardLayout.h"
 #include "ui/cards/TfrmAllegaCartella.h"
+#include "ui/labels/CardHints.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/Screens.h"
@@ -43,6 +44,7 @@ CardScreen::CardScreen(const CardForm& form, QWidget* owner)
     CardLayout::build(*this);
     if (!form.webLookup.field.empty())
         onClick(QStringLiteral("btnGoogle"), [this] { btnGoogleClick(); });
+    CardHints::attach(this);
 }
 
 const RecordLayout& CardScreen::layout() const
@@ -247,6 +249,7 @@ void CardScreen::cmdSalvaClick()
         Msg::information(this, QStringLiteral("La scheda corrente è stata inserita in archivio."));
     else
         Msg::information(this, QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    emit cardSaved();
 }
 
 void CardScreen::cmdDuplicaClick()

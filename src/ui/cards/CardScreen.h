@@ -50,6 +50,10 @@ public:
 
     QString cardTag() const override;
 
+signals:
+    // After a save has been reported, for advice that follows it.
+    void cardSaved();
+
 protected:
     // Connects a section button of the form to its handler.
     void onClick(const QString& button, std::function<void()> handler);

@@ -177,7 +177,7 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     // Doubtful codes and ISBNs are warnings: they leave the exit status alone.
     CodeHints::Findings findings;
     if (CodeHints::scan(*o.collection, archivePath(o), findings))
-        lines.insert(1, CodeHints::describe(findings));
+        lines = lines.mid(0, 1) + CodeHints::describe(findings) + lines.mid(1);
     for (const QString& line : lines)
         out << line << "\n";
     return report.clean() ? 0 : 1;

@@ -223,6 +223,10 @@ QImage render(const PreparedReport& report, int page, int widthPixels)
     const qreal scale = widthPixels / report.size.width();
     QImage image(widthPixels, int(std::ceil(report.size.height() * scale)), QImage::Format_RGB32);
     image.fill(Qt::white);
+    // Point sizes follow the picture's resolution, as on paper.
+    const int dotsPerMetre = int(std::lround(scale * ReportUnits::kPerMm * 1000));
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
     if (page < 0 || page >= report.pages.size())
         return image;
     QPainter painter(&image);

@@ -9,6 +9,8 @@
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "ui/books/TfrmLibri.h"
+#include "ui/dvd/TfrmDVD.h"
+#include "ui/shell/Screens.h"
 #include "ui/labels/LabelReport.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/report/ReportFonts.h"
@@ -167,6 +169,8 @@ private slots:
     void cutTextStaysInsideItsLabel();
     void spineShowsCallNumber_data();
     void spineShowsCallNumber();
+    void dvdLabelsAndHintsUseTheirOwnFields();
+    void previewDrawnToScale();
     void code128ReadBackFromPage_data();
     void code128ReadBackFromPage();
     void selections_data();
@@ -389,6 +393,70 @@ void LabelsTest::spineShowsCallNumber()
     QCOMPARE(page.find("scaffale")->joined(), QStringLiteral("Sala B"));
     QCOMPARE(page.find("autore") ? page.find("autore")->joined() : QString(), letters);
     QVERIFY(page.find("dewey")->rect.bottom() <= page.find("scaffale")->rect.top() + 1e-6);
+}
+
+void LabelsTest::dvdLabelsAndHintsUseTheirOwnFields()
+{
+    const auto dvd = [](const QString& code, const QString& director, const QString& cancelled) {
+        Record r(TSchedaDVD);
+        r.setText("Titolo", QStringLiteral("Film"));
+        r.setText("Codice", code);
+        r.setText("Regia", director);
+        r.setText("Scaffale", QStringLiteral("Video 2"));
+        r.setText("Annullata", cancelled);
+        return r.bytes();
+    };
+    BookCardSession s;
+    s.folder.write("DVD.pro", dvd("D1", "Kubrick, Stanley", "No") + dvd("D2", "Fellini, Federico", "Sì"));
+    QList<LabelCard> cards;
+    QVERIFY(LabelCards::select(Collection::dvd(), s.folder.file("DVD.pro"), {}, cards));
+    QCOMPARE(cards.size(), 1);
+    QCOMPARE(cards.first().surnameLetters(), QStringLiteral("KUB"));
+    const PreparedReport report = LabelReport::prepare(cards, {LabelReport::Kind::Spine, *LabelSheet::find("3x7"), 1, {}});
+    const PreparedPage& page = report.pages.first();
+    QVERIFY(!page.find("dewey")); // DVDs have no Dewey code
+    QCOMPARE(page.find("autore")->joined(), QStringLiteral("KUB"));
+    QCOMPARE(page.find("scaffale")->joined(), QStringLiteral("Video 2"));
+
+    // A DVD saved with the code of a cancelled one is told so too.
+    TfrmDVD* card = Screens::frmDVD;
+    s.card->handOver(card);
+    card->control<QLineEdit>(QStringLiteral("txtTitolo"))->setText(QStringLiteral("Amarcord"));
+    card->control<QLineEdit>(QStringLiteral("txtCodice"))->setText(QStringLiteral("d2"));
+    card->control<QLineEdit>(QStringLiteral("txtRegia"))->setText(QStringLiteral("Fellini, Federico"));
+    card->cmdSalvaClick();
+    QCOMPARE(s.log.lastText(), QStringLiteral("La scheda corrente è stata inserita in archivio."));
+    QCOMPARE(card->panInfo()->text(), QStringLiteral("Attenzione: il codice d2 è già usato dalla scheda in posizione 2."));
+    QCOMPARE(card->lblPosizione()->text(), QStringLiteral("3"));
+}
+
+void LabelsTest::previewDrawnToScale()
+{
+    // The ink of one spine label measured in previews of two widths: a
+    // preview twice as wide draws its texts twice as wide.
+    const LabelCard card{1, QStringLiteral("X"), QStringLiteral("T"), QStringLiteral("Manzoni, Alessandro"),
+        QStringLiteral("853.7"), QStringLiteral("Sala grande")};
+    const PreparedReport report = LabelReport::prepare({card}, {LabelReport::Kind::Spine, *LabelSheet::find("2x8"), 1, {}});
+    const auto inkWidth = [&](int width) {
+        const QImage image = LabelReport::render(report, 0, width);
+        // Inside the first label, away from its drawn edges.
+        const QRect label(int(width * 2 / 210.0), int(width * 3 / 210.0), int(width * 100 / 210.0), int(width * 33 / 210.0));
+        int left = image.width();
+        int right = -1;
+        for (int y = label.top(); y <= label.bottom(); ++y) {
+            for (int x = label.left(); x <= label.right(); ++x) {
+                if (qGray(image.pixel(x, y)) < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return right - left + 1;
+    };
+    const int narrow = inkWidth(420);
+    const int wide = inkWidth(840);
+    QVERIFY2(narrow > 10, qPrintable(QString::number(narrow)));
+    QVERIFY2(std::abs(wide - 2 * narrow) <= narrow / 5, qPrintable(QStringLiteral("%1 then %2").arg(narrow).arg(wide)));
 }
 
 void LabelsTest::code128ReadBackFromPage_data()

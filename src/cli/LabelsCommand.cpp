@@ -92,7 +92,7 @@ int run(const Collection& collection, const QList<QPair<QString, QString>>& opti
     else
         return refuse(err, QStringLiteral("--kind vuole spine o barcode"));
     const LabelSheet* sheet = LabelSheet::find(sheetKey);
-    if (!sheet || sheetKey == LabelSheet::kCustomKey) {
+    if (!sheet) {
         QStringList keys;
         for (const LabelSheet& s : LabelSheet::presets())
             keys << s.key;

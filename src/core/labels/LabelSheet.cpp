@@ -100,11 +100,6 @@ const LabelSheet* LabelSheet::find(const QString& key)
         if (s.key == key)
             return &s;
     }
-    if (key == kCustomKey) {
-        static LabelSheet custom;
-        custom = LabelSettings::customSheet();
-        return &custom;
-    }
     return nullptr;
 }
 
@@ -135,7 +130,7 @@ QString sheetKey()
 {
     const IniFile ini(settingsPath());
     const QString key = ini.value(kSection, kSheet);
-    return LabelSheet::find(key) ? key : kPresets[1].key;
+    return key == LabelSheet::kCustomKey || LabelSheet::find(key) ? key : kPresets[1].key;
 }
 
 QString libraryName()

@@ -34,7 +34,8 @@ struct LabelSheet {
 
     // The common A4 sheets, in the order they are offered.
     static std::span<const LabelSheet> presets();
-    // A preset, or the custom grid for kCustomKey; nullptr for any other key.
+    // A preset by its key; nullptr for any other key (kCustomKey too: the
+    // custom grid is LabelSettings::customSheet()).
     static const LabelSheet* find(const QString& key);
 };
 

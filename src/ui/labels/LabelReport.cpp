@@ -28,6 +28,7 @@ constexpr double kInsetMm = 1.5;
 constexpr int kQuietModules = 10;
 // Narrow bars print as widely as the label allows, up to this.
 constexpr double kWidestModuleMm = 0.5;
+constexpr double kRoomForPrinters = 0.94;
 
 QFont fontOf(double pointSize, bool bold)
 {
@@ -47,7 +48,10 @@ void addLine(PreparedPage& page, const QString& name, const QString& text, const
     const double fits = box.height() / ReportUnits::kPerPoint / 1.2;
     const double top = std::max(0.5, std::min(largest, std::floor(fits * 2) / 2));
     const double smallest = std::min(LabelReport::kSmallest, top);
-    const TextFit::Fitted fitted = TextFit::fit(text, box.width(), top, smallest, [bold](const QString& t, double size) {
+    // Fitted with some room to spare: a printer's resolution hints and
+    // rounds the letters otherwise than the screen's metrics measure them.
+    const double room = box.width() * kRoomForPrinters;
+    const TextFit::Fitted fitted = TextFit::fit(text, room, top, smallest, [bold](const QString& t, double size) {
         return ReportFonts::metrics(fontOf(size, bold)).horizontalAdvance(t);
     });
     if (fitted.text.isEmpty())

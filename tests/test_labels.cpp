@@ -182,6 +182,7 @@ private slots:
     void cardHints_data();
     void cardHints();
     void screenPrintsWhatItPreviews();
+    void screenKeepsItsCustomGrid();
     void cliWritesReadableSheets_data();
     void cliWritesReadableSheets();
     void cliRefusesBadArguments_data();
@@ -702,6 +703,51 @@ void LabelsTest::screenPrintsWhatItPreviews()
     QCOMPARE(LabelSettings::sheetKey(), QStringLiteral("3x8"));
     QCOMPARE(LabelSettings::libraryName(), QStringLiteral("Biblioteca civica"));
     QCOMPARE(log.lastText(), QStringLiteral("Nessuna scheda corrisponde alla scelta: non c'è nulla da stampare."));
+}
+
+void LabelsTest::screenKeepsItsCustomGrid()
+{
+    TestFolder folder;
+    MessageLog log;
+    // No archive yet: nothing to print, and no archive made.
+    {
+        TfrmEtichette screen;
+        QCOMPARE(screen.error(), QString());
+        QCOMPARE(screen.control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("Nessuna scheda corrisponde alla scelta."));
+        QVERIFY(!screen.control<QPushButton>(QStringLiteral("btnStampa"))->isEnabled());
+        QVERIFY(!QFile::exists(folder.file("Libri.pro")));
+    }
+    folder.write("Libri.pro", numberedBooks(12));
+    {
+        TfrmEtichette screen;
+        auto* foglio = screen.control<QComboBox>(QStringLiteral("txtFoglio"));
+        foglio->setCurrentIndex(foglio->findData(LabelSheet::kCustomKey));
+        QVERIFY(screen.control<QSpinBox>(QStringLiteral("txtColonne"))->isEnabled());
+        screen.control<QSpinBox>(QStringLiteral("txtColonne"))->setValue(2);
+        screen.control<QSpinBox>(QStringLiteral("txtRighe"))->setValue(4);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtSinistro"))->setValue(10);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAlto"))->setValue(15);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtPassoX"))->setValue(100);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtPassoY"))->setValue(60);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtLarghezza"))->setValue(90);
+        // Labels taller than their pitch would overlap: refused, not printed.
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->setValue(65);
+        QVERIFY(!screen.error().isEmpty());
+        QVERIFY(!screen.control<QPushButton>(QStringLiteral("btnStampa"))->isEnabled());
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->setValue(55);
+        QCOMPARE(screen.error(), QString());
+        QCOMPARE(screen.control<QSpinBox>(QStringLiteral("txtInizio"))->maximum(), 8);
+        screen.control<QSpinBox>(QStringLiteral("txtInizio"))->setValue(8);
+        QCOMPARE(screen.control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("12 etichette su 3 fogli."));
+        QCOMPARE(labelRects(screen.pages().pages.first()).first(), QRectF(110, 195, 90, 55));
+        screen.close();
+    }
+    // Opened again: the grid as it was left.
+    TfrmEtichette again;
+    QCOMPARE(again.control<QComboBox>(QStringLiteral("txtFoglio"))->currentData().toString(), LabelSheet::kCustomKey);
+    QCOMPARE(again.control<QSpinBox>(QStringLiteral("txtColonne"))->value(), 2);
+    QCOMPARE(again.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->value(), 55.0);
+    QCOMPARE(labelRects(again.pages().pages.first()).first(), QRectF(10, 15, 90, 55));
 }
 
 void LabelsTest::cliWritesReadableSheets_data()

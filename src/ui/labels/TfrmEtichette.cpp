@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -317,8 +318,9 @@ void TfrmEtichette::refresh()
         m_error = QStringLiteral("Nessun archivio scelto.");
     } else if (const QString fault = sheet.fault(); !fault.isEmpty()) {
         m_error = fault;
-    } else if (readChoice(choice)
-        && !LabelCards::select(*collection, ProgramFolder::file(collection->archiveName()), choice, m_cards)) {
+    } else if (const QString path = ProgramFolder::file(collection->archiveName());
+               readChoice(choice) && QFileInfo::exists(path) && !LabelCards::select(*collection, path, choice, m_cards)) {
+        // A missing archive has no cards yet; one that is there must be read.
         m_error = QStringLiteral("L'archivio %1 non può essere letto.").arg(collection->archiveName());
     }
     if (m_error.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "core/storage/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
+#include "ui/shell/Picture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,6 +79,7 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     heading->setFont(Controls::verdana(13, true));
     heading->move(430, 14);
     heading->adjustSize();
+    new Picture(QStringLiteral("icoEtichette"), QStringLiteral("ico_etichette"), banner, {903, 4, 44, 44}, false);
 
     auto* form = new QWidget(pan);
     form->setObjectName(QStringLiteral("panScelte"));

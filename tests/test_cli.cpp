@@ -89,6 +89,8 @@ private slots:
     void checkFindsEachDefect_data();
     void checkFindsEachDefect();
     void checkLeavesArchivesAlone();
+    void checkWarnsWithoutFailing_data();
+    void checkWarnsWithoutFailing();
     void sampleIsDeterministicAndAppends();
     void searchGivesTheScreensLines_data();
     void searchGivesTheScreensLines();
@@ -146,6 +148,46 @@ void CliTest::checkFindsEachDefect()
     const Result r = cli({"--folder", folder.path(), "check", "books"});
     QVERIFY2(r.out.contains(expected), qPrintable(r.out));
     QCOMPARE(r.code, expected.startsWith(QLatin1String("Nessun")) ? 0 : 1);
+    QCOMPARE(folder.read("Libri.pro"), archive);
+}
+
+void CliTest::checkWarnsWithoutFailing_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QStringList>("warnings");
+    QTest::addColumn<int>("code");
+    QByteArray overlong = goodBook(2);
+    overlong[251] = char(30);
+    const auto book = [](const QString& code, const QString& isbn) {
+        return card(TSchedaLibro, {{"Titolo", "T"}, {"Codice", code}, {"Autore", "A"}, {"Annullata", "No"}, {"Isbn", isbn}});
+    };
+    QTest::newRow("sound codes and ISBNs") << book("A1", "978-0-306-40615-7") + book("A2", "0-8044-2957-x") + book("A3", "")
+                                           << QStringList{} << 0;
+    QTest::newRow("same code, case ignored") << book("A1", "") + book("B1", "") + book("a1", "")
+                                             << QStringList{"Avviso: il codice A1 è usato da 2 schede (posizioni 1, 3)"} << 0;
+    QTest::newRow("wrong check digits") << book("A1", "978-0-306-40615-8") + book("A2", "0 306 40615 3") + book("A3", "n.d.")
+                                        << QStringList{"Avviso: ISBN con cifra di controllo errata nella scheda in posizione 1: 978-0-306-40615-8",
+                                               "Avviso: ISBN con cifra di controllo errata nella scheda in posizione 2: 0 306 40615 3"}
+                                        << 0;
+    QTest::newRow("warnings beside a defect") << book("A1", "") + book("A1", "") + overlong
+                                              << QStringList{"Avviso: il codice A1 è usato da 2 schede (posizioni 1, 2)"} << 1;
+}
+
+void CliTest::checkWarnsWithoutFailing()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(QStringList, warnings);
+    QFETCH(int, code);
+    TestFolder folder;
+    folder.write("Libri.pro", archive);
+    const Result r = cli({"--folder", folder.path(), "check", "books"});
+    QCOMPARE(r.code, code);
+    QStringList found;
+    for (const QString& line : r.out.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("Avviso:")))
+            found << line;
+    }
+    QCOMPARE(found, warnings);
     QCOMPARE(folder.read("Libri.pro"), archive);
 }
 

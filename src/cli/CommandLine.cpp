@@ -3,6 +3,8 @@
 #include "cli/ArchiveCheck.h"
 #include "cli/BackupCommands.h"
 #include "core/export/CardCsv.h"
+#include "cli/LabelsCommand.h"
+#include "core/labels/CodeHints.h"
 #include "core/export/ExportModel.h"
 #include "core/export/ExportTable.h"
 #include "core/export/Spreadsheet.h"
@@ -42,6 +44,7 @@ struct Options {
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
     bool csv = false; // export: the complete CSV instead of the spreadsheet
+    bool withCancelled = false;
 };
 
 constexpr int kBadArguments = 2;
@@ -200,7 +203,11 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     const ArchiveCheck::Report report = ArchiveCheck::run(*o.collection, archivePath(o));
     if (!report.readable)
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    const QStringList lines = ArchiveCheck::describe(report);
+    QStringList lines = ArchiveCheck::describe(report);
+    // Doubtful codes and ISBNs are warnings: they leave the exit status alone.
+    CodeHints::Findings findings;
+    if (CodeHints::scan(*o.collection, archivePath(o), findings))
+        lines = lines.mid(0, 1) + CodeHints::describe(findings) + lines.mid(1);
     for (const QString& line : lines)
         out << line << "\n";
     return report.clean() ? 0 : 1;
@@ -288,6 +295,8 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
         "  tomaria-cli [--folder CARTELLA] backups\n"
         "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
+        "  tomaria-cli [--folder CARTELLA] labels books|dvd --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
+        "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
         "--year è obbligatorio per articles (archivio AAAA.art).\n"
@@ -307,7 +316,11 @@ QString usage()
         "  prestito ma senza scadenza è segnato \"senza scadenza: risulta disponibile\".\n"
         "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
         "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
-        "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n");
+        "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n"
+        "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
+        "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
+        "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
+        "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n");
 }
 
 QString version()
@@ -364,6 +377,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             o.csv = true;
         } else if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
+        } else if (a == QLatin1String("--with-cancelled")) {
+            o.withCancelled = true;
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
@@ -378,7 +393,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString verb = rest.value(0);
     if (verb == QLatin1String("backup") || verb == QLatin1String("backups") || verb == QLatin1String("restore")) {
         const bool onlyTo = o.year.isEmpty() && o.out.isEmpty() && !o.available && o.filters.isEmpty() && !o.dryRun
-            && o.days == 0 && !o.csv;
+            && o.days == 0 && !o.csv && !o.withCancelled;
         if (!onlyTo || (verb != QLatin1String("backup") && !o.to.isEmpty()))
             return fail(err, QStringLiteral("%1 non accetta queste opzioni").arg(verb));
         if (rest.size() != (verb == QLatin1String("restore") ? 2 : 1))
@@ -394,7 +409,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!o.to.isEmpty())
         return fail(err, QStringLiteral("--to vale soltanto per backup"));
     if (rest.value(0) == QLatin1String("loans")) {
-        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv)
+        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv
+            || o.withCancelled)
             return fail(err, QStringLiteral("loans accetta soltanto --days"));
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
@@ -434,6 +450,13 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
                                                   : exportFile(o, out, err);
     if (o.command == QLatin1String("import"))
         return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year e --dry-run"));
+    if (o.command == QLatin1String("labels")) {
+        if (!o.positional.isEmpty() || o.available)
+            return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
+        return LabelsCommand::run(*o.collection, o.filters, o.withCancelled, o.out, out, err);
+    }
+    if (o.withCancelled)
+        return fail(err, QStringLiteral("--with-cancelled vale soltanto per labels"));
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
     return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));

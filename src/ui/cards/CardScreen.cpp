@@ -10,6 +10,7 @@
 #include "ui/cards/CardBinder.h"
 #include "ui/cards/CardLayout.h"
 #include "ui/cards/TfrmAllegaCartella.h"
+#include "ui/labels/CardHints.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/Screens.h"
@@ -44,6 +45,7 @@ CardScreen::CardScreen(const CardForm& form, QWidget* owner)
     CardLayout::build(*this);
     if (!form.webLookup.field.empty())
         onClick(QStringLiteral("btnGoogle"), [this] { btnGoogleClick(); });
+    CardHints::attach(this);
 }
 
 const RecordLayout& CardScreen::layout() const
@@ -259,6 +261,7 @@ void CardScreen::cmdSalvaClick()
         if (!warning.isEmpty())
             Msg::warning(this, warning);
     }
+    emit cardSaved();
 }
 
 void CardScreen::cmdDuplicaClick()

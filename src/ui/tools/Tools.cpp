@@ -1,6 +1,7 @@
 #include "Tools.h"
 
 #include "ui/backup/TfrmCopie.h"
+#include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 
 namespace {
@@ -25,6 +26,9 @@ std::span<const Tool> all()
         {QStringLiteral("imgCopie"), QStringLiteral("Copie di sicurezza"),
             QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
             &TfrmCopie::open},
+        {QStringLiteral("imgEtichette"), QStringLiteral("Etichette"),
+            QStringLiteral("Stampa le etichette per il dorso e con il codice a barre di libri e DVD."),
+            QStringLiteral("ico_etichette"), &TfrmEtichette::open},
     };
     return table;
 }

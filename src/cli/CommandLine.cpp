@@ -16,6 +16,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
+#include "core/stats/CollectionStats.h"
 #include "core/storage/Text.h"
 #include "core/text/Clock.h"
 
@@ -189,6 +190,16 @@ int loans(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+int stats(const Collection& collection, const Options& o, QTextStream& out, QTextStream& err)
+{
+    CollectionStats counts(collection, Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
+    if (!counts.load())
+        return cannotRead(err, counts.failedArchive(), readReason(counts.failedArchive()));
+    for (const QString& line : counts.lines())
+        out << line << "\n";
+    return 0;
+}
+
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
@@ -253,6 +264,7 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
         "  tomaria-cli [--folder CARTELLA] import books|dvd|articles FILE.csv [--year AAAA] [--dry-run]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
+        "  tomaria-cli [--folder CARTELLA] stats books|dvd|articles [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
         "--year è obbligatorio per articles (archivio AAAA.art).\n"
@@ -264,7 +276,9 @@ QString usage()
         "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
         "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
         "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
-        "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
+        "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n"
+        "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
+        "  (sezione, voce, schede); per articles tutti gli archivi annuali della cartella; --days come per loans.\n");
 }
 
 QString version()
@@ -333,8 +347,17 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
     }
+    if (rest.value(0) == QLatin1String("stats")) {
+        if (rest.size() != 2 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun)
+            return fail(err, QStringLiteral("stats vuole la raccolta e accetta soltanto --days"));
+        const Collection* collection = Collection::find(rest[1].toStdString());
+        if (!collection)
+            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(rest[1]));
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        return stats(*collection, o, out, err);
+    }
     if (o.days > 0)
-        return fail(err, QStringLiteral("--days vale soltanto per loans"));
+        return fail(err, QStringLiteral("--days vale soltanto per loans e stats"));
     if (o.dryRun && rest.value(0) != QLatin1String("import"))
         return fail(err, QStringLiteral("--dry-run vale soltanto per import"));
     if (rest.size() < 2)

@@ -7,10 +7,14 @@
 #include "ui/shell/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/loans/TfrmPrestiti.h"
+#include "ui/report/PrintDialog.h"
+#include "ui/stats/TfrmStatistiche.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -51,6 +55,20 @@ int main(int argc, char* argv[])
         // Not in the registry: the main menu creates it for each use.
         TfrmPrestiti loans(Screens::get(Screens::Id::Avvio));
         grab(&loans, QDir(out).filePath(loans.objectName() + QStringLiteral(".png")));
+    }
+    {
+        // Also created for each use; its whole printed set goes beside the
+        // pictures as a PDF, to turn its pages.
+        TfrmStatistiche stats(Screens::get(Screens::Id::Avvio));
+        grab(&stats, QDir(out).filePath(stats.objectName() + QStringLiteral(".png")));
+        const QString pdf = QDir(out).filePath(stats.objectName() + QStringLiteral(".pdf"));
+        PrintDialog::setHandler([&](QPrinter& printer, const PreparedReport&) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        stats.findChild<QPushButton*>(QStringLiteral("btnStampaTutto"))->click();
+        PrintDialog::setHandler({});
     }
     Screens::destroyAll();
     return 0;

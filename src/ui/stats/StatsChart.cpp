@@ -18,7 +18,7 @@ namespace {
 
 // The longest value a category axis shows whole; longer ones end in "…"
 // (the printed table beside the chart has them whole).
-constexpr int kLabelChars = 32;
+constexpr int kLabelChars = 40;
 
 const QColor kBar(0x1F, 0x4E, 0x8C);
 
@@ -89,13 +89,13 @@ QChart* create(const StatsResult& result, const QString& title)
     return chart;
 }
 
-QImage render(const StatsResult& result, const QString& title, QSize size, qreal scale)
+QImage render(const StatsResult& result, const QString& title, QSize size, QSize pixels)
 {
     QChart* chart = create(result, title);
     QGraphicsScene scene;
     scene.addItem(chart); // the scene owns the chart from here
     chart->setGeometry(QRectF(QPointF(0, 0), QSizeF(size)));
-    QImage image((QSizeF(size) * scale).toSize(), QImage::Format_RGB32);
+    QImage image(pixels, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -16,9 +16,8 @@ namespace StatsChart {
 // A new chart; the caller owns it (or hands it to a chart view).
 QChart* create(const StatsResult& result, const QString& title);
 
-// The chart laid out at `size` (report units or pixels) and drawn at
-// `scale` times that size, for paper.
-QImage render(const StatsResult& result, const QString& title, QSize size, qreal scale);
+// The chart laid out at `size` and drawn into an image of `pixels`, for paper.
+QImage render(const StatsResult& result, const QString& title, QSize size, QSize pixels);
 
 // What a chart and its printed page are called: the section's own title,
 // and for the totals the collection's caption with it.

@@ -13,18 +13,25 @@
 #include <QChart>
 #include <QChartView>
 #include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QSize kClient{1220, 800};
 constexpr QSize kPanel{1200, 780};
-constexpr QSize kChart{560, 400};
+// One chart under the other, as wide as the tab, so that long labels
+// (Dewey class names) show whole; as tall as its bars need.
+constexpr int kChartWidth = 1130;
+int chartHeight(const StatsResult& result)
+{
+    return std::clamp(110 + 26 * static_cast<int>(result.bars.size()), 230, 560);
+}
 
 QString chartName(const Collection& c, int section)
 {
@@ -47,8 +54,8 @@ TfrmStatistiche::TfrmStatistiche(QWidget* owner)
     heading->setObjectName(QStringLiteral("lblTitolo"));
     heading->setStyleSheet(QStringLiteral("color: #1F4E8C;"));
     heading->setFont(Controls::verdana(13, true));
-    heading->move(16, 14);
     heading->adjustSize();
+    heading->move((banner->width() - heading->width()) / 2, 14);
 
     m_lblLettura = new QLabel(pan);
     m_lblLettura->setObjectName(QStringLiteral("lblLettura"));
@@ -103,27 +110,29 @@ void TfrmStatistiche::fill()
         scroll->setObjectName(QStringLiteral("scr_%1").arg(Text::latin1(stats.collection().key)));
         scroll->setWidgetResizable(true);
         auto* sheet = new QWidget;
-        auto* grid = new QGridLayout(sheet);
+        auto* column = new QVBoxLayout(sheet);
         const std::vector<StatsResult> results = stats.results();
         for (std::size_t s = 0; s < results.size(); ++s) {
+            const QSize size(kChartWidth, chartHeight(results[s]));
             auto* cell = new QWidget(sheet);
-            auto* column = new QVBoxLayout(cell);
-            column->setContentsMargins(0, 0, 0, 0);
+            cell->setFixedWidth(size.width());
+            auto* stack = new QVBoxLayout(cell);
+            stack->setContentsMargins(0, 0, 0, 0);
             auto* view = new QChartView(StatsChart::create(results[s], StatsChart::title(stats.table(), results[s])), cell);
             view->setObjectName(chartName(stats.collection(), static_cast<int>(s)));
             view->setRenderHint(QPainter::Antialiasing);
-            view->setFixedSize(kChart);
-            column->addWidget(view);
+            view->setFixedSize(size);
+            stack->addWidget(view);
             auto* stampa = new QPushButton(QStringLiteral("Stampa il grafico"), cell);
             stampa->setObjectName(QStringLiteral("btnStampa_%1_%2").arg(Text::latin1(stats.collection().key)).arg(s));
             stampa->setFont(Controls::verdana(8, true));
             stampa->setCursor(Qt::PointingHandCursor);
             stampa->setToolTip(QStringLiteral("Stampa il grafico con la tabella dei suoi numeri (anche in PDF)."));
             connect(stampa, &QPushButton::clicked, this, [this, t, s] { btnStampaClick(static_cast<int>(t), static_cast<int>(s)); });
-            column->addWidget(stampa, 0, Qt::AlignRight);
-            grid->addWidget(cell, static_cast<int>(s / 2), static_cast<int>(s % 2));
+            stack->addWidget(stampa, 0, Qt::AlignRight);
+            column->addWidget(cell);
         }
-        grid->setRowStretch(grid->rowCount(), 1);
+        column->addStretch(1);
         scroll->setWidget(sheet);
         m_tabs->addTab(scroll, Text::utf8(stats.table().caption));
     }

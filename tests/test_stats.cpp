@@ -170,7 +170,8 @@ void StatsTest::counts_data()
 
     // Books: blank and odd Dewey codes, years that are not four digits,
     // genres and languages in several cases, blanks around values, loans
-    // late, recent and without a date, and a cancelled card on loan.
+    // late, recent, lent exactly the days allowed and without a date, and
+    // a cancelled card on loan.
     const Cards books{
         book({{"Dewey", ""}, {"Genere", "Giallo"}, {"Anno", "1998?"}, {"Lingua", "Italiano"}}),
         book({{"Dewey", "9"}, {"Genere", "giallo"}, {"Anno", "s.d."}, {"Lingua", "italiano"}}),
@@ -184,17 +185,19 @@ void StatsTest::counts_data()
         book({{"Dewey", "000"}, {"Genere", "giallo"}, {"Anno", "1999"}, {"Lingua", "Italiano"}, {"Prestato", "Verdi"}}),
         book({{"Dewey", "100"}, {"Genere", "Romanzo"}, {"Anno", "0999"}, {"Lingua", "Inglese"}, {"Prestato", "Neri"},
             {"Scadenza", "10/05/2026"}}),
+        book({{"Dewey", "200"}, {"Genere", "Romanzo"}, {"Anno", "2010"}, {"Lingua", "Inglese"}, {"Prestato", "Gialli"},
+            {"Scadenza", "11/05/2026"}}),
     };
     QTest::newRow("books") << "books" << books
-                           << (QStringList{QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t9"),
-                                   QStringLiteral("totale\tannullate\t1"), QStringLiteral("totale\tin prestito\t4"),
+                           << (QStringList{QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t10"),
+                                   QStringLiteral("totale\tannullate\t1"), QStringLiteral("totale\tin prestito\t5"),
                                    QStringLiteral("totale\tscadute\t2")}
-                               + deweyLines({1, 1, 0, 0, 0, 0, 0, 0, 0, 1}, 5)
-                               + QStringList{QStringLiteral("genere\tGiallo\t5"), QStringLiteral("genere\tRomanzo\t2"),
+                               + deweyLines({1, 1, 1, 0, 0, 0, 0, 0, 0, 1}, 5)
+                               + QStringList{QStringLiteral("genere\tGiallo\t5"), QStringLiteral("genere\tRomanzo\t3"),
                                    QStringLiteral("genere\tsenza genere\t1"), QStringLiteral("decennio\t0990-0999\t1"),
-                                   QStringLiteral("decennio\t1990-1999\t2"), QStringLiteral("decennio\t2000-2009\t1"),
+                                   QStringLiteral("decennio\t1990-1999\t2"), QStringLiteral("decennio\t2000-2009\t1"), QStringLiteral("decennio\t2010-2019\t1"),
                                    QStringLiteral("decennio\tanno non leggibile\t4"), QStringLiteral("lingua\tItaliano\t4"),
-                                   QStringLiteral("lingua\tInglese\t2"), QStringLiteral("lingua\tsenza lingua\t2")});
+                                   QStringLiteral("lingua\tInglese\t3"), QStringLiteral("lingua\tsenza lingua\t2")});
 
     // DVDs: fourteen genres, so the last two go together under "altri";
     // a genre written "b" twice and "B" once is one bar shown as "b"; the

@@ -251,9 +251,13 @@ void StatsTest::counts()
     const Collection& c = *Collection::find(collection.toStdString());
     writeCards(*m_folder, c, cards);
 
-    CollectionStats stats(c, kToday, kDays);
-    QVERIFY(stats.load());
-    QCOMPARE(stats.lines(), lines);
+    // One thread or several (each card a piece of its own): the same counts.
+    for (int threads : {1, 3}) {
+        CollectionStats stats(c, kToday, kDays);
+        stats.setThreads(threads);
+        QVERIFY(stats.load());
+        QCOMPARE(stats.lines(), lines);
+    }
 
     // The command line prints the same lines, whatever the threads.
     QString out, err;

@@ -49,6 +49,10 @@ public:
     bool load();
     const QString& failedArchive() const { return m_failed; }
 
+    // How many threads read an archive; 0 (the default) lets the pass
+    // choose. The counts are the same for any number.
+    void setThreads(int threads) { m_threads = threads; }
+
     // Counts one archive; `name` is its bar in a section of archives.
     bool add(const QString& archivePath, const QString& name);
 
@@ -69,6 +73,7 @@ private:
     StatsTable m_table;
     QDate m_today;
     int m_days;
+    int m_threads = 0;
     std::unique_ptr<Tally> m_tally;
     QString m_failed;
 };

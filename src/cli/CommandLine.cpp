@@ -20,6 +20,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
+#include "core/stats/CollectionStats.h"
 #include "core/storage/Text.h"
 #include "core/text/Clock.h"
 
@@ -227,6 +228,16 @@ int loans(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+int stats(const Collection& collection, const Options& o, QTextStream& out, QTextStream& err)
+{
+    CollectionStats counts(collection, Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
+    if (!counts.load())
+        return cannotRead(err, counts.failedArchive(), readReason(counts.failedArchive()));
+    for (const QString& line : counts.lines())
+        out << line << "\n";
+    return 0;
+}
+
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
@@ -297,6 +308,7 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
         "  tomaria-cli [--folder CARTELLA] labels books|dvd --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
         "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
+        "  tomaria-cli [--folder CARTELLA] stats books|dvd|articles [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
         "--year è obbligatorio per articles (archivio AAAA.art).\n"
@@ -320,7 +332,9 @@ QString usage()
         "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
         "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
         "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
-        "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n");
+        "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"
+        "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
+        "  (sezione, voce, schede); per articles tutti gli archivi annuali della cartella; --days come per loans.\n");
 }
 
 QString version()
@@ -415,8 +429,18 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
     }
+    if (rest.value(0) == QLatin1String("stats")) {
+        if (rest.size() != 2 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv
+            || o.withCancelled)
+            return fail(err, QStringLiteral("stats vuole la raccolta e accetta soltanto --days"));
+        const Collection* collection = Collection::find(rest[1].toStdString());
+        if (!collection)
+            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(rest[1]));
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        return stats(*collection, o, out, err);
+    }
     if (o.days > 0)
-        return fail(err, QStringLiteral("--days vale soltanto per loans"));
+        return fail(err, QStringLiteral("--days vale soltanto per loans e stats"));
     if (o.csv && rest.value(0) != QLatin1String("export"))
         return fail(err, QStringLiteral("--csv vale soltanto per export"));
     if (o.dryRun && rest.value(0) != QLatin1String("import"))

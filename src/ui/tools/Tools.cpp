@@ -3,6 +3,7 @@
 #include "ui/backup/TfrmCopie.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
+#include "ui/stats/TfrmStatistiche.h"
 
 namespace {
 
@@ -29,6 +30,9 @@ std::span<const Tool> all()
         {QStringLiteral("imgEtichette"), QStringLiteral("Etichette"),
             QStringLiteral("Stampa le etichette per il dorso e con il codice a barre di libri e DVD."),
             QStringLiteral("ico_etichette"), &TfrmEtichette::open},
+        {QStringLiteral("imgStatistiche"), QStringLiteral("Statistiche"),
+            QStringLiteral("Quante schede, di quali classi, generi e anni, quante in prestito."),
+            QStringLiteral("ico_statistiche"), &TfrmStatistiche::open},
     };
     return table;
 }

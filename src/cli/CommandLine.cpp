@@ -8,6 +8,7 @@
 #include "core/search/SearchTable.h"
 #include "core/collections/Collection.h"
 #include "core/collections/ExportTarget.h"
+#include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
@@ -38,6 +39,8 @@ struct Options {
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
+    bool allowDuplicates = false;
+    CardImport::Encoding encoding = CardImport::Encoding::Auto;
 };
 
 constexpr int kBadArguments = 2;
@@ -104,6 +107,7 @@ int sample(const Options& o, QTextStream& out, QTextStream& err)
             if (!store.append(batch)) {
                 err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita dopo "
                     << added << " schede aggiunte: " << store.errorString() << "\n";
+                // (errorString() says when the undo failed too.)
                 return kBadArguments;
             }
             added = i + 1;
@@ -199,25 +203,37 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))
         return cannotRead(err, source, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return cannotRead(err, source, QStringLiteral("errore di lettura"));
-    file.close();
 
+    // First pass: every row checked, nothing kept but the problems.
     CardImport cards(*o.collection);
-    if (!cards.read(bytes)) {
+    CardImport::Options options;
+    options.encoding = o.encoding;
+    options.allowDuplicates = o.allowDuplicates;
+    options.archive = archivePath(o);
+    const bool good = cards.check(file, options);
+    const QStringList report = cards.report();
+    if (!good) {
         // Every problem of every row, so that one pass in the office
         // program mends them all.
-        const QStringList report = cards.report();
         for (const QString& line : report)
             err << shown(source) << ": " << line << "\n";
-        err << "Nessuna scheda importata: " << report.size() << (report.size() == 1 ? " problema" : " problemi")
-            << "; l'archivio è rimasto com'era.\n";
+        const bool onlyDuplicates = cards.problems().isEmpty() && !cards.duplicates().isEmpty();
+        if (onlyDuplicates)
+            err << "Nessuna scheda importata: " << cards.duplicates().size() << " codici già presenti o ripetuti"
+                << " (--allow-duplicates le importa comunque); l'archivio è rimasto com'era.\n";
+        else
+            err << "Nessuna scheda importata: " << report.size() << (report.size() == 1 ? " problema" : " problemi")
+                << "; l'archivio è rimasto com'era.\n";
         return 1;
     }
+    // Duplicates let through by --allow-duplicates are still listed.
+    for (const QString& line : report)
+        out << shown(source) << ": " << line << "\n";
+    for (const QString& note : cards.notes())
+        out << note << "\n";
     if (o.dryRun) {
-        out << cards.count() << " schede pronte da importare in " << archivePath(o)
-            << ": nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
+        out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
+            << cards.encodingName() << "): nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
         return 0;
     }
     if (cards.count() == 0) {
@@ -229,10 +245,31 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << store.errorString() << "\n";
         return kBadArguments;
     }
-    // One batch: every card or none.
-    if (!store.append(cards.records())) {
+    // Second pass: the cards go to the archive in batches, under one lock
+    // and one journal, so that every card or none is kept even if the
+    // process is killed halfway.
+    if (!store.beginAppend()) {
         err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << store.errorString()
-            << "; nessuna scheda aggiunta\n";
+            << (store.undoFailed() ? "\n" : "; nessuna scheda aggiunta\n");
+        return kBadArguments;
+    }
+    int batches = 0;
+    const bool written = cards.write(file, [&](const QByteArray& records, int) {
+        if (!store.appendBatch(records))
+            return false;
+        AppendJournal::testPausePoint(++batches);
+        return true;
+    });
+    if (!written || !store.commitAppend()) {
+        QString reason = store.errorString();
+        if (!written && cards.problems().size() > 0)
+            reason = cards.report().value(0);
+        if (store.cancelAppend() || !store.undoFailed())
+            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
+                << "; nessuna scheda aggiunta\n";
+        else
+            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
+                << RecordStore::kMayHaveChanged << "\n";
         return kBadArguments;
     }
     out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << store.index() << ")\n";
@@ -252,6 +289,7 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] check  books|dvd|articles [--year AAAA]\n"
         "  tomaria-cli [--folder CARTELLA] sample books|dvd|articles NUMERO [--year AAAA] [--seed N]\n"
         "  tomaria-cli [--folder CARTELLA] import books|dvd|articles FILE.csv [--year AAAA] [--dry-run]\n"
+        "              [--allow-duplicates] [--encoding utf-8|windows-1252]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"
@@ -260,9 +298,11 @@ QString usage()
         "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
         "export: --out non può indicare un archivio del programma, il file delle password\n"
         "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
-        "import: la prima riga del file CSV nomina le colonne con i campi della scheda o con le intestazioni\n"
-        "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
-        "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
+        "import: la prima riga del file CSV nomina le colonne con i campi della scheda, con le didascalie della\n"
+        "  scheda o con le intestazioni del foglio esportato; separatore virgola, punto e virgola o tabulazione;\n"
+        "  UTF-8 o Windows-1252 (--encoding la indica quando il file le mescola). Ogni riga è controllata prima\n"
+        "  di scrivere: al primo problema l'archivio resta com'era; un codice già in archivio o ripetuto nel file\n"
+        "  ferma l'importazione salvo --allow-duplicates. --dry-run controlla soltanto.\n"
         "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
         "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti.\n");
 }
@@ -284,6 +324,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     Options o;
     QString folder;
+    bool encodingGiven = false;
     QStringList rest;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -294,7 +335,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             return true;
         };
         if (a == QLatin1String("--folder")) {
-            if (!value(folder))
+            // An empty or blank folder is no folder: taken as "none given" it
+            // would write into the installed program's own catalogue.
+            if (!value(folder) || Text::trimmed(folder).isEmpty())
                 return fail(err, QStringLiteral("--folder vuole una cartella"));
         } else if (a == QLatin1String("--year")) {
             if (!value(o.year))
@@ -316,6 +359,19 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
                 return fail(err, QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays));
         } else if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
+        } else if (a == QLatin1String("--allow-duplicates")) {
+            o.allowDuplicates = true;
+        } else if (a == QLatin1String("--encoding")) {
+            QString s;
+            if (!value(s))
+                return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
+            if (s.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
+                o.encoding = CardImport::Encoding::Utf8;
+            else if (s.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0)
+                o.encoding = CardImport::Encoding::Windows1252;
+            else
+                return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
+            encodingGiven = true;
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
@@ -328,7 +384,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         }
     }
     if (rest.value(0) == QLatin1String("loans")) {
-        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun)
+        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun
+            || o.allowDuplicates || encodingGiven)
             return fail(err, QStringLiteral("loans accetta soltanto --days"));
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
@@ -337,6 +394,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("--days vale soltanto per loans"));
     if (o.dryRun && rest.value(0) != QLatin1String("import"))
         return fail(err, QStringLiteral("--dry-run vale soltanto per import"));
+    if ((o.allowDuplicates || encodingGiven) && rest.value(0) != QLatin1String("import"))
+        return fail(err, QStringLiteral("--allow-duplicates e --encoding valgono soltanto per import"));
     if (rest.size() < 2)
         return fail(err, QStringLiteral("manca il comando o la raccolta"));
     o.command = rest.takeFirst();
@@ -363,7 +422,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (o.command == QLatin1String("export"))
         return o.filters.isEmpty() && !o.available ? exportFile(o, out, err) : fail(err, QStringLiteral("export non accetta filtri"));
     if (o.command == QLatin1String("import"))
-        return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year e --dry-run"));
+        return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year, --dry-run, --allow-duplicates e --encoding"));
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
     return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));

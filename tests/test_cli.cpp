@@ -20,14 +20,56 @@
 #include <QSet>
 #include <QTest>
 #include <QTextStream>
+#include <QThread>
 
 #include <algorithm>
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/time.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstdio>
+#include <vector>
 
 namespace {
+
+// Started with TOMARIA_TEST_MEMORY_PROBE set, this test program runs its
+// arguments as a command and prints its exit code and peak resident memory
+// (kB), then ends before any test. A child forked by the test process
+// itself would count the test process's own pages in its peak: this small
+// fresh process forks it instead.
+[[maybe_unused]] const bool kMemoryProbe = [] {
+    if (qEnvironmentVariableIsEmpty("TOMARIA_TEST_MEMORY_PROBE"))
+        return false;
+    std::vector<char*> args;
+    QFile self(QStringLiteral("/proc/self/cmdline"));
+    QByteArray cmdline;
+    if (self.open(QIODevice::ReadOnly))
+        cmdline = self.readAll();
+    static QList<QByteArray> parts;
+    parts = cmdline.split('\0');
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        if (!parts[i].isEmpty())
+            args.push_back(parts[i].data());
+    }
+    args.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    std::printf("%d %ld\n", WIFEXITED(status) ? WEXITSTATUS(status) : 128, usage.ru_maxrss);
+    std::fflush(stdout);
+    _exit(0);
+}();
 
 struct Result {
     int code;
@@ -531,6 +573,8 @@ void CliTest::importBringsBackAnExportedSheet()
     const Result r = cli({"--folder", imported.path(), "import", collection, QStringLiteral(TOMARIA_TEST_DATA "/") + csv});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.startsWith(QStringLiteral("%1 schede importate").arg(cards)), qPrintable(r.out + r.err));
+    // The spreadsheet has no loan or attachment column: the report says so.
+    QVERIFY2(r.out.contains(QStringLiteral("le schede importate non avranno prestiti né allegati")), qPrintable(r.out));
 
     // Byte for byte, apart from the slots the export leaves out; the
     // validation flag is not exported either, and both sides write "No".
@@ -711,9 +755,9 @@ void CliTest::importRefusesHostileFiles()
     QByteArray before;
     if (c.layout == &TSchedaLibro)
         before = goodBook(1) + goodBook(2);
-    else
+    else if (c.layout->find("Codice"))
         before = card(*c.layout, {{"Titolo", "Uno"}, {"Codice", "D0"}}) + QByteArray(100, 'p'); // a partial card too
-    if (!c.layout->find("Codice"))
+    else
         before = card(*c.layout, {{"Titolo", "Uno"}});
     folder.write(archive, before);
     folder.write("schede.csv", csv);
@@ -888,21 +932,27 @@ void CliTest::importKeepsMemoryBounded()
             QVERIFY(csv.write(manyBooks(10000, done, done == 0)) > 0);
     }
     QVERIFY(QFileInfo(folder.file("schede.csv")).size() > 6'000'000);
-    QProcess p;
+    QProcess probe;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TOMARIA_TEST_MEMORY_PROBE", "1");
     env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":quarantine_size_mb=8:thread_local_quarantine_size_kb=64");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TOMARIA_CLI), {"--folder", folder.path(), "import", "books", folder.file("schede.csv"), "--dry-run"});
-    QVERIFY(p.waitForStarted(30000));
-    QVERIFY(p.waitForFinished(600000));
-    const QByteArray out = p.readAllStandardOutput();
-    QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
-    QVERIFY2(out.contains("200000 schede pronte"), out.constData());
-    rusage usage{};
-    QCOMPARE(getrusage(RUSAGE_CHILDREN, &usage), 0);
-    const long peakMb = usage.ru_maxrss / 1024;
+    probe.setProcessEnvironment(env);
+    probe.start(QCoreApplication::applicationFilePath(),
+        {QStringLiteral(TOMARIA_CLI), "--folder", folder.path(), "import", "books", folder.file("schede.csv"), "--dry-run"});
+    QVERIFY(probe.waitForStarted(30000));
+    if (!probe.waitForFinished(600000)) {
+        probe.kill();
+        probe.waitForFinished(30000);
+        QFAIL("the dry run did not end within ten minutes");
+    }
+    const QList<QByteArray> said = probe.readAllStandardOutput().trimmed().split(' ');
+    QVERIFY2(said.size() == 2 && said[0] == "0", qPrintable(said.join(' ') + probe.readAllStandardError()));
+    const long maxrssKb = said[1].toLong();
+    const long peakMb = maxrssKb / 1024;
     qInfo("peak resident memory of the dry run: %ld MB", peakMb);
-    QVERIFY2(peakMb < 160, qPrintable(QString::number(peakMb)));
+    // 56 MB when measured, whatever the number of rows; the whole file in
+    // memory took 2.2 GB.
+    QVERIFY2(peakMb < 120, qPrintable(QString::number(peakMb)));
 }
 
 void CliTest::exportRefusesProgramFilesByIdentity_data()

@@ -226,18 +226,23 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
                 << "; l'archivio è rimasto com'era.\n";
         return 1;
     }
-    // Duplicates let through by --allow-duplicates are still listed.
-    for (const QString& line : report)
-        out << shown(source) << ": " << line << "\n";
-    for (const QString& note : cards.notes())
-        out << note << "\n";
+    // Duplicates let through by --allow-duplicates are still listed, and
+    // what the cards will lack is said after the count.
+    auto listings = [&] {
+        for (const QString& line : report)
+            out << shown(source) << ": " << line << "\n";
+        for (const QString& note : cards.notes())
+            out << note << "\n";
+    };
     if (o.dryRun) {
         out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
             << cards.encodingName() << "): nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
+        listings();
         return 0;
     }
     if (cards.count() == 0) {
         out << "0 schede importate: il file non contiene schede\n";
+        listings();
         return 0;
     }
     RecordStore store;
@@ -273,6 +278,7 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         return kBadArguments;
     }
     out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << store.index() << ")\n";
+    listings();
     return 0;
 }
 

@@ -179,7 +179,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
             break;
         hash = fnv(hash, block.constData(), got);
         if (scan.head.size() < 8192)
-            scan.head += block.left(8192 - scan.head.size());
+            scan.head += block.left(std::min<qint64>(got, 8192 - scan.head.size()));
         qint64 i = 0;
         if (first) {
             first = false;

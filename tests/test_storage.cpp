@@ -67,6 +67,7 @@ private slots:
     void journalOfAnUnfinishedBeginIsDropped();
     void cancelledAppendLeavesTheArchive();
     void folderWithoutLocksSaysSo();
+    void failedUndoSaysTheArchiveMayHaveChanged();
 };
 
 void StorageTest::slotEncoding_data()
@@ -535,6 +536,31 @@ void StorageTest::folderWithoutLocksSaysSo()
     QVERIFY(!appended && !written);
     QCOMPARE(store.errorString(), RecordStore::kNoLocking);
     QVERIFY(store.errorString().contains(QLatin1String("cartella di rete")));
+    QCOMPARE(folder.read("Libri.pro"), book("Uno"));
+}
+
+void StorageTest::failedUndoSaysTheArchiveMayHaveChanged()
+{
+    // The undo of an append is the journal's cut; when its last step fails
+    // (here the journal cannot be removed: a folder stands in its place)
+    // the failure must not read as "nothing added".
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    folder.write("Libri.pro", book("Uno"));
+    RecordStore store;
+    QVERIFY(store.open(path, 3237));
+    QVERIFY(store.beginAppend());
+    QVERIFY(store.appendBatch(book("Due")));
+    const QString journal = AppendJournal::pathFor(path);
+    QVERIFY(QFile::remove(journal));
+    QVERIFY(QDir().mkpath(journal + QStringLiteral("/dentro")));
+    QVERIFY(!store.cancelAppend());
+    QVERIFY(store.undoFailed());
+    QVERIFY2(store.errorString().endsWith(RecordStore::kMayHaveChanged), qPrintable(store.errorString()));
+    QVERIFY(store.errorString().contains(QLatin1String("tomaria-cli check")));
+    // A later writer cannot clear it either, and says so instead of writing.
+    QVERIFY(!store.append(book("Tre")));
+    QVERIFY(store.errorString().contains(QLatin1String("tomaria-cli check")));
     QCOMPARE(folder.read("Libri.pro"), book("Uno"));
 }
 

@@ -221,7 +221,9 @@ void ArticlesToolsTest::yearRule_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("opened"); // empty: refused
     QTest::newRow("four digits") << "2015" << "2015";
-    QTest::newRow("four characters with a blank, trimmed") << " 201" << "201";
+    // Four characters, but three digits once trimmed: no year 201.
+    QTest::newRow("a leading blank and three digits") << " 201" << "";
+    QTest::newRow("three digits and a tab") << "201\t" << "";
     QTest::newRow("three digits") << "201" << "";
     QTest::newRow("a way out of the folder") << "../x" << "";
     QTest::newRow("a folder and a blank") << "a/b " << "";

@@ -99,6 +99,8 @@ private slots:
     void searchSwitchesToResults();
     void missingArchiveIsCreatedEmpty();
     void unreadableArchiveKeepsFilterPanel();
+    void waitLabelGoesOnEveryWayOut_data();
+    void waitLabelGoesOnEveryWayOut();
     void enterChainAndHighlights();
     void quickFindWalksAndWraps();
     void quickFindOnEmptyList();
@@ -262,15 +264,52 @@ void BookSearchTest::unreadableArchiveKeepsFilterPanel()
     QVERIFY(screen.control("panAvvio")->isVisible());
     QVERIFY(!screen.panContainer()->isVisible());
     QCOMPARE(screen.control<QLineEdit>("txtAutore")->text(), QStringLiteral(" rossi "));
-    // The wait label shown on the mouse-down stays after the failure...
-    QVERIFY(screen.control("lblAttendere")->isVisible());
-
-    // ...while Cerca pressed from the keyboard never shows it.
-    screen.control("lblAttendere")->hide();
+    // Cerca pressed from the keyboard fails the same way.
     screen.control("btnCerca")->setFocus();
     QTest::keyClick(screen.control("btnCerca"), Qt::Key_Space);
     QCOMPARE(m_log->entries.size(), 2);
     QVERIFY(!screen.control("lblAttendere")->isVisible());
+}
+
+void BookSearchTest::waitLabelGoesOnEveryWayOut_data()
+{
+    QTest::addColumn<bool>("folder");   // the archive is a folder: the search fails
+    QTest::addColumn<bool>("offButton"); // the press ends off the button: no search
+    QTest::addColumn<int>("messages");
+    QTest::newRow("search fails") << true << false << 1;
+    QTest::newRow("search succeeds") << false << false << 0;
+    QTest::newRow("press released off the button") << false << true << 0;
+}
+
+void BookSearchTest::waitLabelGoesOnEveryWayOut()
+{
+    QFETCH(bool, folder);
+    QFETCH(bool, offButton);
+    QFETCH(int, messages);
+    if (folder)
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Libri.pro")));
+    TfrmTrovaLibri screen(Screens::frmLibri);
+    showSearch(screen);
+    QWidget* wait = screen.control("lblAttendere");
+    // Whether the label still shows while the failure's message is up.
+    bool waitShownWithMessage = false;
+    Msg::setHandler([&](Msg::Kind kind, const QString& text) {
+        waitShownWithMessage = wait->isVisibleTo(&screen);
+        m_log->entries.append({kind, text});
+        return true;
+    });
+    QWidget* btnCerca = screen.control("btnCerca");
+    QTest::mousePress(btnCerca, Qt::LeftButton);
+    QVERIFY(wait->isVisible());
+    QTest::mouseRelease(btnCerca, Qt::LeftButton, {}, offButton ? QPoint(-20, -20) : QPoint());
+    Msg::setHandler([log = m_log](Msg::Kind kind, const QString& text) {
+        log->entries.append({kind, text});
+        return true;
+    });
+    QCOMPARE(m_log->entries.size(), messages);
+    QVERIFY(!waitShownWithMessage);
+    QVERIFY(!wait->isVisibleTo(&screen));
+    QCOMPARE(screen.control("panAvvio")->isVisible(), folder || offButton);
 }
 
 void BookSearchTest::enterChainAndHighlights()

@@ -11,7 +11,10 @@
 #include "core/search/Search.h"
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
+#include "core/storage/Cp1252.h"
 #include "ui/articles/TfrmBibliografie.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/dvd/TfrmDVD.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
 #include "ui/cards/LineListModel.h"
@@ -21,6 +24,7 @@
 #include "ui/dvd/TfrmStampaDVD.h"
 #include "ui/dvd/TfrmTrovaDVD.h"
 #include "ui/articles/TfrmTrovaBibliografie.h"
+#include "ui/books/TfrmTrovaLibri.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
@@ -32,12 +36,14 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <memory>
@@ -51,16 +57,17 @@ const QString kInserted = QStringLiteral("La scheda corrente è stata inserita i
 // The card screens, each on its archive in a fresh program folder; a
 // yearly collection works on the year 2015.
 struct CardKind {
-    const Collection* collection;
+    const Collection* collection = nullptr;
     QString archive;
-    const RecordLayout* layout;
+    const RecordLayout* layout = nullptr;
+    QString tag;
 };
 
 CardKind kind(const QString& tag)
 {
     for (const Collection* c : Collection::all()) {
         if (tag == Text::utf8(c->callerTag))
-            return {c, c->archiveName(QStringLiteral("2015")), c->layout};
+            return {c, c->archiveName(QStringLiteral("2015")), c->layout, tag};
     }
     qFatal("no card %s", qPrintable(tag));
 }
@@ -97,8 +104,27 @@ private slots:
     void doubleClickHandsBackTheCard();
     void dvdSheet();
     void dvdExportBytes();
+    void longStoredValuesKeptWhole_data();
+    void longStoredValuesKeptWhole();
+    void pastedLineBreaksBecomeBlanks_data();
+    void pastedLineBreaksBecomeBlanks();
+    void articleTextShownAsStored_data();
+    void articleTextShownAsStored();
+    void articleTextTypedAsStored_data();
+    void articleTextTypedAsStored();
+    void articleTextLimitCheckedAtSave();
+    void charactersTheArchiveLacks_data();
+    void charactersTheArchiveLacks();
+    void walkingThroughKeepsValues_data();
+    void walkingThroughKeepsValues();
+    void listScrollsToTheEndOfTheLongestLine_data();
+    void listScrollsToTheEndOfTheLongestLine();
 
 private:
+    // Stores one card in the archive of the open screen: the required
+    // fields filled, not cancelled, and `fields` as given. Returns its bytes.
+    QByteArray storeCard(const Values& fields);
+    CardKind m_kind;
     CardScreen* open(const QString& tag);
     void click(const char* name) { QTest::mouseClick(m_card->control(QLatin1String(name)), Qt::LeftButton); }
     void type(const Values& values)
@@ -117,10 +143,10 @@ CardScreen* CardsTest::open(const QString& tag)
     m_folder = std::make_unique<TestFolder>();
     m_log = std::make_unique<MessageLog>();
     Screens::createAll();
-    const CardKind k = kind(tag);
+    m_kind = kind(tag);
     m_card = cardScreenFor(tag);
-    if (k.collection->yearly())
-        m_card->control<QLabel>(QStringLiteral("lblFile"))->setText(m_folder->file(k.archive));
+    if (m_kind.collection->yearly())
+        m_card->control<QLabel>(QStringLiteral("lblFile"))->setText(m_folder->file(m_kind.archive));
     m_card->showScreen();
     if (!QTest::qWaitForWindowActive(m_card))
         qWarning("card not active");
@@ -410,17 +436,18 @@ void CardsTest::webLookupEncodesTheQuery_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("address");
+    // Over https, with the engine's host and the query encoded in UTF-8.
     QTest::newRow("book by ISBN") << "libri" << "txtIsbn" << " 978-88 "
-                                  << "http://www.google.com/search?q=ISBN%3A978-88";
+                                  << "https://www.google.com/search?q=ISBN%3A978-88";
+    QTest::newRow("book ISBN with every reserved character and an accent") << "libri" << "txtIsbn" << "88&1#2+3%4è"
+                                  << "https://www.google.com/search?q=ISBN%3A88%261%232%2B3%254%C3%A8";
     QTest::newRow("book ISBN with blanks inside") << "libri" << "txtIsbn" << "  88 04 66823 7 "
-                                                  << "http://www.google.com/search?q=ISBN%3A88%2004%2066823%207";
-    QTest::newRow("book ISBN with ampersand") << "libri" << "txtIsbn" << "88&04"
-                                              << "http://www.google.com/search?q=ISBN%3A88%2604";
-    QTest::newRow("book ISBN with hash, plus, percent") << "libri" << "txtIsbn" << "88#1+2%41"
-                                                        << "http://www.google.com/search?q=ISBN%3A88%231%2B2%2541";
+                                                  << "https://www.google.com/search?q=ISBN%3A88%2004%2066823%207";
     QTest::newRow("dvd title with reserved characters")
         << "dvd" << "txtTitolo" << "  Tom & Jerry #1 + 50% "
-        << "http://www.google.com/search?q=Tom%20%26%20Jerry%20%231%20%2B%2050%25";
+        << "https://www.google.com/search?q=Tom%20%26%20Jerry%20%231%20%2B%2050%25";
+    QTest::newRow("dvd title with an accented letter") << "dvd" << "txtTitolo" << "Perché no?"
+                                  << "https://www.google.com/search?q=Perch%C3%A9%20no%3F";
 }
 
 void CardsTest::webLookupEncodesTheQuery()
@@ -531,9 +558,22 @@ void CardsTest::resultLines_data()
                          << QStringLiteral("Cod. D-17") + QString(20, ' ') + "  Il viaggio lungo" + QString(30, ' ')
             + "  Regia: Bianchi Carlo" + QString(15, ' ') + "  Anno: 1959  Prot. Verdi Anna"
                          << "Verdi Anna" << 134;
+    // A stored line break is one blank: the columns stay where they are.
+    QTest::newRow("dvd with line breaks") << "dvd"
+                         << Values{{"Codice", "D-17"}, {"Titolo", "Il viaggio\r\nlungo"}, {"Regia", "Bianchi\nCarlo"},
+                                {"Anno", "1959"}, {"Protagonista", "Verdi\rAnna"}}
+                         << QStringLiteral("Cod. D-17") + QString(20, ' ') + "  Il viaggio lungo" + QString(30, ' ')
+            + "  Regia: Bianchi Carlo" + QString(15, ' ') + "  Anno: 1959  Prot. Verdi Anna"
+                         << "Verdi Anna" << 134;
     QTest::newRow("article") << "bibliografie"
                              << Values{{"Titolo", "  Il porto riapre"}, {"DataPub", "12/03/2014"}, {"Autore", "Neri Paolo"},
                                     {"Testata", "Il Quotidiano Alfa"}}
+                             << QStringLiteral("Il porto riapre") + QString(35, ' ') + "  Data: 12/03/2014  Autore: Neri Paolo"
+            + QString(20, ' ') + "  Testata: Il Quotidiano Alfa"
+                             << "Il Quotidiano Alfa" << 119;
+    QTest::newRow("article with line breaks") << "bibliografie"
+                             << Values{{"Titolo", "  Il porto\r\nriapre"}, {"DataPub", "12/03/2014"}, {"Autore", "Neri Paolo"},
+                                    {"Testata", "Il Quotidiano\r\nAlfa"}}
                              << QStringLiteral("Il porto riapre") + QString(35, ' ') + "  Data: 12/03/2014  Autore: Neri Paolo"
             + QString(20, ' ') + "  Testata: Il Quotidiano Alfa"
                              << "Il Quotidiano Alfa" << 119;
@@ -662,6 +702,353 @@ void CardsTest::dvdExportBytes()
     QFile fixture(QStringLiteral(TOMARIA_TEST_DATA "/export_dvd.xls"));
     QVERIFY(fixture.open(QIODevice::ReadOnly));
     QCOMPARE(folder.read(QStringLiteral("DVD.xls")), fixture.readAll());
+}
+
+QByteArray CardsTest::storeCard(const Values& fields)
+{
+    Record r(*m_kind.layout);
+    for (const RequiredField& required : m_card->collection().required)
+        r.setText(required.field, QStringLiteral("X"));
+    if (r.has("Annullata"))
+        r.setText("Annullata", QStringLiteral("No"));
+    if (r.has("Convalida"))
+        r.setText("Convalida", QStringLiteral("No"));
+    for (const auto& [field, text] : fields)
+        r.setText(field.toStdString(), text);
+    m_folder->write(m_kind.archive, r.bytes());
+    return r.bytes();
+}
+
+void CardsTest::longStoredValuesKeptWhole_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("capacity");
+    // Every field of the three cards whose typing limit is below its slot.
+    const std::pair<const char*, const CardForm*> forms[] = {
+        {"libri", &TfrmLibri::cardForm()}, {"dvd", &TfrmDVD::cardForm()}, {"bibliografie", &TfrmBibliografie::cardForm()}};
+    QStringList found;
+    for (const auto& [tag, form] : forms) {
+        for (const CardForm::Field& f : form->fields) {
+            const FieldDef* slot = form->collection->layout->find(f.control.substr(3));
+            if (f.capacity > 0 && slot && f.capacity < slot->capacity) {
+                const QString control = Text::latin1(f.control);
+                found << QLatin1String(tag) + QLatin1Char(' ') + control;
+                QTest::newRow(qPrintable(found.last())) << QString::fromLatin1(tag) << control << f.capacity << slot->capacity;
+            }
+        }
+    }
+    QVERIFY(found.contains(QStringLiteral("dvd txtPremi")));
+}
+
+void CardsTest::longStoredValuesKeptWhole()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, control);
+    QFETCH(int, limit);
+    QFETCH(int, capacity);
+    open(card);
+    QString value;
+    for (int i = 0; value.size() < capacity; ++i)
+        value += QString::number(i % 10);
+    const QByteArray stored = storeCard({{control.mid(3), value}});
+    click("cmdPrimo");
+    auto* edit = m_card->control<QLineEdit>(control);
+    QCOMPARE(Controls::text(edit), value);
+
+    // Typing may keep the stored length, never pass it.
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("xy"));
+    QCOMPARE(edit->text(), value);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, QStringLiteral("xy"));
+    QCOMPARE(edit->text(), value.left(capacity - 1) + QLatin1Char('x'));
+    edit->setText(value); // as shown again
+
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    QCOMPARE(m_folder->read(m_kind.archive), stored);
+
+    // A new card: the typing limit again.
+    click("cmdNuovo");
+    edit->setFocus();
+    QTest::keyClicks(edit, QString(limit + 5, QLatin1Char('7')));
+    QCOMPARE(edit->text().size(), limit);
+}
+
+void CardsTest::pastedLineBreaksBecomeBlanks_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("stored"); // the field as the archive gives it back
+    QTest::newRow("book title, CR LF") << "libri" << "txtTitolo" << "riga1\r\nriga2" << "riga1 riga2";
+    QTest::newRow("book language, a combo box, LF") << "libri" << "txtLingua" << "in\nglese" << "in glese";
+    QTest::newRow("book Dewey, at its limit") << "libri" << "txtDewey" << "8\n5" << "8 5";
+    QTest::newRow("dvd note, CR, LF and an empty line") << "dvd" << "txtNote" << "a\rb\n\nc" << "a b  c";
+    QTest::newRow("dvd prizes, trailing break trimmed") << "dvd" << "txtPremi" << "Oscar\r\n" << "Oscar";
+    QTest::newRow("article summary keeps its blanks") << "bibliografie" << "txtSintesi" << "  uno\r\ndue  " << "  uno due  ";
+    QTest::newRow("article title, break at the end") << "bibliografie" << "txtTitolo" << "Fine\r\n" << "Fine ";
+}
+
+void CardsTest::pastedLineBreaksBecomeBlanks()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, control);
+    QFETCH(QString, pasted);
+    QFETCH(QString, stored);
+    open(card);
+    for (const RequiredField& required : m_card->collection().required)
+        Controls::setText(m_card->control(QStringLiteral("txt") + Text::utf8(required.field)), QStringLiteral("X"));
+    QWidget* field = m_card->control(control);
+    auto* combo = qobject_cast<QComboBox*>(field);
+    QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(field);
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->selectAll();
+    QApplication::clipboard()->setText(pasted);
+    edit->paste();
+    QVERIFY2(!edit->text().contains(QLatin1Char('\n')) && !edit->text().contains(QLatin1Char('\r')), qPrintable(edit->text()));
+    QCOMPARE(edit->cursorPosition(), static_cast<int>(edit->text().size()));
+
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), kInserted);
+    Record r(*m_kind.layout);
+    r.bytes() = m_folder->read(m_kind.archive);
+    QCOMPARE(r.text(control.mid(3).toStdString()), stored);
+}
+
+void CardsTest::articleTextShownAsStored_data()
+{
+    QTest::addColumn<QByteArray>("stored"); // the text slot's bytes
+    QTest::addColumn<int>("lines");        // as the memo shows them
+    QTest::newRow("lone LF") << QByteArray("uno\ndue\ntre") << 3;
+    QTest::newRow("CR LF and lone LF") << QByteArray("uno\r\ndue\ntre\r\n") << 4;
+    QTest::newRow("lone CR") << QByteArray("uno\rdue") << 2;
+    QTest::newRow("non-breaking space and euro sign") << QByteArray("5\xA0\x80 al chilo") << 1;
+    // 5000 bytes as stored, 5010 once each break counts as two.
+    QByteArray full;
+    for (int i = 0; i < 10; ++i)
+        full += QByteArray(499, 'a') + '\n';
+    QTest::newRow("full, lone LF") << full << 11;
+}
+
+void CardsTest::articleTextShownAsStored()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(int, lines);
+    open(QStringLiteral("bibliografie"));
+    const QString text = Cp1252::decode(std::string_view(stored.constData(), static_cast<std::size_t>(stored.size())));
+    const QByteArray before = storeCard({{"Testo", text}});
+    {
+        Record r(TSchedaArticolo);
+        r.bytes() = before;
+        QCOMPARE(QByteArray(r.raw("Testo").data(), static_cast<qsizetype>(r.raw("Testo").size())), stored);
+    }
+    auto* memo = m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+
+    // Shown, walked through and saved: no word, no change.
+    click("cmdPrimo");
+    QVERIFY2(m_log->entries.isEmpty(), qPrintable(m_log->lastText()));
+    QCOMPARE(memo->document()->blockCount(), lines);
+    QCOMPARE(Controls::text(memo), text);
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
+    click("cmdSalva");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->lastText(), QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    QCOMPARE(m_folder->read(QStringLiteral("2015.art")), before);
+    QCOMPARE(Controls::text(memo), text);
+}
+
+void CardsTest::articleTextTypedAsStored_data()
+{
+    QTest::addColumn<QString>("typed"); // through the keyboard or a paste
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("non-breaking space") << QStringLiteral("5\u00a0kg") << QByteArray("5\xA0kg");
+    QTest::newRow("line breaks as CR LF") << QStringLiteral("uno\ndue\n") << QByteArray("uno\r\ndue\r\n");
+    QTest::newRow("euro sign and accents") << QStringLiteral("\u20ac 5, citt\u00e0") << QByteArray("\x80 5, citt\xE0");
+}
+
+void CardsTest::articleTextTypedAsStored()
+{
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, stored);
+    open(QStringLiteral("bibliografie"));
+    Controls::setText(m_card->control(QStringLiteral("txtTitolo")), QStringLiteral("Titolo"));
+    auto* memo = m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+    memo->setFocus();
+    memo->insertPlainText(typed);
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), kInserted);
+    Record r(TSchedaArticolo);
+    r.bytes() = m_folder->read(QStringLiteral("2015.art"));
+    const std::string_view raw = r.raw("Testo");
+    QCOMPARE(QByteArray(raw.data(), static_cast<qsizetype>(raw.size())), stored);
+}
+
+void CardsTest::articleTextLimitCheckedAtSave()
+{
+    open(QStringLiteral("bibliografie"));
+    // 5000 bytes with lone LF: 5010 once each break is CR LF.
+    QString text;
+    for (int i = 0; i < 10; ++i)
+        text += QString(499, QLatin1Char('a')) + QLatin1Char('\n');
+    storeCard({{"Testo", text}});
+    click("cmdPrimo");
+    QVERIFY(m_log->entries.isEmpty());
+    auto* memo = m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+
+    // Full: what is typed is taken back, without the paste warning.
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(memo, QStringLiteral("z"));
+    QCOMPARE(Controls::text(memo), text);
+    QVERIFY(m_log->entries.isEmpty());
+
+    // An edit: the text now goes with CR LF, and the Save says it was cut.
+    QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(memo, Qt::Key_Delete);
+    click("cmdSalva");
+    QCOMPARE(m_log->entries.size(), 2);
+    QCOMPARE(m_log->entries[0].text, QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    QCOMPARE(m_log->entries[1].kind, Msg::Kind::Warning);
+    QCOMPARE(m_log->entries[1].text,
+        QStringLiteral("Attenzione: il testo dell'articolo supera i 5000 caratteri che l'archivio può contenere, contando ogni a capo come due.")
+            + Msg::kLfCrLfCr + QStringLiteral("La scheda è stata salvata con i soli primi 5000 caratteri del testo, che ora sono mostrati."));
+    const QString crlf = text.mid(1).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    Record r(TSchedaArticolo);
+    r.bytes() = m_folder->read(QStringLiteral("2015.art"));
+    QCOMPARE(r.text("Testo"), crlf.left(TfrmBibliografie::kTextCapacity));
+    // The card shows what was stored.
+    QCOMPARE(Controls::text(memo), crlf.left(TfrmBibliografie::kTextCapacity));
+}
+
+void CardsTest::charactersTheArchiveLacks_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored"); // also what the card shows after the Save
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("book title, omega") << "libri" << "txtTitolo" << QStringLiteral("\u03a9mega") << "?mega" << true;
+    QTest::newRow("book genre, a combo box") << "libri" << "txtGenere" << QStringLiteral("poesia \u2192 ") << "poesia ?" << true;
+    QTest::newRow("dvd note, arrow") << "dvd" << "txtNote" << QStringLiteral(" freccia \u2192 qui ") << "freccia ? qui" << true;
+    QTest::newRow("article title, double acute") << "bibliografie" << "txtTitolo" << QStringLiteral(" Erd\u0151s ") << " Erd?s " << true;
+    QTest::newRow("article text") << "bibliografie" << "txtTesto" << QStringLiteral("a\r\n\u2192b") << "a\r\n?b" << true;
+    QTest::newRow("book title, all in the code page") << "libri" << "txtTitolo" << QStringLiteral("Citt\u00e0 \u20ac") << QStringLiteral("Citt\u00e0 \u20ac") << false;
+}
+
+void CardsTest::charactersTheArchiveLacks()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(bool, lost);
+    open(card);
+    for (const RequiredField& required : m_card->collection().required)
+        Controls::setText(m_card->control(QStringLiteral("txt") + Text::utf8(required.field)), QStringLiteral("X"));
+    Controls::setText(m_card->control(control), typed);
+    const QString kept = QStringLiteral("Alcuni caratteri non possono essere conservati in archivio e sono stati salvati come \"?\".");
+    m_card->panInfo()->clear();
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), kInserted);
+    Record r(*m_kind.layout);
+    r.bytes() = m_folder->read(m_kind.archive);
+    QCOMPARE(r.text(control.mid(3).toStdString()), stored);
+    QCOMPARE(m_card->panInfo()->text() == kept, lost);
+    if (lost)
+        QCOMPARE(Controls::text(m_card->control(control)), stored);
+    else
+        QCOMPARE(Controls::text(m_card->control(control)), typed);
+}
+
+void CardsTest::walkingThroughKeepsValues_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<Values>("fields"); // stored; each differs from a list entry in case only
+    QTest::newRow("book") << "libri"
+                          << Values{{"Lingua", "inglese"}, {"Genere", "dizionario"}, {"Isbn", "88-04-x"}, {"Note", "riga\r\nriga"}};
+    QTest::newRow("dvd") << "dvd" << Values{{"Lingua", "inglese"}, {"Genere", "western"}, {"Note", "riga\nriga"}};
+}
+
+void CardsTest::walkingThroughKeepsValues()
+{
+    QFETCH(QString, card);
+    QFETCH(Values, fields);
+    open(card);
+    const QByteArray stored = storeCard(fields);
+    click("cmdPrimo");
+    // Enter through the whole ring and once more, each key going where the
+    // focus is, as the window system sends it.
+    m_card->control(QStringLiteral("txtTitolo"))->setFocus();
+    for (std::size_t i = 0; i <= m_card->form().fields.size(); ++i) {
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    for (const auto& [field, text] : fields)
+        QCOMPARE(Controls::text(m_card->control(QStringLiteral("txt") + field)), text);
+    click("cmdSalva");
+    QCOMPARE(m_folder->read(m_kind.archive), stored);
+
+    // A pick from the list still puts the entry in.
+    auto* lingua = m_card->control<QComboBox>(QStringLiteral("txtLingua"));
+    lingua->setCurrentIndex(lingua->findText(QStringLiteral("Inglese")));
+    QCOMPARE(Controls::text(lingua), QStringLiteral("Inglese"));
+}
+
+void CardsTest::listScrollsToTheEndOfTheLongestLine_data()
+{
+    QTest::addColumn<QString>("card");
+    for (const Collection* c : Collection::all())
+        QTest::newRow(c->callerTag.data()) << Text::utf8(c->callerTag);
+}
+
+void CardsTest::listScrollsToTheEndOfTheLongestLine()
+{
+    QFETCH(QString, card);
+    open(card);
+    // Every field full, so that the line is as long as it gets; one short
+    // card beside it.
+    Values full;
+    for (const FieldDef& f : m_kind.layout->fields) {
+        if (f.name != "Annullata" && f.name != "Convalida" && f.name != "Testo")
+            full.append({Text::latin1(f.name), QString(f.capacity, QLatin1Char('W'))});
+    }
+    const QByteArray longCard = storeCard(full);
+    storeCard({{"Titolo", "W corto"}});
+    m_folder->write(m_kind.archive, longCard + m_folder->read(m_kind.archive));
+
+    std::unique_ptr<TfrmTrova> search;
+    if (card == QLatin1String("libri"))
+        search = std::make_unique<TfrmTrovaLibri>(m_card);
+    else if (card == QLatin1String("dvd"))
+        search = std::make_unique<TfrmTrovaDVD>(m_card);
+    else
+        search = std::make_unique<TfrmTrovaBibliografie>(m_card);
+    search->setCallerTag(m_kind.tag);
+    search->show();
+    search->control<QLineEdit>(QStringLiteral("txtTitolo"))->setText(QStringLiteral("W"));
+    QTest::mouseClick(search->control(QStringLiteral("btnCerca")), Qt::LeftButton);
+    LineList* list = search->lstRecords();
+    QCOMPARE(list->count(), 2);
+    QApplication::processEvents();
+    list->doItemsLayout();
+    const QString longest = list->line(0).size() > list->line(1).size() ? list->line(0) : list->line(1);
+    const int needed = QFontMetrics(list->font()).horizontalAdvance(longest);
+    // Scrolled to its end, the list shows the line's last character.
+    QScrollBar* bar = list->horizontalScrollBar();
+    QVERIFY2(bar->maximum() + list->viewport()->width() >= needed,
+        qPrintable(QStringLiteral("%1 + %2 < %3").arg(bar->maximum()).arg(list->viewport()->width()).arg(needed)));
+    bar->setValue(bar->maximum());
+    const QRect item = list->visualRect(list->model()->index(0, 0));
+    QVERIFY(item.left() + needed <= list->viewport()->width() + QFontMetrics(list->font()).horizontalAdvance(QLatin1Char(' ')) * 2);
 }
 
 QTEST_MAIN(CardsTest)

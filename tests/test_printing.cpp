@@ -4,6 +4,8 @@
 #include "core/text/Clock.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmStampaLibro.h"
 #include "ui/report/ListReport.h"
@@ -82,6 +84,8 @@ private slots:
     void listPaginates_data();
     void listPaginates();
     void listToPdf();
+    void storedLineBreaksPrintOnOneLine_data();
+    void storedLineBreaksPrintOnOneLine();
 
 private:
     // Presses the book card's print command and, on the print screen, the
@@ -328,6 +332,53 @@ void PrintingTest::listToPdf()
         at = text.indexOf(line, at);
         QVERIFY2(at >= 0, qPrintable(line));
     }
+}
+
+void PrintingTest::storedLineBreaksPrintOnOneLine_data()
+{
+    QTest::addColumn<bool>("sheet"); // the book sheet, or a printed list
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("sheet, CR LF") << true << "prima riga\r\nseconda riga" << "prima riga seconda riga";
+    QTest::newRow("sheet, LF, CR and an empty line") << true << "a\nb\rc\r\n\r\nd" << "a b c  d";
+    QTest::newRow("list, CR LF") << false << "Cod. B01  prima\r\nseconda" << "Cod. B01  prima seconda";
+    QTest::newRow("list, LF") << false << "uno\ndue" << "uno due";
+}
+
+void PrintingTest::storedLineBreaksPrintOnOneLine()
+{
+    QFETCH(bool, sheet);
+    QFETCH(QString, stored);
+    QFETCH(QString, printed);
+    PrintLog log(false);
+    if (!sheet) {
+        ListReport::print(nullptr, QStringLiteral("Riepilogo libri in archivio"), {stored, QStringLiteral("dopo")});
+        QCOMPARE(log.offered.size(), 1);
+        const PageItem* data = log.offered.first().pages.first().find(QStringLiteral("txtRiepilogo"));
+        QVERIFY(data);
+        QCOMPARE(data->lines(), (QStringList{printed, QStringLiteral("dopo")}));
+        return;
+    }
+    // An imported card whose note and title hold line breaks.
+    Record r(TSchedaLibro);
+    r.setText("Titolo", stored);
+    r.setText("Codice", QStringLiteral("B01"));
+    r.setText("Autore", QStringLiteral("Rossi"));
+    r.setText("Note", stored);
+    r.setText("Annullata", QStringLiteral("No"));
+    m_folder->write(QStringLiteral("Libri.pro"), r.bytes());
+    QTest::mouseClick(Screens::frmLibri->control(QStringLiteral("cmdPrimo")), Qt::LeftButton);
+    QVERIFY(printFromCard(QStringLiteral("btnStampa")));
+    QCOMPARE(log.offered.size(), 1);
+    const PreparedPage& page = log.offered.first().pages.first();
+    for (const QString& name : {QStringLiteral("txtTitolo"), QStringLiteral("txtNote")}) {
+        const PageItem* value = page.find(name);
+        QVERIFY2(value, qPrintable(name));
+        QCOMPARE(value->lines(), QStringList{printed});
+        // The card keeps the stored value as it is.
+        QCOMPARE(Controls::text(Screens::frmLibri->control(name)), stored);
+    }
+    QCOMPARE(m_folder->read(QStringLiteral("Libri.pro")), r.bytes());
 }
 
 QTEST_MAIN(PrintingTest)

@@ -12,9 +12,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
 #include <QHash>
+#include <QPushButton>
 #include <QSet>
 #include <QTest>
 
@@ -56,6 +58,7 @@ private slots:
     void titleBarsShowTheCaptionsAsTheyAre();
     void messageBoxes_data();
     void messageBoxes();
+    void focusedButtonsShowTheirFocus();
 
 private:
     TestFolder* m_folder = nullptr;
@@ -247,6 +250,40 @@ void ShellTest::messageBoxes()
     texts.sort();
     buttons.sort();
     QCOMPARE(texts, buttons);
+}
+
+void ShellTest::focusedButtonsShowTheirFocus()
+{
+    // Every push button of every screen, focused the way a screen does it
+    // (Enter in a field that leads to the button), shows the yellow frame
+    // of the focused fields behind it, and only while it has the focus.
+    MessageLog log;
+    int checked = 0;
+    for (int id = 0; id < static_cast<int>(Screens::Id::Count); ++id) {
+        TForm* screen = Screens::get(static_cast<Screens::Id>(id));
+        const auto buttons = screen->findChildren<QPushButton*>();
+        if (buttons.isEmpty())
+            continue;
+        screen->show();
+        screen->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(screen));
+        for (QPushButton* button : buttons) {
+            if (!button->isVisibleTo(screen) || !button->isEnabled())
+                continue;
+            const QString name = screen->objectName() + QLatin1Char('.') + button->objectName();
+            auto* frame = screen->findChild<QFrame*>(QStringLiteral("eff") + button->objectName());
+            QVERIFY2(frame, qPrintable(name));
+            QVERIFY2(frame->geometry().contains(button->geometry()) && frame->parentWidget() == button->parentWidget(), qPrintable(name));
+            button->setFocus(Qt::OtherFocusReason);
+            QVERIFY2(frame->isVisibleTo(screen), qPrintable(name));
+            button->clearFocus();
+            QVERIFY2(!frame->isVisibleTo(screen), qPrintable(name));
+            ++checked;
+        }
+        screen->hide();
+    }
+    // The password screens, the year screen, the searches and the dialogs.
+    QVERIFY2(checked >= 20, qPrintable(QString::number(checked)));
 }
 
 QTEST_MAIN(ShellTest)

@@ -1,5 +1,6 @@
 #include "CoreSupport.h"
 
+#include "core/storage/AppendJournal.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <cerrno>
 #include <optional>
 #include <thread>
 
@@ -64,6 +66,13 @@ private slots:
     void storeUndoesWritesCutBySizeLimit();
     void storeWritersWaitForTheLock();
     void storeWriterGetsTheLockWhileWaiting();
+    void journalCutsBackADeadAppend_data();
+    void journalCutsBackADeadAppend();
+    void journalHidesALiveAppendFromReaders();
+    void journalOfAnUnfinishedBeginIsDropped();
+    void cancelledAppendLeavesTheArchive();
+    void folderWithoutLocksSaysSo();
+    void failedUndoSaysTheArchiveMayHaveChanged();
 };
 
 void StorageTest::slotEncoding_data()
@@ -437,6 +446,172 @@ void StorageTest::storeWriterGetsTheLockWhileWaiting()
     QVERIFY(appended);
     // The card lands after the one added while it waited.
     QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Altro") + book("Due"));
+}
+
+void StorageTest::journalCutsBackADeadAppend_data()
+{
+    // An append that died after its journal and some of its bytes: every
+    // kind of opener finds the archive as it was before the append.
+    QTest::addColumn<QByteArray>("original");
+    QTest::addColumn<QString>("opener");
+    const QByteArray two = book("Uno") + book("Due");
+    const QByteArray partial = two + QByteArray(1000, 'p');
+    for (const char* opener : {"card screen", "search", "report", "append"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, whole cards").arg(QLatin1String(opener)))) << two << QString::fromLatin1(opener);
+        QTest::newRow(qPrintable(QStringLiteral("%1, after a partial card").arg(QLatin1String(opener)))) << partial << QString::fromLatin1(opener);
+    }
+    QTest::newRow("search, empty archive") << QByteArray() << "search";
+}
+
+void StorageTest::journalCutsBackADeadAppend()
+{
+    QFETCH(QByteArray, original);
+    QFETCH(QString, opener);
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    folder.write("Libri.pro", original);
+    AppendJournal::Before before;
+    before.length = original.size();
+    before.tail = original.right(original.size() % 3237);
+    QVERIFY(AppendJournal::begin(path, before, nullptr));
+    // What the dead append left: its cards over the partial one, and a
+    // partial card of its own.
+    QByteArray grown = original.left(original.size() - before.tail.size()) + book("Tre") + book("Quattro") + book("Cinque").left(700);
+    folder.write("Libri.pro", grown);
+
+    RecordStore store;
+    if (opener == QLatin1String("card screen"))
+        QVERIFY(store.open(path, 3237, RecordStore::Mode::ReadWrite));
+    else if (opener == QLatin1String("search"))
+        QVERIFY(store.open(path, 3237, RecordStore::Mode::Read));
+    else if (opener == QLatin1String("report"))
+        QVERIFY(store.open(path, 3237, RecordStore::Mode::ReadExisting));
+    if (opener == QLatin1String("append")) {
+        // A writer cuts back first, under its lock, then appends at the end.
+        QVERIFY(store.open(path, 3237));
+        QVERIFY(store.append(book("Nuovo")));
+        store.close();
+        QCOMPARE(folder.read("Libri.pro"), original.left(original.size() - before.tail.size()) + book("Nuovo"));
+        QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
+        return;
+    }
+    QCOMPARE(store.count(), original.size() / 3237);
+    store.close();
+    QCOMPARE(folder.read("Libri.pro"), original);
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
+}
+
+void StorageTest::journalHidesALiveAppendFromReaders()
+{
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    const QByteArray two = book("Uno") + book("Due");
+    folder.write("Libri.pro", two);
+    RecordStore writer;
+    QVERIFY(writer.open(path, 3237));
+    QVERIFY(writer.beginAppend());
+    QVERIFY(writer.appendBatch(book("Tre") + book("Quattro")));
+    QCOMPARE(writer.appendedRecords(), 2);
+    {
+        // A reader meanwhile neither cuts the live append back nor sees it.
+        RecordStore reader;
+        QVERIFY(reader.open(path, 3237, RecordStore::Mode::Read));
+        QCOMPARE(reader.count(), 2);
+        int seen = 0;
+        QVERIFY(reader.scan([&](const char*, qint64) { return ++seen > 0; }));
+        QCOMPARE(seen, 2);
+    }
+    QVERIFY(QFile::exists(AppendJournal::pathFor(path)));
+    QCOMPARE(folder.read("Libri.pro").size(), 4 * 3237);
+    QVERIFY(writer.commitAppend());
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
+    RecordStore reader;
+    QVERIFY(reader.open(path, 3237, RecordStore::Mode::Read));
+    QCOMPARE(reader.count(), 4);
+}
+
+void StorageTest::journalOfAnUnfinishedBeginIsDropped()
+{
+    // A process that died while writing its journal had not appended yet:
+    // the unreadable journal goes and the archive stays.
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    const QByteArray two = book("Uno") + book("Due");
+    folder.write("Libri.pro", two);
+    for (const QByteArray& journal : {QByteArray(), QByteArray("tomaria-jour"), QByteArray("tomaria-journal 1 12ab\n")}) {
+        folder.write("Libri.pro-journal", journal);
+        RecordStore store;
+        QVERIFY(store.open(path, 3237, RecordStore::Mode::Read));
+        QCOMPARE(store.count(), 2);
+        store.close();
+        QVERIFY2(!QFile::exists(AppendJournal::pathFor(path)), journal.constData());
+        QCOMPARE(folder.read("Libri.pro"), two);
+    }
+}
+
+void StorageTest::cancelledAppendLeavesTheArchive()
+{
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    const QByteArray original = book("Uno") + QByteArray(100, 'p');
+    folder.write("Libri.pro", original);
+    {
+        RecordStore store;
+        QVERIFY(store.open(path, 3237));
+        QVERIFY(store.beginAppend());
+        QVERIFY(store.appendBatch(book("Due") + book("Tre")));
+        QVERIFY(store.cancelAppend());
+        QCOMPARE(folder.read("Libri.pro"), original);
+        // Closing a store in the middle of an append cancels it too.
+        QVERIFY(store.beginAppend());
+        QVERIFY(store.appendBatch(book("Quattro")));
+    }
+    QCOMPARE(folder.read("Libri.pro"), original);
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
+}
+
+void StorageTest::folderWithoutLocksSaysSo()
+{
+    // A network folder mounted without locks answers ENOLCK at once:
+    // the write fails without waiting and says why, not "in use".
+    TestFolder folder;
+    folder.write("Libri.pro", book("Uno"));
+    RecordStore store;
+    QVERIFY(store.open(folder.file("Libri.pro"), 3237));
+    FileLock::failForTests(ENOLCK);
+    const bool appended = store.append(book("Due"));
+    QVERIFY(store.seek(0));
+    const bool written = store.write(book("Nuovo"));
+    FileLock::failForTests(0);
+    QVERIFY(!appended && !written);
+    QCOMPARE(store.errorString(), RecordStore::kNoLocking);
+    QVERIFY(store.errorString().contains(QLatin1String("cartella di rete")));
+    QCOMPARE(folder.read("Libri.pro"), book("Uno"));
+}
+
+void StorageTest::failedUndoSaysTheArchiveMayHaveChanged()
+{
+    // The undo of an append is the journal's cut; when its last step fails
+    // (here the journal cannot be removed: a folder stands in its place)
+    // the failure must not read as "nothing added".
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    folder.write("Libri.pro", book("Uno"));
+    RecordStore store;
+    QVERIFY(store.open(path, 3237));
+    QVERIFY(store.beginAppend());
+    QVERIFY(store.appendBatch(book("Due")));
+    const QString journal = AppendJournal::pathFor(path);
+    QVERIFY(QFile::remove(journal));
+    QVERIFY(QDir().mkpath(journal + QStringLiteral("/dentro")));
+    QVERIFY(!store.cancelAppend());
+    QVERIFY(store.undoFailed());
+    QVERIFY2(store.errorString().endsWith(RecordStore::kMayHaveChanged), qPrintable(store.errorString()));
+    QVERIFY(store.errorString().contains(QLatin1String("tomaria-cli check")));
+    // A later writer cannot clear it either, and says so instead of writing.
+    QVERIFY(!store.append(book("Tre")));
+    QVERIFY(store.errorString().contains(QLatin1String("tomaria-cli check")));
+    QCOMPARE(folder.read("Libri.pro"), book("Uno"));
 }
 
 QTEST_GUILESS_MAIN(StorageTest)

@@ -3,6 +3,8 @@
 #include "cli/BackupCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
+#include "cli/LabelsCommand.h"
+#include "core/labels/CodeHints.h"
 #include "core/export/ExportModel.h"
 #include "core/collections/ExportTable.h"
 #include "core/export/Spreadsheet.h"
@@ -10,6 +12,7 @@
 #include "core/search/SearchTable.h"
 #include "core/collections/Collection.h"
 #include "core/export/ExportTarget.h"
+#include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
@@ -18,6 +21,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
+#include "core/stats/CollectionStats.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
 
@@ -54,6 +58,9 @@ struct Options {
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
     bool csv = false; // export: the complete CSV instead of the spreadsheet
+    bool withCancelled = false;
+    bool allowDuplicates = false;
+    CardImport::Encoding encoding = CardImport::Encoding::Auto;
 };
 
 constexpr int kBadArguments = 2;
@@ -120,6 +127,7 @@ int sample(const Options& o, QTextStream& out, QTextStream& err)
             if (!store.append(batch)) {
                 err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita dopo "
                     << added << " schede aggiunte: " << store.errorString() << "\n";
+                // (errorString() says when the undo failed too.)
                 return kBadArguments;
             }
             added = i + 1;
@@ -212,7 +220,11 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     const ArchiveCheck::Report report = ArchiveCheck::run(*o.collection, archivePath(o));
     if (!report.readable)
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    const QStringList lines = ArchiveCheck::describe(report);
+    QStringList lines = ArchiveCheck::describe(report);
+    // Doubtful codes and ISBNs are warnings: they leave the exit status alone.
+    CodeHints::Findings findings;
+    if (CodeHints::scan(*o.collection, archivePath(o), findings))
+        lines = lines.mid(0, 1) + CodeHints::describe(findings) + lines.mid(1);
     for (const QString& line : lines)
         out << line << "\n";
     return report.clean() ? 0 : 1;
@@ -232,6 +244,16 @@ int loans(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+int stats(const Collection& collection, const Options& o, QTextStream& out, QTextStream& err)
+{
+    CollectionStats counts(collection, Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
+    if (!counts.load())
+        return cannotRead(err, counts.failedArchive(), readReason(counts.failedArchive()));
+    for (const QString& line : counts.lines())
+        out << line << "\n";
+    return 0;
+}
+
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
@@ -242,29 +264,46 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly))
         return cannotRead(err, source, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return cannotRead(err, source, QStringLiteral("errore di lettura"));
-    file.close();
 
+    // First pass: every row checked, nothing kept but the problems.
     CardImport cards(*o.collection);
-    if (!cards.read(bytes)) {
+    CardImport::Options options;
+    options.encoding = o.encoding;
+    options.allowDuplicates = o.allowDuplicates;
+    options.archive = archivePath(o);
+    const bool good = cards.check(file, options);
+    const QStringList report = cards.report();
+    if (!good) {
         // Every problem of every row, so that one pass in the office
         // program mends them all.
-        const QStringList report = cards.report();
         for (const QString& line : report)
             err << shown(source) << ": " << line << "\n";
-        err << "Nessuna scheda importata: " << report.size() << (report.size() == 1 ? " problema" : " problemi")
-            << "; l'archivio è rimasto com'era.\n";
+        const bool onlyDuplicates = cards.problems().isEmpty() && !cards.duplicates().isEmpty();
+        if (onlyDuplicates)
+            err << "Nessuna scheda importata: " << cards.duplicates().size() << " codici già presenti o ripetuti"
+                << " (--allow-duplicates le importa comunque); l'archivio è rimasto com'era.\n";
+        else
+            err << "Nessuna scheda importata: " << report.size() << (report.size() == 1 ? " problema" : " problemi")
+                << "; l'archivio è rimasto com'era.\n";
         return 1;
     }
+    // Duplicates let through by --allow-duplicates are still listed, and
+    // what the cards will lack is said after the count.
+    auto listings = [&] {
+        for (const QString& line : report)
+            out << shown(source) << ": " << line << "\n";
+        for (const QString& note : cards.notes())
+            out << note << "\n";
+    };
     if (o.dryRun) {
-        out << cards.count() << " schede pronte da importare in " << archivePath(o)
-            << ": nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
+        out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
+            << cards.encodingName() << "): nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
+        listings();
         return 0;
     }
     if (cards.count() == 0) {
         out << "0 schede importate: il file non contiene schede\n";
+        listings();
         return 0;
     }
     RecordStore store;
@@ -272,13 +311,35 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << store.errorString() << "\n";
         return kBadArguments;
     }
-    // One batch: every card or none.
-    if (!store.append(cards.records())) {
+    // Second pass: the cards go to the archive in batches, under one lock
+    // and one journal, so that every card or none is kept even if the
+    // process is killed halfway.
+    if (!store.beginAppend()) {
         err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << store.errorString()
-            << "; nessuna scheda aggiunta\n";
+            << (store.undoFailed() ? "\n" : "; nessuna scheda aggiunta\n");
+        return kBadArguments;
+    }
+    int batches = 0;
+    const bool written = cards.write(file, [&](const QByteArray& records, int) {
+        if (!store.appendBatch(records))
+            return false;
+        AppendJournal::testPausePoint(++batches);
+        return true;
+    });
+    if (!written || !store.commitAppend()) {
+        QString reason = store.errorString();
+        if (!written && cards.problems().size() > 0)
+            reason = cards.report().value(0);
+        if (store.cancelAppend() || !store.undoFailed())
+            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
+                << "; nessuna scheda aggiunta\n";
+        else
+            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
+                << RecordStore::kMayHaveChanged << "\n";
         return kBadArguments;
     }
     out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << store.index() << ")\n";
+    listings();
     return 0;
 }
 
@@ -303,10 +364,14 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] check  %1 [--year AAAA]\n"
         "  tomaria-cli [--folder CARTELLA] sample %1 NUMERO [--year AAAA] [--seed N]\n"
         "  tomaria-cli [--folder CARTELLA] import %1 FILE.csv [--year AAAA] [--dry-run]\n"
+        "              [--allow-duplicates] [--encoding utf-8|windows-1252]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
         "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
         "  tomaria-cli [--folder CARTELLA] backups\n"
         "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
+        "  tomaria-cli [--folder CARTELLA] labels books|dvd --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
+        "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
+        "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
                .arg(all)
@@ -319,16 +384,24 @@ QString usage()
             "export --csv: tutti i campi di ogni scheda (prestiti e allegati compresi) in un file CSV che import\n"
             "  rilegge campo per campo; è il modo di trasferire un catalogo intero. Il foglio di calcolo serve per la\n"
             "  consultazione. --out non può indicare un file esistente che non sia un CSV completo di questo programma.\n"
-            "import: la prima riga del file CSV nomina le colonne con i campi della scheda o con le intestazioni\n"
-            "  del foglio esportato; separatore virgola o punto e virgola; UTF-8 o Windows-1252. Ogni riga è\n"
-            "  controllata prima di scrivere: al primo problema l'archivio resta com'era. --dry-run controlla soltanto.\n"
+            "import: la prima riga del file CSV nomina le colonne con i campi della scheda, con le didascalie della\n"
+            "  scheda o con le intestazioni del foglio esportato; separatore virgola, punto e virgola o tabulazione;\n"
+            "  UTF-8 o Windows-1252 (--encoding la indica quando il file le mescola). Ogni riga è controllata prima\n"
+            "  di scrivere: al primo problema l'archivio resta com'era; un codice già in archivio o ripetuto nel file\n"
+            "  ferma l'importazione salvo --allow-duplicates. --dry-run controlla soltanto.\n"
             "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
             "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti; le date\n"
             "  che non si leggono come g/m/aaaa sono in fondo con \"data non leggibile\"; un DVD con chi lo ha in\n"
             "  prestito ma senza scadenza è segnato \"senza scadenza: risulta disponibile\".\n"
             "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
             "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
-            "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n");
+            "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n"
+            "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
+            "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
+            "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
+            "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"
+            "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
+            "  (sezione, voce, schede); per articles tutti gli archivi annuali della cartella; --days come per loans.\n");
 }
 
 QString version()
@@ -348,6 +421,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     Options o;
     QString folder;
+    bool encodingGiven = false;
     QStringList rest;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -358,7 +432,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             return true;
         };
         if (a == QLatin1String("--folder")) {
-            if (!value(folder))
+            // An empty or blank folder is no folder: taken as "none given" it
+            // would write into the installed program's own catalogue.
+            if (!value(folder) || Text::trimmed(folder).isEmpty())
                 return fail(err, QStringLiteral("--folder vuole una cartella"));
         } else if (a == QLatin1String("--year")) {
             if (!value(o.year))
@@ -385,6 +461,21 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             o.csv = true;
         } else if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
+        } else if (a == QLatin1String("--with-cancelled")) {
+            o.withCancelled = true;
+        } else if (a == QLatin1String("--allow-duplicates")) {
+            o.allowDuplicates = true;
+        } else if (a == QLatin1String("--encoding")) {
+            QString s;
+            if (!value(s))
+                return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
+            if (s.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
+                o.encoding = CardImport::Encoding::Utf8;
+            else if (s.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0)
+                o.encoding = CardImport::Encoding::Windows1252;
+            else
+                return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
+            encodingGiven = true;
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
@@ -399,7 +490,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString verb = rest.value(0);
     if (verb == QLatin1String("backup") || verb == QLatin1String("backups") || verb == QLatin1String("restore")) {
         const bool onlyTo = o.year.isEmpty() && o.out.isEmpty() && !o.available && o.filters.isEmpty() && !o.dryRun
-            && o.days == 0 && !o.csv;
+            && o.days == 0 && !o.csv && !o.withCancelled && !o.allowDuplicates && !encodingGiven;
         if (!onlyTo || (verb != QLatin1String("backup") && !o.to.isEmpty()))
             return fail(err, QStringLiteral("%1 non accetta queste opzioni").arg(verb));
         if (rest.size() != (verb == QLatin1String("restore") ? 2 : 1))
@@ -415,17 +506,30 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!o.to.isEmpty())
         return fail(err, QStringLiteral("--to vale soltanto per backup"));
     if (rest.value(0) == QLatin1String("loans")) {
-        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv)
+        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv
+            || o.withCancelled || o.allowDuplicates || encodingGiven)
             return fail(err, QStringLiteral("loans accetta soltanto --days"));
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
     }
+    if (rest.value(0) == QLatin1String("stats")) {
+        if (rest.size() != 2 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv
+            || o.withCancelled || o.allowDuplicates || encodingGiven)
+            return fail(err, QStringLiteral("stats vuole la raccolta e accetta soltanto --days"));
+        const Collection* collection = Collection::find(rest[1].toStdString());
+        if (!collection)
+            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(rest[1]));
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        return stats(*collection, o, out, err);
+    }
     if (o.days > 0)
-        return fail(err, QStringLiteral("--days vale soltanto per loans"));
+        return fail(err, QStringLiteral("--days vale soltanto per loans e stats"));
     if (o.csv && rest.value(0) != QLatin1String("export"))
         return fail(err, QStringLiteral("--csv vale soltanto per export"));
     if (o.dryRun && rest.value(0) != QLatin1String("import"))
         return fail(err, QStringLiteral("--dry-run vale soltanto per import"));
+    if ((o.allowDuplicates || encodingGiven) && rest.value(0) != QLatin1String("import"))
+        return fail(err, QStringLiteral("--allow-duplicates e --encoding valgono soltanto per import"));
     if (rest.size() < 2)
         return fail(err, QStringLiteral("manca il comando o la raccolta"));
     o.command = rest.takeFirst();
@@ -454,7 +558,14 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             : o.csv                               ? exportCsv(o, out, err)
                                                   : exportFile(o, out, err);
     if (o.command == QLatin1String("import"))
-        return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year e --dry-run"));
+        return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year, --dry-run, --allow-duplicates e --encoding"));
+    if (o.command == QLatin1String("labels")) {
+        if (!o.positional.isEmpty() || o.available)
+            return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
+        return LabelsCommand::run(*o.collection, o.filters, o.withCancelled, o.out, out, err);
+    }
+    if (o.withCancelled)
+        return fail(err, QStringLiteral("--with-cancelled vale soltanto per labels"));
     if (o.command == QLatin1String("check"))
         return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
     return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));

@@ -9,10 +9,14 @@
 #include "ui/backup/TfrmCopie.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/tools/TfrmStrumenti.h"
+#include "ui/report/PrintDialog.h"
+#include "ui/stats/TfrmStatistiche.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -57,6 +61,20 @@ int main(int argc, char* argv[])
         grab(&tools, QDir(out).filePath(tools.objectName() + QStringLiteral(".png")));
         TfrmCopie copies(Screens::get(Screens::Id::Avvio));
         grab(&copies, QDir(out).filePath(copies.objectName() + QStringLiteral(".png")));
+    }
+    {
+        // Also created for each use; its whole printed set goes beside the
+        // pictures as a PDF, to turn its pages.
+        TfrmStatistiche stats(Screens::get(Screens::Id::Avvio));
+        grab(&stats, QDir(out).filePath(stats.objectName() + QStringLiteral(".png")));
+        const QString pdf = QDir(out).filePath(stats.objectName() + QStringLiteral(".pdf"));
+        PrintDialog::setHandler([&](QPrinter& printer, const PreparedReport&) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        stats.findChild<QPushButton*>(QStringLiteral("btnStampaTutto"))->click();
+        PrintDialog::setHandler({});
     }
     Screens::destroyAll();
     return 0;

@@ -1,6 +1,8 @@
 #include "ArchiveCheck.h"
 
 #include "core/collections/Collection.h"
+#include "core/storage/AttachmentFolder.h"
+#include "core/storage/Cp1252.h"
 #include "core/storage/RecordStore.h"
 #include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
@@ -56,6 +58,15 @@ Report run(const Collection& collection, const QString& path)
             if (flag != std::string_view("S\xEC", 2) && flag != std::string_view("No"))
                 report.badCancelled << position;
         }
+        for (const FieldDef& f : layout.fields) {
+            if (!f.name.starts_with("File"))
+                continue;
+            const std::string_view name = Text::trimmed(TextSlot::raw(rec, f, layout.kind));
+            if (!name.empty() && !AttachmentFolder::isBareName(Cp1252::decode(name))) {
+                report.badAttachments << position;
+                break;
+            }
+        }
         for (const RequiredField& required : collection.required) {
             if (Text::trimmed(TextSlot::raw(rec, *layout.find(required.field), layout.kind)).empty()) {
                 report.missingRequired << position;
@@ -82,6 +93,9 @@ QStringList describe(const Report& r)
     if (!r.missingRequired.isEmpty())
         lines << QStringLiteral("Schede con un campo obbligatorio vuoto: %1 (posizioni %2)")
                      .arg(r.missingRequired.size()).arg(positions(r.missingRequired));
+    if (!r.badAttachments.isEmpty())
+        lines << QStringLiteral("Schede con un allegato il cui nome esce dalla cartella Documenti_Allegati o è un nome di dispositivo: %1 (posizioni %2)")
+                     .arg(r.badAttachments.size()).arg(positions(r.badAttachments));
     if (r.clean())
         lines << QStringLiteral("Nessun problema trovato.");
     return lines;

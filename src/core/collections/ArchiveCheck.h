@@ -16,10 +16,12 @@ struct Report {
     QList<qint64> overlongSlots;   // positions with a slot longer than its capacity
     QList<qint64> badCancelled;    // positions whose cancelled flag is neither "Sì" nor "No"
     QList<qint64> missingRequired; // positions with an empty required field
+    QList<qint64> badAttachments;  // positions naming an attached file outside its folder
 
     bool clean() const
     {
-        return trailingBytes == 0 && overlongSlots.isEmpty() && badCancelled.isEmpty() && missingRequired.isEmpty();
+        return trailingBytes == 0 && overlongSlots.isEmpty() && badCancelled.isEmpty() && missingRequired.isEmpty()
+            && badAttachments.isEmpty();
     }
 };
 

@@ -4,23 +4,35 @@
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/export/Spreadsheet.h"
+#include "core/loans/LoanSettings.h"
+#include "core/storage/AppendJournal.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
-// The name compared without regard to case, as Windows finds files.
-bool isProgramFile(const QString& name)
+// A name that an archive, the password file, the settings file or an
+// append's journal has or would have, compared without regard to case as
+// Windows finds files; any year's article archive counts.
+bool isProgramFile(QString name)
 {
-    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0)
+    if (name.endsWith(AppendJournal::kSuffix, Qt::CaseInsensitive))
+        name.chop(AppendJournal::kSuffix.size());
+    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0
+        || name.compare(LoanSettings::fileName(), Qt::CaseInsensitive) == 0)
         return true;
     for (const Collection* c : Collection::all()) {
         if (c->yearly()) {
-            const QString suffix = Text::latin1(c->yearlySuffix);
-            if (name.endsWith(suffix, Qt::CaseInsensitive))
+            if (name.endsWith(Text::latin1(c->yearlySuffix), Qt::CaseInsensitive))
                 return true;
         } else if (name.compare(c->archiveName(), Qt::CaseInsensitive) == 0) {
             return true;
@@ -29,25 +41,63 @@ bool isProgramFile(const QString& name)
     return false;
 }
 
-// The folder holding `path`, with links resolved where it exists.
-QString folderOf(const QFileInfo& file)
+// Whether `folder` is the program folder itself, by the system's identity
+// of the two (device and inode), so that a second name of the folder (a
+// link to it, a bind mount) is found too.
+bool isProgramFolder(const QString& folder)
 {
-    const QString canonical = QFileInfo(file.absolutePath()).canonicalFilePath();
-    return canonical.isEmpty() ? file.absolutePath() : canonical;
+#ifndef Q_OS_WIN
+    struct stat a {}, b {};
+    if (::stat(QFile::encodeName(folder).constData(), &a) != 0)
+        return false;
+    if (::stat(QFile::encodeName(ProgramFolder::path()).constData(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+#else
+    const QString mine = QFileInfo(ProgramFolder::path()).canonicalFilePath();
+    const QString theirs = QFileInfo(folder).canonicalFilePath();
+    return !mine.isEmpty() && mine.compare(theirs, Qt::CaseInsensitive) == 0;
+#endif
+}
+
+// Where a link points, relative targets taken from the link's folder;
+// empty when `path` is no link.
+QString linkTarget(const QString& path)
+{
+#ifndef Q_OS_WIN
+    const QByteArray encoded = QFile::encodeName(path);
+    QByteArray buffer(4096, '\0');
+    const ssize_t n = ::readlink(encoded.constData(), buffer.data(), static_cast<std::size_t>(buffer.size()));
+    if (n <= 0)
+        return {};
+    const QString target = QFile::decodeName(buffer.left(n));
+    return QDir::cleanPath(QFileInfo(target).isAbsolute() ? target : QFileInfo(path).absolutePath() + QLatin1Char('/') + target);
+#else
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : QString();
+#endif
 }
 
 // `ours` tells a file of the same kind that this program wrote, which may
 // be replaced; `kind` names that kind in the refusal.
 QString refusalFor(const QString& path, bool (*ours)(const QString&), const QString& kind)
 {
-    QFileInfo target(path);
-    // A link is judged by the file it leads to, which is what gets replaced.
-    if (target.isSymLink())
-        target = QFileInfo(target.symLinkTarget());
-    const QString programFolder = QFileInfo(ProgramFolder::path()).canonicalFilePath();
-    if (isProgramFile(target.fileName()) && (programFolder.isEmpty() || folderOf(target) == programFolder))
-        return QStringLiteral("%1 è un archivio o il file delle password del programma: l'esportazione non lo sostituisce")
-            .arg(QDir::toNativeSeparators(path));
+    // Every name on the way counts, the one given and each link it leads
+    // through: the file replaced is at the end of the chain, and a link
+    // under an archive's name would itself be opened as that archive.
+    QString at = QFileInfo(path).absoluteFilePath();
+    for (int hops = 0; hops < 40 && !at.isEmpty(); ++hops) {
+        const QFileInfo hop(at);
+        if (isProgramFile(hop.fileName()) && isProgramFolder(hop.absolutePath()))
+            return QStringLiteral("%1 è un archivio, il file delle password o un file di impostazioni del programma: "
+                                  "l'esportazione non lo sostituisce")
+                .arg(QDir::toNativeSeparators(path));
+        const QString next = linkTarget(at);
+        if (next.isEmpty())
+            break;
+        at = next;
+    }
+    const QFileInfo target(path);
     if (target.exists() && !ours(target.filePath()))
         return QStringLiteral("%1 esiste e non è %2 scritto da questo programma: l'esportazione non lo sostituisce")
             .arg(QDir::toNativeSeparators(path), kind);

@@ -3,10 +3,12 @@
 #include <QString>
 
 // Where an export may write its spreadsheet. It replaces the file it names,
-// so it must never name one of the program's archives or its password file
-// (whether or not the file is there yet: a spreadsheet under an archive's
-// name would later be read as cards), nor any existing file that is not a
-// spreadsheet this program wrote.
+// so it must never name one of the program's archives, its password file,
+// its settings file or an append's journal (whether or not the file is
+// there yet: a spreadsheet under an archive's name would later be read as
+// cards), however it is reached: through links, or through a second name
+// of the program folder, which is recognised by its device and inode. Nor
+// may it name an existing file that is not a spreadsheet this program wrote.
 namespace ExportTarget {
 
 // Empty when `path` may be written; otherwise why not, in Italian.

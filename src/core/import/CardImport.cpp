@@ -1,13 +1,17 @@
 #include "CardImport.h"
 
 #include "core/collections/Collection.h"
-#include "core/collections/ExportTable.h"
+#include "core/export/CardCsv.h"
 #include "core/import/CsvReader.h"
+#include "core/import/ImportNames.h"
+#include "core/storage/AttachmentFolder.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Record.h"
+#include "core/storage/RecordStore.h"
+#include "core/storage/TextSlot.h"
 #include "core/text/Text.h"
 
-#include <QStringDecoder>
+#include <QBuffer>
 
 #include <algorithm>
 
@@ -16,15 +20,39 @@ namespace {
 const QString kYes = QStringLiteral("S\u00ec");
 const QString kNo = QStringLiteral("No");
 
-// A cell's line breaks, whatever the office program wrote, become CR LF as
-// the card screens store them.
-QString cardLineBreaks(QString value)
+constexpr std::uint64_t kFnvBasis = 14695981039346656037ull;
+
+std::uint64_t fnv(std::uint64_t hash, const char* data, qint64 size)
+{
+    for (qint64 i = 0; i < size; ++i) {
+        hash ^= static_cast<unsigned char>(data[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// A code as the searches compare it: trimmed, A-Z in lower case.
+std::uint64_t codeHash(std::string_view bytes)
+{
+    const std::string_view code = Text::trimmed(bytes);
+    std::uint64_t hash = kFnvBasis;
+    for (const char c : code) {
+        hash ^= static_cast<unsigned char>(Text::foldAZ(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// A cell's line breaks, whatever the office program wrote: CR LF as the
+// card screens store them in a field of several lines, one blank each in
+// any other field (whose control shows one line).
+QString lineBreaks(QString value, bool multiLine)
 {
     if (!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
         return value;
     value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    value.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    value.replace(QLatin1Char('\n'), multiLine ? QStringLiteral("\r\n") : QStringLiteral(" "));
     return value;
 }
 
@@ -41,7 +69,29 @@ QString unencodable(const QString& text)
     return {};
 }
 
+// The first control character (below 32, other than tab, CR and LF) in
+// `bytes`; -1 when none. Such a byte ends a text early in the article
+// archive and shows as nothing on a card.
+int controlByte(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 && b != '\t' && b != '\n' && b != '\r')
+            return b;
+    }
+    return -1;
+}
+
 } // namespace
+
+// What the first reading of the raw bytes finds out.
+struct CardImport::Scan {
+    QByteArray head;          // the first bytes, for the separator and the file's kind
+    bool byteOrderMark = false;
+    bool beyondAscii = false; // a valid UTF-8 sequence of two bytes or more
+    bool invalid = false;     // a byte that is not UTF-8
+    int invalidLine = 0, invalidColumn = 0, invalidByte = 0;
+};
 
 CardImport::CardImport(const Collection& collection)
     : m_collection(collection)
@@ -56,27 +106,35 @@ QString CardImport::columnName(int column)
     return name;
 }
 
-const FieldDef* CardImport::fieldFor(const QString& caption) const
+QString CardImport::notCsv(const QByteArray& head)
 {
-    const QString folded = Text::foldAZ(caption);
-    for (const ExportColumn& c : m_collection.exportTable->columns) {
-        if (Text::foldAZ(Text::utf8(c.fileCaption)) == folded)
-            return m_collection.layout->find(c.field);
+    const QString howTo = QStringLiteral(
+        "per importarlo, aprirlo con il programma per fogli di calcolo (LibreOffice Calc, Excel) e salvarlo "
+        "con \"Salva con nome\" come \"Testo CSV\" (UTF-8, separatore punto e virgola)");
+    QByteArray start = head.left(512);
+    if (start.startsWith("\xEF\xBB\xBF"))
+        start.remove(0, 3);
+    const QByteArray lower = Text::foldAZ(QString::fromLatin1(start.trimmed())).toLatin1();
+    if (lower.startsWith("<html") || lower.startsWith("<!doctype html") || lower.startsWith("<?xml"))
+        return QStringLiteral("il file è una pagina HTML o XML, come il foglio di calcolo esportato da questo programma, non un file CSV; ") + howTo;
+    if (head.startsWith("PK\x03\x04"))
+        return QStringLiteral("il file è un documento compresso (foglio di calcolo .xlsx o .ods, documento .docx o .odt), non un file CSV; ") + howTo;
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return QStringLiteral("il file è un documento di Office nel vecchio formato (.xls o .doc), non un file CSV; ") + howTo;
+    if (head.startsWith("%PDF"))
+        return QStringLiteral("il file è un documento PDF, non un file CSV; ") + howTo;
+    if (head.startsWith("{\\rtf"))
+        return QStringLiteral("il file è un documento RTF, non un file CSV; ") + howTo;
+    // Text holds a stray control byte at most; a binary file many.
+    int controls = 0;
+    for (const char c : head) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 && b != '\t' && b != '\n' && b != '\r' && b != '\f')
+            ++controls;
     }
-    for (const FieldDef& f : m_collection.layout->fields) {
-        if (Text::foldAZ(Text::latin1(f.name)) == folded)
-            return &f;
-    }
-    return nullptr;
-}
-
-QString CardImport::captionOf(const FieldDef& field) const
-{
-    for (const ExportColumn& c : m_collection.exportTable->columns) {
-        if (c.field == field.name)
-            return Text::utf8(c.fileCaption);
-    }
-    return Text::latin1(field.name);
+    if (head.size() >= 16 && controls >= 8 && controls * 10 >= head.size())
+        return QStringLiteral("il file non è di testo (contiene molti byte di controllo), quindi non è un file CSV; ") + howTo;
+    return {};
 }
 
 QString CardImport::decode(const QByteArray& bytes) const
@@ -86,133 +144,479 @@ QString CardImport::decode(const QByteArray& bytes) const
 
 void CardImport::problem(int line, int column, const QString& text)
 {
-    m_problems.append({line, column, text});
+    ++m_problemCount;
+    if (m_problems.size() < kKeptProblems)
+        m_problems.append({line, column, text});
 }
 
-bool CardImport::read(const QByteArray& file)
+bool CardImport::skipByteOrderMark(QIODevice& file)
 {
-    m_problems.clear();
-    m_header.clear();
-    m_records.clear();
-    m_count = 0;
-
-    QByteArray bytes = file;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    {
-        QStringDecoder probe(QStringDecoder::Utf8);
-        const QString ignored = probe(bytes);
-        m_utf8 = !probe.hasError();
-    }
-
-    std::vector<CsvReader::Row> rows;
-    int badLine = 0;
-    if (!CsvReader::parse(bytes, CsvReader::guessSeparator(bytes), rows, &badLine)) {
-        problem(badLine, 0, QStringLiteral("virgolette non chiuse o fuori posto"));
+    if (!file.seek(0))
         return false;
-    }
-    if (rows.empty()) {
-        problem(1, 0, QStringLiteral("manca la riga di intestazione con i nomi delle colonne"));
-        return false;
-    }
+    char bom[3];
+    if (file.peek(bom, 3) == 3 && QByteArray(bom, 3) == "\xEF\xBB\xBF")
+        return file.read(bom, 3) == 3;
+    return true;
+}
 
-    // The header: every column must name a field, once.
+bool CardImport::scanBytes(QIODevice& file, Scan& scan)
+{
+    if (!file.seek(0))
+        return false;
+    // A UTF-8 validator over the whole file, counting lines as the CSV
+    // reader does, so that the first foreign byte is found where it is.
+    int need = 0;                  // continuation bytes still due
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the next one
+    int line = 1, column = 0, seqLine = 1, seqColumn = 0, seqByte = 0;
+    bool lastCr = false;
+    std::uint64_t hash = kFnvBasis;
+    QByteArray block(64 * 1024, Qt::Uninitialized);
+    bool first = true;
+    for (;;) {
+        const qint64 got = file.read(block.data(), block.size());
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        hash = fnv(hash, block.constData(), got);
+        if (scan.head.size() < 8192)
+            scan.head += block.left(std::min<qint64>(got, 8192 - scan.head.size()));
+        qint64 i = 0;
+        if (first) {
+            first = false;
+            if (got >= 3 && block.startsWith("\xEF\xBB\xBF")) {
+                scan.byteOrderMark = true;
+                i = 3;
+            }
+        }
+        for (; i < got; ++i) {
+            const auto b = static_cast<unsigned char>(block[i]);
+            if (need > 0) {
+                if (b >= lo && b <= hi) {
+                    lo = 0x80, hi = 0xBF;
+                    if (--need == 0)
+                        scan.beyondAscii = true;
+                    continue;
+                }
+                // The sequence broke off: its first byte is the foreign one.
+                need = 0;
+                lo = 0x80, hi = 0xBF;
+                if (!scan.invalid) {
+                    scan.invalid = true;
+                    scan.invalidLine = seqLine, scan.invalidColumn = seqColumn, scan.invalidByte = seqByte;
+                }
+            }
+            if (b == '\n') {
+                if (!lastCr)
+                    ++line;
+                column = 0;
+                lastCr = false;
+                continue;
+            }
+            if (lastCr) {
+                // A CR alone ended the line before this byte.
+                lastCr = false;
+            }
+            if (b == '\r') {
+                ++line;
+                column = 0;
+                lastCr = true;
+                continue;
+            }
+            ++column;
+            if (b < 0x80)
+                continue;
+            seqLine = line, seqColumn = column, seqByte = b;
+            if (b >= 0xC2 && b <= 0xDF)
+                need = 1;
+            else if (b == 0xE0)
+                need = 2, lo = 0xA0;
+            else if ((b >= 0xE1 && b <= 0xEC) || b == 0xEE || b == 0xEF)
+                need = 2;
+            else if (b == 0xED)
+                need = 2, hi = 0x9F;
+            else if (b == 0xF0)
+                need = 3, lo = 0x90;
+            else if (b >= 0xF1 && b <= 0xF3)
+                need = 3;
+            else if (b == 0xF4)
+                need = 3, hi = 0x8F;
+            else if (!scan.invalid) {
+                scan.invalid = true;
+                scan.invalidLine = line, scan.invalidColumn = column, scan.invalidByte = b;
+            }
+        }
+    }
+    if (need > 0 && !scan.invalid) {
+        scan.invalid = true;
+        scan.invalidLine = seqLine, scan.invalidColumn = seqColumn, scan.invalidByte = seqByte;
+    }
+    m_fileHash = hash;
+    return true;
+}
+
+bool CardImport::header(const QList<QByteArray>& cells, int line)
+{
     const RecordLayout& layout = *m_collection.layout;
-    std::vector<const FieldDef*> fields;
-    const CsvReader::Row& head = rows.front();
-    for (qsizetype i = 0; i < head.fields.size(); ++i) {
-        const QString caption = Text::trimmed(decode(head.fields[i]));
-        m_header << caption;
-        const FieldDef* f = fieldFor(caption);
+    const ImportNames names(m_collection);
+    m_header.clear();
+    m_fields.clear();
+    for (const QByteArray& cell : cells)
+        m_header << Text::trimmed(lineBreaks(decode(cell), false));
+    m_complete = m_separator == ';' && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
+    // Empty headings at the end: the sheet's unused columns, ignored as long
+    // as their cells are empty too.
+    m_namedColumns = m_header.size();
+    while (m_namedColumns > 0 && m_header[m_namedColumns - 1].isEmpty())
+        --m_namedColumns;
+    for (qsizetype i = 0; i < m_header.size(); ++i) {
         const int column = static_cast<int>(i) + 1;
-        if (!f)
-            problem(head.line, column, QStringLiteral("colonna sconosciuta per %1").arg(Text::utf8(m_collection.key)));
-        else if (std::find(fields.begin(), fields.end(), f) != fields.end())
-            problem(head.line, column, QStringLiteral("colonna ripetuta: il campo %1 ha già una colonna").arg(Text::latin1(f->name)));
-        fields.push_back(f);
+        if (i >= m_namedColumns) {
+            m_fields.push_back(nullptr);
+            continue;
+        }
+        if (const int c = controlByte(cells[i]); c >= 0)
+            problem(line, column, QStringLiteral("il carattere di controllo 0x%1 non è ammesso").arg(c, 2, 16, QLatin1Char('0')));
+        const FieldDef* f = names.field(m_header[i]);
+        if (!f) {
+            m_unknownColumn = true;
+            problem(line, column, m_header[i].isEmpty() ? QStringLiteral("colonna senza nome: ogni colonna deve nominare un campo della scheda")
+                                                        : QStringLiteral("colonna sconosciuta per %1").arg(ImportNames::plural(m_collection)));
+        } else if (std::find(m_fields.begin(), m_fields.end(), f) != m_fields.end()) {
+            problem(line, column, QStringLiteral("colonna ripetuta: il campo %1 ha già una colonna").arg(Text::latin1(f->name)));
+        }
+        m_fields.push_back(f);
     }
     for (const RequiredField& r : m_collection.required) {
         const FieldDef* f = layout.find(r.field);
-        if (std::find(fields.begin(), fields.end(), f) == fields.end())
-            problem(head.line, 0, QStringLiteral("manca la colonna obbligatoria \"%1\"").arg(captionOf(*f)));
+        if (std::find(m_fields.begin(), m_fields.end(), f) == m_fields.end()) {
+            QString caption = ImportNames::cardCaption(m_collection, f->name);
+            if (caption.endsWith(QLatin1Char(':')))
+                caption.chop(1);
+            problem(line, 0, QStringLiteral("manca la colonna obbligatoria \"%1\"").arg(caption.isEmpty() ? Text::latin1(f->name) : caption));
+        }
     }
-    if (!m_problems.isEmpty())
-        return false;
+    m_codeField = layout.find("Codice");
+    if (m_codeField && std::find(m_fields.begin(), m_fields.end(), m_codeField) == m_fields.end())
+        m_codeField = nullptr;
+    return m_problemCount == 0;
+}
 
+bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
+{
+    const RecordLayout& layout = *m_collection.layout;
+    const int before = m_problemCount;
+    if (cells.size() != m_header.size() && cells.size() != m_namedColumns) {
+        problem(line, 0, QStringLiteral("%1 campi invece dei %2 dell'intestazione").arg(cells.size()).arg(m_namedColumns));
+        return false;
+    }
     const FieldDef* cancelled = layout.find("Annullata");
     const FieldDef* validated = layout.find("Convalida");
-    Record record(layout);
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        const CsvReader::Row& row = rows[r];
-        if (std::all_of(row.fields.begin(), row.fields.end(), [](const QByteArray& f) { return Text::trimmed(std::string_view(f.constData(), static_cast<std::size_t>(f.size()))).empty(); }))
-            continue; // an empty row of the sheet is no card
-        if (row.fields.size() != head.fields.size()) {
-            problem(row.line, 0, QStringLiteral("%1 campi invece dei %2 dell'intestazione").arg(row.fields.size()).arg(head.fields.size()));
+    record.clear();
+    // The flags as the card screens write them, unless a column says otherwise.
+    if (validated)
+        record.setText(validated->name, kNo);
+    if (cancelled)
+        record.setText(cancelled->name, kNo);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const int column = static_cast<int>(i) + 1;
+        const FieldDef* def = m_fields[static_cast<std::size_t>(i)];
+        if (!def) {
+            if (!Text::trimmed(std::string_view(cells[i].constData(), static_cast<std::size_t>(cells[i].size()))).empty())
+                problem(line, column, QStringLiteral("valore in una colonna senza nome: dare un nome alla colonna o togliere il valore"));
             continue;
         }
-        const int before = static_cast<int>(m_problems.size());
-        record.clear();
-        // The flags as the card screens write them, unless a column says otherwise.
-        if (validated)
-            record.setText(validated->name, kNo);
-        if (cancelled)
-            record.setText(cancelled->name, kNo);
-        for (qsizetype i = 0; i < row.fields.size(); ++i) {
-            const FieldDef& f = *fields[static_cast<std::size_t>(i)];
-            const int column = static_cast<int>(i) + 1;
-            const QString value = cardLineBreaks(decode(row.fields[i]));
-            const QString stored = layout.kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
-            if (const QString ch = unencodable(stored); !ch.isEmpty()) {
-                const QString code = QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0'));
-                problem(row.line, column, QStringLiteral("il carattere \"%1\" (U+%2) non si può scrivere in Windows-1252").arg(ch, code));
+        const FieldDef& f = *def;
+        if (const int c = controlByte(cells[i]); c >= 0) {
+            problem(line, column, QStringLiteral("il carattere di controllo 0x%1 non è ammesso").arg(c, 2, 16, QLatin1Char('0')));
+            continue;
+        }
+        const QString value = m_complete ? decode(cells[i]) : lineBreaks(decode(cells[i]), ImportNames::multiLine(m_collection, f.name));
+        const QString stored = layout.kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
+        if (const QString ch = unencodable(stored); !ch.isEmpty()) {
+            const QString code = QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+            problem(line, column, QStringLiteral("il carattere \"%1\" (U+%2) non si può scrivere in Windows-1252").arg(ch, code));
+            continue;
+        }
+        if (&f == cancelled) {
+            const QString flag = Text::trimmed(stored);
+            if (flag.isEmpty())
+                continue;
+            if (flag != kYes && flag != kNo) {
+                problem(line, column, QStringLiteral("\"%1\" non è un valore ammesso: scrivere \"Sì\" o \"No\"").arg(flag));
                 continue;
             }
-            if (&f == cancelled) {
-                const QString flag = Text::trimmed(stored);
-                if (flag.isEmpty())
-                    continue;
-                if (flag != kYes && flag != kNo) {
-                    problem(row.line, column, QStringLiteral("\"%1\" non è un valore ammesso: scrivere \"Sì\" o \"No\"").arg(flag));
-                    continue;
-                }
-            }
-            if (stored.size() > f.capacity) {
-                problem(row.line, column, QStringLiteral("%1 caratteri, ma il campo ne contiene al massimo %2").arg(stored.size()).arg(f.capacity));
+        }
+        if (stored.size() > f.capacity) {
+            problem(line, column, QStringLiteral("%1 caratteri, ma il campo ne contiene al massimo %2").arg(stored.size()).arg(f.capacity));
+            continue;
+        }
+        if (f.name.starts_with("File")) {
+            const QString name = Text::trimmed(stored);
+            if (!name.isEmpty() && !AttachmentFolder::isBareName(name)) {
+                problem(line, column, QStringLiteral("\"%1\" non è un nome di allegato ammesso: solo il nome del file nella cartella "
+                                                     "Documenti_Allegati, senza cartelle, \":\" o nomi di dispositivo")
+                                          .arg(name));
                 continue;
             }
-            if (&f == validated && Text::trimmed(stored).isEmpty())
-                continue;
-            record.setText(f.name, stored);
         }
-        for (const RequiredField& req : m_collection.required) {
-            const FieldDef* f = layout.find(req.field);
-            const auto at = std::find(fields.begin(), fields.end(), f);
-            const qsizetype i = at - fields.begin();
-            if (Text::trimmed(decode(row.fields[i])).isEmpty())
-                problem(row.line, static_cast<int>(i) + 1, QStringLiteral("campo obbligatorio vuoto"));
-        }
-        if (static_cast<int>(m_problems.size()) == before) {
-            m_records += record.bytes();
-            ++m_count;
-        }
+        if (&f == validated && Text::trimmed(stored).isEmpty())
+            continue;
+        record.setText(f.name, stored);
     }
-    if (!m_problems.isEmpty()) {
-        m_records.clear();
-        m_count = 0;
+    for (const RequiredField& req : m_collection.required) {
+        const FieldDef* f = layout.find(req.field);
+        const auto at = std::find(m_fields.begin(), m_fields.end(), f);
+        const qsizetype i = at - m_fields.begin();
+        if (i < cells.size() && Text::trimmed(decode(cells[i])).isEmpty())
+            problem(line, static_cast<int>(i) + 1, QStringLiteral("campo obbligatorio vuoto"));
+    }
+    return m_problemCount == before;
+}
+
+void CardImport::checkCode(const Record& record, int line)
+{
+    if (!m_codeField)
+        return;
+    const std::string_view raw = record.raw(m_codeField->name);
+    if (Text::trimmed(raw).empty())
+        return;
+    const std::uint64_t hash = codeHash(raw);
+    const int column = static_cast<int>(std::find(m_fields.begin(), m_fields.end(), m_codeField) - m_fields.begin()) + 1;
+    const QString code = Text::trimmed(record.text(m_codeField->name));
+    auto duplicate = [&](const QString& text) {
+        ++m_duplicateCount;
+        if (m_duplicates.size() < kKeptProblems)
+            m_duplicates.append({line, column, text});
+    };
+    const auto inArchive = std::lower_bound(m_archiveCodes.begin(), m_archiveCodes.end(), std::make_pair(hash, qint64(0)));
+    if (inArchive != m_archiveCodes.end() && inArchive->first == hash)
+        duplicate(QStringLiteral("il codice \"%1\" è già nell'archivio (scheda %2)").arg(code).arg(inArchive->second));
+    const auto [at, fresh] = m_fileCodes.emplace(hash, line);
+    if (!fresh)
+        duplicate(QStringLiteral("il codice \"%1\" è ripetuto: è già alla riga %2").arg(code).arg(at->second));
+}
+
+bool CardImport::loadArchiveCodes(const QString& archive)
+{
+    m_archiveCodes.clear();
+    if (!m_codeField || archive.isEmpty())
+        return true;
+    RecordStore store;
+    if (!store.open(archive, m_collection.layout->size, RecordStore::Mode::ReadExisting))
+        return true; // no archive yet: no code in it
+    const FieldDef& code = *m_codeField;
+    const SlotKind kind = m_collection.layout->kind;
+    const bool scanned = store.scan([&](const char* rec, qint64 index) {
+        const std::string_view raw = TextSlot::raw(rec, code, kind);
+        if (!Text::trimmed(raw).empty())
+            m_archiveCodes.emplace_back(codeHash(raw), index + 1);
+        return true;
+    });
+    std::sort(m_archiveCodes.begin(), m_archiveCodes.end());
+    return scanned;
+}
+
+bool CardImport::check(QIODevice& file, const Options& options)
+{
+    m_problems.clear();
+    m_duplicates.clear();
+    m_problemCount = m_duplicateCount = 0;
+    m_unknownColumn = false;
+    m_header.clear();
+    m_fields.clear();
+    m_fileCodes.clear();
+    m_records.clear();
+    m_count = 0;
+    m_checked = false;
+
+    Scan scan;
+    if (!scanBytes(file, scan)) {
+        problem(0, 0, QStringLiteral("errore di lettura del file"));
         return false;
     }
+    if (const QString what = notCsv(scan.head); !what.isEmpty()) {
+        problem(1, 0, what);
+        return false;
+    }
+    switch (options.encoding) {
+    case Encoding::Utf8:
+        m_utf8 = true;
+        if (scan.invalid) {
+            problem(scan.invalidLine, 0, QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, ma --encoding dice utf-8")
+                                             .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+            return false;
+        }
+        break;
+    case Encoding::Windows1252:
+        m_utf8 = false;
+        break;
+    case Encoding::Auto:
+        m_utf8 = !scan.invalid;
+        if (scan.invalid && (scan.beyondAscii || scan.byteOrderMark)) {
+            problem(scan.invalidLine, 0,
+                QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, mentre altrove il file è scritto in UTF-8; "
+                               "salvare il file tutto in una codifica, oppure indicarla con --encoding utf-8 o --encoding windows-1252")
+                    .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+            return false;
+        }
+        break;
+    }
+    m_separator = CsvReader::guessSeparator(scan.head.startsWith("\xEF\xBB\xBF") ? scan.head.mid(3) : scan.head);
+
+    bool haveHeader = false;
+    Record record(*m_collection.layout);
+    if (!skipByteOrderMark(file)) {
+        problem(0, 0, QStringLiteral("errore di lettura del file"));
+        return false;
+    }
+    int badLine = 0;
+    const CsvReader::Status status = CsvReader::read(file, m_separator, [&](CsvReader::Row& row) {
+        if (!haveHeader) {
+            haveHeader = true;
+            if (!header(row.fields, row.line))
+                return false;
+            if (!loadArchiveCodes(options.archive)) {
+                problem(0, 0, QStringLiteral("impossibile leggere l'archivio per confrontarne i codici"));
+                return false;
+            }
+            return true;
+        }
+        if (std::all_of(row.fields.begin(), row.fields.end(), [](const QByteArray& f) {
+                return Text::trimmed(std::string_view(f.constData(), static_cast<std::size_t>(f.size()))).empty();
+            }))
+            return true; // an empty row of the sheet is no card
+        if (card(row.fields, row.line, record)) {
+            ++m_count;
+            checkCode(record, row.line);
+        }
+        return true;
+    }, &badLine);
+    switch (status) {
+    case CsvReader::Status::BadQuotes:
+        problem(badLine, 0, QStringLiteral("virgolette non chiuse o fuori posto"));
+        break;
+    case CsvReader::Status::FieldTooLong:
+        problem(badLine, 0, QStringLiteral("un campo supera %1 byte: nessuna scheda ne contiene tanti").arg(CsvReader::kMaxFieldBytes));
+        break;
+    case CsvReader::Status::ReadError:
+        problem(0, 0, QStringLiteral("errore di lettura del file"));
+        break;
+    case CsvReader::Status::Done:
+    case CsvReader::Status::Stopped:
+        break;
+    }
+    if (!haveHeader && m_problemCount == 0)
+        problem(1, 0, QStringLiteral("manca la riga di intestazione con i nomi delle colonne"));
+    m_fileCodes.clear();
+    m_archiveCodes.clear();
+    if (m_problemCount > 0 || (m_duplicateCount > 0 && !options.allowDuplicates)) {
+        if (m_problemCount > 0)
+            m_count = 0;
+        return false;
+    }
+    m_checked = true;
     return true;
+}
+
+bool CardImport::write(QIODevice& file, const std::function<bool(const QByteArray& records, int cards)>& batch)
+{
+    if (!m_checked)
+        return false;
+    const int expected = m_count;
+    const std::uint64_t checkedHash = m_fileHash;
+    {
+        // The file must be the one checked: a change since would bring
+        // unchecked rows in.
+        Scan again;
+        if (!scanBytes(file, again) || m_fileHash != checkedHash) {
+            problem(0, 0, QStringLiteral("il file è cambiato dopo il controllo"));
+            return false;
+        }
+    }
+    if (!skipByteOrderMark(file))
+        return false;
+    bool haveHeader = false;
+    bool refused = false;
+    int written = 0;
+    Record record(*m_collection.layout);
+    QByteArray pending;
+    int pendingCards = 0;
+    const CsvReader::Status status = CsvReader::read(file, m_separator, [&](CsvReader::Row& row) {
+        if (!haveHeader) {
+            haveHeader = true;
+            return true; // checked, and the same bytes
+        }
+        if (std::all_of(row.fields.begin(), row.fields.end(), [](const QByteArray& f) {
+                return Text::trimmed(std::string_view(f.constData(), static_cast<std::size_t>(f.size()))).empty();
+            }))
+            return true;
+        if (!card(row.fields, row.line, record))
+            return false;
+        pending += record.bytes();
+        ++written;
+        if (++pendingCards == kBatchCards) {
+            if (!batch(pending, pendingCards)) {
+                refused = true;
+                return false;
+            }
+            pending.clear();
+            pendingCards = 0;
+        }
+        return true;
+    }, nullptr);
+    if (refused || status != CsvReader::Status::Done || m_problemCount > 0)
+        return false;
+    if (pendingCards > 0 && !batch(pending, pendingCards))
+        return false;
+    return written == expected;
+}
+
+bool CardImport::read(const QByteArray& file, const Options& options)
+{
+    QByteArray copy = file;
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    m_records.clear();
+    if (!check(device, options))
+        return false;
+    QByteArray all;
+    const bool ok = write(device, [&](const QByteArray& records, int) {
+        all += records;
+        return true;
+    });
+    m_records = ok ? all : QByteArray();
+    return ok;
+}
+
+QStringList CardImport::notes() const
+{
+    QStringList lines;
+    auto hasColumn = [&](std::string_view field) {
+        return std::any_of(m_fields.begin(), m_fields.end(), [&](const FieldDef* f) { return f && f->name == field; });
+    };
+    const bool loans = m_collection.layout->find("Prestato") != nullptr;
+    const bool noLoans = loans && !hasColumn("Prestato") && !hasColumn("Scadenza");
+    const bool noFiles = !hasColumn("File01") && !hasColumn("File02") && !hasColumn("File03");
+    if (noLoans && noFiles)
+        lines << QStringLiteral("Il file non ha le colonne dei prestiti (Prestato, Scadenza) né quelle degli allegati (File01...Desc03): "
+                                "le schede importate non avranno prestiti né allegati.");
+    else if (noLoans)
+        lines << QStringLiteral("Il file non ha le colonne dei prestiti (Prestato, Scadenza): le schede importate non avranno prestiti.");
+    else if (noFiles)
+        lines << QStringLiteral("Il file non ha le colonne degli allegati (File01...Desc03): le schede importate non avranno allegati.");
+    return lines;
 }
 
 QStringList CardImport::report() const
 {
-    QList<Problem> sorted = m_problems;
+    QList<Problem> sorted = m_problems + m_duplicates;
     std::stable_sort(sorted.begin(), sorted.end(), [](const Problem& a, const Problem& b) {
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
     QStringList lines;
     for (const Problem& p : sorted) {
-        QString where = QStringLiteral("riga %1").arg(p.line);
+        QString where = p.line > 0 ? QStringLiteral("riga %1").arg(p.line) : QStringLiteral("file");
         if (p.column > 0) {
             where += QStringLiteral(", colonna %1").arg(columnName(p.column));
             const QString caption = m_header.value(p.column - 1);
@@ -221,5 +625,10 @@ QStringList CardImport::report() const
         }
         lines << where + QStringLiteral(": ") + p.text;
     }
+    const int unlisted = m_problemCount + m_duplicateCount - static_cast<int>(sorted.size());
+    if (unlisted > 0)
+        lines << QStringLiteral("... e altri %1 problemi non elencati").arg(unlisted);
+    if (m_unknownColumn)
+        lines << ImportNames(m_collection).accepted();
     return lines;
 }

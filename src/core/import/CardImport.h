@@ -5,50 +5,113 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+class QIODevice;
+class Record;
 struct Collection;
 struct FieldDef;
 
-// Cards read from a CSV sheet: the header row names the columns by record
-// field ("Titolo") or by the caption of the collection's spreadsheet export
-// ("Titolo libro"), so an exported sheet saved as CSV comes back. The file
-// is UTF-8 (with or without byte-order mark) when its bytes are valid
-// UTF-8, else Windows-1252; the separator is a comma or a semicolon. Every
-// row is checked before any card is built; nothing here writes a file.
+// Cards read from a CSV sheet. The header row names the columns by record
+// field ("Citta"), card caption ("Città:") or export heading ("Città
+// pubblicazione"), see ImportNames. The file is read twice, in blocks, so
+// memory stays bounded whatever its size: check() reads it all and finds
+// every problem; write() reads it again and hands the cards over in
+// batches. The encoding is decided on the whole file: UTF-8 when every
+// byte is valid UTF-8, Windows-1252 when no byte sequence is UTF-8 beyond
+// ASCII, and a file holding both is refused unless the caller says which.
+// Nothing here writes a file.
 class CardImport {
 public:
+    enum class Encoding { Auto, Utf8, Windows1252 };
+
+    struct Options {
+        Encoding encoding = Encoding::Auto;
+        bool allowDuplicates = false;
+        QString archive; // whose codes a new card must not repeat; empty: none
+    };
+
     struct Problem {
         int line;   // file line, from 1
-        int column; // from 1; 0: the whole row
+        int column; // from 1; 0: the whole row or file
         QString text;
     };
 
+    // At most this many problems are kept to be listed; the rest are counted.
+    static constexpr int kKeptProblems = 1000;
+    // Cards handed over by write() at a time.
+    static constexpr int kBatchCards = 1000;
+
     explicit CardImport(const Collection& collection);
 
-    // Reads and checks the whole file. True when every row makes a card.
-    bool read(const QByteArray& file);
+    // Reads the whole device from its start and checks every row. True when
+    // every row makes a card and no code repeats (unless allowed).
+    bool check(QIODevice& file, const Options& options);
+
+    // After a successful check(): reads the device again from its start and
+    // calls `batch` with the records of at most kBatchCards cards at a time,
+    // in file order; stops when it returns false. False when a batch was
+    // refused or the file changed since check() (problems() then says so).
+    bool write(QIODevice& file, const std::function<bool(const QByteArray& records, int cards)>& batch);
+
+    // check() and write() over bytes in memory, every card into records().
+    bool read(const QByteArray& file, const Options& options);
+    bool read(const QByteArray& file) { return read(file, Options()); }
+    const QByteArray& records() const { return m_records; }
 
     const QList<Problem>& problems() const { return m_problems; }
-    // The problems as "riga N, colonna X ("Caption"): text", in file order.
+    const QList<Problem>& duplicates() const { return m_duplicates; }
+    // The problems (and the duplicate codes) as "riga N, colonna X
+    // ("Caption"): text", in file order, and what was left unlisted.
     QStringList report() const;
+    // What the cards will lack because the header has no column for it.
+    QStringList notes() const;
 
-    // The cards, one record after the other, ready for one append.
-    const QByteArray& records() const { return m_records; }
     int count() const { return m_count; }
     bool isUtf8() const { return m_utf8; }
+    QString encodingName() const { return m_utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252"); }
 
     // "A", "B", ..., "Z", "AA": a column as the spreadsheet names it.
     static QString columnName(int column);
 
+    // What a file that begins with `head` is when it cannot be a CSV sheet
+    // (the program's own spreadsheet, an office document, a binary file),
+    // and how to make a CSV of it; empty when it may be one.
+    static QString notCsv(const QByteArray& head);
+
 private:
-    const FieldDef* fieldFor(const QString& caption) const;
-    QString captionOf(const FieldDef& field) const;
+    struct Scan;
+    bool scanBytes(QIODevice& file, Scan& scan);
+    bool header(const QList<QByteArray>& cells, int line);
+    bool card(const QList<QByteArray>& cells, int line, Record& record);
+    void checkCode(const Record& record, int line);
+    bool loadArchiveCodes(const QString& archive);
     QString decode(const QByteArray& bytes) const;
     void problem(int line, int column, const QString& text);
+    bool skipByteOrderMark(QIODevice& file);
 
     const Collection& m_collection;
     QList<Problem> m_problems;
+    QList<Problem> m_duplicates;
+    int m_problemCount = 0;
+    int m_duplicateCount = 0;
+    bool m_unknownColumn = false;
+    // The file is a complete CSV of this program (its header, ";"): its
+    // values are the cards' own and come back as they are, line breaks too.
+    bool m_complete = false;
     QStringList m_header;
+    std::vector<const FieldDef*> m_fields; // one per header column; nullptr: an empty trailing column
+    qsizetype m_namedColumns = 0;
+    const FieldDef* m_codeField = nullptr;
+    std::vector<std::pair<std::uint64_t, qint64>> m_archiveCodes; // sorted: code hash, position
+    std::unordered_map<std::uint64_t, int> m_fileCodes;           // code hash, first line
     QByteArray m_records;
     int m_count = 0;
     bool m_utf8 = true;
+    char m_separator = ',';
+    std::uint64_t m_fileHash = 0;
+    bool m_checked = false;
 };

@@ -1,35 +1,46 @@
 #include "CsvReader.h"
 
+#include <QIODevice>
+
 #include <csv.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
 
 struct Sink {
-    std::vector<CsvReader::Row>* rows;
+    const std::function<bool(CsvReader::Row&)>* onRow;
+    CsvReader::Row row;
     int line = 1;
     int nextRowLine = 1; // at least: where the row after the last one begins
     bool inRow = false;
+    bool stop = false;
 };
 
 void onField(void* data, std::size_t size, void* context)
 {
     auto* sink = static_cast<Sink*>(context);
-    const QByteArray field = data ? QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size)) : QByteArray();
+    if (sink->stop)
+        return;
+    QByteArray field = data ? QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size)) : QByteArray();
     if (!sink->inRow) {
         // A field is reported on the line where it ends: its own line
         // breaks lead back to where the row began.
-        sink->rows->push_back({sink->line - static_cast<int>(field.count('\n')), {}});
+        sink->row.line = sink->line - CsvReader::lineBreaks(field);
+        sink->row.fields.clear();
         sink->inRow = true;
     }
-    sink->rows->back().fields.append(field);
+    sink->row.fields.append(std::move(field));
 }
 
 void onRowEnd(int, void* context)
 {
     auto* sink = static_cast<Sink*>(context);
+    if (!sink->stop && sink->inRow && !(*sink->onRow)(sink->row))
+        sink->stop = true;
     sink->inRow = false;
+    sink->row.fields.clear();
     sink->nextRowLine = sink->line + 1;
 }
 
@@ -39,11 +50,20 @@ int noSpace(unsigned char)
     return 0;
 }
 
+// libcsv grows its field buffer through this; a field longer than any card
+// could hold is refused here, before it takes the memory.
+void* boundedRealloc(void* block, std::size_t size)
+{
+    if (size > CsvReader::kMaxFieldBytes + 1)
+        return nullptr;
+    return std::realloc(block, size);
+}
+
 } // namespace
 
 char CsvReader::guessSeparator(const QByteArray& bytes)
 {
-    int commas = 0, semicolons = 0;
+    int commas = 0, semicolons = 0, tabs = 0;
     bool quoted = false;
     for (const char c : bytes) {
         if (c == '"')
@@ -54,38 +74,91 @@ char CsvReader::guessSeparator(const QByteArray& bytes)
             ++commas;
         else if (!quoted && c == ';')
             ++semicolons;
+        else if (!quoted && c == '\t')
+            ++tabs;
     }
-    return semicolons > commas ? ';' : ',';
+    if (semicolons > commas && semicolons >= tabs)
+        return ';';
+    return tabs > commas ? '\t' : ',';
 }
 
-bool CsvReader::parse(const QByteArray& bytes, char separator, std::vector<Row>& rows, int* errorLine)
+int CsvReader::lineBreaks(const QByteArray& bytes)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+            ++n;
+    }
+    return n;
+}
+
+CsvReader::Status CsvReader::read(QIODevice& device, char separator, const std::function<bool(Row&)>& onRow, int* errorLine)
 {
     csv_parser parser;
     if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0)
-        return false;
+        return Status::ReadError;
     const std::unique_ptr<csv_parser, void (*)(csv_parser*)> owner(&parser, csv_free);
     csv_set_delim(&parser, static_cast<unsigned char>(separator));
     csv_set_space_func(&parser, noSpace);
-    Sink sink{&rows};
-    // Fed one line at a time, so that every field knows its line.
-    qsizetype from = 0;
-    while (from < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', from);
-        end = end < 0 ? bytes.size() : end + 1;
-        const auto size = static_cast<std::size_t>(end - from);
-        if (csv_parse(&parser, bytes.constData() + from, size, onField, onRowEnd, &sink) != size) {
-            if (errorLine)
-                *errorLine = sink.line;
-            return false;
-        }
-        from = end;
-        if (bytes.at(end - 1) == '\n')
+    // The default grows a field 128 bytes at a time: quadratic on long fields.
+    csv_set_blk_size(&parser, 64 * 1024);
+    csv_set_realloc_func(&parser, boundedRealloc);
+    Sink sink{&onRow, {}};
+    auto failed = [&]() {
+        if (errorLine)
+            *errorLine = sink.line;
+        return csv_error(&parser) == CSV_EPARSE ? Status::BadQuotes : Status::FieldTooLong;
+    };
+    // Fed one line at a time, so that every field knows its line; a CR
+    // ending a block may be the first half of a CR LF.
+    bool pendingCr = false;
+    QByteArray block(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = device.read(block.data(), block.size());
+        if (got < 0)
+            return Status::ReadError;
+        if (got == 0)
+            break;
+        const char* data = block.constData();
+        qint64 from = 0;
+        if (pendingCr) {
+            pendingCr = false;
+            if (data[0] == '\n') {
+                if (csv_parse(&parser, data, 1, onField, onRowEnd, &sink) != 1)
+                    return failed();
+                from = 1;
+            }
             ++sink.line;
+        }
+        while (from < got) {
+            qint64 end = from;
+            while (end < got && data[end] != '\n' && data[end] != '\r')
+                ++end;
+            bool lineEnds = end < got;
+            if (lineEnds && data[end] == '\r') {
+                if (end + 1 < got && data[end + 1] == '\n')
+                    ++end;
+                else if (end + 1 == got) {
+                    pendingCr = true;
+                    lineEnds = false;
+                }
+            }
+            if (end < got)
+                ++end;
+            const auto size = static_cast<std::size_t>(end - from);
+            if (csv_parse(&parser, data + from, size, onField, onRowEnd, &sink) != size)
+                return failed();
+            if (sink.stop)
+                return Status::Stopped;
+            from = end;
+            if (lineEnds)
+                ++sink.line;
+        }
     }
     if (csv_fini(&parser, onField, onRowEnd, &sink) != 0) {
         if (errorLine)
-            *errorLine = sink.inRow ? sink.rows->back().line : sink.nextRowLine;
-        return false;
+            *errorLine = sink.inRow ? sink.row.line : sink.nextRowLine;
+        return csv_error(&parser) == CSV_EPARSE ? Status::BadQuotes : Status::FieldTooLong;
     }
-    return true;
+    return sink.stop ? Status::Stopped : Status::Done;
 }

@@ -44,6 +44,27 @@ bool LoanList::keepsLoans(const Collection& collection)
     return collection.loans && collection.available;
 }
 
+bool LoanList::lent(const Collection& collection, const char* record)
+{
+    const SlotKind kind = collection.layout->kind;
+    for (std::string_view name : {std::string_view("Prestato"), std::string_view("Scadenza")}) {
+        const FieldDef* field = collection.layout->find(name);
+        if (field && !Text::trimmed(TextSlot::raw(record, *field, kind)).empty())
+            return true;
+    }
+    return false;
+}
+
+qint64 LoanList::late(const Collection& collection, const QDate& when, const QDate& today, int days)
+{
+    const LoanRule* rule = collection.loans;
+    if (!rule || !when.isValid())
+        return 0;
+    const qint64 elapsed = when.daysTo(today);
+    const bool marked = rule->dateIsDue ? elapsed > 0 : elapsed > days;
+    return marked ? elapsed : 0;
+}
+
 bool LoanList::load()
 {
     m_loans.clear();
@@ -78,13 +99,11 @@ bool LoanList::add(const Collection& collection, const QString& archivePath)
         return false;
     std::vector<Loan> found;
     const bool ok = store.scan([&](const char* record, qint64 index) {
-        if (!rule.listable(record))
+        if (!rule.listable(record) || !lent(collection, record))
             return true;
         Loan loan;
         loan.borrower = TextSlot::read(record, *borrower, kind);
         loan.date = TextSlot::read(record, *date, kind);
-        if (loan.borrower.isEmpty() && loan.date.isEmpty())
-            return true;
         loan.collection = &collection;
         loan.index = index;
         loan.code = TextSlot::read(record, *code, kind);
@@ -117,12 +136,10 @@ void LoanList::arrange(const QDate& today, int days)
             loan.note = LoanNote::Unreadable;
             continue;
         }
-        const qint64 elapsed = loan.when.daysTo(today);
-        loan.marked = dateIsDue ? elapsed > 0 : elapsed > days;
-        if (loan.marked) {
-            loan.late = elapsed;
+        loan.late = late(*loan.collection, loan.when, today, days);
+        loan.marked = loan.late != 0;
+        if (loan.marked)
             loan.note = LoanNote::Late;
-        }
     }
     // Equal dates keep the order of the collections and of their archives.
     std::stable_sort(m_loans.begin(), m_loans.end(), [](const Loan& a, const Loan& b) {

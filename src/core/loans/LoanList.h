@@ -71,6 +71,14 @@ public:
     static QDate readDate(const QString& text);
     // Whether the collection lends its cards (it has a loan rule).
     static bool keepsLoans(const Collection& collection);
+    // The list's rule for a card of a collection that keeps loans, once the
+    // cancelled ones are left out: on loan when it holds a borrower or a
+    // date (anything but blanks).
+    static bool lent(const Collection& collection, const char* record);
+    // Whether a loan dated `when` is marked on `today`: a book lent more
+    // than `days` days before, a DVD past its due date; never an unreadable
+    // date. Returns the days lent or past due, 0 when not marked.
+    static qint64 late(const Collection& collection, const QDate& when, const QDate& today, int days);
 
 private:
     struct Widths {

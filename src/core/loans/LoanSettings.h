@@ -4,8 +4,9 @@
 
 // How many days a book may stay lent before the loans list marks it, kept
 // in the program folder's own settings file "Tomaria.ini" (section
-// "Prestiti", key "Giorni"). The safety copies keep their folder and number
-// in section "Copie"; the password file is never touched.
+// "Prestiti", key "Giorni"), beside the other settings of the additions
+// (the safety copies keep their folder and number in section "Copie");
+// the password file is never touched.
 namespace LoanSettings {
 
 inline constexpr int kDefaultDays = 30;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -41,6 +42,29 @@ void prefetch(std::string_view bytes)
 #endif
 }
 
+bool hasBreak(std::string_view bytes)
+{
+    return !bytes.empty()
+        && (std::memchr(bytes.data(), '\n', bytes.size()) || std::memchr(bytes.data(), '\r', bytes.size()));
+}
+
+// Copies at most `room` characters of a value onto one line: a stored line
+// break (CR LF, CR or LF, as an import may write) becomes one blank. Returns
+// the end of what was written.
+char* copyOneLine(std::string_view value, std::size_t room, char* out)
+{
+    if (!hasBreak(value))
+        return std::copy_n(value.begin(), std::min(value.size(), room), out);
+    char* const end = out + room;
+    for (std::size_t i = 0; i < value.size() && out != end; ++i) {
+        const char c = value[i];
+        if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
+            ++i;
+        *out++ = (c == '\r' || c == '\n') ? ' ' : c;
+    }
+    return out;
+}
+
 } // namespace
 
 ResultLines::ResultLines(const SearchTable& table)
@@ -61,14 +85,14 @@ char* ResultLines::write(const char* record, char* out) const
         out = std::copy(p.before.begin(), p.before.end(), out);
         const std::string_view value = Text::trimmed(TextSlot::raw(record, *p.field, m_kind));
         if (p.width == LinePiece::kUnfitted) {
-            out = std::copy(value.begin(), value.end(), out);
+            out = copyOneLine(value, value.size(), out);
             continue;
         }
         // One byte is one character in Windows-1252, so fitting counts bytes.
         const std::size_t width = static_cast<std::size_t>(p.width);
-        const std::size_t kept = std::min(value.size(), width);
-        out = std::copy_n(value.begin(), kept, out);
-        out = std::fill_n(out, width - kept, ' ');
+        char* const start = out;
+        out = copyOneLine(value, width, out);
+        out = std::fill_n(out, width - static_cast<std::size_t>(out - start), ' ');
     }
     return out;
 }

@@ -1,17 +1,15 @@
 #include "Search.h"
 
 #include "core/search/ResultLines.h"
-#include "core/search/Threads.h"
+#include "core/search/ArchivePass.h"
 #include "core/storage/Cp1252.h"
 #include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -138,51 +136,22 @@ bool Search::matches(const char* record) const
     return true;
 }
 
-int Search::threadsFor(qint64 records) const
-{
-    if (m_threads > 0)
-        return static_cast<int>(std::clamp<qint64>(m_threads, 1, std::max<qint64>(records, 1)));
-    // A thread pays for itself once it has a few megabytes to read; more
-    // threads than processors only take turns.
-    constexpr qint64 kBytesPerThread = 8 << 20;
-    constexpr qint64 kMostThreads = 8;
-    const qint64 cores = std::max(1u, std::thread::hardware_concurrency());
-    const qint64 bytes = records * m_table.layout->size;
-    return static_cast<int>(std::clamp<qint64>(bytes / kBytesPerThread, 1, std::min(cores, kMostThreads)));
-}
-
 bool Search::run(RecordStore& store, QStringList& lines) const
 {
     lines.clear();
-    const qint64 n = store.count();
-    const int threads = threadsFor(n);
-    // The archive is read in pieces that the threads take in turn, so a
-    // thread that gets less of a processor (another program is busy) takes
-    // fewer pieces. Each piece keeps lines of its own; joined in piece
-    // order they are the lines of one pass in archive order.
-    constexpr qint64 kPieceBytes = 4 << 20;
-    const qint64 perPiece = std::clamp<qint64>((n + 4 * threads - 1) / (4 * threads), 1,
-        std::max<qint64>(1, kPieceBytes / m_table.layout->size));
-    const qint64 pieces = std::max<qint64>(1, (n + perPiece - 1) / perPiece);
+    const ArchivePass pass(store.count(), m_table.layout->size, m_threads);
+    const int threads = pass.threads();
+    // Each piece keeps lines of its own; joined in piece order they are the
+    // lines of one pass in archive order.
     std::vector<ResultLines> found;
-    found.reserve(static_cast<std::size_t>(pieces));
-    for (qint64 piece = 0; piece < pieces; ++piece)
+    found.reserve(static_cast<std::size_t>(pass.pieces()));
+    for (qint64 piece = 0; piece < pass.pieces(); ++piece)
         found.emplace_back(m_table);
-    std::atomic<qint64> next = 0;
-    std::atomic<bool> failed = false;
-    Threads::run(threads, [&](int) {
-        for (qint64 piece = next++; piece < pieces && !failed; piece = next++) {
-            ResultLines& batch = found[static_cast<std::size_t>(piece)];
-            const bool read = store.scanRange(piece * perPiece, std::min(n, (piece + 1) * perPiece), [&](const char* record, qint64) {
-                if (matches(record))
-                    batch.add(record);
-                return true;
-            });
-            if (!read)
-                failed = true;
-        }
+    const bool read = pass.run(store, [&](int, qint64 piece, const char* record) {
+        if (matches(record))
+            found[static_cast<std::size_t>(piece)].add(record);
     });
-    if (failed)
+    if (!read)
         return false;
     ResultLines all(m_table);
     qsizetype total = 0;

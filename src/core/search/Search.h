@@ -60,7 +60,6 @@ private:
     };
 
     void rebuild();
-    int threadsFor(qint64 records) const;
 
     const SearchTable& m_table;
     std::vector<QString> m_typed;

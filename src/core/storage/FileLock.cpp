@@ -20,6 +20,12 @@ int& patienceMs()
     return ms;
 }
 
+int& injectedError()
+{
+    static int error = 0;
+    return error;
+}
+
 #ifdef Q_OS_WIN
 OVERLAPPED farByte()
 {
@@ -46,6 +52,10 @@ void unlock(int fd)
 // closing another descriptor of the same archive never drops it.
 bool tryLock(int fd)
 {
+    if (injectedError() != 0) {
+        errno = injectedError();
+        return false;
+    }
     int rc;
     do
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -62,14 +72,30 @@ void unlock(int fd)
 } // namespace
 
 FileLock::FileLock(QFileDevice& file)
+    : FileLock(file, patienceMs())
+{
+}
+
+FileLock::FileLock(QFileDevice& file, int milliseconds)
     : m_file(file)
 {
     const int fd = file.handle();
     if (fd < 0)
         return;
-    const QDeadlineTimer deadline(patienceMs());
-    while (!(m_locked = tryLock(fd)) && !deadline.hasExpired())
+    const QDeadlineTimer deadline(milliseconds);
+    for (;;) {
+        if ((m_locked = tryLock(fd)))
+            return;
+#ifndef Q_OS_WIN
+        if (errno == ENOLCK) {
+            m_unsupported = true;
+            return;
+        }
+#endif
+        if (deadline.hasExpired())
+            return;
         QThread::msleep(5);
+    }
 }
 
 FileLock::~FileLock()
@@ -86,4 +112,9 @@ int FileLock::patience()
 void FileLock::setPatience(int milliseconds)
 {
     patienceMs() = milliseconds;
+}
+
+void FileLock::failForTests(int error)
+{
+    injectedError() = error;
 }

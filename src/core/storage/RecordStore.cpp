@@ -1,19 +1,29 @@
 #include "RecordStore.h"
 
+#include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <csignal>
 #include <memory>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
 #include <cerrno>
+#include <signal.h>
 #include <unistd.h>
 #endif
+
+RecordStore::RecordStore() = default;
+
+RecordStore::~RecordStore()
+{
+    close();
+}
 
 bool RecordStore::fail(const QString& reason)
 {
@@ -26,12 +36,61 @@ bool RecordStore::failOnFile()
     return fail(DiskFile::failureReason(m_file));
 }
 
+bool RecordStore::lockFailure(const FileLock& lock)
+{
+    return fail(lock.unsupported() ? kNoLocking : kLocked);
+}
+
+qint64 RecordStore::size() const
+{
+    const qint64 real = m_file.size();
+    return m_limit >= 0 ? std::min(real, m_limit) : real;
+}
+
+bool RecordStore::recoverUnderLock()
+{
+    m_limit = -1;
+    if (AppendJournal::recover(m_file, m_file.fileName()))
+        return true;
+    m_undoFailed = true;
+    return fail(QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ")
+        + DiskFile::failureReason(m_file) + kMayHaveChanged);
+}
+
+void RecordStore::recoverAtOpen(Mode mode)
+{
+    const QString path = m_file.fileName();
+    const std::optional<AppendJournal::Before> pending = AppendJournal::pending(path);
+    if (!pending)
+        return;
+    QFile writable(path);
+    QFileDevice* target = &m_file;
+    if (mode != Mode::ReadWrite) {
+        if (!writable.open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly))
+            target = nullptr;
+        else
+            target = &writable;
+    }
+    if (target) {
+        // No wait: a live writer holding the lock owns the journal.
+        const FileLock lock(*target, 0);
+        if (lock.locked() && AppendJournal::recover(*target, path))
+            return;
+    }
+    // The append is still running (or the archive cannot be cut from
+    // here): read the archive as it was before it.
+    if (pending->length >= 0)
+        m_limit = pending->length;
+}
+
 bool RecordStore::open(const QString& path, int recordSize, Mode mode)
 {
     close();
     m_error.clear();
     m_recordSize = recordSize;
     m_index = 0;
+    m_limit = -1;
+    m_undoFailed = false;
     m_file.setFileName(path);
     // Unbuffered: a write reaches the system at once, so a failed one is
     // seen and undone before anything is left behind in a buffer.
@@ -43,7 +102,10 @@ bool RecordStore::open(const QString& path, int recordSize, Mode mode)
             return fail(DiskFile::kNotRegular);
         // Never fall back to creating over a file that is there but refuses us.
         const auto how = mode == Mode::ReadWrite ? QIODevice::ReadWrite : QIODevice::ReadOnly;
-        return m_file.open(how | unbuffered | QIODevice::ExistingOnly) || failOnFile();
+        if (!m_file.open(how | unbuffered | QIODevice::ExistingOnly))
+            return failOnFile();
+        recoverAtOpen(mode);
+        return true;
     }
     if (mode == Mode::ReadExisting)
         return fail(DiskFile::kMissing);
@@ -58,18 +120,20 @@ bool RecordStore::open(const QString& path, int recordSize, Mode mode)
 
 void RecordStore::close()
 {
+    if (m_appendLock)
+        cancelAppend();
     if (m_file.isOpen())
         m_file.close();
 }
 
 qint64 RecordStore::count() const
 {
-    return m_recordSize > 0 && m_file.isOpen() ? m_file.size() / m_recordSize : 0;
+    return m_recordSize > 0 && m_file.isOpen() ? size() / m_recordSize : 0;
 }
 
 qint64 RecordStore::trailingBytes() const
 {
-    return m_recordSize > 0 && m_file.isOpen() ? m_file.size() % m_recordSize : 0;
+    return m_recordSize > 0 && m_file.isOpen() ? size() % m_recordSize : 0;
 }
 
 bool RecordStore::seek(qint64 index)
@@ -100,11 +164,16 @@ bool RecordStore::writeAt(qint64 at, const QByteArray& bytes, const QByteArray& 
     failOnFile();
     // Shrinking and writing back bytes that were there both stay within
     // any size limit that stopped the write.
+    bool undone = true;
     if (m_file.size() > oldSize)
-        m_file.resize(oldSize);
-    if (!previous.isEmpty() && m_file.seek(at))
-        DiskFile::writeAll(m_file, previous.constData(), previous.size());
-    DiskFile::syncToDisk(m_file);
+        undone = m_file.resize(oldSize);
+    if (!previous.isEmpty())
+        undone = m_file.seek(at) && DiskFile::writeAll(m_file, previous.constData(), previous.size()) && undone;
+    undone = DiskFile::syncToDisk(m_file) && undone;
+    if (!undone) {
+        m_undoFailed = true;
+        m_error += kMayHaveChanged;
+    }
     return false;
 }
 
@@ -112,9 +181,13 @@ bool RecordStore::write(const QByteArray& buffer)
 {
     if (!m_file.isOpen() || !m_file.isWritable() || buffer.size() != m_recordSize)
         return false;
+    if (m_appendLock)
+        return false;
     const FileLock lock(m_file);
     if (!lock.locked())
-        return fail(kLocked);
+        return lockFailure(lock);
+    if (!recoverUnderLock())
+        return false;
     const qint64 oldSize = m_file.size();
     if (m_index > oldSize / m_recordSize)
         return false;
@@ -134,22 +207,118 @@ bool RecordStore::write(const QByteArray& buffer)
 
 bool RecordStore::append(const QByteArray& records)
 {
-    if (!m_file.isOpen() || !m_file.isWritable() || m_recordSize <= 0 || records.size() % m_recordSize != 0)
+    if (!beginAppend())
         return false;
-    const FileLock lock(m_file);
-    if (!lock.locked())
-        return fail(kLocked);
-    // The end as it is now that no other writer can move it.
-    const qint64 oldSize = m_file.size();
-    const qint64 n = oldSize / m_recordSize;
-    const qint64 at = n * m_recordSize;
-    // A partial record at the end is written over; keep it for the undo.
-    QByteArray previous(oldSize - at, Qt::Uninitialized);
-    if (!previous.isEmpty() && (!m_file.seek(at) || m_file.read(previous.data(), previous.size()) != previous.size()))
+    if (!appendBatch(records) || !commitAppend()) {
+        const QString reason = m_error;
+        cancelAppend(); // adds its own failure to the reason when it fails
+        if (!m_undoFailed)
+            m_error = reason;
+        else
+            m_error = reason + kMayHaveChanged;
+        return false;
+    }
+    return true;
+}
+
+bool RecordStore::beginAppend()
+{
+    m_undoFailed = false;
+    if (!m_file.isOpen() || !m_file.isWritable() || m_recordSize <= 0 || m_appendLock)
+        return false;
+    auto lock = std::make_unique<FileLock>(m_file);
+    if (!lock->locked())
+        return lockFailure(*lock);
+    if (!recoverUnderLock())
+        return false;
+    // The end as it is now that no other writer can move it. A partial
+    // record at the end (a writer that died before journals) is written
+    // over, and the journal brings it back on a cut.
+    AppendJournal::Before before;
+    before.length = m_file.size();
+    const qint64 oldSize = before.length;
+    before.tail.resize(oldSize % m_recordSize);
+    if (!before.tail.isEmpty()
+        && (!m_file.seek(oldSize - before.tail.size()) || m_file.read(before.tail.data(), before.tail.size()) != before.tail.size()))
         return failOnFile();
-    if (!writeAt(at, records, previous, oldSize))
+    QString reason;
+    if (!AppendJournal::begin(m_file.fileName(), before, &reason))
+        return fail(QStringLiteral("impossibile scrivere il giornale dell'aggiunta accanto all'archivio: ") + reason);
+    m_appendLock = std::move(lock);
+    m_appendStart = oldSize;
+    m_index = oldSize / m_recordSize;
+    m_appendTail = before.tail;
+    AppendJournal::armSignals(m_file.handle(), before, m_file.fileName());
+    return true;
+}
+
+bool RecordStore::appendBatch(const QByteArray& records)
+{
+    if (!m_appendLock || records.size() % m_recordSize != 0)
         return false;
-    m_index = n + records.size() / m_recordSize;
+    const qint64 at = m_index * m_recordSize;
+    if (!m_file.seek(at) || !DiskFile::writeAll(m_file, records.constData(), records.size()))
+        return failOnFile();
+    m_index += records.size() / m_recordSize;
+    return true;
+}
+
+qint64 RecordStore::appendedRecords() const
+{
+    return m_appendLock ? m_index - m_appendStart / m_recordSize : 0;
+}
+
+bool RecordStore::commitAppend()
+{
+    if (!m_appendLock)
+        return false;
+    if (!DiskFile::syncToDisk(m_file))
+        return failOnFile();
+#ifndef Q_OS_WIN
+    // The journal's removal is the moment the cards count: a signal now
+    // must not cut them back after they are kept.
+    sigset_t block, old;
+    sigemptyset(&block);
+    sigaddset(&block, SIGTERM);
+    sigaddset(&block, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &block, &old);
+#endif
+    const bool removed = AppendJournal::end(m_file.fileName());
+    if (removed)
+        AppendJournal::disarmSignals();
+#ifndef Q_OS_WIN
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+#endif
+    if (!removed)
+        return fail(QStringLiteral("impossibile togliere il giornale dell'aggiunta accanto all'archivio"));
+    m_appendLock.reset();
+    m_appendStart = -1;
+    return true;
+}
+
+bool RecordStore::cancelAppend()
+{
+    if (!m_appendLock)
+        return false;
+    const qint64 oldSize = m_appendStart;
+    bool cut = true;
+    if (m_file.size() != oldSize)
+        cut = m_file.resize(oldSize);
+    if (cut && !m_appendTail.isEmpty())
+        cut = m_file.seek(oldSize - m_appendTail.size()) && DiskFile::writeAll(m_file, m_appendTail.constData(), m_appendTail.size());
+    cut = cut && DiskFile::syncToDisk(m_file);
+    // With the archive cut back the journal has done its work; if the cut
+    // failed it stays, and the next opener tries again.
+    if (cut)
+        cut = AppendJournal::end(m_file.fileName());
+    AppendJournal::disarmSignals();
+    m_appendLock.reset();
+    m_appendStart = -1;
+    m_index = oldSize / m_recordSize;
+    if (!cut) {
+        m_undoFailed = true;
+        return fail(m_error + kMayHaveChanged);
+    }
     return true;
 }
 

@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class FileLock;
 
 // A plain file of fixed-size records without header. Every user operation
 // opens the archive, works and closes it; an existing archive is never
@@ -13,7 +16,8 @@
 // are opened. Writes and appends hold an exclusive lock on the archive (see
 // FileLock) while they find their position and write, so two programs
 // adding cards to one archive never write over each other; readers take no
-// lock.
+// lock. Every append is journaled (see AppendJournal): a kill in the middle
+// leaves the archive as it was for the next opener, which cuts it back.
 class RecordStore {
 public:
     enum class Mode {
@@ -22,8 +26,8 @@ public:
         ReadExisting, // never create (command-line reports)
     };
 
-    RecordStore() = default;
-    ~RecordStore() { close(); }
+    RecordStore();
+    ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
@@ -56,6 +60,21 @@ public:
     // first one really went. Fails when the lock cannot be had in time.
     bool append(const QByteArray& records);
 
+    // An append in several batches that gives every card or none: begin
+    // takes the lock (held until commit or cancel) and writes the journal;
+    // each batch is written at the end; commit flushes and removes the
+    // journal; cancel, or closing the store uncommitted, cuts the archive
+    // back to its old length. False, with errorString(), on any failure
+    // (cancel: the archive could not be cut back and may have changed).
+    bool beginAppend();
+    bool appendBatch(const QByteArray& records);
+    bool commitAppend();
+    bool cancelAppend();
+    qint64 appendedRecords() const;
+
+    // The last failure's undo failed too: the archive may have changed.
+    bool undoFailed() const { return m_undoFailed; }
+
     using Visitor = std::function<bool(const char* record, qint64 index)>;
 
     // Calls `visit` for every whole record from index 0, in archive order;
@@ -82,9 +101,26 @@ public:
     // Why a write or append could not start: another program held the
     // archive's lock for longer than FileLock::patience().
     static inline const QString kLocked = QStringLiteral("l'archivio è in uso da un altro programma");
+    // Why a write could not start on a file system that refuses locks.
+    static inline const QString kNoLocking = QStringLiteral(
+        "la cartella dell'archivio non permette di bloccare i file, e senza blocco due programmi potrebbero "
+        "scrivere l'uno sulle schede dell'altro; se è una cartella di rete, chiedere di montarla con il supporto "
+        "dei blocchi (per esempio NFS senza l'opzione \"nolock\", Samba con i blocchi attivi) oppure copiare il "
+        "programma su un disco locale");
+    // Added to the reason when the undo of a failed write failed too.
+    static inline const QString kMayHaveChanged = QStringLiteral(
+        "; anche l'annullamento della scrittura non è riuscito: l'archivio potrebbe essere cambiato "
+        "(tomaria-cli check dice come)");
 
 private:
     bool fail(const QString& reason);
+    bool lockFailure(const FileLock& lock);
+    // Under the lock: cuts back what a dead append left.
+    bool recoverUnderLock();
+    // At open: a journal found is recovered now if no live writer holds the
+    // lock; else reads stop at the length it holds.
+    void recoverAtOpen(Mode mode);
+    qint64 size() const;
     bool failOnFile();
     // Writes `bytes` at `at` and flushes them to the disk; on failure puts
     // back `previous` (the bytes that were there) and the old length.
@@ -99,5 +135,10 @@ private:
 #endif
     int m_recordSize = 0;
     qint64 m_index = 0;
+    qint64 m_limit = -1; // -1: none
     QString m_error;
+    bool m_undoFailed = false;
+    std::unique_ptr<FileLock> m_appendLock; // held from beginAppend to commit or cancel
+    qint64 m_appendStart = -1;
+    QByteArray m_appendTail;
 };

@@ -6,6 +6,7 @@
 #include "ui/articles/TfrmExpBibliografie.h"
 #include "ui/articles/TfrmMenuServizi.h"
 #include "ui/articles/TfrmTrovaBibliografie.h"
+#include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 
@@ -131,8 +132,10 @@ QString TfrmBibliografie::archivePath() const
 
 void TfrmBibliografie::txtTestoChange(int position, int added)
 {
-    // Only what was just added can take the text past the limit.
-    if (added <= 0)
+    // Only what was just added can take the text past the limit, and a
+    // text put on show is no addition: a card is shown as it is stored, and
+    // a stored text too long for the archive is the Save's business.
+    if (added <= 0 || Controls::showsTextAsSet(m_txtTesto))
         return;
     const QString text = m_txtTesto->toPlainText();
     const int excess = storedLength(text) - kTextCapacity;
@@ -156,4 +159,10 @@ void TfrmBibliografie::txtTestoChange(int position, int added)
     if (added > 1)
         Msg::warning(this, QStringLiteral("Attenzione: il testo dell'articolo può contenere al massimo %1 caratteri, contando ogni a capo come due.").arg(kTextCapacity)
                 + Msg::kLfCrLfCr + QStringLiteral("La parte eccedente del testo incollato non è stata inserita."));
+}
+
+QString TfrmBibliografie::cutWarning() const
+{
+    return QStringLiteral("Attenzione: il testo dell'articolo supera i %1 caratteri che l'archivio può contenere, contando ogni a capo come due.").arg(kTextCapacity)
+        + Msg::kLfCrLfCr + QStringLiteral("La scheda è stata salvata con i soli primi %1 caratteri del testo, che ora sono mostrati.").arg(kTextCapacity);
 }

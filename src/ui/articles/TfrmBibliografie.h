@@ -25,6 +25,9 @@ public:
     QLabel* lblFile() const { return m_lblFile; }
     QString archivePath() const override;
 
+protected:
+    QString cutWarning() const override;
+
 private:
     // Keeps the memo within what the archive holds, and says so when a
     // paste was cut.

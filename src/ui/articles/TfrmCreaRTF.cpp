@@ -12,6 +12,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 TfrmCreaRTF::TfrmCreaRTF(QWidget* owner)
@@ -61,8 +62,16 @@ void TfrmCreaRTF::CreaDocumento()
     const CardScreen* card = cardScreenFor(Text::utf8(Collection::articles().callerTag));
     const auto values = [card](std::string_view field) {
         const QWidget* control = card ? card->control(QStringLiteral("txt") + Text::utf8(field)) : nullptr;
-        // A memo gives its lines joined by CR LF, as the document wants them.
-        return Controls::text(control);
+        // The document breaks lines at CR LF only. The text's lines are
+        // joined by CR LF, whatever breaks a text written elsewhere holds; a
+        // one-line field shows a stored break as a blank, and so does the
+        // document.
+        const QString text = Controls::text(control);
+        if (!qobject_cast<const QPlainTextEdit*>(control))
+            return Controls::oneLine(text);
+        QString lines = text;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     };
     const QString path = ProgramFolder::file(RtfDocument::kFileName);
     if (!RtfDocument::save(values, path)) {

@@ -156,10 +156,9 @@ CardScreen* TfrmMenuServizi::articleCard()
 
 void TfrmMenuServizi::btnApriPreventiviClick()
 {
-    const QString typed = m_txtAnnoPreventivi->text();
-    const QString year = Text::trimmed(typed);
-    // Four characters counted before trimming, digits only after it.
-    if (typed.size() != 4 || !isYear(year)) {
+    const QString year = Text::trimmed(m_txtAnnoPreventivi->text());
+    // Exactly four digits once trimmed: " 201" would name the year 201.
+    if (year.size() != 4 || !isYear(year)) {
         Msg::warning(this, QStringLiteral("Attenzione: indicare l'anno solare utilizzando quattro cifre."));
         m_txtAnnoPreventivi->setFocus(Qt::OtherFocusReason);
         return;

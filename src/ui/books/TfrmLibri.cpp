@@ -124,7 +124,9 @@ TfrmLibri::TfrmLibri(QWidget* owner)
 {
     onClick(QStringLiteral("btnDewey"), [this] { btnDeweyClick(); });
     onClick(QStringLiteral("btnScadenza"), [this] { btnScadenzaClick(); });
-    control(QStringLiteral("txtIsbn"))->installEventFilter(this);
+    auto* isbn = control<QLineEdit>(QStringLiteral("txtIsbn"));
+    isbn->installEventFilter(this);
+    connect(isbn, &QLineEdit::textEdited, this, [this] { m_isbnEdited = true; });
 }
 
 void TfrmLibri::btnDeweyClick()
@@ -157,7 +159,9 @@ void TfrmLibri::txtIsbnKeyUp()
 
 bool TfrmLibri::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease && watched == control(QStringLiteral("txtIsbn")))
+    if (event->type() == QEvent::KeyRelease && watched == control(QStringLiteral("txtIsbn")) && m_isbnEdited) {
+        m_isbnEdited = false;
         txtIsbnKeyUp();
+    }
     return CardScreen::eventFilter(watched, event);
 }

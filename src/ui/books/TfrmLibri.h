@@ -21,4 +21,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Set when the user has changed the ISBN since its last key release: a
+    // key released after Enter or Tab brought the focus here changed
+    // nothing, and leaves a stored value as it is.
+    bool m_isbnEdited = false;
 };

@@ -1,6 +1,8 @@
 #include "CardBinder.h"
 
 #include "core/collections/Collection.h"
+#include "core/storage/Cp1252.h"
+#include "core/storage/RecordLayout.h"
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 
@@ -47,8 +49,9 @@ void CardBinder::show(QWidget* screen, const Record& record, const Collection& c
     }
 }
 
-void CardBinder::fill(const QWidget* screen, Record& record, const Collection& collection)
+CardBinder::Losses CardBinder::fill(const QWidget* screen, Record& record, const Collection& collection)
 {
+    Losses losses;
     record.clear();
     for (const FieldDef& f : record.layout().fields) {
         if (f.name == kCancelled) {
@@ -56,7 +59,19 @@ void CardBinder::fill(const QWidget* screen, Record& record, const Collection& c
             record.setText(f.name, Text::utf8(chk && chk->isChecked() ? collection.yes : collection.no));
             continue;
         }
-        if (const QWidget* control = controlFor(screen, f.name))
-            record.setText(f.name, Controls::text(control));
+        if (const QWidget* control = controlFor(screen, f.name)) {
+            const QString value = Controls::text(control);
+            record.setText(f.name, value);
+            // Read back, the slot gives the value by its own rule (trimmed
+            // or as it stands): anything else was lost on the way in.
+            const QString expected = record.layout().kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
+            if (record.text(f.name) != expected) {
+                if (Cp1252::canEncode(expected))
+                    losses.cut = true;
+                else
+                    losses.replaced = true;
+            }
+        }
     }
+    return losses;
 }

@@ -17,7 +17,14 @@ public:
     // leaves the check box as it is.
     static void show(QWidget* screen, const Record& record, const Collection& collection);
 
+    // What a record could not keep of the controls' texts.
+    struct Losses {
+        bool replaced = false; // characters Windows-1252 lacks, stored as "?"
+        bool cut = false;      // a text longer than its slot
+        bool any() const { return replaced || cut; }
+    };
+
     // Fills the record from the controls (the record stores each value by
     // its slot's rule). The cancelled flag becomes the collection's yes or no.
-    static void fill(const QWidget* screen, Record& record, const Collection& collection);
+    static Losses fill(const QWidget* screen, Record& record, const Collection& collection);
 };

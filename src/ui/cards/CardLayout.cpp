@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,8 +75,11 @@ void CardLayout::build(CardScreen& s)
     buildHiddenControls(s);
     s.applyCapacities(s.layout());
     for (const F::Field& f : form.fields) {
+        QWidget* field = s.control(Text::utf8(f.control));
         if (f.capacity > 0)
-            TForm::applyCapacity(s.control(Text::utf8(f.control)), f.capacity);
+            TForm::applyCapacity(field, f.capacity);
+        if (f.kind != F::Kind::Memo)
+            Controls::keepOnOneLine(field);
     }
     s.createFocusHighlights();
     buildEnterRing(s);
@@ -196,6 +200,12 @@ QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const Card
         c->addItems(ResourceText::lines(QStringLiteral(":/lists/%1.txt").arg(Text::utf8(field.list))));
         c->setMaxVisibleItems(20);
         c->setCurrentIndex(-1);
+        // Leaving the field takes the list's entry only when it matches
+        // exactly: a stored "inglese" stays as it is, not "Inglese". Only
+        // a pick from the list, or its completion of what is typed, puts
+        // the entry's own spelling in.
+        if (QCompleter* completer = c->completer())
+            completer->setCaseSensitivity(Qt::CaseSensitive);
         w = c;
         break;
     }

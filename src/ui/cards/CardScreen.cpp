@@ -10,6 +10,7 @@
 #include "ui/cards/CardBinder.h"
 #include "ui/cards/CardLayout.h"
 #include "ui/cards/TfrmAllegaCartella.h"
+#include "ui/cards/CardHints.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/ScreenDirectory.h"
@@ -28,6 +29,7 @@ namespace {
 using F = CardForm;
 
 const QString kEmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
+const QString kCharactersReplaced = QStringLiteral("Alcuni caratteri non possono essere conservati in archivio e sono stati salvati come \"?\".");
 const QString kAttachmentSlots[] = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03")};
 
 } // namespace
@@ -43,6 +45,7 @@ CardScreen::CardScreen(const CardForm& form, QWidget* owner)
     CardLayout::build(*this);
     if (!form.webLookup.field.empty())
         onClick(QStringLiteral("btnGoogle"), [this] { btnGoogleClick(); });
+    CardHints::attach(this);
 }
 
 const RecordLayout& CardScreen::layout() const
@@ -237,7 +240,7 @@ void CardScreen::cmdSalvaClick()
     }
     const QString label = Text::trimmed(m_lblPosizione->text());
     Record record(layout());
-    CardBinder::fill(this, record, collection());
+    const CardBinder::Losses losses = CardBinder::fill(this, record, collection());
     qint64 written = 0;
     bool saved = false;
     RecordStore store;
@@ -254,10 +257,22 @@ void CardScreen::cmdSalvaClick()
         return;
     }
     m_lblPosizione->setText(QString::number(written));
+    // The screen and the archive must not disagree: what the archive could
+    // not keep is shown as it was stored.
+    if (losses.any())
+        ShowRecord(record);
+    if (losses.replaced)
+        m_panInfo->setText(kCharactersReplaced);
     if (label.isEmpty())
         Msg::information(this, QStringLiteral("La scheda corrente è stata inserita in archivio."));
     else
         Msg::information(this, QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    if (losses.cut) {
+        const QString warning = cutWarning();
+        if (!warning.isEmpty())
+            Msg::warning(this, warning);
+    }
+    emit cardSaved();
 }
 
 void CardScreen::cmdDuplicaClick()

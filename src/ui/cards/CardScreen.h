@@ -53,7 +53,15 @@ public:
 
     QString cardTag() const override;
 
+signals:
+    // After a save has been reported, for advice that follows it.
+    void cardSaved();
+
 protected:
+    // What a Save says when a text was longer than its slot and was stored
+    // cut; empty: nothing beyond the card showing what was stored.
+    virtual QString cutWarning() const { return {}; }
+
     // Connects a section button of the form to its handler.
     void onClick(const QString& button, std::function<void()> handler);
 

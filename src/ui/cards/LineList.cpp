@@ -4,6 +4,9 @@
 
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QStyle>
+
+#include <algorithm>
 
 LineList::LineList(const QString& name, QWidget* parent, QRect geometry)
     : QListView(parent)
@@ -52,6 +55,26 @@ void LineList::setItemWidth(int width)
 {
     m_model->setItemSize(QSize(width, QFontMetrics(font()).height() + 2));
     scheduleDelayedItemsLayout();
+}
+
+void LineList::fitItemWidth(int minimum)
+{
+    // Lines are drawn in a fixed-width font, so the line with the most
+    // characters is the widest; only that one is measured.
+    const QStringList& all = lines();
+    const QString* longest = nullptr;
+    for (const QString& l : all) {
+        if (!longest || l.size() > longest->size())
+            longest = &l;
+    }
+    int width = minimum;
+    if (longest) {
+        // The item's margins on both sides of the text, and a blank to spare.
+        const QFontMetrics metrics(font());
+        const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + metrics.horizontalAdvance(QLatin1Char(' '));
+        width = std::max(width, metrics.horizontalAdvance(*longest) + margin);
+    }
+    setItemWidth(width);
 }
 
 void LineList::showScrollBars()

@@ -22,6 +22,8 @@ public:
 
     // The width of every item; the horizontal scroll bar covers it.
     void setItemWidth(int width);
+    // At least `minimum`, and wide enough for the longest line.
+    void fitItemWidth(int minimum);
     void showScrollBars();
 
     // The selected line, -1 when none.

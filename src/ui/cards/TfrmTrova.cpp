@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QPushButton>
 
 namespace {
@@ -186,6 +187,10 @@ bool TfrmTrova::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_btnCerca && event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         btnCercaMouseDown();
+    // A press that ends off the button starts no search: nothing to wait for.
+    if (watched == m_btnCerca && event->type() == QEvent::MouseButtonRelease
+        && !m_btnCerca->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+        m_lblAttendere->hide();
     return TForm::eventFilter(watched, event);
 }
 
@@ -198,6 +203,8 @@ void TfrmTrova::btnCercaMouseDown()
 
 void TfrmTrova::btnCercaClick()
 {
+    // However the search ends, the wait is over: hidden before any message.
+    const auto waitOver = qScopeGuard([this] { m_lblAttendere->hide(); });
     bool ok = false;
     try {
         Search search(m_table);
@@ -213,7 +220,8 @@ void TfrmTrova::btnCercaClick()
             store.close();
             if (ok) {
                 m_lstRecords->setLines(lines);
-                m_lstRecords->setItemWidth(m_table.itemWidth);
+                // The scroll bar reaches the end of the longest line.
+                m_lstRecords->fitItemWidth(m_table.itemWidth);
                 m_lstRecords->showScrollBars();
             }
         }
@@ -222,7 +230,8 @@ void TfrmTrova::btnCercaClick()
         ok = false;
     }
     if (!ok) {
-        // The filters stay as typed, and the wait label stays too.
+        // The filters stay as typed.
+        m_lblAttendere->hide();
         Msg::plain(this, Msg::accessMessage());
         return;
     }

@@ -86,7 +86,9 @@ void fill(Report& report, const CardSheet& sheet, const QWidget* card)
 {
     for (const CardSheet::Row& row : sheet.rows) {
         const QWidget* control = card ? card->findChild<const QWidget*>(row.control) : nullptr;
-        report.findText(row.control)->setText(control ? Text::trimmed(Controls::text(control)) : QString());
+        // A stored line break (an imported note) would start a second line
+        // in a one-line box: it is printed as a blank.
+        report.findText(row.control)->setText(control ? Text::trimmed(Controls::oneLine(Controls::text(control))) : QString());
     }
     report.findText(QStringLiteral("txtCalce"))->setText(footerText());
 }

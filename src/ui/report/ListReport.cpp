@@ -3,6 +3,8 @@
 #include "Report.h"
 #include "ReportUnits.h"
 
+#include "ui/shell/Controls.h"
+
 using ReportUnits::mm;
 
 namespace ListReport {
@@ -49,7 +51,11 @@ void fill(Report& report, const QString& title, const QStringList& lines)
     report.findText(QStringLiteral("txtTitolo"))->setText(title);
     ReportText* txtRiepilogo = report.findText(QStringLiteral("txtRiepilogo"));
     txtRiepilogo->clearLines();
-    txtRiepilogo->setLines(lines);
+    // One printed line per list line, whatever a stored value holds.
+    QStringList single = lines;
+    for (QString& line : single)
+        line = Controls::oneLine(line);
+    txtRiepilogo->setLines(single);
     ReportBand* data = report.findBand(QStringLiteral("MasterData"));
     txtRiepilogo->setHeight(txtRiepilogo->lineCount() * kLineHeight);
     data->setHeight(txtRiepilogo->height() + 10);

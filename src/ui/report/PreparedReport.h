@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QList>
 #include <QPageLayout>
 #include <QPageSize>
@@ -31,7 +32,7 @@ struct PreparedText {
 
 // One object, or the part of it that falls on one page.
 struct PageItem {
-    enum class Kind { Text, Rect, Line };
+    enum class Kind { Text, Rect, Line, Picture };
     Kind kind = Kind::Rect;
     QString name;
     QRectF rect; // a line runs from rect.topLeft() to rect.bottomRight()
@@ -44,6 +45,8 @@ struct PageItem {
     int firstLine = 0;
     int lineCount = 0;
     qreal linesTop = 0;
+    // Picture: drawn scaled into rect.
+    std::shared_ptr<const QImage> picture;
 
     QStringList lines() const;  // the lines printed here
     QString joined() const { return lines().join(QLatin1Char('\n')); }

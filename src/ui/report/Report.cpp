@@ -67,6 +67,11 @@ ReportShape* Report::addLine(const QString& name, QPointF from, QPointF to, Repo
     return place(std::make_unique<ReportShape>(ReportObject::Type::Line, name, QRectF(from, to)), band);
 }
 
+ReportPicture* Report::addPicture(const QString& name, const QRectF& geometry, ReportBand* band)
+{
+    return place(std::make_unique<ReportPicture>(name, geometry), band);
+}
+
 ReportBand* Report::addBand(ReportBand::Kind kind, const QString& name, qreal height)
 {
     checkNewName(name);
@@ -114,16 +119,20 @@ Report::PrintResult Report::print(QWidget* parent)
 {
     if (!m_isPrepared)
         prepare();
+    return print(parent, m_prepared);
+}
 
+Report::PrintResult Report::print(QWidget* parent, const PreparedReport& pages)
+{
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(m_name);
+    printer.setDocName(pages.name);
     printer.setCreator(QStringLiteral("Tomaria"));
-    printer.setPageSize(m_paper);
-    printer.setPageOrientation(m_orientation);
+    printer.setPageSize(pages.pageSize);
+    printer.setPageOrientation(pages.orientation);
     printer.setFullPage(true); // the pages are laid out from the paper's corner
-    if (!PrintDialog::exec(parent, printer, m_prepared))
+    if (!PrintDialog::exec(parent, printer, pages))
         return PrintResult::Cancelled;
-    if (!ReportPainter::print(m_prepared, printer)) {
+    if (!ReportPainter::print(pages, printer)) {
         Msg::error(parent, QStringLiteral("Impossibile stampare il documento: la stampante non è disponibile o ha segnalato un errore."));
         return PrintResult::Failed;
     }

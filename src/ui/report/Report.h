@@ -2,6 +2,7 @@
 
 #include "PreparedReport.h"
 #include "ReportBand.h"
+#include "ReportPicture.h"
 #include "ReportShape.h"
 #include "ReportText.h"
 
@@ -40,6 +41,7 @@ public:
     ReportText* addText(const QString& name, const QRectF& geometry, ReportBand* band = nullptr);
     ReportShape* addRect(const QString& name, const QRectF& geometry, ReportBand* band = nullptr);
     ReportShape* addLine(const QString& name, QPointF from, QPointF to, ReportBand* band = nullptr);
+    ReportPicture* addPicture(const QString& name, const QRectF& geometry, ReportBand* band = nullptr);
     ReportBand* addBand(ReportBand::Kind kind, const QString& name, qreal height);
 
     const std::vector<std::unique_ptr<ReportObject>>& pageObjects() const { return m_objects; }
@@ -60,6 +62,9 @@ public:
     // nothing. A printer that cannot print is reported here, in a message.
     enum class PrintResult { Printed, Cancelled, Failed };
     PrintResult print(QWidget* parent);
+    // The same for pages prepared elsewhere, for instance the pages of
+    // several templates joined into one document.
+    static PrintResult print(QWidget* parent, const PreparedReport& pages);
 
 private:
     void checkNewName(const QString& name) const;

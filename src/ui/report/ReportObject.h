@@ -8,7 +8,7 @@
 // the page) or to the top-left corner of its band.
 class ReportObject {
 public:
-    enum class Type { Text, Rect, Line, Band };
+    enum class Type { Text, Rect, Line, Band, Picture };
 
     ReportObject(Type type, const QString& name, const QRectF& geometry)
         : m_type(type)

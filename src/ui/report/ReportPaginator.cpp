@@ -1,6 +1,7 @@
 #include "ReportPaginator.h"
 
 #include "Report.h"
+#include "ReportPicture.h"
 #include "ReportUnits.h"
 
 #include <algorithm>
@@ -166,6 +167,14 @@ void ReportPaginator::emitObjects(const std::vector<std::unique_ptr<ReportObject
             item.pen = shape.pen();
             item.penWidth = shape.penWidth();
             item.fill = shape.fill();
+            break;
+        }
+        case ReportObject::Type::Picture: {
+            if (!overlaps(r.top(), r.bottom(), from, to, last))
+                continue;
+            item.kind = PageItem::Kind::Picture;
+            item.rect = place(r);
+            item.picture = static_cast<const ReportPicture&>(*object).image();
             break;
         }
         case ReportObject::Type::Band:

@@ -79,6 +79,16 @@ void paintShape(QPainter& painter, const PageItem& item, qreal scale)
     }
 }
 
+void paintPicture(QPainter& painter, const PageItem& item, qreal scale)
+{
+    if (!item.picture || item.picture->isNull())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(toDevice(item.rect, scale), *item.picture);
+    painter.restore();
+}
+
 } // namespace
 
 void paintPage(QPainter& painter, const PreparedPage& page, qreal scale)
@@ -86,6 +96,8 @@ void paintPage(QPainter& painter, const PreparedPage& page, qreal scale)
     for (const PageItem& item : page.items) {
         if (item.kind == PageItem::Kind::Text)
             paintText(painter, item, scale);
+        else if (item.kind == PageItem::Kind::Picture)
+            paintPicture(painter, item, scale);
         else
             paintShape(painter, item, scale);
     }

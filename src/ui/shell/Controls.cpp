@@ -8,7 +8,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QVariant>
+
+#include <algorithm>
 
 namespace Controls {
 
@@ -81,6 +85,48 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, Q
     return b;
 }
 
+namespace {
+
+// What a memo was last given, for telling its untouched text from an edit.
+constexpr char kShownText[] = "tomariaShownText";
+constexpr char kTypingLimit[] = "tomariaTypingLimit";
+
+QLineEdit* lineEditOf(QWidget* control)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(control))
+        return e;
+    if (auto* c = qobject_cast<QComboBox*>(control))
+        return c->lineEdit();
+    return nullptr;
+}
+
+// The memo's lines joined by LF. The document's raw text keeps what its
+// plain-text export would change (a non-breaking space becomes a blank
+// there); only the block and line separators are read as line breaks.
+QString memoLines(const QPlainTextEdit* memo)
+{
+    QString lines = memo->document()->toRawText();
+    lines.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return lines;
+}
+
+QString lfLines(const QString& value)
+{
+    QString lines = value;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
+
+// Room for a value set by the program, above the typing limit when needed.
+void fitLimit(QLineEdit* edit, qsizetype length)
+{
+    const QVariant limit = edit->property(kTypingLimit);
+    if (limit.isValid())
+        edit->setMaxLength(std::max(limit.toInt(), static_cast<int>(length)));
+}
+
+} // namespace
+
 QString text(const QWidget* control)
 {
     if (auto* e = qobject_cast<const QLineEdit*>(control))
@@ -88,8 +134,13 @@ QString text(const QWidget* control)
     if (auto* c = qobject_cast<const QComboBox*>(control))
         return c->currentText();
     // A memo's lines are joined by CR LF, as they are stored and exported.
-    if (auto* p = qobject_cast<const QPlainTextEdit*>(control))
-        return p->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    if (auto* p = qobject_cast<const QPlainTextEdit*>(control)) {
+        const QString lines = memoLines(p);
+        const QVariant shown = p->property(kShownText);
+        if (shown.isValid() && lfLines(shown.toString()) == lines)
+            return shown.toString();
+        return QString(lines).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    }
     if (auto* t = qobject_cast<const QTextEdit*>(control))
         return t->toPlainText();
     if (auto* l = qobject_cast<const QLabel*>(control))
@@ -100,19 +151,64 @@ QString text(const QWidget* control)
 void setText(QWidget* control, const QString& value)
 {
     if (auto* e = qobject_cast<QLineEdit*>(control)) {
+        fitLimit(e, value.size());
         e->setText(value);
     } else if (auto* c = qobject_cast<QComboBox*>(control)) {
+        if (QLineEdit* edit = c->lineEdit())
+            fitLimit(edit, value.size());
         c->setCurrentIndex(-1);
         c->setEditText(value);
     } else if (auto* p = qobject_cast<QPlainTextEdit*>(control)) {
-        QString lines = value;
-        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        p->setPlainText(lines);
+        // Known before the document changes, so that a watcher of the
+        // change can tell this text from the user's.
+        p->setProperty(kShownText, value);
+        p->setPlainText(lfLines(value));
     } else if (auto* t = qobject_cast<QTextEdit*>(control)) {
         t->setPlainText(value);
     } else if (auto* l = qobject_cast<QLabel*>(control)) {
         l->setText(value);
     }
+}
+
+bool showsTextAsSet(const QWidget* memo)
+{
+    auto* p = qobject_cast<const QPlainTextEdit*>(memo);
+    if (!p)
+        return false;
+    const QVariant shown = p->property(kShownText);
+    return shown.isValid() && lfLines(shown.toString()) == memoLines(p);
+}
+
+void setTypingLimit(QWidget* control, int limit)
+{
+    if (QLineEdit* edit = lineEditOf(control)) {
+        edit->setProperty(kTypingLimit, limit);
+        edit->setMaxLength(std::max(limit, static_cast<int>(edit->text().size())));
+    }
+}
+
+void keepOnOneLine(QWidget* control)
+{
+    QLineEdit* edit = lineEditOf(control);
+    if (!edit)
+        return;
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& typed) {
+        if (!typed.contains(QLatin1Char('\n')) && !typed.contains(QLatin1Char('\r')))
+            return;
+        const int cursor = edit->cursorPosition();
+        const QString before = oneLine(typed.left(cursor));
+        edit->setText(before + oneLine(typed.mid(cursor)));
+        edit->setCursorPosition(static_cast<int>(before.size()));
+    });
+}
+
+QString oneLine(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
 }
 
 } // namespace Controls

@@ -36,8 +36,27 @@ QFrame* listBanner(QWidget* parent, int width);
 QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRect at);
 
 // The text a control shows (edit, combo box, memo or label), and setting it.
-// A memo's line breaks are CR LF both ways.
+// A memo's line breaks are CR LF both ways, except that a memo still showing
+// the text last set gives that text back exactly as it was set (a text
+// written elsewhere with lone LF stays as it is until the user changes it).
+// Setting a text never cuts it at the field's typing limit.
 QString text(const QWidget* control);
 void setText(QWidget* control, const QString& value);
+
+// True while a memo shows exactly the text last set into it.
+bool showsTextAsSet(const QWidget* memo);
+
+// The most characters the user may type into a single-line field (an edit,
+// or a combo box's edit part). A longer value set by the program is shown
+// and given back whole, and the user may type up to its length.
+void setTypingLimit(QWidget* control, int limit);
+
+// A line break the user pastes or drops into a single-line field becomes a
+// blank (CR LF, CR or LF alike); a value set by the program keeps its bytes.
+void keepOnOneLine(QWidget* control);
+
+// A text with each line break (CR LF, CR or LF) turned into one blank: how a
+// stored value is printed on one line.
+QString oneLine(const QString& text);
 
 } // namespace Controls

@@ -2,6 +2,7 @@
 
 #include "core/storage/RecordLayout.h"
 #include "core/text/Text.h"
+#include "ui/shell/Controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,6 +18,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
+
+namespace {
+
+const QString kHighlightStyle = QStringLiteral(
+    "QFrame { background: #FFF36B; border: 2px solid qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+    " stop:0 #F2C200, stop:1 #FFFFFF); border-radius: 3px; }");
+
+} // namespace
 
 TForm::TForm(QWidget* owner, Kind kind, const QString& caption, QSize clientSize)
     : QDialog(owner)
@@ -165,12 +174,32 @@ void TForm::createFocusHighlights()
         auto* frame = new QFrame(field->parentWidget());
         frame->setObjectName(QStringLiteral("eff") + name.mid(3));
         frame->setGeometry(field->geometry().adjusted(-4, -4, 4, 4));
-        frame->setStyleSheet(QStringLiteral(
-            "QFrame { background: #FFF36B; border: 2px solid qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-            " stop:0 #F2C200, stop:1 #FFFFFF); border-radius: 3px; }"));
+        frame->setStyleSheet(kHighlightStyle);
         frame->stackUnder(field);
         frame->hide();
         m_highlights.emplace_back(field, frame);
+    }
+    updateHighlights(QApplication::focusWidget());
+}
+
+void TForm::createButtonHighlights()
+{
+    // A push button that has the focus takes Enter (keyPressEvent), so it
+    // shows the focus as the fields do: the yellow frame behind it. The
+    // style's own focus mark is drawn only after a Tab, not when a screen
+    // moves the focus (Enter in a field that leads to its button).
+    const auto buttons = findChildren<QPushButton*>();
+    for (QPushButton* button : buttons) {
+        if (!button->parentWidget() || button->property("tomariaHighlight").isValid())
+            continue;
+        button->setProperty("tomariaHighlight", true);
+        auto* frame = new QFrame(button->parentWidget());
+        frame->setObjectName(QStringLiteral("eff") + button->objectName());
+        frame->setGeometry(button->geometry().adjusted(-4, -4, 4, 4));
+        frame->setStyleSheet(kHighlightStyle);
+        frame->stackUnder(button);
+        frame->hide();
+        m_highlights.emplace_back(button, frame);
     }
     updateHighlights(QApplication::focusWidget());
 }
@@ -204,10 +233,7 @@ void TForm::applyCapacities(const RecordLayout& layout)
 
 void TForm::applyCapacity(QWidget* field, int capacity)
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(field))
-        edit->setMaxLength(capacity);
-    else if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
-        combo->lineEdit()->setMaxLength(capacity);
+    Controls::setTypingLimit(field, capacity);
 }
 
 bool TForm::eventFilter(QObject* watched, QEvent* event)
@@ -258,6 +284,7 @@ void TForm::showEvent(QShowEvent* event)
         b->setAutoDefault(false);
         b->setDefault(false);
     }
+    createButtonHighlights();
     QDialog::showEvent(event);
     if (!event->spontaneous())
         formShow();

@@ -67,6 +67,9 @@ protected:
 
     // Creates the yellow rectangle `effX` behind every visible input `txtX`.
     void createFocusHighlights();
+    // The same rectangle, `eff` + the button's name, behind every push
+    // button, shown while the button has the focus; made when first shown.
+    void createButtonHighlights();
     // Enter in `from` moves the focus to `to` (the key press goes on as usual).
     void setEnterChain(const std::vector<std::pair<QWidget*, QWidget*>>& chain);
     // Every `txtField` gets the capacity of the slot `Field` as its typing limit.

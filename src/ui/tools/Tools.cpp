@@ -1,7 +1,9 @@
 #include "Tools.h"
 
 #include "ui/backup/TfrmCopie.h"
+#include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
+#include "ui/stats/TfrmStatistiche.h"
 
 namespace {
 
@@ -25,6 +27,12 @@ std::span<const Tool> all()
         {QStringLiteral("imgCopie"), QStringLiteral("Copie di sicurezza"),
             QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
             &TfrmCopie::open},
+        {QStringLiteral("imgEtichette"), QStringLiteral("Etichette"),
+            QStringLiteral("Stampa le etichette per il dorso e con il codice a barre di libri e DVD."),
+            QStringLiteral("ico_etichette"), &TfrmEtichette::open},
+        {QStringLiteral("imgStatistiche"), QStringLiteral("Statistiche"),
+            QStringLiteral("Quante schede, di quali classi, generi e anni, quante in prestito."),
+            QStringLiteral("ico_statistiche"), &TfrmStatistiche::open},
     };
     return table;
 }

@@ -1,0 +1,186 @@
+#include "AppendJournal.h"
+
+#include "core/storage/DiskFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr char kMagic[] = "tomaria-journal 1 ";
+
+// Makes a created or removed name in `folder` durable (POSIX only: Windows
+// has no handle on a folder to flush).
+void syncFolder(const QString& folder)
+{
+#ifndef Q_OS_WIN
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+// What the signal handler needs, set up before the first appended byte.
+struct Armed {
+    volatile std::sig_atomic_t active = 0;
+    int fd = -1;
+    long long length = 0;
+    char tail[16384] = {};
+    long tailSize = 0;
+    char journal[4096] = {};
+};
+Armed g_armed;
+
+#ifndef Q_OS_WIN
+extern "C" void cutBack(int signal)
+{
+    if (g_armed.active) {
+        // Only calls that are safe in a signal handler.
+        const off_t at = static_cast<off_t>(g_armed.length - g_armed.tailSize);
+        if (::ftruncate(g_armed.fd, static_cast<off_t>(g_armed.length)) == 0
+            && (g_armed.tailSize == 0 || ::pwrite(g_armed.fd, g_armed.tail, static_cast<size_t>(g_armed.tailSize), at) == g_armed.tailSize)
+            && ::fsync(g_armed.fd) == 0)
+            ::unlink(g_armed.journal);
+        g_armed.active = 0;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+#endif
+
+} // namespace
+
+namespace AppendJournal {
+
+QString pathFor(const QString& archive)
+{
+    return archive + kSuffix;
+}
+
+bool begin(const QString& archive, const Before& before, QString* reason)
+{
+    QFile journal(pathFor(archive));
+    // A leftover is recovered before any append starts, so it is stale here.
+    if (!journal.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        if (reason)
+            *reason = DiskFile::failureReason(journal);
+        return false;
+    }
+    const QByteArray text = QByteArray(kMagic) + QByteArray::number(before.length) + ' ' + before.tail.toBase64() + "\n";
+    if (!DiskFile::writeAll(journal, text.constData(), text.size()) || !DiskFile::syncToDisk(journal)) {
+        if (reason)
+            *reason = DiskFile::failureReason(journal);
+        journal.close();
+        journal.remove();
+        return false;
+    }
+    journal.close();
+    syncFolder(QFileInfo(archive).absolutePath());
+    return true;
+}
+
+std::optional<Before> pending(const QString& archive)
+{
+    QFile journal(pathFor(archive));
+    if (!journal.exists() && !QFileInfo(journal).isSymLink())
+        return std::nullopt;
+    Before unreadable;
+    if (!journal.open(QIODevice::ReadOnly))
+        return unreadable;
+    const QByteArray text = journal.read(64 * 1024);
+    if (!text.startsWith(kMagic) || !text.endsWith('\n'))
+        return unreadable;
+    const QList<QByteArray> parts = text.mid(sizeof(kMagic) - 1).trimmed().split(' ');
+    bool ok = false;
+    Before before;
+    before.length = parts.value(0).toLongLong(&ok);
+    if (!ok || before.length < 0 || parts.size() > 2)
+        return unreadable;
+    const auto tail = QByteArray::fromBase64Encoding(parts.value(1), QByteArray::AbortOnBase64DecodingErrors);
+    if (!tail || tail.decoded.size() > before.length)
+        return unreadable;
+    before.tail = tail.decoded;
+    return before;
+}
+
+bool end(const QString& archive)
+{
+    const QString path = pathFor(archive);
+    if (QFile::exists(path) && !QFile::remove(path))
+        return false;
+    syncFolder(QFileInfo(archive).absolutePath());
+    return true;
+}
+
+bool recover(QFileDevice& file, const QString& archive)
+{
+    const std::optional<Before> before = pending(archive);
+    if (!before)
+        return true;
+    if (before->length >= 0) {
+        if (file.size() != before->length && !file.resize(before->length))
+            return false;
+        if (!before->tail.isEmpty()
+            && (!file.seek(before->length - before->tail.size()) || !DiskFile::writeAll(file, before->tail.constData(), before->tail.size())))
+            return false;
+        if (!DiskFile::syncToDisk(file))
+            return false;
+    }
+    return end(archive);
+}
+
+void cutBackOnSignals()
+{
+#ifndef Q_OS_WIN
+    std::signal(SIGTERM, cutBack);
+    std::signal(SIGINT, cutBack);
+#endif
+}
+
+void armSignals(int fd, const Before& before, const QString& archive)
+{
+    const QByteArray path = QFile::encodeName(pathFor(archive));
+    g_armed.active = 0;
+    g_armed.fd = fd;
+    g_armed.length = before.length;
+    g_armed.tailSize = static_cast<long>(std::min<qsizetype>(before.tail.size(), qsizetype(sizeof g_armed.tail)));
+    std::memcpy(g_armed.tail, before.tail.constData(), static_cast<std::size_t>(g_armed.tailSize));
+    std::snprintf(g_armed.journal, sizeof g_armed.journal, "%s", path.constData());
+    g_armed.active = path.size() < qsizetype(sizeof g_armed.journal) ? 1 : 0;
+}
+
+void disarmSignals()
+{
+    g_armed.active = 0;
+}
+
+void testPausePoint(int batchesWritten)
+{
+    static const int pauseAfter = qEnvironmentVariableIntValue("TOMARIA_TEST_PAUSE_AFTER_BATCHES");
+    if (pauseAfter <= 0 || batchesWritten != pauseAfter)
+        return;
+    std::fprintf(stderr, "pausa dopo %d blocchi\n", batchesWritten);
+    std::fflush(stderr);
+#ifndef Q_OS_WIN
+    for (;;)
+        ::pause();
+#endif
+}
+
+} // namespace AppendJournal

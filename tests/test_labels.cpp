@@ -1,0 +1,843 @@
+#include "TestSupport.h"
+
+#include "core/collections/Collection.h"
+#include "core/labels/Code128.h"
+#include "core/labels/CodeHints.h"
+#include "core/labels/LabelCards.h"
+#include "core/labels/LabelSheet.h"
+#include "core/labels/TextFit.h"
+#include "core/storage/Layouts.h"
+#include "core/storage/Record.h"
+#include "ui/books/TfrmLibri.h"
+#include "ui/dvd/TfrmDVD.h"
+#include "ui/registry/Screens.h"
+#include "ui/labels/LabelReport.h"
+#include "ui/labels/TfrmEtichette.h"
+#include "ui/report/ReportFonts.h"
+#include "ui/report/ReportUnits.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QDoubleSpinBox>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+using ReportUnits::kPerMm;
+
+struct Book {
+    QString code;
+    QString shelf = QStringLiteral("Sala A");
+    bool cancelled = false;
+    QString title = QStringLiteral("Titolo");
+    QString author = QStringLiteral("Eco, Umberto");
+    QString dewey = QStringLiteral("853");
+};
+
+QByteArray bookRecord(const Book& b)
+{
+    Record r(TSchedaLibro);
+    r.setText("Titolo", b.title);
+    r.setText("Codice", b.code);
+    r.setText("Autore", b.author);
+    r.setText("Scaffale", b.shelf);
+    r.setText("Dewey", b.dewey);
+    r.setText("Annullata", b.cancelled ? QStringLiteral("Sì") : QStringLiteral("No"));
+    return r.bytes();
+}
+
+// `count` books coded LIB-00001, LIB-00002, ... with titles of growing length.
+QByteArray numberedBooks(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i) {
+        Book b;
+        b.code = QStringLiteral("LIB-%1").arg(i, 5, 10, QLatin1Char('0'));
+        b.title = QStringLiteral("Il nome della rosa, volume %1 di una lunga serie di romanzi").arg(i).left(10 + i % 60);
+        b.author = i % 2 ? QStringLiteral("Eco, Umberto") : QStringLiteral("Italo Calvino");
+        b.shelf = QStringLiteral("Sala %1").arg(QChar(u'A' + i % 3));
+        bytes += bookRecord(b);
+    }
+    return bytes;
+}
+
+QStringList numberedCodes(int count)
+{
+    QStringList codes;
+    for (int i = 1; i <= count; ++i)
+        codes << QStringLiteral("LIB-%1").arg(i, 5, 10, QLatin1Char('0'));
+    return codes;
+}
+
+QList<QRectF> labelRects(const PreparedPage& page)
+{
+    QList<QRectF> rects;
+    for (const PageItem& item : page.items) {
+        if (item.name == LabelReport::kLabel)
+            rects << QRectF(item.rect.x() / kPerMm, item.rect.y() / kPerMm, item.rect.width() / kPerMm,
+                item.rect.height() / kPerMm);
+    }
+    return rects;
+}
+
+bool near(const QRectF& a, const QRectF& b)
+{
+    constexpr double kMm = 0.01;
+    return std::abs(a.x() - b.x()) < kMm && std::abs(a.y() - b.y()) < kMm && std::abs(a.width() - b.width()) < kMm
+        && std::abs(a.height() - b.height()) < kMm;
+}
+
+QString show(const QRectF& r)
+{
+    return QStringLiteral("(%1, %2, %3 x %4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// Runs a program to its end, or fails the test after a minute.
+struct Run {
+    bool finished = false;
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    Run r;
+    r.finished = p.waitForStarted(30000) && p.waitForFinished(120000);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(5000);
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// Every barcode a reader finds in the pages of `pdf`, sorted, turned into
+// pictures at 300 dpi as a printer would print them.
+QStringList readBarcodes(const QString& pdf, const QString& work, int* pages = nullptr)
+{
+    const QString stem = work + QStringLiteral("page");
+    const Run raster = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                                                       QStringLiteral("-png"), pdf, stem});
+    if (!raster.finished || raster.code != 0)
+        return {QStringLiteral("pdftoppm failed: ") + raster.err};
+    const QStringList images = QDir(work).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name);
+    if (pages)
+        *pages = int(images.size());
+    QStringList codes;
+    for (const QString& image : images) {
+        const Run read = run(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"),
+                                                        QStringLiteral("-Sdisable"), QStringLiteral("-Scode128.enable"),
+                                                        work + image});
+        if (!read.finished)
+            return {QStringLiteral("zbarimg hung")};
+        codes += read.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    std::sort(codes.begin(), codes.end());
+    return codes;
+}
+
+QString cliProgram()
+{
+    return QStringLiteral(TOMARIA_CLI);
+}
+
+} // namespace
+
+class LabelsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void presetGeometry_data();
+    void presetGeometry();
+    void customGridKeptInSettings();
+    void textFit_data();
+    void textFit();
+    void cutTextStaysInsideItsLabel_data();
+    void cutTextStaysInsideItsLabel();
+    void spineShowsCallNumber_data();
+    void spineShowsCallNumber();
+    void dvdLabelsAndHintsUseTheirOwnFields();
+    void previewDrawnToScale();
+    void code128ReadBackFromPage_data();
+    void code128ReadBackFromPage();
+    void selections_data();
+    void selections();
+    void isbnCheck_data();
+    void isbnCheck();
+    void cardHints_data();
+    void cardHints();
+    void screenPrintsWhatItPreviews();
+    void screenKeepsItsCustomGrid();
+    void cliWritesReadableSheets_data();
+    void cliWritesReadableSheets();
+    void cliRefusesBadArguments_data();
+    void cliRefusesBadArguments();
+    void cliWriteFailureKeepsOldFile();
+};
+
+void LabelsTest::initTestCase()
+{
+    ReportFonts::ensureSubstitutes();
+}
+
+void LabelsTest::presetGeometry_data()
+{
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QRectF>("first"); // mm, on the first page
+    QTest::addColumn<QRectF>("last");  // mm, on the last page
+    QTest::newRow("3x8 from label 5") << "3x8" << 5 << 100 << 5 << QRectF(70, 37.5, 70, 37) << QRectF(70, 74.5, 70, 37);
+    QTest::newRow("3x7 one full sheet") << "3x7" << 1 << 21 << 1 << QRectF(0, 0.45, 70, 42.3) << QRectF(140, 254.25, 70, 42.3);
+    QTest::newRow("4x10 last label, then a new sheet") << "4x10" << 40 << 2 << 2 << QRectF(157.5, 267.3, 52.5, 29.7)
+                                                       << QRectF(0, 0, 52.5, 29.7);
+    QTest::newRow("2x8 from label 3") << "2x8" << 3 << 3 << 1 << QRectF(0, 37.5, 105, 37) << QRectF(0, 74.5, 105, 37);
+    QTest::newRow("65 on its last label") << "65" << 65 << 1 << 1 << QRectF(167.1, 265.1, 38.1, 21.2)
+                                          << QRectF(167.1, 265.1, 38.1, 21.2);
+    QTest::newRow("65 across a sheet") << "65" << 60 << 10 << 2 << QRectF(4.7 + 4 * 40.6, 10.7 + 11 * 21.2, 38.1, 21.2)
+                                       << QRectF(4.7 + 3 * 40.6, 10.7, 38.1, 21.2);
+}
+
+void LabelsTest::presetGeometry()
+{
+    QFETCH(QString, sheet);
+    QFETCH(int, start);
+    QFETCH(int, count);
+    QFETCH(int, pages);
+    QFETCH(QRectF, first);
+    QFETCH(QRectF, last);
+    const LabelSheet* preset = LabelSheet::find(sheet);
+    QVERIFY(preset);
+    QVERIFY2(preset->fault().isEmpty(), qPrintable(preset->fault()));
+    QList<LabelCard> cards(count);
+    for (int i = 0; i < count; ++i)
+        cards[i] = {i + 1, QStringLiteral("C%1").arg(i + 1), QStringLiteral("T"), QStringLiteral("Eco"), QString(), QString()};
+    for (const auto kind : {LabelReport::Kind::Spine, LabelReport::Kind::Barcode}) {
+        const PreparedReport report = LabelReport::prepare(cards, {kind, *preset, start, {}});
+        QCOMPARE(int(report.pages.size()), pages);
+        QCOMPARE(LabelReport::sheetsFor(count, *preset, start), pages);
+        const QList<QRectF> firstPage = labelRects(report.pages.first());
+        const QList<QRectF> lastPage = labelRects(report.pages.last());
+        QVERIFY2(near(firstPage.first(), first), qPrintable(show(firstPage.first())));
+        QVERIFY2(near(lastPage.last(), last), qPrintable(show(lastPage.last())));
+        int total = 0;
+        for (const PreparedPage& page : report.pages) {
+            const QList<QRectF> rects = labelRects(page);
+            total += int(rects.size());
+            for (const QRectF& r : rects)
+                QVERIFY2(QRectF(0, 0, 210.001, 297.001).contains(r), qPrintable(show(r)));
+        }
+        QCOMPARE(total, count);
+    }
+}
+
+void LabelsTest::customGridKeptInSettings()
+{
+    TestFolder folder;
+    folder.write("Tomaria.ini", "[Prestiti]\r\nGiorni=45\r\n");
+    LabelSheet grid = *LabelSheet::find(QStringLiteral("3x8"));
+    grid.columns = 2;
+    grid.rows = 5;
+    grid.left = 12.5;
+    grid.top = 20.25;
+    grid.pitchX = 95;
+    grid.pitchY = 50;
+    grid.width = 90;
+    grid.height = 48;
+    QVERIFY(LabelSettings::save(grid, LabelSheet::kCustomKey, QStringLiteral("Biblioteca di Quarto\nsecondo rigo")));
+    const LabelSheet back = LabelSettings::customSheet();
+    QCOMPARE(back.key, LabelSheet::kCustomKey);
+    QCOMPARE(back.columns, 2);
+    QCOMPARE(back.rows, 5);
+    QCOMPARE(back.left, 12.5);
+    QCOMPARE(back.top, 20.25);
+    QVERIFY(near(back.labelRect(9), QRectF(12.5 + 95, 20.25 + 4 * 50, 90, 48)));
+    QCOMPARE(LabelSettings::sheetKey(), LabelSheet::kCustomKey);
+    QCOMPARE(LabelSettings::libraryName(), QStringLiteral("Biblioteca di Quarto secondo rigo"));
+    // The loans setting beside it stays.
+    QVERIFY(folder.read("Tomaria.ini").contains("Giorni=45\r\n"));
+
+    // An impossible grid is neither saved nor read back.
+    LabelSheet overlapping = grid;
+    overlapping.pitchX = 80;
+    QVERIFY(!overlapping.fault().isEmpty());
+    QVERIFY(!LabelSettings::save(overlapping, LabelSheet::kCustomKey, {}));
+    LabelSheet offPaper = grid;
+    offPaper.rows = 6;
+    QVERIFY(!offPaper.fault().isEmpty());
+    folder.write("Tomaria.ini", "[Etichette]\r\nColonne=2\r\nRighe=6\r\nMargineSinistro=12.5\r\nMargineSuperiore=20.25\r\n"
+                                "PassoOrizzontale=95\r\nPassoVerticale=50\r\nLarghezza=90\r\nAltezza=48\r\n");
+    QCOMPARE(LabelSettings::customSheet().rows, 8); // the default grid instead
+}
+
+void LabelsTest::textFit_data()
+{
+    // Measured as one unit per character per point.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<QString>("fitted");
+    QTest::addColumn<double>("size");
+    QTest::newRow("fits at the largest") << "abcde" << 50.0 << "abcde" << 10.0;
+    QTest::newRow("shrunk to fit") << "abcdefghij" << 80.0 << "abcdefghij" << 8.0;
+    QTest::newRow("half points") << "abcdefghij" << 75.0 << "abcdefghij" << 7.5;
+    QTest::newRow("smallest size fits exactly") << "abcdefghij" << 60.0 << "abcdefghij" << 6.0;
+    QTest::newRow("cut at the smallest") << "abcdefghijklmnop" << 60.0 << "abcdefghi\u2026" << 6.0;
+    QTest::newRow("blank before the cut dropped") << "abcd efghijklmnop" << 36.0 << "abcd\u2026" << 6.0;
+    QTest::newRow("not even the ellipsis") << "abc" << 5.0 << "" << 6.0;
+}
+
+void LabelsTest::textFit()
+{
+    QFETCH(QString, text);
+    QFETCH(double, width);
+    QFETCH(QString, fitted);
+    QFETCH(double, size);
+    const auto measure = [](const QString& t, double points) { return t.size() * points; };
+    const TextFit::Fitted f = TextFit::fit(text, width, 10, 6, measure);
+    QCOMPARE(f.text, fitted);
+    QCOMPARE(f.pointSize, size);
+    QCOMPARE(f.cut, fitted != text);
+    QVERIFY(measure(f.text, f.pointSize) <= width);
+}
+
+void LabelsTest::cutTextStaysInsideItsLabel_data()
+{
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("kind");
+    for (const LabelSheet& s : LabelSheet::presets()) {
+        QTest::addRow("%s spine", qPrintable(s.key)) << s.key << int(LabelReport::Kind::Spine);
+        QTest::addRow("%s barcode", qPrintable(s.key)) << s.key << int(LabelReport::Kind::Barcode);
+    }
+}
+
+void LabelsTest::cutTextStaysInsideItsLabel()
+{
+    QFETCH(QString, sheet);
+    QFETCH(int, kind);
+    const QString long_ = QStringLiteral("WWWWWWWWWW Storia della letteratura italiana dalle origini ai giorni nostri WWWW").repeated(2);
+    QList<LabelCard> cards;
+    cards << LabelCard{1, QStringLiteral("LIB-00001"), long_, QStringLiteral("Eco, Umberto"), QStringLiteral("853"), long_};
+    cards << LabelCard{2, QStringLiteral("A1"), QStringLiteral("Breve"), QStringLiteral("Eco"), QStringLiteral("8"), QStringLiteral("S")};
+    const PreparedReport report = LabelReport::prepare(
+        cards, {LabelReport::Kind(kind), *LabelSheet::find(sheet), 1, long_});
+    QVERIFY(!report.pages.isEmpty());
+    QRectF label;
+    int labels = -1;
+    int cut = 0;
+    int texts = 0;
+    for (const PageItem& item : report.pages.first().items) {
+        if (item.name == LabelReport::kLabel) {
+            label = item.rect;
+            ++labels;
+            continue;
+        }
+        QVERIFY2(label.adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(item.rect), qPrintable(item.name));
+        if (item.kind != PageItem::Kind::Text)
+            continue;
+        ++texts;
+        const QString line = item.lines().value(0);
+        // As wide as it prints on paper: measured on devices of a printer's
+        // resolutions, where hinting and rounding differ from the screen.
+        for (const int dpi : {96, 300, 600, 1200}) {
+            QImage device(1, 1, QImage::Format_RGB32);
+            device.setDotsPerMeterX(int(dpi / 0.0254));
+            device.setDotsPerMeterY(int(dpi / 0.0254));
+            const double width = QFontMetricsF(item.text->font, &device).horizontalAdvance(line) * 96.0 / dpi;
+            QVERIFY2(width <= item.rect.width() + 1e-6,
+                qPrintable(QStringLiteral("%1 at %2 dpi: %3 > %4").arg(line).arg(dpi).arg(width).arg(item.rect.width())));
+        }
+        QVERIFY(item.text->font.pointSizeF() >= LabelReport::kSmallest - 1e-9);
+        if (line.endsWith(TextFit::kEllipsis)) {
+            ++cut;
+            QCOMPARE(item.text->font.pointSizeF(), LabelReport::kSmallest);
+            QVERIFY(long_.startsWith(line.chopped(1)));
+        } else if (labels == 1 && item.name != QLatin1String("biblioteca")) {
+            // The short card's texts print whole.
+            const LabelCard& small = cards.at(1);
+            QVERIFY2(QStringList({small.code, small.title, small.surnameLetters(), small.dewey, small.shelf}).contains(line),
+                qPrintable(line));
+        }
+    }
+    QCOMPARE(labels, 1);
+    QVERIFY(texts >= 6);
+    // Spine: the shelf; barcode: the title and both library names.
+    QVERIFY2(cut >= (LabelReport::Kind(kind) == LabelReport::Kind::Spine ? 1 : 3), "the long texts must be cut");
+}
+
+void LabelsTest::spineShowsCallNumber_data()
+{
+    QTest::addColumn<QString>("person");
+    QTest::addColumn<QString>("letters");
+    QTest::newRow("surname first") << "Eco, Umberto" << "ECO";
+    QTest::newRow("name first") << "Italo Calvino" << "CAL";
+    QTest::newRow("apostrophe and accent") << "D'Annunzio, Gabriele" << "DAN";
+    QTest::newRow("accented capital") << "Čapek, Karel" << "ČAP";
+    QTest::newRow("short surname") << "Fo, Dario" << "FO";
+    QTest::newRow("nothing") << "" << "";
+}
+
+void LabelsTest::spineShowsCallNumber()
+{
+    QFETCH(QString, person);
+    QFETCH(QString, letters);
+    const LabelCard card{7, QStringLiteral("X"), QStringLiteral("T"), person, QStringLiteral("853.914"), QStringLiteral("Sala B")};
+    QCOMPARE(card.surnameLetters(), letters);
+    const PreparedReport report = LabelReport::prepare({card}, {LabelReport::Kind::Spine, *LabelSheet::find("3x8"), 1, {}});
+    const PreparedPage& page = report.pages.first();
+    QCOMPARE(page.find("dewey")->joined(), QStringLiteral("853.914"));
+    QCOMPARE(page.find("scaffale")->joined(), QStringLiteral("Sala B"));
+    QCOMPARE(page.find("autore") ? page.find("autore")->joined() : QString(), letters);
+    QVERIFY(page.find("dewey")->rect.bottom() <= page.find("scaffale")->rect.top() + 1e-6);
+}
+
+void LabelsTest::dvdLabelsAndHintsUseTheirOwnFields()
+{
+    const auto dvd = [](const QString& code, const QString& director, const QString& cancelled) {
+        Record r(TSchedaDVD);
+        r.setText("Titolo", QStringLiteral("Film"));
+        r.setText("Codice", code);
+        r.setText("Regia", director);
+        r.setText("Scaffale", QStringLiteral("Video 2"));
+        r.setText("Annullata", cancelled);
+        return r.bytes();
+    };
+    BookCardSession s;
+    s.folder.write("DVD.pro", dvd("D1", "Kubrick, Stanley", "No") + dvd("D2", "Fellini, Federico", "Sì"));
+    QList<LabelCard> cards;
+    QVERIFY(LabelCards::select(Collection::dvd(), s.folder.file("DVD.pro"), {}, cards));
+    QCOMPARE(cards.size(), 1);
+    QCOMPARE(cards.first().surnameLetters(), QStringLiteral("KUB"));
+    const PreparedReport report = LabelReport::prepare(cards, {LabelReport::Kind::Spine, *LabelSheet::find("3x7"), 1, {}});
+    const PreparedPage& page = report.pages.first();
+    QVERIFY(!page.find("dewey")); // DVDs have no Dewey code
+    QCOMPARE(page.find("autore")->joined(), QStringLiteral("KUB"));
+    QCOMPARE(page.find("scaffale")->joined(), QStringLiteral("Video 2"));
+
+    // A DVD saved with the code of a cancelled one is told so too.
+    TfrmDVD* card = Screens::frmDVD;
+    s.card->handOver(card);
+    card->control<QLineEdit>(QStringLiteral("txtTitolo"))->setText(QStringLiteral("Amarcord"));
+    card->control<QLineEdit>(QStringLiteral("txtCodice"))->setText(QStringLiteral("d2"));
+    card->control<QLineEdit>(QStringLiteral("txtRegia"))->setText(QStringLiteral("Fellini, Federico"));
+    card->cmdSalvaClick();
+    QCOMPARE(s.log.lastText(), QStringLiteral("La scheda corrente è stata inserita in archivio."));
+    QCOMPARE(card->panInfo()->text(), QStringLiteral("Attenzione: il codice d2 è già usato dalla scheda in posizione 2."));
+    QCOMPARE(card->lblPosizione()->text(), QStringLiteral("3"));
+}
+
+void LabelsTest::previewDrawnToScale()
+{
+    // The ink of one spine label measured in previews of two widths: a
+    // preview twice as wide draws its texts twice as wide.
+    const LabelCard card{1, QStringLiteral("X"), QStringLiteral("T"), QStringLiteral("Manzoni, Alessandro"),
+        QStringLiteral("853.7"), QStringLiteral("Sala grande")};
+    const PreparedReport report = LabelReport::prepare({card}, {LabelReport::Kind::Spine, *LabelSheet::find("2x8"), 1, {}});
+    const auto inkWidth = [&](int width) {
+        const QImage image = LabelReport::render(report, 0, width);
+        // Inside the first label, away from its drawn edges.
+        const QRect label(int(width * 2 / 210.0), int(width * 3 / 210.0), int(width * 100 / 210.0), int(width * 33 / 210.0));
+        int left = image.width();
+        int right = -1;
+        for (int y = label.top(); y <= label.bottom(); ++y) {
+            for (int x = label.left(); x <= label.right(); ++x) {
+                if (qGray(image.pixel(x, y)) < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return right - left + 1;
+    };
+    const int narrow = inkWidth(420);
+    const int wide = inkWidth(840);
+    QVERIFY2(narrow > 10, qPrintable(QString::number(narrow)));
+    QVERIFY2(std::abs(wide - 2 * narrow) <= narrow / 5, qPrintable(QStringLiteral("%1 then %2").arg(narrow).arg(wide)));
+}
+
+void LabelsTest::code128ReadBackFromPage_data()
+{
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("letters and digits") << QStringList{"LIB-00001", "A1", "Inv 2024/07"};
+    QTest::newRow("digits only") << QStringList{"12345678", "0001", "9788804668237"};
+    QTest::newRow("lower case and signs") << QStringList{"abc+def.gh", "x%y$z", "LONGCODE-12345"};
+}
+
+void LabelsTest::code128ReadBackFromPage()
+{
+    QFETCH(QStringList, codes);
+    QTemporaryDir work;
+    QList<LabelCard> cards;
+    for (const QString& code : codes)
+        cards << LabelCard{1, code, QStringLiteral("Titolo"), QString(), QString(), QString()};
+    // The smallest preset labels: the narrowest bars.
+    const PreparedReport report = LabelReport::prepare(cards, {LabelReport::Kind::Barcode, *LabelSheet::find("65"), 1, {}});
+    const QString pdf = work.filePath(QStringLiteral("codici.pdf"));
+    QString error;
+    QVERIFY2(LabelReport::writePdf(report, pdf, &error), qPrintable(error));
+    QStringList expected = codes;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(readBarcodes(pdf, work.path() + QLatin1Char('/')), expected);
+
+    // Code 128 cannot carry what Latin-1 lacks: no bars, no crash.
+    QString why;
+    QVERIFY(!Code128::encode(QStringLiteral("€uro"), &why).valid());
+    QVERIFY(!why.isEmpty());
+    QVERIFY(!Code128::encode(QString()).valid());
+}
+
+void LabelsTest::selections_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("withCancelled");
+    QTest::addColumn<QList<qint64>>("positions");
+    using R = LabelChoice::Range;
+    QTest::newRow("all, cancelled left out") << int(R::All) << "" << "" << false << QList<qint64>{1, 2, 4, 5, 6, 7};
+    QTest::newRow("all with cancelled") << int(R::All) << "" << "" << true << QList<qint64>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("positions") << int(R::Positions) << "2" << "4" << false << QList<qint64>{2, 4};
+    QTest::newRow("codes as text, case ignored") << int(R::Codes) << "b1" << "B2" << false << QList<qint64>{2, 5, 7};
+    QTest::newRow("codes from one end") << int(R::Codes) << "B2" << "" << false << QList<qint64>{4, 6, 7};
+    QTest::newRow("whole shelf, case ignored") << int(R::Shelf) << "sala a" << "" << false << QList<qint64>{1, 6};
+    QTest::newRow("since a position") << int(R::Since) << "5" << "" << false << QList<qint64>{5, 6, 7};
+    QTest::newRow("since, with cancelled") << int(R::Since) << "3" << "" << true << QList<qint64>{3, 4, 5, 6, 7};
+}
+
+void LabelsTest::selections()
+{
+    QFETCH(int, range);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, withCancelled);
+    QFETCH(QList<qint64>, positions);
+    TestFolder folder;
+    QByteArray archive;
+    // "B10" sorts between "B1" and "B2" as text.
+    const QList<Book> books{
+        {QStringLiteral("A9"), QStringLiteral("Sala A")},
+        {QStringLiteral("B1"), QStringLiteral("Sala B")},
+        {QStringLiteral("B15"), QStringLiteral("Sala A"), true},
+        {QStringLiteral("C1"), QStringLiteral("Sala A2")},
+        {QStringLiteral(" b10 "), QStringLiteral("Sala B")},
+        {QStringLiteral("b3"), QStringLiteral(" SALA A")},
+        {QStringLiteral("B2"), QStringLiteral("Sala C")},
+    };
+    for (const Book& b : books)
+        archive += bookRecord(b);
+    folder.write("Libri.pro", archive);
+    LabelChoice choice;
+    choice.range = LabelChoice::Range(range);
+    choice.withCancelled = withCancelled;
+    choice.fromPosition = from.toLongLong();
+    choice.toPosition = to.toLongLong();
+    choice.sincePosition = from.toLongLong();
+    choice.fromCode = from;
+    choice.toCode = to;
+    choice.shelf = from;
+    QList<LabelCard> cards;
+    QVERIFY(LabelCards::select(Collection::books(), folder.file("Libri.pro"), choice, cards));
+    QList<qint64> got;
+    for (const LabelCard& c : cards)
+        got << c.position;
+    QCOMPARE(got, positions);
+    QCOMPARE(folder.read("Libri.pro"), archive);
+
+    // A missing archive is not created.
+    TestFolder empty;
+    QVERIFY(!LabelCards::select(Collection::books(), empty.file("Libri.pro"), choice, cards));
+    QVERIFY(!QFile::exists(empty.file("Libri.pro")));
+}
+
+void LabelsTest::isbnCheck_data()
+{
+    QTest::addColumn<QString>("isbn");
+    QTest::addColumn<int>("state");
+    using I = CodeHints::Isbn;
+    QTest::newRow("ISBN-10") << "0306406152" << int(I::Valid);
+    QTest::newRow("ISBN-10 hyphens") << "0-306-40615-2" << int(I::Valid);
+    QTest::newRow("ISBN-10 blanks") << " 88 04 66823 7 " << int(I::Valid);
+    QTest::newRow("ISBN-10 X") << "0-8044-2957-X" << int(I::Valid);
+    QTest::newRow("ISBN-10 lowercase x") << "0-8044-2957-x" << int(I::Valid);
+    QTest::newRow("ISBN-10 wrong digit") << "0-306-40615-3" << int(I::WrongCheckDigit);
+    QTest::newRow("ISBN-10 wrong where X belongs") << "0-8044-2957-5" << int(I::WrongCheckDigit);
+    QTest::newRow("ISBN-13") << "9780306406157" << int(I::Valid);
+    QTest::newRow("ISBN-13 hyphens") << "978-88-04-66823-7" << int(I::Valid);
+    QTest::newRow("ISBN-13 blanks") << "978 88 07 01827 5" << int(I::Valid);
+    QTest::newRow("ISBN-13 wrong digit") << "978-0-306-40615-8" << int(I::WrongCheckDigit);
+    QTest::newRow("ISBN-13 two digits swapped") << "978-0-306-46015-7" << int(I::WrongCheckDigit);
+    QTest::newRow("X inside an ISBN-10") << "0-80X4-2957-1" << int(I::NotIsbn);
+    QTest::newRow("X in an ISBN-13") << "978030640615X" << int(I::NotIsbn);
+    QTest::newRow("twelve digits") << "978030640615" << int(I::NotIsbn);
+    QTest::newRow("text") << "in preparazione" << int(I::NotIsbn);
+    QTest::newRow("empty") << "" << int(I::NotIsbn);
+}
+
+void LabelsTest::isbnCheck()
+{
+    QFETCH(QString, isbn);
+    QFETCH(int, state);
+    QCOMPARE(int(CodeHints::checkIsbn(isbn)), state);
+    QCOMPARE(CodeHints::isbnHint(isbn).isEmpty(), state != int(CodeHints::Isbn::WrongCheckDigit));
+}
+
+void LabelsTest::cardHints_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("isbn");
+    QTest::addColumn<int>("showPosition"); // 0: a new card
+    QTest::addColumn<QString>("afterIsbn");
+    QTest::addColumn<QString>("afterSave");
+    const QString ready = QStringLiteral("Pronto per archiviare una nuova scheda...");
+    const QString badIsbn = QStringLiteral("Attenzione: il codice ISBN 978-0-306-40615-8 ha una cifra di controllo errata; "
+                                           "controllare di averlo digitato bene.");
+    QTest::newRow("unique code, sound ISBN") << "Z9" << "978-0-306-40615-7" << 0 << ready << ready;
+    QTest::newRow("ISBN with wrong check digit") << "Z9" << "978-0-306-40615-8" << 0 << badIsbn << badIsbn;
+    QTest::newRow("lowercase x ISBN-10") << "Z9" << "0-8044-2957-x" << 0 << ready << ready;
+    QTest::newRow("code of one other card") << "B1" << "" << 0 << ready
+                                            << "Attenzione: il codice B1 è già usato dalla scheda in posizione 2.";
+    QTest::newRow("code of two others, case and blanks ignored") << "a1" << "" << 0 << ready
+                                                                 << "Attenzione: il codice a1 è già usato dalle schede in posizione 1, 3.";
+    QTest::newRow("resaved card not its own duplicate") << "A1" << "" << 1 << ready
+                                                        << "Attenzione: il codice A1 è già usato dalla scheda in posizione 3.";
+    QTest::newRow("resaved card, code its own") << "B1" << "" << 2 << ready << ready;
+}
+
+void LabelsTest::cardHints()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, isbn);
+    QFETCH(int, showPosition);
+    QFETCH(QString, afterIsbn);
+    QFETCH(QString, afterSave);
+    BookCardSession s;
+    const QByteArray archive = bookRecord({QStringLiteral("A1")}) + bookRecord({QStringLiteral("B1")})
+        + bookRecord({QStringLiteral(" A1")});
+    s.folder.write("Libri.pro", archive);
+    if (showPosition > 0) {
+        for (int i = 0; i < showPosition; ++i)
+            s.card->cmdAvantiClick();
+        QCOMPARE(s.card->lblPosizione()->text(), QString::number(showPosition));
+    }
+    auto* txtCodice = s.card->control<QLineEdit>(QStringLiteral("txtCodice"));
+    auto* txtIsbn = s.card->control<QLineEdit>(QStringLiteral("txtIsbn"));
+    s.card->control<QLineEdit>(QStringLiteral("txtTitolo"))->setText(QStringLiteral("Titolo"));
+    s.card->control<QLineEdit>(QStringLiteral("txtAutore"))->setText(QStringLiteral("Autore"));
+    txtCodice->setText(code);
+    s.card->panInfo()->setText(QStringLiteral("Pronto per archiviare una nuova scheda..."));
+    s.card->activateWindow();
+    txtIsbn->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(txtIsbn->hasFocus(), 5000);
+    QTest::keyClicks(txtIsbn, isbn);
+    txtCodice->setFocus(); // leaving the field
+    QTRY_VERIFY_WITH_TIMEOUT(txtCodice->hasFocus(), 5000);
+    QCOMPARE(s.card->panInfo()->text(), afterIsbn);
+    s.card->cmdSalvaClick();
+    // The specified message as it stands, then the advice on the info line.
+    QCOMPARE(s.log.lastText(), showPosition ? QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.")
+                                            : QStringLiteral("La scheda corrente è stata inserita in archivio."));
+    QCOMPARE(s.card->panInfo()->text(), afterSave);
+}
+
+void LabelsTest::screenPrintsWhatItPreviews()
+{
+    TestFolder folder;
+    MessageLog log;
+    folder.write("Libri.pro", numberedBooks(100));
+    const QString pdf = folder.file("schermo.pdf");
+    PrintLog printLog(true, pdf);
+    bool driven = false;
+    onNextModal<TfrmEtichette>([&](TfrmEtichette* screen) {
+        driven = true;
+        auto* tipo = screen->control<QComboBox>(QStringLiteral("txtTipo"));
+        auto* foglio = screen->control<QComboBox>(QStringLiteral("txtFoglio"));
+        auto* inizio = screen->control<QSpinBox>(QStringLiteral("txtInizio"));
+        auto* biblioteca = screen->control<QLineEdit>(QStringLiteral("txtBiblioteca"));
+        tipo->setCurrentIndex(1);
+        foglio->setCurrentIndex(foglio->findData(QStringLiteral("3x8")));
+        inizio->setValue(5);
+        biblioteca->setText(QStringLiteral("Biblioteca civica"));
+        emit biblioteca->editingFinished();
+        QCOMPARE(screen->control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("100 etichette su 5 fogli."));
+        QCOMPARE(labelRects(screen->pages().pages.first()).first(), QRectF(70, 37.5, 70, 37));
+        QVERIFY(!screen->control<QLabel>(QStringLiteral("imgAnteprima"))->pixmap().isNull());
+        // For a look at the screen: TOMARIA_GRAB names the picture to write.
+        if (const QString grab = qEnvironmentVariable("TOMARIA_GRAB"); !grab.isEmpty())
+            screen->grab().save(grab);
+        QTest::mouseClick(screen->control<QPushButton>(QStringLiteral("btnStampa")), Qt::LeftButton);
+        QCOMPARE(printLog.offered.size(), 1);
+        QCOMPARE(printLog.offered.first().pages.size(), 5);
+
+        // A choice that gives nothing: nothing to print.
+        auto* scelta = screen->control<QComboBox>(QStringLiteral("txtScelta"));
+        scelta->setCurrentIndex(int(LabelChoice::Range::Shelf));
+        screen->control<QLineEdit>(QStringLiteral("txtDa"))->setText(QStringLiteral("Sala Z"));
+        screen->refresh();
+        QVERIFY(!screen->control<QPushButton>(QStringLiteral("btnStampa"))->isEnabled());
+        screen->btnStampaClick();
+        QCOMPARE(printLog.offered.size(), 1);
+        screen->close();
+    });
+    TfrmEtichette::open(nullptr);
+    QVERIFY(driven);
+    QTemporaryDir work;
+    int pages = 0;
+    QCOMPARE(readBarcodes(pdf, work.path() + QLatin1Char('/'), &pages), numberedCodes(100));
+    QCOMPARE(pages, 5);
+    // Kept for the next time.
+    QCOMPARE(LabelSettings::sheetKey(), QStringLiteral("3x8"));
+    QCOMPARE(LabelSettings::libraryName(), QStringLiteral("Biblioteca civica"));
+    QCOMPARE(log.lastText(), QStringLiteral("Nessuna scheda corrisponde alla scelta: non c'è nulla da stampare."));
+}
+
+void LabelsTest::screenKeepsItsCustomGrid()
+{
+    TestFolder folder;
+    MessageLog log;
+    // No archive yet: nothing to print, and no archive made.
+    {
+        TfrmEtichette screen;
+        QCOMPARE(screen.error(), QString());
+        QCOMPARE(screen.control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("Nessuna scheda corrisponde alla scelta."));
+        QVERIFY(!screen.control<QPushButton>(QStringLiteral("btnStampa"))->isEnabled());
+        QVERIFY(!QFile::exists(folder.file("Libri.pro")));
+    }
+    folder.write("Libri.pro", numberedBooks(12));
+    {
+        TfrmEtichette screen;
+        auto* foglio = screen.control<QComboBox>(QStringLiteral("txtFoglio"));
+        foglio->setCurrentIndex(foglio->findData(LabelSheet::kCustomKey));
+        QVERIFY(screen.control<QSpinBox>(QStringLiteral("txtColonne"))->isEnabled());
+        screen.control<QSpinBox>(QStringLiteral("txtColonne"))->setValue(2);
+        screen.control<QSpinBox>(QStringLiteral("txtRighe"))->setValue(4);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtSinistro"))->setValue(10);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAlto"))->setValue(15);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtPassoX"))->setValue(100);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtPassoY"))->setValue(60);
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtLarghezza"))->setValue(90);
+        // Labels taller than their pitch would overlap: refused, not printed.
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->setValue(65);
+        QVERIFY(!screen.error().isEmpty());
+        QVERIFY(!screen.control<QPushButton>(QStringLiteral("btnStampa"))->isEnabled());
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->setValue(55);
+        QCOMPARE(screen.error(), QString());
+        QCOMPARE(screen.control<QSpinBox>(QStringLiteral("txtInizio"))->maximum(), 8);
+        screen.control<QSpinBox>(QStringLiteral("txtInizio"))->setValue(8);
+        QCOMPARE(screen.control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("12 etichette su 3 fogli."));
+        QCOMPARE(labelRects(screen.pages().pages.first()).first(), QRectF(110, 195, 90, 55));
+        screen.close();
+    }
+    // Opened again: the grid as it was left.
+    TfrmEtichette again;
+    QCOMPARE(again.control<QComboBox>(QStringLiteral("txtFoglio"))->currentData().toString(), LabelSheet::kCustomKey);
+    QCOMPARE(again.control<QSpinBox>(QStringLiteral("txtColonne"))->value(), 2);
+    QCOMPARE(again.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->value(), 55.0);
+    QCOMPARE(labelRects(again.pages().pages.first()).first(), QRectF(10, 15, 90, 55));
+}
+
+void LabelsTest::cliWritesReadableSheets_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<int>("barcodes");
+    QTest::newRow("barcodes 3x8 from label 5") << "barcode" << QStringList{"--sheet", "3x8", "--start", "5"}
+                                               << "100 etichette su 5 fogli" << 100;
+    QTest::newRow("barcodes of a code range") << "barcode" << QStringList{"--sheet", "65", "--from-code", "lib-00010", "--to-code", "LIB-00019"}
+                                              << "10 etichette su 1 fogli" << 10;
+    QTest::newRow("spine labels since a position") << "spine" << QStringList{"--sheet", "4x10", "--since-position", "61"}
+                                                   << "40 etichette su 1 fogli" << 0;
+    QTest::newRow("spine labels of a shelf") << "spine" << QStringList{"--sheet", "2x8", "--shelf", "sala b"}
+                                             << "34 etichette su 3 fogli" << 0;
+}
+
+void LabelsTest::cliWritesReadableSheets()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, extra);
+    QFETCH(QString, said);
+    QFETCH(int, barcodes);
+    TestFolder folder;
+    folder.write("Libri.pro", numberedBooks(100));
+    const QString pdf = folder.file("etichette.pdf");
+    const Run r = run(cliProgram(), QStringList{"--folder", folder.path(), "labels", "books", "--kind", kind} + extra
+            + QStringList{"--out", pdf});
+    QVERIFY(r.finished);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.out.startsWith(said), qPrintable(r.out));
+    QTemporaryDir work;
+    const QStringList read = readBarcodes(pdf, work.path() + QLatin1Char('/'));
+    QCOMPARE(int(read.size()), barcodes);
+    if (barcodes == 100)
+        QCOMPARE(read, numberedCodes(100));
+}
+
+void LabelsTest::cliRefusesBadArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("unknown sheet") << QStringList{"--kind", "spine", "--sheet", "5x5", "--out", "x.pdf"} << "--sheet vuole";
+    QTest::newRow("start past the sheet") << QStringList{"--kind", "spine", "--sheet", "3x8", "--start", "25", "--out", "x.pdf"}
+                                          << "--start va da 1 a 24";
+    QTest::newRow("two ranges") << QStringList{"--kind", "spine", "--sheet", "3x8", "--shelf", "A", "--since-position", "2", "--out", "x.pdf"}
+                                << "un solo criterio";
+    QTest::newRow("no kind") << QStringList{"--sheet", "3x8", "--out", "x.pdf"} << "--kind vuole";
+    QTest::newRow("no output") << QStringList{"--kind", "spine", "--sheet", "3x8"} << "--out";
+    QTest::newRow("not a PDF") << QStringList{"--kind", "spine", "--sheet", "3x8", "--out", "Libri.pro"} << ".pdf";
+}
+
+void LabelsTest::cliRefusesBadArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, said);
+    TestFolder folder;
+    const QByteArray archive = numberedBooks(3);
+    folder.write("Libri.pro", archive);
+    QStringList full{"--folder", folder.path(), "labels", "books"};
+    for (const QString& a : args)
+        full << (a.endsWith(QLatin1String(".pdf")) || a == QLatin1String("Libri.pro") ? folder.file(a) : a);
+    const Run r = run(cliProgram(), full);
+    QVERIFY(r.finished);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(said), qPrintable(r.err));
+    QCOMPARE(folder.read("Libri.pro"), archive);
+    QVERIFY(!QFile::exists(folder.file("x.pdf")));
+}
+
+void LabelsTest::cliWriteFailureKeepsOldFile()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", numberedBooks(100));
+    const QByteArray old = "%PDF-1.4 an older sheet";
+    folder.write("etichette.pdf", old);
+    Run r;
+    {
+        // The program inherits the limit: its PDF cannot be written whole.
+        FileSizeLimit limit(4096);
+        r = run(cliProgram(), {"--folder", folder.path(), "labels", "books", "--kind", "barcode", "--sheet", "3x8", "--out",
+                                folder.file("etichette.pdf")});
+    }
+    QVERIFY(r.finished);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(QStringLiteral("impossibile scrivere")), qPrintable(r.err));
+    QCOMPARE(folder.read("etichette.pdf"), old);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2); // no temporary file left
+}
+
+QTEST_MAIN(LabelsTest)
+#include "test_labels.moc"

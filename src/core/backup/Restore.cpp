@@ -21,10 +21,6 @@
 #include <optional>
 #include <vector>
 
-#ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -164,18 +160,6 @@ QString openAndExamine(const QString& zipPath, ZipArchive::Handle& z, std::vecto
     return {};
 }
 
-void syncFolder(const QString& folder)
-{
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
-}
 
 } // namespace
 
@@ -269,8 +253,8 @@ Outcome restore(const QString& zipPath, const QString& asideFolder)
         if (!restored.contains(name) && (kind == Catalogue::Kind::Archive || kind == Catalogue::Kind::Attachment))
             QFile::remove(program + name);
     }
-    syncFolder(program);
-    syncFolder(attachments);
+    DiskFile::syncFolder(program);
+    DiskFile::syncFolder(attachments);
     result.ok = true;
     return result;
 }

@@ -22,10 +22,6 @@
 #include <algorithm>
 #include <optional>
 
-#ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -180,18 +176,6 @@ QString writeZip(const QString& zipPath, const QList<Staged>& staged)
     return {};
 }
 
-void syncFolder(const QString& folder)
-{
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
-}
 
 bool syncFile(const QString& path)
 {
@@ -285,7 +269,7 @@ Outcome make(const QString& toFolder)
         result.error = why;
         return result;
     }
-    syncFolder(toFolder);
+    DiskFile::syncFolder(toFolder);
     result.ok = true;
     result.path = finalPath;
     return result;

@@ -21,20 +21,6 @@ namespace {
 
 constexpr char kMagic[] = "tomaria-journal 1 ";
 
-// Makes a created or removed name in `folder` durable (POSIX only: Windows
-// has no handle on a folder to flush).
-void syncFolder(const QString& folder)
-{
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
-}
 
 // What the signal handler needs, set up before the first appended byte.
 struct Armed {
@@ -91,7 +77,7 @@ bool begin(const QString& archive, const Before& before, QString* reason)
         return false;
     }
     journal.close();
-    syncFolder(QFileInfo(archive).absolutePath());
+    DiskFile::syncFolder(QFileInfo(archive).absolutePath());
     return true;
 }
 
@@ -124,7 +110,7 @@ bool end(const QString& archive)
     const QString path = pathFor(archive);
     if (QFile::exists(path) && !QFile::remove(path))
         return false;
-    syncFolder(QFileInfo(archive).absolutePath());
+    DiskFile::syncFolder(QFileInfo(archive).absolutePath());
     return true;
 }
 

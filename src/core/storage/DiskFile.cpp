@@ -1,5 +1,6 @@
 #include "DiskFile.h"
 
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 
@@ -9,6 +10,7 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -39,6 +41,19 @@ bool syncToDisk(QFileDevice& file)
     return _commit(file.handle()) == 0;
 #else
     return ::fsync(file.handle()) == 0;
+#endif
+}
+
+void syncFolder(const QString& folder)
+{
+#ifndef Q_OS_WIN
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
 #endif
 }
 

@@ -22,6 +22,10 @@ bool writeAll(QFileDevice& file, const char* data, qint64 size);
 // Flushes Qt's buffer and has the system put the file's data on the disk.
 bool syncToDisk(QFileDevice& file);
 
+// Makes a name created, renamed or removed in `folder` durable. Nothing on
+// Windows, which has no handle on a folder to flush.
+void syncFolder(const QString& folder);
+
 // Lets a write beyond the process's file-size limit fail with an error
 // instead of ending the process with SIGXFSZ before any undo can run.
 // Called at start-up by both executables; nothing where the platform has no

@@ -735,8 +735,8 @@ namespace {
 
 // A card of `layout` with every slot filled by a value that tests the CSV:
 // accents, the euro sign, the separator alone, quotes alone, both, cut to
-// the slot. Line breaks only in the article text: the import turns a break
-// in a one-line field into a blank, as the card screens do.
+// the slot. Line breaks only in the article text (a one-line field with a
+// break has rows of its own below).
 // `full` fills each slot to its capacity; the article text gets line
 // breaks, and the article's slots (stored as typed) blanks at both ends.
 QByteArray everyField(const RecordLayout& layout, int n, bool full)
@@ -802,6 +802,13 @@ void CliTest::completeCsvRoundTrip_data()
         QTest::addRow("%s: slots full", c->key.data()) << key << everyField(*c->layout, 3, true);
         QTest::addRow("%s: required fields only", c->key.data()) << key << fewFields(*c, 4);
         QTest::addRow("%s: mixed", c->key.data()) << key << fewFields(*c, 5) + everyField(*c->layout, 6, false) + everyField(*c->layout, 7, true);
+        // Another program may have stored a line break in a one-line field:
+        // moving the catalogue keeps it, where a user's CSV would have a
+        // blank in its place.
+        Record broken(*c->layout);
+        broken.bytes() = fewFields(*c, 8);
+        broken.setText("Titolo", QStringLiteral("Prima riga\r\nseconda riga"));
+        QTest::addRow("%s: line break in a one-line field", c->key.data()) << key << broken.bytes();
     }
 }
 

@@ -4,7 +4,6 @@
 #include "core/storage/RecordLayout.h"
 #include "core/text/Text.h"
 #include "core/text/ResourceText.h"
-#include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Picture.h"
 
@@ -51,108 +50,111 @@ std::vector<int> aboveRowTops(std::span<const F::Field> fields, int* sectionHeig
 
 } // namespace
 
-void CardLayout::build(CardScreen& s)
+CardLayout::CardLayout(QWidget* panel, const CardForm& form)
+    : m_panel(panel)
+    , m_form(form)
 {
-    const CardForm& form = s.m_form;
     // Every field of the form is a field of the record: a misspelt name
     // would silently never be stored.
     for (const F::Field& f : form.fields) {
         if (!form.collection->layout->find(f.control.substr(3)))
             qFatal("%s: %s is no field of the record", form.objectName.data(), f.control.data());
     }
-    buildCommandBar(s);
-    buildSections(s);
+    buildCommandBar();
+    buildSections();
 
-    s.m_panInfo = new QLabel(QStringLiteral("Pronto per archiviare una nuova scheda..."), s.panContainer());
-    s.m_panInfo->setObjectName(QStringLiteral("panInfo"));
-    s.m_panInfo->setGeometry(8, 660, 979, 26);
-    s.m_panInfo->setIndent(10);
-    s.m_panInfo->setStyleSheet(QStringLiteral(
+    info = new QLabel(QStringLiteral("Pronto per archiviare una nuova scheda..."), m_panel);
+    info->setObjectName(QStringLiteral("panInfo"));
+    info->setGeometry(8, 660, 979, 26);
+    info->setIndent(10);
+    info->setStyleSheet(QStringLiteral(
         "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #2E74C9, stop:1 #1F4E8C);"
         " color: white; font-weight: bold; border-radius: 4px;"));
-    s.setInfoLine(s.m_panInfo);
 
-    buildHiddenControls(s);
-    s.applyCapacities(s.layout());
+    buildHiddenControls();
     for (const F::Field& f : form.fields) {
-        QWidget* field = s.control(Text::utf8(f.control));
+        QWidget* field = control(f.control);
         if (f.capacity > 0)
-            TForm::applyCapacity(field, f.capacity);
+            capacities.emplace_back(field, f.capacity);
         if (f.kind != F::Kind::Memo)
-            Controls::keepOnOneLine(field);
+            oneLine.push_back(field);
     }
-    s.createFocusHighlights();
-    buildEnterRing(s);
+    buildEnterRing();
     for (const F::Hint& h : form.hints) {
-        if (QWidget* w = s.control(Text::utf8(h.control)))
-            s.setHint(w, Text::utf8(h.text));
+        if (QWidget* w = control(h.control))
+            fieldHints.emplace_back(w, Text::utf8(h.text));
     }
 }
 
-void CardLayout::buildCommandBar(CardScreen& s)
+QWidget* CardLayout::control(std::string_view name) const
+{
+    return m_panel->findChild<QWidget*>(Text::utf8(name));
+}
+
+void CardLayout::buildCommandBar()
 {
     std::vector<QFrame*> groups;
-    for (const F::Group& g : s.m_form.groups) {
-        auto* f = new QFrame(s.panContainer());
+    for (const F::Group& g : m_form.groups) {
+        auto* f = new QFrame(m_panel);
         f->setGeometry(g.x, kBarTop, g.width, kBarHeight);
         f->setStyleSheet(QStringLiteral("QFrame { background: white; border: 1px solid #C9D7E6; border-radius: 6px; }"));
         f->setObjectName(QStringLiteral("shpControlli%1").arg(groups.size() + 1, 2, 10, QLatin1Char('0')));
-        s.setBlankArea(f);
+        blankAreas.push_back(f);
         groups.push_back(f);
     }
-    for (const F::Command& c : s.m_form.commands) {
+    for (const F::Command& c : m_form.commands) {
         QWidget* group = groups.at(static_cast<std::size_t>(c.group - 1));
         const QRect at(c.x, kBarTop, c.width, kCommandHeight);
         if (c.action == F::Action::Position) {
-            s.m_lblPosizione = new QLabel(group);
-            s.m_lblPosizione->setObjectName(QStringLiteral("lblPosizione"));
-            s.m_lblPosizione->setGeometry(at);
-            s.m_lblPosizione->setAlignment(Qt::AlignCenter);
-            s.m_lblPosizione->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 11pt; color: #1F4E8C; border: none;"));
+            position = new QLabel(group);
+            position->setObjectName(QStringLiteral("lblPosizione"));
+            position->setGeometry(at);
+            position->setAlignment(Qt::AlignCenter);
+            position->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 11pt; color: #1F4E8C; border: none;"));
             continue;
         }
         auto* p = new Picture(Text::utf8(c.control), Text::utf8(c.picture), group, at, true);
-        s.setHint(p, Text::utf8(c.hint));
-        QObject::connect(p, &Picture::clicked, &s, [&s, &c] { s.run(c); });
+        hints.emplace_back(p, Text::utf8(c.hint));
+        commands.emplace_back(p, &c);
     }
 }
 
-void CardLayout::buildSections(CardScreen& s)
+void CardLayout::buildSections()
 {
     int aboveHeight = 0;
-    const std::vector<int> aboveTops = s.m_form.placement == F::Placement::CaptionAbove
-        ? aboveRowTops(s.m_form.fields, &aboveHeight)
+    const std::vector<int> aboveTops = m_form.placement == F::Placement::CaptionAbove
+        ? aboveRowTops(m_form.fields, &aboveHeight)
         : std::vector<int>();
 
     int top = kSectionsTop;
-    for (const F::Section& section : s.m_form.sections) {
-        const int height = s.m_form.placement == F::Placement::CaptionAbove ? aboveHeight : section.rows * F::kRowHeight + 20;
-        auto* f = new QFrame(s.panContainer());
+    for (const F::Section& section : m_form.sections) {
+        const int height = m_form.placement == F::Placement::CaptionAbove ? aboveHeight : section.rows * F::kRowHeight + 20;
+        auto* f = new QFrame(m_panel);
         f->setObjectName(Text::utf8(section.name));
         f->setGeometry(kSectionX, top, kSectionWidth, height);
         f->setStyleSheet(QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #DCEBF8, stop:1 #EEF5FC);"
                                         " border: 1px solid #A8CAE5; border-radius: 8px; }").arg(f->objectName()));
-        s.setBlankArea(f);
+        blankAreas.push_back(f);
         if (!section.picture.empty())
-            s.setBlankArea(new Picture(QStringLiteral("ico") + f->objectName().mid(3), Text::utf8(section.picture), f, {10, 10, 48, 48}, false));
-        s.m_sections.push_back(f);
+            blankAreas.push_back(new Picture(QStringLiteral("ico") + f->objectName().mid(3), Text::utf8(section.picture), f, {10, 10, 48, 48}, false));
+        sections.push_back(f);
         top += height + kSectionGap;
     }
 
-    for (const F::Field& field : s.m_form.fields) {
-        QWidget* section = s.m_sections.at(static_cast<std::size_t>(field.section - 1));
-        const int y = s.m_form.placement == F::Placement::CaptionAbove ? aboveTops.at(static_cast<std::size_t>(field.row))
+    for (const F::Field& field : m_form.fields) {
+        QWidget* section = sections.at(static_cast<std::size_t>(field.section - 1));
+        const int y = m_form.placement == F::Placement::CaptionAbove ? aboveTops.at(static_cast<std::size_t>(field.row))
                                                                     : F::rowY(field.row);
-        addField(s.m_form, section, field, y);
+        addField(m_form, section, field, y);
     }
-    for (const F::Button& b : s.m_form.buttons) {
-        QWidget* section = s.m_sections.at(static_cast<std::size_t>(b.section - 1));
+    for (const F::Button& b : m_form.buttons) {
+        QWidget* section = sections.at(static_cast<std::size_t>(b.section - 1));
         const int y = F::rowY(b.row) + (F::kFieldHeight - b.size.height()) / 2;
         auto* p = new Picture(Text::utf8(b.control), Text::utf8(b.picture), section, QRect(QPoint(b.x, y), b.size), true);
-        s.setHint(p, Text::utf8(b.hint));
+        hints.emplace_back(p, Text::utf8(b.hint));
     }
-    if (s.m_form.cancelled.section > 0)
-        addCancelledPatch(s, s.m_sections.at(static_cast<std::size_t>(s.m_form.cancelled.section - 1)), F::rowY(s.m_form.cancelled.row));
+    if (m_form.cancelled.section > 0)
+        addCancelledPatch(sections.at(static_cast<std::size_t>(m_form.cancelled.section - 1)), F::rowY(m_form.cancelled.row));
 }
 
 QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const CardForm::Field& field, int y)
@@ -231,54 +233,54 @@ QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const Card
     return w;
 }
 
-void CardLayout::addCancelledPatch(CardScreen& s, QWidget* section, int y)
+void CardLayout::addCancelledPatch(QWidget* section, int y)
 {
     auto* patch = new QFrame(section);
-    patch->setGeometry(s.m_form.cancelled.x, y - 3, 134, 28);
+    patch->setGeometry(m_form.cancelled.x, y - 3, 134, 28);
     patch->setStyleSheet(QStringLiteral("background: white; border: 1px solid #C9D7E6; border-radius: 4px;"));
-    s.setBlankArea(patch);
+    blankAreas.push_back(patch);
     new Picture(QStringLiteral("icoAnnullata"), QStringLiteral("ico_annullata"), patch, {6, 4, 20, 20}, false);
     auto* chk = new QCheckBox(QStringLiteral("Annullata"), patch);
     chk->setObjectName(QStringLiteral("chkAnnullata"));
     chk->setGeometry(32, 3, 98, 22);
-    s.setHint(chk, Text::utf8(s.m_form.cancelled.hint));
+    hints.emplace_back(chk, Text::utf8(m_form.cancelled.hint));
 }
 
-void CardLayout::buildHiddenControls(CardScreen& s)
+void CardLayout::buildHiddenControls()
 {
-    auto hidden = [&s](const QString& objectName, const QString& designText) {
-        auto* l = new QLabel(designText, s.panContainer());
+    auto hidden = [this](const QString& objectName, const QString& designText) {
+        auto* l = new QLabel(designText, m_panel);
         l->setObjectName(objectName);
         l->hide();
     };
-    if (s.layout().find("Convalida")) {
-        auto* convalida = new QLineEdit(QStringLiteral("No"), s.panContainer());
+    if (m_form.collection->layout->find("Convalida")) {
+        auto* convalida = new QLineEdit(QStringLiteral("No"), m_panel);
         convalida->setObjectName(QStringLiteral("txtConvalida"));
         convalida->setGeometry(0, 0, 40, 22);
         convalida->hide();
     }
     for (const QString& slot : kAttachmentSlots) {
-        if (!s.layout().find(QStringLiteral("File%1").arg(slot).toStdString()))
+        if (!m_form.collection->layout->find(QStringLiteral("File%1").arg(slot).toStdString()))
             continue;
         hidden(QStringLiteral("lblFile") + slot, QStringLiteral("File") + slot);
         hidden(QStringLiteral("lblDesc") + slot, QStringLiteral("Desc") + slot);
     }
 }
 
-void CardLayout::buildEnterRing(CardScreen& s)
+void CardLayout::buildEnterRing()
 {
     // The ring follows the tab order; a memo keeps Enter for its new lines,
     // so the ring stops there.
     std::vector<QWidget*> order;
-    for (const F::Field& f : s.m_form.fields)
-        order.push_back(s.control(Text::utf8(f.control)));
+    for (const F::Field& f : m_form.fields)
+        order.push_back(control(f.control));
     std::vector<std::pair<QWidget*, QWidget*>> links;
     for (std::size_t i = 0; i < order.size(); ++i) {
         QWidget* w = order[i];
-        s.setTabOrder(i == 0 ? w : order[i - 1], w);
-        if (s.m_form.fields[i].kind != F::Kind::Memo)
+        QWidget::setTabOrder(i == 0 ? w : order[i - 1], w);
+        if (m_form.fields[i].kind != F::Kind::Memo)
             links.emplace_back(w, order[(i + 1) % order.size()]);
     }
-    s.setEnterChain(links);
+    enterChain = std::move(links);
 }
 

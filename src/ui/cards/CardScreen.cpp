@@ -42,7 +42,26 @@ CardScreen::CardScreen(const CardForm& form, QWidget* owner)
     setBackgroundGradient(QColor(0xEB, 0xE9, 0xE9), QColor(0xFF, 0xFF, 0xFF));
     setBlankArea(this);
     setBlankArea(panContainer());
-    CardLayout::build(*this);
+    CardLayout parts(panContainer(), form);
+    m_sections = std::move(parts.sections);
+    m_lblPosizione = parts.position;
+    m_panInfo = parts.info;
+    for (QWidget* area : parts.blankAreas)
+        setBlankArea(area);
+    for (const auto& [control, hint] : parts.hints)
+        setHint(control, hint);
+    for (const auto& [picture, command] : parts.commands)
+        connect(picture, &Picture::clicked, this, [this, command] { run(*command); });
+    setInfoLine(m_panInfo);
+    applyCapacities(layout());
+    for (const auto& [field, capacity] : parts.capacities)
+        applyCapacity(field, capacity);
+    for (QWidget* field : parts.oneLine)
+        Controls::keepOnOneLine(field);
+    createFocusHighlights();
+    setEnterChain(parts.enterChain);
+    for (const auto& [control, hint] : parts.fieldHints)
+        setHint(control, hint);
     if (!form.webLookup.field.empty())
         onClick(QStringLiteral("btnGoogle"), [this] { btnGoogleClick(); });
     CardHints::attach(this);

@@ -69,8 +69,6 @@ protected:
     void formClose() override;
 
 private:
-    friend class CardLayout;
-
     void run(const CardForm::Command& command);
     void openDialog(const CardForm::Command& command);
 

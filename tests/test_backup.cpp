@@ -10,8 +10,10 @@
 #include "core/backup/SafetyCopy.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Clock.h"
+#include "core/text/Text.h"
 #include "ui/backup/CopyAtClose.h"
 #include "ui/backup/TfrmCopie.h"
+#include "ui/cards/CardScreen.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Picture.h"
 #include "ui/registry/Screens.h"
@@ -20,6 +22,7 @@
 #include "ui/tools/Tools.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -537,6 +540,14 @@ void BackupTest::copiesScreenMakesListsAndRestores()
     const auto original = catalogueOf(folder.path());
     QStringList rowsAfterMake, rowsAfterRestore;
     QString cardsColumn;
+    // A book card left showing a card of the catalogue that the restore
+    // replaces: its next Salva would write that card back.
+    Screens::createAll();
+    CardScreen* card = cardScreenFor(Text::latin1(Collection::books().callerTag));
+    QVERIFY(card);
+    card->cmdPrimoClick();
+    auto* title = card->findChild<QLineEdit*>(QStringLiteral("txtTitolo"));
+    QVERIFY(title && !title->text().isEmpty());
     onNextModal<TfrmCopie>([&](TfrmCopie* screen) {
         if (screen->lstCopie()->topLevelItemCount() != 0)
             return;
@@ -571,6 +582,8 @@ void BackupTest::copiesScreenMakesListsAndRestores()
     QCOMPARE(log.entries[1].kind, Msg::Kind::Confirmation);
     QCOMPARE(log.entries[3].kind, Msg::Kind::Information);
     QVERIFY(log.entries[3].text.contains(rowsAfterRestore[0]));
+    QVERIFY(title->text().isEmpty());
+    Screens::destroyAll();
 }
 
 QTEST_MAIN(BackupTest)

@@ -19,17 +19,6 @@ bool slotOverflows(const char* record, const FieldDef& f, SlotKind kind)
     return std::memchr(slot, 0, static_cast<std::size_t>(f.capacity) + 1) == nullptr;
 }
 
-QString positions(const QList<qint64>& list)
-{
-    constexpr int kShown = 10;
-    QStringList shown;
-    for (int i = 0; i < list.size() && i < kShown; ++i)
-        shown << QString::number(list[i]);
-    QString text = shown.join(QStringLiteral(", "));
-    if (list.size() > kShown)
-        text += QStringLiteral(", ...");
-    return text;
-}
 
 } // namespace
 
@@ -76,6 +65,18 @@ Report run(const Collection& collection, const QString& path)
         return true;
     });
     return report;
+}
+
+QString positions(const QList<qint64>& list)
+{
+    constexpr int kShown = 10;
+    QStringList shown;
+    for (int i = 0; i < list.size() && i < kShown; ++i)
+        shown << QString::number(list[i]);
+    QString text = shown.join(QStringLiteral(", "));
+    if (list.size() > kShown)
+        text += QStringLiteral(", ...");
+    return text;
 }
 
 QStringList describe(const Report& r)

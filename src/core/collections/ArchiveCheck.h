@@ -28,4 +28,7 @@ struct Report {
 Report run(const Collection& collection, const QString& path);
 QStringList describe(const Report& report);
 
+// "1, 2, 3" with at most ten positions, then ", ...".
+QString positions(const QList<qint64>& list);
+
 } // namespace ArchiveCheck

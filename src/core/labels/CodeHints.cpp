@@ -1,5 +1,6 @@
 #include "CodeHints.h"
 
+#include "core/collections/ArchiveCheck.h"
 #include "core/collections/Collection.h"
 #include "core/labels/LabelCards.h"
 #include "core/storage/RecordStore.h"
@@ -9,19 +10,6 @@
 #include <QHash>
 
 namespace {
-
-// "1, 2, 3" with at most ten positions.
-QString positions(const QList<qint64>& list)
-{
-    constexpr int kShown = 10;
-    QStringList shown;
-    for (int i = 0; i < list.size() && i < kShown; ++i)
-        shown << QString::number(list[i]);
-    QString text = shown.join(QStringLiteral(", "));
-    if (list.size() > kShown)
-        text += QStringLiteral(", ...");
-    return text;
-}
 
 QString codeKey(const QString& code)
 {
@@ -99,7 +87,7 @@ QString duplicateHint(const QString& code, const QList<qint64>& others)
         return QStringLiteral("Attenzione: il codice %1 è già usato dalla scheda in posizione %2.")
             .arg(Text::trimmed(code)).arg(others.first());
     return QStringLiteral("Attenzione: il codice %1 è già usato dalle schede in posizione %2.")
-        .arg(Text::trimmed(code), positions(others));
+        .arg(Text::trimmed(code), ArchiveCheck::positions(others));
 }
 
 bool scan(const Collection& collection, const QString& path, Findings& findings)
@@ -149,7 +137,7 @@ QStringList describe(const Findings& findings)
     QStringList lines;
     for (const auto& [code, where] : findings.duplicates)
         lines << QStringLiteral("Avviso: il codice %1 è usato da %2 schede (posizioni %3)")
-                     .arg(code).arg(where.size()).arg(positions(where));
+                     .arg(code).arg(where.size()).arg(ArchiveCheck::positions(where));
     for (const auto& [position, isbn] : findings.badIsbns)
         lines << QStringLiteral("Avviso: ISBN con cifra di controllo errata nella scheda in posizione %1: %2")
                      .arg(position).arg(isbn);

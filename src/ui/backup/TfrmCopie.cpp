@@ -1,7 +1,10 @@
 #include "TfrmCopie.h"
 
 #include "core/backup/Restore.h"
+#include "core/collections/Collection.h"
 #include "core/text/Clock.h"
+#include "core/text/Text.h"
+#include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -149,6 +152,12 @@ void TfrmCopie::btnRipristinaClick()
     QApplication::restoreOverrideCursor();
     refill();
     if (done.ok) {
+        // A card screen still holding a card of the catalogue just replaced
+        // would write it back over the restored one at its next Salva.
+        for (const Collection* c : Collection::all()) {
+            if (CardScreen* card = cardScreenFor(Text::latin1(c->callerTag)))
+                card->ClearCard();
+        }
         QString text = QStringLiteral("Il catalogo è stato ripristinato dalla copia del %1.").arg(when(chosen));
         if (!done.aside.isEmpty())
             text += QStringLiteral("\r\n\r\nIl catalogo di prima è nella copia %1.").arg(QFileInfo(done.aside).fileName());

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 
 #include <QApplication>
@@ -15,6 +16,9 @@ void beforeApplication()
     // A write past the file-size limit must fail and be undone, not end
     // the program halfway through a card.
     DiskFile::ignoreFileSizeSignal();
+    // A logout or a kill while a card is being appended leaves the archive
+    // as it was, with no journal for the next opener to mend.
+    AppendJournal::cutBackOnSignals();
     QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
 }
 

@@ -57,17 +57,6 @@ bool near(qreal a, qreal b)
     return qAbs(a - b) < 1e-3;
 }
 
-// The text of a PDF, pages separated by form feeds; empty without pdftotext.
-QString pdfText(const QString& pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return {};
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 } // namespace
 

@@ -95,18 +95,6 @@ int cli(const TestFolder& folder, const QStringList& args, QString& out, QString
     return code;
 }
 
-// The text of a PDF; empty without pdftotext.
-QString pdfText(const QString& pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return {};
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(60000))
-        p.kill();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 QString squeezed(QString text)
 {

@@ -31,6 +31,9 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The command-line names of the collections that `has` accepts, in menu
@@ -343,6 +346,49 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// What each verb takes besides --folder: any other option is refused
+// before the program folder is touched.
+struct Verb {
+    const char* name;
+    QStringList options;
+    bool filters = false; // --FIELD TEXT pairs (the searches' filters, the labels' choices)
+};
+
+const std::vector<Verb>& verbs()
+{
+    static const std::vector<Verb> table{
+        {"sample", {"--year", "--seed"}},
+        {"search", {"--year", "--available"}, true},
+        {"export", {"--year", "--out", "--csv"}},
+        {"import", {"--year", "--dry-run", "--allow-duplicates", "--encoding"}},
+        {"check", {"--year"}},
+        {"labels", {"--year", "--out", "--with-cancelled"}, true},
+        {"loans", {"--days"}},
+        {"stats", {"--days"}},
+        {"backup", {"--to"}},
+        {"backups", {}},
+        {"restore", {}},
+    };
+    return table;
+}
+
+const Verb* findVerb(const QString& name)
+{
+    for (const Verb& v : verbs()) {
+        if (name == QLatin1String(v.name))
+            return &v;
+    }
+    return nullptr;
+}
+
+// The options the parser knows by name; any other "--x" is a filter.
+bool knownOption(const QString& a)
+{
+    static const QStringList known{"--folder", "--year", "--out", "--to", "--seed", "--days", "--csv", "--dry-run",
+        "--with-cancelled", "--allow-duplicates", "--encoding", "--available"};
+    return known.contains(a);
+}
+
 } // namespace
 
 namespace CommandLine {
@@ -421,10 +467,12 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     Options o;
     QString folder;
-    bool encodingGiven = false;
+    QStringList given; // the verbs' own options, as written
     QStringList rest;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (a != QLatin1String("--folder") && knownOption(a))
+            given << a;
         auto value = [&](QString& into) {
             if (i + 1 >= args.size())
                 return false;
@@ -475,7 +523,6 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
                 o.encoding = CardImport::Encoding::Windows1252;
             else
                 return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
-            encodingGiven = true;
         } else if (a == QLatin1String("--available")) {
             o.available = true;
         } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
@@ -488,11 +535,16 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         }
     }
     const QString verb = rest.value(0);
+    const Verb* v = findVerb(verb);
+    if (!v)
+        return fail(err, verb.isEmpty() ? QStringLiteral("manca il comando") : QStringLiteral("comando sconosciuto \"%1\"").arg(verb));
+    for (const QString& option : std::as_const(given)) {
+        if (!v->options.contains(option))
+            return fail(err, QStringLiteral("%1 non vale per %2").arg(option, verb));
+    }
+    if (!o.filters.isEmpty() && !v->filters)
+        return fail(err, QStringLiteral("%1 non accetta filtri").arg(verb));
     if (verb == QLatin1String("backup") || verb == QLatin1String("backups") || verb == QLatin1String("restore")) {
-        const bool onlyTo = o.year.isEmpty() && o.out.isEmpty() && !o.available && o.filters.isEmpty() && !o.dryRun
-            && o.days == 0 && !o.csv && !o.withCancelled && !o.allowDuplicates && !encodingGiven;
-        if (!onlyTo || (verb != QLatin1String("backup") && !o.to.isEmpty()))
-            return fail(err, QStringLiteral("%1 non accetta queste opzioni").arg(verb));
         if (rest.size() != (verb == QLatin1String("restore") ? 2 : 1))
             return fail(err, verb == QLatin1String("restore") ? QStringLiteral("restore vuole un file zip")
                                                                : QStringLiteral("%1 non vuole altri argomenti").arg(verb));
@@ -503,33 +555,21 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             return BackupCommands::list(out, err);
         return BackupCommands::restore(rest[1], out, err);
     }
-    if (!o.to.isEmpty())
-        return fail(err, QStringLiteral("--to vale soltanto per backup"));
-    if (rest.value(0) == QLatin1String("loans")) {
-        if (rest.size() != 1 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv
-            || o.withCancelled || o.allowDuplicates || encodingGiven)
-            return fail(err, QStringLiteral("loans accetta soltanto --days"));
+    if (verb == QLatin1String("loans")) {
+        if (rest.size() != 1)
+            return fail(err, QStringLiteral("loans non vuole altri argomenti"));
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return loans(o, out, err);
     }
-    if (rest.value(0) == QLatin1String("stats")) {
-        if (rest.size() != 2 || !o.year.isEmpty() || !o.out.isEmpty() || o.available || !o.filters.isEmpty() || o.dryRun || o.csv
-            || o.withCancelled || o.allowDuplicates || encodingGiven)
-            return fail(err, QStringLiteral("stats vuole la raccolta e accetta soltanto --days"));
+    if (verb == QLatin1String("stats")) {
+        if (rest.size() != 2)
+            return fail(err, QStringLiteral("stats vuole la raccolta e nient'altro"));
         const Collection* collection = Collection::find(rest[1].toStdString());
         if (!collection)
             return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(rest[1]));
         ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
         return stats(*collection, o, out, err);
     }
-    if (o.days > 0)
-        return fail(err, QStringLiteral("--days vale soltanto per loans e stats"));
-    if (o.csv && rest.value(0) != QLatin1String("export"))
-        return fail(err, QStringLiteral("--csv vale soltanto per export"));
-    if (o.dryRun && rest.value(0) != QLatin1String("import"))
-        return fail(err, QStringLiteral("--dry-run vale soltanto per import"));
-    if ((o.allowDuplicates || encodingGiven) && rest.value(0) != QLatin1String("import"))
-        return fail(err, QStringLiteral("--allow-duplicates e --encoding valgono soltanto per import"));
     if (rest.size() < 2)
         return fail(err, QStringLiteral("manca il comando o la raccolta"));
     o.command = rest.takeFirst();
@@ -550,25 +590,19 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
 
     if (o.command == QLatin1String("sample"))
-        return o.filters.isEmpty() && !o.available ? sample(o, out, err) : fail(err, QStringLiteral("sample non accetta filtri"));
+        return sample(o, out, err);
     if (o.command == QLatin1String("search"))
         return search(o, out, err);
     if (o.command == QLatin1String("export"))
-        return !o.filters.isEmpty() || o.available ? fail(err, QStringLiteral("export non accetta filtri"))
-            : o.csv                               ? exportCsv(o, out, err)
-                                                  : exportFile(o, out, err);
+        return o.csv ? exportCsv(o, out, err) : exportFile(o, out, err);
     if (o.command == QLatin1String("import"))
-        return o.filters.isEmpty() && !o.available && o.out.isEmpty() ? importFile(o, out, err) : fail(err, QStringLiteral("import accetta soltanto --year, --dry-run, --allow-duplicates e --encoding"));
+        return importFile(o, out, err);
     if (o.command == QLatin1String("labels")) {
-        if (!o.positional.isEmpty() || o.available)
+        if (!o.positional.isEmpty())
             return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
         return LabelsCommand::run(*o.collection, o.filters, o.withCancelled, o.out, out, err);
     }
-    if (o.withCancelled)
-        return fail(err, QStringLiteral("--with-cancelled vale soltanto per labels"));
-    if (o.command == QLatin1String("check"))
-        return o.filters.isEmpty() && !o.available ? check(o, out, err) : fail(err, QStringLiteral("check non accetta filtri"));
-    return fail(err, QStringLiteral("comando sconosciuto \"%1\"").arg(o.command));
+    return check(o, out, err);
 }
 
 } // namespace CommandLine

@@ -96,4 +96,8 @@ struct BookCardSession {
 
 // Sends Enter-key presses and mouse moves the way the window system would.
 void pressEnter(QWidget* w);
+
+// The text of a PDF as pdftotext lays it out, pages separated by form
+// feeds; empty without pdftotext (the caller skips) or when it hangs.
+QString pdfText(const QString& pdf);
 void hover(QWidget* w);

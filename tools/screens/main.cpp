@@ -7,6 +7,7 @@
 #include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/backup/TfrmCopie.h"
+#include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/tools/TfrmStrumenti.h"
 #include "ui/report/PrintDialog.h"
@@ -61,6 +62,8 @@ int main(int argc, char* argv[])
         grab(&tools, QDir(out).filePath(tools.objectName() + QStringLiteral(".png")));
         TfrmCopie copies(Screens::get(Screens::Id::Avvio));
         grab(&copies, QDir(out).filePath(copies.objectName() + QStringLiteral(".png")));
+        TfrmEtichette labels(Screens::get(Screens::Id::Avvio));
+        grab(&labels, QDir(out).filePath(labels.objectName() + QStringLiteral(".png")));
     }
     {
         // Also created for each use; its whole printed set goes beside the

@@ -1,29 +1,10 @@
 #include "ZipArchive.h"
 
+#include "core/storage/DiskFile.h"
+
 #include <QFile>
 
-#include <cerrno>
 #include <cstring>
-
-namespace {
-
-QString systemReason(int code)
-{
-    switch (code) {
-    case ENOSPC: return QStringLiteral("spazio esaurito sul disco");
-    case EFBIG: return QStringLiteral("superato il limite di dimensione dei file");
-#ifdef EDQUOT
-    case EDQUOT: return QStringLiteral("superata la quota disco");
-#endif
-    case EACCES:
-    case EPERM: return QStringLiteral("permesso negato");
-    case EROFS: return QStringLiteral("disco in sola lettura");
-    case ENOENT: return QStringLiteral("il file non esiste");
-    default: return QString::fromLocal8Bit(std::strerror(code));
-    }
-}
-
-} // namespace
 
 namespace ZipArchive {
 
@@ -42,8 +23,11 @@ Handle open(const QString& path, int flags, QString* why)
 
 QString reason(zip_error_t* error)
 {
-    if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
-        return systemReason(zip_error_code_system(error));
+    if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0) {
+        const int code = zip_error_code_system(error);
+        const QString system = DiskFile::systemReason(code);
+        return system.isEmpty() ? QString::fromLocal8Bit(std::strerror(code)) : system;
+    }
     switch (zip_error_code_zip(error)) {
     case ZIP_ER_NOZIP: return QStringLiteral("non è un file zip, o è troncato");
     case ZIP_ER_INCONS: return QStringLiteral("zip incoerente o danneggiato");

@@ -131,21 +131,16 @@ bool save(const Collection& collection, const QString& archivePath, const QStrin
     Outcome local;
     Outcome& o = outcome ? *outcome : local;
     o = Outcome();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        o.reason = DiskFile::failureReason(file);
+    QString reason;
+    const bool saved = DiskFile::replaceWhole(path, [&](QSaveFile& file, QString* why) {
+        if (write(collection, archivePath, file, &o))
+            return true;
+        *why = o.reason;
         return false;
-    }
-    if (!write(collection, archivePath, file, &o)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!DiskFile::syncToDisk(file) || !file.commit()) {
-        o.reason = DiskFile::failureReason(file);
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    }, &reason);
+    if (!saved)
+        o.reason = reason;
+    return saved;
 }
 
 bool isOurs(const QString& path)

@@ -138,23 +138,7 @@ bool write(const ExportModel& grid, QIODevice& out)
 
 bool save(const ExportModel& grid, const QString& path, QString* reason)
 {
-    QSaveFile file(path);
-    const auto failed = [&] {
-        if (reason)
-            *reason = DiskFile::failureReason(file);
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
-    if (!write(grid, file) || !DiskFile::syncToDisk(file))
-        return failed();
-    if (!file.commit()) {
-        if (reason)
-            *reason = DiskFile::failureReason(file);
-        return false;
-    }
-    return true;
+    return DiskFile::replaceWhole(path, [&](QSaveFile& file, QString*) { return write(grid, file); }, reason);
 }
 
 bool isOurs(const QString& path)

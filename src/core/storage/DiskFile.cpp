@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <csignal>
@@ -64,12 +65,9 @@ void ignoreFileSizeSignal()
 #endif
 }
 
-QString failureReason(const QFileDevice& file)
+QString systemReason(int code)
 {
-#ifndef Q_OS_WIN
-    // Qt's file engine leaves the failed call's errno in place. (Windows
-    // reports through its own error codes: Qt's description is used there.)
-    switch (errno) {
+    switch (code) {
     case ENOSPC: return QStringLiteral("spazio esaurito sul disco");
     case EFBIG: return QStringLiteral("superato il limite di dimensione dei file");
 #ifdef EDQUOT
@@ -81,11 +79,44 @@ QString failureReason(const QFileDevice& file)
     case EIO: return QStringLiteral("errore di lettura o scrittura del dispositivo");
     case ENOENT: return kMissing;
     case EISDIR: return QStringLiteral("è una cartella");
-    default: break;
+    default: return {};
     }
+}
+
+QString failureReason(const QFileDevice& file)
+{
+#ifndef Q_OS_WIN
+    // Qt's file engine leaves the failed call's errno in place. (Windows
+    // reports through its own error codes: Qt's description is used there.)
+    const QString system = systemReason(errno);
+    if (!system.isEmpty())
+        return system;
 #endif
     const QString qt = file.errorString();
     return qt.isEmpty() || qt == QLatin1String("Unknown error") ? QStringLiteral("errore sconosciuto") : qt;
+}
+
+bool replaceWhole(const QString& path, const std::function<bool(QSaveFile& file, QString* why)>& write, QString* reason)
+{
+    QSaveFile file(path);
+    QString why;
+    // The reason is taken at once, before cancelling changes errno.
+    const auto failed = [&] {
+        if (why.isEmpty())
+            why = failureReason(file);
+        if (reason)
+            *reason = why;
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly) || !write(file, &why) || !syncToDisk(file))
+        return failed();
+    if (!file.commit()) {
+        if (reason)
+            *reason = failureReason(file);
+        return false;
+    }
+    return true;
 }
 
 } // namespace DiskFile

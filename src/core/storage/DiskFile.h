@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
 class QFileDevice;
+class QSaveFile;
 
 // What the record store, the password file and the exports share about
 // files on the disk: which files may be opened at all, writing without
@@ -31,6 +34,19 @@ void syncFolder(const QString& folder);
 // Called at start-up by both executables; nothing where the platform has no
 // such signal.
 void ignoreFileSizeSignal();
+
+// Writes the file at `path` whole or not at all: `write` fills a temporary
+// file beside it, which is flushed to the disk and renamed over `path` only
+// when every step succeeded; otherwise the old file stays as it was. On
+// failure `reason` (when given) holds what `write` said, else why the disk
+// refused.
+bool replaceWhole(const QString& path, const std::function<bool(QSaveFile& file, QString* why)>& write,
+    QString* reason = nullptr);
+
+// The Italian reason of a system error code, for the failures a device
+// reports (full disk, quota, file-size limit, permissions); empty for a
+// code without one of its own.
+QString systemReason(int code);
 
 // Why the last operation on `file` failed, in Italian: read from the system
 // error of the call that has just failed, else Qt's own description.

@@ -2,6 +2,7 @@
 
 #include "core/labels/Code128.h"
 #include "core/labels/TextFit.h"
+#include "core/storage/DiskFile.h"
 #include "ui/report/PrintDialog.h"
 #include "ui/report/ReportFonts.h"
 #include "ui/report/ReportPainter.h"
@@ -186,13 +187,7 @@ bool print(QWidget* parent, const PreparedReport& report)
 
 bool writePdf(const PreparedReport& report, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    {
+    return DiskFile::replaceWhole(path, [&](QSaveFile& file, QString* why) {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Tomaria"));
         writer.setTitle(report.name);
@@ -200,9 +195,7 @@ bool writePdf(const PreparedReport& report, const QString& path, QString* error)
         writer.setPageLayout(QPageLayout(report.pageSize, report.orientation, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            if (error)
-                *error = QStringLiteral("impossibile preparare il PDF");
+            *why = QStringLiteral("impossibile preparare il PDF");
             return false;
         }
         painter.setRenderHint(QPainter::Antialiasing);
@@ -212,14 +205,9 @@ bool writePdf(const PreparedReport& report, const QString& path, QString* error)
                 writer.newPage();
             ReportPainter::paintPage(painter, report.pages.at(i), scale);
         }
-        painter.end();
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+        // A write that failed on the way leaves its error on the file.
+        return painter.end() && file.error() == QFileDevice::NoError;
+    }, error);
 }
 
 QImage render(const PreparedReport& report, int page, int widthPixels)

@@ -13,6 +13,18 @@ namespace {
 const QColor kSlateGrey(0x70, 0x80, 0x90);
 }
 
+ReportText* addStrip(Report& report, const QString& name, const QRectF& at, ReportBand* band, int points,
+    const QString& text)
+{
+    ReportText* strip = report.addText(name, at, band);
+    strip->setFont(QStringLiteral("Verdana"), points, true);
+    strip->setColour(Qt::white);
+    strip->setFill(kSlateGrey);
+    strip->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    strip->setText(text);
+    return strip;
+}
+
 std::unique_ptr<Report> createTemplate()
 {
     auto report = std::make_unique<Report>(QStringLiteral("Riepilogo dati"));
@@ -21,12 +33,7 @@ std::unique_ptr<Report> createTemplate()
     report->setMargins(10);
 
     ReportBand* title = report->addBand(ReportBand::Kind::Title, QStringLiteral("ReportTitle"), mm(8));
-    ReportText* txtTitolo = report->addText(QStringLiteral("txtTitolo"), QRectF(mm(2), mm(1), mm(273), mm(5)), title);
-    txtTitolo->setFont(QStringLiteral("Verdana"), 9, true);
-    txtTitolo->setColour(Qt::white);
-    txtTitolo->setFill(kSlateGrey);
-    txtTitolo->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    txtTitolo->setText(QStringLiteral("Riepilogo"));
+    addStrip(*report, QStringLiteral("txtTitolo"), QRectF(mm(2), mm(1), mm(273), mm(5)), title, 9, QStringLiteral("Riepilogo"));
 
     // Printed once, split across pages; heights are set at printing.
     ReportBand* data = report->addBand(ReportBand::Kind::MasterData, QStringLiteral("MasterData"), 0);
@@ -37,12 +44,8 @@ std::unique_ptr<Report> createTemplate()
     txtRiepilogo->setLinePitch(kLineHeight);
 
     ReportBand* footer = report->addBand(ReportBand::Kind::Footer, QStringLiteral("Footer"), mm(8));
-    ReportText* txtPagina = report->addText(QStringLiteral("txtPagina"), QRectF(mm(3), mm(2), mm(272), mm(5)), footer);
-    txtPagina->setFont(QStringLiteral("Verdana"), 8, true);
-    txtPagina->setColour(Qt::white);
-    txtPagina->setFill(kSlateGrey);
-    txtPagina->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    txtPagina->setText(QStringLiteral("Stampa eseguita in data [DATE]"));
+    addStrip(*report, QStringLiteral("txtPagina"), QRectF(mm(3), mm(2), mm(272), mm(5)), footer, 8,
+        QStringLiteral("Stampa eseguita in data [DATE]"));
     return report;
 }
 

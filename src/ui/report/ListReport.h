@@ -5,8 +5,11 @@
 
 #include <memory>
 
+class QRectF;
 class QWidget;
 class Report;
+class ReportBand;
+class ReportText;
 
 // The "Riepilogo dati" list report: fixed-width lines under a title, one
 // line per 12.822 report units, dated footer after the last line.
@@ -22,5 +25,11 @@ void print(QWidget* parent, const QString& title, const QStringList& lines);
 // not copied).
 std::unique_ptr<Report> createTemplate();
 void fill(Report& report, const QString& title, const QStringList& lines);
+
+// The list's strip: white bold Verdana of `points`, centred on slate grey.
+// Its title and its dated footer are such strips, and so are those of the
+// other printed lists.
+ReportText* addStrip(Report& report, const QString& name, const QRectF& at, ReportBand* band, int points,
+    const QString& text);
 
 } // namespace ListReport

@@ -2,6 +2,7 @@
 
 #include "StatsChart.h"
 #include "core/loans/LoanList.h"
+#include "ui/report/ListReport.h"
 #include "ui/report/Report.h"
 #include "ui/report/ReportUnits.h"
 
@@ -12,8 +13,6 @@ using ReportUnits::mm;
 namespace StatsReport {
 
 namespace {
-
-const QColor kSlateGrey(0x70, 0x80, 0x90);
 
 // A4 across, margins of 10 mm: 277 x 190 mm to print on.
 constexpr qreal kChartWidth = 180;  // mm
@@ -46,12 +45,7 @@ std::unique_ptr<Report> pageTemplate(const QString& title, const QImage& chart, 
     report->setMargins(10);
 
     ReportBand* head = report->addBand(ReportBand::Kind::Title, QStringLiteral("ReportTitle"), mm(10));
-    ReportText* txtTitolo = report->addText(QStringLiteral("txtTitolo"), QRectF(0, mm(1), mm(277), mm(7)), head);
-    txtTitolo->setFont(QStringLiteral("Verdana"), 11, true);
-    txtTitolo->setColour(Qt::white);
-    txtTitolo->setFill(kSlateGrey);
-    txtTitolo->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    txtTitolo->setText(title);
+    ListReport::addStrip(*report, QStringLiteral("txtTitolo"), QRectF(0, mm(1), mm(277), mm(7)), head, 11, title);
 
     // The whole table stays beside its chart on the one page: a long one
     // is set closer and smaller.
@@ -69,12 +63,8 @@ std::unique_ptr<Report> pageTemplate(const QString& title, const QImage& chart, 
     txtTabella->setLines(table);
 
     ReportBand* footer = report->addBand(ReportBand::Kind::Footer, QStringLiteral("Footer"), mm(8));
-    ReportText* txtPagina = report->addText(QStringLiteral("txtPagina"), QRectF(0, mm(2), mm(277), mm(5)), footer);
-    txtPagina->setFont(QStringLiteral("Verdana"), 8, true);
-    txtPagina->setColour(Qt::white);
-    txtPagina->setFill(kSlateGrey);
-    txtPagina->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    txtPagina->setText(QStringLiteral("Stampa eseguita in data [DATE]"));
+    ListReport::addStrip(*report, QStringLiteral("txtPagina"), QRectF(0, mm(2), mm(277), mm(5)), footer, 8,
+        QStringLiteral("Stampa eseguita in data [DATE]"));
     return report;
 }
 

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "ui/cards/CardBinder.h"
 #include "ui/cards/LineList.h"
 #include "ui/cards/QuickFind.h"
 #include "ui/registry/ScreenRegistry.h"
@@ -18,8 +17,6 @@
 #include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -104,7 +101,6 @@ private slots:
     void enterChainAndHighlights();
     void quickFindWalksAndWraps();
     void quickFindOnEmptyList();
-    void doubleClickFillsCardFromLastEqualRecord();
     void doubleClickWithWrongTagOrNoSelection();
     void bookCardOpensBothSearches();
     void stampaPrintsEveryLineUnderTheTitle();
@@ -391,38 +387,6 @@ void BookSearchTest::quickFindOnEmptyList()
     QCOMPARE(m_log->entries.last().kind, Msg::Kind::Plain);
     QCOMPARE(m_log->lastText(), QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."));
     QCOMPARE(m_log->lastText(), QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."));
-}
-
-void BookSearchTest::doubleClickFillsCardFromLastEqualRecord()
-{
-    const Fields same{{"Codice", "D1"}, {"Titolo", "Doppio"}, {"Autore", "Autore"}, {"Citta", "Roma"}, {"Anno", "2001"}};
-    Fields later = same;
-    later << Fields{{"Note", "la seconda"}, {"Annullata", "Sì"}, {"Prestato", "Bianchi"}, {"Scadenza", "03/04/2024"},
-        {"File01", "a.pdf"}, {"Desc03", "descrizione"}, {"Convalida", "Sì"}, {"Genere", "Storia"}, {"Lingua", "Latino"},
-        {"Curatore", "Neri"}, {"Versione", "II"}};
-    const QByteArray stored = book(later);
-    m_folder->write("Libri.pro", archive({book({{"Codice", "A"}}), book(same + Fields{{"Note", "la prima"}}), stored}));
-
-    TfrmLibri* card = Screens::frmLibri;
-    card->showScreen();
-    QVERIFY(QTest::qWaitForWindowActive(card));
-    TfrmTrovaLibri screen(card);
-    showSearch(screen);
-    cerca(screen);
-    LineList* list = screen.lstRecords();
-    QCOMPARE(list->count(), 2); // the later twin is cancelled: one line
-    list->selectRow(1);
-    // Below the lines: the selected line is the one opened.
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
-
-    QVERIFY(!screen.isVisible());
-    QCOMPARE(card->lblPosizione()->text(), QStringLiteral("3"));
-    QVERIFY(card->control<QCheckBox>("chkAnnullata")->isChecked());
-    QCOMPARE(card->control<QComboBox>("txtGenere")->currentText(), QStringLiteral("Storia"));
-    // Every control holds its field: the card saves back to the same bytes.
-    Record shown(TSchedaLibro);
-    CardBinder::fill(card, shown, Collection::books());
-    QCOMPARE(shown.bytes(), stored);
 }
 
 void BookSearchTest::doubleClickWithWrongTagOrNoSelection()

@@ -1,10 +1,12 @@
 // The card kit over the three collections: every collection's card screen
 // is a row of these tables.
 #include "TestSupport.h"
+#include "ExportFixtures.h"
+#include "core/text/Clock.h"
 #include "core/text/Text.h"
 
 #include "core/collections/Collection.h"
-#include "core/collections/DvdExport.h"
+#include "core/collections/ExportTable.h"
 #include "core/collections/DvdSearch.h"
 #include "core/collections/ArticleSearch.h"
 #include "core/export/Spreadsheet.h"
@@ -15,13 +17,14 @@
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"
+#include "ui/cards/CardBinder.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
 #include "ui/cards/LineListModel.h"
 #include "ui/registry/CollectionList.h"
 #include "core/collections/SampleCards.h"
 #include "ui/cards/TfrmTrova.h"
-#include "ui/dvd/TfrmStampaDVD.h"
+#include "ui/cards/TfrmStampaScheda.h"
 #include "ui/dvd/TfrmTrovaDVD.h"
 #include "ui/articles/TfrmTrovaBibliografie.h"
 #include "ui/books/TfrmTrovaLibri.h"
@@ -39,10 +42,13 @@
 #include <QComboBox>
 #include <QClipboard>
 #include <QFile>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 
@@ -102,8 +108,10 @@ private slots:
     void resultLines();
     void doubleClickHandsBackTheCard_data();
     void doubleClickHandsBackTheCard();
-    void dvdSheet();
-    void dvdExportBytes();
+    void cardSheet_data();
+    void cardSheet();
+    void exportBytes_data();
+    void exportBytes();
     void longStoredValuesKeptWhole_data();
     void longStoredValuesKeptWhole();
     void pastedLineBreaksBecomeBlanks_data();
@@ -603,105 +611,270 @@ void CardsTest::resultLines()
 void CardsTest::doubleClickHandsBackTheCard_data()
 {
     QTest::addColumn<QString>("card");
-    QTest::addColumn<QString>("title"); // stored; two cards give the same line
+    QTest::addColumn<QString>("title"); // stored in both twins, whose lines are equal
     QTest::addColumn<QString>("shown");
-    QTest::newRow("dvd: trimmed, the later card wins") << "dvd" << "Il viaggio" << "Il viaggio";
-    QTest::newRow("article: as stored, the later card wins") << "bibliografie" << "  Il porto  " << "  Il porto  ";
+    QTest::addColumn<int>("lines"); // listed; a cancelled twin is not
+    for (const Collection* c : Collection::all()) {
+        const QString tag = Text::utf8(c->callerTag);
+        if (c->key == "books")
+            QTest::newRow("books: the later, cancelled twin") << tag << "Doppio" << "Doppio" << 2;
+        else if (c->key == "dvd")
+            QTest::newRow("dvd: the later, cancelled twin") << tag << "Il viaggio" << "Il viaggio" << 2;
+        else if (c->key == "articles")
+            QTest::newRow("articles: as stored, the later twin") << tag << "  Il porto  " << "  Il porto  " << 3;
+        else
+            QTest::addRow("%s", c->key.data()) << tag << QString() << QString() << 0;
+    }
 }
 
+// A double click below the lines hands the selected line's card back to
+// the card screen: the last card whose line equals it, every field in its
+// control, so that the card saves back to the same bytes.
 void CardsTest::doubleClickHandsBackTheCard()
 {
     QFETCH(QString, card);
     QFETCH(QString, title);
     QFETCH(QString, shown);
+    QFETCH(int, lines);
+    QVERIFY2(lines > 0, "a collection without its hand-back case");
     const CardKind k = kind(card);
     open(card);
-    QByteArray archive;
-    for (const char* note : {"prima", "seconda"}) {
-        Record r(*k.layout);
-        r.setText("Titolo", title);
-        if (k.layout->find("Codice"))
-            r.setText("Codice", QStringLiteral("X1"));
-        r.setText("Note", QString::fromLatin1(note));
-        r.setText("File01", QStringLiteral("scansione.pdf"));
-        if (k.layout->find("Annullata"))
-            r.setText("Annullata", QStringLiteral("No"));
-        archive += r.bytes();
+    SampleCards words(11);
+    Record other(*k.layout);
+    words.fill(*k.collection, other, 1);
+    other.setText("Titolo", QStringLiteral("Altro"));
+    Record later(*k.layout);
+    words.fill(*k.collection, later, 2);
+    later.setText("Titolo", title);
+    later.setText("Note", QStringLiteral("la seconda"));
+    later.setText("File01", QStringLiteral("scansione.pdf"));
+    Record earlier(*k.layout);
+    earlier.bytes() = later.bytes();
+    earlier.setText("Note", QStringLiteral("la prima"));
+    if (k.collection->hasCancelledFlag()) {
+        const QString no = Text::utf8(k.collection->no);
+        other.setText("Annullata", no);
+        earlier.setText("Annullata", no);
+        later.setText("Annullata", Text::utf8(k.collection->yes));
     }
-    m_folder->write(k.archive, archive);
+    m_folder->write(k.archive, other.bytes() + earlier.bytes() + later.bytes());
 
-    std::unique_ptr<TfrmTrova> search;
-    if (card == QLatin1String("dvd"))
-        search = std::make_unique<TfrmTrovaDVD>(m_card);
-    else
-        search = std::make_unique<TfrmTrovaBibliografie>(m_card);
-    search->setCallerTag(card);
-    search->show();
-    QTest::mouseClick(search->control(QStringLiteral("btnCerca")), Qt::LeftButton);
-    QCOMPARE(search->lstRecords()->count(), 2);
-    search->lstRecords()->selectRow(0);
-    search->lstRecordsDblClick();
-    QVERIFY(!search->isVisible());
-    QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtTitolo"))), shown);
-    QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtNote"))), QStringLiteral("seconda"));
-    QCOMPARE(m_card->control<QLabel>(QStringLiteral("lblFile01"))->text(), QStringLiteral("scansione.pdf"));
-    QCOMPARE(m_card->lblPosizione()->text(), QStringLiteral("2"));
-}
-
-void CardsTest::dvdSheet()
-{
-    open(QStringLiteral("dvd"));
-    Controls::setText(m_card->control(QStringLiteral("txtTitolo")), QStringLiteral("  Il viaggio lungo "));
-    Controls::setText(m_card->control(QStringLiteral("txtScadenza")), QStringLiteral("31/12/2026"));
-    QList<PreparedReport> offered;
-    PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
-        offered.append(report);
-        return false;
+    // The card's own search command opens it.
+    bool searched = false;
+    bool closed = false;
+    onNextModal<TfrmTrova>([&](TfrmTrova* search) {
+        QTest::mouseClick(search->control(QStringLiteral("btnCerca")), Qt::LeftButton);
+        LineList* list = search->lstRecords();
+        QCOMPARE(list->count(), lines);
+        const QStringList shownLines = list->lines();
+        const auto twin = std::find_if(shownLines.begin(), shownLines.end(),
+            [&](const QString& line) { return line.contains(title.trimmed()); });
+        QVERIFY(twin != shownLines.end());
+        list->selectRow(int(twin - shownLines.begin()));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 4));
+        searched = true;
+        closed = !search->isVisible();
     });
-    TfrmStampaDVD print(m_card);
-    QCOMPARE(print.windowTitle(), QStringLiteral(" Stampa scheda DVD"));
-    print.show();
-    QTest::mouseClick(print.control(QStringLiteral("btnStampa")), Qt::LeftButton);
-    PrintDialog::setHandler({});
-    QCOMPARE(offered.size(), 1);
-    const PreparedPage& page = offered.first().pages.first();
-    QCOMPARE(offered.first().name, QStringLiteral("Scheda DVD"));
-    QCOMPARE(page.find(QStringLiteral("titArcataSup"))->joined(), QStringLiteral("SCHEDA INFORMATIVA DVD"));
-    QCOMPARE(page.find(QStringLiteral("txtTitolo"))->joined(), QStringLiteral("Il viaggio lungo"));
-    QCOMPARE(page.find(QStringLiteral("txtScadenza"))->joined(), QStringLiteral("31/12/2026"));
-    QStringList captions;
-    for (const PageItem& item : page.items) {
-        if (item.kind == PageItem::Kind::Text && item.name.startsWith(QLatin1String("cap")))
-            captions << item.joined();
-    }
-    QCOMPARE(captions.size(), 24);
-    QCOMPARE(captions.first(), QStringLiteral("Titolo DVD:"));
-    QCOMPARE(captions.last(), QStringLiteral("Scadenza prestito:"));
-    // Inside 10 mm margins: the separator ends at 126.6, the footer bar and its text at 129 and 130.
-    auto near = [](qreal a, qreal b) { return std::abs(a - b) < 0.01; };
-    QVERIFY(near(page.find(QStringLiteral("linSeparatore"))->rect.bottom(), mm(10 + 126.6)));
-    QVERIFY(near(page.find(QStringLiteral("shpCalce"))->rect.top(), mm(10 + 129)));
-    QVERIFY(near(page.find(QStringLiteral("txtCalce"))->rect.top(), mm(10 + 130)));
+    click("cmdTrova");
+    QVERIFY(searched);
+    QVERIFY(closed);
+    QCOMPARE(m_card->lblPosizione()->text(), QStringLiteral("3"));
+    QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtTitolo"))), shown);
+    QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtNote"))), QStringLiteral("la seconda"));
+    QCOMPARE(m_card->control<QLabel>(QStringLiteral("lblFile01"))->text(), QStringLiteral("scansione.pdf"));
+    Record onCard(*k.layout);
+    CardBinder::fill(m_card, onCard, *k.collection);
+    QCOMPARE(onCard.bytes(), later.bytes());
 }
 
-void CardsTest::dvdExportBytes()
+void CardsTest::cardSheet_data()
 {
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<bool>("filled");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("captions"); // top down; empty: none written for the collection yet
+
+    const QStringList book = {"Titolo libro:", "Codice identificativo:", "Scaffale:", "Autore:", "Nazione:",
+        "Curatore:", "Codice Dewey:", "Pagine:", "Genere:", "Giudizio:", "Casa editrice:", "ISBN:",
+        "Città pubblicazione:", "Anno pubblicazione:", "Volumi:", "Prezzo:", "Collana:", "Formato:",
+        "Titolo originale:", "Lingua:", "Prima pubblicazione:", "Traduttore:", "Versione:", "Note:", "Prestato a:",
+        "Data prestito:"};
+    const QStringList dvd = {"Titolo DVD:", "Codice identificativo:", "Scaffale:", "Regia:", "Nazione:",
+        "Protagonista:", "Anno:", "Durata:", "Genere:", "Giudizio:", "Distribuzione:", "Sceneggiatura:", "Collana:",
+        "Prezzo:", "Cast:", "Contenuti:", "Titolo originale:", "Lingua originale:", "Altre lingue:", "Sottotitoli:",
+        "Premi:", "Note:", "Prestato a:", "Scadenza prestito:"};
+    for (const Collection* c : Collection::all()) {
+        if (!c->sheet)
+            continue;
+        const QString tag = Text::utf8(c->callerTag);
+        for (const bool filled : {true, false}) {
+            const char* state = filled ? "filled" : "empty";
+            if (c->key == "books")
+                QTest::addRow("books, %s", state) << tag << filled << " Stampa scheda libro" << "Scheda Libro"
+                                                  << "SCHEDA INFORMATIVA LIBRO" << book;
+            else if (c->key == "dvd")
+                QTest::addRow("dvd, %s", state) << tag << filled << " Stampa scheda DVD" << "Scheda DVD"
+                                                << "SCHEDA INFORMATIVA DVD" << dvd;
+            else
+                QTest::addRow("%s, %s", c->key.data(), state) << tag << filled << "" << "" << "" << QStringList();
+        }
+    }
+}
+
+// The card's print command offers a one-page A4 sheet: the title, a caption
+// and the card control's trimmed text per row, 5 mm apart, the footer below.
+void CardsTest::cardSheet()
+{
+    QFETCH(QString, card);
+    QFETCH(bool, filled);
+    QFETCH(QString, window);
+    QFETCH(QString, report);
+    QFETCH(QString, title);
+    QFETCH(QStringList, captions);
+    QVERIFY2(!captions.isEmpty(), "a collection without its hand-written sheet");
+    Clock::setFixed(QDateTime(QDate(2024, 3, 5), QTime(16, 42, 5)));
+    const auto unfix = qScopeGuard([] { Clock::setFixed({}); });
+    open(card);
+
+    // Every input gets a value of its own, with blanks around, so that a row
+    // that printed another control's text shows; "[DATE]" stays as typed.
+    QHash<QString, QString> typed;
+    const auto inputs = m_card->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^txt")));
+    for (QWidget* input : inputs) {
+        if (!filled || input->isHidden() || input->objectName() == QLatin1String("txtConvalida"))
+            continue;
+        const QString name = input->objectName();
+        typed.insert(name, name == QLatin1String("txtNote") ? QStringLiteral(" [DATE] ")
+                : name == QLatin1String("txtTitolo")        ? QStringLiteral(" \tIl barone rampante  ")
+                : name == QLatin1String("txtCitta")         ? QStringLiteral("  Città di Castello")
+                                                            : QStringLiteral(" %1 ").arg(typed.size()));
+        Controls::setText(input, typed.value(name));
+    }
+
+    PrintLog log(false);
+    bool shown = false;
+    onNextModal<TfrmStampaScheda>([&](TfrmStampaScheda* print) {
+        shown = true;
+        QCOMPARE(print->windowTitle(), window);
+        QTest::mouseClick(print->control(QStringLiteral("btnStampa")), Qt::LeftButton);
+    });
+    click("cmdStampa");
+    QVERIFY(shown);
+    QCOMPARE(log.offered.size(), 1);
+    const PreparedReport& offered = log.offered.first();
+    QCOMPARE(offered.name, report);
+    QCOMPARE(offered.orientation, QPageLayout::Portrait);
+    auto near = [](qreal a, qreal b) { return std::abs(a - b) < 1e-3; };
+    QVERIFY(near(offered.size.width(), mm(210)) && near(offered.size.height(), mm(297)));
+    QCOMPARE(offered.pages.size(), 1);
+    const PreparedPage& page = offered.pages.first();
+    QCOMPARE(page.find(QStringLiteral("titArcataSup"))->joined(), title);
+
+    // From the paper's corner, inside 10 mm margins: captions at 12 mm,
+    // values at 54 mm, rows 5 mm apart from 17.5 mm.
+    QList<const PageItem*> printedCaptions, values;
+    for (const PageItem& item : page.items) {
+        if (item.kind != PageItem::Kind::Text)
+            continue;
+        if (near(item.rect.left(), mm(12)) && item.name.startsWith(QLatin1String("cap")))
+            printedCaptions << &item;
+        else if (near(item.rect.left(), mm(54)))
+            values << &item;
+    }
+    const qsizetype rows = captions.size();
+    QCOMPARE(printedCaptions.size(), rows);
+    QCOMPARE(values.size(), rows);
+    for (qsizetype i = 0; i < rows; ++i) {
+        QCOMPARE(printedCaptions[i]->joined(), captions[i]);
+        QVERIFY(near(printedCaptions[i]->rect.top(), mm(17.5 + 5 * double(i))));
+        const PageItem* value = values[i];
+        QVERIFY2(near(value->rect.top(), mm(17.5 + 5 * double(i))) && near(value->rect.width(), mm(144)), qPrintable(value->name));
+        // The value element prints the card control of its name, trimmed.
+        QVERIFY2(m_card->control(value->name), qPrintable(value->name));
+        QCOMPARE(value->joined(), typed.value(value->name).trimmed());
+    }
+    QCOMPARE(values.last()->name, QStringLiteral("txtScadenza")); // the loan date on the last row
+    if (filled)
+        QCOMPARE(page.find(QStringLiteral("txtNote"))->joined(), QStringLiteral("[DATE]"));
+
+    // The separator ends 0.4 mm above the last row's bottom; the footer bar
+    // and its text follow 2 and 3 mm below.
+    const double end = 17 + 5 * double(rows);
+    QVERIFY(near(page.find(QStringLiteral("linSeparatore"))->rect.bottom(), mm(end - 0.4)));
+    QVERIFY(near(page.find(QStringLiteral("shpCalce"))->rect.top(), mm(end + 2)));
+    const PageItem* calce = page.find(QStringLiteral("txtCalce"));
+    QVERIFY(near(calce->rect.top(), mm(end + 3)));
+    // Up to the seconds; the regional long time may add a zone.
+    QVERIFY2(calce->joined().startsWith(QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 16:42:05")),
+        qPrintable(calce->joined()));
+    int boxes = 0;
+    for (const PageItem& item : page.items)
+        boxes += item.kind == PageItem::Kind::Rect && item.pen.isValid() && !item.fill.isValid();
+    QCOMPARE(boxes, rows);
+}
+
+void CardsTest::exportBytes_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QByteArray>("expected"); // empty: the collection has no fixture yet
+
+    // Each collection's hand-written file: reserved HTML characters, accented
+    // letters, blanks, a cancelled card, and fields never exported.
+    for (const Collection* c : Collection::all()) {
+        const QString key = Text::latin1(c->key);
+        if (key == QLatin1String("books")) {
+            // The screen's fixture holds a typed edit; the archive holds Calvino.
+            QTest::addRow("books: two cards") << key << twoCards()
+                                              << fixture(QStringLiteral("export_due_schede.xls")).replace("?ukasz Nowak", "Calvino Italo");
+            QTest::addRow("books: empty archive") << key << QByteArray() << fixture(QStringLiteral("export_vuoto.xls"));
+        } else if (key == QLatin1String("dvd")) {
+            Record r(TSchedaDVD);
+            r.setText("Titolo", QStringLiteral("Il viaggio lungo"));
+            r.setText("Codice", QStringLiteral("D-17"));
+            r.setText("Regia", QStringLiteral("Bianchi Carlo"));
+            r.setText("Protagonista", QStringLiteral("Verdi Anna"));
+            r.setText("Anno", QStringLiteral("1959"));
+            r.setText("Genere", QStringLiteral("Drammatico"));
+            r.setText("Note", QStringLiteral("Città & mare"));
+            r.setText("Prestato", QStringLiteral("non esportato"));
+            r.setText("Annullata", QStringLiteral("Sì"));
+            QTest::addRow("dvd") << key << r.bytes() << fixture(QStringLiteral("export_dvd.xls"));
+        } else if (key == QLatin1String("articles")) {
+            Record r(TSchedaArticolo);
+            r.setText("Titolo", QStringLiteral("Il porto riapre"));
+            r.setText("DataPub", QStringLiteral("12/03/2021"));
+            r.setText("Genere", QStringLiteral("Cronaca"));
+            r.setText("Autore", QStringLiteral("Neri Paola"));
+            r.setText("Testata", QStringLiteral("Il Tirreno"));
+            r.setText("NumTestata", QStringLiteral("71"));
+            r.setText("Testo", QStringLiteral("Il testo intero\r\nnon esportato"));
+            r.setText("Sintesi", QStringLiteral("Navi & traghetti <di nuovo>"));
+            r.setText("Valutazione", QStringLiteral("Ottima"));
+            r.setText("Note", QStringLiteral("Città"));
+            r.setText("File01", QStringLiteral("pagina.pdf"));
+            QTest::addRow("articles") << key << r.bytes() << fixture(QStringLiteral("export_articoli.xls"));
+        } else {
+            QTest::addRow("%s", c->key.data()) << key << QByteArray() << QByteArray();
+        }
+    }
+}
+
+void CardsTest::exportBytes()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, archive);
+    QFETCH(QByteArray, expected);
+    QVERIFY2(!expected.isEmpty(), "a collection without its hand-written spreadsheet");
+    const Collection& collection = *Collection::find(key.toStdString());
     TestFolder folder;
-    Record r(TSchedaDVD);
-    r.setText("Titolo", QStringLiteral("Il viaggio lungo"));
-    r.setText("Codice", QStringLiteral("D-17"));
-    r.setText("Regia", QStringLiteral("Bianchi Carlo"));
-    r.setText("Protagonista", QStringLiteral("Verdi Anna"));
-    r.setText("Anno", QStringLiteral("1959"));
-    r.setText("Genere", QStringLiteral("Drammatico"));
-    r.setText("Note", QStringLiteral("Città & mare"));
-    r.setText("Prestato", QStringLiteral("non esportato"));
-    r.setText("Annullata", QStringLiteral("Sì"));
-    folder.write(QStringLiteral("DVD.pro"), r.bytes());
-    QVERIFY(Spreadsheet::exportArchive(DvdExport::table(), folder.file(QStringLiteral("DVD.pro")), folder.file(QStringLiteral("DVD.xls"))));
-    QFile fixture(QStringLiteral(TOMARIA_TEST_DATA "/export_dvd.xls"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QCOMPARE(folder.read(QStringLiteral("DVD.xls")), fixture.readAll());
+    const QString archiveName = collection.archiveName(QStringLiteral("2021"));
+    folder.write(archiveName, archive);
+    const QString out = folder.file(Text::latin1(collection.exportTable->fileName));
+    QVERIFY(Spreadsheet::exportArchive(*collection.exportTable, folder.file(archiveName), out));
+    QCOMPARE(folder.read(Text::latin1(collection.exportTable->fileName)), expected);
 }
 
 QByteArray CardsTest::storeCard(const Values& fields)

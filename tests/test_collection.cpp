@@ -22,6 +22,7 @@
 #include "ui/cards/TfrmEsporta.h"
 #include "ui/cards/TfrmStampaScheda.h"
 #include "ui/cards/TfrmTrova.h"
+#include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/CollectionList.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
@@ -79,7 +80,12 @@ const ExportTable kExport{
 };
 
 constexpr RequiredField kRequired[] = {{"Titolo", "Manca il titolo del disco."}};
-constexpr LoanRule kLoans{.dateIsDue = true, .name = "Disco"};
+constexpr LoanRule kLoans{.dateIsDue = true,
+    .name = "Disco",
+    .article = "i",
+    .plural = "dischi",
+    .dateWords = "la data di restituzione",
+    .lateWords = "non restituiti in tempo"};
 constexpr PrintSheet::Row kSheetRows[] = {{"Titolo:", "Titolo"}, {"Artista:", "Artista"}, {"Prestato a:", "Prestato"}};
 constexpr PrintSheet kSheet{.windowCaption = " Stampa disco", .reportName = "Scheda Disco", .title = "SCHEDA DISCO", .rows = kSheetRows};
 
@@ -298,6 +304,14 @@ void CollectionTest::registeredOnceAndOnlyWhenSound()
     wrongSheet.sheet = &kWrongSheet;
     QCOMPARE(wrongSheet.tableFaults(), QStringList{QStringLiteral("sheet: Etichetta")});
     QVERIFY(!Collection::add(wrongSheet));
+    // A collection that lends its cards names them on the loans screen.
+    static constexpr LoanRule kWordless{.dateIsDue = true, .name = "Disco"};
+    Collection wordless = kDiscs;
+    wordless.key = "dischi3";
+    wordless.callerTag = "dischi3";
+    wordless.loans = &kWordless;
+    QCOMPARE(wordless.tableFaults(), QStringList{QStringLiteral("loans: no words for the loans screen")});
+    QVERIFY(!Collection::add(wordless));
     QCOMPARE(Collection::all().size(), std::size_t(4));
 }
 
@@ -448,6 +462,11 @@ void CollectionTest::loansListsItsCards()
     // Its date is the day it is due back: two weeks past it, marked.
     QCOMPARE(list.lines(), QStringList{QStringLiteral("! Disco  Cod. D1  Kind of Blue  Rossi  01/03/2025  scaduto da 14 giorni")});
     QCOMPARE(cli(*m_folder, {QStringLiteral("loans")}).section(QLatin1Char('\n'), 0, 0), list.lines().first());
+    // The loans screen names it among the others, with what its date means.
+    TfrmPrestiti screen;
+    QCOMPARE(screen.windowTitle(), QStringLiteral(" Libri, DVD e dischi in prestito"));
+    QVERIFY(screen.control<QLabel>(QStringLiteral("lblRigo01"))->text().endsWith(QStringLiteral(", per i dischi la data di restituzione.")));
+    QVERIFY(screen.control<QLabel>(QStringLiteral("lblRigo02"))->text().contains(QStringLiteral(" e i dischi non restituiti in tempo;")));
 }
 
 void CollectionTest::sampleFillsItsCards()

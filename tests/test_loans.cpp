@@ -114,6 +114,7 @@ private slots:
     void marksOnEveryOutput();
     void readDate_data();
     void readDate();
+    void screenSaysWhichDatesCount();
     void doubleClickHandsTheCardToItsScreen();
     void daysAreKeptAndShared();
     void daysThatCannotBeKeptAreSaidOnce();
@@ -284,6 +285,22 @@ void LoansTest::marksOnEveryOutput()
         QCOMPARE(line.startsWith(QLatin1Char('!')), QByteArray(m.ends).contains("da "));
     }
     QVERIFY(log.entries.isEmpty());
+}
+
+void LoansTest::screenSaysWhichDatesCount()
+{
+    TestFolder folder;
+    TfrmPrestiti screen;
+    QCOMPARE(screen.windowTitle(), QStringLiteral(" Libri e DVD in prestito"));
+    const QString expected[][2] = {
+        {"lblRigo01", "Libri e DVD in prestito, dal più vecchio: per i libri conta la data del prestito, "
+                      "per i DVD la data di restituzione."},
+        {"lblRigo02", "Il segno \"!\" indica i libri prestati da troppi giorni e i DVD non restituiti entro la data "
+                      "indicata; un DVD senza scadenza risulta disponibile."},
+        {"lblGiorni", "Segnala i libri prestati da più di"},
+    };
+    for (const auto& [label, text] : expected)
+        QCOMPARE(screen.control<QLabel>(label)->text(), text);
 }
 
 void LoansTest::readDate_data()

@@ -14,10 +14,8 @@
 #include "ui/report/ReportUnits.h"
 
 #include <QFile>
-#include <QHash>
 #include <QPrinter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -26,26 +24,6 @@ using ReportUnits::mm;
 
 namespace {
 
-
-// The captions of the book sheet, top down.
-const QStringList kBookCaptions = {"Titolo libro:", "Codice identificativo:", "Scaffale:", "Autore:", "Nazione:",
-    "Curatore:", "Codice Dewey:", "Pagine:", "Genere:", "Giudizio:", "Casa editrice:", "ISBN:", "Città pubblicazione:",
-    "Anno pubblicazione:", "Volumi:", "Prezzo:", "Collana:", "Formato:", "Titolo originale:", "Lingua:",
-    "Prima pubblicazione:", "Traduttore:", "Versione:", "Note:", "Prestato a:", "Data prestito:"};
-
-// What card control number `n` holds in the filled card: a number of its
-// own with blanks around (short enough for every slot), an accented value,
-// and a "[DATE]" that must stay as typed.
-QString typedValue(const QString& control, int n)
-{
-    if (control == QLatin1String("txtTitolo"))
-        return QStringLiteral(" \tIl barone rampante  ");
-    if (control == QLatin1String("txtCitta"))
-        return QStringLiteral("  Città di Castello");
-    if (control == QLatin1String("txtNote"))
-        return QStringLiteral(" [DATE] ");
-    return QStringLiteral(" %1 ").arg(n);
-}
 
 const QDateTime kNow(QDate(2024, 3, 5), QTime(16, 42, 5));
 
@@ -65,8 +43,6 @@ class PrintingTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void cardSheet_data();
-    void cardSheet();
     void cardPrintScreenCloses_data();
     void cardPrintScreenCloses();
     void failingPrinterKeepsScreen();
@@ -116,78 +92,6 @@ bool PrintingTest::printFromCard(const QString& button)
     });
     QTest::mouseClick(Screens::frmLibri->control(QStringLiteral("cmdStampa")), Qt::LeftButton);
     return shown && closed;
-}
-
-void PrintingTest::cardSheet_data()
-{
-    QTest::addColumn<bool>("filled");
-    QTest::newRow("filled card") << true;
-    QTest::newRow("empty card") << false;
-}
-
-void PrintingTest::cardSheet()
-{
-    QFETCH(bool, filled);
-    // Every input of the card gets a value of its own, so a row that printed
-    // another control's text shows.
-    QHash<QString, QString> typed;
-    const auto inputs = Screens::frmLibri->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^txt")));
-    for (QWidget* input : inputs) {
-        if (!filled || input->isHidden() || input->objectName() == QLatin1String("txtConvalida"))
-            continue;
-        typed.insert(input->objectName(), typedValue(input->objectName(), int(typed.size())));
-        Controls::setText(input, typed.value(input->objectName()));
-    }
-
-    PrintLog log(false);
-    QVERIFY(printFromCard(QStringLiteral("btnStampa")));
-    QCOMPARE(log.offered.size(), 1);
-    const PreparedReport& report = log.offered.first();
-    QCOMPARE(report.name, QStringLiteral("Scheda Libro"));
-    QCOMPARE(report.orientation, QPageLayout::Portrait);
-    QVERIFY(near(report.size.width(), mm(210)) && near(report.size.height(), mm(297)));
-    QCOMPARE(report.pages.size(), 1);
-    const PreparedPage& page = report.pages.first();
-
-    const PageItem* title = page.find(QStringLiteral("titArcataSup"));
-    QVERIFY(title);
-    QCOMPARE(title->joined(), QStringLiteral("SCHEDA INFORMATIVA LIBRO"));
-
-    // Positions from the paper's corner: 10 mm margins, rows 5 mm apart.
-    // Captions on the left, values on the right, 5 mm apart from the
-    // paper's corner inside 10 mm margins.
-    QList<const PageItem*> captions, values;
-    for (const PageItem& item : page.items) {
-        if (item.kind != PageItem::Kind::Text)
-            continue;
-        if (near(item.rect.left(), mm(12)) && item.name.startsWith(QLatin1String("cap")))
-            captions << &item;
-        else if (near(item.rect.left(), mm(54)))
-            values << &item;
-    }
-    QCOMPARE(captions.size(), kBookCaptions.size());
-    QCOMPARE(values.size(), kBookCaptions.size());
-    for (int i = 0; i < kBookCaptions.size(); ++i) {
-        QCOMPARE(captions[i]->joined(), kBookCaptions[i]);
-        QVERIFY(near(captions[i]->rect.top(), mm(17.5 + 5 * i)));
-        const PageItem* value = values[i];
-        QVERIFY2(near(value->rect.top(), mm(17.5 + 5 * i)) && near(value->rect.width(), mm(144)), qPrintable(value->name));
-        // The value element prints the card control of its name, trimmed.
-        QVERIFY2(Screens::frmLibri->control(value->name), qPrintable(value->name));
-        QCOMPARE(value->joined(), typed.value(value->name).trimmed());
-    }
-    QCOMPARE(values.last()->name, QStringLiteral("txtScadenza")); // the loan date under "Data prestito:"
-    if (filled)
-        QCOMPARE(page.find(QStringLiteral("txtNote"))->joined(), QStringLiteral("[DATE]"));
-
-    const PageItem* calce = page.find(QStringLiteral("txtCalce"));
-    QVERIFY(calce);
-    QVERIFY2(calce->joined().startsWith(kFooter), qPrintable(calce->joined()));
-    QVERIFY(near(calce->rect.top(), mm(150)));
-    int boxes = 0;
-    for (const PageItem& item : page.items)
-        boxes += item.kind == PageItem::Kind::Rect && item.pen.isValid() && !item.fill.isValid();
-    QCOMPARE(boxes, 26);
 }
 
 void PrintingTest::cardPrintScreenCloses_data()

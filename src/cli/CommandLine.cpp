@@ -36,18 +36,6 @@
 
 namespace {
 
-// The command-line names of the collections that `has` accepts, in menu
-// order, joined by `separator`.
-QString keys(const char* separator, bool (*has)(const Collection&))
-{
-    QStringList names;
-    for (const Collection* c : Collection::all()) {
-        if (has(*c))
-            names << Text::latin1(c->key);
-    }
-    return names.join(QLatin1String(separator));
-}
-
 struct Options {
     QString command;
     const Collection* collection = nullptr;
@@ -147,7 +135,7 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("search accetta soltanto filtri e --available"));
     const SearchTable* table = o.available ? o.collection->available : o.collection->search;
     if (!table)
-        return fail(err, QStringLiteral("--available vale soltanto per ") + keys(" e ", [](const Collection& c) { return c.available != nullptr; }));
+        return fail(err, QStringLiteral("--available vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.available != nullptr; })));
     Search engine(*table);
     for (const auto& [field, text] : o.filters) {
         if (!engine.setFilter(field.toStdString(), text))
@@ -395,7 +383,7 @@ namespace CommandLine {
 
 QString usage()
 {
-    const QString all = keys("|", [](const Collection&) { return true; });
+    const QString all = Collection::keys([](const Collection&) { return true; }).join(QLatin1Char('|'));
     QString yearly;
     for (const Collection* c : Collection::all()) {
         if (c->yearly())
@@ -585,7 +573,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         if (!fourDigits.match(o.year).hasMatch())
             return fail(err, QStringLiteral("per %1 serve --year AAAA").arg(Text::latin1(o.collection->key)));
     } else if (!o.year.isEmpty()) {
-        return fail(err, QStringLiteral("--year vale soltanto per ") + keys(" e ", [](const Collection& c) { return c.yearly(); }));
+        return fail(err, QStringLiteral("--year vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
     }
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
 

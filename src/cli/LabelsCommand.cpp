@@ -38,7 +38,8 @@ int run(const Collection& collection, const QList<QPair<QString, QString>>& opti
     const QString& out, QTextStream& stdOut, QTextStream& err)
 {
     if (!LabelFields::of(collection))
-        return refuse(err, QStringLiteral("labels vale soltanto per books e dvd"));
+        return refuse(err, QStringLiteral("labels vale soltanto per ")
+                + Text::listed(Collection::keys([](const Collection& c) { return LabelFields::of(c) != nullptr; })));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return refuse(err, QStringLiteral("labels ha bisogno dei caratteri del sistema, non disponibili"));
     LabelReport::Request request;

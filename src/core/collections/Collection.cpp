@@ -29,8 +29,23 @@ constexpr RequiredField kArticleRequired[] = {
     {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo dell'articolo."},
 };
 
-constexpr LoanRule kBookLoans{.dateIsDue = false, .name = "Libro"};
-constexpr LoanRule kDvdLoans{.dateIsDue = true, .name = "DVD"};
+constexpr LoanRule kBookLoans{
+    .dateIsDue = false,
+    .name = "Libro",
+    .article = "i",
+    .plural = "libri",
+    .dateWords = "la data del prestito",
+    .lateWords = "prestati da troppi giorni",
+};
+constexpr LoanRule kDvdLoans{
+    .dateIsDue = true,
+    .name = "DVD",
+    .article = "i",
+    .plural = "DVD",
+    .dateWords = "la data di restituzione",
+    .lateWords = "non restituiti entro la data indicata",
+    .undated = "un DVD senza scadenza risulta disponibile",
+};
 
 constexpr PrintSheet::Row kBookSheetRows[] = {
     {"Titolo libro:", "Titolo"}, {"Codice identificativo:", "Codice"}, {"Scaffale:", "Scaffale"},
@@ -168,6 +183,16 @@ bool Collection::add(const Collection& collection)
     return true;
 }
 
+QStringList Collection::keys(bool (*has)(const Collection&))
+{
+    QStringList names;
+    for (const Collection* c : all()) {
+        if (has(*c))
+            names << Text::latin1(c->key);
+    }
+    return names;
+}
+
 const Collection* Collection::find(std::string_view key)
 {
     for (const Collection* c : all()) {
@@ -212,6 +237,8 @@ QStringList Collection::tableFaults() const
             check("loans", f);
         if (!available)
             faults << QStringLiteral("loans: no available search");
+        if (loans->article.empty() || loans->plural.empty() || loans->dateWords.empty() || loans->lateWords.empty())
+            faults << QStringLiteral("loans: no words for the loans screen");
     }
     if (!sample)
         faults << QStringLiteral("sample: no filler");

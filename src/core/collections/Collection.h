@@ -30,6 +30,14 @@ struct HelpTopic {
 struct LoanRule {
     bool dateIsDue;        // true: the day it is due back; false: the day it was lent
     std::string_view name; // "Libro", at most five characters
+    // The loans screen's words for its cards, UTF-8, lower case; a rule
+    // without them is a fault of its table.
+    std::string_view article = {};   // "i"
+    std::string_view plural = {};    // "libri"
+    std::string_view dateWords = {}; // what its date is: "la data del prestito"
+    std::string_view lateWords = {}; // which ones "!" marks: "prestati da troppi giorni"
+    // What a lent card without a due date means; empty when it means nothing.
+    std::string_view undated = {};
 };
 
 // The one-page information sheet of a card: a caption and a record field
@@ -91,6 +99,9 @@ struct Collection {
     static std::span<const Collection* const> all();
     static bool add(const Collection& collection);
     static const Collection* find(std::string_view key);
+    // The command line's names of the collections that `has` accepts, in
+    // menu order.
+    static QStringList keys(bool (*has)(const Collection&));
     static const Collection& books();
     static const Collection& dvd();
     static const Collection& articles();

@@ -2,6 +2,13 @@
 
 namespace Text {
 
+QString listed(const QStringList& items)
+{
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.first(items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" e ") + items.last();
+}
+
 QString trimmed(QStringView text)
 {
     qsizetype begin = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <string_view>
@@ -27,5 +28,8 @@ inline QString latin1(std::string_view text) { return QString::fromLatin1(text.d
 
 QString foldAZ(QStringView text);
 QString upperAZ(QStringView text);
+
+// Items the Italian way: "uno", "uno e due", "uno, due e tre".
+QString listed(const QStringList& items);
 
 } // namespace Text

@@ -49,10 +49,50 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QPoi
     return l;
 }
 
+// The screen's sentences, built from the loan rules of the collections
+// that lend their cards, in menu order.
+struct LoanWords {
+    QString caption;   // " Libri e DVD in prestito"
+    QString order;     // which date each collection's lines are sorted by
+    QString marks;     // what "!" means for each
+    QString daysLabel; // the collections the days apply to
+};
+
+LoanWords loanWords()
+{
+    QStringList names, dates, marks, undated, lentOn;
+    for (const Collection* c : Collection::all()) {
+        const LoanRule* rule = c->loans;
+        if (!rule)
+            continue;
+        const QString plural = Text::utf8(rule->plural);
+        const QString withArticle = Text::utf8(rule->article) + QLatin1Char(' ') + plural;
+        names << plural;
+        dates << QStringLiteral("per ") + withArticle + (dates.isEmpty() ? QStringLiteral(" conta ") : QStringLiteral(" "))
+                + Text::utf8(rule->dateWords);
+        marks << withArticle + QLatin1Char(' ') + Text::utf8(rule->lateWords);
+        if (!rule->undated.empty())
+            undated << Text::utf8(rule->undated);
+        if (!rule->dateIsDue)
+            lentOn << withArticle;
+    }
+    QString lent = Text::listed(names) + QStringLiteral(" in prestito");
+    lent[0] = lent[0].toUpper();
+    LoanWords words;
+    words.caption = QLatin1Char(' ') + lent;
+    words.order = lent + QStringLiteral(", dal più vecchio: ") + dates.join(QStringLiteral(", ")) + QLatin1Char('.');
+    words.marks = QStringLiteral("Il segno \"!\" indica ") + Text::listed(marks);
+    for (const QString& u : undated)
+        words.marks += QStringLiteral("; ") + u;
+    words.marks += QLatin1Char('.');
+    words.daysLabel = QStringLiteral("Segnala ") + Text::listed(lentOn) + QStringLiteral(" prestati da più di");
+    return words;
+}
+
 } // namespace
 
 TfrmPrestiti::TfrmPrestiti(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Libri e DVD in prestito"), kClient)
+    : TForm(owner, Kind::Dialog, loanWords().caption, kClient)
     , m_storedDays(LoanSettings::days())
 {
     setObjectName(QStringLiteral("TfrmPrestiti"));
@@ -70,16 +110,11 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     guida->setToolTip(QStringLiteral("Guida all'elenco dei prestiti."));
     connect(guida, &Picture::clicked, this, [this] { imgGuidaClick(); });
 
-    addLabel(pan, QStringLiteral("lblRigo01"),
-        QStringLiteral("Libri e DVD in prestito, dal più vecchio: per i libri conta la data del prestito, "
-                       "per i DVD la data di restituzione."),
-        {8, 66});
-    addLabel(pan, QStringLiteral("lblRigo02"),
-        QStringLiteral("Il segno \"!\" indica i libri prestati da troppi giorni e i DVD non restituiti entro la data indicata; "
-                       "un DVD senza scadenza risulta disponibile."),
-        {8, 82});
+    const LoanWords words = loanWords();
+    addLabel(pan, QStringLiteral("lblRigo01"), words.order, {8, 66});
+    addLabel(pan, QStringLiteral("lblRigo02"), words.marks, {8, 82});
 
-    addLabel(pan, QStringLiteral("lblGiorni"), QStringLiteral("Segnala i libri prestati da più di"), {16, 117});
+    addLabel(pan, QStringLiteral("lblGiorni"), words.daysLabel, {16, 117});
     m_txtGiorni = new QSpinBox(pan);
     m_txtGiorni->setObjectName(QStringLiteral("txtGiorni"));
     m_txtGiorni->setRange(1, LoanSettings::kMaxDays);

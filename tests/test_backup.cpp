@@ -518,6 +518,12 @@ void BackupTest::toolsListOpensEachTool()
         names << tool.name;
     QCOMPARE(listed, names);
     QVERIFY(names.contains(QStringLiteral("imgPrestiti")) && names.contains(QStringLiteral("imgCopie")));
+    // The hints name the collections each tool serves.
+    QStringList hints;
+    for (const Tool& tool : Tools::all())
+        hints << tool.hint;
+    QVERIFY(hints.contains(QStringLiteral("Visualizza i libri e i DVD in prestito.")));
+    QVERIFY(hints.contains(QStringLiteral("Etichette per il dorso e con il codice a barre, per libri e DVD.")));
 
     // A pick closes the list and opens the tool over the menu.
     QWidget* owner = nullptr;

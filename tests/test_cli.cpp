@@ -456,6 +456,22 @@ void CliTest::helpAndVersion()
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.startsWith(starts), qPrintable(r.out));
     QVERIFY(r.err.isEmpty());
+    if (option != QLatin1String("--help"))
+        return;
+    // The collections' parts, each from its collection's description.
+    QVERIFY(r.out.contains(QStringLiteral("] labels books|dvd --kind spine|barcode")));
+    QVERIFY(r.out.contains(QStringLiteral("per articles tutti gli archivi annuali della cartella")));
+    QString joined = r.out;
+    joined.replace(QStringLiteral("\n  "), QStringLiteral(" "));
+    QVERIFY2(joined.contains(QStringLiteral(
+                 "\nloans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni "
+                 "e i DVD oltre la data di restituzione (N è --days o, in mancanza, il valore scelto nella schermata dei "
+                 "prestiti, 30 all'inizio); le date che non si leggono come g/m/aaaa sono in fondo con \"data non "
+                 "leggibile\"; un DVD senza scadenza risulta disponibile ed è segnato \"senza scadenza: risulta "
+                 "disponibile\".\n")),
+        qPrintable(r.out));
+    for (const QString& line : r.out.split(QLatin1Char('\n')))
+        QVERIFY2(line.size() <= 120, qPrintable(line));
 }
 
 void CliTest::exportReplacesOnlyItsOwnSpreadsheets_data()

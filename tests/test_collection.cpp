@@ -82,10 +82,9 @@ const ExportTable kExport{
 constexpr RequiredField kRequired[] = {{"Titolo", "Manca il titolo del disco."}};
 constexpr LoanRule kLoans{.dateIsDue = true,
     .name = "Disco",
-    .article = "i",
-    .plural = "dischi",
     .dateWords = "la data di restituzione",
-    .lateWords = "non restituiti in tempo"};
+    .lateWords = "non restituiti in tempo",
+    .overdue = "non restituiti in tempo"};
 constexpr PrintSheet::Row kSheetRows[] = {{"Titolo:", "Titolo"}, {"Artista:", "Artista"}, {"Prestato a:", "Prestato"}};
 constexpr PrintSheet kSheet{.windowCaption = " Stampa disco", .reportName = "Scheda Disco", .title = "SCHEDA DISCO", .rows = kSheetRows};
 
@@ -114,6 +113,8 @@ const Collection kDiscs{
     .loans = &kLoans,
     .sheet = &kSheet,
     .sample = &fillDisc,
+    .plural = "dischi",
+    .article = "i",
 };
 
 // ---- Its screens ------------------------------------------------------------
@@ -462,7 +463,11 @@ void CollectionTest::loansListsItsCards()
     // Its date is the day it is due back: two weeks past it, marked.
     QCOMPARE(list.lines(), QStringList{QStringLiteral("! Disco  Cod. D1  Kind of Blue  Rossi  01/03/2025  scaduto da 14 giorni")});
     QCOMPARE(cli(*m_folder, {QStringLiteral("loans")}).section(QLatin1Char('\n'), 0, 0), list.lines().first());
-    // The loans screen names it among the others, with what its date means.
+    // The command line's usage and the loans screen name it among the
+    // others, with what its date means.
+    const QString usage = cli(*m_folder, {QStringLiteral("--help")}).replace(QStringLiteral("\n  "), QStringLiteral(" "));
+    QVERIFY2(usage.contains(QStringLiteral("loans: i libri, i DVD e i dischi in prestito")), qPrintable(usage));
+    QVERIFY2(usage.contains(QStringLiteral(" e i dischi non restituiti in tempo (N è --days")), qPrintable(usage));
     TfrmPrestiti screen;
     QCOMPARE(screen.windowTitle(), QStringLiteral(" Libri, DVD e dischi in prestito"));
     QVERIFY(screen.control<QLabel>(QStringLiteral("lblRigo01"))->text().endsWith(QStringLiteral(", per i dischi la data di restituzione.")));

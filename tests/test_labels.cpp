@@ -712,6 +712,7 @@ void LabelsTest::screenKeepsItsCustomGrid()
     // No archive yet: nothing to print, and no archive made.
     {
         TfrmEtichette screen;
+        QCOMPARE(screen.windowTitle(), QStringLiteral(" Etichette per libri e DVD"));
         QCOMPARE(screen.error(), QString());
         QCOMPARE(screen.control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("Nessuna scheda corrisponde alla scelta."));
         QVERIFY(!screen.control<QPushButton>(QStringLiteral("btnStampa"))->isEnabled());
@@ -791,24 +792,28 @@ void LabelsTest::cliRefusesBadArguments_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("said");
-    QTest::newRow("unknown sheet") << QStringList{"--kind", "spine", "--sheet", "5x5", "--out", "x.pdf"} << "--sheet vuole";
+    QTest::addColumn<QString>("collection");
+    QTest::newRow("unknown sheet") << QStringList{"--kind", "spine", "--sheet", "5x5", "--out", "x.pdf"} << "--sheet vuole" << "books";
     QTest::newRow("start past the sheet") << QStringList{"--kind", "spine", "--sheet", "3x8", "--start", "25", "--out", "x.pdf"}
-                                          << "--start va da 1 a 24";
+                                          << "--start va da 1 a 24" << "books";
     QTest::newRow("two ranges") << QStringList{"--kind", "spine", "--sheet", "3x8", "--shelf", "A", "--since-position", "2", "--out", "x.pdf"}
-                                << "un solo criterio";
-    QTest::newRow("no kind") << QStringList{"--sheet", "3x8", "--out", "x.pdf"} << "--kind vuole";
-    QTest::newRow("no output") << QStringList{"--kind", "spine", "--sheet", "3x8"} << "--out";
-    QTest::newRow("not a PDF") << QStringList{"--kind", "spine", "--sheet", "3x8", "--out", "Libri.pro"} << ".pdf";
+                                << "un solo criterio" << "books";
+    QTest::newRow("no kind") << QStringList{"--sheet", "3x8", "--out", "x.pdf"} << "--kind vuole" << "books";
+    QTest::newRow("no output") << QStringList{"--kind", "spine", "--sheet", "3x8"} << "--out" << "books";
+    QTest::newRow("not a PDF") << QStringList{"--kind", "spine", "--sheet", "3x8", "--out", "Libri.pro"} << ".pdf" << "books";
+    QTest::newRow("a collection without labels") << QStringList{"--year", "2021", "--kind", "spine", "--sheet", "3x8", "--out", "x.pdf"}
+                                                 << "labels vale soltanto per books e dvd" << "articles";
 }
 
 void LabelsTest::cliRefusesBadArguments()
 {
     QFETCH(QStringList, args);
     QFETCH(QString, said);
+    QFETCH(QString, collection);
     TestFolder folder;
     const QByteArray archive = numberedBooks(3);
     folder.write("Libri.pro", archive);
-    QStringList full{"--folder", folder.path(), "labels", "books"};
+    QStringList full{"--folder", folder.path(), "labels", collection};
     for (const QString& a : args)
         full << (a.endsWith(QLatin1String(".pdf")) || a == QLatin1String("Libri.pro") ? folder.file(a) : a);
     const Run r = run(cliProgram(), full);

@@ -22,6 +22,7 @@
 #include <QChartView>
 #include <QFile>
 #include <QHorizontalBarSeries>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -390,6 +391,12 @@ void StatsTest::screenShowsTheCommandLinesNumbers()
 
     onNextModal<TfrmStatistiche>([&](TfrmStatistiche* screen) {
         QVERIFY(log.entries.isEmpty());
+        // What counts as overdue, as the loans list marks it.
+        QVERIFY2(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))->text().endsWith(
+                     QStringLiteral(". I grafici contano le schede non annullate; scadute: libri prestati da più di %1 "
+                                    "giorni, DVD oltre la data di restituzione.")
+                         .arg(LoanSettings::days())),
+            qPrintable(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))->text()));
         for (int tab = 0; tab < static_cast<int>(Collection::all().size()); ++tab) {
             const Collection& c = *Collection::all()[static_cast<std::size_t>(tab)];
             QString out, err;
@@ -459,6 +466,10 @@ void StatsTest::printedPagesHoldEachTable()
                 const PageItem* chart = p.find(QStringLiteral("picGrafico"));
                 QVERIFY(table && chart && chart->picture && !chart->picture->isNull());
                 QCOMPARE(table->lines(), StatsReport::table(*stats, r, LoanSettings::days()));
+                if (table->lines().contains(QStringLiteral("Scadute come nell'elenco dei prestiti:")))
+                    QCOMPARE(table->lines().mid(table->lines().size() - 2),
+                        (QStringList{QStringLiteral("libri prestati da più di %1 giorni,").arg(LoanSettings::days()),
+                            QStringLiteral("DVD oltre la data di restituzione.")}));
                 // The table fits its page beside the chart.
                 QVERIFY(table->rect.bottom() <= whole.front().size.height());
                 QVERIFY(chart->rect.right() < table->rect.left());

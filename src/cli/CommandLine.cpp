@@ -5,6 +5,7 @@
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
 #include "core/labels/CodeHints.h"
+#include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
 #include "core/collections/ExportTable.h"
 #include "core/export/Spreadsheet.h"
@@ -381,6 +382,50 @@ bool knownOption(const QString& a)
 
 namespace CommandLine {
 
+// Breaks a paragraph of the usage at blanks, lines of at most 104
+// characters, the following ones indented by two.
+QString wrapped(const QString& paragraph)
+{
+    constexpr qsizetype kWidth = 104;
+    QString out;
+    QString line;
+    for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > kWidth) {
+            out += line + QLatin1Char('\n');
+            line = QStringLiteral("  ");
+        }
+        if (!line.isEmpty() && line != QLatin1String("  "))
+            line += QLatin1Char(' ');
+        line += word;
+    }
+    return out + line + QLatin1Char('\n');
+}
+
+// What `loans` lists and marks, from the loan rules.
+QString loansUsage()
+{
+    const auto note = [](LoanNote kind) {
+        Loan loan;
+        loan.note = kind;
+        return LoanList::noteText(loan);
+    };
+    QStringList overdue;
+    QString undated;
+    for (const Collection* c : Collection::all()) {
+        if (!LoanList::keepsLoans(*c))
+            continue;
+        overdue << c->pluralWithArticle() + QLatin1Char(' ') + Text::utf8(c->loans->overdue).replace(QStringLiteral("%1"), QStringLiteral("N"));
+        if (!c->loans->undated.empty())
+            undated += QStringLiteral("; ") + Text::utf8(c->loans->undated) + QStringLiteral(" ed è segnato \"")
+                + note(LoanNote::NoDueDate) + QLatin1Char('"');
+    }
+    return wrapped(QStringLiteral("loans: %1 in prestito, dal più vecchio; \"!\" segna %2 (N è --days o, in mancanza, "
+                                  "il valore scelto nella schermata dei prestiti, 30 all'inizio); le date che non si "
+                                  "leggono come g/m/aaaa sono in fondo con \"%3\"%4.")
+                       .arg(LoanList::collections(), Text::listed(overdue),
+                           note(LoanNote::Unreadable), undated));
+}
+
 QString usage()
 {
     const QString all = Collection::keys([](const Collection&) { return true; }).join(QLatin1Char('|'));
@@ -403,12 +448,12 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
         "  tomaria-cli [--folder CARTELLA] backups\n"
         "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
-        "  tomaria-cli [--folder CARTELLA] labels books|dvd --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
+        "  tomaria-cli [--folder CARTELLA] labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
         "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
         "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
-               .arg(all)
+               .arg(all, Collection::keys([](const Collection& c) { return LabelFields::of(c) != nullptr; }).join(QLatin1Char('|')))
         + yearly
         + QStringLiteral(
             "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
@@ -423,10 +468,7 @@ QString usage()
             "  UTF-8 o Windows-1252 (--encoding la indica quando il file le mescola). Ogni riga è controllata prima\n"
             "  di scrivere: al primo problema l'archivio resta com'era; un codice già in archivio o ripetuto nel file\n"
             "  ferma l'importazione salvo --allow-duplicates. --dry-run controlla soltanto.\n"
-            "loans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni\n"
-            "  (in mancanza, il valore scelto nella schermata dei prestiti, 30 all'inizio) e i DVD scaduti; le date\n"
-            "  che non si leggono come g/m/aaaa sono in fondo con \"data non leggibile\"; un DVD con chi lo ha in\n"
-            "  prestito ma senza scadenza è segnato \"senza scadenza: risulta disponibile\".\n"
+            "%1"
             "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
             "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
             "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n"
@@ -435,7 +477,8 @@ QString usage()
             "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
             "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"
             "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
-            "  (sezione, voce, schede); per articles tutti gli archivi annuali della cartella; --days come per loans.\n");
+            "  (sezione, voce, schede); per %2 tutti gli archivi annuali della cartella; --days come per loans.\n")
+              .arg(loansUsage(), Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
 }
 
 QString version()

@@ -32,18 +32,16 @@ constexpr RequiredField kArticleRequired[] = {
 constexpr LoanRule kBookLoans{
     .dateIsDue = false,
     .name = "Libro",
-    .article = "i",
-    .plural = "libri",
     .dateWords = "la data del prestito",
     .lateWords = "prestati da troppi giorni",
+    .overdue = "prestati da più di %1 giorni",
 };
 constexpr LoanRule kDvdLoans{
     .dateIsDue = true,
     .name = "DVD",
-    .article = "i",
-    .plural = "DVD",
     .dateWords = "la data di restituzione",
     .lateWords = "non restituiti entro la data indicata",
+    .overdue = "oltre la data di restituzione",
     .undated = "un DVD senza scadenza risulta disponibile",
 };
 
@@ -106,6 +104,8 @@ const Collection& Collection::books()
         .loans = &kBookLoans,
         .sheet = &kBookSheet,
         .sample = &SampleCards::fillBook,
+        .plural = "libri",
+        .article = "i",
     };
     return c;
 }
@@ -128,6 +128,8 @@ const Collection& Collection::dvd()
         .loans = &kDvdLoans,
         .sheet = &kDvdSheet,
         .sample = &SampleCards::fillDvd,
+        .plural = "DVD",
+        .article = "i",
     };
     return c;
 }
@@ -150,6 +152,8 @@ const Collection& Collection::articles()
         .loans = nullptr,
         .sheet = nullptr,
         .sample = &SampleCards::fillArticle,
+        .plural = "articoli",
+        .article = "gli",
     };
     return c;
 }
@@ -181,6 +185,11 @@ bool Collection::add(const Collection& collection)
     }
     registered().push_back(&collection);
     return true;
+}
+
+QString Collection::pluralWithArticle() const
+{
+    return Text::utf8(article) + QLatin1Char(' ') + Text::utf8(plural);
 }
 
 QStringList Collection::keys(bool (*has)(const Collection&))
@@ -237,10 +246,12 @@ QStringList Collection::tableFaults() const
             check("loans", f);
         if (!available)
             faults << QStringLiteral("loans: no available search");
-        if (loans->article.empty() || loans->plural.empty() || loans->dateWords.empty() || loans->lateWords.empty())
+        if (loans->dateWords.empty() || loans->lateWords.empty() || loans->overdue.empty())
             faults << QStringLiteral("loans: no words for the loans screen");
     }
     if (!sample)
         faults << QStringLiteral("sample: no filler");
+    if (plural.empty() || article.empty())
+        faults << QStringLiteral("words: no plural");
     return faults;
 }

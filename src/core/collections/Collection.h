@@ -30,12 +30,11 @@ struct HelpTopic {
 struct LoanRule {
     bool dateIsDue;        // true: the day it is due back; false: the day it was lent
     std::string_view name; // "Libro", at most five characters
-    // The loans screen's words for its cards, UTF-8, lower case; a rule
-    // without them is a fault of its table.
-    std::string_view article = {};   // "i"
-    std::string_view plural = {};    // "libri"
+    // What the loans screen and the statistics say of its dates, UTF-8,
+    // after the collection's plural; a rule without them is a fault of its table.
     std::string_view dateWords = {}; // what its date is: "la data del prestito"
     std::string_view lateWords = {}; // which ones "!" marks: "prestati da troppi giorni"
+    std::string_view overdue = {};   // which ones count as overdue, %1 the days: "prestati da più di %1 giorni"
     // What a lent card without a due date means; empty when it means nothing.
     std::string_view undated = {};
 };
@@ -77,11 +76,17 @@ struct Collection {
     // Fills a generated card number `serial`; every collection has one, or
     // `tomaria-cli sample` would write blank cards.
     void (*sample)(SampleCards& words, Record& record, int serial);
+    // Its cards named in a sentence, UTF-8, lower case: "libri", with its
+    // article "i".
+    std::string_view plural = {};
+    std::string_view article = {};
     // The values of the yes/no slots ("Annullata", "Convalida").
     std::string_view yes = "S\u00ec";
     std::string_view no = "No";
 
     bool yearly() const { return archiveFile.empty(); }
+    // "i libri": the plural with its article.
+    QString pluralWithArticle() const;
     bool hasCancelledFlag() const;
 
     // The archive's file name in the program folder; `year` only for yearly

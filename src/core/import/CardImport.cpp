@@ -281,7 +281,7 @@ bool CardImport::header(const QList<QByteArray>& cells, int line)
         if (!f) {
             m_unknownColumn = true;
             problem(line, column, m_header[i].isEmpty() ? QStringLiteral("colonna senza nome: ogni colonna deve nominare un campo della scheda")
-                                                        : QStringLiteral("colonna sconosciuta per %1").arg(ImportNames::plural(m_collection)));
+                                                        : QStringLiteral("colonna sconosciuta per %1").arg(m_collection.pluralWithArticle()));
         } else if (std::find(m_fields.begin(), m_fields.end(), f) != m_fields.end()) {
             problem(line, column, QStringLiteral("colonna ripetuta: il campo %1 ha già una colonna").arg(Text::latin1(f->name)));
         }

@@ -80,17 +80,6 @@ QString ImportNames::normalized(const QString& header)
     return out;
 }
 
-QString ImportNames::plural(const Collection& c)
-{
-    if (c.key == "books")
-        return QStringLiteral("i libri");
-    if (c.key == "dvd")
-        return QStringLiteral("i DVD");
-    if (c.key == "articles")
-        return QStringLiteral("gli articoli");
-    return Text::latin1(c.key);
-}
-
 QString ImportNames::cardCaption(const Collection& c, std::string_view field)
 {
     for (const Caption& caption : captionsOf(c)) {
@@ -141,5 +130,5 @@ QString ImportNames::accepted() const
         }
         fields << (names.size() == 1 ? names.first() : names.first() + QStringLiteral(" (o ") + names.mid(1).join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
-    return QStringLiteral("colonne ammesse per %1: %2").arg(plural(m_collection), fields.join(QStringLiteral("; ")));
+    return QStringLiteral("colonne ammesse per %1: %2").arg(m_collection.pluralWithArticle(), fields.join(QStringLiteral("; ")));
 }

@@ -24,9 +24,6 @@ public:
     // about an unknown column.
     QString accepted() const;
 
-    // The collection as the messages name it: "i libri", "i DVD", "gli articoli".
-    static QString plural(const Collection& collection);
-
     // The card screen's caption of `field` ("Città:"); empty when the card
     // shows no such caption.
     static QString cardCaption(const Collection& collection, std::string_view field);

@@ -39,6 +39,16 @@ const LabelFields* LabelFields::of(const Collection& collection)
     return nullptr;
 }
 
+QString LabelFields::collections()
+{
+    QStringList names;
+    for (const Collection* c : Collection::all()) {
+        if (of(*c))
+            names << Text::utf8(c->plural);
+    }
+    return Text::listed(names);
+}
+
 QString LabelCard::surnameLetters() const
 {
     QString name = Text::trimmed(person);

@@ -20,6 +20,8 @@ struct LabelFields {
     std::string_view isbn;       // empty: the collection has no ISBN
 
     static const LabelFields* of(const Collection& collection);
+    // "libri e DVD": the collections that have labels, in menu order.
+    static QString collections();
 };
 
 // One card as its labels need it.

@@ -44,6 +44,16 @@ bool LoanList::keepsLoans(const Collection& collection)
     return collection.loans && collection.available;
 }
 
+QString LoanList::collections()
+{
+    QStringList names;
+    for (const Collection* c : Collection::all()) {
+        if (keepsLoans(*c))
+            names << c->pluralWithArticle();
+    }
+    return Text::listed(names);
+}
+
 bool LoanList::lent(const Collection& collection, const char* record)
 {
     const SlotKind kind = collection.layout->kind;

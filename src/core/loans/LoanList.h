@@ -71,6 +71,8 @@ public:
     static QDate readDate(const QString& text);
     // Whether the collection lends its cards (it has a loan rule).
     static bool keepsLoans(const Collection& collection);
+    // "i libri e i DVD": the collections that keep loans, in menu order.
+    static QString collections();
     // The list's rule for a card of a collection that keeps loans, once the
     // cancelled ones are left out: on loan when it holds a borrower or a
     // date (anything but blanks).

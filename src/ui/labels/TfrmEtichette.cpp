@@ -65,7 +65,7 @@ bool readPosition(const QString& text, qint64& into)
 } // namespace
 
 TfrmEtichette::TfrmEtichette(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Etichette per libri e DVD"), kClient)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Etichette per ") + LabelFields::collections(), kClient)
 {
     setObjectName(QStringLiteral("TfrmEtichette"));
     setBackgroundGradient(Qt::black, Qt::white);

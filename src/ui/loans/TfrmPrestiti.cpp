@@ -62,12 +62,11 @@ LoanWords loanWords()
 {
     QStringList names, dates, marks, undated, lentOn;
     for (const Collection* c : Collection::all()) {
-        const LoanRule* rule = c->loans;
-        if (!rule)
+        if (!LoanList::keepsLoans(*c))
             continue;
-        const QString plural = Text::utf8(rule->plural);
-        const QString withArticle = Text::utf8(rule->article) + QLatin1Char(' ') + plural;
-        names << plural;
+        const LoanRule* rule = c->loans;
+        const QString withArticle = c->pluralWithArticle();
+        names << Text::utf8(c->plural);
         dates << QStringLiteral("per ") + withArticle + (dates.isEmpty() ? QStringLiteral(" conta ") : QStringLiteral(" "))
                 + Text::utf8(rule->dateWords);
         marks << withArticle + QLatin1Char(' ') + Text::utf8(rule->lateWords);

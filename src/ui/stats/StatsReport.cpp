@@ -1,7 +1,9 @@
 #include "StatsReport.h"
 
 #include "StatsChart.h"
+#include "core/collections/Collection.h"
 #include "core/loans/LoanList.h"
+#include "core/text/Text.h"
 #include "ui/report/ListReport.h"
 #include "ui/report/Report.h"
 #include "ui/report/ReportUnits.h"
@@ -70,15 +72,25 @@ std::unique_ptr<Report> pageTemplate(const QString& title, const QImage& chart, 
 
 } // namespace
 
+QStringList overdue(int days)
+{
+    QStringList parts;
+    for (const Collection* c : Collection::all()) {
+        if (LoanList::keepsLoans(*c))
+            parts << Text::utf8(c->plural) + QLatin1Char(' ') + Text::utf8(c->loans->overdue).replace(QStringLiteral("%1"), QString::number(days)) + QLatin1Char(',');
+    }
+    if (!parts.isEmpty())
+        parts.last().back() = QLatin1Char('.');
+    return parts;
+}
+
 QStringList table(const CollectionStats& stats, const StatsResult& result, int days)
 {
     QStringList lines{tableLine(QStringLiteral("voce"), QStringLiteral("schede")), QString()};
     for (const StatsBar& bar : result.bars)
         lines << tableLine(bar.label, QString::number(bar.count));
     if (result.section.kind == StatsKind::Totals && LoanList::keepsLoans(stats.collection())) {
-        lines << QString() << QStringLiteral("Scadute come nell'elenco dei prestiti:")
-              << QStringLiteral("libri prestati da più di %1 giorni,").arg(days)
-              << QStringLiteral("DVD oltre la data di restituzione.");
+        lines << QString() << QStringLiteral("Scadute come nell'elenco dei prestiti:") << overdue(days);
     } else if (result.section.kind != StatsKind::Totals) {
         lines << QString() << QStringLiteral("Schede non annullate.");
     }

@@ -100,10 +100,9 @@ void TfrmStatistiche::fill()
         m_tabs->removeTab(0);
         delete page;
     }
-    m_lblLettura->setText(QStringLiteral("Letti gli archivi il %1. I grafici contano le schede non annullate; "
-                                         "scadute: libri prestati da più di %2 giorni, DVD oltre la data di restituzione.")
+    m_lblLettura->setText(QStringLiteral("Letti gli archivi il %1. I grafici contano le schede non annullate; scadute: ")
                               .arg(Clock::shortDate(Clock::today()))
-                              .arg(m_days));
+        + StatsReport::overdue(m_days).join(QLatin1Char(' ')));
     for (std::size_t t = 0; t < m_stats.size(); ++t) {
         const CollectionStats& stats = *m_stats[t];
         auto* scroll = new QScrollArea;

@@ -1,5 +1,8 @@
 #include "Tools.h"
 
+#include "core/labels/LabelCards.h"
+#include "core/loans/LoanList.h"
+
 #include "ui/backup/TfrmCopie.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
@@ -23,12 +26,12 @@ std::span<const Tool> all()
 {
     static const Tool table[] = {
         {QStringLiteral("imgPrestiti"), QStringLiteral("Prestiti in corso"),
-            QStringLiteral("Visualizza i libri e i DVD in prestito."), QStringLiteral("ico_prestiti"), &openLoans},
+            QStringLiteral("Visualizza %1 in prestito.").arg(LoanList::collections()), QStringLiteral("ico_prestiti"), &openLoans},
         {QStringLiteral("imgCopie"), QStringLiteral("Copie di sicurezza"),
             QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
             &TfrmCopie::open},
         {QStringLiteral("imgEtichette"), QStringLiteral("Etichette"),
-            QStringLiteral("Etichette per il dorso e con il codice a barre, per libri e DVD."),
+            QStringLiteral("Etichette per il dorso e con il codice a barre, per %1.").arg(LabelFields::collections()),
             QStringLiteral("ico_etichette"), &TfrmEtichette::open},
         {QStringLiteral("imgStatistiche"), QStringLiteral("Statistiche"),
             QStringLiteral("Quante schede, di quali classi, generi e anni, quante in prestito."),

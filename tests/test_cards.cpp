@@ -831,31 +831,16 @@ void CardsTest::exportBytes_data()
                                               << fixture(QStringLiteral("export_due_schede.xls")).replace("?ukasz Nowak", "Calvino Italo");
             QTest::addRow("books: empty archive") << key << QByteArray() << fixture(QStringLiteral("export_vuoto.xls"));
         } else if (key == QLatin1String("dvd")) {
-            Record r(TSchedaDVD);
-            r.setText("Titolo", QStringLiteral("Il viaggio lungo"));
-            r.setText("Codice", QStringLiteral("D-17"));
-            r.setText("Regia", QStringLiteral("Bianchi Carlo"));
-            r.setText("Protagonista", QStringLiteral("Verdi Anna"));
-            r.setText("Anno", QStringLiteral("1959"));
-            r.setText("Genere", QStringLiteral("Drammatico"));
-            r.setText("Note", QStringLiteral("Città & mare"));
-            r.setText("Prestato", QStringLiteral("non esportato"));
-            r.setText("Annullata", QStringLiteral("Sì"));
-            QTest::addRow("dvd") << key << r.bytes() << fixture(QStringLiteral("export_dvd.xls"));
+            const QByteArray cardBytes = card(TSchedaDVD, {{"Titolo", "Il viaggio lungo"}, {"Codice", "D-17"},
+                {"Regia", "Bianchi Carlo"}, {"Protagonista", "Verdi Anna"}, {"Anno", "1959"}, {"Genere", "Drammatico"},
+                {"Note", "Città & mare"}, {"Prestato", "non esportato"}, {"Annullata", "Sì"}});
+            QTest::addRow("dvd") << key << cardBytes << fixture(QStringLiteral("export_dvd.xls"));
         } else if (key == QLatin1String("articles")) {
-            Record r(TSchedaArticolo);
-            r.setText("Titolo", QStringLiteral("Il porto riapre"));
-            r.setText("DataPub", QStringLiteral("12/03/2021"));
-            r.setText("Genere", QStringLiteral("Cronaca"));
-            r.setText("Autore", QStringLiteral("Neri Paola"));
-            r.setText("Testata", QStringLiteral("Il Tirreno"));
-            r.setText("NumTestata", QStringLiteral("71"));
-            r.setText("Testo", QStringLiteral("Il testo intero\r\nnon esportato"));
-            r.setText("Sintesi", QStringLiteral("Navi & traghetti <di nuovo>"));
-            r.setText("Valutazione", QStringLiteral("Ottima"));
-            r.setText("Note", QStringLiteral("Città"));
-            r.setText("File01", QStringLiteral("pagina.pdf"));
-            QTest::addRow("articles") << key << r.bytes() << fixture(QStringLiteral("export_articoli.xls"));
+            const QByteArray cardBytes = card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}, {"DataPub", "12/03/2021"},
+                {"Genere", "Cronaca"}, {"Autore", "Neri Paola"}, {"Testata", "Il Tirreno"}, {"NumTestata", "71"},
+                {"Testo", "Il testo intero\r\nnon esportato"}, {"Sintesi", "Navi & traghetti <di nuovo>"},
+                {"Valutazione", "Ottima"}, {"Note", "Città"}, {"File01", "pagina.pdf"}});
+            QTest::addRow("articles") << key << cardBytes << fixture(QStringLiteral("export_articoli.xls"));
         } else {
             QTest::addRow("%s", c->key.data()) << key << QByteArray() << QByteArray();
         }

@@ -100,14 +100,6 @@ QByteArray goodBook(int i)
     return r.bytes();
 }
 
-QByteArray card(const RecordLayout& layout, const QList<QPair<const char*, QString>>& fields)
-{
-    Record r(layout);
-    for (const auto& [name, value] : fields)
-        r.setText(name, value);
-    return r.bytes();
-}
-
 QString spaces(int n)
 {
     return QString(n, QLatin1Char(' '));

@@ -1,6 +1,7 @@
 #include "CoreSupport.h"
 
 #include "core/storage/ProgramFolder.h"
+#include "core/storage/Record.h"
 
 #include <QFile>
 
@@ -90,4 +91,12 @@ qint64 FailingDevice::writeData(const char* data, qint64 size)
     const qint64 taken = std::min(room, size);
     written.append(data, taken);
     return taken;
+}
+
+QByteArray card(const RecordLayout& layout, const QList<QPair<const char*, QString>>& fields)
+{
+    Record r(layout);
+    for (const auto& [name, value] : fields)
+        r.setText(name, value);
+    return r.bytes();
 }

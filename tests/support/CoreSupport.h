@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -13,6 +15,11 @@
 #include <thread>
 
 // What tests of the core need: no widget, no screen.
+
+struct RecordLayout;
+
+// The bytes of one card of `layout` with `fields` set, the others empty.
+QByteArray card(const RecordLayout& layout, const QList<QPair<const char*, QString>>& fields);
 
 // A fresh, empty program folder for one test; removed afterwards.
 class TestFolder {

@@ -16,13 +16,16 @@
 #include "ui/cards/CardScreen.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/shell/Picture.h"
+#include "ui/shell/TfrmGuida.h"
 #include "ui/registry/Screens.h"
 #include "ui/registry/TfrmAvvio.h"
 #include "ui/tools/TfrmStrumenti.h"
 #include "ui/tools/Tools.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -124,6 +127,8 @@ private slots:
     void hostileZipIsRefused();
     void closingTakesACopyWhenDue();
     void toolsListOpensEachTool();
+    void everyToolShowsItsGuide_data();
+    void everyToolShowsItsGuide();
     void copiesScreenMakesListsAndRestores();
 };
 
@@ -536,6 +541,64 @@ void BackupTest::toolsListOpensEachTool()
     QCOMPARE(owner, static_cast<QWidget*>(menu));
     QVERIFY(log.entries.isEmpty());
     Screens::destroyAll();
+}
+
+void BackupTest::everyToolShowsItsGuide_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("opening"); // the topic's first words
+    const QHash<QString, QPair<QString, QString>> guides{
+        {QStringLiteral("imgPrestiti"), {QStringLiteral("Prestiti in corso."), QStringLiteral("La voce \"Prestiti in corso\" dell'elenco")}},
+        {QStringLiteral("imgCopie"), {QStringLiteral("Copie di sicurezza."), QStringLiteral("La schermata Copie di sicurezza protegge il catalogo")}},
+        {QStringLiteral("imgEtichette"), {QStringLiteral("Etichette."), QStringLiteral("La schermata Etichette prepara le etichette")}},
+        {QStringLiteral("imgStatistiche"), {QStringLiteral("Statistiche del catalogo."), QStringLiteral("La schermata Statistiche del catalogo mostra")}},
+    };
+    for (const Tool& tool : Tools::all()) {
+        const auto guide = guides.value(tool.name);
+        QTest::newRow(qPrintable(tool.name)) << tool.name << guide.first << guide.second;
+    }
+}
+
+// The guide's picture in each tool's banner shows the tool's own topic,
+// over the tool.
+void BackupTest::everyToolShowsItsGuide()
+{
+    QFETCH(QString, tool);
+    QFETCH(QString, title);
+    QFETCH(QString, opening);
+    QVERIFY2(!title.isEmpty(), "a tool without its guide");
+    TestFolder folder;
+    MessageLog log;
+    Screens::createAll();
+    auto* menu = static_cast<TfrmAvvio*>(Screens::get(Screens::Id::Avvio));
+    menu->showScreen();
+    QString shownTitle, shownText;
+    QWidget* helpOwner = nullptr;
+    QWidget* toolScreen = nullptr;
+    onNextModal<TForm>([&](TForm* screen) {
+        toolScreen = screen;
+        auto* guida = screen->findChild<Picture*>(QStringLiteral("imgGuida"));
+        if (!guida)
+            return;
+        onNextModal<TfrmGuida>([&](TfrmGuida* help) {
+            helpOwner = help->parentWidget();
+            shownTitle = help->control<QLabel>(QStringLiteral("lblTitolo"))->text();
+            shownText = help->control<QPlainTextEdit>(QStringLiteral("txtGuida"))->toPlainText();
+            help->close();
+        });
+        QTest::mouseClick(guida, Qt::LeftButton);
+        screen->close();
+    });
+    for (const Tool& t : Tools::all()) {
+        if (t.name == tool)
+            t.open(menu);
+    }
+    QVERIFY(toolScreen);
+    QCOMPARE(helpOwner, toolScreen);
+    QCOMPARE(shownTitle, title);
+    QVERIFY2(shownText.startsWith(opening), qPrintable(shownText.left(200)));
+    QVERIFY(log.entries.isEmpty());
 }
 
 void BackupTest::copiesScreenMakesListsAndRestores()

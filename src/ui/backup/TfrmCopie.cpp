@@ -8,6 +8,7 @@
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
+#include "ui/shell/TfrmGuida.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,7 +52,9 @@ TfrmCopie::TfrmCopie(QWidget* owner)
     heading->setStyleSheet(QStringLiteral("color: #1F4E8C;"));
     heading->move(290, 14);
     heading->adjustSize();
-    new Picture(QStringLiteral("icoCopie"), QStringLiteral("ico_copie"), banner, {kClient.width() - 100, 4, 44, 44}, false);
+    new Picture(QStringLiteral("icoCopie"), QStringLiteral("ico_copie"), banner, {banner->width() - 107, 4, 44, 44}, false);
+    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle copie di sicurezza."), QStringLiteral("Copie di sicurezza."),
+        QStringLiteral("copie"));
 
     auto* rigo = new QLabel(QStringLiteral("Ogni copia è uno zip con gli archivi, gli allegati, il file delle password e le "
                                            "impostazioni, verificato dopo la scrittura.\nTomaria ne crea una da sé alla chiusura "

@@ -134,37 +134,46 @@ int sheetsFor(int count, const LabelSheet& sheet, int start)
     return (first + count + sheet.perSheet() - 1) / sheet.perSheet();
 }
 
-PreparedReport prepare(const QList<LabelCard>& cards, const Request& request)
+// Sheet `page`: the labels of the cards that fall on it.
+static PreparedPage sheetPage(const QList<LabelCard>& cards, const Request& request, int page)
 {
-    ReportFonts::ensureSubstitutes();
     const LabelSheet& sheet = request.sheet;
-    PreparedReport report;
-    report.name = QStringLiteral("Etichette");
-    report.pageSize = QPageSize(QPageSize::A4);
-    report.orientation = QPageLayout::Portrait;
-    report.size = QSizeF(mm(LabelSheet::kPaperWidth), mm(LabelSheet::kPaperHeight));
-    int slot = std::clamp(request.start, 1, sheet.perSheet()) - 1;
-    for (const LabelCard& card : cards) {
-        if (report.pages.isEmpty() || slot == sheet.perSheet()) {
-            if (!report.pages.isEmpty())
-                slot = 0;
-            report.pages.append(PreparedPage{});
-        }
-        PreparedPage& page = report.pages.last();
+    const int per = sheet.perSheet();
+    const int first = std::clamp(request.start, 1, per) - 1;
+    PreparedPage out;
+    for (int slot = page == 0 ? first : 0; slot < per; ++slot) {
+        // The card whose label this slot holds: the first sheet begins at `first`.
+        const qsizetype index = qsizetype(page) * per + slot - first;
+        if (index < 0 || index >= cards.size())
+            break;
         const QRectF box = toUnits(sheet.labelRect(slot));
         PageItem frame;
         frame.kind = PageItem::Kind::Rect;
         frame.name = kLabel;
         frame.rect = box;
-        page.items.append(frame);
+        out.items.append(frame);
         const double inset = std::min(mm(kInsetMm), std::min(box.width(), box.height()) / 8);
         const QRectF inner = box.adjusted(inset, inset, -inset, -inset);
         if (request.kind == Kind::Spine)
-            addSpine(page, card, inner);
+            addSpine(out, cards.at(index), inner);
         else
-            addBarcode(page, card, inner, request.libraryName);
-        ++slot;
+            addBarcode(out, cards.at(index), inner, request.libraryName);
     }
+    return out;
+}
+
+PreparedReport prepare(const QList<LabelCard>& cards, const Request& request)
+{
+    ReportFonts::ensureSubstitutes();
+    PreparedReport report;
+    report.name = QStringLiteral("Etichette");
+    report.pageSize = QPageSize(QPageSize::A4);
+    report.orientation = QPageLayout::Portrait;
+    report.size = QSizeF(mm(LabelSheet::kPaperWidth), mm(LabelSheet::kPaperHeight));
+    // A sheet is made when it prints (or shows), so that a whole
+    // catalogue's labels never sit in memory at once.
+    report.madeCount = sheetsFor(int(cards.size()), request.sheet, request.start);
+    report.made = [cards, request](int page) { return sheetPage(cards, request, page); };
     return report;
 }
 
@@ -200,10 +209,10 @@ bool writePdf(const PreparedReport& report, const QString& path, QString* error)
         }
         painter.setRenderHint(QPainter::Antialiasing);
         const qreal scale = writer.resolution() / ReportUnits::kPerInch;
-        for (qsizetype i = 0; i < report.pages.size(); ++i) {
+        for (int i = 0; i < report.pageCount(); ++i) {
             if (i > 0)
                 writer.newPage();
-            ReportPainter::paintPage(painter, report.pages.at(i), scale);
+            ReportPainter::paintPage(painter, report.page(i), scale);
         }
         // A write that failed on the way leaves its error on the file.
         return painter.end() && file.error() == QFileDevice::NoError;
@@ -219,19 +228,20 @@ QImage render(const PreparedReport& report, int page, int widthPixels)
     const int dotsPerMetre = int(std::lround(scale * ReportUnits::kPerMm * 1000));
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
-    if (page < 0 || page >= report.pages.size())
+    if (page < 0 || page >= report.pageCount())
         return image;
+    const PreparedPage shown = report.page(page);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     // The labels' edges, which the paper has and the print leaves out.
     painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 1));
-    for (const PageItem& item : report.pages.at(page).items) {
+    for (const PageItem& item : shown.items) {
         if (item.name == kLabel)
             painter.drawRect(QRectF(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale,
                 item.rect.height() * scale));
     }
-    ReportPainter::paintPage(painter, report.pages.at(page), scale);
+    ReportPainter::paintPage(painter, shown, scale);
     return image;
 }
 

@@ -6,6 +6,7 @@
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
+#include "ui/shell/TfrmGuida.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,7 +80,9 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     heading->setFont(Controls::verdana(13, true));
     heading->move(430, 14);
     heading->adjustSize();
-    new Picture(QStringLiteral("icoEtichette"), QStringLiteral("ico_etichette"), banner, {903, 4, 44, 44}, false);
+    new Picture(QStringLiteral("icoEtichette"), QStringLiteral("ico_etichette"), banner, {848, 4, 44, 44}, false);
+    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle etichette."), QStringLiteral("Etichette."),
+        QStringLiteral("etichette"));
 
     auto* form = new QWidget(pan);
     form->setObjectName(QStringLiteral("panScelte"));
@@ -341,11 +344,7 @@ void TfrmEtichette::refresh()
     }
     m_btnStampa->setEnabled(m_error.isEmpty() && !m_cards.isEmpty());
     // The first sheet, blank where nothing goes, at the preview's size.
-    PreparedReport shown = m_pages;
-    if (shown.pages.isEmpty()) {
-        shown = LabelReport::prepare({}, {});
-        shown.pages.append(PreparedPage{});
-    }
+    const PreparedReport shown = m_pages.pageCount() > 0 ? m_pages : LabelReport::prepare({}, {});
     const QImage page = LabelReport::render(shown, 0, kPreview.height() * 210 / 297);
     m_imgAnteprima->setPixmap(QPixmap::fromImage(page));
 }

@@ -7,7 +7,6 @@
 #include "core/storage/RecordStore.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
-#include "core/text/HelpText.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
 #include "ui/report/ListReport.h"
@@ -105,9 +104,8 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     heading->setFont(Controls::verdana(13, true));
     heading->adjustSize();
     new Picture(QStringLiteral("icoPrestito"), QStringLiteral("sec_prestito"), banner, {848, 4, 44, 44}, false);
-    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner, {903, 6, 40, 40}, true);
-    guida->setToolTip(QStringLiteral("Guida all'elenco dei prestiti."));
-    connect(guida, &Picture::clicked, this, [this] { imgGuidaClick(); });
+    TfrmGuida::bannerButton(banner, QStringLiteral("Guida all'elenco dei prestiti."), QStringLiteral("Prestiti in corso."),
+        QStringLiteral("prestiti"));
 
     const LoanWords words = loanWords();
     addLabel(pan, QStringLiteral("lblRigo01"), words.order, {8, 66});
@@ -235,11 +233,6 @@ void TfrmPrestiti::btnStampaClick()
 QStringList TfrmPrestiti::printLines() const
 {
     return m_loans.lines(kPageChars);
-}
-
-void TfrmPrestiti::imgGuidaClick()
-{
-    TfrmGuida::showTopic(this, QStringLiteral("Prestiti in corso."), HelpText::topic(QStringLiteral("prestiti")));
 }
 
 void TfrmPrestiti::open(TForm* menu)

@@ -36,7 +36,6 @@ public:
     void lstPrestitiDblClick();
     void btnStampaClick();
     void btnChiudiClick() { close(); }
-    void imgGuidaClick();
 
     // Opens a fresh loans screen over `menu`; after a double-click, hands
     // over from `menu` to the chosen card's card screen showing that card.

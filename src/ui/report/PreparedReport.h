@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // The pages that Prepare lays out: descriptions of what goes where, not
@@ -65,4 +66,12 @@ struct PreparedReport {
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     QSizeF size;          // the paper in report units, oriented
     QList<PreparedPage> pages;
+    // Pages too many to hold at once (the labels of a whole catalogue) are
+    // made one at a time as they print: `madeCount` of them, page i by
+    // made(i); `pages` is then empty.
+    int madeCount = 0;
+    std::function<PreparedPage(int)> made;
+
+    int pageCount() const { return made ? madeCount : int(pages.size()); }
+    PreparedPage page(int index) const { return made ? made(index) : pages.at(index); }
 };

@@ -20,7 +20,7 @@ bool PrintDialog::exec(QWidget* parent, QPrinter& printer, const PreparedReport&
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
         | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
-    dialog.setMinMax(1, std::max<int>(1, int(report.pages.size())));
+    dialog.setMinMax(1, std::max(1, report.pageCount()));
     return dialog.exec() == QDialog::Accepted;
 }
 

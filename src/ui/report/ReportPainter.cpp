@@ -107,7 +107,7 @@ bool print(const PreparedReport& report, QPrinter& printer)
 {
     QList<int> chosen;
     const QPageRanges ranges = printer.pageRanges();
-    for (int i = 0; i < report.pages.size(); ++i) {
+    for (int i = 0; i < report.pageCount(); ++i) {
         if (ranges.isEmpty() || ranges.contains(i + 1))
             chosen.append(i);
     }
@@ -127,7 +127,7 @@ bool print(const PreparedReport& report, QPrinter& printer)
                 return false;
             }
             first = false;
-            paintPage(painter, report.pages.at(index), scale);
+            paintPage(painter, report.page(index), scale);
         }
     }
     painter.end();

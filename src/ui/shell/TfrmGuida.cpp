@@ -4,6 +4,7 @@
 #include "ui/shell/TMisc.h"
 #include "ui/shell/TextLink.h"
 #include "core/storage/ProgramFolder.h"
+#include "core/text/HelpText.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -54,6 +55,17 @@ TfrmGuida::TfrmGuida(QWidget* owner)
     chiudi->setObjectName(QStringLiteral("btnChiudi"));
     chiudi->setGeometry(550, 516, 100, 30);
     connect(chiudi, &QPushButton::clicked, this, &TfrmGuida::btnChiudiClick);
+}
+
+Picture* TfrmGuida::bannerButton(QFrame* banner, const QString& tip, const QString& title, const QString& topic)
+{
+    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner,
+        {banner->width() - 52, 6, 40, 40}, true);
+    guida->setToolTip(tip);
+    QObject::connect(guida, &Picture::clicked, banner, [banner, title, topic] {
+        showTopic(banner->window(), title, HelpText::topic(topic));
+    });
+    return guida;
 }
 
 void TfrmGuida::showTopic(QWidget* owner, const QString& title, const QString& text)

@@ -2,6 +2,8 @@
 
 #include "ui/shell/TForm.h"
 
+class Picture;
+class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class TextLink;
@@ -16,6 +18,11 @@ public:
     // Creates a fresh help screen owned by `owner`, fills it with the topic,
     // shows it modally and destroys it when it closes.
     static void showTopic(QWidget* owner, const QString& title, const QString& text);
+
+    // The guide's picture "imgGuida" at the right end of a list screen's
+    // banner; a click shows help topic `topic` (resources/help) under
+    // `title`, owned by the banner's window.
+    static Picture* bannerButton(QFrame* banner, const QString& tip, const QString& title, const QString& topic);
 
     // The window keeps its design size whatever happened to it before.
     static constexpr QSize kClientSize{670, 572};

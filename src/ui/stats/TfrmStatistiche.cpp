@@ -9,6 +9,8 @@
 #include "ui/report/Report.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
+#include "ui/shell/Picture.h"
+#include "ui/shell/TfrmGuida.h"
 
 #include <QChart>
 #include <QChartView>
@@ -56,6 +58,9 @@ TfrmStatistiche::TfrmStatistiche(QWidget* owner)
     heading->setFont(Controls::verdana(13, true));
     heading->adjustSize();
     heading->move((banner->width() - heading->width()) / 2, 14);
+    new Picture(QStringLiteral("icoStatistiche"), QStringLiteral("ico_statistiche"), banner, {banner->width() - 107, 4, 44, 44}, false);
+    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle statistiche."), QStringLiteral("Statistiche del catalogo."),
+        QStringLiteral("statistiche"));
 
     m_lblLettura = new QLabel(pan);
     m_lblLettura->setObjectName(QStringLiteral("lblLettura"));

@@ -770,9 +770,11 @@ void LabelsTest::cliWritesReadableSheets_data()
     QTest::newRow("barcodes 3x8 from label 5") << "barcode" << QStringList{"--sheet", "3x8", "--start", "5"}
                                                << "100 etichette su 5 fogli" << 100;
     QTest::newRow("barcodes of a code range") << "barcode" << QStringList{"--sheet", "65", "--from-code", "lib-00010", "--to-code", "LIB-00019"}
-                                              << "10 etichette su 1 fogli" << 10;
+                                              << "10 etichette su 1 foglio scritte" << 10;
     QTest::newRow("spine labels since a position") << "spine" << QStringList{"--sheet", "4x10", "--since-position", "61"}
-                                                   << "40 etichette su 1 fogli" << 0;
+                                                   << "40 etichette su 1 foglio" << 0;
+    QTest::newRow("one label") << "spine" << QStringList{"--sheet", "3x8", "--from-code", "LIB-00010", "--to-code", "LIB-00010"}
+                               << "1 etichetta su 1 foglio scritta" << 0;
     QTest::newRow("spine labels of a shelf") << "spine" << QStringList{"--sheet", "2x8", "--shelf", "sala b"}
                                              << "34 etichette su 3 fogli" << 0;
 }

@@ -393,7 +393,7 @@ void StatsTest::screenShowsTheCommandLinesNumbers()
         QVERIFY(log.entries.isEmpty());
         // What counts as overdue, as the loans list marks it.
         QVERIFY2(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))->text().endsWith(
-                     QStringLiteral(". I grafici contano le schede non annullate; scadute: libri prestati da più di %1 "
+                     QStringLiteral(". Oltre al totale delle schede, i grafici contano quelle non annullate; scadute: libri prestati da più di %1 "
                                     "giorni, DVD oltre la data di restituzione.")
                          .arg(LoanSettings::days())),
             qPrintable(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))->text()));

@@ -125,7 +125,8 @@ int run(const Collection& collection, const QList<QPair<QString, QString>>& opti
     if (!LabelReport::writePdf(pages, out, &reason))
         return refuse(err, QStringLiteral("impossibile scrivere %1: %2; l'eventuale file precedente è rimasto com'era")
                                .arg(QDir::toNativeSeparators(out), reason));
-    stdOut << cards.size() << " etichette su " << pages.pageCount() << " fogli scritte in " << out << "\n";
+    stdOut << LabelReport::counted(cards.size(), pages.pageCount()) << (cards.size() == 1 ? " scritta in " : " scritte in ")
+           << out << "\n";
     return 0;
 }
 

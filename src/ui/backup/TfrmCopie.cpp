@@ -146,7 +146,8 @@ void TfrmCopie::btnRipristinaClick()
     const SafetyCopy::Info chosen = m_copies[row];
     if (!Msg::confirm(this, QStringLiteral("Ripristinare il catalogo com'era nella copia del %1?\r\n\r\n"
                                            "Il catalogo attuale sarà prima salvato in una copia a sé, "
-                                           "così che il ripristino possa essere annullato.")
+                                           "così che il ripristino possa essere annullato. Anche la password di "
+                                           "accesso e le impostazioni torneranno come erano al momento della copia.")
                                 .arg(when(chosen))))
         return;
     setStatus(QStringLiteral("Ripristino in corso..."));

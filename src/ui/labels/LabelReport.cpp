@@ -126,6 +126,12 @@ QRectF toUnits(const QRectF& millimetres)
 
 namespace LabelReport {
 
+QString counted(qsizetype labels, int sheets)
+{
+    return (labels == 1 ? QStringLiteral("1 etichetta") : QStringLiteral("%1 etichette").arg(labels))
+        + (sheets == 1 ? QStringLiteral(" su 1 foglio") : QStringLiteral(" su %1 fogli").arg(sheets));
+}
+
 int sheetsFor(int count, const LabelSheet& sheet, int start)
 {
     if (count <= 0)

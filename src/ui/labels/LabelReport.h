@@ -35,6 +35,9 @@ inline constexpr double kSmallest = 6.0;
 
 PreparedReport prepare(const QList<LabelCard>& cards, const Request& request);
 
+// "12 etichette su 3 fogli", in the singular where one.
+QString counted(qsizetype labels, int sheets);
+
 // The sheets `count` labels take from label `start` on.
 int sheetsFor(int count, const LabelSheet& sheet, int start);
 

@@ -338,7 +338,7 @@ void TfrmEtichette::refresh()
         const int sheets = LabelReport::sheetsFor(int(m_cards.size()), sheet, request.start);
         m_lblConta->setText(m_cards.isEmpty()
                 ? QStringLiteral("Nessuna scheda corrisponde alla scelta.")
-                : QStringLiteral("%1 etichette su %2 fogli.").arg(m_cards.size()).arg(sheets));
+                : LabelReport::counted(m_cards.size(), sheets) + QLatin1Char('.'));
     } else {
         m_lblConta->setText(m_error);
     }

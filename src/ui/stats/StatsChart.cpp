@@ -16,8 +16,8 @@ namespace StatsChart {
 
 namespace {
 
-// The longest value a category axis shows whole; longer ones end in "…"
-// (the printed table beside the chart has them whole).
+// The longest value a category axis shows whole; longer ones end in "…",
+// as in the printed table beside the chart.
 constexpr int kLabelChars = 40;
 
 const QColor kBar(0x1F, 0x4E, 0x8C);

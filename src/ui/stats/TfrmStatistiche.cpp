@@ -105,7 +105,7 @@ void TfrmStatistiche::fill()
         m_tabs->removeTab(0);
         delete page;
     }
-    m_lblLettura->setText(QStringLiteral("Letti gli archivi il %1. I grafici contano le schede non annullate; scadute: ")
+    m_lblLettura->setText(QStringLiteral("Letti gli archivi il %1. Oltre al totale delle schede, i grafici contano quelle non annullate; scadute: ")
                               .arg(Clock::shortDate(Clock::today()))
         + StatsReport::overdue(m_days).join(QLatin1Char(' ')));
     for (std::size_t t = 0; t < m_stats.size(); ++t) {

@@ -751,7 +751,31 @@ void LabelsTest::screenKeepsItsCustomGrid()
         screen.control<QSpinBox>(QStringLiteral("txtInizio"))->setValue(8);
         QCOMPARE(screen.control<QLabel>(QStringLiteral("lblConta"))->text(), QStringLiteral("12 etichette su 3 fogli."));
         QCOMPARE(labelRects(screen.pages().page(0)).first(), QRectF(110, 195, 90, 55));
+        // A preset shown in the boxes and left again: the custom grid comes back.
+        foglio->setCurrentIndex(foglio->findData(QStringLiteral("3x8")));
+        QCOMPARE(screen.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->value(), 37.0);
+        foglio->setCurrentIndex(foglio->findData(LabelSheet::kCustomKey));
+        QCOMPARE(screen.control<QSpinBox>(QStringLiteral("txtColonne"))->value(), 2);
+        QCOMPARE(screen.control<QDoubleSpinBox>(QStringLiteral("txtAltezza"))->value(), 55.0);
+        QCOMPARE(labelRects(screen.pages().page(0)).first(), QRectF(110, 195, 90, 55));
         screen.close();
+    }
+    {
+        // Closed while a preset is chosen: the custom grid is kept as edited.
+        TfrmEtichette screen;
+        auto* foglio = screen.control<QComboBox>(QStringLiteral("txtFoglio"));
+        screen.control<QDoubleSpinBox>(QStringLiteral("txtAlto"))->setValue(12);
+        foglio->setCurrentIndex(foglio->findData(QStringLiteral("3x8")));
+        screen.close();
+        QCOMPARE(LabelSettings::customSheet().top, 12.0);
+        QCOMPARE(LabelSettings::customSheet().height, 55.0);
+        QCOMPARE(LabelSettings::sheetKey(), QStringLiteral("3x8"));
+        TfrmEtichette back;
+        auto* again = back.control<QComboBox>(QStringLiteral("txtFoglio"));
+        again->setCurrentIndex(again->findData(LabelSheet::kCustomKey));
+        QCOMPARE(back.control<QDoubleSpinBox>(QStringLiteral("txtAlto"))->value(), 12.0);
+        back.control<QDoubleSpinBox>(QStringLiteral("txtAlto"))->setValue(15);
+        back.close();
     }
     // Opened again: the grid as it was left.
     TfrmEtichette again;

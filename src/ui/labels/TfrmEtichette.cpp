@@ -183,16 +183,10 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
 
     // The stored choices, then the first preview.
     m_filling = true;
-    const LabelSheet custom = LabelSettings::customSheet();
-    m_txtColonne->setValue(custom.columns);
-    m_txtRighe->setValue(custom.rows);
-    m_txtSinistro->setValue(custom.left);
-    m_txtAlto->setValue(custom.top);
-    m_txtPassoX->setValue(custom.pitchX);
-    m_txtPassoY->setValue(custom.pitchY);
-    m_txtLarghezza->setValue(custom.width);
-    m_txtAltezza->setValue(custom.height);
+    m_custom = LabelSettings::customSheet();
+    showGrid(m_custom);
     m_txtFoglio->setCurrentIndex(std::max(0, m_txtFoglio->findData(LabelSettings::sheetKey())));
+    m_sheetKey = m_txtFoglio->currentData().toString();
     m_txtBiblioteca->setText(LabelSettings::libraryName());
     m_filling = false;
     sheetChanged();
@@ -205,9 +199,12 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     connect(m_txtDa, &QLineEdit::editingFinished, this, changed);
     connect(m_txtA, &QLineEdit::editingFinished, this, changed);
     connect(m_chkAnnullate, &QCheckBox::toggled, this, changed);
-    connect(m_txtFoglio, &QComboBox::currentIndexChanged, this, [this] { sheetChanged(); });
+    connect(m_txtFoglio, &QComboBox::currentIndexChanged, this, [this] { sheetPicked(); });
     for (QSpinBox* box : {m_txtColonne, m_txtRighe})
-        connect(box, &QSpinBox::valueChanged, this, [this] { sheetChanged(); });
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            if (!m_filling)
+                sheetChanged();
+        });
     for (QDoubleSpinBox* box : {m_txtSinistro, m_txtAlto, m_txtPassoX, m_txtPassoY, m_txtLarghezza, m_txtAltezza})
         connect(box, &QDoubleSpinBox::valueChanged, this, changed);
     connect(m_txtInizio, &QSpinBox::valueChanged, this, changed);
@@ -233,9 +230,14 @@ LabelSheet TfrmEtichette::chosenSheet() const
         if (const LabelSheet* preset = LabelSheet::find(key))
             return *preset;
     }
+    return gridInBoxes();
+}
+
+LabelSheet TfrmEtichette::gridInBoxes() const
+{
     LabelSheet sheet;
     sheet.key = LabelSheet::kCustomKey;
-    sheet.name = m_txtFoglio->currentText();
+    sheet.name = m_txtFoglio->itemText(m_txtFoglio->findData(LabelSheet::kCustomKey));
     sheet.columns = m_txtColonne->value();
     sheet.rows = m_txtRighe->value();
     sheet.left = m_txtSinistro->value();
@@ -247,22 +249,42 @@ LabelSheet TfrmEtichette::chosenSheet() const
     return sheet;
 }
 
+void TfrmEtichette::showGrid(const LabelSheet& sheet)
+{
+    const bool filling = m_filling;
+    m_filling = true;
+    m_txtColonne->setValue(sheet.columns);
+    m_txtRighe->setValue(sheet.rows);
+    m_txtSinistro->setValue(sheet.left);
+    m_txtAlto->setValue(sheet.top);
+    m_txtPassoX->setValue(sheet.pitchX);
+    m_txtPassoY->setValue(sheet.pitchY);
+    m_txtLarghezza->setValue(sheet.width);
+    m_txtAltezza->setValue(sheet.height);
+    m_filling = filling;
+}
+
+void TfrmEtichette::sheetPicked()
+{
+    // The boxes hold the custom grid only while it is chosen: kept when a
+    // preset takes them, shown again when the custom grid comes back.
+    const QString key = m_txtFoglio->currentData().toString();
+    if (m_sheetKey == LabelSheet::kCustomKey && key != LabelSheet::kCustomKey)
+        m_custom = gridInBoxes();
+    else if (key == LabelSheet::kCustomKey && m_sheetKey != LabelSheet::kCustomKey)
+        showGrid(m_custom);
+    m_sheetKey = key;
+    sheetChanged();
+}
+
 void TfrmEtichette::sheetChanged()
 {
     const bool custom = m_txtFoglio->currentData().toString() == LabelSheet::kCustomKey;
     const LabelSheet shown = chosenSheet();
     m_filling = true;
     // A preset shows its measures; the custom grid is edited here.
-    if (!custom) {
-        m_txtColonne->setValue(shown.columns);
-        m_txtRighe->setValue(shown.rows);
-        m_txtSinistro->setValue(shown.left);
-        m_txtAlto->setValue(shown.top);
-        m_txtPassoX->setValue(shown.pitchX);
-        m_txtPassoY->setValue(shown.pitchY);
-        m_txtLarghezza->setValue(shown.width);
-        m_txtAltezza->setValue(shown.height);
-    }
+    if (!custom)
+        showGrid(shown);
     for (QWidget* w : std::initializer_list<QWidget*>{m_txtColonne, m_txtRighe, m_txtSinistro, m_txtAlto, m_txtPassoX,
              m_txtPassoY, m_txtLarghezza, m_txtAltezza})
         w->setEnabled(custom);
@@ -351,9 +373,7 @@ void TfrmEtichette::refresh()
 
 void TfrmEtichette::saveSettings()
 {
-    LabelSheet custom = chosenSheet();
-    if (m_txtFoglio->currentData().toString() != LabelSheet::kCustomKey)
-        custom = LabelSettings::customSheet();
+    const LabelSheet custom = m_txtFoglio->currentData().toString() == LabelSheet::kCustomKey ? gridInBoxes() : m_custom;
     LabelSettings::save(custom, m_txtFoglio->currentData().toString(), Text::trimmed(m_txtBiblioteca->text()));
 }
 

@@ -42,8 +42,11 @@ protected:
 private:
     const Collection* chosenCollection() const;
     LabelSheet chosenSheet() const;
+    LabelSheet gridInBoxes() const;
+    void showGrid(const LabelSheet& sheet);
     bool readChoice(LabelChoice& choice);
     void sheetChanged();
+    void sheetPicked();
     void rangeChanged();
     void saveSettings();
 
@@ -70,6 +73,10 @@ private:
     QLabel* m_lblConta = nullptr;
     QPushButton* m_btnStampa = nullptr;
 
+    // The custom grid as last edited, kept while a preset is shown in its
+    // boxes; and the sheet chosen before the current one.
+    LabelSheet m_custom;
+    QString m_sheetKey;
     QList<LabelCard> m_cards;
     PreparedReport m_pages;
     QString m_error;

@@ -378,10 +378,6 @@ bool knownOption(const QString& a)
     return known.contains(a);
 }
 
-} // namespace
-
-namespace CommandLine {
-
 // Breaks a paragraph of the usage at blanks, lines of at most 104
 // characters, the following ones indented by two.
 QString wrapped(const QString& paragraph)
@@ -414,7 +410,7 @@ QString loansUsage()
     for (const Collection* c : Collection::all()) {
         if (!LoanList::keepsLoans(*c))
             continue;
-        overdue << c->pluralWithArticle() + QLatin1Char(' ') + Text::utf8(c->loans->overdue).replace(QStringLiteral("%1"), QStringLiteral("N"));
+        overdue << c->pluralWithArticle() + QLatin1Char(' ') + LoanList::overdueWords(*c, QStringLiteral("N"));
         if (!c->loans->undated.empty())
             undated += QStringLiteral("; ") + Text::utf8(c->loans->undated) + QStringLiteral(" ed è segnato \"")
                 + note(LoanNote::NoDueDate) + QLatin1Char('"');
@@ -425,6 +421,10 @@ QString loansUsage()
                        .arg(LoanList::collections(), Text::listed(overdue),
                            note(LoanNote::Unreadable), undated));
 }
+
+} // namespace
+
+namespace CommandLine {
 
 QString usage()
 {
@@ -453,7 +453,7 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
-               .arg(all, Collection::keys([](const Collection& c) { return LabelFields::of(c) != nullptr; }).join(QLatin1Char('|')))
+               .arg(all, Collection::keys(&LabelFields::has).join(QLatin1Char('|')))
         + yearly
         + QStringLiteral(
             "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"

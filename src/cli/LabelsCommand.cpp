@@ -37,9 +37,9 @@ namespace LabelsCommand {
 int run(const Collection& collection, const QList<QPair<QString, QString>>& options, bool withCancelled,
     const QString& out, QTextStream& stdOut, QTextStream& err)
 {
-    if (!LabelFields::of(collection))
+    if (!LabelFields::has(collection))
         return refuse(err, QStringLiteral("labels vale soltanto per ")
-                + Text::listed(Collection::keys([](const Collection& c) { return LabelFields::of(c) != nullptr; })));
+                + Text::listed(Collection::keys(&LabelFields::has)));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return refuse(err, QStringLiteral("labels ha bisogno dei caratteri del sistema, non disponibili"));
     LabelReport::Request request;

@@ -202,6 +202,16 @@ QStringList Collection::keys(bool (*has)(const Collection&))
     return names;
 }
 
+QStringList Collection::plurals(bool (*has)(const Collection&), bool withArticle)
+{
+    QStringList names;
+    for (const Collection* c : all()) {
+        if (has(*c))
+            names << (withArticle ? c->pluralWithArticle() : Text::utf8(c->plural));
+    }
+    return names;
+}
+
 const Collection* Collection::find(std::string_view key)
 {
     for (const Collection* c : all()) {

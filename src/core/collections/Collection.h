@@ -107,6 +107,8 @@ struct Collection {
     // The command line's names of the collections that `has` accepts, in
     // menu order.
     static QStringList keys(bool (*has)(const Collection&));
+    // Their plurals ("libri"), with the article ("i libri") if asked.
+    static QStringList plurals(bool (*has)(const Collection&), bool withArticle);
     static const Collection& books();
     static const Collection& dvd();
     static const Collection& articles();

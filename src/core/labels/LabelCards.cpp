@@ -41,12 +41,7 @@ const LabelFields* LabelFields::of(const Collection& collection)
 
 QString LabelFields::collections()
 {
-    QStringList names;
-    for (const Collection* c : Collection::all()) {
-        if (of(*c))
-            names << Text::utf8(c->plural);
-    }
-    return Text::listed(names);
+    return Text::listed(Collection::plurals(&has, false));
 }
 
 QString LabelCard::surnameLetters() const

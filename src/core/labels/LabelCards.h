@@ -20,6 +20,7 @@ struct LabelFields {
     std::string_view isbn;       // empty: the collection has no ISBN
 
     static const LabelFields* of(const Collection& collection);
+    static bool has(const Collection& collection) { return of(collection) != nullptr; }
     // "libri e DVD": the collections that have labels, in menu order.
     static QString collections();
 };

@@ -46,12 +46,12 @@ bool LoanList::keepsLoans(const Collection& collection)
 
 QString LoanList::collections()
 {
-    QStringList names;
-    for (const Collection* c : Collection::all()) {
-        if (keepsLoans(*c))
-            names << c->pluralWithArticle();
-    }
-    return Text::listed(names);
+    return Text::listed(Collection::plurals(&keepsLoans, true));
+}
+
+QString LoanList::overdueWords(const Collection& collection, const QString& days)
+{
+    return Text::utf8(collection.loans->overdue).replace(QStringLiteral("%1"), days);
 }
 
 bool LoanList::lent(const Collection& collection, const char* record)

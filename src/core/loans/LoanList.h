@@ -73,6 +73,9 @@ public:
     static bool keepsLoans(const Collection& collection);
     // "i libri e i DVD": the collections that keep loans, in menu order.
     static QString collections();
+    // Which of its loans count as overdue after `days` days ("prestati da
+    // più di 30 giorni"), for a collection that keeps loans.
+    static QString overdueWords(const Collection& collection, const QString& days);
     // The list's rule for a card of a collection that keeps loans, once the
     // cancelled ones are left out: on loan when it holds a borrower or a
     // date (anything but blanks).

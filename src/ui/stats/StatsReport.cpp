@@ -77,7 +77,7 @@ QStringList overdue(int days)
     QStringList parts;
     for (const Collection* c : Collection::all()) {
         if (LoanList::keepsLoans(*c))
-            parts << Text::utf8(c->plural) + QLatin1Char(' ') + Text::utf8(c->loans->overdue).replace(QStringLiteral("%1"), QString::number(days)) + QLatin1Char(',');
+            parts << Text::utf8(c->plural) + QLatin1Char(' ') + LoanList::overdueWords(*c, QString::number(days)) + QLatin1Char(',');
     }
     if (!parts.isEmpty())
         parts.last().back() = QLatin1Char('.');

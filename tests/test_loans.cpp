@@ -14,7 +14,7 @@
 #include "ui/cards/LineList.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
 #include "ui/shell/Controls.h"
 #include "ui/registry/Screens.h"

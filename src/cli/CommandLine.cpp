@@ -257,15 +257,25 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     if (!file.open(QIODevice::ReadOnly))
         return cannotRead(err, source, file.errorString());
 
-    // First pass: every row checked, nothing kept but the problems.
     CardImport cards(*o.collection);
     CardImport::Options options;
     options.encoding = o.encoding;
     options.allowDuplicates = o.allowDuplicates;
     options.archive = archivePath(o);
-    const bool good = cards.check(file, options);
+    options.checkOnly = o.dryRun;
+    const CardImport::Outcome outcome = cards.run(file, options);
     const QStringList report = cards.report();
-    if (!good) {
+    // Duplicates let through by --allow-duplicates are still listed, and
+    // what the cards will lack is said after the count.
+    auto listings = [&] {
+        for (const QString& line : report)
+            out << shown(source) << ": " << line << "\n";
+        for (const QString& note : cards.notes())
+            out << note << "\n";
+    };
+    switch (outcome.status) {
+    case CardImport::Outcome::Status::Refused:
+    case CardImport::Outcome::Status::Cancelled: {
         // Every problem of every row, so that one pass in the office
         // program mends them all.
         for (const QString& line : report)
@@ -279,58 +289,23 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
                 << "; l'archivio è rimasto com'era.\n";
         return 1;
     }
-    // Duplicates let through by --allow-duplicates are still listed, and
-    // what the cards will lack is said after the count.
-    auto listings = [&] {
-        for (const QString& line : report)
-            out << shown(source) << ": " << line << "\n";
-        for (const QString& note : cards.notes())
-            out << note << "\n";
-    };
-    if (o.dryRun) {
+    case CardImport::Outcome::Status::Failed:
+        if (outcome.openFailed)
+            err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << outcome.reason << "\n";
+        else
+            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << outcome.reason
+                << (outcome.nothingAdded ? "; nessuna scheda aggiunta\n" : "\n");
+        return kBadArguments;
+    case CardImport::Outcome::Status::Imported:
+        break;
+    }
+    if (o.dryRun)
         out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
             << cards.encodingName() << "): nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
-        listings();
-        return 0;
-    }
-    if (cards.count() == 0) {
+    else if (cards.count() == 0)
         out << "0 schede importate: il file non contiene schede\n";
-        listings();
-        return 0;
-    }
-    RecordStore store;
-    if (!store.open(archivePath(o), o.collection->layout->size)) {
-        err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << store.errorString() << "\n";
-        return kBadArguments;
-    }
-    // Second pass: the cards go to the archive in batches, under one lock
-    // and one journal, so that every card or none is kept even if the
-    // process is killed halfway.
-    if (!store.beginAppend()) {
-        err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << store.errorString()
-            << (store.undoFailed() ? "\n" : "; nessuna scheda aggiunta\n");
-        return kBadArguments;
-    }
-    int batches = 0;
-    const bool written = cards.write(file, [&](const QByteArray& records, int) {
-        if (!store.appendBatch(records))
-            return false;
-        AppendJournal::testPausePoint(++batches);
-        return true;
-    });
-    if (!written || !store.commitAppend()) {
-        QString reason = store.errorString();
-        if (!written && cards.problems().size() > 0)
-            reason = cards.report().value(0);
-        if (store.cancelAppend() || !store.undoFailed())
-            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
-                << "; nessuna scheda aggiunta\n";
-        else
-            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
-                << RecordStore::kMayHaveChanged << "\n";
-        return kBadArguments;
-    }
-    out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << store.index() << ")\n";
+    else
+        out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << outcome.archiveCards << ")\n";
     listings();
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
-#include "ui/labels/LabelReport.h"
+#include "print/labels/LabelReport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -319,6 +319,12 @@ void CliTest::searchGivesTheScreensLines_data()
         + spaces(20) + QStringLiteral("  Testata: Il Quotidiano Alfa");
     QTest::newRow("articles, words of the full text")
         << QStringList{"search", "articles", "--year", "2014", "--testo", "NAVI"} << "2014.art" << articles << QStringList{articleLine};
+    // An option and its value in one word, options and filters alike; a
+    // field written with capitals is the same field.
+    QTest::newRow("values after \"=\"")
+        << QStringList{"search", "articles", "--year=2014", "--testo=NAVI"} << "2014.art" << articles << QStringList{articleLine};
+    QTest::newRow("a filter written with capitals")
+        << QStringList{"search", "books", "--Titolo", "roma", "--AUTORE=rossi"} << "Libri.pro" << books << QStringList{bookLine};
 }
 
 void CliTest::searchGivesTheScreensLines()
@@ -406,6 +412,8 @@ void CliTest::badArguments_data()
     QTest::newRow("help among other arguments") << QStringList{"check", "books", "--help"};
     QTest::newRow("loans of one collection") << QStringList{"loans", "books"};
     QTest::newRow("loans, no days") << QStringList{"loans", "--days", "0"};
+    QTest::newRow("loans, no days after \"=\"") << QStringList{"loans", "--days=0"};
+    QTest::newRow("a switch given a value") << QStringList{"export", "books", "--csv=yes", "--out", "x.csv"};
     QTest::newRow("days for a search") << QStringList{"search", "books", "--days", "3"};
     QTest::newRow("import without file") << QStringList{"import", "books"};
     QTest::newRow("dry run of an export") << QStringList{"export", "books", "--dry-run"};

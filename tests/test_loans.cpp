@@ -390,6 +390,7 @@ void LoansTest::daysAreKeptAndShared()
     // The command line reads the same setting unless told otherwise.
     QCOMPARE(cliLoans(folder).count(QLatin1Char('!')), 2);
     QCOMPARE(cliLoans(folder, {QStringLiteral("--days"), QStringLiteral("30")}).count(QLatin1Char('!')), 3);
+    QCOMPARE(cliLoans(folder, {QStringLiteral("--days=30")}).count(QLatin1Char('!')), 3);
     QVERIFY(log.entries.isEmpty());
 }
 

@@ -108,6 +108,8 @@ private slots:
     void init() { Clock::setFixed(kToday); }
     void cleanup() { Clock::setFixed({}); }
     void orderAndMarks();
+    void totalInTheSingularForOne_data();
+    void totalInTheSingularForOne();
     void linesFitTheWidth_data();
     void linesFitTheWidth();
     void marksOnEveryOutput_data();
@@ -155,6 +157,35 @@ void LoansTest::orderAndMarks()
     QVERIFY(list.lines().at(2).startsWith(QLatin1String("! Libro  Cod. C1 ")));
     list.arrange(Clock::today(), 1);
     QCOMPARE(list.markedCount(), 4);
+}
+
+void LoansTest::totalInTheSingularForOne_data()
+{
+    QTest::addColumn<QByteArray>("books");
+    QTest::addColumn<QString>("total");
+    QTest::newRow("none") << QByteArray() << "Il presente elenco contiene 0 schede in prestito, 0 segnalate.";
+    QTest::newRow("one, marked") << archive(TSchedaLibro, {{"Uno", "Rossi", "01/01/2025", "No"}})
+                                 << "Il presente elenco contiene 1 scheda in prestito, 1 segnalata.";
+    QTest::newRow("two, one marked") << archive(TSchedaLibro, {{"Uno", "Rossi", "01/01/2025", "No"}, {"Due", "Neri", "10/03/2025", "No"}})
+                                     << "Il presente elenco contiene 2 schede in prestito, 1 segnalata.";
+}
+
+void LoansTest::totalInTheSingularForOne()
+{
+    QFETCH(QByteArray, books);
+    QFETCH(QString, total);
+    TestFolder folder;
+    folder.write(QStringLiteral("Libri.pro"), books);
+    LoanList list;
+    QVERIFY(list.load());
+    list.arrange(Clock::today(), 30);
+    QCOMPARE(list.totalLine(), total);
+    // The command line says it in the same words.
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    QCOMPARE(CommandLine::run({QStringLiteral("--folder"), folder.path(), QStringLiteral("loans")}, o, e), 0);
+    e.flush();
+    QCOMPARE(err.trimmed(), total);
 }
 
 void LoansTest::linesFitTheWidth_data()
@@ -251,7 +282,13 @@ void LoansTest::marksOnEveryOutput()
             // The page's line holds 160 characters of its font.
             for (const QString& line : lines)
                 QVERIFY2(line.size() <= 160, qPrintable(line));
-            total = QStringLiteral("Il presente elenco contiene 12 schede in prestito, 3 segnalate.");
+            // Under the list, what the screen says around it.
+            const QStringList footer = lines.mid(lines.size() - TfrmPrestiti::kPrintFooterLines);
+            lines.resize(lines.size() - TfrmPrestiti::kPrintFooterLines);
+            QCOMPARE(footer.at(0), QString());
+            QCOMPARE(footer.at(1), screen.control<QLabel>(QStringLiteral("lblRigo02"))->text());
+            QCOMPARE(footer.at(2), QStringLiteral("Segnalati: i libri prestati da più di 30 giorni e i DVD oltre la data di restituzione."));
+            total = footer.at(3);
         }
         screen.close();
     }
@@ -357,9 +394,20 @@ void LoansTest::doubleClickHandsTheCardToItsScreen()
     QCOMPARE(dvdCard->lblPosizione()->text(), QStringLiteral("1"));
     QVERIFY(log.entries.isEmpty());
 
-    // Chiudi hands nothing over.
+    // Leaving the card brings the overview back over the menu, so that the
+    // next return needs no walk through the tools.
+    bool back = false;
+    onNextModal<TfrmPrestiti>([&](TfrmPrestiti* screen) {
+        back = true;
+        QCOMPARE(screen->lstPrestiti()->lines(), shown);
+        screen->btnChiudiClick();
+    });
     dvdCard->close();
     QVERIFY(menu->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(back, 5000);
+    QVERIFY(!dvdCard->isVisible());
+
+    // Chiudi hands nothing over.
     onNextModal<TfrmPrestiti>([](TfrmPrestiti* screen) { screen->btnChiudiClick(); });
     openLoansFromMenu(menu);
     QVERIFY(menu->isVisible());
@@ -424,9 +472,10 @@ void LoansTest::stampaPrintsTheListUnderItsTitle()
     TestFolder folder;
     MessageLog log;
     writeArchives(folder);
-    QString title;
+    QString title, name;
     QStringList lines;
     PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        name = report.name;
         for (const PreparedPage& page : report.pages) {
             if (const PageItem* t = page.find(QStringLiteral("txtTitolo")))
                 title = t->joined();
@@ -442,7 +491,9 @@ void LoansTest::stampaPrintsTheListUnderItsTitle()
     QTest::mouseClick(screen.control(QStringLiteral("btnStampa")), Qt::LeftButton);
     PrintDialog::setHandler({});
     QCOMPARE(title, QStringLiteral("Prestiti in corso"));
-    QCOMPARE(lines.size(), 12);
+    // Its own name, for the file a PDF is proposed as.
+    QCOMPARE(name, QStringLiteral("Prestiti in corso"));
+    QCOMPARE(lines.size(), 12 + TfrmPrestiti::kPrintFooterLines);
     QCOMPARE(lines, screen.printLines());
     screen.close();
 }

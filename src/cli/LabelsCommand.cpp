@@ -2,6 +2,7 @@
 
 #include "core/collections/Collection.h"
 #include "core/labels/LabelCards.h"
+#include "core/labels/LabelScan.h"
 #include "core/labels/LabelSheet.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
@@ -15,7 +16,10 @@
 
 namespace {
 
+constexpr int kNothingChosen = 1;
 constexpr int kBadArguments = 2;
+// The PDF is written, but some of its labels will not scan.
+constexpr int kSomeWillNotScan = 3;
 
 int refuse(QTextStream& err, const QString& message)
 {
@@ -117,6 +121,10 @@ int run(const Collection& collection, const QList<QPair<QString, QString>>& opti
     QList<LabelCard> cards;
     if (!LabelCards::select(collection, archive, choice, cards))
         return refuse(err, QStringLiteral("impossibile leggere %1: errore di lettura").arg(QDir::toNativeSeparators(archive)));
+    if (cards.isEmpty()) {
+        err << "tomaria-cli: " << LabelCards::kNothingChosen << "\n";
+        return kNothingChosen;
+    }
     request.sheet = *sheet;
     request.start = start;
     request.libraryName = LabelSettings::libraryName();
@@ -127,6 +135,14 @@ int run(const Collection& collection, const QList<QPair<QString, QString>>& opti
                                .arg(QDir::toNativeSeparators(out), reason));
     stdOut << LabelReport::counted(cards.size(), pages.pageCount()) << (cards.size() == 1 ? " scritta in " : " scritte in ")
            << out << "\n";
+    if (request.kind == LabelReport::Kind::Barcode) {
+        if (const QList<LabelScan::Problem> problems = LabelScan::check(cards, *sheet); !problems.isEmpty()) {
+            err << "tomaria-cli: " << LabelScan::heading(problems.size()) << "\n";
+            for (const LabelScan::Problem& p : problems)
+                err << "  " << p.line() << "\n";
+            return kSomeWillNotScan;
+        }
+    }
     return 0;
 }
 

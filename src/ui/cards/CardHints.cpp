@@ -1,5 +1,6 @@
 #include "CardHints.h"
 
+#include "core/collections/Collection.h"
 #include "core/labels/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/text/Text.h"
@@ -43,6 +44,18 @@ namespace CardHints {
 
 void attach(CardScreen* screen)
 {
+    // A lent card without the date its rule needs: say what that means.
+    if (const LoanRule* rule = screen->collection().loans; rule && !rule->undated.empty()) {
+        QObject::connect(screen, &CardScreen::cardSaved, screen, [screen, rule] {
+            const QWidget* borrower = screen->findChild<QWidget*>(QStringLiteral("txtPrestato"));
+            const QWidget* date = screen->findChild<QWidget*>(QStringLiteral("txtScadenza"));
+            if (!borrower || !date || Text::trimmed(Controls::text(borrower)).isEmpty()
+                || !Text::trimmed(Controls::text(date)).isEmpty())
+                return;
+            screen->showNotice(QStringLiteral("Attenzione: la scheda indica un prestito a %1 ma non %2: %3.")
+                    .arg(Text::trimmed(Controls::text(borrower)), Text::utf8(rule->dateWords), Text::utf8(rule->undated)));
+        });
+    }
     const LabelFields* fields = LabelFields::of(screen->collection());
     if (!fields)
         return;
@@ -60,7 +73,7 @@ void attach(CardScreen* screen)
         const QString hint
             = CodeHints::duplicateHint(text, CodeHints::sameCode(screen->collection(), screen->archivePath(), text, own));
         if (!hint.isEmpty())
-            screen->panInfo()->setText(hint);
+            screen->showNotice(hint);
     });
 }
 

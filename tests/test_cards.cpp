@@ -502,6 +502,7 @@ void CardsTest::articleTextKeptWithinTheArchive()
     QTest::keyClicks(text, QStringLiteral("xy"));
     QTest::keyClick(text, Qt::Key_Return);
     QCOMPARE(m_card->panInfo()->text(), QStringLiteral("Il testo dell'articolo supera di 10 caratteri i 5000 caratteri che l'archivio può contenere."));
+    grabForALook(m_card, QStringLiteral("articolo-testo-lungo"));
     QVERIFY(text->toPlainText().endsWith(QLatin1String("EFxy\n")));
     // Back within the limit: the notice goes.
     for (int i = 0; i < 10; ++i)
@@ -1217,6 +1218,7 @@ void CardsTest::longValuesShowTheirBeginning()
     QVERIFY(Controls::text(control).startsWith(QStringLiteral("INIZIO ")));
     // The beginning is in sight: the edit is scrolled to its first character.
     QCOMPARE(edit->cursorPosition(), 0);
+    grabForALook(m_card, QStringLiteral("valore-lungo-") + QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')));
 }
 
 void CardsTest::walkingThroughKeepsValues_data()

@@ -793,7 +793,7 @@ void CliTest::completeCsvRoundTrip()
 
     Result r = cli(QStringList{"--folder", original.path(), "export", collection, "--csv", "--out", csv} + year);
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    QCOMPARE(r.out, QStringLiteral("%1 schede esportate in %2\n").arg(cards).arg(csv));
+    QCOMPARE(r.out, QStringLiteral("%1 in %2\n").arg(Text::counted(cards, u"scheda esportata", u"schede esportate"), csv));
     QCOMPARE(original.read(name), archive);
     const QByteArray text = original.read("catalogo.csv");
     QVERIFY(text.startsWith("\xEF\xBB\xBF" "Titolo;"));

@@ -434,6 +434,7 @@ void StatsTest::screenShowsTheCommandLinesNumbers()
         QVERIFY2(names.first().startsWith(QStringLiteral("000 INFORMATICA")) || names.last().startsWith(QStringLiteral("000 INFORMATICA")),
             qPrintable(names.join(QLatin1Char('|'))));
         screen->grab().save(m_folder->file(QStringLiteral("statistiche.png")));
+        grabForALook(screen, QStringLiteral("statistiche"));
         screen->close();
     });
     TfrmStatistiche::open(nullptr);

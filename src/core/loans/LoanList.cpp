@@ -177,7 +177,7 @@ QStringList LoanList::lines(int width) const
             // while the borrower gives, down to kMinBorrower characters;
             // only then is the title cut, never below kMinTitle.
             w.borrower = std::min(w.borrower, std::max(kMinBorrower, room - w.title));
-            w.title = std::max(kMinTitle, room - w.borrower);
+            w.title = std::max(std::min(w.title, kMinTitle), room - w.borrower);
         }
     }
     QStringList out;

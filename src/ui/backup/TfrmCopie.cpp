@@ -116,7 +116,8 @@ void TfrmCopie::refill()
     // up its room first (it keeps at least kFileRoom).
     constexpr int kFileRoom = 120;
     const int room = m_lstCopie->viewport()->width() - m_lstCopie->header()->sectionSize(0) - m_lstCopie->header()->sectionSize(1) - kFileRoom;
-    m_lstCopie->header()->resizeSection(2, std::clamp(m_lstCopie->sizeHintForColumn(2) + 12, 260, std::max(260, room)));
+    m_lstCopie->resizeColumnToContents(2);
+    m_lstCopie->header()->resizeSection(2, std::clamp(m_lstCopie->header()->sectionSize(2) + 12, 260, std::max(260, room)));
     if (!m_copies.isEmpty())
         m_lstCopie->setCurrentItem(m_lstCopie->topLevelItem(0));
     setStatus(m_copies.isEmpty() ? QStringLiteral("Nessuna copia di sicurezza in questa cartella.")

@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPointer>
 
 namespace {
 
@@ -17,7 +18,7 @@ class IsbnWatch : public QObject {
 public:
     IsbnWatch(CardScreen* screen, QWidget* field)
         : QObject(field)
-        , m_screen(screen)
+        , m_info(screen->panInfo())
         , m_field(field)
     {
         field->installEventFilter(this);
@@ -25,16 +26,18 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_field && event->type() == QEvent::FocusOut) {
+        // The info line itself, not the screen: the focus also leaves the
+        // field while the screen is being taken down.
+        if (watched == m_field && event->type() == QEvent::FocusOut && m_info) {
             const QString hint = CodeHints::isbnHint(Controls::text(m_field));
             if (!hint.isEmpty())
-                m_screen->panInfo()->setText(hint);
+                m_info->setText(hint);
         }
         return false;
     }
 
 private:
-    CardScreen* m_screen;
+    QPointer<QLabel> m_info;
     QWidget* m_field;
 };
 

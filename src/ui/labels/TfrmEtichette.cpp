@@ -178,6 +178,7 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     m_lstNonLeggibili->setObjectName(QStringLiteral("lstNonLeggibili"));
     m_lstNonLeggibili->setReadOnly(true);
     m_lstNonLeggibili->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_lstNonLeggibili->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_lstNonLeggibili->setFont(Controls::verdana(8, false));
     rows->addRow(m_lstNonLeggibili);
 

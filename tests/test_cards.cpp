@@ -125,6 +125,8 @@ private slots:
     void articleTextLimitCheckedAtSave();
     void charactersTheArchiveLacks_data();
     void charactersTheArchiveLacks();
+    void loanWithoutItsDateIsTold_data();
+    void loanWithoutItsDateIsTold();
     void longValuesShowTheirBeginning_data();
     void longValuesShowTheirBeginning();
     void walkingThroughKeepsValues_data();
@@ -1189,6 +1191,39 @@ void CardsTest::charactersTheArchiveLacks()
     QTest::keyClick(m_card->control(control), Qt::Key_End);
     pointerOver();
     QVERIFY2(m_card->panInfo()->text().startsWith(QStringLiteral("Salva")), qPrintable(m_card->panInfo()->text()));
+}
+
+void CardsTest::loanWithoutItsDateIsTold_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("borrower");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("notice"); // empty: the info line keeps what it had
+    QTest::newRow("dvd lent without a due date") << "dvd" << " Rossi " << " "
+        << "Attenzione: la scheda indica un prestito a Rossi ma non la data di restituzione: un DVD senza scadenza risulta disponibile.";
+    QTest::newRow("dvd lent with a due date") << "dvd" << "Rossi" << "01/04/2025" << "";
+    QTest::newRow("dvd not lent") << "dvd" << "" << "" << "";
+    QTest::newRow("book lent without a date: no such rule") << "libri" << "Rossi" << "" << "";
+}
+
+void CardsTest::loanWithoutItsDateIsTold()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, borrower);
+    QFETCH(QString, date);
+    QFETCH(QString, notice);
+    open(card);
+    for (const RequiredField& required : m_card->collection().required)
+        Controls::setText(m_card->control(QStringLiteral("txt") + Text::utf8(required.field)), QStringLiteral("X"));
+    type({{QStringLiteral("txtPrestato"), borrower}, {QStringLiteral("txtScadenza"), date}});
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), kInserted);
+    if (notice.isEmpty()) {
+        QVERIFY2(!m_card->panInfo()->text().contains(QStringLiteral("prestito a")), qPrintable(m_card->panInfo()->text()));
+    } else {
+        QCOMPARE(m_card->panInfo()->text(), notice);
+        grabForALook(m_card, QStringLiteral("dvd-senza-scadenza"));
+    }
 }
 
 void CardsTest::longValuesShowTheirBeginning_data()

@@ -1,12 +1,13 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "core/collections/Collection.h"
 #include "core/labels/Code128.h"
-#include "core/labels/CodeHints.h"
+#include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/labels/LabelSheet.h"
 #include "core/labels/TextFit.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"
@@ -430,7 +431,7 @@ void LabelsTest::dvdLabelsAndHintsUseTheirOwnFields()
     BookCardSession s;
     s.folder.write("DVD.pro", dvd("D1", "Kubrick, Stanley", "No") + dvd("D2", "Fellini, Federico", "Sì"));
     QList<LabelCard> cards;
-    QVERIFY(LabelCards::select(Collection::dvd(), s.folder.file("DVD.pro"), {}, cards));
+    QVERIFY(LabelCards::select(Dvds::collection(), s.folder.file("DVD.pro"), {}, cards));
     QCOMPARE(cards.size(), 1);
     QCOMPARE(cards.first().surnameLetters(), QStringLiteral("KUB"));
     const PreparedReport report = LabelReport::prepare(cards, {LabelReport::Kind::Spine, *LabelSheet::find("3x7"), 1, {}});
@@ -561,7 +562,7 @@ void LabelsTest::selections()
     choice.toCode = to;
     choice.shelf = from;
     QList<LabelCard> cards;
-    QVERIFY(LabelCards::select(Collection::books(), folder.file("Libri.pro"), choice, cards));
+    QVERIFY(LabelCards::select(Books::collection(), folder.file("Libri.pro"), choice, cards));
     QList<qint64> got;
     for (const LabelCard& c : cards)
         got << c.position;
@@ -570,7 +571,7 @@ void LabelsTest::selections()
 
     // A missing archive is not created.
     TestFolder empty;
-    QVERIFY(!LabelCards::select(Collection::books(), empty.file("Libri.pro"), choice, cards));
+    QVERIFY(!LabelCards::select(Books::collection(), empty.file("Libri.pro"), choice, cards));
     QVERIFY(!QFile::exists(empty.file("Libri.pro")));
 }
 

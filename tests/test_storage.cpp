@@ -1,10 +1,10 @@
 #include "CoreSupport.h"
 
+#include "core/collections/Books.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"

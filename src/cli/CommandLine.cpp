@@ -4,7 +4,7 @@
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
-#include "core/labels/CodeHints.h"
+#include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
 #include "core/collections/ExportTable.h"
@@ -453,7 +453,7 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
-               .arg(all, Collection::keys(&LabelFields::has).join(QLatin1Char('|')))
+               .arg(all, Collection::keys(&Collection::labelled).join(QLatin1Char('|')))
         + yearly
         + QStringLiteral(
             "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"

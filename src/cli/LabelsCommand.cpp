@@ -37,9 +37,9 @@ namespace LabelsCommand {
 int run(const Collection& collection, const QList<QPair<QString, QString>>& options, bool withCancelled,
     const QString& out, QTextStream& stdOut, QTextStream& err)
 {
-    if (!LabelFields::has(collection))
+    if (!Collection::labelled(collection))
         return refuse(err, QStringLiteral("labels vale soltanto per ")
-                + Text::listed(Collection::keys(&LabelFields::has)));
+                + Text::listed(Collection::keys(&Collection::labelled)));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return refuse(err, QStringLiteral("labels ha bisogno dei caratteri del sistema, non disponibili"));
     LabelReport::Request request;

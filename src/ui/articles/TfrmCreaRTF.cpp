@@ -1,5 +1,6 @@
 #include "TfrmCreaRTF.h"
 
+#include "core/collections/Articles.h"
 #include "core/export/RtfDocument.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/collections/Collection.h"
@@ -59,7 +60,7 @@ void TfrmCreaRTF::CreaDocumento()
         return;
 
     // What the card shows, saved or not.
-    const CardScreen* card = cardScreenFor(Text::utf8(Collection::articles().callerTag));
+    const CardScreen* card = cardScreenFor(Text::utf8(Articles::collection().callerTag));
     const auto values = [card](std::string_view field) {
         const QWidget* control = card ? card->control(QStringLiteral("txt") + Text::utf8(field)) : nullptr;
         // The document breaks lines at CR LF only. The text's lines are

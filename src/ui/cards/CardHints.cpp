@@ -1,7 +1,7 @@
 #include "CardHints.h"
 
-#include "core/labels/CodeHints.h"
-#include "core/labels/LabelCards.h"
+#include "core/collections/CodeHints.h"
+#include "core/collections/Collection.h"
 #include "core/text/Text.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
@@ -43,9 +43,9 @@ namespace CardHints {
 
 void attach(CardScreen* screen)
 {
-    const LabelFields* fields = LabelFields::of(screen->collection());
-    if (!fields)
+    if (!Collection::labelled(screen->collection()))
         return;
+    const FieldRoles* fields = &screen->collection().roles;
     if (!fields->isbn.empty()) {
         if (auto* isbn = screen->findChild<QWidget*>(QStringLiteral("txt") + Text::latin1(fields->isbn)))
             new IsbnWatch(screen, isbn);

@@ -66,7 +66,7 @@ bool readPosition(const QString& text, qint64& into)
 } // namespace
 
 TfrmEtichette::TfrmEtichette(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Etichette per ") + LabelFields::collections(), kClient)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Etichette per ") + LabelCards::collections(), kClient)
 {
     setObjectName(QStringLiteral("TfrmEtichette"));
     setBackgroundGradient(Qt::black, Qt::white);
@@ -94,8 +94,8 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     m_txtRaccolta = new QComboBox(form);
     m_txtRaccolta->setObjectName(QStringLiteral("txtRaccolta"));
     for (const Collection* c : Collection::all()) {
-        if (const LabelFields* fields = LabelFields::of(*c))
-            m_txtRaccolta->addItem(Text::utf8(fields->caption), Text::latin1(c->key));
+        if (Collection::labelled(*c))
+            m_txtRaccolta->addItem(Text::utf8(c->caption), Text::latin1(c->key));
     }
     rows->addRow(QStringLiteral("Archivio:"), m_txtRaccolta);
 

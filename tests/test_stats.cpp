@@ -350,6 +350,7 @@ void StatsTest::collectionWithoutTable()
     other.archiveFile = "Prova.pro";
     other.available = nullptr;
     other.loans = nullptr;
+    other.stats = {};
     writeCards(*m_folder, other, {{QStringLiteral("Prova.pro"), {{"Prestato", "Rossi"}}}, {QStringLiteral("Prova.pro"), {{"Annullata", ""}}}});
     CollectionStats stats(other, kToday, kDays);
     QVERIFY(stats.load());

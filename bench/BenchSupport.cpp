@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
 #include "ui/registry/Startup.h"
@@ -79,7 +81,7 @@ QString sampleFolder(const Collection& collection, int count, Growth growth)
         // interrupted run never leaves a short archive to be taken for a whole one.
         const QString part = archive + QStringLiteral(".part");
         writeSampleArchive(part, collection, count, 20240501, growth, [&](Record& record, int i) {
-            if (&collection == &Collection::books() || &collection == &Collection::dvd())
+            if (&collection == &Books::collection() || &collection == &Dvds::collection())
                 record.setText("Codice", QStringLiteral("L%1").arg((i * 7919LL) % 1000003, 7, 10, QLatin1Char('0')));
         });
         QFile::remove(archive);

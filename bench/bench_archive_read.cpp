@@ -7,11 +7,10 @@
 // memory during the pass above what the process held before it.
 #include "BenchSupport.h"
 
-#include "core/collections/BookSearch.h"
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/search/ResultLines.h"
 #include "core/search/Search.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/RecordStore.h"
 
 #include <benchmark/benchmark.h>
@@ -92,7 +91,7 @@ const std::vector<Reader>& readers()
 
 Search twoFilters()
 {
-    Search search(BookSearch::search());
+    Search search(Books::search());
     search.setFilter("Autore", QStringLiteral("calvino"));
     search.setFilter("Titolo", QStringLiteral("notte"));
     return search;
@@ -110,7 +109,7 @@ void BM_Reader(benchmark::State& state)
 {
     const Reader& reader = readers()[std::size_t(state.range(0))];
     const Growth growth = Growth(state.range(1));
-    const QString path = BenchSupport::sampleArchive(Collection::books(), kCards, growth);
+    const QString path = BenchSupport::sampleArchive(Books::collection(), kCards, growth);
     const Search search = twoFilters();
     qsizetype found = 0;
     const long before = BenchSupport::residentKiB();
@@ -119,7 +118,7 @@ void BM_Reader(benchmark::State& state)
         const int fd = ::open(qPrintable(path), O_RDONLY);
         struct stat st;
         fstat(fd, &st);
-        ResultLines batch(BookSearch::search());
+        ResultLines batch(Books::search());
         const bool ok = reader.read(fd, long(st.st_size / kRecord), [&](const char* record) {
             if (search.matches(record))
                 batch.add(record);
@@ -149,7 +148,7 @@ void BM_Search(benchmark::State& state)
 {
     const int threads = int(state.range(0));
     const Growth growth = Growth(state.range(1));
-    const QString path = BenchSupport::sampleArchive(Collection::books(), kCards, growth);
+    const QString path = BenchSupport::sampleArchive(Books::collection(), kCards, growth);
     Search search = twoFilters();
     search.setThreads(threads);
     qsizetype found = 0;

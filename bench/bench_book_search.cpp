@@ -4,9 +4,9 @@
 // last line that fills the book card.
 #include "BenchSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/cards/LineList.h"
 #include "ui/registry/Screens.h"
-#include "core/collections/BookSearch.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmTrovaLibri.h"
 #include "core/search/Search.h"
@@ -32,7 +32,7 @@ QString useArchive(benchmark::State& state)
 {
     const Growth growth = Growth(state.range(0));
     state.SetLabel(BenchSupport::name(growth));
-    const QString folder = BenchSupport::sampleFolder(Collection::books(), kCards, growth);
+    const QString folder = BenchSupport::sampleFolder(Books::collection(), kCards, growth);
     ProgramFolder::setPath(folder);
     return ProgramFolder::file(QStringLiteral("Libri.pro"));
 }
@@ -49,7 +49,7 @@ void searchPass(benchmark::State& state, const char* field1, const char* text1, 
     const long before = BenchSupport::residentKiB();
     BenchSupport::resetPeakResident();
     for (auto _ : state) {
-        Search search(BookSearch::search());
+        Search search(Books::search());
         search.setFilter(field1, QString::fromUtf8(text1));
         search.setFilter(field2, QString::fromUtf8(text2));
         QStringList lines;

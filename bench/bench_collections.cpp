@@ -6,8 +6,8 @@
 // memory of the process during the search beside the memory it had before.
 #include "BenchSupport.h"
 
-#include "core/collections/ArticleSearch.h"
-#include "core/collections/BookSearch.h"
+#include "core/collections/Articles.h"
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/search/Search.h"
 
@@ -39,21 +39,21 @@ void runSearch(benchmark::State& state, const SearchTable& table, const Collecti
     state.SetLabel(BenchSupport::name(Growth(state.range(0))));
 }
 
-void BM_Books_NoFilter(benchmark::State& s) { runSearch(s, BookSearch::search(), Collection::books(), 100000, {}); }
-void BM_Books_NoFilter_400k(benchmark::State& s) { runSearch(s, BookSearch::search(), Collection::books(), 400000, {}); }
+void BM_Books_NoFilter(benchmark::State& s) { runSearch(s, Books::search(), Books::collection(), 100000, {}); }
+void BM_Books_NoFilter_400k(benchmark::State& s) { runSearch(s, Books::search(), Books::collection(), 400000, {}); }
 void BM_Books_OneFilter(benchmark::State& s)
 {
-    runSearch(s, BookSearch::search(), Collection::books(), 100000, {{"autore", QStringLiteral("calvino")}});
+    runSearch(s, Books::search(), Books::collection(), 100000, {{"autore", QStringLiteral("calvino")}});
 }
 void BM_Books_ThreeFilters(benchmark::State& s)
 {
-    runSearch(s, BookSearch::search(), Collection::books(), 100000,
+    runSearch(s, Books::search(), Books::collection(), 100000,
         {{"autore", QStringLiteral("calvino")}, {"editore", QStringLiteral("einaudi")}, {"titolo", QStringLiteral("la")}});
 }
-void BM_Books_Available(benchmark::State& s) { runSearch(s, BookSearch::available(), Collection::books(), 100000, {}); }
+void BM_Books_Available(benchmark::State& s) { runSearch(s, Books::available(), Books::collection(), 100000, {}); }
 void BM_Articles_FullText(benchmark::State& s)
 {
-    runSearch(s, ArticleSearch::search(), Collection::articles(), 20000, {{"testo", QStringLiteral("biblioteca comunale")}});
+    runSearch(s, Articles::search(), Articles::collection(), 20000, {{"testo", QStringLiteral("biblioteca comunale")}});
 }
 
 void bothGrowths(benchmark::internal::Benchmark* b)

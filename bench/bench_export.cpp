@@ -4,15 +4,14 @@
 // complete CSV.
 #include "BenchSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/registry/Screens.h"
-#include "core/collections/BookExport.h"
 #include "ui/books/TfrmExpLibri.h"
 #include "ui/books/TfrmLibri.h"
 #include "core/export/CardCsv.h"
 #include "core/export/ExportModel.h"
 #include "core/export/Spreadsheet.h"
 #include "core/collections/Collection.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/text/Text.h"
@@ -38,7 +37,7 @@ public:
     GeneratedArchive()
     {
         ProgramFolder::setPath(m_dir.path());
-        BenchSupport::writeSampleArchive(path(), Collection::books(), kCards, 20240501, BenchSupport::Growth::Bulk, [this](Record& record, int) {
+        BenchSupport::writeSampleArchive(path(), Books::collection(), kCards, 20240501, BenchSupport::Growth::Bulk, [this](Record& record, int) {
             for (const FieldDef& f : TSchedaLibro.fields)
                 m_text += static_cast<qint64>(Text::trimmed(TextSlot::raw(record.bytes().constData(), f, TSchedaLibro.kind)).size());
         });
@@ -86,7 +85,7 @@ void BM_GridMemory(benchmark::State& state)
     archive();
     for (auto _ : state) {
         const qint64 before = BenchSupport::residentKiB() * 1024;
-        ExportModel model(BookExport::table());
+        ExportModel model(Books::exportTable());
         model.load(archive().path());
         const qint64 grown = BenchSupport::residentKiB() * 1024 - before;
         state.counters["held_MB"] = double(model.heldBytes()) / 1e6;
@@ -103,7 +102,7 @@ BENCHMARK(BM_GridMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 // to the disk, renamed over "Libri.xls").
 void BM_FileWritten(benchmark::State& state)
 {
-    ExportModel model(BookExport::table());
+    ExportModel model(Books::exportTable());
     model.load(archive().path());
     const QString target = ProgramFolder::file(QStringLiteral("Libri.xls"));
     for (auto _ : state) {
@@ -120,7 +119,7 @@ void BM_ExportArchive(benchmark::State& state)
     archive();
     const QString target = ProgramFolder::file(QStringLiteral("cli.xls"));
     for (auto _ : state) {
-        if (!Spreadsheet::exportArchive(BookExport::table(), archive().path(), target))
+        if (!Spreadsheet::exportArchive(Books::exportTable(), archive().path(), target))
             state.SkipWithError("the file was not written");
     }
 }
@@ -133,7 +132,7 @@ void BM_CompleteCsv(benchmark::State& state)
     archive();
     const QString target = ProgramFolder::file(QStringLiteral("tutto.csv"));
     for (auto _ : state) {
-        if (!CardCsv::save(Collection::books(), archive().path(), target))
+        if (!CardCsv::save(Books::collection(), archive().path(), target))
             state.SkipWithError("the file was not written");
     }
     state.counters["file_MB"] = double(QFileInfo(target).size()) / 1e6;

@@ -4,7 +4,7 @@
 // the counting's; the counters give the medians of both and of their ratio.
 #include "BenchSupport.h"
 
-#include "core/collections/BookSearch.h"
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/search/Search.h"
 #include "core/stats/CollectionStats.h"
@@ -40,10 +40,10 @@ double millisecondsOf(const std::function<bool()>& work, bool& ok)
 
 void BM_Stats_Books_AgainstSearch(benchmark::State& state)
 {
-    const Collection& books = Collection::books();
+    const Collection& books = Books::collection();
     const QString path = BenchSupport::sampleArchive(books, 100000, Growth(state.range(0)));
     ProgramFolder::setPath(BenchSupport::sampleFolder(books, 100000, Growth(state.range(0))));
-    const Search search(BookSearch::search());
+    const Search search(Books::search());
     std::vector<double> searchMs, statsMs, ratios;
     qint64 cards = 0;
     for (auto _ : state) {

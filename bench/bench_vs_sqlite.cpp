@@ -10,10 +10,9 @@
 //                               bench/vs_sqlite.sh
 #include "BenchSupport.h"
 
-#include "core/collections/BookSearch.h"
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/search/Search.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
 
@@ -59,7 +58,7 @@ void check(int rc, sqlite3* db, const char* what)
 
 QString databasePath()
 {
-    return BenchSupport::sampleFolder(Collection::books(), kCards, Growth::Bulk) + QStringLiteral("/libri.db");
+    return BenchSupport::sampleFolder(Books::collection(), kCards, Growth::Bulk) + QStringLiteral("/libri.db");
 }
 
 // Every field of every card, trimmed and decoded, as the card shows it.
@@ -118,7 +117,7 @@ QStringList sqliteLines(const QString& path)
 
 QStringList ourLines(const QString& archive)
 {
-    Search search(BookSearch::search());
+    Search search(Books::search());
     search.setFilter("Autore", QString::fromLatin1(kAuthor));
     search.setFilter("Titolo", QString::fromLatin1(kTitle));
     QStringList lines;
@@ -136,7 +135,7 @@ double median(std::vector<double> v)
 void BM_TwoFilters_VsSqlite(benchmark::State& state)
 {
     const Growth growth = Growth(state.range(0));
-    const QString archive = BenchSupport::sampleArchive(Collection::books(), kCards, growth);
+    const QString archive = BenchSupport::sampleArchive(Books::collection(), kCards, growth);
     const QString database = databasePath();
     const QStringList ours = ourLines(archive);
     if (ours != sqliteLines(database)) {
@@ -175,8 +174,8 @@ BENCHMARK(BM_TwoFilters_VsSqlite)
 void prepare()
 {
     for (Growth g : BenchSupport::kGrowths)
-        BenchSupport::sampleFolder(Collection::books(), kCards, g);
-    writeDatabase(BenchSupport::sampleArchive(Collection::books(), kCards, Growth::Bulk), databasePath());
+        BenchSupport::sampleFolder(Books::collection(), kCards, g);
+    writeDatabase(BenchSupport::sampleArchive(Books::collection(), kCards, Growth::Bulk), databasePath());
 }
 
 } // namespace
@@ -187,7 +186,7 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         prepare();
         for (Growth g : BenchSupport::kGrowths)
-            std::printf("folder_%s=%s\n", BenchSupport::name(g), qPrintable(BenchSupport::sampleFolder(Collection::books(), kCards, g)));
+            std::printf("folder_%s=%s\n", BenchSupport::name(g), qPrintable(BenchSupport::sampleFolder(Books::collection(), kCards, g)));
         std::printf("database=%s\nauthor=%s\ntitle=%s\nquery=%s\n", qPrintable(databasePath()), kAuthor, kTitle, query().constData());
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/shell/FileChooser.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
@@ -7,7 +8,6 @@
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"
 #include "core/storage/AttachmentFolder.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "ui/cards/TfrmAllegaCartella.h"

@@ -5,6 +5,9 @@
 #include "BackupFixtures.h"
 #include "TestSupport.h"
 
+#include "core/collections/Articles.h"
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "core/backup/Catalogue.h"
 #include "core/backup/Restore.h"
 #include "core/backup/SafetyCopy.h"
@@ -164,8 +167,8 @@ void BackupTest::roundTripBringsBackEveryByte()
     // Over a catalogue that changed since: back byte for byte, and the
     // catalogue of before is a copy of its own that undoes the restore.
     ProgramFolder::setPath(folder.path());
-    folder.write(QStringLiteral("Libri.pro"), folder.read(QStringLiteral("Libri.pro")) + cards(Collection::books(), 1, QStringLiteral("nuovo")));
-    folder.write(QStringLiteral("2026.art"), cards(Collection::articles(), 1, QStringLiteral("nuovo")));
+    folder.write(QStringLiteral("Libri.pro"), folder.read(QStringLiteral("Libri.pro")) + cards(Books::collection(), 1, QStringLiteral("nuovo")));
+    folder.write(QStringLiteral("2026.art"), cards(Articles::collection(), 1, QStringLiteral("nuovo")));
     folder.write(QStringLiteral("Documenti_Allegati/nuovo.txt"), QByteArray("n"));
     QFile::remove(folder.file(QStringLiteral("Documenti_Allegati/città è ñ.txt")));
     const auto changed = catalogueOf(folder.path());
@@ -188,9 +191,9 @@ void BackupTest::copyTakenWhileAnotherProcessAppends()
     // appends take turns with a writer that holds the same lock while it
     // appends in two halves, the way a slow disk lets a reader see them.
     constexpr int kPerAppend = 7;
-    folder.write(QStringLiteral("Libri.pro"), cards(Collection::books(), kPerAppend, QStringLiteral("primo")));
+    folder.write(QStringLiteral("Libri.pro"), cards(Books::collection(), kPerAppend, QStringLiteral("primo")));
     QTemporaryDir halves;
-    const QByteArray seven = cards(Collection::books(), kPerAppend, QStringLiteral("lento"));
+    const QByteArray seven = cards(Books::collection(), kPerAppend, QStringLiteral("lento"));
     const QString first = halves.filePath(QStringLiteral("prima")), second = halves.filePath(QStringLiteral("seconda"));
     {
         QFile a(first), b(second);
@@ -276,7 +279,7 @@ void BackupTest::interruptedRestoreChangesNothing()
     fill(folder);
     QTemporaryDir elsewhere;
     const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
-    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Collection::books(), 100, QStringLiteral("r"))},
+    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 100, QStringLiteral("r"))},
                                {"Documenti_Allegati/grande.bin", noise(200 * 1024, 5)}})
                  .isEmpty());
     const auto before = tree(folder.path());
@@ -400,7 +403,7 @@ void BackupTest::hostileZipIsRefused()
     fill(folder);
     QTemporaryDir elsewhere;
     const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
-    const QByteArray books = cards(Collection::books(), 2, QStringLiteral("z"));
+    const QByteArray books = cards(Books::collection(), 2, QStringLiteral("z"));
     const ZipEntry good{"Libri.pro", books};
     if (kind == QLatin1String("truncated")) {
         const auto made = SafetyCopy::make(elsewhere.path());
@@ -409,7 +412,7 @@ void BackupTest::hostileZipIsRefused()
         QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(f.size() / 2));
         QVERIFY(f.rename(zip));
     } else if (kind == QLatin1String("damaged")) {
-        QVERIFY(!writeZip(zip, {good, {"DVD.pro", cards(Collection::dvd(), 1, QStringLiteral("d"))}}, true).isEmpty());
+        QVERIFY(!writeZip(zip, {good, {"DVD.pro", cards(Dvds::collection(), 1, QStringLiteral("d"))}}, true).isEmpty());
         patch(zip, QByteArray("z 1 "), QByteArray("Z 1 ")); // data changed, CRC not
     } else if (kind == QLatin1String("dotdot")) {
         QVERIFY(!writeZip(zip, {good, {"Documenti_Allegati/../../fuori.txt", "x"}}).isEmpty());
@@ -422,7 +425,7 @@ void BackupTest::hostileZipIsRefused()
     } else if (kind == QLatin1String("device")) {
         QVERIFY(!writeZip(zip, {good, {"DVD.pro", "", 0010644}}).isEmpty());
     } else if (kind == QLatin1String("duplicate")) {
-        QVERIFY(!writeZip(zip, {good, {"Libri.prx", cards(Collection::books(), 1, QStringLiteral("y"))}}, true).isEmpty());
+        QVERIFY(!writeZip(zip, {good, {"Libri.prx", cards(Books::collection(), 1, QStringLiteral("y"))}}, true).isEmpty());
         patch(zip, QByteArray("Libri.prx"), QByteArray("Libri.pro"));
     } else if (kind == QLatin1String("case")) {
         QVERIFY(!writeZip(zip, {good, {"Documenti_Allegati/a.txt", "a"}, {"Documenti_Allegati/A.txt", "b"}}).isEmpty());
@@ -614,7 +617,7 @@ void BackupTest::copiesScreenMakesListsAndRestores()
     // A book card left showing a card of the catalogue that the restore
     // replaces: its next Salva would write that card back.
     Screens::createAll();
-    CardScreen* card = cardScreenFor(Text::latin1(Collection::books().callerTag));
+    CardScreen* card = cardScreenFor(Text::latin1(Books::collection().callerTag));
     QVERIFY(card);
     card->cmdPrimoClick();
     auto* title = card->findChild<QLineEdit*>(QStringLiteral("txtTitolo"));

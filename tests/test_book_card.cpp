@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/registry/Screens.h"
 #include "ui/books/TfrmLibri.h"
 #include "core/storage/FileLock.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
 #include <QCheckBox>
@@ -35,7 +35,7 @@ QByteArray bookRecord(const QString& title, const QString& cancelled = QStringLi
 
 } // namespace
 
-class BookCardTest : public QObject {
+class BookCardTest : public QObject, public BookCardFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -64,24 +64,16 @@ private:
         edit("txtAutore")->setText(QStringLiteral("  Italo Calvino  "));
     }
 
-    std::unique_ptr<BookCardSession> m_session;
-    TestFolder* m_folder = nullptr;
-    MessageLog* m_log = nullptr;
-    TfrmLibri* m_card = nullptr;
 };
 
 void BookCardTest::init()
 {
-    m_session = std::make_unique<BookCardSession>();
-    m_folder = &m_session->folder;
-    m_log = &m_session->log;
-    m_card = m_session->card;
-    QVERIFY(QTest::qWaitForWindowActive(m_card));
+    QVERIFY(openBookCard());
 }
 
 void BookCardTest::cleanup()
 {
-    m_session.reset();
+    closeBookCard();
 }
 
 void BookCardTest::firstSaveCreatesArchiveAndShowsOne()

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
 #include "ui/registry/Screens.h"
 #include "ui/books/TfrmLibri.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
 #include <QCheckBox>
@@ -61,7 +61,7 @@ void typeText(QWidget* w, const QString& text)
 
 } // namespace
 
-class BookCommandsTest : public QObject {
+class BookCommandsTest : public QObject, public BookCardFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -80,26 +80,18 @@ private:
     QString position() { return m_card->lblPosizione()->text(); }
     void click(const char* name) { QTest::mouseClick(m_card->control(QLatin1String(name)), Qt::LeftButton); }
 
-    std::unique_ptr<BookCardSession> m_session;
-    TestFolder* m_folder = nullptr;
-    MessageLog* m_log = nullptr;
-    TfrmLibri* m_card = nullptr;
 };
 
 void BookCommandsTest::init()
 {
-    m_session = std::make_unique<BookCardSession>();
-    m_folder = &m_session->folder;
-    m_log = &m_session->log;
-    m_card = m_session->card;
-    QVERIFY(QTest::qWaitForWindowActive(m_card));
+    QVERIFY(openBookCard());
 }
 
 void BookCommandsTest::cleanup()
 {
     Clock::setFixed({});
     QLocale::setDefault(QLocale::system());
-    m_session.reset();
+    closeBookCard();
 }
 
 void BookCommandsTest::duplicateOfANewCardChangesNothing()

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/cards/LineList.h"
 #include "ui/cards/QuickFind.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
-#include "core/collections/BookSearch.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmTrovaDisponibili.h"
 #include "ui/books/TfrmTrovaLibri.h"
@@ -14,7 +14,6 @@
 #include "core/search/Search.h"
 #include "core/collections/Collection.h"
 #include "core/collections/SampleCards.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 
 #include <QDir>
@@ -184,7 +183,7 @@ void BookSearchTest::filtersAndSkipRule()
     QFETCH(Fields, filters);
     QFETCH(QStringList, codes);
     m_folder->write("Libri.pro", matchingFixture());
-    QCOMPARE(codesOf(run(available ? BookSearch::available() : BookSearch::search(), filters)), codes);
+    QCOMPARE(codesOf(run(available ? Books::available() : Books::search(), filters)), codes);
 }
 
 void BookSearchTest::listOrder()
@@ -195,7 +194,7 @@ void BookSearchTest::listOrder()
     }));
     // a-z read as A-Z (so "a1" sorts with "A1" and before "_"), equal lines
     // in archive order, a shorter code first.
-    QCOMPARE(codesOf(run(BookSearch::search(), {})), (QStringList{"a", "A1", "a1", "a10", "b2", "Z9", "_x"}));
+    QCOMPARE(codesOf(run(Books::search(), {})), (QStringList{"a", "A1", "a1", "a10", "b2", "Z9", "_x"}));
 
     QVERIFY(ResultLines::lessThan("Cod. AB", "Cod. ABC"));
     QVERIFY(!ResultLines::lessThan("Cod. ABC", "Cod. AB"));

@@ -2,16 +2,16 @@
 // is a row of these tables.
 #include "TestSupport.h"
 #include "ExportFixtures.h"
+#include "core/collections/Articles.h"
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
 
 #include "core/collections/Collection.h"
 #include "core/collections/ExportTable.h"
-#include "core/collections/DvdSearch.h"
-#include "core/collections/ArticleSearch.h"
 #include "core/export/Spreadsheet.h"
 #include "core/search/Search.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "core/storage/Cp1252.h"
 #include "ui/articles/TfrmBibliografie.h"
@@ -238,11 +238,11 @@ void CardsTest::tablesNameOnlyRecordFields()
         QCOMPARE(c->tableFaults(), QStringList());
     // The check sees a misspelt field.
     static constexpr RequiredField kMisspelt[] = {{"Titlo", "?"}};
-    Collection broken = Collection::dvd();
+    Collection broken = Dvds::collection();
     broken.required = kMisspelt;
     QCOMPARE(broken.tableFaults(), QStringList{QStringLiteral("required: Titlo")});
-    broken = Collection::dvd();
-    broken.exportTable = Collection::books().exportTable;
+    broken = Dvds::collection();
+    broken.exportTable = Books::collection().exportTable;
     QVERIFY(broken.tableFaults().contains(QStringLiteral("export: another layout")));
 }
 
@@ -548,7 +548,7 @@ void CardsTest::dvdAvailableRule()
     dvd("D4", "", "", "Sì");                // cancelled
     folder.write(QStringLiteral("DVD.pro"), archive);
     QStringList lines;
-    QVERIFY(Search(DvdSearch::available()).run(folder.file(QStringLiteral("DVD.pro")), lines));
+    QVERIFY(Search(Dvds::available()).run(folder.file(QStringLiteral("DVD.pro")), lines));
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[0].startsWith(QLatin1String("Cod. D1 ")));
     QVERIFY(lines[1].startsWith(QLatin1String("Cod. D3 ")));

@@ -2,12 +2,14 @@
 #include "TestSupport.h"
 #include "ExportFixtures.h"
 
+#include "core/collections/Articles.h"
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/collections/ExportTable.h"
 #include "core/text/Text.h"
-#include "core/storage/Layouts.h"
 #include "core/import/ImportNames.h"
 #include "core/storage/AppendJournal.h"
 #include "ui/articles/TfrmBibliografie.h"
@@ -150,6 +152,7 @@ private slots:
     void helpAndVersion();
     void exportReplacesOnlyItsOwnSpreadsheets_data();
     void exportReplacesOnlyItsOwnSpreadsheets();
+    void exportThatCannotBeWrittenSaysWhy_data();
     void exportThatCannotBeWrittenSaysWhy();
     void nonRegularArchivesAreReadErrors_data();
     void nonRegularArchivesAreReadErrors();
@@ -163,7 +166,6 @@ private slots:
     void completeCsvRoundTrip();
     void completeCsvReplacesOnlyItsOwnFiles_data();
     void completeCsvReplacesOnlyItsOwnFiles();
-    void completeCsvThatCannotBeWrittenSaysWhy();
     void backupListAndRestoreByteForByte();
     void importRefusesHostileFiles_data();
     void importRefusesHostileFiles();
@@ -534,23 +536,45 @@ void CliTest::exportReplacesOnlyItsOwnSpreadsheets()
     QVERIFY(folder.read("foglio.xls") != sheet);
 }
 
+// Both exports write beside the old file and replace it only once the new
+// one is whole: a full disk keeps the old file and leaves nothing behind.
+void CliTest::exportThatCannotBeWrittenSaysWhy_data()
+{
+    QTest::addColumn<QStringList>("format"); // the export's own options
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("cards");          // in the archive for the second export
+    QTest::addColumn<double>("limit");       // the file-size limit, in sizes of the first file
+    QTest::newRow("spreadsheet") << QStringList() << "Libri.xls" << 3 << 0.5;
+    QTest::newRow("complete CSV") << QStringList{"--csv", "--out"} << "tutto.csv" << 199 << 2.0;
+}
+
 void CliTest::exportThatCannotBeWrittenSaysWhy()
 {
+    QFETCH(QStringList, format);
+    QFETCH(QString, file);
+    QFETCH(int, cards);
+    QFETCH(double, limit);
     TestFolder folder;
+    const QStringList args = QStringList{"--folder", folder.path(), "export", "books"} + format
+        + (format.isEmpty() ? QStringList() : QStringList{folder.file(file)});
     folder.write("Libri.pro", twoCards());
-    QCOMPARE(cli({"--folder", folder.path(), "export", "books"}).code, 0);
-    const QByteArray previous = folder.read("Libri.xls");
-    folder.write("Libri.pro", twoCards() + goodBook(3));
+    QCOMPARE(cli(args).code, 0);
+    const QByteArray previous = folder.read(file);
+    QByteArray more = twoCards();
+    for (int i = 3; i <= cards; ++i)
+        more += goodBook(i);
+    folder.write("Libri.pro", more);
     Result r;
     {
-        FileSizeLimit full(rlim_t(previous.size() / 2));
-        r = cli({"--folder", folder.path(), "export", "books"});
+        FileSizeLimit full(rlim_t(double(previous.size()) * limit));
+        r = cli(args);
     }
     QCOMPARE(r.code, 2);
     QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
-                                   "l'eventuale file precedente è rimasto com'era\n").arg(folder.file("Libri.xls")));
-    QCOMPARE(folder.read("Libri.xls"), previous);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "Libri.xls"}));
+                                   "l'eventuale file precedente è rimasto com'era\n").arg(folder.file(file)));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(folder.read(file), previous);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", file}));
 }
 
 void CliTest::nonRegularArchivesAreReadErrors_data()
@@ -835,9 +859,9 @@ void CliTest::completeCsvReplacesOnlyItsOwnFiles_data()
     QTest::newRow("a new file") << "nuovo.csv" << QByteArray() << true;
     QTest::newRow("a CSV of the user") << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << false;
     QTest::newRow("the user's CSV with our header but no mark")
-        << "simile.csv" << CardCsv::header(Collection::books()).toUtf8() + "\r\n" << false;
+        << "simile.csv" << CardCsv::header(Books::collection()).toUtf8() + "\r\n" << false;
     QTest::newRow("a complete CSV of DVDs") << "dvd.csv"
-        << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Collection::dvd()).toUtf8() + "\r\n" << true;
+        << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Dvds::collection()).toUtf8() + "\r\n" << true;
     QTest::newRow("the program's spreadsheet") << "Libri.xls" << QByteArray() << false;
     QTest::newRow("the archive") << "Libri.pro" << QByteArray() << false;
     QTest::newRow("an archive not there yet") << "DVD.pro" << QByteArray() << false;
@@ -867,29 +891,6 @@ void CliTest::completeCsvReplacesOnlyItsOwnFiles()
         QCOMPARE(QFileInfo::exists(folder.file(target)) ? folder.read(target) : QByteArray(), before);
     }
     QCOMPARE(folder.read("Libri.pro"), twoCards());
-}
-
-void CliTest::completeCsvThatCannotBeWrittenSaysWhy()
-{
-    TestFolder folder;
-    folder.write("Libri.pro", twoCards());
-    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--csv", "--out", folder.file("tutto.csv")}).code, 0);
-    const QByteArray previous = folder.read("tutto.csv");
-    QByteArray more = twoCards();
-    for (int i = 3; i < 200; ++i)
-        more += goodBook(i);
-    folder.write("Libri.pro", more);
-    Result r;
-    {
-        FileSizeLimit full(rlim_t(previous.size() * 2));
-        r = cli({"--folder", folder.path(), "export", "books", "--csv", "--out", folder.file("tutto.csv")});
-    }
-    QCOMPARE(r.code, 2);
-    QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
-                                   "l'eventuale file precedente è rimasto com'era\n").arg(folder.file("tutto.csv")));
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(folder.read("tutto.csv"), previous);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "tutto.csv"}));
 }
 
 void CliTest::backupListAndRestoreByteForByte()
@@ -1141,15 +1142,16 @@ void CliTest::importAcceptsTheUsersWords()
 
 void CliTest::importAcceptsEveryCardCaption()
 {
-    // The import keeps its own copy of the card captions (the core holds no
-    // screen): every caption of every card screen must name its field, and
-    // only the card's memo keeps its line breaks.
+    // The card screens show the core's captions: every caption of every
+    // card screen must name its field, and only the card's memo keeps its
+    // line breaks.
     for (const CardForm* form : {&TfrmLibri::cardForm(), &TfrmDVD::cardForm(), &TfrmBibliografie::cardForm()}) {
         const Collection& c = *form->collection;
         const ImportNames names(c);
         for (const CardForm::Field& f : form->fields) {
             const std::string_view field = f.control.substr(3);
-            const QString caption = Text::utf8(f.caption);
+            const QString caption = c.fieldCaption(field);
+            QVERIFY2(!caption.isEmpty(), f.control.data());
             QVERIFY2(names.field(caption) == c.layout->find(field), qPrintable(caption));
             QVERIFY2(names.field(caption.toUpper() + QStringLiteral(" ")) == c.layout->find(field), qPrintable(caption));
             QCOMPARE(ImportNames::multiLine(c, field), f.kind == CardForm::Kind::Memo);

@@ -1,13 +1,18 @@
 // A fourth collection, records ("dischi"), described in this file alone and
-// registered before the screens exist. If a piece of the program still names
-// the collections it knows instead of reading their list, this collection
-// is missing from it and a test here fails.
+// registered before the screens exist, with its pictures and help topics in
+// this test's own resources. If a piece of the program still names the
+// collections it knows instead of reading their list, this collection is
+// missing from it and a test here fails: card, searches, export, card print,
+// loans, sample, labels, statistics, import, complete CSV, check and safety
+// copies.
 
 #include "TestSupport.h"
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
 #include "core/collections/SampleCards.h"
+#include "core/labels/LabelCards.h"
+#include "core/stats/CollectionStats.h"
 #include "core/export/ExportModel.h"
 #include "core/collections/ExportTable.h"
 #include "core/loans/LoanList.h"
@@ -22,6 +27,7 @@
 #include "ui/cards/TfrmEsporta.h"
 #include "ui/cards/TfrmStampaScheda.h"
 #include "ui/cards/TfrmTrova.h"
+#include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/CollectionList.h"
 #include "ui/registry/ScreenRegistry.h"
@@ -31,8 +37,13 @@
 #include "print/report/PreparedReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/ScreenDirectory.h"
+#include "ui/stats/TfrmStatistiche.h"
+#include "ui/tools/Tools.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -69,7 +80,7 @@ const SearchTable kAvailable{&kDisc, kFilters, {"Annullata", "No", kLent}, kLine
 
 constexpr ExportColumn kColumns[] = {
     {"Titolo", 200, false, "Titolo", "Titolo", 120},
-    {"Artista", 160, true, "Artista", "Artista", 90},
+    {"Artista", 160, true, "Artista", "Interprete", 90},
 };
 const ExportTable kExport{
     .layout = &kDisc,
@@ -87,6 +98,15 @@ constexpr LoanRule kLoans{.dateIsDue = true,
     .overdue = "non restituiti in tempo"};
 constexpr PrintSheet::Row kSheetRows[] = {{"Titolo:", "Titolo"}, {"Artista:", "Artista"}, {"Prestato a:", "Prestato"}};
 constexpr PrintSheet kSheet{.windowCaption = " Stampa disco", .reportName = "Scheda Disco", .title = "SCHEDA DISCO", .rows = kSheetRows};
+
+constexpr FieldCaption kCaptions[] = {
+    {"Titolo", "Titolo:"}, {"Codice", "Codice:"}, {"Artista", "Artista:"}, {"Prestato", "Prestato a:"},
+    {"Scadenza", "Scadenza:"},
+};
+constexpr StatsSection kStats[] = {
+    StatsSection::totals(),
+    {StatsKind::Grouped, "artista", "Dischi per artista", "Artista", "senza artista", 12},
+};
 
 void fillDisc(SampleCards& w, Record& r, int serial)
 {
@@ -115,6 +135,11 @@ const Collection kDiscs{
     .sample = &fillDisc,
     .plural = "dischi",
     .article = "i",
+    .caption = "Dischi",
+    .roles = {.code = "Codice", .title = "Titolo", .person = "Artista", .shelf = {}, .dewey = {}, .isbn = {},
+        .borrower = "Prestato", .loanDate = "Scadenza"},
+    .captions = kCaptions,
+    .stats = kStats,
 };
 
 // ---- Its screens ------------------------------------------------------------
@@ -145,11 +170,11 @@ public:
 using F = CardForm;
 constexpr F::Section kSections[] = {{"shpSezione1", 3, "sec_libro"}};
 constexpr F::Field kFields[] = {
-    {.section = 1, .row = 1, .column = F::Full, .control = "txtTitolo", .caption = "Titolo:"},
-    {.section = 1, .row = 2, .column = F::Left, .control = "txtCodice", .caption = "Codice:"},
-    {.section = 1, .row = 2, .column = F::Right, .control = "txtArtista", .caption = "Artista:"},
-    {.section = 1, .row = 3, .column = F::Left, .control = "txtPrestato", .caption = "Prestato a:"},
-    {.section = 1, .row = 3, .column = F::Right, .control = "txtScadenza", .caption = "Scadenza:", .width = 110},
+    {.section = 1, .row = 1, .column = F::Full, .control = "txtTitolo"},
+    {.section = 1, .row = 2, .column = F::Left, .control = "txtCodice"},
+    {.section = 1, .row = 2, .column = F::Right, .control = "txtArtista"},
+    {.section = 1, .row = 3, .column = F::Left, .control = "txtPrestato"},
+    {.section = 1, .row = 3, .column = F::Right, .control = "txtScadenza", .width = 110},
 };
 constexpr std::string_view kClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
@@ -227,6 +252,8 @@ const Disc kLentLate{"Kind of Blue", "D1", "Miles Davis", "Rossi", "01/03/2025",
 const Disc kFree{"Anime salve", "D2", "Fabrizio De Andre", "", "", "No"};
 const Disc kCancelled{"Blue Train", "D3", "John Coltrane", "", "", "S\u00ec"};
 
+const Disc kSameCode{"Blue Train", "D1", "John Coltrane", "", "", "No"};
+
 QString cli(const TestFolder& folder, const QStringList& args, int* code = nullptr)
 {
     QString out, err;
@@ -248,6 +275,8 @@ private slots:
     void init();
     void cleanup();
     void registeredOnceAndOnlyWhenSound();
+    void unsoundTablesRefused_data();
+    void unsoundTablesRefused();
     void mainMenuHasItsTile();
     void cardSavesMovesAndDuplicates();
     void searchesListAndHandBack_data();
@@ -256,6 +285,13 @@ private slots:
     void cardPrintsItsSheet();
     void loansListsItsCards();
     void sampleFillsItsCards();
+    void labelsSelectAndPrintItsCards();
+    void statisticsCountItsSections();
+    void importReadsCaptionsAndNames_data();
+    void importReadsCaptionsAndNames();
+    void completeCsvRoundTrip();
+    void checkReadsItsArchive();
+    void safetyCopyRestoresIt();
 
 private:
     CardScreen* card() const { return cardScreenFor(QStringLiteral("dischi")); }
@@ -263,6 +299,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<MessageLog> m_log;
+    std::span<void (* const)(Collection&)> m_spoil;
 };
 
 void CollectionTest::initTestCase()
@@ -316,6 +353,54 @@ void CollectionTest::registeredOnceAndOnlyWhenSound()
     QCOMPARE(Collection::all().size(), std::size_t(4));
 }
 
+// Each row spoils one table of a copy of the collection: registration
+// refuses it and says which table and field.
+void CollectionTest::unsoundTablesRefused_data()
+{
+    static constexpr FieldCaption kWrongCaption[] = {{"Etichetta", "Etichetta:"}};
+    static constexpr StatsSection kWrongStats[] = {StatsSection::totals(),
+        {StatsKind::Grouped, "genere", "Dischi per genere", "Genere", "senza genere", 12}};
+    static constexpr StatsSection kFieldless[] = {StatsSection::totals(),
+        {StatsKind::Decade, "decennio", "Dischi per decennio", {}, "anno non leggibile", 0}};
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("faults");
+    using Spoil = void (*)(Collection&);
+    static const Spoil kSpoil[] = {
+        [](Collection& c) { c.roles.person = "Autore"; },
+        [](Collection& c) { c.roles.shelf = "Scaffale"; },
+        [](Collection& c) { c.captions = kWrongCaption; },
+        [](Collection& c) { c.stats = kWrongStats; },
+        [](Collection& c) { c.stats = kFieldless; },
+        [](Collection& c) { c.picture = "vinili"; },
+        [](Collection& c) { c.exportHelp.topic = "esporta_vinili"; },
+        [](Collection& c) { c.roles.borrower = {}; },
+    };
+    m_spoil = kSpoil;
+    QTest::newRow("role of a missing field") << 0 << QStringList{"roles: Autore"};
+    QTest::newRow("shelf it lacks") << 1 << QStringList{"roles: Scaffale"};
+    QTest::newRow("caption of a missing field") << 2 << QStringList{"captions: Etichetta"};
+    QTest::newRow("statistics of a missing field") << 3 << QStringList{"stats: Genere"};
+    QTest::newRow("statistics without a field") << 4 << QStringList{"stats: decennio counts no field"};
+    QTest::newRow("missing pictures") << 5
+        << QStringList{"resources: :/pictures/tile_vinili.svg", "resources: :/pictures/btn_vinili.svg"};
+    QTest::newRow("missing help topic") << 6 << QStringList{"resources: :/help/esporta_vinili.txt"};
+    QTest::newRow("loans without a borrower") << 7 << QStringList{"loans: no code, title, borrower or loan date role"};
+}
+
+void CollectionTest::unsoundTablesRefused()
+{
+    QFETCH(int, row);
+    QFETCH(QStringList, faults);
+    QVERIFY(kDiscs.tableFaults().isEmpty());
+    Collection spoilt = kDiscs;
+    spoilt.key = "dischi9";
+    spoilt.callerTag = "dischi9";
+    m_spoil[row](spoilt);
+    QCOMPARE(spoilt.tableFaults(), faults);
+    QVERIFY(!Collection::add(spoilt));
+    QCOMPARE(Collection::find("dischi9"), nullptr);
+}
+
 void CollectionTest::mainMenuHasItsTile()
 {
     // Four tiles side by side, inside the menu's panel, none overlapping.
@@ -341,6 +426,14 @@ void CollectionTest::mainMenuHasItsTile()
 void CollectionTest::cardSavesMovesAndDuplicates()
 {
     card()->showScreen();
+    // The captions beside the fields are the collection's own.
+    QStringList captions;
+    for (const QLabel* label : card()->findChildren<QLabel*>()) {
+        if (label->text().endsWith(QLatin1Char(':')))
+            captions << label->text();
+    }
+    for (const FieldCaption& c : kCaptions)
+        QVERIFY2(captions.contains(Text::utf8(c.caption)), c.caption.data());
     auto type = [this](const char* control, const char* text) { Controls::setText(card()->control(QLatin1String(control)), QString::fromUtf8(text)); };
 
     click("cmdSalva");
@@ -491,6 +584,126 @@ void CollectionTest::sampleFillsItsCards()
     }
     // The usage names it among the others.
     QVERIFY(cli(*m_folder, {QStringLiteral("--help")}).contains(QStringLiteral("search books|dvd|articles|dischi ")));
+}
+
+void CollectionTest::labelsSelectAndPrintItsCards()
+{
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kLentLate, kFree, kCancelled}));
+    QList<LabelCard> cards;
+    QVERIFY(LabelCards::select(kDiscs, m_folder->file(QStringLiteral("Dischi.pro")), {}, cards));
+    QCOMPARE(cards.size(), 2); // the cancelled card has none
+    QCOMPARE(cards.at(0).code, QStringLiteral("D1"));
+    QCOMPARE(cards.at(0).surnameLetters(), QStringLiteral("DAV"));
+    QCOMPARE(cards.at(1).title, QStringLiteral("Anime salve"));
+    QCOMPARE(LabelCards::collections(), QStringLiteral("libri, DVD e dischi"));
+
+    int code = -1;
+    const QString pdf = m_folder->file(QStringLiteral("etichette.pdf"));
+    const QString said = cli(*m_folder, {QStringLiteral("labels"), QStringLiteral("dischi"), QStringLiteral("--kind"), QStringLiteral("barcode"),
+        QStringLiteral("--sheet"), QStringLiteral("3x7"), QStringLiteral("--out"), pdf}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    QVERIFY(m_folder->read(QStringLiteral("etichette.pdf")).startsWith("%PDF"));
+
+    TfrmEtichette screen;
+    auto* choice = screen.control<QComboBox>(QStringLiteral("txtRaccolta"));
+    QCOMPARE(choice->itemText(choice->count() - 1), QStringLiteral("Dischi"));
+    QCOMPARE(choice->itemData(choice->count() - 1).toString(), QStringLiteral("dischi"));
+    QCOMPARE(screen.windowTitle(), QStringLiteral(" Etichette per libri, DVD e dischi"));
+}
+
+void CollectionTest::statisticsCountItsSections()
+{
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kLentLate, kFree, kCancelled, kSameCode}));
+    CollectionStats stats(kDiscs, QDate(2025, 3, 15), 30);
+    QCOMPARE(stats.table().caption, std::string_view("Dischi"));
+    QCOMPARE(stats.table().sections.size(), std::size_t(2));
+    int code = -1;
+    const QStringList lines = cli(*m_folder, {QStringLiteral("stats"), QStringLiteral("dischi")}, &code).split(QLatin1Char('\n'));
+    QCOMPARE(code, 0);
+    // The cancelled card counts among the totals only.
+    QVERIFY2(lines.contains(QStringLiteral("artista\tJohn Coltrane\t1")), qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY2(lines.contains(QStringLiteral("artista\tMiles Davis\t1")), qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY2(lines.contains(QStringLiteral("totale\tschede\t4")), qPrintable(lines.join(QLatin1Char('|'))));
+
+    TfrmStatistiche screen;
+    screen.show();
+    auto* tabs = screen.findChild<QTabWidget*>(QStringLiteral("tabRaccolte"));
+    QVERIFY(tabs);
+    QCOMPARE(tabs->count(), 4);
+    QCOMPARE(screen.charts(3).size(), std::size_t(2));
+    QCOMPARE(tabs->tabText(3), QStringLiteral("Dischi"));
+    screen.close();
+}
+
+void CollectionTest::importReadsCaptionsAndNames_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::newRow("record names") << QByteArray("Titolo;Codice;Artista");
+    QTest::newRow("card captions") << QByteArray("TITOLO:;codice:; Artista :");
+    QTest::newRow("export headings") << QByteArray("Titolo;Codice;Interprete");
+}
+
+void CollectionTest::importReadsCaptionsAndNames()
+{
+    QFETCH(QByteArray, header);
+    m_folder->write(QStringLiteral("Dischi.pro"), QByteArray());
+    m_folder->write(QStringLiteral("dischi.csv"), header + "\r\nKind of Blue;D1;Miles Davis\r\nAnime salve;D2;Fabrizio De Andre\r\n");
+    int code = -1;
+    const QString said = cli(*m_folder, {QStringLiteral("import"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("dischi.csv"))}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    const QByteArray bytes = m_folder->read(QStringLiteral("Dischi.pro"));
+    QCOMPARE(bytes.size(), 2 * kDisc.size);
+    Record second(kDisc);
+    second.bytes() = bytes.mid(kDisc.size, kDisc.size);
+    QCOMPARE(second.text("Titolo"), QStringLiteral("Anime salve"));
+    QCOMPARE(second.text("Codice"), QStringLiteral("D2"));
+    QCOMPARE(second.text("Artista"), QStringLiteral("Fabrizio De Andre"));
+    // An unknown column is named with what the collection accepts.
+    m_folder->write(QStringLiteral("dischi.csv"), QByteArray("Titolo;Etichetta\r\nBlue Train;Blue Note\r\n"));
+    const QString refused = cli(*m_folder, {QStringLiteral("import"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("dischi.csv"))}, &code);
+    QVERIFY(code != 0);
+    QVERIFY2(refused.contains(QStringLiteral("Artista")), qPrintable(refused));
+}
+
+void CollectionTest::completeCsvRoundTrip()
+{
+    const QByteArray before = archive({kLentLate, kFree, kCancelled});
+    m_folder->write(QStringLiteral("Dischi.pro"), before);
+    const QString csv = m_folder->file(QStringLiteral("dischi.csv"));
+    int code = -1;
+    QString said = cli(*m_folder, {QStringLiteral("export"), QStringLiteral("dischi"), QStringLiteral("--csv"), QStringLiteral("--out"), csv}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    TestFolder moved;
+    said = cli(moved, {QStringLiteral("import"), QStringLiteral("dischi"), csv}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    QCOMPARE(moved.read(QStringLiteral("Dischi.pro")), before);
+}
+
+void CollectionTest::checkReadsItsArchive()
+{
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kLentLate, kFree, kSameCode}));
+    int code = -1;
+    const QString said = cli(*m_folder, {QStringLiteral("check"), QStringLiteral("dischi")}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    // Its code role is read for the repeated codes.
+    QVERIFY2(said.contains(QStringLiteral("Avviso:")) && said.contains(QStringLiteral("D1")), qPrintable(said));
+}
+
+void CollectionTest::safetyCopyRestoresIt()
+{
+    const QByteArray before = archive({kLentLate, kFree});
+    m_folder->write(QStringLiteral("Dischi.pro"), before);
+    const QString copies = m_folder->file(QStringLiteral("copie"));
+    QVERIFY(QDir().mkpath(copies));
+    int code = -1;
+    const QString said = cli(*m_folder, {QStringLiteral("backup"), QStringLiteral("--to"), copies}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    const QString zip = said.trimmed().section(QLatin1Char('\n'), -1);
+    QVERIFY2(zip.endsWith(QStringLiteral(".zip")), qPrintable(said));
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kCancelled}));
+    const QString restored = cli(*m_folder, {QStringLiteral("restore"), zip}, &code);
+    QVERIFY2(code == 0, qPrintable(restored));
+    QCOMPARE(m_folder->read(QStringLiteral("Dischi.pro")), before);
 }
 
 QTEST_MAIN(CollectionTest)

@@ -47,7 +47,7 @@ QList<int> rowsContaining(const QString& text)
 
 } // namespace
 
-class DeweyTest : public QObject {
+class DeweyTest : public QObject, public BookCardFixture {
     Q_OBJECT
 private slots:
     void init();
@@ -76,25 +76,17 @@ private:
     static void doubleClickRow(TfrmCodici_Dewey* screen, int row);
     void expectFocusOnDewey();
 
-    std::unique_ptr<BookCardSession> m_session;
-    TestFolder* m_folder = nullptr;
-    MessageLog* m_log = nullptr;
-    TfrmLibri* m_card = nullptr;
 };
 
 void DeweyTest::init()
 {
-    m_session = std::make_unique<BookCardSession>();
-    m_folder = &m_session->folder;
-    m_log = &m_session->log;
-    m_card = m_session->card;
-    QVERIFY(QTest::qWaitForWindowActive(m_card));
+    QVERIFY(openBookCard());
 }
 
 void DeweyTest::cleanup()
 {
     PrintDialog::setHandler({});
-    m_session.reset();
+    closeBookCard();
 }
 
 void DeweyTest::openFromCard(const std::function<void(TfrmCodici_Dewey*)>& drive, bool waitForLoad)

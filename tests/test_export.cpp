@@ -1,16 +1,15 @@
 #include "TestSupport.h"
 #include "ExportFixtures.h"
 
+#include "core/collections/Books.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
 #include "ui/shell/TfrmGuida.h"
-#include "core/collections/BookExport.h"
 #include "ui/books/TfrmExpLibri.h"
 #include "ui/books/TfrmLibri.h"
 #include "core/export/ExportModel.h"
 #include "core/export/Spreadsheet.h"
 #include "core/collections/Collection.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "core/collections/SampleCards.h"
 
@@ -196,7 +195,7 @@ void ExportTest::writeFailsWhenTheDeviceDoes()
 {
     QFETCH(int, room);
     m_folder->write("Libri.pro", twoCards());
-    ExportModel grid(BookExport::table());
+    ExportModel grid(Books::exportTable());
     QVERIFY(grid.load(m_folder->file("Libri.pro")));
     QBuffer whole;
     whole.open(QIODevice::WriteOnly);
@@ -334,7 +333,7 @@ void ExportTest::failureKeepsPreviousFile()
     SampleCards generator(7);
     Record record(TSchedaLibro);
     for (int i = 1; i <= 400; ++i) {
-        generator.fill(Collection::books(), record, i);
+        generator.fill(Books::collection(), record, i);
         cards += record.bytes();
     }
     m_folder->write("Libri.pro", cards);

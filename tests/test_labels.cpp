@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "core/collections/Collection.h"
 #include "core/labels/Code128.h"
-#include "core/labels/CodeHints.h"
+#include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/labels/LabelScan.h"
 #include "core/labels/LabelSheet.h"
@@ -10,7 +12,6 @@
 #include "core/search/Search.h"
 #include "core/stats/CollectionStats.h"
 #include "core/labels/TextFit.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"
@@ -441,7 +442,7 @@ void LabelsTest::dvdLabelsAndHintsUseTheirOwnFields()
     BookCardSession s;
     s.folder.write("DVD.pro", dvd("D1", "Kubrick, Stanley", "No") + dvd("D2", "Fellini, Federico", "Sì"));
     QList<LabelCard> cards;
-    QVERIFY(LabelCards::select(Collection::dvd(), s.folder.file("DVD.pro"), {}, cards));
+    QVERIFY(LabelCards::select(Dvds::collection(), s.folder.file("DVD.pro"), {}, cards));
     QCOMPARE(cards.size(), 1);
     QCOMPARE(cards.first().surnameLetters(), QStringLiteral("KUB"));
     const PreparedReport report = LabelReport::prepare(cards, {LabelReport::Kind::Spine, *LabelSheet::find("3x7"), 1, {}});
@@ -572,7 +573,7 @@ void LabelsTest::selections()
     choice.toCode = to;
     choice.shelf = from;
     QList<LabelCard> cards;
-    QVERIFY(LabelCards::select(Collection::books(), folder.file("Libri.pro"), choice, cards));
+    QVERIFY(LabelCards::select(Books::collection(), folder.file("Libri.pro"), choice, cards));
     QList<qint64> got;
     for (const LabelCard& c : cards)
         got << c.position;
@@ -581,7 +582,7 @@ void LabelsTest::selections()
 
     // A missing archive is not created.
     TestFolder empty;
-    QVERIFY(!LabelCards::select(Collection::books(), empty.file("Libri.pro"), choice, cards));
+    QVERIFY(!LabelCards::select(Books::collection(), empty.file("Libri.pro"), choice, cards));
     QVERIFY(!QFile::exists(empty.file("Libri.pro")));
 }
 
@@ -879,7 +880,7 @@ void LabelsTest::labelsThatWillNotScan()
 
     // The check the screen and the command line share.
     QList<LabelCard> cards;
-    QVERIFY(LabelCards::select(Collection::books(), folder.file("Libri.pro"), {}, cards));
+    QVERIFY(LabelCards::select(Books::collection(), folder.file("Libri.pro"), {}, cards));
     QStringList lines;
     for (const LabelScan::Problem& p : LabelScan::check(cards, *LabelSheet::find(sheet)))
         lines << p.line();
@@ -1027,23 +1028,23 @@ void LabelsTest::cancelledByOneRule()
     const int inUse = cancelled ? 1 : 2;
 
     QStringList lines;
-    QVERIFY(Search(*Collection::books().search).run(folder.file("Libri.pro"), lines, RecordStore::Mode::ReadExisting));
+    QVERIFY(Search(*Books::collection().search).run(folder.file("Libri.pro"), lines, RecordStore::Mode::ReadExisting));
     QCOMPARE(int(lines.size()), inUse);
 
     QList<LabelCard> cards;
-    QVERIFY(LabelCards::select(Collection::books(), folder.file("Libri.pro"), {}, cards));
+    QVERIFY(LabelCards::select(Books::collection(), folder.file("Libri.pro"), {}, cards));
     QCOMPARE(int(cards.size()), inUse);
     LabelChoice all;
     all.withCancelled = true;
-    QVERIFY(LabelCards::select(Collection::books(), folder.file("Libri.pro"), all, cards));
+    QVERIFY(LabelCards::select(Books::collection(), folder.file("Libri.pro"), all, cards));
     QCOMPARE(cards.size(), 2);
 
-    CollectionStats stats(Collection::books(), QDate(2024, 1, 1), 30);
+    CollectionStats stats(Books::collection(), QDate(2024, 1, 1), 30);
     QVERIFY(stats.add(folder.file("Libri.pro"), QStringLiteral("Libri.pro")));
     QVERIFY2(stats.lines().contains(QStringLiteral("totale\tannullate\t%1").arg(cancelled ? 1 : 0)), qPrintable(stats.lines().join(QLatin1Char('\n'))));
 
     LoanList loans;
-    QVERIFY(loans.add(Collection::books(), folder.file("Libri.pro")));
+    QVERIFY(loans.add(Books::collection(), folder.file("Libri.pro")));
     QCOMPARE(int(loans.loans().size()), cancelled ? 0 : 1);
 }
 

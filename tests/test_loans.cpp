@@ -1,13 +1,15 @@
-// The loans overview: its order and marks on the core list, the screen's
-// hand-over of a card to its card screen, and its agreement with the
-// command line.
+// The loans overview: the screen's hand-over of a card to its card screen,
+// its kept days, its print and its agreement with the command line. The
+// list's own order and marks are tested on the core alone (test_loans_core).
 #include "TestSupport.h"
+#include "LoanFixtures.h"
 
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "core/text/Clock.h"
 #include "ui/cards/CardScreen.h"
@@ -36,60 +38,6 @@ void openLoansFromMenu(TForm* menu)
     static_cast<TfrmAvvio*>(menu)->imgStrumentiClick();
 }
 
-// Today for every test: 15 March 2025.
-const QDateTime kToday(QDate(2025, 3, 15), QTime(10, 0));
-
-struct Card {
-    const char* title;
-    const char* borrower;
-    const char* date;
-    const char* cancelled;
-};
-
-QByteArray archive(const RecordLayout& layout, std::initializer_list<Card> cards)
-{
-    QByteArray bytes;
-    int n = 0;
-    for (const Card& c : cards) {
-        Record r(layout);
-        r.setText("Titolo", QString::fromUtf8(c.title));
-        r.setText("Codice", QStringLiteral("C%1").arg(++n));
-        r.setText("Convalida", QStringLiteral("No"));
-        r.setText("Prestato", QString::fromUtf8(c.borrower));
-        r.setText("Scadenza", QString::fromUtf8(c.date));
-        r.setText("Annullata", QString::fromUtf8(c.cancelled));
-        bytes += r.bytes();
-    }
-    return bytes;
-}
-
-void writeArchives(const TestFolder& folder)
-{
-    folder.write(QStringLiteral("Libri.pro"),
-        archive(TSchedaLibro,
-            {
-                {"Lent 30 days ago", "Rossi", "13/02/2025", "No"},   // exactly N: not yet late
-                {"Lent 31 days ago", "Bianchi", "12/2/2025", "No"},  // one more: late
-                {"Free", "", "", "No"},                              // not on loan
-                {"Cancelled", "Verdi", "01/01/2020", "S\u00ec"},     // left out
-                {"Borrower only", "Neri", "", "No"},                 // no date: last
-                {"Impossible date", "Gialli", "31/02/2025", "No"},   // cannot be read: last
-                {"Lent today", "", "15/03/2025", "No"},              // a date alone is a loan
-                {"Two-digit year", "Maestra Anna (prestito di classe)", "15/11/26", "No"},
-            }));
-    folder.write(QStringLiteral("DVD.pro"),
-        archive(TSchedaDVD,
-            {
-                {"Due yesterday", "Rossi", "14/03/2025", "No"}, // late
-                {"Due today", "Bianchi", "15/03/2025", "No"},   // not yet
-                {"Due long ago", "Verdi", "01/12/2024", "No"},  // late, oldest of all
-                {"Words", "Blu", "fine mese", "No"},            // cannot be read: last
-                {"Cancelled DVD", "Rosa", "01/01/2024", "S\u00ec"},
-                {"Year first", "Blu", "2026-11-15", "No"},
-                {"No due date", "Viola", "", "No"},             // found by the available search
-            }));
-}
-
 // The command line's "loans" over the test's program folder.
 QString cliLoans(const TestFolder& folder, const QStringList& args = {})
 {
@@ -102,62 +50,25 @@ QString cliLoans(const TestFolder& folder, const QStringList& args = {})
 
 } // namespace
 
+using namespace LoanFixtures;
+
 class LoansTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { Clock::setFixed(kToday); }
     void cleanup() { Clock::setFixed({}); }
-    void orderAndMarks();
     void totalInTheSingularForOne_data();
     void totalInTheSingularForOne();
     void linesFitTheWidth_data();
     void linesFitTheWidth();
     void marksOnEveryOutput_data();
     void marksOnEveryOutput();
-    void readDate_data();
-    void readDate();
     void screenSaysWhichDatesCount();
     void doubleClickHandsTheCardToItsScreen();
     void daysAreKeptAndShared();
     void daysThatCannotBeKeptAreSaidOnce();
     void stampaPrintsTheListUnderItsTitle();
 };
-
-void LoansTest::orderAndMarks()
-{
-    TestFolder folder;
-    writeArchives(folder);
-    LoanList list;
-    QVERIFY(list.load());
-    list.arrange(Clock::today(), 30);
-    // Oldest first across both collections, equal dates in archive order,
-    // unreadable and missing dates last as typed, with their words; "!"
-    // marks what is late. Columns are as wide as their longest value.
-    const QStringList expected = {
-        "! DVD    Cod. C3  Due long ago      Verdi                              01/12/2024  scaduto da 104 giorni",
-        "! Libro  Cod. C2  Lent 31 days ago  Bianchi                            12/2/2025   prestato da 31 giorni",
-        "  Libro  Cod. C1  Lent 30 days ago  Rossi                              13/02/2025",
-        "! DVD    Cod. C1  Due yesterday     Rossi                              14/03/2025  scaduto da 1 giorno",
-        "  Libro  Cod. C7  Lent today                                           15/03/2025",
-        "  DVD    Cod. C2  Due today         Bianchi                            15/03/2025",
-        "  Libro  Cod. C5  Borrower only     Neri                                           senza data",
-        "  Libro  Cod. C6  Impossible date   Gialli                             31/02/2025  data non leggibile",
-        "  Libro  Cod. C8  Two-digit year    Maestra Anna (prestito di classe)  15/11/26    data non leggibile",
-        "  DVD    Cod. C4  Words             Blu                                fine mese   data non leggibile",
-        "  DVD    Cod. C6  Year first        Blu                                2026-11-15  data non leggibile",
-        "  DVD    Cod. C7  No due date       Viola                                          senza scadenza: risulta disponibile",
-    };
-    QCOMPARE(list.lines(), expected);
-    QCOMPARE(list.markedCount(), 3);
-
-    // One day fewer marks the book lent 30 days ago; DVDs keep their rule,
-    // and an unreadable or missing date is never marked.
-    list.arrange(Clock::today(), 29);
-    QCOMPARE(list.markedCount(), 4);
-    QVERIFY(list.lines().at(2).startsWith(QLatin1String("! Libro  Cod. C1 ")));
-    list.arrange(Clock::today(), 1);
-    QCOMPARE(list.markedCount(), 4);
-}
 
 void LoansTest::totalInTheSingularForOne_data()
 {
@@ -339,27 +250,6 @@ void LoansTest::screenSaysWhichDatesCount()
     };
     for (const auto& [label, text] : expected)
         QCOMPARE(screen.control<QLabel>(label)->text(), text);
-}
-
-void LoansTest::readDate_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QDate>("date");
-    QTest::newRow("day first") << "05/04/2025" << QDate(2025, 4, 5);
-    QTest::newRow("single digits") << "5/4/2025" << QDate(2025, 4, 5);
-    QTest::newRow("blanks around") << " 05/04/2025 " << QDate(2025, 4, 5);
-    QTest::newRow("no such day") << "30/02/2024" << QDate();
-    QTest::newRow("two-digit year") << "05/04/25" << QDate();
-    QTest::newRow("mixed separators") << "05/04-2025" << QDate();
-    QTest::newRow("words") << "aprile" << QDate();
-    QTest::newRow("empty") << "" << QDate();
-}
-
-void LoansTest::readDate()
-{
-    QFETCH(QString, text);
-    QFETCH(QDate, date);
-    QCOMPARE(LoanList::readDate(text), date);
 }
 
 void LoansTest::doubleClickHandsTheCardToItsScreen()

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "core/collections/Books.h"
 #include "ui/shell/Controls.h"
 #include "core/text/Clock.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmStampaLibro.h"

@@ -3,6 +3,9 @@
 
 #include "TestSupport.h"
 
+#include "core/collections/Articles.h"
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
 #include "core/loans/LoanList.h"
@@ -258,7 +261,7 @@ void StatsTest::counts()
 void StatsTest::loansAsTheLoansList()
 {
     // Enough cards for several threads, so that every piece is counted once.
-    const Collection& c = Collection::books();
+    const Collection& c = Books::collection();
     Cards cards;
     for (int i = 0; i < 4000; ++i) {
         Card card = book({{"Titolo", "t"}, {"Codice", QByteArray::number(i)}});
@@ -322,7 +325,7 @@ void StatsTest::unreadableArchive()
 {
     // A folder where the archive should be: the read error, never zeros.
     QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Libri.pro")));
-    CollectionStats stats(Collection::books(), kToday, kDays);
+    CollectionStats stats(Books::collection(), kToday, kDays);
     QVERIFY(!stats.load());
     QCOMPARE(stats.failedArchive(), m_folder->file(QStringLiteral("Libri.pro")));
     QString out, err;
@@ -340,13 +343,14 @@ void StatsTest::unreadableArchive()
 void StatsTest::collectionWithoutTable()
 {
     // A collection nobody has written sections for still shows its totals.
-    const Collection& books = Collection::books();
+    const Collection& books = Books::collection();
     Collection other = books;
     other.key = "prova";
     other.callerTag = "prova";
     other.archiveFile = "Prova.pro";
     other.available = nullptr;
     other.loans = nullptr;
+    other.stats = {};
     writeCards(*m_folder, other, {{QStringLiteral("Prova.pro"), {{"Prestato", "Rossi"}}}, {QStringLiteral("Prova.pro"), {{"Annullata", ""}}}});
     CollectionStats stats(other, kToday, kDays);
     QVERIFY(stats.load());
@@ -377,7 +381,7 @@ void StatsTest::commandLineArguments()
 void StatsTest::screenShowsTheCommandLinesNumbers()
 {
     const MessageLog log;
-    const Collection& books = Collection::books();
+    const Collection& books = Books::collection();
     Cards cards;
     const QByteArray genres[] = {"Giallo", "giallo", "Saggio", "Fantasy", ""};
     for (int i = 0; i < 60; ++i) {
@@ -386,8 +390,8 @@ void StatsTest::screenShowsTheCommandLinesNumbers()
             {"Prestato", i % 6 ? "" : "Rossi"}, {"Annullata", i % 9 ? "No" : "S\xEC"}});
     }
     writeCards(*m_folder, books, cards);
-    writeCards(*m_folder, Collection::dvd(), {dvd({{"Genere", "Drammatico"}, {"Anno", "1977"}})});
-    writeCards(*m_folder, Collection::articles(), {{QStringLiteral("2022.art"), {{"Testata", "La Stampa"}}}});
+    writeCards(*m_folder, Dvds::collection(), {dvd({{"Genere", "Drammatico"}, {"Anno", "1977"}})});
+    writeCards(*m_folder, Articles::collection(), {{QStringLiteral("2022.art"), {{"Testata", "La Stampa"}}}});
 
     onNextModal<TfrmStatistiche>([&](TfrmStatistiche* screen) {
         QVERIFY(log.entries.isEmpty());
@@ -443,10 +447,10 @@ void StatsTest::screenShowsTheCommandLinesNumbers()
 void StatsTest::printedPagesHoldEachTable()
 {
     const MessageLog log;
-    writeCards(*m_folder, Collection::books(),
+    writeCards(*m_folder, Books::collection(),
         {book({{"Dewey", "821"}, {"Genere", "Poesia"}, {"Anno", "1961"}, {"Lingua", "Inglese"}}),
             book({{"Dewey", "x"}, {"Genere", "poesia"}, {"Anno", "?"}, {"Prestato", "Rossi"}, {"Scadenza", "01/01/2001"}})});
-    writeCards(*m_folder, Collection::articles(), {{QStringLiteral("2021.art"), {{"Testata", "Avvenire"}}}});
+    writeCards(*m_folder, Articles::collection(), {{QStringLiteral("2021.art"), {{"Testata", "Avvenire"}}}});
     const QString pdf = m_folder->file(QStringLiteral("statistiche.pdf"));
     const QString one = m_folder->file(QStringLiteral("grafico.pdf"));
     QList<PreparedReport> whole, single;

@@ -1,12 +1,12 @@
 #include "CoreSupport.h"
 
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/import/CardImport.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
-#include "core/storage/Layouts.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
@@ -608,7 +608,7 @@ void StorageTest::importRunsBothPasses()
     QFile file(folder.file("schede.csv"));
     QVERIFY(file.open(QIODevice::ReadOnly));
 
-    CardImport cards(Collection::books());
+    CardImport cards(Books::collection());
     CardImport::Options options;
     options.archive = archive;
     options.checkOnly = checkOnly;

@@ -4,7 +4,7 @@
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
-#include "core/labels/CodeHints.h"
+#include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
 #include "core/collections/ExportTable.h"
@@ -671,7 +671,7 @@ namespace CommandLine {
 QString usage()
 {
     const QString all = Collection::keys([](const Collection&) { return true; }).join(QLatin1Char('|'));
-    const QString withLabels = Collection::keys(&LabelFields::has).join(QLatin1Char('|'));
+    const QString withLabels = Collection::keys(&Collection::labelled).join(QLatin1Char('|'));
     QString text = QStringLiteral("Uso:\n");
     for (const VerbRow& verb : verbTable()) {
         for (const QString& line : verb.synopsis) {

@@ -109,9 +109,9 @@ QString read(const Given& given, Request& request)
 
 int run(const Collection& collection, const Given& given, QTextStream& stdOut, QTextStream& err)
 {
-    if (!LabelFields::has(collection))
+    if (!Collection::labelled(collection))
         return refuse(err, QStringLiteral("labels vale soltanto per ")
-                + Text::listed(Collection::keys(&LabelFields::has)));
+                + Text::listed(Collection::keys(&Collection::labelled)));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return refuse(err, QStringLiteral("labels ha bisogno dei caratteri del sistema, non disponibili"));
     if (!given.unknown.isEmpty())

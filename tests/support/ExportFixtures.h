@@ -3,7 +3,7 @@
 // The book cards behind the hand-written spreadsheet files of tests/data,
 // shared by the export screen's tests and the command line's.
 
-#include "core/storage/Layouts.h"
+#include "core/collections/Books.h"
 #include "core/storage/Record.h"
 
 #include <QByteArray>

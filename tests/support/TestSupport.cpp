@@ -69,6 +69,23 @@ BookCardSession::~BookCardSession()
     Screens::destroyAll();
 }
 
+bool BookCardFixture::openBookCard()
+{
+    m_session = std::make_unique<BookCardSession>();
+    m_folder = &m_session->folder;
+    m_log = &m_session->log;
+    m_card = m_session->card;
+    return QTest::qWaitForWindowActive(m_card);
+}
+
+void BookCardFixture::closeBookCard()
+{
+    m_session.reset();
+    m_folder = nullptr;
+    m_log = nullptr;
+    m_card = nullptr;
+}
+
 void pressEnter(QWidget* w)
 {
     QTest::keyClick(w, Qt::Key_Return);

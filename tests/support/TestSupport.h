@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
 // Replaces the message boxes while it lives: records each one and answers
 // confirmations from a script (No when the script is empty).
@@ -92,6 +93,23 @@ struct BookCardSession {
     TestFolder folder;
     MessageLog log;
     TfrmLibri* card = nullptr;
+};
+
+// The book card on a fresh folder, shared by the tests of the card: a test
+// class derives from it after QObject, opens it in init() and closes it in
+// cleanup().
+class BookCardFixture {
+protected:
+    // False when the card did not become the active window.
+    bool openBookCard();
+    void closeBookCard();
+
+    TestFolder* m_folder = nullptr;
+    MessageLog* m_log = nullptr;
+    TfrmLibri* m_card = nullptr;
+
+private:
+    std::unique_ptr<BookCardSession> m_session;
 };
 
 // Sends Enter-key presses and mouse moves the way the window system would.

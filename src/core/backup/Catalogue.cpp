@@ -2,7 +2,7 @@
 
 #include "core/access/PasswordFile.h"
 #include "core/collections/Collection.h"
-#include "core/loans/LoanSettings.h"
+#include "core/access/SettingsFile.h"
 #include "core/storage/AttachmentFolder.h"
 
 #include <QDir>
@@ -24,7 +24,7 @@ bool isYear(QStringView stem)
 
 QStringList settingsFiles()
 {
-    return {PasswordFile::kFileName, LoanSettings::fileName()};
+    return {PasswordFile::kFileName, SettingsFile::name()};
 }
 
 } // namespace

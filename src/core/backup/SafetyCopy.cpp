@@ -4,7 +4,7 @@
 #include "core/backup/Catalogue.h"
 #include "core/backup/ZipArchive.h"
 #include "core/collections/Collection.h"
-#include "core/loans/LoanSettings.h"
+#include "core/access/SettingsFile.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
 #include "core/storage/ProgramFolder.h"
@@ -185,7 +185,7 @@ bool syncFile(const QString& path)
 
 QString settingsFile()
 {
-    return ProgramFolder::file(LoanSettings::fileName());
+    return SettingsFile::path();
 }
 
 } // namespace

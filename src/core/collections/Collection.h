@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/collections/StatsSection.h"
 #include "core/storage/RecordLayout.h"
 
 #include <QString>
@@ -52,6 +53,28 @@ struct PrintSheet {
     std::span<const Row> rows;
 };
 
+// The fields that the labels, the code hints, the loans and the import read
+// by the part they play, whatever the collection calls them. An empty role
+// is one the collection does not have.
+struct FieldRoles {
+    std::string_view code;     // the inventory code: labels and code hints need it
+    std::string_view title;
+    std::string_view person;   // the surname on the spine: author, director
+    std::string_view shelf;
+    std::string_view dewey;    // the Dewey class on the spine
+    std::string_view isbn;     // the code hints compare it
+    std::string_view borrower; // who has the item: lent when it or the loan date is filled
+    std::string_view loanDate; // the loan's date, read by the collection's LoanRule
+};
+
+// The caption beside a field on the card screen, UTF-8 ("Titolo libro:").
+// The card screen shows it and the import accepts it as a column's name.
+struct FieldCaption {
+    std::string_view field;
+    std::string_view caption;
+    bool severalLines = false; // its card control holds several lines (a memo)
+};
+
 // One collection described as data: its record layout, where its archive
 // lives, the tag its screens use between them, the fields a card needs and
 // the tables of its searches and export. Nothing compares collections by
@@ -83,19 +106,32 @@ struct Collection {
     // The values of the yes/no slots ("Annullata", "Convalida").
     std::string_view yes = "S\u00ec";
     std::string_view no = "No";
+    // Its name on the tabs of the labels and statistics screens, UTF-8: "Libri".
+    std::string_view caption = {};
+    FieldRoles roles = {};
+    // The card screen's captions, in any order; a field without one shows none.
+    std::span<const FieldCaption> captions = {};
+    // The statistics sections, the totals first; none: the totals alone.
+    std::span<const StatsSection> stats = {};
 
     bool yearly() const { return archiveFile.empty(); }
     // "i libri": the plural with its article.
     QString pluralWithArticle() const;
     bool hasCancelledFlag() const;
+    // The card screen's caption of `field` ("Città:"); empty when it has none.
+    QString fieldCaption(std::string_view field) const;
+    // Whether its cards get labels and code hints: they need an inventory code.
+    static bool labelled(const Collection& collection) { return !collection.roles.code.empty(); }
 
     // The archive's file name in the program folder; `year` only for yearly
     // ones, taken trimmed.
     QString archiveName(const QString& year = {}) const;
 
-    // Every field that the collection's tables name and its layout lacks,
-    // as "table: field"; empty when the tables are sound. A misspelt name
-    // is a fault of the program, found at start-up, never at a user's click.
+    // Every field that the collection's tables, roles, captions and
+    // statistics name and its layout lacks, as "table: field", and every
+    // picture or help topic missing from the resources; empty when the
+    // collection is sound. A misspelt name is a fault of the program, found
+    // at start-up, never at a user's click.
     QStringList tableFaults() const;
 
     // The collections in menu order. add() appends one (a collection
@@ -109,7 +145,4 @@ struct Collection {
     static QStringList keys(bool (*has)(const Collection&));
     // Their plurals ("libri"), with the article ("i libri") if asked.
     static QStringList plurals(bool (*has)(const Collection&), bool withArticle);
-    static const Collection& books();
-    static const Collection& dvd();
-    static const Collection& articles();
 };

@@ -33,22 +33,10 @@ constexpr Words<40> kTitles = {"Il giardino invisibile", "La città di pietra", 
 constexpr Words<15> kSubtitles = {"Romanzo", "Racconti", "Un'indagine del commissario Berti", "Memorie",
     "Seconda edizione riveduta", "Storia di una famiglia", "Lettere 1943-1945", "Poesie scelte", "Saggio",
     "Diario di viaggio", "Cronaca di un anno", "Volume primo", "Volume secondo", "Con illustrazioni", "Nuova edizione"};
-constexpr Words<12> kPublishers = {"Einaudi", "Mondadori", "Feltrinelli", "Adelphi", "Bompiani", "Sellerio",
-    "Laterza", "Garzanti", "Rizzoli", "Il Mulino", "Neri Pozza", "Zanichelli"};
-constexpr Words<12> kCities = {"Torino", "Milano", "Roma", "Palermo", "Bologna", "Firenze", "Napoli", "Bari",
-    "Venezia", "Forlì", "Cagliari", "L'Aquila"};
-constexpr Words<12> kGenres = {"Narrativa", "Romanzo storico", "Romanzo giallo", "Poesia", "Saggistica", "Storia",
-    "Filosofia", "Biografia", "Fantascienza", "Arte", "Musica", "Teatro"};
 constexpr Words<6> kLanguages = {"Italiano", "Inglese", "Francese", "Tedesco", "Spagnolo", "Russo"};
 constexpr Words<8> kCountries = {"Italia", "Francia", "Regno Unito", "Stati Uniti", "Germania", "Spagna", "Giappone",
     "Russia"};
 constexpr Words<6> kJudgements = {"Ottimo", "Buono", "Discreto", "Da rileggere", "Capolavoro", "Così così"};
-constexpr Words<10> kDvdGenres = {"Commedia", "Drammatico", "Documentario", "Giallo", "Western", "Animazione",
-    "Fantascienza", "Storico", "Musicale", "Thriller"};
-constexpr Words<8> kNewspapers = {"Corriere della Sera", "la Repubblica", "La Stampa", "Il Sole 24 Ore",
-    "Il Messaggero", "Avvenire", "Il Mattino", "La Nazione"};
-constexpr Words<8> kSections = {"Cultura", "Cronaca", "Economia", "Esteri", "Politica", "Scienza", "Spettacoli",
-    "Sport"};
 constexpr Words<12> kSentences = {"La biblioteca comunale ha riaperto le sale di lettura dopo i lavori di restauro.",
     "Secondo gli esperti, la lettura ad alta voce migliora la comprensione dei testi nei più piccoli.",
     "Il festival ha registrato un'affluenza record, con più di trentamila presenze in quattro giornate.",
@@ -66,17 +54,6 @@ template <std::size_t N>
 QString word(const Words<N>& words, int i)
 {
     return QString::fromUtf8(words[static_cast<std::size_t>(i) % N]);
-}
-
-// A sound ISBN-13 of an Italian publisher: 978-88, the publisher's four
-// digits, the title's three and the check digit.
-QString isbn13(int publisher, int title)
-{
-    const QString digits = QStringLiteral("97888%1%2").arg(publisher, 4, 10, QLatin1Char('0')).arg(title, 3, 10, QLatin1Char('0'));
-    int sum = 0;
-    for (qsizetype i = 0; i < digits.size(); ++i)
-        sum += (i % 2 == 0 ? 1 : 3) * digits.at(i).digitValue();
-    return QStringLiteral("978-88-%1-%2-%3").arg(digits.mid(5, 4), digits.mid(9, 3)).arg((10 - sum % 10) % 10);
 }
 
 } // namespace
@@ -131,81 +108,14 @@ QString SampleCards::language()
     return word(kLanguages, below(6));
 }
 
+QString SampleCards::sentence()
+{
+    return word(kSentences, below(12));
+}
+
 void SampleCards::fill(const Collection& collection, Record& record, int serial)
 {
     record.clear();
     if (collection.sample)
         collection.sample(*this, record, serial);
-}
-
-void SampleCards::fillBook(SampleCards& w, Record& r, int serial)
-{
-    r.setText("Titolo", w.title());
-    r.setText("Codice", QStringLiteral("L%1").arg(serial, 6, 10, QLatin1Char('0')));
-    r.setText("Convalida", QStringLiteral("No"));
-    r.setText("Scaffale", QStringLiteral("%1-%2").arg(QChar(u'A' + w.below(8))).arg(1 + w.below(20)));
-    r.setText("Autore", w.person());
-    r.setText("Nazione", word(kCountries, w.below(8)));
-    if (w.chance(15))
-        r.setText("Curatore", w.person());
-    r.setText("Dewey", QStringLiteral("%1").arg(100 * w.below(10) + w.below(100), 3, 10, QLatin1Char('0')));
-    r.setText("Pagine", QString::number(80 + w.below(900)));
-    r.setText("Genere", word(kGenres, w.below(12)));
-    r.setText("Giudizio", word(kJudgements, w.below(6)));
-    r.setText("Editore", word(kPublishers, w.below(12)));
-    const int publisher = w.below(10000);
-    r.setText("Isbn", isbn13(publisher, w.below(1000)));
-    r.setText("Citta", word(kCities, w.below(12)));
-    r.setText("Anno", QString::number(1950 + w.below(76)));
-    r.setText("Volumi", QStringLiteral("1"));
-    r.setText("Prezzo", QStringLiteral("%1,%2 €").arg(5 + w.below(40)).arg(w.below(100), 2, 10, QLatin1Char('0')));
-    r.setText("Lingua", word(kLanguages, w.below(6)));
-    if (w.chance(30)) {
-        r.setText("Originale", w.title());
-        r.setText("Traduttore", w.person());
-    }
-    if (w.chance(20)) {
-        r.setText("Prestato", w.person());
-        r.setText("Scadenza", w.date(2024, 2026));
-    }
-    if (w.chance(10))
-        r.setText("Note", QStringLiteral("Copia con dedica dell'autore."));
-    r.setText("Annullata", w.chance(5) ? QStringLiteral("S\u00ec") : QStringLiteral("No"));
-}
-
-void SampleCards::fillDvd(SampleCards& w, Record& r, int serial)
-{
-    r.setText("Titolo", w.title());
-    r.setText("Codice", QStringLiteral("D%1").arg(serial, 6, 10, QLatin1Char('0')));
-    r.setText("Convalida", QStringLiteral("No"));
-    r.setText("Scaffale", QStringLiteral("V-%1").arg(1 + w.below(30)));
-    r.setText("Regia", w.person());
-    r.setText("Nazione", word(kCountries, w.below(8)));
-    r.setText("Protagonista", w.person());
-    r.setText("Anno", QString::number(1945 + w.below(81)));
-    r.setText("Durata", QStringLiteral("%1 min").arg(70 + w.below(110)));
-    r.setText("Genere", word(kDvdGenres, w.below(10)));
-    r.setText("Giudizio", word(kJudgements, w.below(6)));
-    r.setText("Cast", w.person() + QStringLiteral(", ") + w.person() + QStringLiteral(", ") + w.person());
-    r.setText("Lingua", word(kLanguages, w.below(6)));
-    r.setText("Sottotitoli", QStringLiteral("Italiano, Inglese"));
-    if (w.chance(20)) {
-        r.setText("Prestato", w.person());
-        r.setText("Scadenza", w.date(2024, 2026));
-    }
-    r.setText("Annullata", w.chance(5) ? QStringLiteral("S\u00ec") : QStringLiteral("No"));
-}
-
-void SampleCards::fillArticle(SampleCards& w, Record& r, int serial)
-{
-    Q_UNUSED(serial);
-    r.setText("Titolo", w.title());
-    r.setText("DataPub", w.date(2020, 2026));
-    r.setText("Genere", word(kSections, w.below(8)));
-    r.setText("Autore", w.person());
-    r.setText("Testata", word(kNewspapers, w.below(8)));
-    r.setText("NumTestata", QString::number(1 + w.below(365)));
-    r.setText("Testo", w.articleText());
-    r.setText("Sintesi", word(kSentences, w.below(12)));
-    r.setText("Valutazione", word(kJudgements, w.below(6)));
 }

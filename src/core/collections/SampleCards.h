@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <random>
 
@@ -16,7 +17,7 @@ public:
     explicit SampleCards(std::uint32_t seed) : m_rng(seed) {}
 
     // Fills `record` (of the collection's layout) with card number `serial`
-    // through the collection's own filler.
+    // through the collection's own filler, which draws from the words below.
     void fill(const Collection& collection, Record& record, int serial);
 
     // The words a filler draws from.
@@ -29,11 +30,10 @@ public:
     QString country();
     QString judgement();
     QString language();
-
-    // The fillers of the program's collections.
-    static void fillBook(SampleCards& w, Record& r, int serial);
-    static void fillDvd(SampleCards& w, Record& r, int serial);
-    static void fillArticle(SampleCards& w, Record& r, int serial);
+    QString sentence();
+    // One of a collection's own words (UTF-8).
+    template <std::size_t N>
+    QString pick(const std::array<const char*, N>& words) { return QString::fromUtf8(words[static_cast<std::size_t>(below(static_cast<int>(N)))]); }
 
 private:
     std::mt19937 m_rng;

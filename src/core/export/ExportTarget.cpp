@@ -4,7 +4,7 @@
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/export/Spreadsheet.h"
-#include "core/loans/LoanSettings.h"
+#include "core/access/SettingsFile.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
@@ -28,7 +28,7 @@ bool isProgramFile(QString name)
     if (name.endsWith(AppendJournal::kSuffix, Qt::CaseInsensitive))
         name.chop(AppendJournal::kSuffix.size());
     if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0
-        || name.compare(LoanSettings::fileName(), Qt::CaseInsensitive) == 0)
+        || name.compare(SettingsFile::name(), Qt::CaseInsensitive) == 0)
         return true;
     for (const Collection* c : Collection::all()) {
         if (c->yearly()) {

@@ -5,38 +5,22 @@
 
 #include <QSaveFile>
 
-#include <iterator>
 
 namespace {
 
 constexpr std::string_view kHead =
     R"({\rtf1\ansi\ansicpg1252\deff0\deflang1040{\fonttbl{\f0\fnil\fcharset0 Verdana;}{\f1\fnil Verdana;}})"
     R"({\colortbl ;\red0\green0\blue0;})"
-    R"(\viewkind4\uc1\pard\qc\cf1\b\f0\fs24 SCHEDA ARTICOLO\f1\fs16)"
-    R"(\par \fs24 )";
+    R"(\viewkind4\uc1\pard\qc\cf1\b\f0\fs24 )";
+constexpr std::string_view kAfterTitle = R"(\f1\fs16\par \fs24 )";
 constexpr int kRuleLength = 48; // underscores under the heading
 constexpr std::string_view kParagraph = R"(\par)";
 constexpr std::string_view kTail = R"(\par })";
-
-struct Field {
-    std::string_view label; // ends with "\f0 ": the value follows directly
-    std::string_view field;
-};
-
-// The first label also leaves the centred heading; the heading's bold is
-// still on for it.
-constexpr Field kFields[] = {
-    {R"(\par \pard\f0\fs20 Titolo articolo:\b0\f1  \f0 )", "Titolo"},
-    {R"(\par \b Data pubblicazione:\b0\f1  \f0 )", "DataPub"},
-    {R"(\par \b Genere:\b0\f1  \f0 )", "Genere"},
-    {R"(\par \b Nome autore:\b0\f1  \f0 )", "Autore"},
-    {R"(\par \b Nome testata:\b0\f1  \f0 )", "Testata"},
-    {R"(\par \b Numero testata:\b0\f1  \f0 )", "NumTestata"},
-    {R"(\par \b Testo articolo:\b0\f1  \f0 )", "Testo"},
-    {R"(\par \b Sintesi:\b0\f1  \f0 )", "Sintesi"},
-    {R"(\par \b Valutazione:\b0\f1  \f0 )", "Valutazione"},
-    {R"(\par \b Note:\b0\f1  \f0 )", "Note"},
-};
+// The first label also leaves the centred heading, whose bold is still on;
+// every other label turns bold on. The value follows the label directly.
+constexpr std::string_view kFirstLabel = R"(\par \pard\f0\fs20 )";
+constexpr std::string_view kLabel = R"(\par \b )";
+constexpr std::string_view kAfterLabel = R"(\b0\f1  \f0 )";
 constexpr std::string_view kAfterLastValue = R"(\b)";
 
 void append(QByteArray& out, std::string_view piece)
@@ -81,17 +65,22 @@ QByteArray value(QStringView text)
 
 namespace RtfDocument {
 
-QByteArray build(const Values& values)
+QByteArray build(const Card& card, const Values& values)
 {
     QByteArray out;
     out.reserve(1024);
     append(out, kHead);
+    out.append(value(Text::utf8(card.title)));
+    append(out, kAfterTitle);
     out.append(kRuleLength, '_');
     append(out, kParagraph);
-    for (const Field& f : kFields) {
-        append(out, f.label);
-        out.append(value(values(f.field)));
-        if (&f == std::end(kFields) - 1)
+    for (std::size_t i = 0; i < card.rows.size(); ++i) {
+        const Row& row = card.rows[i];
+        append(out, i == 0 ? kFirstLabel : kLabel);
+        out.append(value(Text::utf8(row.caption)));
+        append(out, kAfterLabel);
+        out.append(value(values(row.field)));
+        if (i + 1 == card.rows.size())
             append(out, kAfterLastValue);
         append(out, kParagraph);
     }
@@ -99,9 +88,9 @@ QByteArray build(const Values& values)
     return out;
 }
 
-bool save(const Values& values, const QString& path)
+bool save(const Card& card, const Values& values, const QString& path)
 {
-    const QByteArray document = build(values);
+    const QByteArray document = build(card, values);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

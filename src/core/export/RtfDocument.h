@@ -4,10 +4,11 @@
 #include <QString>
 
 #include <functional>
+#include <span>
 #include <string_view>
 
-// The RTF document of one article card: a centred heading, then one
-// paragraph per field with its label in bold and its value in regular type.
+// The RTF document of one card: a centred heading, then one paragraph per
+// field with its label in bold and its value in regular type.
 // Single-byte Windows-1252 text, as the header declares. Every value is
 // trimmed (blank = code 32 or less); "\", "{" and "}" are escaped so that
 // they print as typed; a CR LF inside a value is kept and preceded by
@@ -16,19 +17,27 @@
 // UTF-16 code unit, "?" the one fallback character the header announces).
 namespace RtfDocument {
 
-// The document's name in the program folder.
-inline const QString kFileName = QStringLiteral("Scheda_Articolo.rtf");
+// What the document shows, UTF-8: its heading and, from the top, a label
+// and a record field per paragraph.
+struct Row {
+    std::string_view caption; // "Titolo articolo:"
+    std::string_view field;
+};
+struct Card {
+    std::string_view title; // "SCHEDA ARTICOLO"
+    std::span<const Row> rows;
+};
 
-// The card's text for a record field ("Titolo", "DataPub", ..., "Note"),
-// the lines of a multi-line field joined by CR LF.
+// The card's text for a record field, the lines of a multi-line field
+// joined by CR LF.
 using Values = std::function<QString(std::string_view field)>;
 
-// The whole document for the card `values` reads.
-QByteArray build(const Values& values);
+// The whole document of `card` for the record `values` reads.
+QByteArray build(const Card& card, const Values& values);
 
 // Creates `path` anew. The document is written beside it under a temporary
 // name and renamed over it only when complete, so a failure leaves any
 // previous document exactly as it was. False when anything failed.
-bool save(const Values& values, const QString& path);
+bool save(const Card& card, const Values& values, const QString& path);
 
 } // namespace RtfDocument

@@ -291,13 +291,13 @@ bool CardImport::header(const QList<QByteArray>& cells, int line)
     for (const RequiredField& r : m_collection.required) {
         const FieldDef* f = layout.find(r.field);
         if (std::find(m_fields.begin(), m_fields.end(), f) == m_fields.end()) {
-            QString caption = ImportNames::cardCaption(m_collection, f->name);
+            QString caption = m_collection.fieldCaption(f->name);
             if (caption.endsWith(QLatin1Char(':')))
                 caption.chop(1);
             problem(line, 0, QStringLiteral("manca la colonna obbligatoria \"%1\"").arg(caption.isEmpty() ? Text::latin1(f->name) : caption));
         }
     }
-    m_codeField = layout.find("Codice");
+    m_codeField = m_collection.roles.code.empty() ? nullptr : layout.find(m_collection.roles.code);
     if (m_codeField && std::find(m_fields.begin(), m_fields.end(), m_codeField) == m_fields.end())
         m_codeField = nullptr;
     return m_problemCount == 0;
@@ -683,8 +683,9 @@ QStringList CardImport::notes() const
     auto hasColumn = [&](std::string_view field) {
         return std::any_of(m_fields.begin(), m_fields.end(), [&](const FieldDef* f) { return f && f->name == field; });
     };
-    const bool loans = m_collection.layout->find("Prestato") != nullptr;
-    const bool noLoans = loans && !hasColumn("Prestato") && !hasColumn("Scadenza");
+    const FieldRoles& roles = m_collection.roles;
+    const bool loans = !roles.borrower.empty();
+    const bool noLoans = loans && !hasColumn(roles.borrower) && !hasColumn(roles.loanDate);
     const bool noFiles = !hasColumn("File01") && !hasColumn("File02") && !hasColumn("File03");
     if (noLoans && noFiles)
         lines << QStringLiteral("Il file non ha le colonne dei prestiti (Prestato, Scadenza) né quelle degli allegati (File01...Desc03): "

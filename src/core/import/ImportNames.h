@@ -24,10 +24,6 @@ public:
     // about an unknown column.
     QString accepted() const;
 
-    // The card screen's caption of `field` ("Città:"); empty when the card
-    // shows no such caption.
-    static QString cardCaption(const Collection& collection, std::string_view field);
-
     // The fields whose card control holds several lines: any other field
     // keeps a value on one line.
     static bool multiLine(const Collection& collection, std::string_view field);

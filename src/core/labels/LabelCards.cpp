@@ -6,14 +6,7 @@
 #include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
 
-#include <array>
-
 namespace {
-
-const std::array<LabelFields, 2> kFields{{
-    {"books", "Libri", "Codice", "Titolo", "Autore", "Dewey", "Scaffale", "Isbn"},
-    {"dvd", "DVD", "Codice", "Titolo", "Regia", "", "Scaffale", ""},
-}};
 
 QString fieldText(const char* record, const RecordLayout& layout, std::string_view field)
 {
@@ -24,20 +17,6 @@ QString fieldText(const char* record, const RecordLayout& layout, std::string_vi
 }
 
 } // namespace
-
-const LabelFields* LabelFields::of(const Collection& collection)
-{
-    for (const LabelFields& f : kFields) {
-        if (f.collection == collection.key)
-            return &f;
-    }
-    return nullptr;
-}
-
-QString LabelFields::collections()
-{
-    return Text::listed(Collection::plurals(&has, false));
-}
 
 QString LabelCard::surnameLetters() const
 {
@@ -60,6 +39,11 @@ QString LabelCard::surnameLetters() const
 
 namespace LabelCards {
 
+QString collections()
+{
+    return Text::listed(Collection::plurals(&Collection::labelled, false));
+}
+
 bool codeInRange(const QString& code, const QString& from, const QString& to)
 {
     const QString c = Text::foldAZ(Text::trimmed(code));
@@ -72,9 +56,9 @@ bool codeInRange(const QString& code, const QString& from, const QString& to)
 bool select(const Collection& collection, const QString& path, const LabelChoice& choice, QList<LabelCard>& cards)
 {
     cards.clear();
-    const LabelFields* fields = LabelFields::of(collection);
-    if (!fields)
+    if (!Collection::labelled(collection))
         return false;
+    const FieldRoles* fields = &collection.roles;
     const RecordLayout& layout = *collection.layout;
     RecordStore store;
     if (!store.open(path, layout.size, RecordStore::Mode::ReadExisting))

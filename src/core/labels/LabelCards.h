@@ -7,24 +7,6 @@
 
 struct Collection;
 
-// The fields that a collection's labels and code hints read. A collection
-// without a row here has no labels.
-struct LabelFields {
-    std::string_view collection; // Collection::key
-    std::string_view caption;    // UTF-8, as the labels screen lists it
-    std::string_view code;       // the inventory code
-    std::string_view title;
-    std::string_view person;     // the surname on the spine: author, director
-    std::string_view dewey;      // empty: the collection has no Dewey code
-    std::string_view shelf;
-    std::string_view isbn;       // empty: the collection has no ISBN
-
-    static const LabelFields* of(const Collection& collection);
-    static bool has(const Collection& collection) { return of(collection) != nullptr; }
-    // "libri e DVD": the collections that have labels, in menu order.
-    static QString collections();
-};
-
 // One card as its labels need it.
 struct LabelCard {
     qint64 position = 0; // 1-based
@@ -56,6 +38,10 @@ namespace LabelCards {
 
 // What the labels screen and the command line say when the choice holds no card.
 inline const QString kNothingChosen = QStringLiteral("Nessuna scheda corrisponde alla scelta.");
+
+// "libri e DVD": the collections whose cards get labels (those with a code
+// role), in menu order.
+QString collections();
 
 // The chosen cards of the archive at `path`, in archive order. False when
 // the archive cannot be read (a missing one is not created).

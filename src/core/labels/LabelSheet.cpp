@@ -1,7 +1,7 @@
 #include "LabelSheet.h"
 
 #include "core/access/IniFile.h"
-#include "core/loans/LoanSettings.h"
+#include "core/access/SettingsFile.h"
 #include "core/storage/ProgramFolder.h"
 
 
@@ -53,7 +53,7 @@ bool readNumber(const IniFile& ini, const QString& key, double& into)
 
 QString settingsPath()
 {
-    return ProgramFolder::file(LoanSettings::fileName());
+    return SettingsFile::path();
 }
 
 LabelSheet customOf(const LabelSheet& measures)

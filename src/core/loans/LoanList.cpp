@@ -57,8 +57,8 @@ QString LoanList::overdueWords(const Collection& collection, const QString& days
 bool LoanList::lent(const Collection& collection, const char* record)
 {
     const SlotKind kind = collection.layout->kind;
-    for (std::string_view name : {std::string_view("Prestato"), std::string_view("Scadenza")}) {
-        const FieldDef* field = collection.layout->find(name);
+    for (std::string_view name : {collection.roles.borrower, collection.roles.loanDate}) {
+        const FieldDef* field = name.empty() ? nullptr : collection.layout->find(name);
         if (field && !Text::trimmed(TextSlot::raw(record, *field, kind)).empty())
             return true;
     }
@@ -95,11 +95,14 @@ bool LoanList::load()
 
 bool LoanList::add(const Collection& collection, const QString& archivePath)
 {
-    const FieldDef* code = collection.layout->find("Codice");
-    const FieldDef* title = collection.layout->find("Titolo");
-    const FieldDef* borrower = collection.layout->find("Prestato");
-    const FieldDef* date = collection.layout->find("Scadenza");
-    if (!keepsLoans(collection) || !code || !title || !borrower || !date)
+    if (!keepsLoans(collection))
+        return false;
+    const FieldRoles& roles = collection.roles;
+    const FieldDef* code = collection.layout->find(roles.code);
+    const FieldDef* title = collection.layout->find(roles.title);
+    const FieldDef* borrower = collection.layout->find(roles.borrower);
+    const FieldDef* date = collection.layout->find(roles.loanDate);
+    if (!code || !title || !borrower || !date)
         return false;
     const SlotKind kind = collection.layout->kind;
     // The cancelled cards are left out by the rule the searches use.

@@ -1,7 +1,7 @@
 #include "LoanSettings.h"
 
 #include "core/access/IniFile.h"
-#include "core/storage/ProgramFolder.h"
+#include "core/access/SettingsFile.h"
 
 namespace {
 const QString kSection = QStringLiteral("Prestiti");
@@ -10,14 +10,9 @@ const QString kKey = QStringLiteral("Giorni");
 
 namespace LoanSettings {
 
-QString fileName()
-{
-    return QStringLiteral("Tomaria.ini");
-}
-
 int days()
 {
-    const IniFile ini(ProgramFolder::file(fileName()));
+    const IniFile ini(SettingsFile::path());
     bool ok = false;
     const int n = ini.value(kSection, kKey).toInt(&ok);
     return ok && n >= 1 && n <= kMaxDays ? n : kDefaultDays;
@@ -25,7 +20,7 @@ int days()
 
 bool setDays(int days)
 {
-    IniFile ini(ProgramFolder::file(fileName()));
+    IniFile ini(SettingsFile::path());
     if (!ini.readable())
         return false;
     ini.setValue(kSection, kKey, QString::number(days));

@@ -197,7 +197,7 @@ bool CollectionStats::add(const QString& archivePath, const QString& name)
         return false;
     const Search rule(*m_collection.search);
     const bool keepsLoans = LoanList::keepsLoans(m_collection);
-    const FieldDef* due = layout.find("Scadenza");
+    const FieldDef* due = layout.find(m_collection.roles.loanDate);
     const ArchivePass pass(store.count(), layout.size, m_threads);
     // Each thread counts on its own; the counts are merged once at the end.
     Tally empty;

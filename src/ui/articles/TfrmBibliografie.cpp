@@ -1,5 +1,6 @@
 #include "TfrmBibliografie.h"
 
+#include "core/collections/Articles.h"
 #include "core/collections/Collection.h"
 #include "core/text/Text.h"
 #include "ui/articles/TfrmCreaRTF.h"
@@ -31,20 +32,20 @@ constexpr F::Section kSections[] = {
 // two decorative columns. In tab order.
 constexpr int X = 110;
 constexpr F::Field kFields[] = {
-    {1, 1, F::At, "txtTitolo", "Titolo articolo:", 614, X},
-    {1, 1, F::At, "txtDataPub", "Data pubblicazione:", 132, X + 628, F::Kind::Edit, {}, 0, 0, false, true},
-    {1, 2, F::At, "txtGenere", "Genere:", 180, X},
-    {1, 2, F::At, "txtAutore", "Nome autore:", 244, X + 194},
-    {1, 2, F::At, "txtTestata", "Nome testata:", 194, X + 452},
-    {1, 2, F::At, "txtNumTestata", "Numero:", 100, X + 660},
-    {1, 3, F::At, "txtTesto", "Testo articolo:", 760, X, F::Kind::Memo, {}, 0, 262},
-    {1, 4, F::At, "txtSintesi", "Sintesi:", 760, X},
-    {1, 5, F::At, "txtValutazione", "Valutazione:", 760, X},
-    {1, 6, F::At, "txtNote", "Note:", 760, X},
+    {1, 1, F::At, "txtTitolo", 614, X},
+    {1, 1, F::At, "txtDataPub", 132, X + 628, F::Kind::Edit, {}, 0, 0, false, true},
+    {1, 2, F::At, "txtGenere", 180, X},
+    {1, 2, F::At, "txtAutore", 244, X + 194},
+    {1, 2, F::At, "txtTestata", 194, X + 452},
+    {1, 2, F::At, "txtNumTestata", 100, X + 660},
+    {1, 3, F::At, "txtTesto", 760, X, F::Kind::Memo, {}, 0, 262},
+    {1, 4, F::At, "txtSintesi", 760, X},
+    {1, 5, F::At, "txtValutazione", 760, X},
+    {1, 6, F::At, "txtNote", 760, X},
 };
 
 const CardForm kForm{
-    .collection = &Collection::articles(),
+    .collection = &Articles::collection(),
     .objectName = "TfrmBibliografie",
     .caption = " Tomaria - Articoli giornalistici",
     .placement = F::Placement::CaptionAbove,
@@ -79,7 +80,7 @@ constexpr CollectionScreens::Maker kScreens[] = {
 };
 
 const CollectionScreens kEntry{
-    .collection = &Collection::articles(),
+    .collection = &Articles::collection(),
     .form = &kForm,
     .menuName = "Articoli",
     .menuScreen = "TfrmMenuServizi",

@@ -1,5 +1,6 @@
 #include "TfrmCreaRTF.h"
 
+#include "core/collections/Articles.h"
 #include "core/export/RtfDocument.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/collections/Collection.h"
@@ -14,6 +15,20 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+namespace {
+
+// The document's name in the program folder.
+const QString kFileName = QStringLiteral("Scheda_Articolo.rtf");
+
+constexpr RtfDocument::Row kRows[] = {
+    {"Titolo articolo:", "Titolo"}, {"Data pubblicazione:", "DataPub"}, {"Genere:", "Genere"},
+    {"Nome autore:", "Autore"}, {"Nome testata:", "Testata"}, {"Numero testata:", "NumTestata"},
+    {"Testo articolo:", "Testo"}, {"Sintesi:", "Sintesi"}, {"Valutazione:", "Valutazione"}, {"Note:", "Note"},
+};
+constexpr RtfDocument::Card kCard{"SCHEDA ARTICOLO", kRows};
+
+} // namespace
 
 TfrmCreaRTF::TfrmCreaRTF(QWidget* owner)
     : TForm(owner, Kind::Dialog, QStringLiteral(" Esporta scheda in RTF"), {377, 292})
@@ -59,7 +74,7 @@ void TfrmCreaRTF::CreaDocumento()
         return;
 
     // What the card shows, saved or not.
-    const CardScreen* card = cardScreenFor(Text::utf8(Collection::articles().callerTag));
+    const CardScreen* card = cardScreenFor(Text::utf8(Articles::collection().callerTag));
     const auto values = [card](std::string_view field) {
         const QWidget* control = card ? card->control(QStringLiteral("txt") + Text::utf8(field)) : nullptr;
         // The document breaks lines at CR LF only. The text's lines are
@@ -73,8 +88,8 @@ void TfrmCreaRTF::CreaDocumento()
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
         return lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     };
-    const QString path = ProgramFolder::file(RtfDocument::kFileName);
-    if (!RtfDocument::save(values, path)) {
+    const QString path = ProgramFolder::file(kFileName);
+    if (!RtfDocument::save(kCard, values, path)) {
         Msg::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.") + Msg::kLfCrLfCr
                 + QStringLiteral("Accertarsi che il documento non sia già aperto."));
         return;

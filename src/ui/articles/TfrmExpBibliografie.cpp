@@ -1,9 +1,10 @@
 #include "TfrmExpBibliografie.h"
 
+#include "core/collections/Articles.h"
 #include "core/collections/Collection.h"
 
 TfrmExpBibliografie::TfrmExpBibliografie(QWidget* owner)
-    : TfrmEsporta(owner, Collection::articles())
+    : TfrmEsporta(owner, Articles::collection())
 {
     setObjectName(QStringLiteral("TfrmExpBibliografie"));
 }

@@ -1,5 +1,6 @@
 #include "TfrmMenuServizi.h"
 
+#include "core/collections/Articles.h"
 #include "core/collections/Collection.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
@@ -151,7 +152,7 @@ bool TfrmMenuServizi::txtAnnoPreventiviKeyDown(const QKeyEvent& key)
 
 CardScreen* TfrmMenuServizi::articleCard()
 {
-    return cardScreenFor(Text::utf8(Collection::articles().callerTag));
+    return cardScreenFor(Text::utf8(Articles::collection().callerTag));
 }
 
 void TfrmMenuServizi::btnApriPreventiviClick()
@@ -167,7 +168,7 @@ void TfrmMenuServizi::btnApriPreventiviClick()
     if (!card)
         return;
     if (auto* lblFile = card->control<QLabel>(QStringLiteral("lblFile")))
-        lblFile->setText(ProgramFolder::file(Collection::articles().archiveName(year)));
+        lblFile->setText(ProgramFolder::file(Articles::collection().archiveName(year)));
     card->setWindowTitle(QStringLiteral(" Tomaria - Articoli giornalistici anno ") + year);
     setCallerTag(QStringLiteral("servizi"));
     close();
@@ -175,7 +176,7 @@ void TfrmMenuServizi::btnApriPreventiviClick()
 
 void TfrmMenuServizi::imgGuidaClick()
 {
-    const HelpTopic& help = Collection::articles().cardHelp;
+    const HelpTopic& help = Articles::collection().cardHelp;
     TfrmGuida::showTopic(this, Text::utf8(help.title), HelpText::topic(Text::utf8(help.topic)));
 }
 

@@ -1,5 +1,6 @@
 #include "TfrmCodici_Dewey.h"
 
+#include "core/collections/Books.h"
 #include "ui/shell/Controls.h"
 #include "ui/cards/LineList.h"
 #include "ui/shell/Picture.h"
@@ -167,7 +168,7 @@ void TfrmCodici_Dewey::btnTrovaClick()
 
 CardScreen* TfrmCodici_Dewey::bookCard()
 {
-    return cardScreenFor(Text::utf8(Collection::books().callerTag));
+    return cardScreenFor(Text::utf8(Books::collection().callerTag));
 }
 
 void TfrmCodici_Dewey::lstRecordsDblClick()

@@ -1,9 +1,10 @@
 #include "TfrmExpLibri.h"
 
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 
 TfrmExpLibri::TfrmExpLibri(QWidget* owner)
-    : TfrmEsporta(owner, Collection::books())
+    : TfrmEsporta(owner, Books::collection())
 {
     setObjectName(QStringLiteral("TfrmExpLibri"));
 }

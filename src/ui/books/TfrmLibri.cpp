@@ -1,5 +1,6 @@
 #include "TfrmLibri.h"
 
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
@@ -28,32 +29,32 @@ constexpr F::Section kSections[] = {
 
 // In tab order, which is also the Enter ring.
 constexpr F::Field kFields[] = {
-    {1, 1, F::Full, "txtTitolo", "Titolo libro:"},
-    {1, 2, F::Left, "txtCodice", "Codice:"},
-    {1, 2, F::Right, "txtScaffale", "Scaffale:"},
-    {1, 3, F::Left, "txtAutore", "Autore:"},
-    {1, 3, F::Right, "txtNazione", "Nazione:"},
-    {1, 4, F::Left, "txtCuratore", "Curatore:"},
-    {1, 4, F::Right, "txtDewey", "Dewey:", 54},
-    {1, 4, F::At, "txtPagine", "Pagine:", F::kRightWidth - 146, R + 146},
-    {1, 5, F::Left, "txtGenere", "Genere:", 0, 0, F::Kind::Combo, "generi_libri"},
-    {1, 5, F::Right, "txtGiudizio", "Giudizio:"},
-    {2, 1, F::Left, "txtEditore", "Casa editrice:"},
-    {2, 1, F::Right, "txtIsbn", "ISBN:", F::kRightWidth - 28},
-    {2, 2, F::Left, "txtCitta", "Città:"},
-    {2, 2, F::Right, "txtAnno", "Anno:"},
-    {2, 3, F::Left, "txtVolumi", "Volumi:"},
-    {2, 3, F::Right, "txtPrezzo", "Prezzo:"},
-    {2, 4, F::Left, "txtCollana", "Collana:"},
-    {2, 4, F::Right, "txtFormato", "Formato:"},
-    {3, 1, F::Full, "txtOriginale", "Titolo originale:"},
-    {3, 2, F::Left, "txtLingua", "Lingua:", 0, 0, F::Kind::Combo, "lingue"},
-    {3, 2, F::Right, "txtPrima", "1^ pubbl."},
-    {3, 3, F::Left, "txtTraduttore", "Traduttore:"},
-    {3, 3, F::Right, "txtVersione", "Versione:"},
-    {4, 1, F::Full, "txtNote", "Note:"},
-    {4, 2, F::Left, "txtPrestato", "Prestato a:"},
-    {4, 2, F::Right, "txtScadenza", "Data prestito:", 110, 0, F::Kind::Edit, {}, 0, 0, true},
+    {1, 1, F::Full, "txtTitolo"},
+    {1, 2, F::Left, "txtCodice"},
+    {1, 2, F::Right, "txtScaffale"},
+    {1, 3, F::Left, "txtAutore"},
+    {1, 3, F::Right, "txtNazione"},
+    {1, 4, F::Left, "txtCuratore"},
+    {1, 4, F::Right, "txtDewey", 54},
+    {1, 4, F::At, "txtPagine", F::kRightWidth - 146, R + 146},
+    {1, 5, F::Left, "txtGenere", 0, 0, F::Kind::Combo, "generi_libri"},
+    {1, 5, F::Right, "txtGiudizio"},
+    {2, 1, F::Left, "txtEditore"},
+    {2, 1, F::Right, "txtIsbn", F::kRightWidth - 28},
+    {2, 2, F::Left, "txtCitta"},
+    {2, 2, F::Right, "txtAnno"},
+    {2, 3, F::Left, "txtVolumi"},
+    {2, 3, F::Right, "txtPrezzo"},
+    {2, 4, F::Left, "txtCollana"},
+    {2, 4, F::Right, "txtFormato"},
+    {3, 1, F::Full, "txtOriginale"},
+    {3, 2, F::Left, "txtLingua", 0, 0, F::Kind::Combo, "lingue"},
+    {3, 2, F::Right, "txtPrima"},
+    {3, 3, F::Left, "txtTraduttore"},
+    {3, 3, F::Right, "txtVersione"},
+    {4, 1, F::Full, "txtNote"},
+    {4, 2, F::Left, "txtPrestato"},
+    {4, 2, F::Right, "txtScadenza", 110, 0, F::Kind::Edit, {}, 0, 0, true},
 };
 
 constexpr F::Button kButtons[] = {
@@ -66,7 +67,7 @@ constexpr F::Button kButtons[] = {
 constexpr std::string_view kDuplicateClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
 const CardForm kForm{
-    .collection = &Collection::books(),
+    .collection = &Books::collection(),
     .objectName = "TfrmLibri",
     .caption = " Tomaria - Archivio Libri",
     .placement = F::Placement::CaptionBeside,
@@ -100,7 +101,7 @@ constexpr CollectionScreens::Maker kScreens[] = {
 };
 
 const CollectionScreens kEntry{
-    .collection = &Collection::books(),
+    .collection = &Books::collection(),
     .form = &kForm,
     .menuName = "Libri",
     .menuScreen = {},

@@ -1,5 +1,6 @@
 #include "TfrmStampaLibro.h"
 
+#include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 
 TfrmStampaLibro::TfrmStampaLibro(QWidget* owner)
@@ -10,5 +11,5 @@ TfrmStampaLibro::TfrmStampaLibro(QWidget* owner)
 
 CardSheet TfrmStampaLibro::sheet()
 {
-    return CardSheet::of(Collection::books(), 26);
+    return CardSheet::of(Books::collection(), 26);
 }

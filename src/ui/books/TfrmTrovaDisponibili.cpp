@@ -1,10 +1,10 @@
 #include "TfrmTrovaDisponibili.h"
 
-#include "core/collections/BookSearch.h"
+#include "core/collections/Books.h"
 #include "ui/books/TfrmTrovaLibri.h"
 
 TfrmTrovaDisponibili::TfrmTrovaDisponibili(QWidget* owner)
-    : TfrmTrova(owner, BookSearch::available(), TfrmTrovaLibri::stripIcons())
+    : TfrmTrova(owner, Books::available(), TfrmTrovaLibri::stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDisponibili"));
 }

@@ -1,9 +1,10 @@
 #include "TfrmTrovaLibri.h"
 
-#include "core/collections/BookSearch.h"
+#include "core/collections/Books.h"
+
 
 TfrmTrovaLibri::TfrmTrovaLibri(QWidget* owner)
-    : TfrmTrova(owner, BookSearch::search(), stripIcons())
+    : TfrmTrova(owner, Books::search(), stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaLibri"));
 }

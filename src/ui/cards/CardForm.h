@@ -76,8 +76,7 @@ struct CardForm {
         int section; // 1-based
         int row;     // 1-based
         Column column;
-        std::string_view control; // "txtTitolo"
-        std::string_view caption;
+        std::string_view control; // "txtTitolo": its caption is the collection's caption of "Titolo"
         int width = 0; // 0: the column's width
         int x = 0;     // for At, and for every CaptionAbove field
         Kind kind = Kind::Edit;

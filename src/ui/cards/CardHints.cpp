@@ -1,8 +1,7 @@
 #include "CardHints.h"
 
+#include "core/collections/CodeHints.h"
 #include "core/collections/Collection.h"
-#include "core/labels/CodeHints.h"
-#include "core/labels/LabelCards.h"
 #include "core/text/Text.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/shell/Controls.h"
@@ -48,10 +47,13 @@ namespace CardHints {
 void attach(CardScreen* screen)
 {
     // A lent card without the date its rule needs: say what that means.
-    if (const LoanRule* rule = screen->collection().loans; rule && !rule->undated.empty()) {
-        QObject::connect(screen, &CardScreen::cardSaved, screen, [screen, rule] {
-            const QWidget* borrower = screen->findChild<QWidget*>(QStringLiteral("txtPrestato"));
-            const QWidget* date = screen->findChild<QWidget*>(QStringLiteral("txtScadenza"));
+    const FieldRoles& roles = screen->collection().roles;
+    if (const LoanRule* rule = screen->collection().loans; rule && !rule->undated.empty() && !roles.borrower.empty() && !roles.loanDate.empty()) {
+        const QString borrowerField = QStringLiteral("txt") + Text::latin1(roles.borrower);
+        const QString dateField = QStringLiteral("txt") + Text::latin1(roles.loanDate);
+        QObject::connect(screen, &CardScreen::cardSaved, screen, [screen, rule, borrowerField, dateField] {
+            const QWidget* borrower = screen->findChild<QWidget*>(borrowerField);
+            const QWidget* date = screen->findChild<QWidget*>(dateField);
             if (!borrower || !date || Text::trimmed(Controls::text(borrower)).isEmpty()
                 || !Text::trimmed(Controls::text(date)).isEmpty())
                 return;
@@ -59,9 +61,9 @@ void attach(CardScreen* screen)
                     .arg(Text::trimmed(Controls::text(borrower)), Text::utf8(rule->dateWords), Text::utf8(rule->undated)));
         });
     }
-    const LabelFields* fields = LabelFields::of(screen->collection());
-    if (!fields)
+    if (!Collection::labelled(screen->collection()))
         return;
+    const FieldRoles* fields = &screen->collection().roles;
     if (!fields->isbn.empty()) {
         if (auto* isbn = screen->findChild<QWidget*>(QStringLiteral("txt") + Text::latin1(fields->isbn)))
             new IsbnWatch(screen, isbn);

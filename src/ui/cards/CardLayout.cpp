@@ -188,7 +188,7 @@ QWidget* CardLayout::addField(const CardForm& form, QWidget* section, const Card
             break;
         }
     }
-    auto* caption = new QLabel(Text::utf8(field.caption), section);
+    auto* caption = new QLabel(form.collection->fieldCaption(field.control.substr(3)), section);
     caption->setGeometry(captionAt);
     caption->setAlignment(captionAlign);
     caption->setStyleSheet(QStringLiteral("color: #23303F;"));

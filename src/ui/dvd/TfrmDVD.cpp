@@ -1,5 +1,6 @@
 #include "TfrmDVD.h"
 
+#include "core/collections/Dvds.h"
 #include "core/collections/Collection.h"
 #include "ui/dvd/TfrmExpDVD.h"
 #include "ui/dvd/TfrmStampaDVD.h"
@@ -20,31 +21,31 @@ constexpr F::Section kSections[] = {
 
 // In tab order, which is also the Enter ring.
 constexpr F::Field kFields[] = {
-    {1, 1, F::Full, "txtTitolo", "Titolo DVD:", 632},
-    {1, 2, F::Left, "txtCodice", "Codice:"},
-    {1, 2, F::Right, "txtScaffale", "Scaffale:"},
-    {1, 3, F::Left, "txtRegia", "Regia:"},
-    {1, 3, F::Right, "txtNazione", "Nazione:"},
-    {1, 4, F::Left, "txtProtagonista", "Protagonista:"},
-    {1, 4, F::Right, "txtAnno", "Anno:", 64},
-    {1, 4, F::At, "txtDurata", "Durata:", 132, R + F::kRightWidth - 132},
-    {1, 5, F::Left, "txtGenere", "Genere:", 0, 0, F::Kind::Combo, "generi_dvd"},
-    {1, 5, F::Right, "txtGiudizio", "Giudizio:"},
-    {2, 1, F::Left, "txtDistribuzione", "Distribuzione:"},
-    {2, 1, F::Right, "txtSceneggiatura", "Sceneggiatura:"},
-    {2, 2, F::Left, "txtCollana", "Collana:"},
-    {2, 2, F::Right, "txtPrezzo", "Prezzo:"},
-    {2, 3, F::Full, "txtCast", "Cast:"},
-    {2, 4, F::Full, "txtContenuti", "Contenuti:"},
-    {3, 1, F::Full, "txtOriginale", "Titolo originale:"},
-    {3, 2, F::Left, "txtLingua", "Lingua originale:", 0, 0, F::Kind::Combo, "lingue"},
-    {3, 2, F::Right, "txtAltreLingue", "Altre lingue:"},
-    {3, 3, F::Left, "txtSottotitoli", "Sottotitoli:"},
+    {1, 1, F::Full, "txtTitolo", 632},
+    {1, 2, F::Left, "txtCodice"},
+    {1, 2, F::Right, "txtScaffale"},
+    {1, 3, F::Left, "txtRegia"},
+    {1, 3, F::Right, "txtNazione"},
+    {1, 4, F::Left, "txtProtagonista"},
+    {1, 4, F::Right, "txtAnno", 64},
+    {1, 4, F::At, "txtDurata", 132, R + F::kRightWidth - 132},
+    {1, 5, F::Left, "txtGenere", 0, 0, F::Kind::Combo, "generi_dvd"},
+    {1, 5, F::Right, "txtGiudizio"},
+    {2, 1, F::Left, "txtDistribuzione"},
+    {2, 1, F::Right, "txtSceneggiatura"},
+    {2, 2, F::Left, "txtCollana"},
+    {2, 2, F::Right, "txtPrezzo"},
+    {2, 3, F::Full, "txtCast"},
+    {2, 4, F::Full, "txtContenuti"},
+    {3, 1, F::Full, "txtOriginale"},
+    {3, 2, F::Left, "txtLingua", 0, 0, F::Kind::Combo, "lingue"},
+    {3, 2, F::Right, "txtAltreLingue"},
+    {3, 3, F::Left, "txtSottotitoli"},
     // The slot holds 50 characters; the card takes 30.
-    {3, 3, F::Right, "txtPremi", "Premi:", 0, 0, F::Kind::Edit, {}, 30},
-    {4, 1, F::Full, "txtNote", "Note:"},
-    {4, 2, F::Left, "txtPrestato", "Prestato a:"},
-    {4, 2, F::Right, "txtScadenza", "Scadenza:", 110, 0, F::Kind::Edit, {}, 0, 0, true},
+    {3, 3, F::Right, "txtPremi", 0, 0, F::Kind::Edit, {}, 30},
+    {4, 1, F::Full, "txtNote"},
+    {4, 2, F::Left, "txtPrestato"},
+    {4, 2, F::Right, "txtScadenza", 110, 0, F::Kind::Edit, {}, 0, 0, true},
 };
 
 constexpr F::Button kButtons[] = {
@@ -61,7 +62,7 @@ constexpr F::Hint kHints[] = {
 constexpr std::string_view kDuplicateClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
 const CardForm kForm{
-    .collection = &Collection::dvd(),
+    .collection = &Dvds::collection(),
     .objectName = "TfrmDVD",
     .caption = " Tomaria - Archivio DVD",
     .placement = F::Placement::CaptionBeside,
@@ -95,7 +96,7 @@ constexpr CollectionScreens::Maker kScreens[] = {
 };
 
 const CollectionScreens kEntry{
-    .collection = &Collection::dvd(),
+    .collection = &Dvds::collection(),
     .form = &kForm,
     .menuName = "DVD",
     .menuScreen = {},

@@ -1,9 +1,10 @@
 #include "TfrmExpDVD.h"
 
+#include "core/collections/Dvds.h"
 #include "core/collections/Collection.h"
 
 TfrmExpDVD::TfrmExpDVD(QWidget* owner)
-    : TfrmEsporta(owner, Collection::dvd())
+    : TfrmEsporta(owner, Dvds::collection())
 {
     setObjectName(QStringLiteral("TfrmExpDVD"));
 }

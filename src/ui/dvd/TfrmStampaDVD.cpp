@@ -1,5 +1,6 @@
 #include "TfrmStampaDVD.h"
 
+#include "core/collections/Dvds.h"
 #include "core/collections/Collection.h"
 
 TfrmStampaDVD::TfrmStampaDVD(QWidget* owner)
@@ -10,5 +11,5 @@ TfrmStampaDVD::TfrmStampaDVD(QWidget* owner)
 
 CardSheet TfrmStampaDVD::sheet()
 {
-    return CardSheet::of(Collection::dvd(), 28);
+    return CardSheet::of(Dvds::collection(), 28);
 }

@@ -1,9 +1,10 @@
 #include "TfrmTrovaDVD.h"
 
-#include "core/collections/DvdSearch.h"
+#include "core/collections/Dvds.h"
+
 
 TfrmTrovaDVD::TfrmTrovaDVD(QWidget* owner)
-    : TfrmTrova(owner, DvdSearch::search(), stripIcons())
+    : TfrmTrova(owner, Dvds::search(), stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDVD"));
 }

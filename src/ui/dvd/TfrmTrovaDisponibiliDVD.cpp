@@ -1,10 +1,10 @@
 #include "TfrmTrovaDisponibiliDVD.h"
 
-#include "core/collections/DvdSearch.h"
+#include "core/collections/Dvds.h"
 #include "ui/dvd/TfrmTrovaDVD.h"
 
 TfrmTrovaDisponibiliDVD::TfrmTrovaDisponibiliDVD(QWidget* owner)
-    : TfrmTrova(owner, DvdSearch::available(), TfrmTrovaDVD::stripIcons())
+    : TfrmTrova(owner, Dvds::available(), TfrmTrovaDVD::stripIcons())
 {
     setObjectName(QStringLiteral("TfrmTrovaDisponibiliDVD"));
 }

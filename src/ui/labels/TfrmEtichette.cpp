@@ -72,7 +72,7 @@ bool readPosition(const QString& text, qint64& into)
 } // namespace
 
 TfrmEtichette::TfrmEtichette(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Etichette per ") + LabelFields::collections(), kClient)
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Etichette per ") + LabelCards::collections(), kClient)
 {
     setObjectName(QStringLiteral("TfrmEtichette"));
     setBackgroundGradient(Qt::black, Qt::white);
@@ -100,8 +100,8 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     m_txtRaccolta = new QComboBox(form);
     m_txtRaccolta->setObjectName(QStringLiteral("txtRaccolta"));
     for (const Collection* c : Collection::all()) {
-        if (const LabelFields* fields = LabelFields::of(*c))
-            m_txtRaccolta->addItem(Text::utf8(fields->caption), Text::latin1(c->key));
+        if (Collection::labelled(*c))
+            m_txtRaccolta->addItem(Text::utf8(c->caption), Text::latin1(c->key));
     }
     rows->addRow(QStringLiteral("Archivio:"), m_txtRaccolta);
 
@@ -415,7 +415,7 @@ void TfrmEtichette::nameSpine()
 {
     // The spine's lines as the chosen collection fills them.
     const Collection* collection = chosenCollection();
-    const LabelFields* fields = collection ? LabelFields::of(*collection) : nullptr;
+    const FieldRoles* fields = collection && Collection::labelled(*collection) ? &collection->roles : nullptr;
     QStringList lines;
     if (fields && !fields->dewey.empty())
         lines << QStringLiteral("Dewey");

@@ -31,7 +31,7 @@ std::span<const Tool> all()
             QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
             &TfrmCopie::open},
         {QStringLiteral("imgEtichette"), QStringLiteral("Etichette"),
-            QStringLiteral("Etichette per il dorso e con il codice a barre, per %1.").arg(LabelFields::collections()),
+            QStringLiteral("Etichette per il dorso e con il codice a barre, per %1.").arg(LabelCards::collections()),
             QStringLiteral("ico_etichette"), &TfrmEtichette::open},
         {QStringLiteral("imgStatistiche"), QStringLiteral("Statistiche"),
             QStringLiteral("Quante schede, di quali classi, generi e anni, quante in prestito."),

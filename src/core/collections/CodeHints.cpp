@@ -2,7 +2,6 @@
 
 #include "core/collections/ArchiveCheck.h"
 #include "core/collections/Collection.h"
-#include "core/labels/LabelCards.h"
 #include "core/storage/RecordStore.h"
 #include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
@@ -79,7 +78,7 @@ QString isbnHint(const QString& text)
 QList<qint64> sameCode(const Collection& collection, const QString& path, const QString& code, qint64 own)
 {
     QList<qint64> others;
-    const LabelFields* fields = LabelFields::of(collection);
+    const FieldRoles* fields = Collection::labelled(collection) ? &collection.roles : nullptr;
     const QString key = codeKey(code);
     if (!fields || key.isEmpty())
         return others;
@@ -112,9 +111,9 @@ QString duplicateHint(const QString& code, const QList<qint64>& others)
 bool scan(const Collection& collection, const QString& path, Findings& findings)
 {
     findings = {};
-    const LabelFields* fields = LabelFields::of(collection);
-    if (!fields)
+    if (!Collection::labelled(collection))
         return true;
+    const FieldRoles* fields = &collection.roles;
     const RecordLayout& layout = *collection.layout;
     const FieldDef* code = layout.find(fields->code);
     const FieldDef* isbn = fields->isbn.empty() ? nullptr : layout.find(fields->isbn);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/storage/RecordLayout.h"
+
+struct Collection;
+struct ExportTable;
+struct SearchTable;
+
+// The book collection: "Libri.pro", 3237-byte cards.
+// Everything the program knows of it is in its own file: layout, required
+// fields, roles, captions, searches, export, loans, card sheet, statistics
+// and sample filler.
+extern const RecordLayout TSchedaLibro;
+
+namespace Books {
+
+const Collection& collection();
+const SearchTable& search();
+const SearchTable& available(); // not cancelled, not lent
+const ExportTable& exportTable();
+
+} // namespace Books

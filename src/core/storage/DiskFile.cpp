@@ -1,6 +1,7 @@
 #include "DiskFile.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -98,7 +100,14 @@ Identity identityOf(const QFileDevice& file)
     if (named.valid && named.device == id.device && named.inode == id.inode)
         id.bornMs = named.bornMs;
 #else
-    Q_UNUSED(file);
+    BY_HANDLE_FILE_INFORMATION info;
+    const HANDLE handle = file.handle() < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info))
+        return id;
+    id.device = info.dwVolumeSerialNumber;
+    id.inode = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.bornMs = bornOf(file.fileName());
+    id.valid = true;
 #endif
     return id;
 }
@@ -115,7 +124,18 @@ Identity identityOf(const QString& path)
     id.valid = true;
     id.bornMs = bornOf(path);
 #else
-    Q_UNUSED(path);
+    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return id;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(handle, &info)) {
+        id.device = info.dwVolumeSerialNumber;
+        id.inode = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        id.bornMs = bornOf(path);
+        id.valid = true;
+    }
+    CloseHandle(handle);
 #endif
     return id;
 }

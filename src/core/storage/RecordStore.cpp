@@ -55,7 +55,9 @@ bool RecordStore::lockCurrent(std::unique_ptr<FileLock>& lock)
         lock = std::make_unique<FileLock>(m_file);
         if (!lock->locked())
             return lockFailure(*lock);
-        if (DiskFile::identityOf(m_file).sameAs(DiskFile::identityOf(m_file.fileName())))
+        const DiskFile::Identity open = DiskFile::identityOf(m_file);
+        // A system that cannot tell files apart leaves the file as it is.
+        if (!open.valid || open.sameAs(DiskFile::identityOf(m_file.fileName())))
             return true;
         lock.reset();
         if (!reopen())

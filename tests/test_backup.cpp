@@ -5,12 +5,18 @@
 #include "BackupFixtures.h"
 #include "TestSupport.h"
 
+#include "core/access/IniFile.h"
 #include "core/collections/Articles.h"
 #include "core/collections/Books.h"
 #include "core/collections/Dvds.h"
 #include "core/backup/Catalogue.h"
+#include "core/backup/CatalogueMark.h"
 #include "core/backup/Restore.h"
 #include "core/backup/SafetyCopy.h"
+#include "core/backup/StagingFolder.h"
+#include "core/storage/AppendJournal.h"
+#include "core/storage/RecordStore.h"
+#include "core/storage/RestoreJournal.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
@@ -135,6 +141,20 @@ private slots:
     void everyToolShowsItsGuide_data();
     void everyToolShowsItsGuide();
     void copiesScreenMakesListsAndRestores();
+    void restoreOverAPendingJournal_data();
+    void restoreOverAPendingJournal();
+    void copyRespectsAPendingJournal();
+    void writerWaitingThroughARestore();
+    void twoCataloguesShareACopiesFolder();
+    void futureDatedCopiesKeepTheNewOne();
+    void restoreFailingPartWayChangesNothing_data();
+    void restoreFailingPartWayChangesNothing();
+    void killedRestoreIsCompletedByTheNextOpener_data();
+    void killedRestoreIsCompletedByTheNextOpener();
+    void leftoversOfCutShortWorkGo();
+    void copiesFolderInsideTheAttachmentsIsRefused();
+    void copyNeedsAnArchive();
+    void restoreKeepsThisComputersCopySettings();
 };
 
 void BackupTest::roundTripBringsBackEveryByte()
@@ -393,6 +413,10 @@ void BackupTest::hostileZipIsRefused_data()
     QTest::newRow("not a catalogue file") << "foreign" << "non fa parte";
     QTest::newRow("no catalogue") << "empty" << "non contiene un catalogo";
     QTest::newRow("not a file") << "folder" << "non è un file regolare";
+    QTest::newRow("settings file alone") << "settings" << "alcun archivio";
+    QTest::newRow("password file alone") << "password" << "alcun archivio";
+    QTest::newRow("attachments alone") << "attachments" << "alcun archivio";
+    QTest::newRow("encrypted") << "encrypted" << "cifrato con una password";
 }
 
 void BackupTest::hostileZipIsRefused()
@@ -443,6 +467,21 @@ void BackupTest::hostileZipIsRefused()
         QVERIFY(!writeZip(zip, {{"Documenti_Allegati/", "", 0040755}}).isEmpty());
     } else if (kind == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(zip));
+    } else if (kind == QLatin1String("settings")) {
+        QVERIFY(!writeZip(zip, {{"Tomaria.ini", "[Prestiti]\r\nGiorni=3\r\n"}}).isEmpty());
+    } else if (kind == QLatin1String("password")) {
+        QVERIFY(!writeZip(zip, {{"unins000.dll", "[Accesso]\r\n"}}).isEmpty());
+    } else if (kind == QLatin1String("attachments")) {
+        QVERIFY(!writeZip(zip, {{"Documenti_Allegati/", "", 0040755}, {"Documenti_Allegati/a.txt", "a"}}).isEmpty());
+    } else if (kind == QLatin1String("encrypted")) {
+        int error = 0;
+        zip_t* z = zip_open(QFile::encodeName(zip).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        QVERIFY(z);
+        zip_source_t* source = zip_source_buffer(z, books.constData(), zip_uint64_t(books.size()), 0);
+        const zip_int64_t i = zip_file_add(z, "Libri.pro", source, ZIP_FL_ENC_UTF_8);
+        QVERIFY(i >= 0);
+        QCOMPARE(zip_file_set_encryption(z, zip_uint64_t(i), ZIP_EM_AES_256, "segreta"), 0);
+        QCOMPARE(zip_close(z), 0);
     }
     const auto before = tree(folder.path());
     const QString checked = Restore::check(zip);
@@ -661,9 +700,363 @@ void BackupTest::copiesScreenMakesListsAndRestores()
     QCOMPARE(log.entries[0].kind, Msg::Kind::Information);
     QCOMPARE(log.entries[1].kind, Msg::Kind::Confirmation);
     QCOMPARE(log.entries[3].kind, Msg::Kind::Information);
-    QVERIFY(log.entries[3].text.contains(rowsAfterRestore[0]));
+    // The question says what will change; the answer names the whole path
+    // of the copy of before.
+    for (const QString& line : {QStringLiteral("Libri.pro: 2 schede ora, 2 schede nella copia"),
+             QStringLiteral("DVD.pro: 0 schede ora, 3 schede nella copia"), QStringLiteral("2025.art: 2 schede ora, 2 schede nella copia")})
+        QVERIFY2(log.entries[1].text.contains(line), qPrintable(log.entries[1].text));
+    QVERIFY(log.entries[3].text.contains(QDir::toNativeSeparators(folder.file(kCopies + QLatin1Char('/') + rowsAfterRestore[0]))));
     QVERIFY(title->text().isEmpty());
     Screens::destroyAll();
+}
+
+
+namespace {
+
+// The journal of an import that died after its first cards: the archive
+// holds `kept` whole cards as the journal guards them, then `half` more.
+void leaveHalfImport(const TestFolder& folder, int kept, int half)
+{
+    const QString path = folder.file(QStringLiteral("Libri.pro"));
+    folder.write(QStringLiteral("Libri.pro"), cards(Books::collection(), kept, QStringLiteral("vecchia")));
+    AppendJournal::Before before;
+    before.length = qint64(kept) * kBook;
+    QVERIFY(AppendJournal::begin(path, before, nullptr));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::Append));
+    QVERIFY(f.write(cards(Books::collection(), half, QStringLiteral("mezza"))) == qint64(half) * kBook);
+}
+
+qint64 cardsIn(const QString& path)
+{
+    RecordStore store;
+    return store.open(path, kBook, RecordStore::Mode::ReadExisting) ? store.count() : -1;
+}
+
+} // namespace
+
+void BackupTest::restoreOverAPendingJournal_data()
+{
+    QTest::addColumn<int>("inCopy");
+    QTest::addColumn<int>("guarded");
+    QTest::newRow("copy longer than the journal") << 100 << 5;
+    QTest::newRow("copy shorter than the journal") << 2 << 5;
+}
+
+void BackupTest::restoreOverAPendingJournal()
+{
+    // The journal of the archive a restore replaces belongs to that file:
+    // it must neither cut the restored archive back nor grow it.
+    QFETCH(int, inCopy);
+    QFETCH(int, guarded);
+    TestFolder folder;
+    fill(folder);
+    leaveHalfImport(folder, guarded, 40);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    const QByteArray copy = cards(Books::collection(), inCopy, QStringLiteral("copia"));
+    QVERIFY(!writeZip(zip, {{"Libri.pro", copy}}).isEmpty());
+    const auto done = Restore::restore(zip, folder.file(kCopies));
+    QVERIFY2(done.ok, qPrintable(done.error));
+    QVERIFY(!QFileInfo::exists(AppendJournal::pathFor(folder.file(QStringLiteral("Libri.pro")))));
+    QCOMPARE(cardsIn(folder.file(QStringLiteral("Libri.pro"))), qint64(inCopy));
+    QCOMPARE(folder.read(QStringLiteral("Libri.pro")), copy);
+    // The copy of the catalogue as it was holds what every opener saw.
+    QCOMPARE(unzipAll(done.aside).value(QStringLiteral("Libri.pro")).size(), qint64(guarded) * kBook);
+}
+
+void BackupTest::copyRespectsAPendingJournal()
+{
+    TestFolder folder;
+    fill(folder);
+    leaveHalfImport(folder, 5, 1000);
+    const auto made = SafetyCopy::make(folder.file(kCopies));
+    QVERIFY2(made.ok, qPrintable(made.error));
+    QCOMPARE(unzipAll(made.path).value(QStringLiteral("Libri.pro")), cards(Books::collection(), 5, QStringLiteral("vecchia")));
+    // Cut back as any opener would, so the restore of it is the same.
+    QCOMPARE(cardsIn(folder.file(QStringLiteral("Libri.pro"))), 5);
+    QVERIFY(!QFileInfo::exists(AppendJournal::pathFor(folder.file(QStringLiteral("Libri.pro")))));
+}
+
+void BackupTest::writerWaitingThroughARestore()
+{
+    // An import opened the archive before the restore and gets its lock
+    // after the rename: its cards belong in the restored archive.
+    TestFolder folder;
+    fill(folder);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    const QByteArray copy = cards(Books::collection(), 4, QStringLiteral("copia"));
+    QVERIFY(!writeZip(zip, {{"Libri.pro", copy}}).isEmpty());
+    RecordStore import;
+    QVERIFY(import.open(folder.file(QStringLiteral("Libri.pro")), kBook));
+    QVERIFY(Restore::restore(zip, folder.file(kCopies)).ok);
+    const QByteArray added = cards(Books::collection(), 1000, QStringLiteral("importata"));
+    QVERIFY(import.beginAppend());
+    QVERIFY(import.appendBatch(added));
+    QVERIFY(import.commitAppend());
+    import.close();
+    QCOMPARE(folder.read(QStringLiteral("Libri.pro")), copy + added);
+}
+
+void BackupTest::twoCataloguesShareACopiesFolder()
+{
+    TestFolder a, b;
+    fill(a);
+    fill(b);
+    b.write(QStringLiteral("Libri.pro"), cards(Books::collection(), 7, QStringLiteral("bi")));
+    QTemporaryDir shared;
+    QStringList madeA, madeB;
+    for (int day = 1; day <= 3; ++day) {
+        Clock::setFixed(QDateTime(QDate(2030, 1, day), QTime(10, 0)));
+        ProgramFolder::setPath(a.path());
+        madeA << SafetyCopy::make(shared.path()).path;
+        Clock::setFixed(QDateTime(QDate(2030, 1, day), QTime(11, 0)));
+        ProgramFolder::setPath(b.path());
+        madeB << SafetyCopy::make(shared.path()).path;
+    }
+    QVERIFY(!madeA.contains(QString()) && !madeB.contains(QString()));
+    // B sees and rotates only its own copies.
+    const auto listed = SafetyCopy::list(shared.path());
+    QCOMPARE(listed.size(), 3);
+    for (const auto& c : listed)
+        QVERIFY(madeB.contains(c.path));
+    QCOMPARE(SafetyCopy::rotate(shared.path(), 2, madeB.last()), QStringList{madeB.first()});
+    ProgramFolder::setPath(a.path());
+    QCOMPARE(SafetyCopy::rotate(shared.path(), 1, madeA.last()), QStringList({madeA[1], madeA[0]}));
+    for (const QString& path : madeB.mid(1))
+        QVERIFY(QFileInfo::exists(path));
+
+    // B restoring A's copy is asked first, naming A.
+    ProgramFolder::setPath(b.path());
+    const Restore::Preview preview = Restore::preview(madeA.last());
+    QVERIFY(preview.ofAnotherCatalogue);
+    QCOMPARE(preview.otherCatalogue, QDir::toNativeSeparators(QDir::cleanPath(a.path())));
+    QVERIFY(!Restore::preview(madeB.last()).ofAnotherCatalogue);
+    const auto before = tree(b.path(), kCopies);
+    for (const QByteArray& answer : {QByteArray(""), QByteArray("n\n"), QByteArray("s\n")}) {
+        QProcess cli;
+        cli.start(QStringLiteral(TOMARIA_CLI), {QStringLiteral("--folder"), b.path(), QStringLiteral("restore"), madeA.last()});
+        QVERIFY(cli.waitForStarted(30000));
+        cli.write(answer);
+        cli.closeWriteChannel();
+        QVERIFY(cli.waitForFinished(60000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(err.contains(QDir::toNativeSeparators(QDir::cleanPath(a.path()))), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("Libri.pro: 7 schede ora, 2 schede nella copia")), qPrintable(err));
+        if (answer != "s\n") {
+            QCOMPARE(cli.exitCode(), 1);
+            QCOMPARE(tree(b.path(), kCopies), before);
+        } else {
+            QCOMPARE(cli.exitCode(), 0);
+            QCOMPARE(b.read(QStringLiteral("Libri.pro")), a.read(QStringLiteral("Libri.pro")));
+        }
+    }
+}
+
+void BackupTest::futureDatedCopiesKeepTheNewOne()
+{
+    TestFolder folder;
+    fill(folder);
+    const QString copies = folder.file(kCopies);
+    // Copies from a machine whose clock ran years ahead.
+    for (int day = 1; day <= 3; ++day) {
+        Clock::setFixed(QDateTime(QDate(2040, 1, day), QTime(10, 0)));
+        QVERIFY(SafetyCopy::make(copies).ok);
+    }
+    Clock::setFixed(QDateTime(QDate(2030, 1, 1), QTime(10, 0)));
+    bool ran = false;
+    folder.write(QStringLiteral("DVD.pro"), cards(Dvds::collection(), 4, QStringLiteral("d")));
+    setModified(folder.file(QStringLiteral("DVD.pro")), QDateTime(QDate(2030, 1, 1), QTime(9, 0)));
+    QVERIFY(SafetyCopy::due(copies));
+    IniFile ini(folder.file(QStringLiteral("Tomaria.ini")));
+    ini.setValue(QStringLiteral("Copie"), QStringLiteral("Numero"), QStringLiteral("3"));
+    QVERIFY(ini.save());
+    const auto made = SafetyCopy::automatic(&ran);
+    QVERIFY(ran && made.ok);
+    QVERIFY2(QFileInfo::exists(made.path), "the copy just made is never rotated away");
+    QCOMPARE(SafetyCopy::list(copies).size(), 3);
+    // The next is due a day after the copy this catalogue really made.
+    Clock::setFixed(QDateTime(QDate(2030, 1, 2), QTime(11, 0)));
+    setModified(folder.file(QStringLiteral("DVD.pro")), QDateTime(QDate(2030, 1, 2), QTime(9, 0)));
+    QVERIFY(SafetyCopy::due(copies));
+    Clock::setFixed(QDateTime(QDate(2030, 1, 1), QTime(20, 0)));
+    QVERIFY(!SafetyCopy::due(copies));
+}
+
+void BackupTest::restoreFailingPartWayChangesNothing_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("fails at the second rename") << "forced" << "provocato";
+    QTest::newRow("fails at the last rename") << "forced-last" << "provocato";
+    QTest::newRow("attachment name too long") << "long" << "nome troppo lungo";
+    QTest::newRow("folder where an attachment goes") << "folder" << "c'è una cartella";
+    QTest::newRow("file where the attachments go") << "file" << "non la cartella degli allegati";
+}
+
+void BackupTest::restoreFailingPartWayChangesNothing()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    TestFolder folder;
+    fill(folder);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    QByteArray attachment = "Documenti_Allegati/nuovo.pdf";
+    if (kind == QLatin1String("long"))
+        attachment = "Documenti_Allegati/" + QByteArray(300, 'a') + ".pdf";
+    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 9, QStringLiteral("r"))},
+                               {"DVD.pro", cards(Dvds::collection(), 9, QStringLiteral("r"))},
+                               {attachment, "pdf"}})
+                 .isEmpty());
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(folder.file(QStringLiteral("Documenti_Allegati/nuovo.pdf"))));
+    if (kind == QLatin1String("file")) {
+        QVERIFY(QDir(folder.file(QStringLiteral("Documenti_Allegati"))).removeRecursively());
+        folder.write(QStringLiteral("Documenti_Allegati"), "un file");
+    }
+    // Seven renames: three files of the zip, then 2024.art, 2025.art and two attachments that go.
+    if (kind == QLatin1String("forced"))
+        Restore::failAtStepForTests(2);
+    if (kind == QLatin1String("forced-last"))
+        Restore::failAtStepForTests(7);
+    // The catalogue's identity file records the copy of before: not the catalogue.
+    const auto catalogueTree = [&] {
+        auto all = tree(folder.path(), kCopies);
+        all.remove(CatalogueMark::kFileName);
+        return all;
+    };
+    const auto before = catalogueTree();
+    const auto done = Restore::restore(zip, folder.file(kCopies));
+    Restore::failAtStepForTests(0);
+    QVERIFY(!done.ok);
+    QVERIFY(done.unchanged);
+    QVERIFY2(done.error.contains(message), qPrintable(done.error));
+    QCOMPARE(catalogueTree(), before);
+    if (kind.startsWith(QLatin1String("forced"))) {
+        QVERIFY2(done.error.contains(QStringLiteral("il catalogo non è cambiato")), qPrintable(done.error));
+        QVERIFY(QFileInfo::exists(done.aside));
+    }
+}
+
+void BackupTest::killedRestoreIsCompletedByTheNextOpener_data()
+{
+    QTest::addColumn<int>("step");
+    // Four files of the zip, then 2025.art and two attachments that go.
+    for (int step = 1; step <= 7; ++step)
+        QTest::newRow(qPrintable(QStringLiteral("killed after rename %1").arg(step))) << step;
+}
+
+void BackupTest::killedRestoreIsCompletedByTheNextOpener()
+{
+    QFETCH(int, step);
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 4, QStringLiteral("r"))},
+                               {"DVD.pro", cards(Dvds::collection(), 1, QStringLiteral("r"))},
+                               {"2024.art", cards(Articles::collection(), 6, QStringLiteral("r"))},
+                               {"Documenti_Allegati/nuovo.txt", "nuovo"}})
+                 .isEmpty());
+    // What a restore that runs to its end gives.
+    TestFolder twin;
+    fill(twin);
+    QVERIFY(Restore::restore(zip, twin.file(kCopies)).ok);
+    const auto expected = catalogueOf(twin.path());
+
+    TestFolder folder;
+    fill(folder);
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TOMARIA_TEST_KILL_AT_RESTORE_STEP"), QString::number(step));
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(TOMARIA_CLI), {QStringLiteral("--folder"), folder.path(), QStringLiteral("restore"), zip});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitStatus(), QProcess::CrashExit);
+    QVERIFY(RestoreJournal::pending(folder.path()));
+
+    // The next opener, whatever it opens, completes the restore first.
+    ProgramFolder::setPath(folder.path());
+    QCOMPARE(cardsIn(folder.file(QStringLiteral("DVD.pro"))), 1);
+    QVERIFY(!RestoreJournal::pending(folder.path()));
+    QCOMPARE(catalogueOf(folder.path()), expected);
+    QVERIFY(QDir(folder.path()).entryList({StagingFolder::kRestore + QLatin1Char('*')}, QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+void BackupTest::leftoversOfCutShortWorkGo()
+{
+    TestFolder folder;
+    fill(folder);
+    const QString copies = folder.file(kCopies);
+    QVERIFY(QDir().mkpath(copies));
+    // Left by copies and a restore that were killed: full size, hidden.
+    for (const QString& dead : {copies + QStringLiteral("/.Tomaria-copia-aB3dE9"), folder.file(QStringLiteral(".Tomaria-ripristino-Xy12zQ"))}) {
+        QVERIFY(QDir().mkpath(dead));
+        QFile alive(dead + QStringLiteral("/.in-uso"));
+        QVERIFY(alive.open(QIODevice::WriteOnly));
+        QFile big(dead + QStringLiteral("/0"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.write(noise(100000, 9)) == 100000);
+    }
+    // Work under way, and files of the user's that only look alike.
+    StagingFolder running(copies, StagingFolder::kCopy);
+    QVERIFY(running.isValid());
+    folder.write(QStringLiteral("Copie_di_sicurezza/.Tomaria-copia-mie.txt"), "mio");
+    QVERIFY(QDir().mkpath(copies + QStringLiteral("/.Tomaria-copia-dell-utente")));
+    const auto made = SafetyCopy::make(copies);
+    QVERIFY2(made.ok, qPrintable(made.error));
+    QVERIFY(!QFileInfo::exists(copies + QStringLiteral("/.Tomaria-copia-aB3dE9")));
+    QVERIFY(!QFileInfo::exists(folder.file(QStringLiteral(".Tomaria-ripristino-Xy12zQ"))));
+    QVERIFY(QFileInfo::exists(running.path()));
+    QCOMPARE(folder.read(QStringLiteral("Copie_di_sicurezza/.Tomaria-copia-mie.txt")), QByteArray("mio"));
+    QVERIFY(QFileInfo(copies + QStringLiteral("/.Tomaria-copia-dell-utente")).isDir());
+}
+
+void BackupTest::copiesFolderInsideTheAttachmentsIsRefused()
+{
+    TestFolder folder;
+    fill(folder);
+    const auto before = tree(folder.path());
+    for (const QString& inside : {QStringLiteral("Documenti_Allegati"), QStringLiteral("Documenti_Allegati/copie"),
+             QStringLiteral("Documenti_Allegati/vecchi/../copie")}) {
+        const auto made = SafetyCopy::make(folder.file(inside));
+        QVERIFY(!made.ok);
+        QVERIFY2(made.error.contains(QStringLiteral("dentro la cartella degli allegati")), qPrintable(made.error));
+        QCOMPARE(tree(folder.path()), before);
+    }
+    QVERIFY(SafetyCopy::make(folder.file(QStringLiteral("Documenti_Allegati copie"))).ok);
+}
+
+void BackupTest::copyNeedsAnArchive()
+{
+    // A fresh install: only the password file and the settings.
+    TestFolder folder;
+    folder.write(QStringLiteral("unins000.dll"), QByteArray("[Accesso]\r\nValore=abc\r\n"));
+    folder.write(QStringLiteral("Tomaria.ini"), QByteArray("[Prestiti]\r\nGiorni=12\r\n"));
+    const auto made = SafetyCopy::make(folder.file(kCopies));
+    QVERIFY(!made.ok);
+    QVERIFY2(made.error.contains(QStringLiteral("non ha ancora archivi")), qPrintable(made.error));
+    QVERIFY2(!QFileInfo::exists(folder.file(kCopies)), "a failed copy leaves no folder behind");
+}
+
+void BackupTest::restoreKeepsThisComputersCopySettings()
+{
+    TestFolder folder;
+    fill(folder);
+    folder.write(QStringLiteral("Tomaria.ini"), QByteArray("[Prestiti]\r\nGiorni=12\r\n[Copie]\r\nCartella=copie su chiavetta\r\nNumero=4\r\n"));
+    QTemporaryDir elsewhere;
+    const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
+    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 3, QStringLiteral("r"))},
+                               {"Tomaria.ini", "[Copie]\r\nCartella=vecchie\r\n[Prestiti]\r\nGiorni=30\r\n"}})
+                 .isEmpty());
+    const auto done = Restore::restore(zip, SafetyCopy::folder());
+    QVERIFY2(done.ok, qPrintable(done.error));
+    const IniFile ini(folder.file(QStringLiteral("Tomaria.ini")));
+    QCOMPARE(ini.value(QStringLiteral("Prestiti"), QStringLiteral("Giorni")), QStringLiteral("30"));
+    QCOMPARE(ini.value(QStringLiteral("Copie"), QStringLiteral("Cartella")), QStringLiteral("copie su chiavetta"));
+    QCOMPARE(ini.value(QStringLiteral("Copie"), QStringLiteral("Numero")), QStringLiteral("4"));
+    // The copy of before stays where this computer keeps its copies, and is listed there.
+    QVERIFY(done.aside.startsWith(folder.file(QStringLiteral("copie su chiavetta/"))));
+    QCOMPARE(SafetyCopy::list(SafetyCopy::folder()).first().path, done.aside);
 }
 
 QTEST_MAIN(BackupTest)

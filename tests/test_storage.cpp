@@ -73,6 +73,9 @@ private slots:
     void journalCutsBackADeadAppend();
     void journalHidesALiveAppendFromReaders();
     void journalOfAnUnfinishedBeginIsDropped();
+    void journalAppliesOnlyToItsOwnFile_data();
+    void journalAppliesOnlyToItsOwnFile();
+    void writerFollowsAReplacedArchive();
     void cancelledAppendLeavesTheArchive();
     void importRunsBothPasses_data();
     void importRunsBothPasses();
@@ -552,6 +555,122 @@ void StorageTest::journalOfAnUnfinishedBeginIsDropped()
         QVERIFY2(!QFile::exists(AppendJournal::pathFor(path)), journal.constData());
         QCOMPARE(folder.read("Libri.pro"), two);
     }
+}
+
+void StorageTest::journalAppliesOnlyToItsOwnFile_data()
+{
+    // A journal left beside an archive that has since been replaced (a
+    // restore, an older archive put in by hand) must not cut it back, grow
+    // it with zeros or write its tail over a card.
+    QTest::addColumn<QString>("opener");
+    QTest::addColumn<int>("journalLength");  // bytes the journal would cut to
+    QTest::addColumn<int>("tailBytes");      // of a partial card it would write back
+    QTest::addColumn<int>("archiveCards");   // of the archive now at the name
+    QTest::addColumn<bool>("firstFormat");   // a journal of the format that named no file
+    QTest::addColumn<bool>("replaced");      // the archive is another file than the journal's
+    QTest::addColumn<int>("expectedCards");
+    const int card = 3237;
+    for (const char* opener : {"card screen", "search"}) {
+        const QString o = QString::fromLatin1(opener);
+        QTest::newRow(qPrintable(o + QStringLiteral(": restored copy longer than the journal"))) << o << 5 * card << 0 << 100 << false << true << 100;
+        QTest::newRow(qPrintable(o + QStringLiteral(": restored copy shorter than the journal"))) << o << 5 * card << 0 << 2 << false << true << 2;
+        QTest::newRow(qPrintable(o + QStringLiteral(": journal tail over a restored card"))) << o << 2 * card + 700 << 700 << 3 << false << true << 3;
+        QTest::newRow(qPrintable(o + QStringLiteral(": first format, archive put in after"))) << o << 5 * card << 0 << 100 << true << true << 100;
+        QTest::newRow(qPrintable(o + QStringLiteral(": first format, would grow the archive"))) << o << 5 * card << 0 << 2 << true << false << 2;
+        QTest::newRow(qPrintable(o + QStringLiteral(": first format, its own archive"))) << o << 5 * card << 0 << 9 << true << false << 5;
+        QTest::newRow(qPrintable(o + QStringLiteral(": own journal, file cut shorter by hand"))) << o << 5 * card << 0 << 3 << false << false << 3;
+    }
+}
+
+void StorageTest::journalAppliesOnlyToItsOwnFile()
+{
+    QFETCH(QString, opener);
+    QFETCH(int, journalLength);
+    QFETCH(int, tailBytes);
+    QFETCH(int, archiveCards);
+    QFETCH(bool, firstFormat);
+    QFETCH(bool, replaced);
+    QFETCH(int, expectedCards);
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    QByteArray guarded;
+    for (int i = 0; i < journalLength / 3237 + 1; ++i)
+        guarded += book(QStringLiteral("vecchia %1").arg(i));
+    guarded.truncate(journalLength);
+    folder.write("Libri.pro", guarded);
+    if (firstFormat) {
+        // Written as the earlier version did, after the archive was made.
+        QTest::qWait(20);
+        folder.write("Libri.pro-journal", "tomaria-journal 1 " + QByteArray::number(journalLength) + ' '
+                + guarded.right(tailBytes).toBase64() + "\n");
+    } else {
+        AppendJournal::Before before;
+        before.length = journalLength;
+        before.tail = guarded.right(tailBytes);
+        QVERIFY(AppendJournal::begin(path, before, nullptr));
+    }
+    QByteArray now;
+    for (int i = 0; i < archiveCards; ++i)
+        now += book(QStringLiteral("ripristinata %1").arg(i));
+    if (replaced) {
+        // A new file takes the name, as a restore's rename does.
+        QTest::qWait(20);
+        folder.write("nuovo", now);
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(folder.file("nuovo"), path));
+    } else {
+        QFile same(path);
+        QVERIFY(same.open(QIODevice::ReadWrite));
+        QVERIFY(same.resize(0));
+        QCOMPARE(same.write(now), now.size());
+    }
+    if (firstFormat && !replaced && expectedCards != archiveCards && !QFileInfo(path).birthTime().isValid())
+        QSKIP("this file system keeps no birth time: a journal of the first format is then always set aside");
+    RecordStore store;
+    QVERIFY(store.open(path, 3237, opener == QLatin1String("search") ? RecordStore::Mode::Read : RecordStore::Mode::ReadWrite));
+    QCOMPARE(store.count(), expectedCards);
+    store.close();
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
+    if (expectedCards == archiveCards) {
+        QCOMPARE(folder.read("Libri.pro"), now);
+        QVERIFY(QFile::exists(path + AppendJournal::kSetAsideSuffix));
+    } else {
+        QCOMPARE(folder.read("Libri.pro"), now.left(journalLength));
+    }
+}
+
+void StorageTest::writerFollowsAReplacedArchive()
+{
+    // A writer that opened the archive before a restore replaced it, and
+    // gets the lock after: its cards go into the archive that bears the
+    // name, never into the file that no longer does.
+    TestFolder folder;
+    const QString path = folder.file("Libri.pro");
+    const QByteArray old = book("Uno") + book("Due");
+    const QByteArray restored = book("A") + book("B") + book("C");
+    folder.write("Libri.pro", old);
+    RecordStore appender, saver;
+    QVERIFY(appender.open(path, 3237));
+    QVERIFY(saver.open(path, 3237));
+    QVERIFY(saver.seek(1));
+    folder.write("ripristinato", restored);
+    QVERIFY(QFile::rename(path, folder.file("vecchio")));
+    QVERIFY(QFile::rename(folder.file("ripristinato"), path));
+
+    QVERIFY2(appender.append(book("Nuova")), qPrintable(appender.errorString()));
+    QVERIFY2(saver.write(book("Salvata")), qPrintable(saver.errorString()));
+    QCOMPARE(folder.read("vecchio"), old);
+    QCOMPARE(folder.read("Libri.pro"), book("A") + book("Salvata") + book("C") + book("Nuova"));
+
+    // An import in batches follows it the same way.
+    folder.write("ripristinato", restored);
+    QVERIFY(QFile::remove(folder.file("vecchio")));
+    QVERIFY(QFile::rename(path, folder.file("vecchio")));
+    QVERIFY(QFile::rename(folder.file("ripristinato"), path));
+    QVERIFY(appender.beginAppend());
+    QVERIFY(appender.appendBatch(book("Prima") + book("Seconda")));
+    QVERIFY(appender.commitAppend());
+    QCOMPARE(folder.read("Libri.pro"), restored + book("Prima") + book("Seconda"));
 }
 
 void StorageTest::cancelledAppendLeavesTheArchive()

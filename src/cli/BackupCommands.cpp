@@ -2,6 +2,7 @@
 
 #include "core/backup/Restore.h"
 #include "core/backup/SafetyCopy.h"
+#include "core/storage/ProgramFolder.h"
 #include "core/text/Clock.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ int backup(const QString& to, QTextStream& out, QTextStream& err)
         return kFailed;
     }
     if (to.isEmpty()) {
-        for (const QString& gone : SafetyCopy::rotate(folder, SafetyCopy::keep()))
+        for (const QString& gone : SafetyCopy::rotate(folder, SafetyCopy::keep(), made.path))
             err << "tomaria-cli: rimossa la copia più vecchia " << shown(gone) << "\n";
     }
     out << shown(made.path) << "\n";
@@ -52,12 +53,36 @@ int list(QTextStream& out, QTextStream& err)
 
 int restore(const QString& zip, QTextStream& out, QTextStream& err)
 {
-    const Restore::Outcome done = Restore::restore(QFileInfo(zip).absoluteFilePath(), SafetyCopy::folder());
+    QTextStream in(stdin);
+    return restore(zip, out, err, in);
+}
+
+int restore(const QString& zip, QTextStream& out, QTextStream& err, QTextStream& in)
+{
+    const QString path = QFileInfo(zip).absoluteFilePath();
+    const Restore::Preview preview = Restore::preview(path);
+    if (preview.error.isEmpty() && preview.ofAnotherCatalogue) {
+        // Two catalogues may share a copies folder: bringing in the other's
+        // catalogue is never done without a yes.
+        err << "tomaria-cli: " << shown(zip) << " è una copia di un altro catalogo"
+            << (preview.otherCatalogue.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(preview.otherCatalogue))
+            << ", non di quello in " << shown(QDir::cleanPath(ProgramFolder::path())) << ".\n"
+            << Restore::describe(preview) << "\n"
+            << "Ripristinarla al posto di questo catalogo? [s/N] ";
+        err.flush();
+        const QString answer = in.readLine().trimmed().toLower();
+        if (answer != QLatin1String("s") && answer != QLatin1String("si") && answer != QStringLiteral("sì")) {
+            err << "\ntomaria-cli: ripristino di " << shown(zip) << " non eseguito: il catalogo non è cambiato\n";
+            return kRefused;
+        }
+    }
+    const Restore::Outcome done = Restore::restore(path, SafetyCopy::folder());
     if (!done.ok) {
-        err << "tomaria-cli: ripristino di " << shown(zip) << " rifiutato: " << done.error << "\n";
+        err << "tomaria-cli: ripristino di " << shown(zip) << (done.unchanged ? " rifiutato: " : " non completato: ")
+            << done.error << "\n";
         if (!done.aside.isEmpty())
-            err << "tomaria-cli: il catalogo di prima è in " << shown(done.aside) << "\n";
-        return done.aside.isEmpty() ? kRefused : kFailed;
+            err << "tomaria-cli: il catalogo di prima è anche nella copia " << shown(done.aside) << "\n";
+        return done.unchanged ? kRefused : kFailed;
     }
     if (!done.aside.isEmpty())
         out << "catalogo di prima salvato in " << shown(done.aside) << "\n";

@@ -11,6 +11,8 @@ namespace BackupCommands {
 
 int backup(const QString& to, QTextStream& out, QTextStream& err);
 int list(QTextStream& out, QTextStream& err);
-int restore(const QString& zip, QTextStream& out, QTextStream& err);
+int restore(const QString& zip, QTextStream& out, QTextStream& err); // asks on standard input
+// A copy of another catalogue is restored only when `in` answers yes.
+int restore(const QString& zip, QTextStream& out, QTextStream& err, QTextStream& in);
 
 } // namespace BackupCommands

@@ -2,10 +2,14 @@
 
 #include "core/access/IniFile.h"
 #include "core/backup/Catalogue.h"
+#include "core/backup/CatalogueMark.h"
+#include "core/backup/StagingFolder.h"
 #include "core/backup/ZipArchive.h"
 #include "core/collections/Collection.h"
 #include "core/access/SettingsFile.h"
+#include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
+#include "core/storage/RestoreJournal.h"
 #include "core/storage/FileLock.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/RecordLayout.h"
@@ -59,20 +63,33 @@ struct Staged {
 // Copies `source` into `target`. An archive is copied under its write
 // lock, and only its whole records: a save or an append never runs during
 // the copy, and a partial record left by another program is not a card.
+// The journal of an append cut short is applied first (or, where the
+// archive cannot be written, its length respected), as every opener does.
 QString snapshot(const QString& source, const QString& target, int recordSize)
 {
     if (!DiskFile::isRegular(source))
         return DiskFile::kNotRegular;
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    // Opened for writing only to cut back an append cut short.
+    if (!(recordSize > 0 && in.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) && !in.open(QIODevice::ReadOnly))
         return DiskFile::failureReason(in);
     std::optional<FileLock> lock;
+    qint64 limit = -1;
     if (recordSize > 0) {
         lock.emplace(in);
         if (!lock->locked())
             return RecordStore::kLocked;
+        // Under the lock no append is running: a journal is a dead one's.
+        if (in.isWritable()) {
+            if (!AppendJournal::recover(in, source))
+                return QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ")
+                    + DiskFile::failureReason(in);
+        } else if (const auto pending = AppendJournal::pending(source);
+                   pending && pending->length >= 0 && AppendJournal::guards(*pending, in, source)) {
+            limit = pending->length;
+        }
     }
-    qint64 left = in.size();
+    qint64 left = limit >= 0 ? std::min(limit, in.size()) : in.size();
     if (recordSize > 0)
         left -= left % recordSize;
     QFile out(target);
@@ -135,12 +152,17 @@ QString verify(const QString& zipPath, const QList<Staged>& staged)
     return {};
 }
 
-QString writeZip(const QString& zipPath, const QList<Staged>& staged)
+QString writeZip(const QString& zipPath, const QList<Staged>& staged, const QString& comment)
 {
     QString why;
     ZipArchive::Handle z = ZipArchive::open(zipPath, ZIP_CREATE | ZIP_EXCL, &why);
     if (!z)
         return why;
+    if (!comment.isEmpty()) {
+        const QByteArray text = comment.toUtf8();
+        if (zip_set_archive_comment(z.get(), text.constData(), zip_uint16_t(text.size())) != 0)
+            return ZipArchive::reason(z.get());
+    }
     for (const Staged& s : staged) {
         const QByteArray name = s.name.toUtf8();
         zip_int64_t index;
@@ -214,64 +236,129 @@ QDateTime momentOf(const QString& name)
     return m.hasMatch() ? QDateTime::fromString(m.captured(1), kStamp) : QDateTime();
 }
 
-Outcome make(const QString& toFolder)
+QString folderRefused(const QString& toFolder)
+{
+    const QString attachments = QDir::cleanPath(ProgramFolder::file(Catalogue::kAttachments));
+    // Compared as the disk resolves them where it can: a link or ".." in
+    // either must not hide one inside the other.
+    const auto resolved = [](const QString& path) {
+        QString p = QDir::cleanPath(QDir(ProgramFolder::path()).absoluteFilePath(path));
+        QStringList tail;
+        while (!p.isEmpty() && !QFileInfo::exists(p)) {
+            tail.prepend(QFileInfo(p).fileName());
+            const QString up = QFileInfo(p).path();
+            if (up == p)
+                break;
+            p = up;
+        }
+        const QString real = QFileInfo(p).canonicalFilePath();
+        return QDir::cleanPath((real.isEmpty() ? p : real) + QLatin1Char('/') + tail.join(QLatin1Char('/')));
+    };
+    const QString folder = resolved(toFolder), inside = resolved(attachments);
+    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+    if (folder.compare(inside, cs) == 0 || folder.startsWith(inside + QLatin1Char('/'), cs))
+        return QStringLiteral("la cartella delle copie %1 è dentro la cartella degli allegati %2: ogni copia conterrebbe "
+                              "le precedenti; scegliere una cartella fuori da %3")
+            .arg(QDir::toNativeSeparators(toFolder), Catalogue::kAttachments, Catalogue::kAttachments);
+    return {};
+}
+
+QString identity()
+{
+    return CatalogueMark::identity(ProgramFolder::path(), false);
+}
+
+bool ofAnotherCatalogue(const Info& copy)
+{
+    return !copy.owner.isEmpty() && copy.owner != identity();
+}
+
+QString tidy(const QString& copiesFolder)
+{
+    const QString program = ProgramFolder::path();
+    const QString why = RestoreJournal::complete(program);
+    // The staging folder of a restore still to be completed is its journal's.
+    if (why.isEmpty())
+        StagingFolder::removeDead(program, StagingFolder::kRestore);
+    if (!copiesFolder.isEmpty() && QFileInfo(copiesFolder).isDir())
+        StagingFolder::removeDead(copiesFolder, StagingFolder::kCopy);
+    return why;
+}
+
+Outcome make(const QString& toFolder, Content content)
 {
     Outcome result;
     const QString program = ProgramFolder::path();
+    result.error = tidy(toFolder);
+    if (!result.error.isEmpty())
+        return result;
     const QStringList names = Catalogue::present(program);
-    if (std::none_of(names.begin(), names.end(), [](const QString& n) { return !n.endsWith(QLatin1Char('/')); })) {
-        result.error = QStringLiteral("il catalogo è vuoto");
+    const bool anyArchive = std::any_of(names.begin(), names.end(), [](const QString& n) { return recordSizeOf(n) > 0; });
+    const bool anyFile = std::any_of(names.begin(), names.end(), [](const QString& n) { return !n.endsWith(QLatin1Char('/')); });
+    if (content == Content::Archives ? !anyArchive : !anyFile) {
+        result.error = anyFile ? QStringLiteral("il catalogo non ha ancora archivi: non c'è nulla da copiare")
+                               : QStringLiteral("il catalogo è vuoto");
         return result;
     }
-    if (!QDir().mkpath(toFolder) || !QFileInfo(toFolder).isDir()) {
-        result.error = QStringLiteral("impossibile creare la cartella %1").arg(QDir::toNativeSeparators(toFolder));
+    result.error = folderRefused(toFolder);
+    if (!result.error.isEmpty())
         return result;
-    }
+    // A folder this copy creates goes again if the copy fails.
+    const bool created = !QFileInfo::exists(toFolder);
+    const auto failed = [&](const QString& why) {
+        result.error = why;
+        if (created)
+            QDir().rmdir(toFolder);
+        return result;
+    };
+    if (!QDir().mkpath(toFolder) || !QFileInfo(toFolder).isDir())
+        return failed(QStringLiteral("impossibile creare la cartella %1").arg(QDir::toNativeSeparators(toFolder)));
     const QDir target(toFolder);
     // Named after the moment it began: a card saved after this moment is
     // seen as a change by the next copy. A name taken already moves on by
     // a second, so copies keep their order.
     QDateTime when = Clock::now();
     when.setTime(QTime(when.time().hour(), when.time().minute(), when.time().second()));
-    while (QFileInfo::exists(target.filePath(fileName(when))) || QFileInfo::exists(target.filePath(QLatin1Char('.') + fileName(when) + QStringLiteral(".part"))))
+    while (QFileInfo::exists(target.filePath(fileName(when))))
         when = when.addSecs(1);
     const QString finalPath = target.filePath(fileName(when));
-    // The unfinished zip is hidden and ends in ".part": never taken for a copy.
-    const QString partPath = target.filePath(QLatin1Char('.') + fileName(when) + QStringLiteral(".part"));
+    const QString mark = CatalogueMark::identity(program, true);
 
-    QTemporaryDir staging(target.filePath(QStringLiteral(".Tomaria-copia-XXXXXX")));
-    if (!staging.isValid()) {
-        result.error = QStringLiteral("impossibile scrivere nella cartella %1").arg(QDir::toNativeSeparators(toFolder));
-        return result;
-    }
+    std::optional<StagingFolder> staging(std::in_place, toFolder, StagingFolder::kCopy);
+    if (!staging->isValid())
+        return failed(QStringLiteral("impossibile scrivere nella cartella %1").arg(QDir::toNativeSeparators(toFolder)));
+    // The unfinished zip lies in the hidden staging folder: never taken
+    // for a copy, and removed with it whatever stops the copy.
+    const QString partPath = staging->filePath(QStringLiteral("copia.zip.part"));
     QList<Staged> staged;
     for (const QString& name : names) {
         Staged s{name, {}, QFileInfo(program + name).lastModified()};
         if (!name.endsWith(QLatin1Char('/'))) {
-            s.snapshot = staging.filePath(QString::number(staged.size()));
+            s.snapshot = staging->filePath(QString::number(staged.size()));
             const QString why = snapshot(program + name, s.snapshot, recordSizeOf(name));
             if (!why.isEmpty()) {
-                result.error = QStringLiteral("%1: %2").arg(name, why);
-                return result;
+                staging.reset();
+                return failed(QStringLiteral("%1: %2").arg(name, why));
             }
         }
         staged << s;
     }
-    QString why = writeZip(partPath, staged);
+    QString why = writeZip(partPath, staged, mark.isEmpty() ? QString() : CatalogueMark::comment(mark, program));
     if (why.isEmpty())
         why = verify(partPath, staged);
     if (why.isEmpty() && !syncFile(partPath))
         why = QStringLiteral("impossibile portare lo zip sul disco");
     if (why.isEmpty() && !QFile::rename(partPath, finalPath))
         why = QStringLiteral("impossibile dare il nome finale allo zip");
-    if (!why.isEmpty()) {
-        QFile::remove(partPath);
-        result.error = why;
-        return result;
-    }
+    staging.reset();
+    if (!why.isEmpty())
+        return failed(why);
     DiskFile::syncFolder(toFolder);
+    if (!mark.isEmpty())
+        CatalogueMark::recordCopy(program, when, finalPath);
     result.ok = true;
     result.path = finalPath;
+    result.error.clear();
     return result;
 }
 
@@ -286,6 +373,12 @@ Info inspect(const QString& zipPath)
     if (!z)
         return info;
     info.readable = true;
+    int commentSize = 0;
+    if (const char* comment = zip_get_archive_comment(z.get(), &commentSize, ZIP_FL_ENC_GUESS)) {
+        const CatalogueMark::Owner owner = CatalogueMark::parse(QString::fromUtf8(comment, commentSize));
+        info.owner = owner.identity;
+        info.ownerFolder = owner.folder;
+    }
     const zip_int64_t n = zip_get_num_entries(z.get(), 0);
     for (zip_int64_t i = 0; i < n; ++i) {
         zip_stat_t st;
@@ -311,21 +404,41 @@ QList<Info> list(const QString& folder)
 {
     QList<Info> copies;
     const QDir dir(folder);
+    const QString mine = identity();
     for (const QString& name : dir.entryList({QStringLiteral("Tomaria-*.zip")}, QDir::Files)) {
-        if (momentOf(name).isValid())
-            copies << inspect(dir.filePath(name));
+        if (!momentOf(name).isValid())
+            continue;
+        Info copy = inspect(dir.filePath(name));
+        if (copy.owner.isEmpty() || copy.owner == mine)
+            copies << copy;
     }
     std::sort(copies.begin(), copies.end(), [](const Info& a, const Info& b) { return a.when > b.when; });
     return copies;
 }
 
-QStringList rotate(const QString& folder, int keepCount)
+QStringList rotate(const QString& folder, int keepCount, const QString& justMade)
 {
     QStringList removed;
+    const QString mine = identity();
+    if (mine.isEmpty())
+        return removed;
+    const QString made = justMade.isEmpty() ? QString() : QFileInfo(justMade).absoluteFilePath();
+    // The copy just made counts among the kept whatever the date in its
+    // name: copies dated in the future (a wrong clock, another machine)
+    // must not push it out.
+    int kept = 0;
     const QList<Info> copies = list(folder);
-    for (qsizetype i = std::max(1, keepCount); i < copies.size(); ++i) {
-        if (QFile::remove(copies[i].path))
-            removed << copies[i].path;
+    for (const Info& c : copies)
+        kept += c.path == made ? 1 : 0;
+    for (const Info& c : copies) {
+        if (c.owner != mine || c.path == made)
+            continue;
+        if (kept < std::max(1, keepCount)) {
+            ++kept;
+            continue;
+        }
+        if (QFile::remove(c.path))
+            removed << c.path;
     }
     return removed;
 }
@@ -340,11 +453,23 @@ bool due(const QString& copies)
     }
     if (changes.isEmpty())
         return false;
-    const QList<Info> existing = list(copies);
-    if (existing.isEmpty())
+    const QDateTime now = Clock::now();
+    // The last copy this catalogue made, as recorded when it was made;
+    // else its newest copy here, but never one dated after now.
+    const CatalogueMark::LastCopy recorded = CatalogueMark::lastCopy(program);
+    QDateTime last = recorded.when;
+    if (!last.isValid() || last > now || !QFileInfo::exists(recorded.path)) {
+        last = {};
+        for (const Info& c : list(copies)) {
+            if (c.when <= now) {
+                last = c.when;
+                break;
+            }
+        }
+    }
+    if (!last.isValid())
         return true;
-    const QDateTime last = existing.first().when;
-    if (last.secsTo(Clock::now()) < 24 * 60 * 60)
+    if (last.secsTo(now) < 24 * 60 * 60)
         return false;
     // The name keeps whole seconds: a change within the copy's first
     // second counts as one made after it.
@@ -362,7 +487,7 @@ Outcome automatic(bool* ran)
     Outcome result = make(target);
     // Old copies go only once the new one is checked and named.
     if (result.ok)
-        rotate(target, keep());
+        rotate(target, keep(), result.path);
     return result;
 }
 

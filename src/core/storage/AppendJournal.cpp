@@ -2,6 +2,7 @@
 
 #include "core/storage/DiskFile.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -19,7 +20,9 @@
 
 namespace {
 
-constexpr char kMagic[] = "tomaria-journal 1 ";
+constexpr char kMagic[] = "tomaria-journal 2 ";
+// The first format named no file; still read, and applied only with care.
+constexpr char kFirstMagic[] = "tomaria-journal 1 ";
 
 
 // What the signal handler needs, set up before the first appended byte.
@@ -68,7 +71,14 @@ bool begin(const QString& archive, const Before& before, QString* reason)
             *reason = DiskFile::failureReason(journal);
         return false;
     }
-    const QByteArray text = QByteArray(kMagic) + QByteArray::number(before.length) + ' ' + before.tail.toBase64() + "\n";
+    const DiskFile::Identity of = before.of.valid ? before.of : DiskFile::identityOf(archive);
+    if (!of.valid) {
+        if (reason)
+            *reason = QStringLiteral("impossibile sapere quale file è l'archivio");
+        return false;
+    }
+    const QByteArray text = QByteArray(kMagic) + QByteArray::number(of.device) + ' ' + QByteArray::number(of.inode)
+        + ' ' + QByteArray::number(of.bornMs) + ' ' + QByteArray::number(before.length) + ' ' + before.tail.toBase64() + "\n";
     if (!DiskFile::writeAll(journal, text.constData(), text.size()) || !DiskFile::syncToDisk(journal)) {
         if (reason)
             *reason = DiskFile::failureReason(journal);
@@ -90,11 +100,25 @@ std::optional<Before> pending(const QString& archive)
     if (!journal.open(QIODevice::ReadOnly))
         return unreadable;
     const QByteArray text = journal.read(64 * 1024);
-    if (!text.startsWith(kMagic) || !text.endsWith('\n'))
+    const bool first = text.startsWith(kFirstMagic);
+    if ((!first && !text.startsWith(kMagic)) || !text.endsWith('\n'))
         return unreadable;
-    const QList<QByteArray> parts = text.mid(sizeof(kMagic) - 1).trimmed().split(' ');
-    bool ok = false;
+    QList<QByteArray> parts = text.mid(sizeof(kMagic) - 1).trimmed().split(' ');
     Before before;
+    if (!first) {
+        // device, inode, birth, then as in the first format
+        bool okDevice = false, okInode = false, okBorn = false;
+        if (parts.size() < 4)
+            return unreadable;
+        before.of.device = parts[0].toULongLong(&okDevice);
+        before.of.inode = parts[1].toULongLong(&okInode);
+        before.of.bornMs = parts[2].toLongLong(&okBorn);
+        if (!okDevice || !okInode || !okBorn)
+            return unreadable;
+        before.of.valid = true;
+        parts = parts.mid(3);
+    }
+    bool ok = false;
     before.length = parts.value(0).toLongLong(&ok);
     if (!ok || before.length < 0 || parts.size() > 2)
         return unreadable;
@@ -102,7 +126,24 @@ std::optional<Before> pending(const QString& archive)
     if (!tail || tail.decoded.size() > before.length)
         return unreadable;
     before.tail = tail.decoded;
+    const QDateTime written = QFileInfo(journal).lastModified();
+    before.writtenMs = written.isValid() ? written.toMSecsSinceEpoch() : -1;
     return before;
+}
+
+bool guards(const Before& before, const QFileDevice& file, const QString& archive)
+{
+    if (before.length < 0 || before.length > file.size())
+        return false;
+    const DiskFile::Identity open = DiskFile::identityOf(file);
+    const DiskFile::Identity named = DiskFile::identityOf(archive);
+    if (!open.sameAs(named))
+        return false;
+    if (before.of.valid)
+        return before.of.sameAs(open);
+    // A journal of the first format: the file must have been there before
+    // it, which a restored or copied-in archive (born later) was not.
+    return open.bornMs >= 0 && before.writtenMs >= 0 && open.bornMs <= before.writtenMs;
 }
 
 bool end(const QString& archive)
@@ -114,11 +155,28 @@ bool end(const QString& archive)
     return true;
 }
 
-bool recover(QFileDevice& file, const QString& archive)
+bool recover(QFileDevice& file, const QString& archive, QString* notice)
 {
     const std::optional<Before> before = pending(archive);
     if (!before)
         return true;
+    if (before->length >= 0 && !guards(*before, file, archive)) {
+        // Applying it would cut another file's cards, or grow this one
+        // with zeros: the archive stays as it is.
+        const QString journal = pathFor(archive);
+        const QString aside = archive + kSetAsideSuffix;
+        QFile::remove(aside);
+        const bool kept = QFile::rename(journal, aside) || QFile::remove(journal);
+        DiskFile::syncFolder(QFileInfo(archive).absolutePath());
+        if (notice) {
+            *notice = QStringLiteral("il giornale %1 non è dell'archivio che ora porta quel nome (sostituito da un "
+                                     "ripristino o a mano): non è stato applicato, l'archivio resta com'è")
+                          .arg(QFileInfo(journal).fileName());
+            if (kept && QFileInfo::exists(aside))
+                *notice += QStringLiteral(", e il giornale è stato messo da parte come %1").arg(QFileInfo(aside).fileName());
+        }
+        return true;
+    }
     if (before->length >= 0) {
         if (file.size() != before->length && !file.resize(before->length))
             return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/storage/DiskFile.h"
+
 #include <QString>
 
 #include <optional>
@@ -8,14 +10,18 @@ class QFileDevice;
 
 // The journal of an append: a small file beside the archive ("Libri.pro"
 // has "Libri.pro-journal") that holds the archive's length before the
-// append. It is on the disk before the first appended byte and removed
+// append and which file it guards (device, inode, birth). It is on the disk before the first appended byte and removed
 // once the appended bytes are, so an append cut short by a kill, a crash
 // or a power cut leaves it behind, and whoever opens the archive next cuts
 // the archive back to that length before anything else: an append gives
-// every card or none.
+// every card or none. A journal is applied only to the file it was written
+// for, and never makes it longer: one left beside an archive that a
+// restore or the user has since replaced is set aside, not applied.
 namespace AppendJournal {
 
 inline const QString kSuffix = QStringLiteral("-journal");
+// Where a journal that does not guard the archive beside it is set aside.
+inline const QString kSetAsideSuffix = QStringLiteral("-journal-scartato");
 
 QString pathFor(const QString& archive);
 
@@ -25,9 +31,12 @@ QString pathFor(const QString& archive);
 struct Before {
     qint64 length = -1; // -1: a journal that cannot be read
     QByteArray tail;
+    DiskFile::Identity of; // the archive's file; not valid in a journal of the first format
+    qint64 writtenMs = -1; // when the journal was written (its file's time), as read back
 };
 
-// Writes the journal of `archive` and flushes it (and the folder's entry)
+// Writes the journal of `archive` (the file `before.of`, else the one at
+// that name now) and flushes it (and the folder's entry)
 // to the disk. False, with `reason`, when it cannot.
 bool begin(const QString& archive, const Before& before, QString* reason);
 
@@ -39,10 +48,18 @@ std::optional<Before> pending(const QString& archive);
 // Removes the journal and flushes the folder's entry; true when gone.
 bool end(const QString& archive);
 
-// Under the archive's write lock: when a journal is there, cuts `file`
-// (the archive, open for writing) back to the journal's length, flushes it
-// and removes the journal. False when a cut was due and failed.
-bool recover(QFileDevice& file, const QString& archive);
+// Whether `before` guards `file`, open at the name `archive`: the same
+// file (a journal of the first format, which names none, only when the
+// file was plainly born before the journal was written), at least as long
+// as the length the journal would cut it to.
+bool guards(const Before& before, const QFileDevice& file, const QString& archive);
+
+// Under the archive's write lock: when a journal of `file` is there, cuts
+// `file` (the archive, open for writing) back to the journal's length,
+// flushes it and removes the journal. A journal that does not guard `file`
+// is set aside (renamed with kSetAsideSuffix) and `notice` says so. False
+// when a cut was due and failed.
+bool recover(QFileDevice& file, const QString& archive, QString* notice = nullptr);
 
 // While an append is under way its archive is cut back and the journal
 // removed if SIGTERM or SIGINT ends the process (what a kill or Ctrl-C

@@ -47,10 +47,29 @@ bool replaceWhole(const QString& path, const std::function<bool(QSaveFile& file,
 // reports (full disk, quota, file-size limit, permissions); empty for a
 // code without one of its own.
 QString systemReason(int code);
+// The same, with the code itself for one that has no reason of its own:
+// never the system's English text.
+QString systemText(int code);
 
 // Why the last operation on `file` failed, in Italian: read from the system
 // error of the call that has just failed, else Qt's own description.
 QString failureReason(const QFileDevice& file);
+
+// What tells one file from another whatever its name: the device and the
+// inode (the volume serial and file index on Windows), and the moment the
+// file was born where the system keeps it (-1 elsewhere), so that a number
+// the system gives again to a new file is not taken for the old one.
+struct Identity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 bornMs = -1;
+    bool valid = false;
+    // Equal when both are valid and name the same file; a birth moment
+    // known on one side only does not tell them apart.
+    bool sameAs(const Identity& other) const;
+};
+Identity identityOf(const QFileDevice& file); // the open file
+Identity identityOf(const QString& path);     // the file the name leads to now
 
 // The Italian reasons of the failures that do not come from the system.
 inline const QString kNotRegular = QStringLiteral("non è un file regolare");

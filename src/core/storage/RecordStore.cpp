@@ -3,6 +3,7 @@
 #include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
+#include "core/storage/RestoreJournal.h"
 
 #include <QFileInfo>
 
@@ -47,10 +48,47 @@ qint64 RecordStore::size() const
     return m_limit >= 0 ? std::min(real, m_limit) : real;
 }
 
+bool RecordStore::lockCurrent(std::unique_ptr<FileLock>& lock)
+{
+    // A restore replaces each archive once; a few turns are plenty.
+    for (int turn = 0; turn < 8; ++turn) {
+        lock = std::make_unique<FileLock>(m_file);
+        if (!lock->locked())
+            return lockFailure(*lock);
+        const DiskFile::Identity open = DiskFile::identityOf(m_file);
+        // A system that cannot tell files apart leaves the file as it is.
+        if (!open.valid || open.sameAs(DiskFile::identityOf(m_file.fileName())))
+            return true;
+        lock.reset();
+        if (!reopen())
+            return false;
+    }
+    lock.reset();
+    return fail(QStringLiteral("l'archivio è stato sostituito più volte mentre si aspettava di scriverlo"));
+}
+
+bool RecordStore::reopen()
+{
+    m_file.close();
+    m_limit = -1;
+    const QFileInfo info(m_file.fileName());
+    if ((info.exists() || info.isSymLink()) && !info.isFile())
+        return fail(DiskFile::kNotRegular);
+    // A restore that brought no such archive removed it: the card goes
+    // into a new one, as when the archive was missing at open.
+    return m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || failOnFile();
+}
+
 bool RecordStore::recoverUnderLock()
 {
     m_limit = -1;
-    if (AppendJournal::recover(m_file, m_file.fileName()))
+    QString notice;
+    const bool recovered = AppendJournal::recover(m_file, m_file.fileName(), &notice);
+    if (!notice.isEmpty()) {
+        m_notice = notice;
+        qWarning("%s", qPrintable(notice));
+    }
+    if (recovered)
         return true;
     m_undoFailed = true;
     return fail(QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ")
@@ -74,12 +112,18 @@ void RecordStore::recoverAtOpen(Mode mode)
     if (target) {
         // No wait: a live writer holding the lock owns the journal.
         const FileLock lock(*target, 0);
-        if (lock.locked() && AppendJournal::recover(*target, path))
+        QString notice;
+        const bool recovered = lock.locked() && AppendJournal::recover(*target, path, &notice);
+        if (!notice.isEmpty()) {
+            m_notice = notice;
+            qWarning("%s", qPrintable(notice));
+        }
+        if (recovered)
             return;
     }
     // The append is still running (or the archive cannot be cut from
-    // here): read the archive as it was before it.
-    if (pending->length >= 0)
+    // here): read the archive as it was before it, if the journal is its.
+    if (pending->length >= 0 && AppendJournal::guards(*pending, m_file, path))
         m_limit = pending->length;
 }
 
@@ -91,10 +135,19 @@ bool RecordStore::open(const QString& path, int recordSize, Mode mode)
     m_index = 0;
     m_limit = -1;
     m_undoFailed = false;
+    m_notice.clear();
     m_file.setFileName(path);
     // Unbuffered: a write reaches the system at once, so a failed one is
     // seen and undone before anything is left behind in a buffer.
     const auto unbuffered = QIODevice::Unbuffered;
+    // A restore cut short is completed before anything reads or writes
+    // the catalogue it was replacing.
+    const QString folder = QFileInfo(path).absolutePath() + QLatin1Char('/');
+    if (RestoreJournal::pending(folder)) {
+        const QString why = RestoreJournal::complete(folder);
+        if (!why.isEmpty())
+            return fail(why);
+    }
     const QFileInfo info(path);
     if (info.exists() || info.isSymLink()) {
         // Checked before opening: opening a FIFO blocks until a writer comes.
@@ -183,14 +236,14 @@ bool RecordStore::write(const QByteArray& buffer)
         return false;
     if (m_appendLock)
         return false;
-    const FileLock lock(m_file);
-    if (!lock.locked())
-        return lockFailure(lock);
+    std::unique_ptr<FileLock> lock;
+    if (!lockCurrent(lock))
+        return false;
     if (!recoverUnderLock())
         return false;
     const qint64 oldSize = m_file.size();
     if (m_index > oldSize / m_recordSize)
-        return false;
+        return fail(QStringLiteral("la scheda non è più nell'archivio, che è stato sostituito"));
     const qint64 at = m_index * m_recordSize;
     // Keep the bytes we overwrite so that a failed write can put them back.
     QByteArray previous;
@@ -226,15 +279,16 @@ bool RecordStore::beginAppend()
     m_undoFailed = false;
     if (!m_file.isOpen() || !m_file.isWritable() || m_recordSize <= 0 || m_appendLock)
         return false;
-    auto lock = std::make_unique<FileLock>(m_file);
-    if (!lock->locked())
-        return lockFailure(*lock);
+    std::unique_ptr<FileLock> lock;
+    if (!lockCurrent(lock))
+        return false;
     if (!recoverUnderLock())
         return false;
     // The end as it is now that no other writer can move it. A partial
     // record at the end (a writer that died before journals) is written
     // over, and the journal brings it back on a cut.
     AppendJournal::Before before;
+    before.of = DiskFile::identityOf(m_file);
     before.length = m_file.size();
     const qint64 oldSize = before.length;
     before.tail.resize(oldSize % m_recordSize);

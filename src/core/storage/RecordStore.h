@@ -17,7 +17,9 @@ class FileLock;
 // FileLock) while they find their position and write, so two programs
 // adding cards to one archive never write over each other; readers take no
 // lock. Every append is journaled (see AppendJournal): a kill in the middle
-// leaves the archive as it was for the next opener, which cuts it back.
+// leaves the archive as it was for the next opener, which cuts it back. A
+// writer that gets the lock on a file that no longer bears the archive's
+// name (a restore replaced it meanwhile) writes into the new one instead.
 class RecordStore {
 public:
     enum class Mode {
@@ -75,6 +77,10 @@ public:
     // The last failure's undo failed too: the archive may have changed.
     bool undoFailed() const { return m_undoFailed; }
 
+    // What the last open or write found and set right on its way, in
+    // Italian (a journal that was not this archive's); empty when nothing.
+    QString notice() const { return m_notice; }
+
     using Visitor = std::function<bool(const char* record, qint64 index)>;
 
     // Calls `visit` for every whole record from index 0, in archive order;
@@ -115,6 +121,11 @@ public:
 private:
     bool fail(const QString& reason);
     bool lockFailure(const FileLock& lock);
+    // Takes the write lock on the file that bears the archive's name now:
+    // when the open file was replaced while waiting (a restore renames a
+    // new archive into place), the name is opened again and locked anew.
+    bool lockCurrent(std::unique_ptr<FileLock>& lock);
+    bool reopen();
     // Under the lock: cuts back what a dead append left.
     bool recoverUnderLock();
     // At open: a journal found is recovered now if no live writer holds the
@@ -137,6 +148,7 @@ private:
     qint64 m_index = 0;
     qint64 m_limit = -1; // -1: none
     QString m_error;
+    QString m_notice;
     bool m_undoFailed = false;
     std::unique_ptr<FileLock> m_appendLock; // held from beginAppend to commit or cancel
     qint64 m_appendStart = -1;

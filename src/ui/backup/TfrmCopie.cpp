@@ -137,7 +137,7 @@ void TfrmCopie::btnCreaClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const SafetyCopy::Outcome made = SafetyCopy::make(m_folder);
     if (made.ok)
-        SafetyCopy::rotate(m_folder, SafetyCopy::keep());
+        SafetyCopy::rotate(m_folder, SafetyCopy::keep(), made.path);
     QApplication::restoreOverrideCursor();
     refill();
     if (made.ok)
@@ -155,11 +155,18 @@ void TfrmCopie::btnRipristinaClick()
         return;
     }
     const SafetyCopy::Info chosen = m_copies[row];
-    if (!Msg::confirm(this, QStringLiteral("Ripristinare il catalogo com'era nella copia del %1?\r\n\r\n"
-                                           "Il catalogo attuale sarà prima salvato in una copia a sé, "
-                                           "così che il ripristino possa essere annullato. Anche la password di "
-                                           "accesso e le impostazioni torneranno come erano al momento della copia.")
-                                .arg(when(chosen))))
+    const Restore::Preview preview = Restore::preview(chosen.path);
+    QString question;
+    if (preview.ofAnotherCatalogue)
+        question = QStringLiteral("Attenzione: questa copia è di un altro catalogo%1, non di questo.\r\n\r\n")
+                       .arg(preview.otherCatalogue.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(preview.otherCatalogue));
+    question += QStringLiteral("Ripristinare il catalogo com'era nella copia del %1?\r\n\r\n").arg(when(chosen));
+    if (preview.error.isEmpty())
+        question += Restore::describe(preview).replace(QLatin1Char('\n'), QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n");
+    question += QStringLiteral("Il catalogo attuale sarà prima salvato in una copia a sé, così che il ripristino possa "
+                               "essere annullato. Anche la password di accesso e le impostazioni torneranno come erano "
+                               "al momento della copia, tranne la cartella e il numero delle copie.");
+    if (!Msg::confirmDefaultNo(this, question))
         return;
     setStatus(QStringLiteral("Ripristino in corso..."));
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -175,12 +182,14 @@ void TfrmCopie::btnRipristinaClick()
         }
         QString text = QStringLiteral("Il catalogo è stato ripristinato dalla copia del %1.").arg(when(chosen));
         if (!done.aside.isEmpty())
-            text += QStringLiteral("\r\n\r\nIl catalogo di prima è nella copia %1.").arg(QFileInfo(done.aside).fileName());
+            text += QStringLiteral("\r\n\r\nIl catalogo di prima è nella copia:\r\n%1").arg(QDir::toNativeSeparators(done.aside));
         Msg::information(this, text);
     } else {
         QString text = QStringLiteral("Il ripristino non è stato eseguito: %1.").arg(done.error);
-        text += done.aside.isEmpty() ? QStringLiteral("\r\n\r\nIl catalogo non è stato modificato.")
-                                     : QStringLiteral("\r\n\r\nIl catalogo di prima è nella copia %1.").arg(QFileInfo(done.aside).fileName());
+        if (done.unchanged)
+            text += QStringLiteral("\r\n\r\nIl catalogo non è stato modificato.");
+        if (!done.aside.isEmpty())
+            text += QStringLiteral("\r\n\r\nIl catalogo di prima è anche nella copia:\r\n%1").arg(QDir::toNativeSeparators(done.aside));
         Msg::error(this, text);
     }
 }

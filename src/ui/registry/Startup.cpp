@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "core/backup/SafetyCopy.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 
@@ -41,6 +42,12 @@ void configure(QApplication& app)
     QFont font(QStringLiteral("Verdana"));
     font.setPointSizeF(8.5);
     app.setFont(font);
+
+    // A restore cut short is completed, and the leftovers of copies and
+    // restores cut short go, before the first screen reads the catalogue.
+    const QString unfinished = SafetyCopy::tidy(SafetyCopy::folder());
+    if (!unfinished.isEmpty())
+        qWarning("%s", qPrintable(unfinished));
 }
 
 } // namespace Startup

@@ -69,6 +69,19 @@ std::unique_ptr<QMessageBox> Msg::build(QWidget* parent, Kind kind, const QStrin
     return box;
 }
 
+bool Msg::confirmDefaultNo(QWidget* parent, const QString& text)
+{
+    if (handler())
+        return handler()(Kind::Confirmation, text);
+    const std::unique_ptr<QMessageBox> box = build(parent, Kind::Confirmation, text);
+    for (QAbstractButton* button : box->buttons()) {
+        if (box->buttonRole(button) == QMessageBox::NoRole)
+            box->setDefaultButton(qobject_cast<QPushButton*>(button));
+    }
+    box->exec();
+    return box->clickedButton() && box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
+}
+
 bool Msg::show(QWidget* parent, Kind kind, const QString& text)
 {
     if (handler())

@@ -23,6 +23,9 @@ public:
     static void error(QWidget* parent, const QString& text) { show(parent, Kind::Error, text); }
     static void information(QWidget* parent, const QString& text) { show(parent, Kind::Information, text); }
     static bool confirm(QWidget* parent, const QString& text) { return show(parent, Kind::Confirmation, text); }
+    // A confirmation whose default button is No: for what cannot be taken
+    // back by a second thought, so that Enter does not do it.
+    static bool confirmDefaultNo(QWidget* parent, const QString& text);
     static void plain(QWidget* parent, const QString& text) { show(parent, Kind::Plain, text); }
 
     using Handler = std::function<bool(Kind kind, const QString& text)>;

@@ -89,7 +89,7 @@ int threadsFor(qint64 bytes, int byHand)
 {
     if (byHand > 0)
         return byHand;
-    constexpr qint64 kBytesPerThread = 8 << 20;
+    constexpr qint64 kBytesPerThread = 4 << 20;
     const qint64 cores = std::max(1u, std::thread::hardware_concurrency());
     return static_cast<int>(std::clamp<qint64>(bytes / kBytesPerThread, 1, std::min<qint64>(cores, 8)));
 }

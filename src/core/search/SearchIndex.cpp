@@ -8,6 +8,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -37,17 +42,47 @@ bool readFully(int fd, std::int64_t at, char* into, std::int64_t bytes)
 }
 #endif
 
-// How many zero bytes `data` holds: the values it ends.
+// How many zero bytes `data` holds: the values it ends. Sixteen bytes at a
+// time where the processor can (each lane counts its zeros, summed before
+// it can overflow), else eight: each zero byte becomes a 1 in its own byte
+// of a running sum.
 std::int64_t ends(const char* data, std::size_t size)
 {
     std::int64_t n = 0;
-    for (std::size_t i = 0; i < size; ++i)
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= size) {
+        __m128i lanes = zero;
+        for (int round = 0; round < 255 && i + 16 <= size; ++round, i += 16) {
+            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(w, zero)); // a match is -1
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, zero);
+        n += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
+    }
+#else
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    while (i + 8 <= size) {
+        std::uint64_t sums = 0;
+        for (int round = 0; round < 255 && i + 8 <= size; ++round, i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, data + i, 8);
+            // 0x80 exactly in the bytes that are zero.
+            const std::uint64_t zeros = ~(((w & kLow7) + kLow7) | w | kLow7);
+            sums += zeros >> 7;
+        }
+        n += static_cast<std::int64_t>((sums * kOnes) >> 56);
+    }
+#endif
+    for (; i < size; ++i)
         n += data[i] == 0;
     return n;
 }
 
 // Where `needle` first lies in [from, end), or nullptr.
-const char* findIn(const char* from, const char* end, std::string_view needle)
+const char* plainFind(const char* from, const char* end, std::string_view needle)
 {
 #ifdef Q_OS_WIN
     const std::string_view hay(from, static_cast<std::size_t>(end - from));
@@ -55,6 +90,36 @@ const char* findIn(const char* from, const char* end, std::string_view needle)
     return at == std::string_view::npos ? nullptr : from + at;
 #else
     return static_cast<const char*>(::memmem(from, static_cast<std::size_t>(end - from), needle.data(), needle.size()));
+#endif
+}
+
+// The same, sixteen places at a time where the processor can: a place is
+// looked at only when both the needle's first and last bytes stand where
+// they would (few places in text), and the bytes between are compared
+// there.
+const char* findIn(const char* from, const char* end, std::string_view needle)
+{
+#ifdef __SSE2__
+    const std::size_t n = needle.size();
+    if (n < 2)
+        return plainFind(from, end, needle);
+    const __m128i first = _mm_set1_epi8(needle.front());
+    const __m128i last = _mm_set1_epi8(needle.back());
+    const char* p = from;
+    for (; end - p >= static_cast<std::ptrdiff_t>(n - 1 + 16); p += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 1));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask) {
+            const int bit = __builtin_ctz(mask);
+            if (std::memcmp(p + bit + 1, needle.data() + 1, n - 2) == 0)
+                return p + bit;
+            mask &= mask - 1;
+        }
+    }
+    return plainFind(p, end, needle);
+#else
+    return plainFind(from, end, needle);
 #endif
 }
 
@@ -240,29 +305,59 @@ bool SearchIndex::current(const RecordStore& store) const
     return isOpen() && store.readsToEnd() && stampOf(store.handle(), now) && now == m_archive;
 }
 
-bool SearchIndex::readPart(const Part& part, std::int64_t records, std::string& into) const
+bool SearchIndex::readPart(const Part& part, Buffer& into) const
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(part);
-    Q_UNUSED(records);
     Q_UNUSED(into);
     return false;
 #else
-    into.resize(static_cast<std::size_t>(part.bytes));
-    // Every value ends with its zero, one per card: the count is what maps
-    // a place in the part to its card.
-    return readFully(m_fd, part.at, into.data(), part.bytes) && into.back() == 0
-        && checksum(into.data(), into.size()) == part.sum && ends(into.data(), into.size()) == records;
+    const auto bytes = static_cast<std::size_t>(part.bytes);
+    if (into.room < bytes) {
+        into.data.reset(new char[bytes]);
+        into.room = bytes;
+    }
+    into.size = bytes;
+    return readFully(m_fd, part.at, into.data.get(), part.bytes) && into.data[bytes - 1] == 0
+        && checksum(into.data.get(), bytes) == part.sum;
 #endif
 }
+
+namespace {
+
+// The cards of one part (numbered from 0 in its chunk) whose value holds
+// `needle`, ascending. Each hit's card is the number of values ended before
+// it; false when the part does not end exactly `records` values.
+bool hitsIn(const char* from, std::size_t size, std::int64_t records, std::string_view needle, std::vector<qint64>& hits)
+{
+    hits.clear();
+    const char* end = from + size;
+    std::int64_t card = 0;
+    while (from < end) {
+        const char* hit = findIn(from, end, needle);
+        if (!hit)
+            break;
+        card += ends(from, static_cast<std::size_t>(hit - from));
+        // No needle holds a zero byte, so a hit lies within one value.
+        const char* stop = static_cast<const char*>(std::memchr(hit, 0, static_cast<std::size_t>(end - hit)));
+        if (!stop)
+            return false;
+        hits.push_back(card);
+        from = stop + 1;
+        ++card;
+    }
+    return card + ends(from, static_cast<std::size_t>(end - from)) == records;
+}
+
+} // namespace
 
 bool SearchIndex::candidates(const std::vector<Needle>& needles, int threads, std::vector<qint64>& out) const
 {
     out.clear();
     if (!isOpen() || needles.empty())
         return false;
-    // The longest needle is likely the rarest: it names the candidates, the
-    // others are checked on those alone.
+    // The longest needle is likely the rarest: it is looked for first, and
+    // the others only in chunks where it was found.
     std::size_t lead = 0;
     std::vector<int> columns;
     for (std::size_t i = 0; i < needles.size(); ++i) {
@@ -276,49 +371,25 @@ bool SearchIndex::candidates(const std::vector<Needle>& needles, int threads, st
     std::atomic<std::size_t> next = 0;
     std::atomic<bool> damaged = false;
     Threads::run(std::max(1, threads), [&](int) {
-        std::string part, other;
-        std::vector<const char*> starts;
+        Buffer part;
+        std::vector<qint64> more, both;
         for (std::size_t c = next++; c < m_chunks.size() && !damaged; c = next++) {
             const ChunkParts& chunk = m_chunks[c];
-            const Needle& needle = needles[lead];
-            if (!readPart(chunk.parts[static_cast<std::size_t>(columns[lead])], chunk.chunk.count, part)) {
-                damaged = true;
-                return;
-            }
-            // Each hit's card is the number of values ended before it.
             std::vector<qint64>& hits = found[c];
-            const char* begin = part.data();
-            const char* end = begin + part.size();
-            const char* from = begin;
-            std::int64_t card = 0;
-            while (from < end) {
-                const char* h = findIn(from, end, needle.folded);
-                if (!h)
-                    break;
-                card += ends(from, static_cast<std::size_t>(h - from));
-                hits.push_back(card);
-                from = static_cast<const char*>(std::memchr(h, 0, static_cast<std::size_t>(end - h))) + 1;
-                ++card;
-            }
-            for (std::size_t n = 0; n < needles.size() && !hits.empty(); ++n) {
+            bool whole = readPart(chunk.parts[static_cast<std::size_t>(columns[lead])], part)
+                && hitsIn(part.data.get(), part.size, chunk.chunk.count, needles[lead].folded, hits);
+            for (std::size_t n = 0; whole && n < needles.size() && !hits.empty(); ++n) {
                 if (n == lead)
                     continue;
-                if (!readPart(chunk.parts[static_cast<std::size_t>(columns[n])], chunk.chunk.count, other)) {
-                    damaged = true;
-                    return;
-                }
-                // Walk the values up to each candidate, in order.
-                std::size_t kept = 0;
-                const char* value = other.data();
-                std::int64_t at = 0;
-                for (const qint64 h : hits) {
-                    for (; at < h; ++at)
-                        value = static_cast<const char*>(std::memchr(value, 0, static_cast<std::size_t>(other.data() + other.size() - value))) + 1;
-                    const std::string_view v(value);
-                    if (v.find(needles[n].folded) != std::string_view::npos)
-                        hits[kept++] = h;
-                }
-                hits.resize(kept);
+                whole = readPart(chunk.parts[static_cast<std::size_t>(columns[n])], part)
+                    && hitsIn(part.data.get(), part.size, chunk.chunk.count, needles[n].folded, more);
+                both.clear();
+                std::set_intersection(hits.begin(), hits.end(), more.begin(), more.end(), std::back_inserter(both));
+                hits.swap(both);
+            }
+            if (!whole) {
+                damaged = true;
+                return;
             }
             for (qint64& h : hits)
                 h += chunk.chunk.first;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,8 +124,14 @@ private:
         Chunk chunk;
         std::vector<Part> parts;
     };
+    // A part's bytes, in memory that is reused and never cleared first.
+    struct Buffer {
+        std::unique_ptr<char[]> data;
+        std::size_t room = 0;
+        std::size_t size = 0;
+    };
     int columnOf(const FieldDef* field) const;
-    bool readPart(const Part& part, std::int64_t records, std::string& into) const;
+    bool readPart(const Part& part, Buffer& into) const;
 
     int m_fd = -1;
     Stamp m_archive;

@@ -158,6 +158,8 @@ private slots:
     void threadsGiveTheLinesOfOnePass();
     void copyGivesTheLinesOfAPass_data();
     void copyGivesTheLinesOfAPass();
+    void copyFindsTextAnywhereInAValue_data();
+    void copyFindsTextAnywhereInAValue();
     void copyFollowsTheArchive_data();
     void copyFollowsTheArchive();
     void shrinkingArchiveFailsOrTellsTheTruth_data();
@@ -285,6 +287,53 @@ void SearchTest::copyGivesTheLinesOfAPass()
     QCOMPARE(search.usedIndex(), few);
     QCOMPARE(lines, passLines(search, folder.file(kArchive)));
     QVERIFY(!lines.isEmpty() || needle == QStringLiteral("A"));
+}
+
+// A text at the start or the end of a value, of the first or the last
+// card, of any length: the copy's search looks at sixteen places at a time
+// and must miss none, nor take two values for one.
+void SearchTest::copyFindsTextAnywhereInAValue_data()
+{
+    QTest::addColumn<int>("card");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("filter");
+    const QString longText = QStringLiteral("Abcdefghij klmnopqrst uvwxyz0123 456789abcdefghijk");
+    for (const int card : {0, 1, 298, 299}) {
+        for (const int length : {1, 2, 3, 15, 16, 17, 31, 40}) {
+            QTest::addRow("card %d, %d at the start", card, length) << card << longText << longText.left(length).toLower();
+            QTest::addRow("card %d, %d at the end", card, length) << card << longText << longText.right(length).toUpper();
+        }
+        QTest::addRow("card %d, across two values", card) << card << QStringLiteral("Qqq") << QStringLiteral("qqqqqq");
+    }
+}
+
+void SearchTest::copyFindsTextAnywhereInAValue()
+{
+    QFETCH(int, card);
+    QFETCH(QString, title);
+    QFETCH(QString, filter);
+    const Collection& books = Collection::books();
+    const RecordLayout& layout = *books.layout;
+    constexpr int kCards = 300;
+    TestFolder folder;
+    QByteArray all;
+    for (int i = 0; i < kCards; ++i) {
+        // Short values that hold none of the texts looked for; the value
+        // after the card's begins as the card's ends.
+        const QString own = i == card ? title : i == card + 1 || i == card - 1 ? QStringLiteral("qqqzz") : QStringLiteral("zz");
+        all += ::card(layout, {{"Titolo", own}, {"Codice", QStringLiteral("T%1").arg(i)}, {"Annullata", QStringLiteral("No")}});
+    }
+    folder.write(kArchive, all);
+    Search search(*books.search);
+    QVERIFY(makeCopy(folder, search));
+    QVERIFY(search.setFilter("Titolo", filter));
+    QStringList lines;
+    QVERIFY(search.run(folder.file(kArchive), lines));
+    QVERIFY(search.usedIndex());
+    QCOMPARE(lines, passLines(search, folder.file(kArchive)));
+    const bool across = filter == QLatin1String("qqqqqq");
+    QCOMPARE(lines.size(), across ? 0 : 1);
+    QVERIFY(across || std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(QStringLiteral("Cod. T%1 ").arg(card)); }));
 }
 
 // Whatever changes the archive after the copy was made, the next search

@@ -7,6 +7,7 @@
 
 class Record;
 struct Collection;
+struct SearchTable;
 
 // What every benchmark program shares: archives written by the command
 // line's own card generator, the process's resident memory, and a main
@@ -38,6 +39,11 @@ void writeSampleArchive(const QString& path, const Collection& collection, int c
 // written in bulk is kept between runs.
 QString sampleFolder(const Collection& collection, int count, Growth growth);
 QString sampleArchive(const Collection& collection, int count, Growth growth);
+
+// With `wanted`, makes the compact copy of the searched fields of `table`
+// beside `archive` (the searches then read through it) and says whether it
+// is there; without, removes it and keeps searches from making it again.
+bool compactCopy(const QString& archive, const SearchTable& table, bool wanted);
 
 long residentKiB();
 // The process's highest resident memory since the last reset.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <type_traits>
 
 // One pass over every whole record of an open store, read in blocks by the
 // store's own scan. The archive is cut into pieces that the threads take in
@@ -37,11 +38,20 @@ public:
     int threads() const { return m_threads; }
     qint64 pieces() const { return m_pieces; }
 
-    // Calls visit(thread, piece, record) for every record; records of one
-    // piece come in archive order on one thread. False when a piece could
+    // Calls visit(thread, piece, record) (or, when it takes it, visit(thread,
+    // piece, record, index)) for every record; records of one piece come in
+    // archive order on one thread. False when a piece could
     // not be read to its end (the store's scan says why).
     template <class Visit>
     bool run(const RecordStore& store, const Visit& visit) const
+    {
+        return run(store, visit, [](int, qint64, qint64, qint64) {});
+    }
+
+    // The same, and done(thread, piece, first, last) on that piece's thread
+    // once records [first, last) of a piece have all been visited.
+    template <class Visit, class Done>
+    bool run(const RecordStore& store, const Visit& visit, const Done& done) const
     {
         std::atomic<qint64> next = 0;
         std::atomic<bool> failed = false;
@@ -49,12 +59,17 @@ public:
             for (qint64 piece = next++; piece < m_pieces && !failed; piece = next++) {
                 const qint64 first = piece * m_perPiece;
                 const qint64 last = std::min(m_records, first + m_perPiece);
-                const bool read = store.scanRange(first, last, [&](const char* record, qint64) {
-                    visit(thread, piece, record);
+                const bool read = store.scanRange(first, last, [&](const char* record, qint64 index) {
+                    if constexpr (std::is_invocable_v<Visit, int, qint64, const char*, qint64>)
+                        visit(thread, piece, record, index);
+                    else
+                        visit(thread, piece, record);
                     return true;
                 });
                 if (!read)
                     failed = true;
+                else
+                    done(thread, piece, first, last);
             }
         });
         return !failed;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+class ResultLines;
+
 // One search over an archive, as the search screens and the command line run
 // it. Filters are kept as typed; a filter is in use when its trimmed text is
 // not empty, and it matches a field that contains it as one contiguous piece,
@@ -43,9 +45,13 @@ public:
     // are the same for any number.
     void setThreads(int threads) { m_threads = threads; }
 
-    // Reads every record of the open store and returns the lines of those
-    // that match, sorted in list order. False when the archive cannot be
-    // read to its end (also when it shrinks during the run).
+    // Returns the lines of the records of the open store that match,
+    // sorted in list order. With a filter in use, the archive's compact
+    // copy (SearchIndex) names the candidates when it describes the archive
+    // as it is, and only those records are read and matched; otherwise
+    // every record is read, and the copy is made anew on the way. False
+    // when the archive cannot be read to its end (also when it shrinks
+    // during a pass over every record).
     bool run(RecordStore& store, QStringList& lines) const;
     // Opens the archive (a missing one is created empty unless `mode` says
     // otherwise), runs the search and closes it.
@@ -56,6 +62,24 @@ public:
     static bool findLine(RecordStore& store, const SearchTable& table, const QString& line,
         const std::function<void(const char* record, qint64 index)>& found);
 
+    // Calls `found` for every record, listed or not, whose `field`, trimmed,
+    // equals `value` trimmed, compared as the filters compare (Windows-1252
+    // bytes, A-Z read as a-z), in archive order: the lending desk's look-up
+    // by code. False when the table has no filter on `field` or the archive
+    // cannot be read.
+    static bool findEqual(RecordStore& store, const SearchTable& table, std::string_view field, const QString& value,
+        const std::function<void(const char* record, qint64 index)>& found);
+
+    // Whether the last run of this search read only the candidates its
+    // compact copy named.
+    bool usedIndex() const { return m_usedIndex; }
+
+    // Where a test may act in the middle of a search (for instance cut the
+    // archive): after the compact copy named its candidates and before they
+    // are read, and after the first piece of a pass over every record.
+    enum class TestPoint { CandidatesNamed, FirstPieceRead };
+    static void setTestHook(std::function<void(TestPoint)> hook);
+
 private:
     struct Filter {
         const FieldDef* field;
@@ -64,6 +88,10 @@ private:
     };
 
     void rebuild();
+    bool runIndexed(RecordStore& store, QStringList& lines, bool& indexStale) const;
+    bool runPass(RecordStore& store, QStringList& lines, bool makeIndex) const;
+    // Sorts the lines of `found` (joined in order) into `lines`.
+    void finish(std::vector<ResultLines>& found, int threads, QStringList& lines) const;
 
     const SearchTable& m_table;
     std::vector<QString> m_typed;
@@ -71,4 +99,5 @@ private:
     const FieldDef* m_flag = nullptr;
     std::vector<const FieldDef*> m_mustBeEmpty;
     int m_threads = 0;
+    mutable bool m_usedIndex = false;
 };

@@ -417,6 +417,37 @@ bool RecordStore::scanRange(qint64 first, qint64 last, const Visitor& visit) con
     return true;
 }
 
+bool RecordStore::readRecords(const qint64* indexes, qint64 count, const Visitor& visit) const
+{
+    if (!m_file.isOpen() || m_recordSize <= 0)
+        return false;
+    // A gap of a few records costs less to read than a call of its own.
+    constexpr qint64 kJoinedGap = 4;
+    const qint64 perBlock = std::max<qint64>(1, kScanBlockBytes / m_recordSize);
+    std::unique_ptr<char[]> block;
+    qint64 room = 0;
+    for (qint64 i = 0; i < count;) {
+        const qint64 first = indexes[i];
+        qint64 end = i + 1;
+        while (end < count && indexes[end] > indexes[end - 1] && indexes[end] - indexes[end - 1] <= kJoinedGap && indexes[end] - first < perBlock)
+            ++end;
+        if (first < 0 || indexes[end - 1] < first)
+            return false;
+        const qint64 records = indexes[end - 1] - first + 1;
+        if (records > room) {
+            block.reset(new char[static_cast<std::size_t>(records * m_recordSize)]);
+            room = records;
+        }
+        if (!readAt(first * m_recordSize, block.get(), records * m_recordSize))
+            return false;
+        for (; i < end; ++i) {
+            if (!visit(block.get() + (indexes[i] - first) * m_recordSize, indexes[i]))
+                return true;
+        }
+    }
+    return true;
+}
+
 bool RecordStore::scan(const Visitor& visit)
 {
     if (!m_file.isOpen() || m_recordSize <= 0)

@@ -39,6 +39,7 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     void close();
 
+    int recordSize() const { return m_recordSize; }
     qint64 count() const;                  // whole records only
     qint64 trailingBytes() const;          // bytes of a partial record at the end
     bool seek(qint64 index);               // 0 <= index <= count()
@@ -95,6 +96,20 @@ public:
     // The same over records [first, last), without moving the index.
     // Several threads may scan ranges of one open store at once.
     bool scanRange(qint64 first, qint64 last, const Visitor& visit) const;
+
+    // Calls `visit` for the records at `indexes` (ascending, each below
+    // count()), in that order; records close to each other are read in one
+    // go. False when one cannot be read (the file has shrunk meanwhile).
+    // Several threads may read one open store at once.
+    bool readRecords(const qint64* indexes, qint64 count, const Visitor& visit) const;
+
+    // The open archive's path and system handle (-1 when closed), for what
+    // must know which file is open.
+    QString fileName() const { return m_file.fileName(); }
+    int handle() const { return m_file.handle(); }
+    // False while an append of another program is under way: reads stop at
+    // the length the archive had before it, not at the file's end.
+    bool readsToEnd() const { return m_limit < 0; }
 
     // Bytes read at a time by a scan: enough to make system calls rare,
     // little enough for the block to stay in the processor's cache while

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "cli/BackupCommands.h"
+#include "cli/DeskCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
@@ -43,6 +44,7 @@ struct Options {
     QString year;
     QString out;
     QString to;
+    QString date;
     bool available = false;
     QList<QPair<QString, QString>> filters; // field (lower case), text
     QStringList positional;
@@ -357,6 +359,10 @@ const std::vector<Verb>& verbs()
         {"backup", {"--to"}},
         {"backups", {}},
         {"restore", {}},
+        {"lend", {"--to", "--date"}},
+        {"return", {}},
+        {"reminders", {"--days", "--out"}},
+        {"stocktake", {}, true},
     };
     return table;
 }
@@ -374,7 +380,7 @@ const Verb* findVerb(const QString& name)
 bool knownOption(const QString& a)
 {
     static const QStringList known{"--folder", "--year", "--out", "--to", "--seed", "--days", "--csv", "--dry-run",
-        "--with-cancelled", "--allow-duplicates", "--encoding", "--available"};
+        "--with-cancelled", "--allow-duplicates", "--encoding", "--available", "--date"};
     return known.contains(a);
 }
 
@@ -422,6 +428,44 @@ QString loansUsage()
                            note(LoanNote::Unreadable), undated));
 }
 
+void useFolder(const QString& folder)
+{
+    ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+}
+
+// The lending desk's verbs; -1 for any other verb.
+int deskVerb(const QString& verb, const QStringList& rest, const Options& o, const QString& folder, QTextStream& out,
+    QTextStream& err)
+{
+    if (verb == QLatin1String("lend") || verb == QLatin1String("return")) {
+        if (rest.size() != 2)
+            return fail(err, QStringLiteral("%1 vuole un codice").arg(verb));
+        useFolder(folder);
+        return verb == QLatin1String("lend") ? DeskCommands::lend(rest[1], o.to, o.date, out, err)
+                                             : DeskCommands::giveBack(rest[1], out, err);
+    }
+    if (verb == QLatin1String("reminders")) {
+        if (rest.size() != 1)
+            return fail(err, QStringLiteral("reminders non vuole altri argomenti"));
+        useFolder(folder);
+        return DeskCommands::reminders(o.days, o.out, out, err);
+    }
+    if (verb == QLatin1String("stocktake")) {
+        const Collection* collection = rest.size() == 3 ? Collection::find(rest[1].toStdString()) : nullptr;
+        if (!collection)
+            return fail(err, QStringLiteral("stocktake vuole la raccolta e il file dei codici letti"));
+        QString shelf;
+        for (const auto& [name, text] : o.filters) {
+            if (name != QLatin1String("shelf"))
+                return fail(err, QStringLiteral("--%1 non vale per stocktake").arg(name));
+            shelf = text;
+        }
+        useFolder(folder);
+        return DeskCommands::stocktake(*collection, shelf, rest[2], out, err);
+    }
+    return -1;
+}
+
 } // namespace
 
 namespace CommandLine {
@@ -451,9 +495,14 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
         "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
         "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
+        "  tomaria-cli [--folder CARTELLA] lend CODICE --to NOME [--date gg/mm/aaaa]\n"
+        "  tomaria-cli [--folder CARTELLA] return CODICE\n"
+        "  tomaria-cli [--folder CARTELLA] reminders [--days N] --out FILE.pdf\n"
+        "  tomaria-cli [--folder CARTELLA] stocktake %3 [--shelf S] CODICI.txt\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
-               .arg(all, Collection::keys(&LabelFields::has).join(QLatin1Char('|')))
+               .arg(all, Collection::keys(&LabelFields::has).join(QLatin1Char('|')),
+                   Collection::keys(&LoanList::keepsLoans).join(QLatin1Char('|')))
         + yearly
         + QStringLiteral(
             "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
@@ -477,7 +526,11 @@ QString usage()
             "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
             "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"
             "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
-            "  (sezione, voce, schede); per %2 tutti gli archivi annuali della cartella; --days come per loans.\n")
+            "  (sezione, voce, schede); per %2 tutti gli archivi annuali della cartella; --days come per loans.\n"
+            "lend, return: prestito e restituzione per codice, come al banco prestiti; esito 1 per un codice di nessuna\n"
+            "  scheda o una scheda che non si può prestare o restituire, 2 per un codice di più schede (elencate).\n"
+            "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"
+            "stocktake: l'inventario di uno scaffale (o di tutti) dal file dei codici letti, uno per riga.\n")
               .arg(loansUsage(), Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
 }
 
@@ -524,6 +577,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         } else if (a == QLatin1String("--to")) {
             if (!value(o.to))
                 return fail(err, QStringLiteral("--to vuole una cartella"));
+        } else if (a == QLatin1String("--date")) {
+            if (!value(o.date))
+                return fail(err, QStringLiteral("--date vuole una data gg/mm/aaaa"));
         } else if (a == QLatin1String("--seed")) {
             QString s;
             bool ok = false;
@@ -586,6 +642,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             return BackupCommands::list(out, err);
         return BackupCommands::restore(rest[1], out, err);
     }
+    if (const int desk = deskVerb(verb, rest, o, folder, out, err); desk >= 0)
+        return desk;
     if (verb == QLatin1String("loans")) {
         if (rest.size() != 1)
             return fail(err, QStringLiteral("loans non vuole altri argomenti"));

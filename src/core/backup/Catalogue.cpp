@@ -2,6 +2,7 @@
 
 #include "core/access/PasswordFile.h"
 #include "core/collections/Collection.h"
+#include "core/desk/Stocktake.h"
 #include "core/loans/LoanSettings.h"
 #include "core/storage/AttachmentFolder.h"
 
@@ -24,7 +25,7 @@ bool isYear(QStringView stem)
 
 QStringList settingsFiles()
 {
-    return {PasswordFile::kFileName, LoanSettings::fileName()};
+    return {PasswordFile::kFileName, LoanSettings::fileName(), Stocktake::fileName()};
 }
 
 } // namespace

@@ -43,6 +43,8 @@ bool LendingDesk::find(const QString& code, std::vector<DeskCard>& cards)
 {
     cards.clear();
     m_error.clear();
+    m_changed = false;
+    m_refused = false;
     const QByteArray key = DeskCard::key(code);
     if (key.isEmpty())
         return true;

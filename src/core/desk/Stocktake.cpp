@@ -230,6 +230,12 @@ bool Stocktake::load()
         if (!Text::trimmed(lines[i]).isEmpty())
             scan(lines[i]);
     }
+    // Written anew without the unfinished line, so that the scans to come
+    // are not added to it.
+    if (!save()) {
+        m_error = QStringLiteral("impossibile riscrivere %1").arg(fileName());
+        return false;
+    }
     return true;
 }
 

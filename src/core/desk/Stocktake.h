@@ -65,7 +65,8 @@ public:
     QString title() const;
 
     // The file in the program folder: written anew by save(), one line
-    // added by record(); load() starts the stocktake it holds again.
+    // added by record(); load() starts the stocktake it holds again (and
+    // writes the file anew, an unfinished last line left out).
     bool save() const;
     bool record(const QString& code) const;
     static bool pending();

@@ -186,7 +186,7 @@ void TfrmBancoPrestiti::clearCard()
     m_btnAnnulla->setEnabled(!m_desk.moves().empty());
 }
 
-void TfrmBancoPrestiti::show(const DeskCard& card)
+void TfrmBancoPrestiti::showCard(const DeskCard& card)
 {
     clearCard();
     m_card = card;
@@ -254,7 +254,7 @@ void TfrmBancoPrestiti::txtCodiceEnter()
         return;
     }
     if (cards.size() == 1) {
-        show(cards.front());
+        showCard(cards.front());
         return;
     }
     clearCard();
@@ -278,7 +278,7 @@ void TfrmBancoPrestiti::lstSchedePick()
     if (row < 0 || row >= static_cast<int>(m_choices.size()))
         return;
     const DeskCard card = m_choices[static_cast<std::size_t>(row)];
-    show(card);
+    showCard(card);
 }
 
 void TfrmBancoPrestiti::moveFailed()

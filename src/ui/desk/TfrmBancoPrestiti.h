@@ -50,7 +50,7 @@ protected:
     void formShow() override;
 
 private:
-    void show(const DeskCard& card);
+    void showCard(const DeskCard& card);
     void clearCard();
     QString availableText() const;
     void say(const QString& text, bool trouble);

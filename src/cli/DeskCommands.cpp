@@ -9,8 +9,8 @@
 #include "core/loans/LoanSettings.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
-#include "ui/labels/LabelReport.h"
-#include "ui/loans/DeskReport.h"
+#include "print/labels/LabelReport.h"
+#include "print/desk/DeskReport.h"
 
 #include <QDir>
 #include <QFile>

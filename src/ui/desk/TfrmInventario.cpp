@@ -3,8 +3,8 @@
 #include "core/collections/Collection.h"
 #include "core/loans/LoanList.h"
 #include "core/text/Text.h"
-#include "ui/labels/LabelReport.h"
-#include "ui/loans/DeskReport.h"
+#include "ui/report/ReportPrinter.h"
+#include "print/desk/DeskReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -231,7 +231,7 @@ void TfrmInventario::btnStampaClick()
     if (!m_stocktake)
         return;
     btnEsitoClick();
-    LabelReport::print(this, DeskReport::stocktake(*m_stocktake));
+    ReportPrinter::print(this, DeskReport::stocktake(*m_stocktake));
 }
 
 void TfrmInventario::btnTerminaClick()

@@ -11,8 +11,8 @@
 #include "core/text/Clock.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
-#include "ui/labels/LabelReport.h"
-#include "ui/loans/DeskReport.h"
+#include "ui/report/ReportPrinter.h"
+#include "print/desk/DeskReport.h"
 #include "ui/report/ListReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
@@ -214,7 +214,7 @@ void TfrmPrestiti::btnSollecitiClick()
         Msg::information(this, QStringLiteral("Nessun lettore ha prestiti in ritardo: non c'è alcun sollecito da stampare."));
         return;
     }
-    LabelReport::print(this, DeskReport::letters(letters));
+    ReportPrinter::print(this, DeskReport::letters(letters));
 }
 
 void TfrmPrestiti::formShow()

@@ -2,8 +2,8 @@
 
 #include "core/desk/Stocktake.h"
 #include "core/text/Clock.h"
-#include "ui/report/ReportFonts.h"
-#include "ui/report/ReportUnits.h"
+#include "print/report/ReportFonts.h"
+#include "print/report/ReportUnits.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/desk/Reminders.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 
 #include <vector>
 

@@ -8,8 +8,6 @@
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
-#include "ui/shell/Picture.h"
-#include "ui/shell/TfrmGuida.h"
 
 #include <QCompleter>
 #include <QFrame>
@@ -25,21 +23,6 @@
 
 namespace {
 
-constexpr QSize kClient{1000, 640};
-constexpr QSize kPanel{971, 609};
-
-QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font,
-    const QString& style = {})
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(at);
-    l->setFont(font);
-    if (!style.isEmpty())
-        l->setStyleSheet(style);
-    return l;
-}
-
 // "per i DVD": the collections whose loan date is the day the item is due.
 QString duePlurals()
 {
@@ -50,30 +33,13 @@ QString duePlurals()
 } // namespace
 
 TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Banco prestiti"), kClient)
+    : DeskForm(owner,
+          {QStringLiteral("TfrmBancoPrestiti"), QStringLiteral("Banco prestiti"), QStringLiteral("ico_banco"),
+              QStringLiteral("Guida al banco prestiti."), QStringLiteral("banco")})
 {
-    setObjectName(QStringLiteral("TfrmBancoPrestiti"));
-    setBackgroundGradient(Qt::black, Qt::white);
-    setPanelSize(kPanel);
     QWidget* pan = panContainer();
-    Controls::styleListPanel(pan);
-    QFrame* banner = Controls::listBanner(pan, 955);
-    auto* heading = addLabel(banner, QStringLiteral("lblIntestazione"), QStringLiteral("Banco prestiti"), {400, 12, 300, 26},
-        Controls::verdana(13, true), QStringLiteral("color: #1F4E8C;"));
-    heading->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    new Picture(QStringLiteral("icoBanco"), QStringLiteral("ico_banco"), banner, {848, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida al banco prestiti."), QStringLiteral("Banco prestiti."),
-        QStringLiteral("banco"));
-
-    addLabel(pan, QStringLiteral("lblCodice"), QStringLiteral("Codice:"), {16, 70, 90, 24}, Controls::verdana(11, true));
-    m_txtCodice = new QLineEdit(pan);
-    m_txtCodice->setObjectName(QStringLiteral("txtCodice"));
-    m_txtCodice->setGeometry(110, 64, 300, 36);
-    m_txtCodice->setFont(Controls::verdana(14, true));
-    m_txtCodice->setPlaceholderText(QStringLiteral("leggere l'etichetta"));
-    connect(m_txtCodice, &QLineEdit::returnPressed, this, [this] { txtCodiceEnter(); });
-    m_lblMessaggio = addLabel(pan, QStringLiteral("lblMessaggio"), QString(), {426, 60, 530, 44}, Controls::verdana(10, true));
-    m_lblMessaggio->setWordWrap(true);
+    addCodeField({110, 64, 300, 36}, [this] { txtCodiceEnter(); });
+    addMessageLine({426, 60, 530, 44});
 
     auto* scheda = new QFrame(pan);
     scheda->setObjectName(QStringLiteral("panScheda"));
@@ -157,19 +123,13 @@ void TfrmBancoPrestiti::formShow()
     readyForScan(false);
 }
 
-void TfrmBancoPrestiti::say(const QString& text, bool trouble)
-{
-    m_lblMessaggio->setStyleSheet(trouble ? QStringLiteral("color: #DC143C;") : QStringLiteral("color: #008B8B;"));
-    m_lblMessaggio->setText(text);
-}
-
 void TfrmBancoPrestiti::readyForScan(bool selectCode)
 {
-    m_txtCodice->setFocus(Qt::OtherFocusReason);
+    txtCodice()->setFocus(Qt::OtherFocusReason);
     if (selectCode)
-        m_txtCodice->selectAll();
+        txtCodice()->selectAll();
     else
-        m_txtCodice->clear();
+        txtCodice()->clear();
 }
 
 void TfrmBancoPrestiti::clearCard()
@@ -234,7 +194,7 @@ QString TfrmBancoPrestiti::availableText() const
 
 void TfrmBancoPrestiti::txtCodiceEnter()
 {
-    const QString code = Text::trimmed(m_txtCodice->text());
+    const QString code = Text::trimmed(txtCodice()->text());
     if (code.isEmpty()) {
         if (m_card && m_card->onLoan() && !m_card->cancelled)
             btnRestituisciClick();

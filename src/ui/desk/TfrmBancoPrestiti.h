@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/desk/LendingDesk.h"
-#include "ui/shell/TForm.h"
+#include "ui/desk/DeskForm.h"
 
 #include <QStringList>
 
@@ -22,17 +22,15 @@ class QTreeWidget;
 // with the reader's name typed, lends it. Moves are listed at the bottom,
 // the last one can be undone. A dialog of the main menu, opened afresh
 // for each use from "Strumenti" or with Ctrl+B.
-class TfrmBancoPrestiti : public TForm {
+class TfrmBancoPrestiti : public DeskForm {
     Q_OBJECT
 public:
     explicit TfrmBancoPrestiti(QWidget* owner = nullptr);
 
-    QLineEdit* txtCodice() const { return m_txtCodice; }
     QLineEdit* txtLettore() const { return m_txtLettore; }
     QSpinBox* txtDurata() const { return m_txtDurata; }
     QListWidget* lstSchede() const { return m_lstSchede; }
     QTreeWidget* lstMovimenti() const { return m_lstMovimenti; }
-    QLabel* lblMessaggio() const { return m_lblMessaggio; }
     const std::optional<DeskCard>& shown() const { return m_card; }
     const LendingDesk& desk() const { return m_desk; }
 
@@ -53,7 +51,6 @@ private:
     void showCard(const DeskCard& card);
     void clearCard();
     QString availableText() const;
-    void say(const QString& text, bool trouble);
     void readyForScan(bool selectCode);
     void addMove(const DeskMove& move);
     void moveFailed();
@@ -63,14 +60,12 @@ private:
     std::vector<DeskCard> m_choices;
     QStringList m_readers;
     QStringListModel* m_readerModel = nullptr;
-    QLineEdit* m_txtCodice = nullptr;
     QLineEdit* m_txtLettore = nullptr;
     QSpinBox* m_txtDurata = nullptr;
     QLabel* m_lblTitolo = nullptr;
     QLabel* m_lblAutore = nullptr;
     QLabel* m_lblPosto = nullptr;
     QLabel* m_lblStato = nullptr;
-    QLabel* m_lblMessaggio = nullptr;
     QListWidget* m_lstSchede = nullptr;
     QTreeWidget* m_lstMovimenti = nullptr;
     QPushButton* m_btnPresta = nullptr;

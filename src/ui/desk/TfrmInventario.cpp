@@ -7,8 +7,6 @@
 #include "print/desk/DeskReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
-#include "ui/shell/Picture.h"
-#include "ui/shell/TfrmGuida.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -18,39 +16,12 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-namespace {
-
-constexpr QSize kClient{1000, 640};
-constexpr QSize kPanel{971, 609};
-
-QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(at);
-    l->setFont(font);
-    return l;
-}
-
-} // namespace
-
 TfrmInventario::TfrmInventario(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Inventario"), kClient)
+    : DeskForm(owner,
+          {QStringLiteral("TfrmInventario"), QStringLiteral("Inventario"), QStringLiteral("ico_inventario"),
+              QStringLiteral("Guida all'inventario."), QStringLiteral("inventario")})
 {
-    setObjectName(QStringLiteral("TfrmInventario"));
-    setBackgroundGradient(Qt::black, Qt::white);
-    setPanelSize(kPanel);
     QWidget* pan = panContainer();
-    Controls::styleListPanel(pan);
-    QFrame* banner = Controls::listBanner(pan, 955);
-    auto* heading = addLabel(banner, QStringLiteral("lblIntestazione"), QStringLiteral("Inventario"), {400, 12, 300, 26},
-        Controls::verdana(13, true));
-    heading->setStyleSheet(QStringLiteral("color: #1F4E8C;"));
-    heading->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    new Picture(QStringLiteral("icoInventario"), QStringLiteral("ico_inventario"), banner, {848, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida all'inventario."), QStringLiteral("Inventario."),
-        QStringLiteral("inventario"));
-
     addLabel(pan, QStringLiteral("lblRaccolta"), QStringLiteral("Raccolta:"), {16, 70, 80, 22}, Controls::verdana(10, true));
     m_cmbRaccolta = new QComboBox(pan);
     m_cmbRaccolta->setObjectName(QStringLiteral("cmbRaccolta"));
@@ -71,16 +42,11 @@ TfrmInventario::TfrmInventario(QWidget* owner)
         Controls::verdana(9, true));
     connect(m_btnRiprendi, &QPushButton::clicked, this, [this] { btnRiprendiClick(); });
 
-    addLabel(pan, QStringLiteral("lblCodice"), QStringLiteral("Codice:"), {16, 116, 80, 24}, Controls::verdana(11, true));
-    m_txtCodice = new QLineEdit(pan);
-    m_txtCodice->setObjectName(QStringLiteral("txtCodice"));
-    m_txtCodice->setGeometry(100, 110, 300, 36);
-    m_txtCodice->setFont(Controls::verdana(14, true));
-    m_txtCodice->setEnabled(false);
-    connect(m_txtCodice, &QLineEdit::returnPressed, this, [this] { txtCodiceEnter(); });
+    addCodeField({100, 110, 300, 36}, [this] { txtCodiceEnter(); });
+    txtCodice()->setEnabled(false);
     m_lblConteggio = addLabel(pan, QStringLiteral("lblConteggio"), QString(), {420, 110, 535, 36}, Controls::verdana(14, true));
     m_lblConteggio->setStyleSheet(QStringLiteral("color: #1F4E8C;"));
-    m_lblMessaggio = addLabel(pan, QStringLiteral("lblMessaggio"), QString(), {16, 152, 939, 22}, Controls::verdana(10, true));
+    addMessageLine({16, 152, 939, 22});
 
     m_lstLetture = new QListWidget(pan);
     m_lstLetture->setObjectName(QStringLiteral("lstLetture"));
@@ -121,12 +87,6 @@ void TfrmInventario::formShow()
         say(QStringLiteral("C'è un inventario in sospeso: Riprendi lo continua, Inizia ne comincia uno nuovo."), false);
 }
 
-void TfrmInventario::say(const QString& text, bool trouble)
-{
-    m_lblMessaggio->setStyleSheet(trouble ? QStringLiteral("color: #DC143C;") : QStringLiteral("color: #008B8B;"));
-    m_lblMessaggio->setText(text);
-}
-
 void TfrmInventario::count()
 {
     if (!m_stocktake)
@@ -157,9 +117,9 @@ void TfrmInventario::started()
     if (index >= 0)
         m_cmbRaccolta->setCurrentIndex(index);
     m_txtScaffale->setText(m_stocktake->shelf());
-    m_txtCodice->setEnabled(true);
-    m_txtCodice->clear();
-    m_txtCodice->setFocus(Qt::OtherFocusReason);
+    txtCodice()->setEnabled(true);
+    txtCodice()->clear();
+    txtCodice()->setFocus(Qt::OtherFocusReason);
     m_btnRiprendi->setEnabled(false);
     count();
 }
@@ -199,8 +159,8 @@ void TfrmInventario::btnRiprendiClick()
 
 void TfrmInventario::txtCodiceEnter()
 {
-    const QString code = Text::trimmed(m_txtCodice->text());
-    m_txtCodice->clear();
+    const QString code = Text::trimmed(txtCodice()->text());
+    txtCodice()->clear();
     if (!m_stocktake || code.isEmpty())
         return;
     if (!m_stocktake->record(code))
@@ -223,7 +183,7 @@ void TfrmInventario::btnEsitoClick()
         m_lstEsito->addTopLevelItem(new QTreeWidgetItem(row.split(QLatin1Char('\t'))));
     if (m_lstEsito->topLevelItemCount() == 0)
         m_lstEsito->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("Nessuna scheda manca e nessun codice è fuori posto.")}));
-    m_txtCodice->setFocus(Qt::OtherFocusReason);
+    txtCodice()->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmInventario::btnStampaClick()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/desk/Stocktake.h"
-#include "ui/shell/TForm.h"
+#include "ui/desk/DeskForm.h"
 
 #include <memory>
 
@@ -18,14 +18,13 @@ class QTreeWidget;
 // scanned (on loan ones marked), the codes of other shelves and of no card;
 // Stampa prints them. The work in progress stays in the program folder
 // until "Chiudi inventario", so Chiudi only pauses it.
-class TfrmInventario : public TForm {
+class TfrmInventario : public DeskForm {
     Q_OBJECT
 public:
     explicit TfrmInventario(QWidget* owner = nullptr);
 
     QComboBox* cmbRaccolta() const { return m_cmbRaccolta; }
     QLineEdit* txtScaffale() const { return m_txtScaffale; }
-    QLineEdit* txtCodice() const { return m_txtCodice; }
     QListWidget* lstLetture() const { return m_lstLetture; }
     QTreeWidget* lstEsito() const { return m_lstEsito; }
     QLabel* lblConteggio() const { return m_lblConteggio; }
@@ -48,14 +47,11 @@ private:
     void started();
     void listScan(const Stocktake::Scan& scan);
     void count();
-    void say(const QString& text, bool trouble);
 
     std::unique_ptr<Stocktake> m_stocktake;
     QComboBox* m_cmbRaccolta = nullptr;
     QLineEdit* m_txtScaffale = nullptr;
-    QLineEdit* m_txtCodice = nullptr;
     QLabel* m_lblConteggio = nullptr;
-    QLabel* m_lblMessaggio = nullptr;
     QListWidget* m_lstLetture = nullptr;
     QTreeWidget* m_lstEsito = nullptr;
     QPushButton* m_btnRiprendi = nullptr;

@@ -597,6 +597,8 @@ void BackupTest::everyToolShowsItsGuide_data()
         {QStringLiteral("imgCopie"), {QStringLiteral("Copie di sicurezza."), QStringLiteral("La schermata Copie di sicurezza protegge il catalogo")}},
         {QStringLiteral("imgEtichette"), {QStringLiteral("Etichette."), QStringLiteral("La schermata Etichette prepara le etichette")}},
         {QStringLiteral("imgStatistiche"), {QStringLiteral("Statistiche del catalogo."), QStringLiteral("La schermata Statistiche del catalogo mostra")}},
+        {QStringLiteral("imgBanco"), {QStringLiteral("Banco prestiti."), QStringLiteral("Il banco prestiti serve a prestare")}},
+        {QStringLiteral("imgInventario"), {QStringLiteral("Inventario."), QStringLiteral("L'inventario controlla uno scaffale")}},
     };
     for (const Tool& tool : Tools::all()) {
         const auto guide = guides.value(tool.name);

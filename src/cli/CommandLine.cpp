@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "cli/BackupCommands.h"
+#include "cli/DeskCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
@@ -45,6 +46,7 @@ struct Options {
     QString year;
     QString out;
     QString to;
+    QString date; // lend: the day of the loan
     bool available = false;
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
@@ -341,6 +343,34 @@ int restore(const Options& o, QTextStream& out, QTextStream& err)
     return BackupCommands::restore(o.positional.value(0), out, err);
 }
 
+int lend(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return DeskCommands::lend(o.positional.value(0), o.to, o.date, out, err);
+}
+
+int giveBack(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return DeskCommands::giveBack(o.positional.value(0), out, err);
+}
+
+int reminders(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return DeskCommands::reminders(o.days, o.out, out, err);
+}
+
+int stocktake(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (o.positional.size() != 1)
+        return fail(err, QStringLiteral("stocktake vuole la raccolta e il file dei codici letti"));
+    QString shelf;
+    for (const auto& [name, text] : o.filters) {
+        if (name != QLatin1String("shelf"))
+            return fail(err, QStringLiteral("--%1 non vale per stocktake").arg(name));
+        shelf = text;
+    }
+    return DeskCommands::stocktake(*o.collection, shelf, o.positional[0], out, err);
+}
+
 QString loansUsage();
 QString yearUsage();
 
@@ -364,10 +394,11 @@ const std::vector<OptionRow>& optionTable()
             [] { return QStringLiteral("--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"); },
             "--folder vuole una cartella"},
         {"year", "AAAA", {"sample", "search", "export", "import", "check", "labels"}, &yearUsage, "--year vuole un anno"},
-        {"out", "FILE", {"export", "labels"}, nullptr, "--out vuole un file"},
-        {"to", "CARTELLA", {"backup"}, nullptr, "--to vuole una cartella"},
+        {"out", "FILE", {"export", "labels", "reminders"}, nullptr, "--out vuole un file"},
+        {"to", "CARTELLA", {"backup", "lend"}, nullptr, "--to vuole una cartella"},
+        {"date", "gg/mm/aaaa", {"lend"}, nullptr, "--date vuole una data gg/mm/aaaa"},
         {"seed", "N", {"sample"}, nullptr, "--seed vuole un numero"},
-        {"days", "N", {"loans", "stats"}, nullptr,
+        {"days", "N", {"loans", "stats", "reminders"}, nullptr,
             QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays)},
         {"csv", {}, {"export"}, nullptr, {}},
         {"dry-run", {}, {"import"}, nullptr, {}},
@@ -400,12 +431,13 @@ enum class Takes {
 };
 
 // What a verb's collection adds to the options.
-enum class Filters { None, Search, Labels };
+enum class Filters { None, Search, Labels, Shelf };
 
 // The verbs, one row each, in the usage's order: the name, what it works
 // on, how many words it takes when that is fixed and what is said
 // otherwise, its filters, its lines in the usage (after "tomaria-cli
-// [--folder CARTELLA] "; %1 the collections, %2 those with labels; a line
+// [--folder CARTELLA] "; %1 the collections, %2 those with labels, %3
+// those that lend their items; a line
 // that starts with a blank goes on the line before), its note, its work.
 struct VerbRow {
     QString name;
@@ -475,6 +507,21 @@ const std::vector<VerbRow>& verbTable()
                 "  (sezione, voce, schede); per %1 tutti gli archivi annuali della cartella; --days come per loans.\n")
                 .arg(Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); }))); },
             &stats},
+        {"lend", Takes::Folder, 1, "lend vuole un codice", Filters::None, {"lend CODICE --to NOME [--date gg/mm/aaaa]"},
+            [] { return QStringLiteral(
+                "lend, return: prestito e restituzione per codice, come al banco prestiti; esito 1 per un codice di nessuna\n"
+                "  scheda o una scheda che non si può prestare o restituire, 2 per un codice di più schede (elencate).\n"); },
+            &lend},
+        {"return", Takes::Folder, 1, "return vuole un codice", Filters::None, {"return CODICE"}, nullptr, &giveBack},
+        {"reminders", Takes::Folder, 0, "reminders non vuole altri argomenti", Filters::None,
+            {"reminders [--days N] --out FILE.pdf"},
+            [] { return QStringLiteral(
+                "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"); },
+            &reminders},
+        {"stocktake", Takes::Archive, -1, {}, Filters::Shelf, {"stocktake %3 [--shelf S] CODICI.txt"},
+            [] { return QStringLiteral(
+                "stocktake: l'inventario di uno scaffale (o di tutti) dal file dei codici letti, uno per riga.\n"); },
+            &stocktake},
     };
     return table;
 }
@@ -533,6 +580,8 @@ QStringList filterNames(const VerbRow& verb, const Collection* collection, const
     if (verb.filters == Filters::Labels) {
         for (const LabelsCommand::Option& option : LabelsCommand::options())
             names << QLatin1String(option.name);
+    } else if (verb.filters == Filters::Shelf) {
+        names << QStringLiteral("shelf");
     } else if (verb.filters == Filters::Search && collection) {
         const SearchTable* table = words.given.contains(QLatin1String("--available")) ? collection->available : collection->search;
         for (const QString& name : words.filters) {
@@ -635,6 +684,7 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
     o.year = parser.value(QStringLiteral("year"));
     o.out = parser.value(QStringLiteral("out"));
     o.to = parser.value(QStringLiteral("to"));
+    o.date = parser.value(QStringLiteral("date"));
     if (parser.isSet(QStringLiteral("seed"))) {
         bool ok = false;
         o.seed = parser.value(QStringLiteral("seed")).toUInt(&ok);
@@ -672,10 +722,14 @@ QString usage()
 {
     const QString all = Collection::keys([](const Collection&) { return true; }).join(QLatin1Char('|'));
     const QString withLabels = Collection::keys(&Collection::labelled).join(QLatin1Char('|'));
+    const QString lending = Collection::keys(&LoanList::keepsLoans).join(QLatin1Char('|'));
     QString text = QStringLiteral("Uso:\n");
     for (const VerbRow& verb : verbTable()) {
         for (const QString& line : verb.synopsis) {
-            const QString filled = QString(line).replace(QLatin1String("%1"), all).replace(QLatin1String("%2"), withLabels);
+            const QString filled = QString(line)
+                                       .replace(QLatin1String("%1"), all)
+                                       .replace(QLatin1String("%2"), withLabels)
+                                       .replace(QLatin1String("%3"), lending);
             text += line.startsWith(QLatin1Char(' ')) ? filled + QLatin1Char('\n')
                                                       : QStringLiteral("  tomaria-cli [--folder CARTELLA] ") + filled + QLatin1Char('\n');
         }

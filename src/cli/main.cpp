@@ -17,11 +17,11 @@ int main(int argc, char* argv[])
     DiskFile::ignoreFileSizeSignal();
     // A kill or Ctrl-C in the middle of an append leaves the archive as it was.
     AppendJournal::cutBackOnSignals();
-    // Labels measure their texts with the system's fonts, which need a
+    // Labels and letters measure their texts with the system's fonts, which need a
     // graphical application; a PDF needs no display, so none is asked for.
     bool labels = false;
     for (int i = 1; i < argc; ++i)
-        labels = labels || qstrcmp(argv[i], "labels") == 0;
+        labels = labels || qstrcmp(argv[i], "labels") == 0 || qstrcmp(argv[i], "reminders") == 0;
     if (labels && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> application;

@@ -31,6 +31,8 @@ std::vector<HelpTopic> knownTopics()
         known.push_back(c->exportHelp);
     }
     known.push_back({"prestiti", "Prestiti in corso."});
+    known.push_back({"banco", "Banco prestiti."});
+    known.push_back({"inventario", "Inventario."});
     return known;
 }
 

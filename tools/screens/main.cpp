@@ -8,6 +8,8 @@
 #include "ui/shell/TForm.h"
 #include "ui/backup/TfrmCopie.h"
 #include "ui/labels/TfrmEtichette.h"
+#include "ui/desk/TfrmBancoPrestiti.h"
+#include "ui/desk/TfrmInventario.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/tools/TfrmStrumenti.h"
 #include "ui/report/PrintDialog.h"
@@ -64,6 +66,10 @@ int main(int argc, char* argv[])
         grab(&copies, QDir(out).filePath(copies.objectName() + QStringLiteral(".png")));
         TfrmEtichette labels(Screens::get(Screens::Id::Avvio));
         grab(&labels, QDir(out).filePath(labels.objectName() + QStringLiteral(".png")));
+        TfrmBancoPrestiti desk(Screens::get(Screens::Id::Avvio));
+        grab(&desk, QDir(out).filePath(desk.objectName() + QStringLiteral(".png")));
+        TfrmInventario stocktake(Screens::get(Screens::Id::Avvio));
+        grab(&stocktake, QDir(out).filePath(stocktake.objectName() + QStringLiteral(".png")));
     }
     {
         // Also created for each use; its whole printed set goes beside the

@@ -3,6 +3,7 @@
 #include "core/access/PasswordFile.h"
 #include "core/collections/Collection.h"
 #include "core/access/SettingsFile.h"
+#include "core/desk/Stocktake.h"
 #include "core/storage/AttachmentFolder.h"
 
 #include <QDir>
@@ -24,7 +25,7 @@ bool isYear(QStringView stem)
 
 QStringList settingsFiles()
 {
-    return {PasswordFile::kFileName, SettingsFile::name()};
+    return {PasswordFile::kFileName, SettingsFile::name(), Stocktake::fileName()};
 }
 
 } // namespace

@@ -232,6 +232,17 @@ bool RecordStore::writeAt(qint64 at, const QByteArray& bytes, const QByteArray& 
 
 bool RecordStore::write(const QByteArray& buffer)
 {
+    return writeRecord(buffer, nullptr);
+}
+
+bool RecordStore::replace(const QByteArray& expected, const QByteArray& buffer)
+{
+    return writeRecord(buffer, &expected);
+}
+
+bool RecordStore::writeRecord(const QByteArray& buffer, const QByteArray* expected)
+{
+    m_changed = false;
     if (!m_file.isOpen() || !m_file.isWritable() || buffer.size() != m_recordSize)
         return false;
     if (m_appendLock)
@@ -251,6 +262,10 @@ bool RecordStore::write(const QByteArray& buffer)
         previous.resize(std::min<qint64>(m_recordSize, oldSize - at));
         if (!m_file.seek(at) || m_file.read(previous.data(), previous.size()) != previous.size())
             return failOnFile();
+    }
+    if (expected && previous != *expected) {
+        m_changed = true;
+        return fail(kChanged);
     }
     if (!writeAt(at, buffer, previous, oldSize))
         return false;

@@ -56,6 +56,13 @@ public:
     // finds the end under the lock: use it for new cards.
     bool write(const QByteArray& buffer);
 
+    // The same, but only when the record still holds `expected`, compared
+    // under the lock; otherwise nothing is written, changedMeanwhile() is
+    // true and errorString() is kChanged. A card read earlier is thus never
+    // written over a change another program made since.
+    bool replace(const QByteArray& expected, const QByteArray& buffer);
+    bool changedMeanwhile() const { return m_changed; }
+
     // Appends whole records (buffer size a multiple of the record size) at
     // the end as it is under the lock, with one write and one flush to the
     // disk; on failure the file keeps its old bytes and length. The index
@@ -128,6 +135,8 @@ public:
         "scrivere l'uno sulle schede dell'altro; se è una cartella di rete, chiedere di montarla con il supporto "
         "dei blocchi (per esempio NFS senza l'opzione \"nolock\", Samba con i blocchi attivi) oppure copiare il "
         "programma su un disco locale");
+    // Why replace() wrote nothing.
+    static inline const QString kChanged = QStringLiteral("la scheda è stata modificata nel frattempo da un altro programma");
     // Added to the reason when the undo of a failed write failed too.
     static inline const QString kMayHaveChanged = QStringLiteral(
         "; anche l'annullamento della scrittura non è riuscito: l'archivio potrebbe essere cambiato "
@@ -152,6 +161,7 @@ private:
     // back `previous` (the bytes that were there) and the old length.
     bool writeAt(qint64 at, const QByteArray& bytes, const QByteArray& previous, qint64 oldSize);
     bool readAt(qint64 offset, char* into, qint64 bytes) const;
+    bool writeRecord(const QByteArray& buffer, const QByteArray* expected);
 
     mutable QFile m_file;
 #ifdef Q_OS_WIN
@@ -165,6 +175,7 @@ private:
     QString m_error;
     QString m_notice;
     bool m_undoFailed = false;
+    bool m_changed = false;
     std::unique_ptr<FileLock> m_appendLock; // held from beginAppend to commit or cancel
     qint64 m_appendStart = -1;
     QByteArray m_appendTail;

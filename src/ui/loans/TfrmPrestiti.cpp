@@ -1,6 +1,8 @@
 #include "TfrmPrestiti.h"
 
 #include "core/collections/Collection.h"
+#include "core/desk/Readers.h"
+#include "core/desk/Reminders.h"
 #include "core/loans/LoanSettings.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
@@ -9,6 +11,8 @@
 #include "core/text/Clock.h"
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/LineList.h"
+#include "ui/report/ReportPrinter.h"
+#include "print/desk/DeskReport.h"
 #include "ui/report/ListReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
@@ -22,6 +26,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -139,6 +144,77 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
     auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 488, 150, 30}, Controls::verdana(9, true));
     connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
+
+    m_lstLettori = new QTreeWidget(pan);
+    m_lstLettori->setObjectName(QStringLiteral("lstLettori"));
+    m_lstLettori->setGeometry(16, 146, 939, 303);
+    m_lstLettori->setHeaderHidden(true);
+    m_lstLettori->setFont(listFont);
+    m_lstLettori->hide();
+    connect(m_lstLettori, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { lstLettoriDblClick(item); });
+    m_btnLettori = Controls::button(pan, QStringLiteral("btnLettori"), QStringLiteral("Lettori"), {650, 110, 150, 28},
+        Controls::verdana(9, true));
+    connect(m_btnLettori, &QPushButton::clicked, this, [this] { btnLettoriClick(); });
+    auto* solleciti = Controls::button(pan, QStringLiteral("btnSolleciti"), QStringLiteral("Solleciti"), {813, 110, 150, 28},
+        Controls::verdana(9, true));
+    connect(solleciti, &QPushButton::clicked, this, [this] { btnSollecitiClick(); });
+}
+
+void TfrmPrestiti::fillReaders()
+{
+    m_lstLettori->clear();
+    for (const Reader& r : Readers::of(m_loans)) {
+        auto* top = new QTreeWidgetItem(m_lstLettori, {Readers::line(r)});
+        QFont bold = m_lstLettori->font();
+        bold.setBold(true);
+        top->setFont(0, bold);
+        for (const Loan& loan : r.items) {
+            auto* child = new QTreeWidgetItem(top, {QStringLiteral("%1Cod. %2  %3  %4%5")
+                                                         .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "),
+                                                             loan.code, loan.title, loan.date,
+                                                             loan.note == LoanNote::None ? QString()
+                                                                                         : QStringLiteral("  ") + LoanList::noteText(loan))});
+            child->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<qlonglong>(loan.index)));
+            child->setData(0, Qt::UserRole + 1, Text::latin1(loan.collection->key));
+            if (loan.marked)
+                child->setForeground(0, QColor(0xDC, 0x14, 0x3C));
+        }
+    }
+    m_lstLettori->expandAll();
+}
+
+void TfrmPrestiti::btnLettoriClick()
+{
+    const bool readers = m_lstLettori->isHidden();
+    if (readers)
+        fillReaders();
+    m_lstLettori->setVisible(readers);
+    m_lstPrestiti->setVisible(!readers);
+    m_btnLettori->setText(readers ? QStringLiteral("Prestiti") : QStringLiteral("Lettori"));
+}
+
+void TfrmPrestiti::lstLettoriDblClick(QTreeWidgetItem* item)
+{
+    if (!item || !item->parent())
+        return;
+    const qint64 index = item->data(0, Qt::UserRole).toLongLong();
+    const QString key = item->data(0, Qt::UserRole + 1).toString();
+    for (const Loan& loan : m_loans.loans()) {
+        if (loan.index == index && Text::latin1(loan.collection->key) == key) {
+            choose(loan);
+            return;
+        }
+    }
+}
+
+void TfrmPrestiti::btnSollecitiClick()
+{
+    const std::vector<ReminderLetter> letters = Reminders::letters(m_loans, Clock::today());
+    if (letters.empty()) {
+        Msg::information(this, QStringLiteral("Nessun lettore ha prestiti in ritardo: non c'è alcun sollecito da stampare."));
+        return;
+    }
+    ReportPrinter::print(this, DeskReport::letters(letters));
 }
 
 void TfrmPrestiti::formShow()
@@ -180,6 +256,8 @@ void TfrmPrestiti::refill()
         widest = std::max(widest, metrics.horizontalAdvance(line));
     m_lstPrestiti->setItemWidth(std::max(widest + 4, lineRoom()));
     m_lstPrestiti->showScrollBars();
+    if (m_lstLettori && m_lstLettori->isVisible())
+        fillReaders();
     m_lblTrovate->setText(m_loans.totalLine());
 }
 
@@ -206,7 +284,11 @@ void TfrmPrestiti::lstPrestitiDblClick()
     const int row = m_lstPrestiti->selectedRow();
     if (row < 0 || row >= static_cast<int>(m_loans.loans().size()))
         return;
-    const Loan& loan = m_loans.loans()[static_cast<std::size_t>(row)];
+    choose(m_loans.loans()[static_cast<std::size_t>(row)]);
+}
+
+void TfrmPrestiti::choose(const Loan& loan)
+{
     try {
         // Read again, as a search screen does on its double-click: the card
         // shows what the archive holds now.

@@ -10,7 +10,10 @@
 
 class LineList;
 class QLabel;
+class QPushButton;
 class QSpinBox;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // Every book and DVD on loan, oldest first, with the late ones marked; a
 // double-click opens the card on its card screen, Stampa prints the list.
@@ -35,6 +38,13 @@ public:
     void txtGiorniChange();
     void lstPrestitiDblClick();
     void btnStampaClick();
+    // The readers instead of the list, and back: one line per reader (names
+    // folded as the searches fold), their items under it.
+    void btnLettoriClick();
+    void lstLettoriDblClick(QTreeWidgetItem* item);
+    // One reminder letter per reader with overdue items, through the print dialog.
+    void btnSollecitiClick();
+    QTreeWidget* lstLettori() const { return m_lstLettori; }
     void btnChiudiClick() { close(); }
 
     // Opens a fresh loans screen over `menu`; after a double-click, hands
@@ -54,6 +64,9 @@ protected:
 
 private:
     void refill();
+    void fillReaders();
+    // Reads the loan's card again and closes the screen with it chosen.
+    void choose(const Loan& loan);
     // How many characters of the list's font a line shows without scrolling.
     int listChars() const;
     // The list's width inside its frame and scroll bar, in pixels.
@@ -66,4 +79,6 @@ private:
     QSpinBox* m_txtGiorni = nullptr;
     LineList* m_lstPrestiti = nullptr;
     QLabel* m_lblTrovate = nullptr;
+    QTreeWidget* m_lstLettori = nullptr;
+    QPushButton* m_btnLettori = nullptr;
 };

@@ -14,6 +14,9 @@
 #include "ui/shell/TfrmInfo.h"
 #include "ui/shell/TfrmSplash.h"
 #include "ui/tools/TfrmStrumenti.h"
+#include "ui/desk/TfrmBancoPrestiti.h"
+
+#include <QShortcut>
 
 #include <QFrame>
 #include <QLabel>
@@ -60,6 +63,10 @@ TfrmAvvio::TfrmAvvio(QWidget* owner)
     // one way to the additions (loans, safety copies, ...).
     addPicture(QStringLiteral("imgStrumenti"), QStringLiteral("ico_strumenti"), {871, 20, 48, 48}, &TfrmAvvio::imgStrumentiClick)
         ->setToolTip(QStringLiteral("Strumenti: prestiti, copie di sicurezza e altro."));
+    // The lending desk is used many times a day: one key from the menu.
+    auto* banco = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+    banco->setObjectName(QStringLiteral("keyBanco"));
+    connect(banco, &QShortcut::activated, this, [this] { TfrmBancoPrestiti::open(this); });
     addPicture(QStringLiteral("imgCopyright"), QStringLiteral("ico_copyright"), {20, 624, 48, 48}, &TfrmAvvio::imgCopyrightClick);
     addPicture(QStringLiteral("imgEsci"), QStringLiteral("ico_esci"), {927, 624, 48, 48}, &TfrmAvvio::imgEsciClick);
 

@@ -4,6 +4,8 @@
 #include "core/loans/LoanList.h"
 
 #include "ui/backup/TfrmCopie.h"
+#include "ui/desk/TfrmBancoPrestiti.h"
+#include "ui/desk/TfrmInventario.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/stats/TfrmStatistiche.h"
@@ -27,6 +29,12 @@ std::span<const Tool> all()
     static const Tool table[] = {
         {QStringLiteral("imgPrestiti"), QStringLiteral("Prestiti in corso"),
             QStringLiteral("Visualizza %1 in prestito.").arg(LoanList::collections()), QStringLiteral("ico_prestiti"), &openLoans},
+        {QStringLiteral("imgBanco"), QStringLiteral("Banco prestiti"),
+            QStringLiteral("Presta e riceve %1 leggendo l'etichetta (Ctrl+B dal menu).").arg(LoanList::collections()),
+            QStringLiteral("ico_banco"), &TfrmBancoPrestiti::open},
+        {QStringLiteral("imgInventario"), QStringLiteral("Inventario"),
+            QStringLiteral("Controlla uno scaffale leggendo le etichette: che cosa manca, che cosa è fuori posto."),
+            QStringLiteral("ico_inventario"), &TfrmInventario::open},
         {QStringLiteral("imgCopie"), QStringLiteral("Copie di sicurezza"),
             QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
             &TfrmCopie::open},

@@ -1,0 +1,6 @@
+#include "DeskMove.h"
+
+QString DeskMove::kindText() const
+{
+    return kind == Kind::Lend ? QStringLiteral("Prestito") : QStringLiteral("Restituzione");
+}

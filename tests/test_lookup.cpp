@@ -429,7 +429,7 @@ void LookupTest::catalogueOrderAndMessages()
     QCOMPARE(missing.result, CatalogueLookup::Result::NoRecord);
     QCOMPARE(missing.failureMessage("9780000000002"),
         QString::fromUtf8("Nessuna scheda con l'ISBN 9780000000002 nei cataloghi interrogati: Chiuso (collegamento non "
-                          "riuscito) e Zebra (nessuna scheda). La scheda non è stata modificata."));
+                          "riuscito) e Zebra (nessuna scheda)."));
 
     const CatalogueLookup none = CatalogueLookup::run({named}, QStringLiteral("9780000000002"), 3000);
     QCOMPARE(none.result, CatalogueLookup::Result::NoAnswer);

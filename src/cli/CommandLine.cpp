@@ -4,6 +4,7 @@
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
+#include "cli/LookupCommand.h"
 #include "core/labels/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -357,6 +358,7 @@ const std::vector<Verb>& verbs()
         {"backup", {"--to"}},
         {"backups", {}},
         {"restore", {}},
+        {"lookup", {}, true}, // --catalogue, --server, --syntax: LookupCommand reads them
     };
     return table;
 }
@@ -451,6 +453,7 @@ QString usage()
         "  tomaria-cli [--folder CARTELLA] labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
         "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
         "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
+        "  tomaria-cli [--folder CARTELLA] lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]\n"
         "  tomaria-cli --help | --version\n"
         "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
                .arg(all, Collection::keys(&LabelFields::has).join(QLatin1Char('|')))
@@ -478,7 +481,8 @@ QString usage()
             "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"
             "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
             "  (sezione, voce, schede); per %2 tutti gli archivi annuali della cartella; --days come per loans.\n")
-              .arg(loansUsage(), Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
+              .arg(loansUsage(), Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })))
+        + LookupCommand::usage();
 }
 
 QString version()
@@ -585,6 +589,10 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         if (verb == QLatin1String("backups"))
             return BackupCommands::list(out, err);
         return BackupCommands::restore(rest[1], out, err);
+    }
+    if (verb == QLatin1String("lookup")) {
+        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+        return LookupCommand::run(rest.mid(1), o.filters, out, err);
     }
     if (verb == QLatin1String("loans")) {
         if (rest.size() != 1)

@@ -60,5 +60,5 @@ QString CatalogueLookup::failureMessage(const QString& typedIsbn) const
     const QString head = result == Result::NoRecord
         ? QStringLiteral("Nessuna scheda con l'ISBN %1 nei cataloghi interrogati").arg(Text::trimmed(typedIsbn))
         : QStringLiteral("Nessun catalogo ha risposto alla ricerca dell'ISBN %1").arg(Text::trimmed(typedIsbn));
-    return head + QStringLiteral(": ") + Text::listed(each) + QStringLiteral(". La scheda non è stata modificata.");
+    return head + QStringLiteral(": ") + Text::listed(each) + QLatin1Char('.');
 }

@@ -137,16 +137,19 @@ void CatalogueTest::fillsEmptyCard_data()
     QTest::addColumn<QString>("syntax");
     QTest::addColumn<QString>("isbn");
     QTest::addColumn<QStringList>("expected"); // Field=value, the others empty
+    QTest::addColumn<QString>("listEnd");       // the info line's list of captions ends so
 
     QTest::newRow("MARC 21") << "libri21" << "MARC 21" << "978-88-04-33948-9"
         << QStringList{QString::fromUtf8("Titolo=Perché leggere i classici"), "Autore=Calvino, Italo",
                "Curatore=Calvino, Esther", "Pagine=XII, 294 p.", QString::fromUtf8("Editore=Società tipografica editrice"),
-               "Isbn=978-88-04-33948-9", QString::fromUtf8("Citta=Città di Castello"), "Anno=1991", "Lingua=Italiano"};
+               "Isbn=978-88-04-33948-9", QString::fromUtf8("Citta=Città di Castello"), "Anno=1991", "Lingua=Italiano"}
+        << "Anno e Lingua.";
     QTest::newRow("UNIMARC") << "libriuni" << "UNIMARC" << "9788807185120"
         << QStringList{"Titolo=Gita al faro : romanzo", "Autore=Woolf, Virginia", "Curatore=Fortunati, Vittoria",
                "Dewey=823", "Pagine=XXXII, 243 p", "Editore=Feltrinelli", "Isbn=9788807185120", "Citta=Milano",
                "Anno=2014", "Collana=Universale economica Feltrinelli. I classici", "Originale=To the lighthouse",
-               "Lingua=Italiano", "Traduttore=Fusini, Nadia"};
+               "Lingua=Italiano", "Traduttore=Fusini, Nadia"}
+        << "Lingua e Traduttore.";
 }
 
 void CatalogueTest::fillsEmptyCard()
@@ -155,6 +158,7 @@ void CatalogueTest::fillsEmptyCard()
     QFETCH(QString, syntax);
     QFETCH(QString, isbn);
     QFETCH(QStringList, expected);
+    QFETCH(QString, listEnd);
     // The first catalogue refuses: the second one answers.
     useCatalogues(zebraEntry(1, "Chiuso", freePort(), "db", "MARC 21") + zebraEntry(2, "Zebra", m_zebra->port(), database, syntax));
     ask(isbn);
@@ -167,6 +171,8 @@ void CatalogueTest::fillsEmptyCard()
     QVERIFY(m_session->log.entries.isEmpty());
     QVERIFY2(card()->panInfo()->text().startsWith(QStringLiteral("Compilati dal catalogo \"Zebra\": Titolo libro, Autore, Curatore")),
         qPrintable(card()->panInfo()->text()));
+    // The whole list, in the card's order, whatever the line can show.
+    QVERIFY2(card()->panInfo()->toolTip().endsWith(listEnd), qPrintable(card()->panInfo()->toolTip()));
     // Nothing saved: still a new card, no archive written.
     QVERIFY(card()->lblPosizione()->text().isEmpty());
     QVERIFY(!QFile::exists(m_session->folder.file(QStringLiteral("Libri.pro"))));
@@ -425,6 +431,8 @@ void CatalogueTest::grabScreens()
     const QString dir = qEnvironmentVariable("TOMARIA_GRAB_DIR");
     if (dir.isEmpty())
         QSKIP("TOMARIA_GRAB_DIR not set");
+    card()->setWindowState(Qt::WindowNoState);
+    card()->resize(1010, 760);
     RawServer silent(RawServer::Mode::Silent);
     useCatalogues(zebraEntry(1, "OPAC SBN", silent.port(), "db", "UNIMARC"), 60);
     setField("Isbn", "978-88-07-18512-0");
@@ -435,6 +443,11 @@ void CatalogueTest::grabScreens()
     card()->catalogueFill()->cancel();
     QVERIFY(done.wait(10000));
 
+    useCatalogues(zebraEntry(1, "OPAC SBN", m_zebra->port(), "libriuni", "UNIMARC"));
+    ask("978-88-07-18512-0");
+    card()->grab().save(dir + QStringLiteral("/card-filled.png"));
+
+    card()->ClearCard();
     useCatalogues(zebraEntry(1, "Zebra", m_zebra->port(), "libri21", "MARC 21"));
     whenModal<TfrmSceltaScheda>([&](TfrmSceltaScheda* s) {
         s->grab().save(dir + QStringLiteral("/chooser.png"));
@@ -450,7 +463,6 @@ void CatalogueTest::grabScreens()
     });
     whenModal<TfrmSceltaScheda>([&](TfrmSceltaScheda* s) { QTest::mouseClick(s->control(QStringLiteral("cmdUsa")), Qt::LeftButton); });
     ask("9788804668237");
-    card()->grab().save(dir + QStringLiteral("/card-filled.png"));
 }
 
 QTEST_MAIN(CatalogueTest)

@@ -12,6 +12,7 @@
 #include "ui/shell/Picture.h"
 
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -220,8 +221,20 @@ void CatalogueFill::fill(const CatalogueRecord& record)
             }
         }
     }
-    m_card->panInfo()->setText(filled.isEmpty()
-            ? QStringLiteral("Il catalogo \"%1\" non aggiunge nulla a quanto già scritto nella scheda.").arg(record.catalogue)
-            : QStringLiteral("Compilati dal catalogo \"%1\": %2. Premere Salva per conservare la scheda.")
-                  .arg(record.catalogue, Text::listed(filled)));
+    QLabel* info = m_card->panInfo();
+    if (filled.isEmpty()) {
+        info->setText(QStringLiteral("Il catalogo \"%1\" non aggiunge nulla a quanto già scritto nella scheda.").arg(record.catalogue));
+        return;
+    }
+    // The whole list when the line holds it; the advice to save goes first
+    // when it does not, and the list is cut with "…" (whole in the tooltip).
+    const QString list = QStringLiteral("Compilati dal catalogo \"%1\": %2.").arg(record.catalogue, Text::listed(filled));
+    const QString full = list + QStringLiteral(" Premere Salva per conservare la scheda.");
+    const QFontMetrics metrics(info->font());
+    const int room = info->contentsRect().width() - 2 * info->margin() - 24;
+    info->setToolTip(list);
+    if (metrics.horizontalAdvance(full) <= room)
+        info->setText(full);
+    else
+        info->setText(metrics.elidedText(list, Qt::ElideRight, room));
 }

@@ -31,22 +31,11 @@ QString LookupCommand::usage()
         "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
 }
 
-int LookupCommand::run(const QStringList& positional, const QList<QPair<QString, QString>>& options, QTextStream& out,
-    QTextStream& err)
+int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err)
 {
-    if (positional.size() != 1)
-        return refuse(err, QStringLiteral("lookup vuole un ISBN e nient'altro"));
-    QString catalogueName, server, syntaxName;
-    for (const auto& [name, value] : options) {
-        if (name == QLatin1String("catalogue"))
-            catalogueName = value;
-        else if (name == QLatin1String("server"))
-            server = value;
-        else if (name == QLatin1String("syntax"))
-            syntaxName = value;
-        else
-            return refuse(err, QStringLiteral("--%1 non vale per lookup").arg(name));
-    }
+    const QString& catalogueName = given.catalogue;
+    const QString& server = given.server;
+    const QString& syntaxName = given.syntax;
     if (!catalogueName.isEmpty() && !server.isEmpty())
         return refuse(err, QStringLiteral("--catalogue e --server non vanno insieme"));
     Catalogue::Syntax syntax = Catalogue::Syntax::Marc21;
@@ -81,7 +70,7 @@ int LookupCommand::run(const QStringList& positional, const QList<QPair<QString,
     for (const QString& fault : settings.faults)
         err << "tomaria-cli: il catalogo \"" << fault << "\" di Tomaria.ini è incompleto e non viene interrogato\n";
 
-    const CatalogueLookup l = CatalogueLookup::run(catalogues, positional[0], settings.timeoutMs);
+    const CatalogueLookup l = CatalogueLookup::run(catalogues, isbn, settings.timeoutMs);
     switch (l.result) {
     case CatalogueLookup::Result::Found:
         for (qsizetype i = 0; i < l.records.size(); ++i) {
@@ -93,14 +82,14 @@ int LookupCommand::run(const QStringList& positional, const QList<QPair<QString,
         out << "Catalogo\t" << l.records.first().catalogue << '\n';
         return 0;
     case CatalogueLookup::Result::NoRecord:
-        err << "tomaria-cli: " << l.failureMessage(positional[0]) << "\n";
+        err << "tomaria-cli: " << l.failureMessage(isbn) << "\n";
         return kNoRecord;
     case CatalogueLookup::Result::NotIsbn:
     case CatalogueLookup::Result::NoAnswer:
     case CatalogueLookup::Result::Cancelled:
         break;
     }
-    err << "tomaria-cli: " << l.failureMessage(positional[0]) << "\n";
+    err << "tomaria-cli: " << l.failureMessage(isbn) << "\n";
     for (const CatalogueLookup::Asked& a : l.asked)
         if (!a.detail.isEmpty())
             err << "  " << a.catalogue << ": " << a.detail << "\n";

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QPair>
 #include <QString>
-#include <QStringList>
 
 class QTextStream;
 
@@ -12,10 +9,16 @@ class QTextStream;
 // that answered.
 namespace LookupCommand {
 
-// `positional` is the ISBN alone; `options` the "--name value" pairs given
-// (catalogue, server, syntax). Returns the exit code: 0 found, 1 no
-// catalogue had the ISBN, 2 no catalogue answered or bad arguments.
-int run(const QStringList& positional, const QList<QPair<QString, QString>>& options, QTextStream& out, QTextStream& err);
+// The options as given (empty: not given).
+struct Given {
+    QString catalogue; // a catalogue of Tomaria.ini, by name
+    QString server;    // z3950://HOST:PORT/DATABASE or an SRU base address
+    QString syntax;    // marc21 or unimarc
+};
+
+// Returns the exit code: 0 found, 1 no catalogue had the ISBN, 2 no
+// catalogue answered or bad arguments.
+int run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err);
 
 QString usage();
 

@@ -35,22 +35,12 @@ QMap<QString, QString> cardValues(TfrmLibri* card)
     return out;
 }
 
-// Drives the next modal window of class T, which a look-up opens only once
-// the catalogue has answered: polled every 20 ms for up to ten seconds.
+// The next modal window of class T, which a look-up opens only once the
+// catalogue has answered: looked for every 20 ms for up to ten seconds.
 template <class T>
-void whenModal(std::function<void(T*)> drive, int attempts = 500)
+void whenModal(std::function<void(T*)> drive)
 {
-    QTimer::singleShot(20, [drive, attempts] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            QPointer<T> guard(w);
-            drive(w);
-            if (guard && guard->isVisible() && QApplication::activeModalWidget() == guard)
-                guard->close();
-            return;
-        }
-        if (attempts > 0)
-            whenModal<T>(drive, attempts - 1);
-    });
+    onNextModal<T>(std::move(drive), 500, 20);
 }
 
 } // namespace

@@ -147,6 +147,23 @@ struct Mapped {
     QString titolo, autore, curatore, editore, citta, anno, pagine, collana, lingua, originale, traduttore, dewey, isbn;
 };
 
+// Editors and translators by their relator; the others join `authors`
+// when it is given.
+void contributors(const QList<const Field*>& fields, Syntax syntax, Mapped& m, QStringList* authors)
+{
+    QStringList editors, translators;
+    for (const Field* f : fields) {
+        if (isEditor(*f))
+            editors << name(*f, syntax);
+        else if (isTranslator(*f))
+            translators << name(*f, syntax);
+        else if (authors && f->first(u't').isEmpty())
+            *authors << name(*f, syntax);
+    }
+    m.curatore = join(editors, QStringLiteral("; "));
+    m.traduttore = join(translators, QStringLiteral("; "));
+}
+
 Mapped marc21(const MarcRecord& r)
 {
     Mapped m;
@@ -155,18 +172,9 @@ Mapped marc21(const MarcRecord& r)
     QStringList authors;
     if (const Field* f = r.field(u"100"))
         authors << name(*f, Syntax::Marc21);
-    QStringList editors, translators;
-    for (const Field* f : r.fields(u"700")) {
-        if (isEditor(*f))
-            editors << name(*f, Syntax::Marc21);
-        else if (isTranslator(*f))
-            translators << name(*f, Syntax::Marc21);
-        else if (f->first(u't').isEmpty())
-            authors << name(*f, Syntax::Marc21);
-    }
+    // A 700 without relator (nor a title: a work's entry) is another author.
+    contributors(r.fields(u"700"), Syntax::Marc21, m, &authors);
     m.autore = join(authors, QStringLiteral("; "));
-    m.curatore = join(editors, QStringLiteral("; "));
-    m.traduttore = join(translators, QStringLiteral("; "));
     if (const Field* p = publication(r)) {
         m.citta = MarcMapping::trimEnd(p->first(u'a'));
         m.editore = MarcMapping::trimEnd(p->first(u'b'));
@@ -196,15 +204,7 @@ Mapped unimarc(const MarcRecord& r)
             authors << name(*f, Syntax::Unimarc);
     if (!authors.isEmpty())
         m.autore = join(authors, QStringLiteral("; "));
-    QStringList editors, translators;
-    for (const Field* f : r.fields(u"702")) {
-        if (isEditor(*f))
-            editors << name(*f, Syntax::Unimarc);
-        else if (isTranslator(*f))
-            translators << name(*f, Syntax::Unimarc);
-    }
-    m.curatore = join(editors, QStringLiteral("; "));
-    m.traduttore = join(translators, QStringLiteral("; "));
+    contributors(r.fields(u"702"), Syntax::Unimarc, m, nullptr);
     const MarcRecord::DataField* p = r.field(u"210");
     if (!p)
         p = r.field(u"214");

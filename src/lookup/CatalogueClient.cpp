@@ -100,6 +100,11 @@ CatalogueAnswer CatalogueClient::ask(const Catalogue& catalogue, const QStringLi
         options.set("recordPacking", "xml");
     } else {
         options.set("preferredRecordSyntax", catalogue.syntax == Catalogue::Syntax::Marc21 ? "usmarc" : "unimarc");
+        // UNIMARC has no code of its own for its character set: the records
+        // are asked for in UTF-8 by the protocol's character negotiation,
+        // which the national catalogue answers (MARC 21 says it in its leader).
+        if (catalogue.syntax == Catalogue::Syntax::Unimarc)
+            options.set("charset", "UTF-8");
     }
     Connection conn{ZOOM_connection_create(options.o)};
     ZOOM_connection_connect(conn.c, catalogue.zoomAddress().toUtf8().constData(), 0);

@@ -3,8 +3,6 @@
 #include "ui/shell/Controls.h"
 
 #include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QTableWidget>
 
 namespace {
@@ -14,21 +12,14 @@ constexpr QSize kClient{720, 320};
 } // namespace
 
 TfrmDifferenze::TfrmDifferenze(QWidget* owner, const QString& catalogue, const QList<Difference>& differences)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Differenze con il catalogo"), kClient)
+    : CatalogueDialog(owner,
+          {"TfrmDifferenze", QStringLiteral(" Differenze con il catalogo"), kClient,
+              QStringLiteral("La scheda del catalogo \"%1\" riporta per questi campi valori diversi da quelli già "
+                             "scritti. Restano quelli della scheda, salvo i campi spuntati: premere Applica per "
+                             "compilare la scheda.").arg(catalogue),
+              "lblDifferenze", 48, "cmdApplica", QStringLiteral("Applica")})
 {
-    setObjectName(QStringLiteral("TfrmDifferenze"));
-    setBackgroundGradient(QColor(0xEB, 0xE9, 0xE9), Qt::white);
-    setPanelSize(kClient);
     QWidget* pan = panContainer();
-
-    auto* lbl = new QLabel(QStringLiteral("La scheda del catalogo \"%1\" riporta per questi campi valori diversi da "
-                                          "quelli già scritti. Restano quelli della scheda, salvo i campi spuntati: "
-                                          "premere Applica per compilare la scheda.").arg(catalogue), pan);
-    lbl->setObjectName(QStringLiteral("lblDifferenze"));
-    lbl->setFont(Controls::verdana(9));
-    lbl->setWordWrap(true);
-    lbl->setGeometry(12, 8, 696, 48);
-
     m_grd = new QTableWidget(static_cast<int>(differences.size()), 3, pan);
     m_grd->setObjectName(QStringLiteral("grdDifferenze"));
     m_grd->setGeometry(12, 60, 696, 206);
@@ -49,13 +40,6 @@ TfrmDifferenze::TfrmDifferenze(QWidget* owner, const QString& catalogue, const Q
     m_grd->setColumnWidth(0, 130);
     m_grd->setColumnWidth(1, 270);
     m_grd->horizontalHeader()->setStretchLastSection(true);
-
-    auto* applica = Controls::button(pan, QStringLiteral("cmdApplica"), QStringLiteral("Applica"), {460, 278, 120, 30},
-        Controls::verdana(9, true));
-    connect(applica, &QPushButton::clicked, this, [this] { cmdApplicaClick(); });
-    auto* annulla = Controls::button(pan, QStringLiteral("cmdAnnulla"), QStringLiteral("Annulla"), {588, 278, 120, 30},
-        Controls::verdana(9, true));
-    connect(annulla, &QPushButton::clicked, this, [this] { cmdAnnullaClick(); });
 }
 
 QList<bool> TfrmDifferenze::replaced() const

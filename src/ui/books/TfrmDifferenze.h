@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/shell/TForm.h"
+#include "ui/books/CatalogueDialog.h"
 
 class QTableWidget;
 
 // The fields where the card already holds a text and the catalogue's record
 // says otherwise: each shown with both values, the card's kept unless the
 // user ticks the catalogue's.
-class TfrmDifferenze : public TForm {
+class TfrmDifferenze : public CatalogueDialog {
     Q_OBJECT
 public:
     struct Difference {
@@ -25,6 +25,10 @@ public:
 
     void cmdApplicaClick() { accept(); }
     void cmdAnnullaClick() { reject(); }
+
+protected:
+    void okClicked() override { cmdApplicaClick(); }
+    void cancelClicked() override { cmdAnnullaClick(); }
 
 private:
     QTableWidget* m_grd = nullptr;

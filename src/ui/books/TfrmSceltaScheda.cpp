@@ -3,8 +3,6 @@
 #include "ui/shell/Controls.h"
 
 #include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QTreeWidget>
 
 namespace {
@@ -17,20 +15,13 @@ constexpr const char* kColumns[] = {"Titolo", "Autore", "Editore", "Anno"};
 } // namespace
 
 TfrmSceltaScheda::TfrmSceltaScheda(QWidget* owner, const QList<CatalogueRecord>& records)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Scegli la scheda del catalogo"), kClient)
+    : CatalogueDialog(owner,
+          {"TfrmSceltaScheda", QStringLiteral(" Scegli la scheda del catalogo"), kClient,
+              QStringLiteral("Il catalogo ha inviato più schede per questo ISBN: scegliere quella che descrive il "
+                             "libro e premere Usa la scheda."),
+              "lblScelta", 34, "cmdUsa", QStringLiteral("Usa la scheda")})
 {
-    setObjectName(QStringLiteral("TfrmSceltaScheda"));
-    setBackgroundGradient(QColor(0xEB, 0xE9, 0xE9), Qt::white);
-    setPanelSize(kClient);
     QWidget* pan = panContainer();
-
-    auto* lbl = new QLabel(QStringLiteral("Il catalogo ha inviato più schede per questo ISBN: scegliere quella che "
-                                          "descrive il libro e premere Usa la scheda."), pan);
-    lbl->setObjectName(QStringLiteral("lblScelta"));
-    lbl->setFont(Controls::verdana(9));
-    lbl->setWordWrap(true);
-    lbl->setGeometry(12, 8, 696, 34);
-
     m_lst = new QTreeWidget(pan);
     m_lst->setObjectName(QStringLiteral("lstSchede"));
     m_lst->setGeometry(12, 46, 696, 200);
@@ -51,13 +42,6 @@ TfrmSceltaScheda::TfrmSceltaScheda(QWidget* owner, const QList<CatalogueRecord>&
     m_lst->setColumnWidth(3, 50);
     m_lst->setCurrentItem(m_lst->topLevelItem(0));
     connect(m_lst, &QTreeWidget::itemDoubleClicked, this, [this] { cmdUsaClick(); });
-
-    auto* usa = Controls::button(pan, QStringLiteral("cmdUsa"), QStringLiteral("Usa la scheda"), {460, 258, 120, 30},
-        Controls::verdana(9, true));
-    connect(usa, &QPushButton::clicked, this, [this] { cmdUsaClick(); });
-    auto* annulla = Controls::button(pan, QStringLiteral("cmdAnnulla"), QStringLiteral("Annulla"), {588, 258, 120, 30},
-        Controls::verdana(9, true));
-    connect(annulla, &QPushButton::clicked, this, [this] { cmdAnnullaClick(); });
     m_lst->setFocus();
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "lookup/CatalogueRecord.h"
-#include "ui/shell/TForm.h"
+#include "ui/books/CatalogueDialog.h"
 
 class QTreeWidget;
 
 // The short list of the records a catalogue sent for one ISBN (title,
 // author, publisher, year, catalogue): the user picks the one that fills
 // the book card.
-class TfrmSceltaScheda : public TForm {
+class TfrmSceltaScheda : public CatalogueDialog {
     Q_OBJECT
 public:
     TfrmSceltaScheda(QWidget* owner, const QList<CatalogueRecord>& records);
@@ -18,6 +18,10 @@ public:
 
     void cmdUsaClick();
     void cmdAnnullaClick();
+
+protected:
+    void okClicked() override { cmdUsaClick(); }
+    void cancelClicked() override { cmdAnnullaClick(); }
 
 private:
     QTreeWidget* m_lst = nullptr;

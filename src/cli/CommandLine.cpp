@@ -5,6 +5,7 @@
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
+#include "cli/LookupCommand.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -50,6 +51,7 @@ struct Options {
     bool available = false;
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
+    LookupCommand::Given lookup;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
@@ -371,6 +373,11 @@ int stocktake(const Options& o, QTextStream& out, QTextStream& err)
     return DeskCommands::stocktake(*o.collection, shelf, o.positional[0], out, err);
 }
 
+int lookup(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return LookupCommand::run(o.positional.value(0), o.lookup, out, err);
+}
+
 QString loansUsage();
 QString yearUsage();
 
@@ -406,6 +413,9 @@ const std::vector<OptionRow>& optionTable()
         {"allow-duplicates", {}, {"import"}, nullptr, {}},
         {"encoding", "utf-8|windows-1252", {"import"}, nullptr, "--encoding vuole utf-8 o windows-1252"},
         {"available", {}, {"search"}, nullptr, {}},
+        {"catalogue", "NOME", {"lookup"}, nullptr, "--catalogue vuole il nome di un catalogo"},
+        {"server", "INDIRIZZO", {"lookup"}, nullptr, "--server vuole un indirizzo"},
+        {"syntax", "marc21|unimarc", {"lookup"}, nullptr, "--syntax vuole marc21 o unimarc"},
     };
     return table;
 }
@@ -522,6 +532,9 @@ const std::vector<VerbRow>& verbTable()
             [] { return QStringLiteral(
                 "stocktake: l'inventario di uno scaffale (o di tutti) dal file dei codici letti, uno per riga.\n"); },
             &stocktake},
+        {"lookup", Takes::Folder, 1, "lookup vuole un ISBN e nient'altro", Filters::None,
+            {"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"}, &LookupCommand::usage,
+            &lookup},
     };
     return table;
 }
@@ -711,6 +724,9 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
     o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
     o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));
     o.available = parser.isSet(QStringLiteral("available"));
+    o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
+    o.lookup.server = parser.value(QStringLiteral("server"));
+    o.lookup.syntax = parser.value(QStringLiteral("syntax"));
     return 0;
 }
 

@@ -67,10 +67,12 @@ public:
 // so a test can open a dialog and read top to bottom. A dialog the driver
 // leaves open (a failed check returns early) is closed, so the test goes
 // on to report the failure instead of waiting for ever.
+// `intervalMs` spaces the looks for a window that comes only after some
+// work (a catalogue's answer).
 template <class T>
-void onNextModal(std::function<void(T*)> drive, int attempts = 200)
+void onNextModal(std::function<void(T*)> drive, int attempts = 200, int intervalMs = 0)
 {
-    QTimer::singleShot(0, [drive, attempts] {
+    QTimer::singleShot(intervalMs, [drive, attempts, intervalMs] {
         if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
             QPointer<T> guard(w);
             drive(w);
@@ -79,7 +81,7 @@ void onNextModal(std::function<void(T*)> drive, int attempts = 200)
             return;
         }
         if (attempts > 0)
-            onNextModal<T>(drive, attempts - 1);
+            onNextModal<T>(drive, attempts - 1, intervalMs);
     });
 }
 

@@ -21,8 +21,8 @@ namespace {
 
 // Chapter titles and order: the titles the screens give their topics, the
 // main menu's first, each collection's card and export in menu order, the
-// loans last. A topic missing here still gets a chapter, after these,
-// titled by name.
+// book card filled from library catalogues, the loans last. A topic missing
+// here still gets a chapter, after these, titled by name.
 std::vector<HelpTopic> knownTopics()
 {
     std::vector<HelpTopic> known{{"avvio", "Uno sguardo a Tomaria."}};
@@ -30,6 +30,7 @@ std::vector<HelpTopic> knownTopics()
         known.push_back(c->cardHelp);
         known.push_back(c->exportHelp);
     }
+    known.push_back({"catalogo", "Compilare una scheda dai cataloghi delle biblioteche."});
     known.push_back({"prestiti", "Prestiti in corso."});
     known.push_back({"banco", "Banco prestiti."});
     known.push_back({"inventario", "Inventario."});

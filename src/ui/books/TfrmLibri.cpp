@@ -4,6 +4,7 @@
 #include "core/collections/Collection.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
+#include "ui/books/CatalogueFill.h"
 #include "ui/books/TfrmCodici_Dewey.h"
 #include "ui/books/TfrmExpLibri.h"
 #include "ui/books/TfrmStampaLibro.h"
@@ -12,6 +13,7 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -40,7 +42,7 @@ constexpr F::Field kFields[] = {
     {1, 5, F::Left, "txtGenere", 0, 0, F::Kind::Combo, "generi_libri"},
     {1, 5, F::Right, "txtGiudizio"},
     {2, 1, F::Left, "txtEditore"},
-    {2, 1, F::Right, "txtIsbn", F::kRightWidth - 28},
+    {2, 1, F::Right, "txtIsbn", F::kRightWidth - 56},
     {2, 2, F::Left, "txtCitta"},
     {2, 2, F::Right, "txtAnno"},
     {2, 3, F::Left, "txtVolumi"},
@@ -59,6 +61,9 @@ constexpr F::Field kFields[] = {
 
 constexpr F::Button kButtons[] = {
     {1, 4, R + 58, "btnDewey", "btn_freccia", {20, 20}, "Visualizza la Tabella dei Codici Dewey."},
+    {2, 1, R + F::kRightWidth - 52, "btnCatalogo", "btn_catalogo", {24, 24},
+        "Compila dal catalogo: riempie i campi vuoti della scheda con i dati che i cataloghi delle biblioteche "
+        "riportano per l'ISBN indicato (Ctrl+K)."},
     {2, 1, R + F::kRightWidth - 24, "btnGoogle", "btn_web", {24, 24},
         "Cerca sul Web, tramite Google, informazioni relative al libro con l'ISBN indicato."},
     {4, 2, R + 114, "btnScadenza", "btn_freccia", {20, 20}, "Inserisci la data corrente."},
@@ -125,6 +130,9 @@ TfrmLibri::TfrmLibri(QWidget* owner)
 {
     onClick(QStringLiteral("btnDewey"), [this] { btnDeweyClick(); });
     onClick(QStringLiteral("btnScadenza"), [this] { btnScadenzaClick(); });
+    m_catalogue = new CatalogueFill(this);
+    onClick(QStringLiteral("btnCatalogo"), [this] { btnCatalogoClick(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this), &QShortcut::activated, this, [this] { btnCatalogoClick(); });
     auto* isbn = control<QLineEdit>(QStringLiteral("txtIsbn"));
     isbn->installEventFilter(this);
     connect(isbn, &QLineEdit::textEdited, this, [this] { m_isbnEdited = true; });
@@ -135,6 +143,11 @@ void TfrmLibri::btnDeweyClick()
     TfrmCodici_Dewey table(this);
     table.setCallerTag(cardTag());
     table.execModal();
+}
+
+void TfrmLibri::btnCatalogoClick()
+{
+    m_catalogue->start();
 }
 
 void TfrmLibri::btnScadenzaClick()

@@ -3,9 +3,12 @@
 #include "ui/cards/CardScreen.h"
 #include "ui/cards/CollectionScreens.h"
 
+class CatalogueFill;
+
 // The book card: the card kit fed the book table, plus what only the book
 // card has: the Dewey table button, today's date for the loan and the ISBN
-// written in capitals as it is typed.
+// written in capitals as it is typed, and the card filled from library
+// catalogues by its ISBN.
 class TfrmLibri : public CardScreen {
     Q_OBJECT
 public:
@@ -16,6 +19,8 @@ public:
     static const CollectionScreens& screens();
 
     void btnDeweyClick();
+    void btnCatalogoClick();
+    CatalogueFill* catalogueFill() const { return m_catalogue; }
     void btnScadenzaClick();
     void txtIsbnKeyUp();
 
@@ -27,4 +32,5 @@ private:
     // key released after Enter or Tab brought the focus here changed
     // nothing, and leaves a stored value as it is.
     bool m_isbnEdited = false;
+    CatalogueFill* m_catalogue = nullptr;
 };

@@ -1,0 +1,97 @@
+#include "LookupCommand.h"
+
+#include "core/access/SettingsFile.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/text/Text.h"
+#include "lookup/CatalogueLookup.h"
+
+#include <QTextStream>
+
+namespace {
+
+constexpr int kNoRecord = 1;
+constexpr int kNoAnswer = 2;
+
+int refuse(QTextStream& err, const QString& message)
+{
+    err << "tomaria-cli: " << message << "\n";
+    return kNoAnswer;
+}
+
+} // namespace
+
+QString LookupCommand::usage()
+{
+    return QStringLiteral(
+        "lookup: chiede l'ISBN (trattini e spazi tolti; ISBN-10 e ISBN-13) ai cataloghi della sezione [Cataloghi] di\n"
+        "  Tomaria.ini, nell'ordine, o a quello scelto con --catalogue; --server ne indica uno qualsiasi:\n"
+        "  z3950://HOST:PORTA/DATABASE oppure l'indirizzo SRU http(s)://HOST:PORTA/PERCORSO, con --syntax (marc21 in\n"
+        "  mancanza). Scrive i campi che compilerebbe nella scheda, \"Campo<TAB>valore\" uno per riga, poi\n"
+        "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota. Esce con 1 se nessun\n"
+        "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
+}
+
+int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err)
+{
+    const QString& catalogueName = given.catalogue;
+    const QString& server = given.server;
+    const QString& syntaxName = given.syntax;
+    if (!catalogueName.isEmpty() && !server.isEmpty())
+        return refuse(err, QStringLiteral("--catalogue e --server non vanno insieme"));
+    Catalogue::Syntax syntax = Catalogue::Syntax::Marc21;
+    if (!syntaxName.isEmpty() && !Catalogue::syntaxFromName(syntaxName, &syntax))
+        return refuse(err, QStringLiteral("--syntax vuole marc21 o unimarc"));
+
+    const CatalogueSettings settings = CatalogueSettings::read(SettingsFile::path());
+    QList<Catalogue> catalogues;
+    if (!server.isEmpty()) {
+        Catalogue c;
+        if (!Catalogue::fromAddress(server, syntax, &c))
+            return refuse(err, QStringLiteral("--server vuole z3950://HOST:PORTA/DATABASE o un indirizzo SRU http(s)://..."));
+        catalogues << c;
+    } else if (!catalogueName.isEmpty()) {
+        QStringList names;
+        for (const Catalogue& c : settings.catalogues) {
+            names << c.name;
+            if (c.name.compare(catalogueName.trimmed(), Qt::CaseInsensitive) == 0) {
+                Catalogue chosen = c;
+                if (!syntaxName.isEmpty())
+                    chosen.syntax = syntax;
+                catalogues << chosen;
+            }
+        }
+        if (catalogues.isEmpty())
+            return refuse(err, QStringLiteral("catalogo sconosciuto \"%1\" (configurati: %2)").arg(catalogueName, names.join(QStringLiteral(", "))));
+    } else {
+        catalogues = settings.catalogues;
+        if (!syntaxName.isEmpty())
+            return refuse(err, QStringLiteral("--syntax vale con --server o --catalogue"));
+    }
+    for (const QString& fault : settings.faults)
+        err << "tomaria-cli: il catalogo \"" << fault << "\" di Tomaria.ini è incompleto e non viene interrogato\n";
+
+    const CatalogueLookup l = CatalogueLookup::run(catalogues, isbn, settings.timeoutMs);
+    switch (l.result) {
+    case CatalogueLookup::Result::Found:
+        for (qsizetype i = 0; i < l.records.size(); ++i) {
+            if (i > 0)
+                out << "\n";
+            for (const auto& [field, value] : l.records[i].fields)
+                out << field << '\t' << value << '\n';
+        }
+        out << "Catalogo\t" << l.records.first().catalogue << '\n';
+        return 0;
+    case CatalogueLookup::Result::NoRecord:
+        err << "tomaria-cli: " << l.failureMessage(isbn) << "\n";
+        return kNoRecord;
+    case CatalogueLookup::Result::NotIsbn:
+    case CatalogueLookup::Result::NoAnswer:
+    case CatalogueLookup::Result::Cancelled:
+        break;
+    }
+    err << "tomaria-cli: " << l.failureMessage(isbn) << "\n";
+    for (const CatalogueLookup::Asked& a : l.asked)
+        if (!a.detail.isEmpty())
+            err << "  " << a.catalogue << ": " << a.detail << "\n";
+    return kNoAnswer;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One bibliographic record in the form the card's mapping reads: the leader,
+// the control fields and the data fields with their subfields, in the
+// record's order. Whatever a catalogue sends (ISO 2709 in MARC-8 or UTF-8,
+// or MARCXML) is turned into MARCXML by YAZ first and read from there.
+class MarcRecord {
+public:
+    struct Subfield {
+        QChar code;
+        QString value;
+    };
+    struct DataField {
+        QString tag;
+        QChar ind1 = u' ';
+        QChar ind2 = u' ';
+        QList<Subfield> subfields;
+
+        QString first(QChar code) const;       // empty when missing
+        QStringList all(QChar code) const;
+    };
+
+    // Reads the first <record> of a MARCXML text (with or without the
+    // MARC 21 slim name space, inside a collection or an SRU wrapper).
+    // False when there is none or the XML is broken.
+    bool readXml(const QByteArray& xml);
+
+    // Turns an ISO 2709 record into this form through YAZ. `charset` is the
+    // character set of the record's bytes ("marc-8" or "utf-8"); a MARC 21
+    // record that says it is UTF-8 (leader position 9 "a") is read as such.
+    bool readIso2709(const QByteArray& bytes, const char* charset);
+
+    const QString& leader() const { return m_leader; }
+    QString control(QStringView tag) const;
+    QList<const DataField*> fields(QStringView tag) const;
+    const DataField* field(QStringView tag) const; // the first, or nullptr
+    bool isEmpty() const { return m_leader.isEmpty() && m_fields.isEmpty() && m_controls.isEmpty(); }
+
+private:
+    QString m_leader;
+    QList<QPair<QString, QString>> m_controls;
+    QList<DataField> m_fields;
+};

@@ -3,6 +3,7 @@
 #include "cli/BackupCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
+#include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "core/labels/CodeHints.h"
 #include "core/labels/LabelCards.h"
@@ -22,6 +23,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
+#include "core/loans/ValueWarnings.h"
 #include "core/stats/CollectionStats.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
@@ -49,7 +51,8 @@ struct Options {
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
-    bool csv = false; // export: the complete CSV instead of the spreadsheet
+    bool csv = false;      // export: the complete CSV instead of the spreadsheet
+    bool complete = false; // export: every field, as .xlsx or .csv after --out's extension
     bool withCancelled = false;
     bool allowDuplicates = false;
     CardImport::Encoding encoding = CardImport::Encoding::Auto;
@@ -179,21 +182,31 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-// Every field of every card, for the import of another program folder.
-int exportCsv(const Options& o, QTextStream& out, QTextStream& err)
+// Every field of every card, for the import of another program folder:
+// a CSV (--csv, or --complete with a .csv file) or a spreadsheet file
+// (--complete with a .xlsx file) whose cells are all text.
+int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
         return fail(err, QStringLiteral("export non accetta altri argomenti"));
+    if (o.csv && o.complete)
+        return fail(err, QStringLiteral("--csv e --complete non vanno insieme: --complete sceglie il formato dall'estensione di --out"));
     if (o.out.isEmpty())
-        return fail(err, QStringLiteral("export --csv vuole --out FILE.csv"));
+        return fail(err, o.csv ? QStringLiteral("export --csv vuole --out FILE.csv") : QStringLiteral("export --complete vuole --out FILE.xlsx o FILE.csv"));
+    const QString suffix = QFileInfo(o.out).suffix().toLower();
+    const bool xlsx = o.complete && suffix == QLatin1String("xlsx");
+    if (o.complete && !xlsx && suffix != QLatin1String("csv"))
+        return fail(err, QStringLiteral("export --complete vuole un file .xlsx o .csv"));
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    if (const QString refusal = ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
+    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(o.out) : ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
     CardCsv::Outcome outcome;
-    if (!CardCsv::save(*o.collection, archivePath(o), o.out, &outcome)) {
+    const bool saved = xlsx ? CardXlsx::save(*o.collection, archivePath(o), o.out, &outcome)
+                            : CardCsv::save(*o.collection, archivePath(o), o.out, &outcome);
+    if (!saved) {
         if (outcome.readFailed)
             err << "tomaria-cli: impossibile leggere " << shown(archivePath(o)) << ": " << outcome.reason;
         else
@@ -215,8 +228,14 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     QStringList lines = ArchiveCheck::describe(report);
     // Doubtful codes and ISBNs are warnings: they leave the exit status alone.
     CodeHints::Findings findings;
+    QStringList warnings;
     if (CodeHints::scan(*o.collection, archivePath(o), findings))
-        lines = lines.mid(0, 1) + CodeHints::describe(findings) + lines.mid(1);
+        warnings << CodeHints::describe(findings);
+    // So are the values a spreadsheet has likely changed.
+    ValueWarnings::Findings values;
+    if (ValueWarnings::scan(*o.collection, archivePath(o), values))
+        warnings << ValueWarnings::describe(*o.collection, values);
+    lines = lines.mid(0, 1) + warnings + lines.mid(1);
     for (const QString& line : lines)
         out << line << "\n";
     return report.clean() ? 0 : 1;
@@ -249,7 +268,7 @@ int stats(const Collection& collection, const Options& o, QTextStream& out, QTex
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
-        return fail(err, QStringLiteral("import vuole il file CSV da importare"));
+        return fail(err, QStringLiteral("import vuole il file da importare (.xlsx o CSV)"));
     const QString source = o.positional.first();
     if (!DiskFile::isRegular(source))
         return cannotRead(err, source, readReason(source));
@@ -270,6 +289,8 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         // program mends them all.
         for (const QString& line : report)
             err << shown(source) << ": " << line << "\n";
+        for (const QString& line : cards.warningReport())
+            err << shown(source) << ": " << line << "\n";
         const bool onlyDuplicates = cards.problems().isEmpty() && !cards.duplicates().isEmpty();
         if (onlyDuplicates)
             err << "Nessuna scheda importata: " << cards.duplicates().size() << " codici già presenti o ripetuti"
@@ -284,12 +305,18 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     auto listings = [&] {
         for (const QString& line : report)
             out << shown(source) << ": " << line << "\n";
+        for (const QString& line : cards.warningReport())
+            out << shown(source) << ": " << line << "\n";
         for (const QString& note : cards.notes())
             out << note << "\n";
     };
     if (o.dryRun) {
         out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
-            << cards.encodingName() << "): nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
+            << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName()) << "): nessun problema trovato";
+        if (cards.paddedDewey() > 0)
+            out << "; " << cards.paddedDewey() << (cards.paddedDewey() == 1 ? " codice Dewey completato" : " codici Dewey completati")
+                << " con gli zeri iniziali";
+        out << "; nessuna scheda scritta (--dry-run)\n";
         listings();
         return 0;
     }
@@ -348,7 +375,7 @@ const std::vector<Verb>& verbs()
     static const std::vector<Verb> table{
         {"sample", {"--year", "--seed"}},
         {"search", {"--year", "--available"}, true},
-        {"export", {"--year", "--out", "--csv"}},
+        {"export", {"--year", "--out", "--csv", "--complete"}},
         {"import", {"--year", "--dry-run", "--allow-duplicates", "--encoding"}},
         {"check", {"--year"}},
         {"labels", {"--year", "--out", "--with-cancelled"}, true},
@@ -373,7 +400,7 @@ const Verb* findVerb(const QString& name)
 // The options the parser knows by name; any other "--x" is a filter.
 bool knownOption(const QString& a)
 {
-    static const QStringList known{"--folder", "--year", "--out", "--to", "--seed", "--days", "--csv", "--dry-run",
+    static const QStringList known{"--folder", "--year", "--out", "--to", "--seed", "--days", "--csv", "--complete", "--dry-run",
         "--with-cancelled", "--allow-duplicates", "--encoding", "--available"};
     return known.contains(a);
 }
@@ -439,10 +466,11 @@ QString usage()
         "Uso:\n"
         "  tomaria-cli [--folder CARTELLA] search %1 [--year AAAA] [--available] [--CAMPO TESTO]...\n"
         "  tomaria-cli [--folder CARTELLA] export %1 [--year AAAA] [--out FILE]\n"
+        "  tomaria-cli [--folder CARTELLA] export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv\n"
         "  tomaria-cli [--folder CARTELLA] export %1 --csv [--year AAAA] --out FILE.csv\n"
         "  tomaria-cli [--folder CARTELLA] check  %1 [--year AAAA]\n"
         "  tomaria-cli [--folder CARTELLA] sample %1 NUMERO [--year AAAA] [--seed N]\n"
-        "  tomaria-cli [--folder CARTELLA] import %1 FILE.csv [--year AAAA] [--dry-run]\n"
+        "  tomaria-cli [--folder CARTELLA] import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]\n"
         "              [--allow-duplicates] [--encoding utf-8|windows-1252]\n"
         "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
         "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
@@ -460,14 +488,18 @@ QString usage()
             "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
             "export: --out non può indicare un archivio del programma, il file delle password\n"
             "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
-            "export --csv: tutti i campi di ogni scheda (prestiti e allegati compresi) in un file CSV che import\n"
-            "  rilegge campo per campo; è il modo di trasferire un catalogo intero. Il foglio di calcolo serve per la\n"
-            "  consultazione. --out non può indicare un file esistente che non sia un CSV completo di questo programma.\n"
-            "import: la prima riga del file CSV nomina le colonne con i campi della scheda, con le didascalie della\n"
-            "  scheda o con le intestazioni del foglio esportato; separatore virgola, punto e virgola o tabulazione;\n"
-            "  UTF-8 o Windows-1252 (--encoding la indica quando il file le mescola). Ogni riga è controllata prima\n"
-            "  di scrivere: al primo problema l'archivio resta com'era; un codice già in archivio o ripetuto nel file\n"
-            "  ferma l'importazione salvo --allow-duplicates. --dry-run controlla soltanto.\n"
+            "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
+            "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
+            "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
+            "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
+            "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"
+            "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
+            "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
+            "  separatore virgola, punto e virgola o tabulazione, UTF-8 o Windows-1252 (--encoding la indica quando il\n"
+            "  file le mescola). Ogni riga è controllata prima di scrivere: al primo problema l'archivio resta com'era;\n"
+            "  un codice già in archivio o ripetuto nel file ferma l'importazione salvo --allow-duplicates. Ciò che un\n"
+            "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
+            "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"
             "%1"
             "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
             "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
@@ -475,7 +507,8 @@ QString usage()
             "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
             "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
             "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
-            "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"
+            "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti, gli ISBN errati, i codici\n"
+            "  Dewey che non hanno tre cifre e le date di prestito che non si leggono come gg/mm/aaaa.\n"
             "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
             "  (sezione, voce, schede); per %2 tutti gli archivi annuali della cartella; --days come per loans.\n")
               .arg(loansUsage(), Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
@@ -538,6 +571,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
                 return fail(err, QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays));
         } else if (a == QLatin1String("--csv")) {
             o.csv = true;
+        } else if (a == QLatin1String("--complete")) {
+            o.complete = true;
         } else if (a == QLatin1String("--dry-run")) {
             o.dryRun = true;
         } else if (a == QLatin1String("--with-cancelled")) {
@@ -625,7 +660,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (o.command == QLatin1String("search"))
         return search(o, out, err);
     if (o.command == QLatin1String("export"))
-        return o.csv ? exportCsv(o, out, err) : exportFile(o, out, err);
+        return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
     if (o.command == QLatin1String("import"))
         return importFile(o, out, err);
     if (o.command == QLatin1String("labels")) {

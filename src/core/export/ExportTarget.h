@@ -18,4 +18,7 @@ QString refusal(const QString& path);
 // is a complete CSV this program wrote.
 QString csvRefusal(const QString& path);
 
+// The same for the complete export as a spreadsheet file (.xlsx).
+QString xlsxRefusal(const QString& path);
+
 } // namespace ExportTarget

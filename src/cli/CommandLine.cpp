@@ -234,7 +234,7 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     // So are the values a spreadsheet has likely changed.
     ValueWarnings::Findings values;
     if (ValueWarnings::scan(*o.collection, archivePath(o), values))
-        warnings << ValueWarnings::describe(*o.collection, values);
+        warnings << ValueWarnings::describe(values);
     lines = lines.mid(0, 1) + warnings + lines.mid(1);
     for (const QString& line : lines)
         out << line << "\n";

@@ -116,17 +116,21 @@ bool formulaError(const QString& value)
     return pattern.match(value).hasMatch();
 }
 
-// The fields that hold an identifier, whose leading zeros ("000123") or
-// final zeros ("3.10") count, and which a spreadsheet shows as a number.
-bool isIdentifierField(std::string_view field)
+// The fields whose every character counts, as a code's leading zeros
+// ("000123") or a price's final ones ("12.50"), and which a spreadsheet
+// shows as a number or a date when they look like one.
+bool zerosCount(std::string_view field)
 {
-    return field == "Codice" || field == "Scaffale" || field == "Isbn";
+    return field == "Codice" || field == "Scaffale" || field == "Isbn" || field == "Prezzo" || field == "NumTestata";
 }
 
-bool plainNumber(const QString& value)
+// A value as a spreadsheet writes a number or a date it took a text for:
+// "123", "3.1", "1.00E+05", "01/02/26".
+bool spreadsheetNumber(const QString& value)
 {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+([.,][0-9]+)?")));
-    return pattern.match(value).hasMatch();
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+([.,][0-9]+)?([Ee][+-]?[0-9]+)?")));
+    return number.match(value).hasMatch() || twoDigitYear(value);
 }
 
 } // namespace
@@ -418,9 +422,9 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
                                                  "oppure correggere la cella").arg(Text::trimmed(stored)));
             continue;
         }
-        if (m_resaved && !m_checked && isIdentifierField(f.name) && plainNumber(Text::trimmed(stored)))
-            warning(line, column, QStringLiteral("\"%1\" è un numero per un foglio di calcolo, che può averne tolto gli zeri iniziali "
-                                                 "o finali (\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
+        if (m_resaved && !m_checked && zerosCount(f.name) && spreadsheetNumber(Text::trimmed(stored)))
+            warning(line, column, QStringLiteral("\"%1\" è un numero o una data per un foglio di calcolo, che può averlo riscritto "
+                                                 "(\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
                                       .arg(Text::trimmed(stored)));
         if (isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
             problem(line, column, QStringLiteral("la data \"%1\" ha l'anno di due cifre, come la riscrive un foglio di calcolo: "

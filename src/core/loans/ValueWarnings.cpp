@@ -64,7 +64,7 @@ bool scan(const Collection& collection, const QString& path, Findings& findings)
     return true;
 }
 
-QStringList describe(const Collection& collection, const Findings& findings)
+QStringList describe(const Findings& findings)
 {
     QStringList lines;
     if (!findings.badDewey.isEmpty())
@@ -72,8 +72,8 @@ QStringList describe(const Collection& collection, const Findings& findings)
                                 "un foglio di calcolo toglie gli zeri iniziali): posizioni %2")
                      .arg(findings.badDewey.size()).arg(listed(findings.badDewey));
     if (!findings.unreadableDates.isEmpty())
-        lines << QStringLiteral("Avviso: %1 date di prestito di %2 non si leggono come gg/mm/aaaa (i prestiti le segnano \"%3\"): posizioni %4")
-                     .arg(findings.unreadableDates.size()).arg(collection.pluralWithArticle(), LoanList::noteText([] {
+        lines << QStringLiteral("Avviso: %1 date di prestito non si leggono come gg/mm/aaaa (i prestiti le segnano \"%2\"): posizioni %3")
+                     .arg(findings.unreadableDates.size()).arg(LoanList::noteText([] {
                          Loan loan;
                          loan.note = LoanNote::Unreadable;
                          return loan;

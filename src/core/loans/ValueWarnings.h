@@ -22,6 +22,6 @@ struct Findings {
 
 // False when the archive cannot be read.
 bool scan(const Collection& collection, const QString& path, Findings& findings);
-QStringList describe(const Collection& collection, const Findings& findings);
+QStringList describe(const Findings& findings);
 
 } // namespace ValueWarnings

@@ -275,7 +275,7 @@ QString formatNumber(double value, const NumberFormat& f, bool date1904)
         else if (days >= 61)
             date = QDate(1899, 12, 30).addDays(days);
         else
-            date = QDate(1899, 12, 31).addDays(days - 1); // before the false 29/02/1900
+            date = QDate(1899, 12, 31).addDays(days); // before the false 29/02/1900
         if (date.isValid())
             return date.toString(QStringLiteral("dd/MM/yyyy"));
     }

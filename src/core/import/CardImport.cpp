@@ -406,8 +406,10 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             continue;
         }
         // What a spreadsheet opened with its default settings does to a
-        // value that looks like a number or a date.
-        if (f.name == "Dewey" && shortDewey(Text::trimmed(stored))) {
+        // value that looks like a number or a date; the complete export as
+        // written holds the cards' own values, whatever they are.
+        const bool untouched = takesValuesAsWritten();
+        if (!untouched && f.name == "Dewey" && shortDewey(Text::trimmed(stored))) {
             const QString padded = Text::trimmed(stored).rightJustified(3, QLatin1Char('0'));
             if (!m_checked) {
                 ++m_paddedDewey;
@@ -416,7 +418,7 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             }
             stored = padded;
         }
-        if (formulaError(Text::trimmed(stored))) {
+        if (!untouched && formulaError(Text::trimmed(stored))) {
             problem(line, column, QStringLiteral("\"%1\" è ciò che un foglio di calcolo mostra quando prende un testo per una formula: "
                                                  "il valore originale è perso; importare il file .xlsx dell'esportazione completa, "
                                                  "oppure correggere la cella").arg(Text::trimmed(stored)));
@@ -426,7 +428,7 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             warning(line, column, QStringLiteral("\"%1\" è un numero o una data per un foglio di calcolo, che può averlo riscritto "
                                                  "(\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
                                       .arg(Text::trimmed(stored)));
-        if (isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
+        if (!untouched && isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
             problem(line, column, QStringLiteral("la data \"%1\" ha l'anno di due cifre, come la riscrive un foglio di calcolo: "
                                                  "importare il file .xlsx dell'esportazione completa, oppure aprire il CSV nel "
                                                  "foglio di calcolo indicando le colonne come testo").arg(Text::trimmed(stored)));

@@ -76,6 +76,10 @@ public:
     const QList<Problem>& warnings() const { return m_warnings; }
     QStringList warningReport() const;
     int paddedDewey() const { return m_paddedDewey; }
+    // Whether the file is the complete CSV as an export wrote it (its
+    // byte-order mark, ";" and header), whose values are taken as written:
+    // no spreadsheet has mended or changed them.
+    bool takesValuesAsWritten() const { return m_complete && m_byteOrderMark; }
     // Whether the file was read as a spreadsheet file (.xlsx).
     bool isXlsx() const { return m_xlsx; }
 

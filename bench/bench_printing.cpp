@@ -3,9 +3,10 @@
 // printed to PDF. Memory: what the prepared pages add to the process.
 #include "BenchSupport.h"
 
+#include "print/report/Report.h"
+#include "print/report/ReportPaginator.h"
 #include "ui/report/ListReport.h"
-#include "ui/report/ReportPainter.h"
-#include "ui/report/Report.h"
+#include "ui/report/ReportPrinter.h"
 
 #include <QApplication>
 #include <QFile>
@@ -45,10 +46,10 @@ void BM_ListPrepare100k(benchmark::State& state)
         const long before = BenchSupport::residentKiB();
         std::unique_ptr<Report> report = ListReport::createTemplate();
         ListReport::fill(*report, QStringLiteral("Riepilogo libri in archivio"), data);
-        report->prepare();
-        pages = report->prepared().pages.size();
+        const PreparedReport laidOut = ReportPaginator::paginate(*report);
+        pages = laidOut.pages.size();
         prepared = 0;
-        for (const PreparedPage& page : report->prepared().pages)
+        for (const PreparedPage& page : laidOut.pages)
             prepared += sizeof(PreparedPage) + size_t(page.items.capacity()) * sizeof(PageItem);
         growth = std::max(growth, BenchSupport::residentKiB() - before);
         benchmark::DoNotOptimize(pages);
@@ -67,14 +68,14 @@ void BM_ListFirstPageToPdf(benchmark::State& state)
     for (auto _ : state) {
         std::unique_ptr<Report> report = ListReport::createTemplate();
         ListReport::fill(*report, QStringLiteral("Riepilogo libri in archivio"), data);
-        report->prepare();
+        const PreparedReport laidOut = ReportPaginator::paginate(*report);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("first.pdf")));
         printer.setPageOrientation(QPageLayout::Landscape);
         printer.setFullPage(true);
         printer.setPageRanges(QPageRanges::fromString(QStringLiteral("1")));
-        benchmark::DoNotOptimize(ReportPainter::print(report->prepared(), printer));
+        benchmark::DoNotOptimize(ReportPrinter::printPages(laidOut, printer));
     }
 }
 BENCHMARK(BM_ListFirstPageToPdf)->Unit(benchmark::kMillisecond);
@@ -88,13 +89,13 @@ void BM_ListAllPagesToPdf(benchmark::State& state)
     for (auto _ : state) {
         std::unique_ptr<Report> report = ListReport::createTemplate();
         ListReport::fill(*report, QStringLiteral("Riepilogo libri in archivio"), data);
-        report->prepare();
+        const PreparedReport laidOut = ReportPaginator::paginate(*report);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         printer.setPageOrientation(QPageLayout::Landscape);
         printer.setFullPage(true);
-        benchmark::DoNotOptimize(ReportPainter::print(report->prepared(), printer));
+        benchmark::DoNotOptimize(ReportPrinter::printPages(laidOut, printer));
     }
     state.counters["pdf_MiB"] = double(QFile(pdf).size()) / (1024.0 * 1024.0);
 }

@@ -8,7 +8,7 @@
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmTrovaDisponibili.h"
 #include "ui/books/TfrmTrovaLibri.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
 #include "core/search/ResultLines.h"
 #include "core/search/Search.h"

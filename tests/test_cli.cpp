@@ -107,6 +107,12 @@ QString spaces(int n)
 
 constexpr int kBook = 3237;
 
+// Every wait on a child process is bounded well inside QtTest's own
+// five-minute watchdog and ctest's ten minutes, so that a child that hangs
+// fails its test with a message instead of the whole program being killed.
+constexpr int kStartMs = 30'000;
+constexpr int kRunMs = 240'000;
+
 // The command-line program itself, for what only a separate process shows:
 // signals, limits and two writers at once.
 QProcess* startCli(const QStringList& args, QObject* parent)
@@ -120,7 +126,7 @@ QProcess* startCli(const QStringList& args, QObject* parent)
 
 bool finished(QProcess* p)
 {
-    return p->waitForStarted(30000) && p->waitForFinished(300000);
+    return p->waitForStarted(kStartMs) && p->waitForFinished(kRunMs);
 }
 
 } // namespace
@@ -313,6 +319,12 @@ void CliTest::searchGivesTheScreensLines_data()
         + spaces(20) + QStringLiteral("  Testata: Il Quotidiano Alfa");
     QTest::newRow("articles, words of the full text")
         << QStringList{"search", "articles", "--year", "2014", "--testo", "NAVI"} << "2014.art" << articles << QStringList{articleLine};
+    // An option and its value in one word, options and filters alike; a
+    // field written with capitals is the same field.
+    QTest::newRow("values after \"=\"")
+        << QStringList{"search", "articles", "--year=2014", "--testo=NAVI"} << "2014.art" << articles << QStringList{articleLine};
+    QTest::newRow("a filter written with capitals")
+        << QStringList{"search", "books", "--Titolo", "roma", "--AUTORE=rossi"} << "Libri.pro" << books << QStringList{bookLine};
 }
 
 void CliTest::searchGivesTheScreensLines()
@@ -400,6 +412,8 @@ void CliTest::badArguments_data()
     QTest::newRow("help among other arguments") << QStringList{"check", "books", "--help"};
     QTest::newRow("loans of one collection") << QStringList{"loans", "books"};
     QTest::newRow("loans, no days") << QStringList{"loans", "--days", "0"};
+    QTest::newRow("loans, no days after \"=\"") << QStringList{"loans", "--days=0"};
+    QTest::newRow("a switch given a value") << QStringList{"export", "books", "--csv=yes", "--out", "x.csv"};
     QTest::newRow("days for a search") << QStringList{"search", "books", "--days", "3"};
     QTest::newRow("import without file") << QStringList{"import", "books"};
     QTest::newRow("dry run of an export") << QStringList{"export", "books", "--dry-run"};
@@ -1154,12 +1168,12 @@ void CliTest::importKilledLeavesTheArchive()
     p.setProcessEnvironment(env);
     p.setReadChannel(QProcess::StandardError);
     p.start(QStringLiteral(TOMARIA_CLI), {"--folder", folder.path(), "import", "books", folder.file("schede.csv")});
-    QVERIFY(p.waitForStarted(30000));
+    QVERIFY(p.waitForStarted(kStartMs));
     QByteArray said;
     while (!said.contains("pausa dopo 1 blocchi")) {
-        if (!p.waitForReadyRead(120000)) {
+        if (!p.waitForReadyRead(kRunMs / 2)) {
             p.kill();
-            p.waitForFinished(30000);
+            p.waitForFinished(kStartMs);
             QFAIL(qPrintable("the import never reached its pause: " + said));
         }
         said += p.readAllStandardError();
@@ -1167,7 +1181,7 @@ void CliTest::importKilledLeavesTheArchive()
     QCOMPARE(QFileInfo(folder.file("Libri.pro")).size(), qint64(2 + 1000) * kBook);
     QVERIFY(QFile::exists(journal));
     ::kill(pid_t(p.processId()), signal);
-    QVERIFY(p.waitForFinished(60000));
+    QVERIFY(p.waitForFinished(kStartMs));
     QCOMPARE(p.exitStatus(), QProcess::CrashExit);
 
     if (signal != SIGKILL) {
@@ -1211,11 +1225,11 @@ void CliTest::importKeepsMemoryBounded()
     probe.setProcessEnvironment(env);
     probe.start(QCoreApplication::applicationFilePath(),
         {QStringLiteral(TOMARIA_CLI), "--folder", folder.path(), "import", "books", folder.file("schede.csv"), "--dry-run"});
-    QVERIFY(probe.waitForStarted(30000));
-    if (!probe.waitForFinished(600000)) {
+    QVERIFY(probe.waitForStarted(kStartMs));
+    if (!probe.waitForFinished(kRunMs)) {
         probe.kill();
-        probe.waitForFinished(30000);
-        QFAIL("the dry run did not end within ten minutes");
+        probe.waitForFinished(kStartMs);
+        QFAIL("the dry run did not end within four minutes");
     }
     const QList<QByteArray> said = probe.readAllStandardOutput().trimmed().split(' ');
     QVERIFY2(said.size() == 2 && said[0] == "0", qPrintable(said.join(' ') + probe.readAllStandardError()));

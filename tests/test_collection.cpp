@@ -28,7 +28,7 @@
 #include "ui/registry/Screens.h"
 #include "ui/registry/TfrmAvvio.h"
 #include "ui/report/CardSheet.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/ScreenDirectory.h"
 

@@ -5,7 +5,7 @@
 #include "ui/registry/Screens.h"
 #include "ui/books/TfrmCodici_Dewey.h"
 #include "ui/books/TfrmLibri.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
 
 #include <QLabel>

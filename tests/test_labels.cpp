@@ -11,10 +11,10 @@
 #include "ui/books/TfrmLibri.h"
 #include "ui/dvd/TfrmDVD.h"
 #include "ui/registry/Screens.h"
-#include "ui/labels/LabelReport.h"
+#include "print/labels/LabelReport.h"
 #include "ui/labels/TfrmEtichette.h"
-#include "ui/report/ReportFonts.h"
-#include "ui/report/ReportUnits.h"
+#include "print/report/ReportFonts.h"
+#include "print/report/ReportUnits.h"
 
 #include <QComboBox>
 #include <QDir>

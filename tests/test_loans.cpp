@@ -14,7 +14,7 @@
 #include "ui/cards/LineList.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/ScreenRegistry.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
 #include "ui/shell/Controls.h"
 #include "ui/registry/Screens.h"
@@ -390,6 +390,7 @@ void LoansTest::daysAreKeptAndShared()
     // The command line reads the same setting unless told otherwise.
     QCOMPARE(cliLoans(folder).count(QLatin1Char('!')), 2);
     QCOMPARE(cliLoans(folder, {QStringLiteral("--days"), QStringLiteral("30")}).count(QLatin1Char('!')), 3);
+    QCOMPARE(cliLoans(folder, {QStringLiteral("--days=30")}).count(QLatin1Char('!')), 3);
     QVERIFY(log.entries.isEmpty());
 }
 

@@ -9,9 +9,9 @@
 #include "ui/books/TfrmLibri.h"
 #include "ui/books/TfrmStampaLibro.h"
 #include "ui/report/ListReport.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 #include "ui/report/PrintDialog.h"
-#include "ui/report/ReportUnits.h"
+#include "print/report/ReportUnits.h"
 
 #include <QFile>
 #include <QPrinter>

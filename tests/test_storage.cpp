@@ -1,5 +1,7 @@
 #include "CoreSupport.h"
 
+#include "core/collections/Collection.h"
+#include "core/import/CardImport.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
@@ -11,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <atomic>
@@ -71,6 +74,8 @@ private slots:
     void journalHidesALiveAppendFromReaders();
     void journalOfAnUnfinishedBeginIsDropped();
     void cancelledAppendLeavesTheArchive();
+    void importRunsBothPasses_data();
+    void importRunsBothPasses();
     void folderWithoutLocksSaysSo();
     void failedUndoSaysTheArchiveMayHaveChanged();
 };
@@ -568,6 +573,78 @@ void StorageTest::cancelledAppendLeavesTheArchive()
     }
     QCOMPARE(folder.read("Libri.pro"), original);
     QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
+}
+
+void StorageTest::importRunsBothPasses_data()
+{
+    // 2,500 cards: three batches. The cancel flag is raised by the progress
+    // callback at its second report of the given pass (2,000 rows read, so
+    // in the write pass the first batch is in the archive); -1 never.
+    QTest::addColumn<int>("cancelIn"); // a CardImport::Pass, or -1
+    QTest::addColumn<bool>("checkOnly");
+    QTest::addColumn<int>("status");   // a CardImport::Outcome::Status
+    QTest::addColumn<qint64>("cardsAfter");
+    using Status = CardImport::Outcome::Status;
+    QTest::newRow("whole import") << -1 << false << int(Status::Imported) << qint64(1 + 2500);
+    QTest::newRow("check only") << -1 << true << int(Status::Imported) << qint64(1);
+    QTest::newRow("cancelled while checking") << int(CardImport::Pass::Check) << false << int(Status::Cancelled) << qint64(1);
+    QTest::newRow("cancelled after the first batch") << int(CardImport::Pass::Write) << false << int(Status::Cancelled) << qint64(1);
+}
+
+void StorageTest::importRunsBothPasses()
+{
+    QFETCH(int, cancelIn);
+    QFETCH(bool, checkOnly);
+    QFETCH(int, status);
+    QFETCH(qint64, cardsAfter);
+    TestFolder folder;
+    const QString archive = folder.file("Libri.pro");
+    const QByteArray original = book("Uno");
+    folder.write("Libri.pro", original);
+    QByteArray csv = "Titolo;Codice;Autore\r\n";
+    for (int i = 0; i < 2500; ++i)
+        csv += "Titolo " + QByteArray::number(i) + ";K" + QByteArray::number(i) + ";Autore\r\n";
+    folder.write("schede.csv", csv);
+    QFile file(folder.file("schede.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+
+    CardImport cards(Collection::books());
+    CardImport::Options options;
+    options.archive = archive;
+    options.checkOnly = checkOnly;
+    std::atomic<bool> cancel{false};
+    QList<QPair<int, qint64>> seen; // pass, bytes done
+    qint64 sizeWhenCancelled = -1;
+    int reportsInPass = 0;
+    const CardImport::Outcome outcome = cards.run(file, options, [&](CardImport::Pass pass, qint64 done, qint64 total) {
+        QCOMPARE(total, qint64(csv.size()));
+        seen.append({int(pass), done});
+        if (int(pass) == cancelIn && ++reportsInPass == 2) {
+            cancel = true;
+            sizeWhenCancelled = QFileInfo(archive).size();
+        }
+    }, &cancel);
+
+    QCOMPARE(int(outcome.status), status);
+    QCOMPARE(QFileInfo(archive).size(), cardsAfter * 3237);
+    QVERIFY(folder.read("Libri.pro").startsWith(original));
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(archive)));
+    QVERIFY(!seen.isEmpty());
+    // Each pass reports bytes that only grow, up to the whole file.
+    for (qsizetype i = 1; i < seen.size(); ++i) {
+        if (seen[i].first == seen[i - 1].first)
+            QVERIFY(seen[i].second >= seen[i - 1].second);
+        QVERIFY(seen[i].first >= seen[i - 1].first);
+    }
+    if (cancelIn == int(CardImport::Pass::Write)) {
+        // The first batch had reached the archive: the journal cut it back.
+        QCOMPARE(sizeWhenCancelled, qint64(1 + 1000) * 3237);
+    }
+    if (status == int(CardImport::Outcome::Status::Imported)) {
+        QCOMPARE(seen.last().second, qint64(csv.size()));
+        QCOMPARE(cards.count(), 2500);
+        QCOMPARE(outcome.archiveCards, checkOnly ? qint64(0) : cardsAfter);
+    }
 }
 
 void StorageTest::folderWithoutLocksSaysSo()

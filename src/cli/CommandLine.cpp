@@ -28,26 +28,29 @@
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 namespace {
 
+// What one command asked, read from its arguments.
 struct Options {
-    QString command;
     const Collection* collection = nullptr;
     QString year;
     QString out;
     QString to;
     bool available = false;
-    QList<QPair<QString, QString>> filters; // field (lower case), text
-    QStringList positional;
+    QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
+    LabelsCommand::Given labels;
+    QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
@@ -96,7 +99,7 @@ QString readReason(const QString& path)
     return QStringLiteral("errore di lettura");
 }
 
-int sample(const Options& o, QTextStream& out, QTextStream& err)
+int addSamples(const Options& o, QTextStream& out, QTextStream& err)
 {
     bool ok = false;
     const int count = o.positional.value(0).toInt(&ok);
@@ -255,9 +258,9 @@ int loans(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-int stats(const Collection& collection, const Options& o, QTextStream& out, QTextStream& err)
+int stats(const Options& o, QTextStream& out, QTextStream& err)
 {
-    CollectionStats counts(collection, Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
+    CollectionStats counts(*o.collection, Clock::today(), o.days > 0 ? o.days : LoanSettings::days());
     if (!counts.load())
         return cannotRead(err, counts.failedArchive(), readReason(counts.failedArchive()));
     for (const QString& line : counts.lines())
@@ -276,15 +279,27 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     if (!file.open(QIODevice::ReadOnly))
         return cannotRead(err, source, file.errorString());
 
-    // First pass: every row checked, nothing kept but the problems.
     CardImport cards(*o.collection);
     CardImport::Options options;
     options.encoding = o.encoding;
     options.allowDuplicates = o.allowDuplicates;
     options.archive = archivePath(o);
-    const bool good = cards.check(file, options);
+    options.checkOnly = o.dryRun;
+    const CardImport::Outcome outcome = cards.run(file, options);
     const QStringList report = cards.report();
-    if (!good) {
+    // Duplicates let through by --allow-duplicates are still listed, and
+    // what the cards will lack is said after the count.
+    auto listings = [&] {
+        for (const QString& line : report)
+            out << shown(source) << ": " << line << "\n";
+        for (const QString& line : cards.warningReport())
+            out << shown(source) << ": " << line << "\n";
+        for (const QString& note : cards.notes())
+            out << note << "\n";
+    };
+    switch (outcome.status) {
+    case CardImport::Outcome::Status::Refused:
+    case CardImport::Outcome::Status::Cancelled: {
         // Every problem of every row, so that one pass in the office
         // program mends them all.
         for (const QString& line : report)
@@ -300,16 +315,16 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
                 << "; l'archivio è rimasto com'era.\n";
         return 1;
     }
-    // Duplicates let through by --allow-duplicates are still listed, and
-    // what the cards will lack is said after the count.
-    auto listings = [&] {
-        for (const QString& line : report)
-            out << shown(source) << ": " << line << "\n";
-        for (const QString& line : cards.warningReport())
-            out << shown(source) << ": " << line << "\n";
-        for (const QString& note : cards.notes())
-            out << note << "\n";
-    };
+    case CardImport::Outcome::Status::Failed:
+        if (outcome.openFailed)
+            err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << outcome.reason << "\n";
+        else
+            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << outcome.reason
+                << (outcome.nothingAdded ? "; nessuna scheda aggiunta\n" : "\n");
+        return kBadArguments;
+    case CardImport::Outcome::Status::Imported:
+        break;
+    }
     if (o.dryRun) {
         out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
             << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName()) << "): nessun problema trovato";
@@ -317,92 +332,248 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
             out << "; " << cards.paddedDewey() << (cards.paddedDewey() == 1 ? " codice Dewey completato" : " codici Dewey completati")
                 << " con gli zeri iniziali";
         out << "; nessuna scheda scritta (--dry-run)\n";
-        listings();
-        return 0;
-    }
-    if (cards.count() == 0) {
+    } else if (cards.count() == 0)
         out << "0 schede importate: il file non contiene schede\n";
-        listings();
-        return 0;
-    }
-    RecordStore store;
-    if (!store.open(archivePath(o), o.collection->layout->size)) {
-        err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << store.errorString() << "\n";
-        return kBadArguments;
-    }
-    // Second pass: the cards go to the archive in batches, under one lock
-    // and one journal, so that every card or none is kept even if the
-    // process is killed halfway.
-    if (!store.beginAppend()) {
-        err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << store.errorString()
-            << (store.undoFailed() ? "\n" : "; nessuna scheda aggiunta\n");
-        return kBadArguments;
-    }
-    int batches = 0;
-    const bool written = cards.write(file, [&](const QByteArray& records, int) {
-        if (!store.appendBatch(records))
-            return false;
-        AppendJournal::testPausePoint(++batches);
-        return true;
-    });
-    if (!written || !store.commitAppend()) {
-        QString reason = store.errorString();
-        if (!written && cards.problems().size() > 0)
-            reason = cards.report().value(0);
-        if (store.cancelAppend() || !store.undoFailed())
-            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
-                << "; nessuna scheda aggiunta\n";
-        else
-            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << reason
-                << RecordStore::kMayHaveChanged << "\n";
-        return kBadArguments;
-    }
-    out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << store.index() << ")\n";
+    else
+        out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << outcome.archiveCards << ")\n";
     listings();
     return 0;
 }
 
-// What each verb takes besides --folder: any other option is refused
-// before the program folder is touched.
-struct Verb {
-    const char* name;
-    QStringList options;
-    bool filters = false; // --FIELD TEXT pairs (the searches' filters, the labels' choices)
+int exportAny(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
+}
+
+int labels(const Options& o, QTextStream& out, QTextStream& err)
+{
+    if (!o.positional.isEmpty())
+        return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
+    return LabelsCommand::run(*o.collection, o.labels, out, err);
+}
+
+int backup(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return BackupCommands::backup(o.to, out, err);
+}
+
+int backups(const Options&, QTextStream& out, QTextStream& err)
+{
+    return BackupCommands::list(out, err);
+}
+
+int restore(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return BackupCommands::restore(o.positional.value(0), out, err);
+}
+
+QString loansUsage();
+QString yearUsage();
+
+// The options, one row each: the name, the name of its value in the
+// usage (none: a switch), the verbs that take it (none listed: every verb),
+// its note in the usage (none: the verbs' notes speak of it) and what is
+// said when its value is missing. Any other "--NAME" is a filter of the
+// verb's collection (a search's fields, the labels' options).
+struct OptionRow {
+    QString name;
+    QString value;
+    QStringList verbs;
+    QString (*help)();
+    QString missing;
 };
 
-const std::vector<Verb>& verbs()
+const std::vector<OptionRow>& optionTable()
 {
-    static const std::vector<Verb> table{
-        {"sample", {"--year", "--seed"}},
-        {"search", {"--year", "--available"}, true},
-        {"export", {"--year", "--out", "--csv", "--complete"}},
-        {"import", {"--year", "--dry-run", "--allow-duplicates", "--encoding"}},
-        {"check", {"--year"}},
-        {"labels", {"--year", "--out", "--with-cancelled"}, true},
-        {"loans", {"--days"}},
-        {"stats", {"--days"}},
-        {"backup", {"--to"}},
-        {"backups", {}},
-        {"restore", {}},
+    static const std::vector<OptionRow> table{
+        {"folder", "CARTELLA", {},
+            [] { return QStringLiteral("--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"); },
+            "--folder vuole una cartella"},
+        {"year", "AAAA", {"sample", "search", "export", "import", "check", "labels"}, &yearUsage, "--year vuole un anno"},
+        {"out", "FILE", {"export", "labels"}, nullptr, "--out vuole un file"},
+        {"to", "CARTELLA", {"backup"}, nullptr, "--to vuole una cartella"},
+        {"seed", "N", {"sample"}, nullptr, "--seed vuole un numero"},
+        {"days", "N", {"loans", "stats"}, nullptr,
+            QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays)},
+        {"csv", {}, {"export"}, nullptr, {}},
+        {"complete", {}, {"export"}, nullptr, {}},
+        {"dry-run", {}, {"import"}, nullptr, {}},
+        {"with-cancelled", {}, {"labels"}, nullptr, {}},
+        {"allow-duplicates", {}, {"import"}, nullptr, {}},
+        {"encoding", "utf-8|windows-1252", {"import"}, nullptr, "--encoding vuole utf-8 o windows-1252"},
+        {"available", {}, {"search"}, nullptr, {}},
     };
     return table;
 }
 
-const Verb* findVerb(const QString& name)
+// The row of `table` named `name`; nullptr when there is none.
+template <class Row>
+const Row* named(const std::vector<Row>& table, const QString& name)
 {
-    for (const Verb& v : verbs()) {
-        if (name == QLatin1String(v.name))
-            return &v;
-    }
-    return nullptr;
+    const auto found = std::find_if(table.begin(), table.end(), [&](const Row& row) { return row.name == name; });
+    return found == table.end() ? nullptr : &*found;
 }
 
-// The options the parser knows by name; any other "--x" is a filter.
-bool knownOption(const QString& a)
+const OptionRow* findOption(const QString& name)
 {
-    static const QStringList known{"--folder", "--year", "--out", "--to", "--seed", "--days", "--csv", "--complete", "--dry-run",
-        "--with-cancelled", "--allow-duplicates", "--encoding", "--available"};
-    return known.contains(a);
+    return named(optionTable(), name);
+}
+
+// What a verb works on after its name.
+enum class Takes {
+    Folder,     // the program folder only, and `words` words more
+    Collection, // a collection (all of its archives), nothing more
+    Archive,    // a collection's archive (--year for a yearly one), then the verb's own words
+};
+
+// What a verb's collection adds to the options.
+enum class Filters { None, Search, Labels };
+
+// The verbs, one row each, in the usage's order: the name, what it works
+// on, how many words it takes when that is fixed and what is said
+// otherwise, its filters, its lines in the usage (after "tomaria-cli
+// [--folder CARTELLA] "; %1 the collections, %2 those with labels; a line
+// that starts with a blank goes on the line before), its note, its work.
+struct VerbRow {
+    QString name;
+    Takes takes;
+    int words;
+    QString wrongWords;
+    Filters filters;
+    QStringList synopsis;
+    QString (*note)();
+    int (*run)(const Options&, QTextStream&, QTextStream&);
+};
+
+const std::vector<VerbRow>& verbTable()
+{
+    static const std::vector<VerbRow> table{
+        {"search", Takes::Archive, -1, {}, Filters::Search,
+            {"search %1 [--year AAAA] [--available] [--CAMPO TESTO]..."},
+            [] { return QStringLiteral(
+                "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
+                "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"); },
+            &search},
+        {"export", Takes::Archive, -1, {}, Filters::None,
+            {"export %1 [--year AAAA] [--out FILE]", "export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv",
+                "export %1 --csv [--year AAAA] --out FILE.csv"},
+            [] { return QStringLiteral(
+                "export: --out non può indicare un archivio del programma, il file delle password\n"
+                "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
+                "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
+                "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
+                "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
+                "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
+                "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"); },
+            &exportAny},
+        {"check", Takes::Archive, -1, {}, Filters::None, {"check  %1 [--year AAAA]"},
+            [] { return QStringLiteral(
+                "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti, gli ISBN errati, i codici\n"
+                "  Dewey che non hanno tre cifre e le date di prestito che non si leggono come gg/mm/aaaa.\n"); },
+            &check},
+        {"sample", Takes::Archive, -1, {}, Filters::None, {"sample %1 NUMERO [--year AAAA] [--seed N]"}, nullptr, &addSamples},
+        {"import", Takes::Archive, -1, {}, Filters::None,
+            {"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]", "              [--allow-duplicates] [--encoding utf-8|windows-1252]"},
+            [] { return QStringLiteral(
+                "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
+                "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
+                "  separatore virgola, punto e virgola o tabulazione, UTF-8 o Windows-1252 (--encoding la indica quando il\n"
+                "  file le mescola). Ogni riga è controllata prima di scrivere: al primo problema l'archivio resta com'era;\n"
+                "  un codice già in archivio o ripetuto nel file ferma l'importazione salvo --allow-duplicates. Ciò che un\n"
+                "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
+                "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"); },
+            &importFile},
+        {"loans", Takes::Folder, 0, "loans non vuole altri argomenti", Filters::None, {"loans [--days N]"}, &loansUsage, &loans},
+        {"backup", Takes::Folder, 0, "backup non vuole altri argomenti", Filters::None, {"backup [--to CARTELLA]"},
+            [] { return QStringLiteral(
+                "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
+                "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"); },
+            &backup},
+        {"backups", Takes::Folder, 0, "backups non vuole altri argomenti", Filters::None, {"backups"}, nullptr, &backups},
+        {"restore", Takes::Folder, 1, "restore vuole un file zip", Filters::None, {"restore FILE.zip"},
+            [] { return QStringLiteral(
+                "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n"); },
+            &restore},
+        {"labels", Takes::Archive, -1, {}, Filters::Labels,
+            {"labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]",
+                "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf"},
+            [] { return QStringLiteral(
+                "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
+                "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
+                "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"); },
+            &labels},
+        {"stats", Takes::Collection, 1, "stats vuole la raccolta e nient'altro", Filters::None, {"stats %1 [--days N]"},
+            [] { return QStringLiteral(
+                "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
+                "  (sezione, voce, schede); per %1 tutti gli archivi annuali della cartella; --days come per loans.\n")
+                .arg(Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); }))); },
+            &stats},
+    };
+    return table;
+}
+
+const VerbRow* findVerb(const QString& name)
+{
+    return named(verbTable(), name);
+}
+
+// The first reading of the arguments, with the table alone: the words
+// that are not options or their values (the verb, the collection, ...),
+// the table's options as written, and every other "--NAME": a filter of
+// the verb's collection, which takes a value.
+struct Reading {
+    QStringList positional;
+    QStringList given;   // "--year", in the order written
+    QStringList filters; // "titolo", in the order written
+    QString alone;       // "--help" or "--version" among other arguments
+    QString lacking;     // what is said of an option written last without its value
+};
+
+Reading firstReading(const QStringList& args)
+{
+    Reading w;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!a.startsWith(QLatin1String("--")) || a.size() <= 2) {
+            w.positional << a;
+            continue;
+        }
+        const qsizetype equals = a.indexOf(QLatin1Char('='));
+        const bool inline_ = equals > 2;
+        const QString name = inline_ ? a.mid(2, equals - 2) : a.mid(2);
+        if (const OptionRow* row = findOption(name)) {
+            if (row->name != QLatin1String("folder"))
+                w.given << QStringLiteral("--") + name;
+            if (!row->value.isEmpty() && !inline_ && ++i == args.size() && w.lacking.isEmpty())
+                w.lacking = row->missing;
+        } else if (name == QLatin1String("help") || name == QLatin1String("version")) {
+            if (w.alone.isEmpty())
+                w.alone = a;
+        } else {
+            w.filters << name;
+            if (!inline_ && ++i == args.size() && w.lacking.isEmpty())
+                w.lacking = a + QStringLiteral(" vuole un testo");
+        }
+    }
+    return w;
+}
+
+// The names a verb's collection adds as options: the search table's fields
+// as written, when it has them, or the labels' options.
+QStringList filterNames(const VerbRow& verb, const Collection* collection, const Reading& words)
+{
+    QStringList names;
+    if (verb.filters == Filters::Labels) {
+        for (const LabelsCommand::Option& option : LabelsCommand::options())
+            names << QLatin1String(option.name);
+    } else if (verb.filters == Filters::Search && collection) {
+        const SearchTable* table = words.given.contains(QLatin1String("--available")) ? collection->available : collection->search;
+        for (const QString& name : words.filters) {
+            if (table && table->filterFor(name.toStdString()) && !names.contains(name))
+                names << name;
+        }
+    }
+    return names;
 }
 
 // Breaks a paragraph of the usage at blanks, lines of at most 104
@@ -449,6 +620,84 @@ QString loansUsage()
                            note(LoanNote::Unreadable), undated));
 }
 
+// "--year è obbligatorio per ..." for each yearly collection.
+QString yearUsage()
+{
+    QString yearly;
+    for (const Collection* c : Collection::all()) {
+        if (c->yearly())
+            yearly += QStringLiteral("--year è obbligatorio per %1 (archivio AAAA%2).\n")
+                          .arg(Text::latin1(c->key), Text::latin1(c->yearlySuffix));
+    }
+    return yearly;
+}
+
+// The checks every verb of a collection's archive shares: the collection,
+// the year of a yearly one.
+int readArchive(const QStringList& words, Options& o, QTextStream& err)
+{
+    if (words.size() < 2)
+        return fail(err, QStringLiteral("manca il comando o la raccolta"));
+    o.collection = Collection::find(words[1].toStdString());
+    if (!o.collection)
+        return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(words[1]));
+    o.positional = words.mid(2);
+    if (o.collection->yearly()) {
+        // The whole text, ASCII digits only: "$" would let a final line
+        // break through, and \\d any script's digits into the file name.
+        static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
+        if (!fourDigits.match(o.year).hasMatch())
+            return fail(err, QStringLiteral("per %1 serve --year AAAA").arg(Text::latin1(o.collection->key)));
+    } else if (!o.year.isEmpty()) {
+        return fail(err, QStringLiteral("--year vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
+    }
+    return 0;
+}
+
+// The options' values, checked; 0 or the exit code of a refusal.
+int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QTextStream& err)
+{
+    const auto missing = [&](const char* name) { return fail(err, findOption(QLatin1String(name))->missing); };
+    if (parser.isSet(QStringLiteral("folder"))) {
+        // An empty or blank folder is no folder: taken as "none given" it
+        // would write into the installed program's own catalogue.
+        folder = parser.value(QStringLiteral("folder"));
+        if (Text::trimmed(folder).isEmpty())
+            return missing("folder");
+    }
+    o.year = parser.value(QStringLiteral("year"));
+    o.out = parser.value(QStringLiteral("out"));
+    o.to = parser.value(QStringLiteral("to"));
+    if (parser.isSet(QStringLiteral("seed"))) {
+        bool ok = false;
+        o.seed = parser.value(QStringLiteral("seed")).toUInt(&ok);
+        if (!ok)
+            return missing("seed");
+    }
+    if (parser.isSet(QStringLiteral("days"))) {
+        bool ok = false;
+        o.days = parser.value(QStringLiteral("days")).toInt(&ok);
+        if (!ok || o.days < 1 || o.days > LoanSettings::kMaxDays)
+            return missing("days");
+    }
+    if (parser.isSet(QStringLiteral("encoding"))) {
+        const QString e = parser.value(QStringLiteral("encoding"));
+        if (e.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
+            o.encoding = CardImport::Encoding::Utf8;
+        else if (e.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0)
+            o.encoding = CardImport::Encoding::Windows1252;
+        else
+            return missing("encoding");
+    }
+    o.csv = parser.isSet(QStringLiteral("csv"));
+    o.complete = parser.isSet(QStringLiteral("complete"));
+    o.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
+    o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));
+    o.available = parser.isSet(QStringLiteral("available"));
+    return 0;
+}
+
 } // namespace
 
 namespace CommandLine {
@@ -456,62 +705,25 @@ namespace CommandLine {
 QString usage()
 {
     const QString all = Collection::keys([](const Collection&) { return true; }).join(QLatin1Char('|'));
-    QString yearly;
-    for (const Collection* c : Collection::all()) {
-        if (c->yearly())
-            yearly += QStringLiteral("--year è obbligatorio per %1 (archivio AAAA%2).\n")
-                          .arg(Text::latin1(c->key), Text::latin1(c->yearlySuffix));
+    const QString withLabels = Collection::keys(&LabelFields::has).join(QLatin1Char('|'));
+    QString text = QStringLiteral("Uso:\n");
+    for (const VerbRow& verb : verbTable()) {
+        for (const QString& line : verb.synopsis) {
+            const QString filled = QString(line).replace(QLatin1String("%1"), all).replace(QLatin1String("%2"), withLabels);
+            text += line.startsWith(QLatin1Char(' ')) ? filled + QLatin1Char('\n')
+                                                      : QStringLiteral("  tomaria-cli [--folder CARTELLA] ") + filled + QLatin1Char('\n');
+        }
     }
-    return QStringLiteral(
-        "Uso:\n"
-        "  tomaria-cli [--folder CARTELLA] search %1 [--year AAAA] [--available] [--CAMPO TESTO]...\n"
-        "  tomaria-cli [--folder CARTELLA] export %1 [--year AAAA] [--out FILE]\n"
-        "  tomaria-cli [--folder CARTELLA] export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv\n"
-        "  tomaria-cli [--folder CARTELLA] export %1 --csv [--year AAAA] --out FILE.csv\n"
-        "  tomaria-cli [--folder CARTELLA] check  %1 [--year AAAA]\n"
-        "  tomaria-cli [--folder CARTELLA] sample %1 NUMERO [--year AAAA] [--seed N]\n"
-        "  tomaria-cli [--folder CARTELLA] import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]\n"
-        "              [--allow-duplicates] [--encoding utf-8|windows-1252]\n"
-        "  tomaria-cli [--folder CARTELLA] loans [--days N]\n"
-        "  tomaria-cli [--folder CARTELLA] backup [--to CARTELLA]\n"
-        "  tomaria-cli [--folder CARTELLA] backups\n"
-        "  tomaria-cli [--folder CARTELLA] restore FILE.zip\n"
-        "  tomaria-cli [--folder CARTELLA] labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]\n"
-        "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf\n"
-        "  tomaria-cli [--folder CARTELLA] stats %1 [--days N]\n"
-        "  tomaria-cli --help | --version\n"
-        "--folder indica la cartella del programma (in mancanza, quella di questo programma);\n")
-               .arg(all, Collection::keys(&LabelFields::has).join(QLatin1Char('|')))
-        + yearly
-        + QStringLiteral(
-            "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
-            "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"
-            "export: --out non può indicare un archivio del programma, il file delle password\n"
-            "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
-            "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
-            "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
-            "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
-            "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
-            "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"
-            "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
-            "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
-            "  separatore virgola, punto e virgola o tabulazione, UTF-8 o Windows-1252 (--encoding la indica quando il\n"
-            "  file le mescola). Ogni riga è controllata prima di scrivere: al primo problema l'archivio resta com'era;\n"
-            "  un codice già in archivio o ripetuto nel file ferma l'importazione salvo --allow-duplicates. Ciò che un\n"
-            "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
-            "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"
-            "%1"
-            "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
-            "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"
-            "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n"
-            "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
-            "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
-            "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"
-            "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti, gli ISBN errati, i codici\n"
-            "  Dewey che non hanno tre cifre e le date di prestito che non si leggono come gg/mm/aaaa.\n"
-            "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
-            "  (sezione, voce, schede); per %2 tutti gli archivi annuali della cartella; --days come per loans.\n")
-              .arg(loansUsage(), Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
+    text += QStringLiteral("  tomaria-cli --help | --version\n");
+    for (const OptionRow& option : optionTable()) {
+        if (option.help)
+            text += option.help();
+    }
+    for (const VerbRow& verb : verbTable()) {
+        if (verb.note)
+            text += verb.note();
+    }
+    return text;
 }
 
 QString version()
@@ -529,146 +741,86 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         out << version();
         return 0;
     }
+    // Two readings: the first finds the verb and its collection, whose
+    // filters then join the table's options for the second.
+    const Reading words = firstReading(args);
+    const VerbRow* verb = findVerb(words.positional.value(0));
+    const Collection* collection = verb && verb->takes != Takes::Folder
+        ? Collection::find(words.positional.value(1).toStdString())
+        : nullptr;
+    const QStringList filters = verb ? filterNames(*verb, collection, words) : QStringList();
+
+    QCommandLineParser parser;
+    for (const OptionRow& option : optionTable()) {
+        parser.addOption(option.value.isEmpty() ? QCommandLineOption(option.name)
+                                                : QCommandLineOption(option.name, QString(), option.value));
+    }
+    for (const QString& name : filters)
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("TESTO")));
+    parser.addOption(QCommandLineOption(QStringLiteral("help")));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    // Its own (English) complaints are never shown: every refusal below
+    // is said in the program's words.
+    parser.parse(QStringList{QStringLiteral("tomaria-cli")} + args);
+
+    if (!words.lacking.isEmpty())
+        return fail(err, words.lacking);
+    for (const QString& a : args) {
+        const OptionRow* row = a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))
+            ? findOption(a.mid(2, a.indexOf(QLatin1Char('=')) - 2))
+            : nullptr;
+        if (row && row->value.isEmpty())
+            return fail(err, QStringLiteral("--%1 non vuole un valore").arg(row->name));
+    }
+    if (!words.alone.isEmpty())
+        return fail(err, QStringLiteral("%1 va usato da solo").arg(words.alone));
     Options o;
     QString folder;
-    QStringList given; // the verbs' own options, as written
-    QStringList rest;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a != QLatin1String("--folder") && knownOption(a))
-            given << a;
-        auto value = [&](QString& into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        if (a == QLatin1String("--folder")) {
-            // An empty or blank folder is no folder: taken as "none given" it
-            // would write into the installed program's own catalogue.
-            if (!value(folder) || Text::trimmed(folder).isEmpty())
-                return fail(err, QStringLiteral("--folder vuole una cartella"));
-        } else if (a == QLatin1String("--year")) {
-            if (!value(o.year))
-                return fail(err, QStringLiteral("--year vuole un anno"));
-        } else if (a == QLatin1String("--out")) {
-            if (!value(o.out))
-                return fail(err, QStringLiteral("--out vuole un file"));
-        } else if (a == QLatin1String("--to")) {
-            if (!value(o.to))
-                return fail(err, QStringLiteral("--to vuole una cartella"));
-        } else if (a == QLatin1String("--seed")) {
-            QString s;
-            bool ok = false;
-            if (!value(s) || (o.seed = s.toUInt(&ok), !ok))
-                return fail(err, QStringLiteral("--seed vuole un numero"));
-        } else if (a == QLatin1String("--help") || a == QLatin1String("--version")) {
-            return fail(err, QStringLiteral("%1 va usato da solo").arg(a));
-        } else if (a == QLatin1String("--days")) {
-            QString s;
-            bool ok = false;
-            if (!value(s) || (o.days = s.toInt(&ok), !ok) || o.days < 1 || o.days > LoanSettings::kMaxDays)
-                return fail(err, QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays));
-        } else if (a == QLatin1String("--csv")) {
-            o.csv = true;
-        } else if (a == QLatin1String("--complete")) {
-            o.complete = true;
-        } else if (a == QLatin1String("--dry-run")) {
-            o.dryRun = true;
-        } else if (a == QLatin1String("--with-cancelled")) {
-            o.withCancelled = true;
-        } else if (a == QLatin1String("--allow-duplicates")) {
-            o.allowDuplicates = true;
-        } else if (a == QLatin1String("--encoding")) {
-            QString s;
-            if (!value(s))
-                return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
-            if (s.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
-                o.encoding = CardImport::Encoding::Utf8;
-            else if (s.compare(QLatin1String("windows-1252"), Qt::CaseInsensitive) == 0)
-                o.encoding = CardImport::Encoding::Windows1252;
-            else
-                return fail(err, QStringLiteral("--encoding vuole utf-8 o windows-1252"));
-        } else if (a == QLatin1String("--available")) {
-            o.available = true;
-        } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
-            QString text;
-            if (!value(text))
-                return fail(err, a + QStringLiteral(" vuole un testo"));
-            o.filters.append({a.mid(2), text});
-        } else {
-            rest << a;
-        }
+    if (const int refused = readValues(parser, o, folder, err))
+        return refused;
+
+    const QString verbName = words.positional.value(0);
+    if (!verb)
+        return fail(err, verbName.isEmpty() ? QStringLiteral("manca il comando") : QStringLiteral("comando sconosciuto \"%1\"").arg(verbName));
+    for (const QString& option : words.given) {
+        if (const OptionRow* row = findOption(option.mid(2)); !row->verbs.isEmpty() && !row->verbs.contains(verbName))
+            return fail(err, QStringLiteral("%1 non vale per %2").arg(option, verbName));
     }
-    const QString verb = rest.value(0);
-    const Verb* v = findVerb(verb);
-    if (!v)
-        return fail(err, verb.isEmpty() ? QStringLiteral("manca il comando") : QStringLiteral("comando sconosciuto \"%1\"").arg(verb));
-    for (const QString& option : std::as_const(given)) {
-        if (!v->options.contains(option))
-            return fail(err, QStringLiteral("%1 non vale per %2").arg(option, verb));
+    if (!words.filters.isEmpty() && verb->filters == Filters::None)
+        return fail(err, QStringLiteral("%1 non accetta filtri").arg(verbName));
+    for (const QString& name : words.filters) {
+        const QString text = filters.contains(name) ? parser.value(name) : QString();
+        o.filters.append({name, text});
+        if (!filters.contains(name))
+            o.labels.unknown << name;
     }
-    if (!o.filters.isEmpty() && !v->filters)
-        return fail(err, QStringLiteral("%1 non accetta filtri").arg(verb));
-    if (verb == QLatin1String("backup") || verb == QLatin1String("backups") || verb == QLatin1String("restore")) {
-        if (rest.size() != (verb == QLatin1String("restore") ? 2 : 1))
-            return fail(err, verb == QLatin1String("restore") ? QStringLiteral("restore vuole un file zip")
-                                                               : QStringLiteral("%1 non vuole altri argomenti").arg(verb));
-        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-        if (verb == QLatin1String("backup"))
-            return BackupCommands::backup(o.to, out, err);
-        if (verb == QLatin1String("backups"))
-            return BackupCommands::list(out, err);
-        return BackupCommands::restore(rest[1], out, err);
+    for (const QString& name : filters) {
+        if (verb->filters == Filters::Labels && parser.isSet(name))
+            o.labels.values.insert(name, parser.value(name));
     }
-    if (verb == QLatin1String("loans")) {
-        if (rest.size() != 1)
-            return fail(err, QStringLiteral("loans non vuole altri argomenti"));
-        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-        return loans(o, out, err);
-    }
-    if (verb == QLatin1String("stats")) {
-        if (rest.size() != 2)
-            return fail(err, QStringLiteral("stats vuole la raccolta e nient'altro"));
-        const Collection* collection = Collection::find(rest[1].toStdString());
-        if (!collection)
-            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(rest[1]));
-        ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-        return stats(*collection, o, out, err);
-    }
-    if (rest.size() < 2)
-        return fail(err, QStringLiteral("manca il comando o la raccolta"));
-    o.command = rest.takeFirst();
-    const QString key = rest.takeFirst();
-    o.collection = Collection::find(key.toStdString());
-    if (!o.collection)
-        return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(key));
-    o.positional = rest;
-    if (o.collection->yearly()) {
-        // The whole text, ASCII digits only: "$" would let a final line
-        // break through, and \\d any script's digits into the file name.
-        static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
-        if (!fourDigits.match(o.year).hasMatch())
-            return fail(err, QStringLiteral("per %1 serve --year AAAA").arg(Text::latin1(o.collection->key)));
-    } else if (!o.year.isEmpty()) {
-        return fail(err, QStringLiteral("--year vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
+    o.labels.withCancelled = o.withCancelled;
+    o.labels.out = o.out;
+
+    switch (verb->takes) {
+    case Takes::Folder:
+        if (words.positional.size() != 1 + verb->words)
+            return fail(err, verb->wrongWords);
+        o.positional = words.positional.mid(1);
+        break;
+    case Takes::Collection:
+        if (words.positional.size() != 1 + verb->words)
+            return fail(err, verb->wrongWords);
+        o.collection = collection;
+        if (!o.collection)
+            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(words.positional[1]));
+        break;
+    case Takes::Archive:
+        if (const int refused = readArchive(words.positional, o, err))
+            return refused;
+        break;
     }
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-
-    if (o.command == QLatin1String("sample"))
-        return sample(o, out, err);
-    if (o.command == QLatin1String("search"))
-        return search(o, out, err);
-    if (o.command == QLatin1String("export"))
-        return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
-    if (o.command == QLatin1String("import"))
-        return importFile(o, out, err);
-    if (o.command == QLatin1String("labels")) {
-        if (!o.positional.isEmpty())
-            return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
-        return LabelsCommand::run(*o.collection, o.filters, o.withCancelled, o.out, out, err);
-    }
-    return check(o, out, err);
+    return verb->run(o, out, err);
 }
 
 } // namespace CommandLine

@@ -1,15 +1,13 @@
 #include "LabelsCommand.h"
 
 #include "core/collections/Collection.h"
-#include "core/labels/LabelCards.h"
+#include "core/export/ExportTarget.h"
 #include "core/labels/LabelSheet.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
-#include "ui/labels/LabelReport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextStream>
 
@@ -34,99 +32,107 @@ bool readPosition(const QString& text, qint64& into)
 
 namespace LabelsCommand {
 
-int run(const Collection& collection, const QList<QPair<QString, QString>>& options, bool withCancelled,
-    const QString& out, QTextStream& stdOut, QTextStream& err)
+const std::vector<Option>& options()
+{
+    static const std::vector<Option> table{
+        {"kind", "spine|barcode"},
+        {"sheet", "FOGLIO"},
+        {"start", "N"},
+        {"from-code", "A"},
+        {"to-code", "B"},
+        {"shelf", "S"},
+        {"since-position", "P"},
+    };
+    return table;
+}
+
+QString read(const Given& given, Request& request)
+{
+    const auto has = [&](const char* name) { return given.values.contains(QLatin1String(name)); };
+    const auto value = [&](const char* name) { return given.values.value(QLatin1String(name)); };
+    request.choice.withCancelled = given.withCancelled;
+    if (has("start")) {
+        bool ok = false;
+        request.start = value("start").toInt(&ok);
+        if (!ok || request.start < 1)
+            return QStringLiteral("--start vuole la posizione dell'etichetta sul primo foglio, da 1");
+    }
+    int ranges = 0;
+    if (has("since-position")) {
+        request.choice.range = LabelChoice::Range::Since;
+        if (!readPosition(value("since-position"), request.choice.sincePosition))
+            return QStringLiteral("--since-position vuole una posizione, da 1");
+        ++ranges;
+    }
+    if (has("shelf")) {
+        request.choice.range = LabelChoice::Range::Shelf;
+        request.choice.shelf = value("shelf");
+        ++ranges;
+    }
+    if (has("from-code") || has("to-code")) {
+        request.choice.range = LabelChoice::Range::Codes;
+        request.choice.fromCode = value("from-code");
+        request.choice.toCode = value("to-code");
+        ++ranges;
+    }
+    if (ranges > 1)
+        return QStringLiteral("scegliere un solo criterio: --from-code/--to-code, --shelf o --since-position");
+    if (value("kind") == QLatin1String("spine"))
+        request.kind = LabelReport::Kind::Spine;
+    else if (value("kind") == QLatin1String("barcode"))
+        request.kind = LabelReport::Kind::Barcode;
+    else
+        return QStringLiteral("--kind vuole spine o barcode");
+    request.sheet = LabelSheet::find(value("sheet"));
+    if (!request.sheet) {
+        QStringList keys;
+        for (const LabelSheet& s : LabelSheet::presets())
+            keys << s.key;
+        return QStringLiteral("--sheet vuole uno di %1").arg(keys.join(QStringLiteral(", ")));
+    }
+    if (request.start > request.sheet->perSheet())
+        return QStringLiteral("--start va da 1 a %1 per il foglio %2").arg(request.sheet->perSheet()).arg(request.sheet->key);
+    if (given.out.isEmpty())
+        return QStringLiteral("labels vuole --out FILE.pdf");
+    if (!given.out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return QStringLiteral("--out deve indicare un file .pdf");
+    if (const QString refusal = ExportTarget::pdfRefusal(given.out); !refusal.isEmpty())
+        return refusal;
+    request.out = given.out;
+    return QString();
+}
+
+int run(const Collection& collection, const Given& given, QTextStream& stdOut, QTextStream& err)
 {
     if (!LabelFields::has(collection))
         return refuse(err, QStringLiteral("labels vale soltanto per ")
                 + Text::listed(Collection::keys(&LabelFields::has)));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return refuse(err, QStringLiteral("labels ha bisogno dei caratteri del sistema, non disponibili"));
-    LabelReport::Request request;
-    request.kind = LabelReport::Kind::Spine;
-    QString kind;
-    QString sheetKey;
-    int start = 1;
-    LabelChoice choice;
-    choice.withCancelled = withCancelled;
-    int ranges = 0;
-    bool codes = false;
-    for (const auto& [name, value] : options) {
-        if (name == QLatin1String("kind")) {
-            kind = value;
-        } else if (name == QLatin1String("sheet")) {
-            sheetKey = value;
-        } else if (name == QLatin1String("start")) {
-            bool ok = false;
-            start = value.toInt(&ok);
-            if (!ok || start < 1)
-                return refuse(err, QStringLiteral("--start vuole la posizione dell'etichetta sul primo foglio, da 1"));
-        } else if (name == QLatin1String("from-code")) {
-            choice.fromCode = value;
-            codes = true;
-        } else if (name == QLatin1String("to-code")) {
-            choice.toCode = value;
-            codes = true;
-        } else if (name == QLatin1String("shelf")) {
-            choice.range = LabelChoice::Range::Shelf;
-            choice.shelf = value;
-            ++ranges;
-        } else if (name == QLatin1String("since-position")) {
-            choice.range = LabelChoice::Range::Since;
-            if (!readPosition(value, choice.sincePosition))
-                return refuse(err, QStringLiteral("--since-position vuole una posizione, da 1"));
-            ++ranges;
-        } else {
-            return refuse(err, QStringLiteral("labels non conosce --%1").arg(name));
-        }
-    }
-    if (codes) {
-        choice.range = LabelChoice::Range::Codes;
-        ++ranges;
-    }
-    if (ranges > 1)
-        return refuse(err, QStringLiteral("scegliere un solo criterio: --from-code/--to-code, --shelf o --since-position"));
-    if (kind == QLatin1String("spine"))
-        request.kind = LabelReport::Kind::Spine;
-    else if (kind == QLatin1String("barcode"))
-        request.kind = LabelReport::Kind::Barcode;
-    else
-        return refuse(err, QStringLiteral("--kind vuole spine o barcode"));
-    const LabelSheet* sheet = LabelSheet::find(sheetKey);
-    if (!sheet) {
-        QStringList keys;
-        for (const LabelSheet& s : LabelSheet::presets())
-            keys << s.key;
-        return refuse(err, QStringLiteral("--sheet vuole uno di %1").arg(keys.join(QStringLiteral(", "))));
-    }
-    if (start > sheet->perSheet())
-        return refuse(err, QStringLiteral("--start va da 1 a %1 per il foglio %2").arg(sheet->perSheet()).arg(sheet->key));
-    if (out.isEmpty())
-        return refuse(err, QStringLiteral("labels vuole --out FILE.pdf"));
-    if (!out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        return refuse(err, QStringLiteral("--out deve indicare un file .pdf"));
-    // Only a PDF is ever replaced: a link named .pdf that leads to an
-    // archive or the password file is refused.
-    if (const QFileInfo target(out); target.exists()
-        && !target.canonicalFilePath().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        return refuse(err, QStringLiteral("%1 non è un file PDF: non viene sostituito").arg(QDir::toNativeSeparators(out)));
+    if (!given.unknown.isEmpty())
+        return refuse(err, QStringLiteral("labels non conosce --%1").arg(given.unknown.first()));
+    Request request;
+    if (const QString refusal = read(given, request); !refusal.isEmpty())
+        return refuse(err, refusal);
 
     const QString archive = ProgramFolder::file(collection.archiveName());
     if (!DiskFile::isRegular(archive))
         return refuse(err, QStringLiteral("impossibile leggere %1: %2").arg(QDir::toNativeSeparators(archive), DiskFile::kMissing));
     QList<LabelCard> cards;
-    if (!LabelCards::select(collection, archive, choice, cards))
+    if (!LabelCards::select(collection, archive, request.choice, cards))
         return refuse(err, QStringLiteral("impossibile leggere %1: errore di lettura").arg(QDir::toNativeSeparators(archive)));
-    request.sheet = *sheet;
-    request.start = start;
-    request.libraryName = LabelSettings::libraryName();
-    const PreparedReport pages = LabelReport::prepare(cards, request);
+    LabelReport::Request sheets;
+    sheets.kind = request.kind;
+    sheets.sheet = *request.sheet;
+    sheets.start = request.start;
+    sheets.libraryName = LabelSettings::libraryName();
+    const PreparedReport pages = LabelReport::prepare(cards, sheets);
     QString reason;
-    if (!LabelReport::writePdf(pages, out, &reason))
+    if (!LabelReport::writePdf(pages, request.out, &reason))
         return refuse(err, QStringLiteral("impossibile scrivere %1: %2; l'eventuale file precedente è rimasto com'era")
-                               .arg(QDir::toNativeSeparators(out), reason));
+                               .arg(QDir::toNativeSeparators(request.out), reason));
     stdOut << LabelReport::counted(cards.size(), pages.pageCount()) << (cards.size() == 1 ? " scritta in " : " scritte in ")
-           << out << "\n";
+           << request.out << "\n";
     return 0;
 }
 

@@ -4,7 +4,7 @@
 
 #include "ui/shell/Msg.h"
 
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -124,4 +124,13 @@ QString xlsxRefusal(const QString& path)
     return refusalFor(path, &CardXlsx::isOurs, QStringLiteral("un foglio .xlsx completo"));
 }
 
+QString pdfRefusal(const QString& path)
+{
+    const QFileInfo target(path);
+    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)
+        || (target.exists() && !target.canonicalFilePath().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)))
+        return QStringLiteral("%1 non è un file PDF: non viene sostituito").arg(QDir::toNativeSeparators(path));
+    return QString();
+}
+
 } // namespace ExportTarget

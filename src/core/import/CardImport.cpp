@@ -4,6 +4,7 @@
 #include "core/export/CardCsv.h"
 #include "core/import/CsvReader.h"
 #include "core/import/ImportNames.h"
+#include "core/storage/AppendJournal.h"
 #include "core/storage/AttachmentFolder.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Record.h"
@@ -620,6 +621,8 @@ bool CardImport::check(QIODevice& file, const Options& options)
         return false;
     }
     readRows(file, [&](CsvReader::Row& row) {
+        if (!watchRow(file))
+            return false;
         if (!haveHeader) {
             haveHeader = true;
             if (!header(row.fields, row.line))
@@ -677,6 +680,8 @@ bool CardImport::write(QIODevice& file, const std::function<bool(const QByteArra
     QByteArray pending;
     int pendingCards = 0;
     const CsvReader::Status status = readRows(file, [&](CsvReader::Row& row) {
+        if (!watchRow(file))
+            return false;
         if (!haveHeader) {
             haveHeader = true;
             return true; // checked, and the same bytes
@@ -704,6 +709,89 @@ bool CardImport::write(QIODevice& file, const std::function<bool(const QByteArra
     if (pendingCards > 0 && !batch(pending, pendingCards))
         return false;
     return written == expected;
+}
+
+bool CardImport::watchRow(const QIODevice& file)
+{
+    if (!m_watch)
+        return true;
+    if (m_watch->progress && ++m_watch->rows % kBatchCards == 0)
+        (*m_watch->progress)(m_watch->pass, file.pos(), file.size());
+    return !m_watch->cancelled();
+}
+
+CardImport::Outcome CardImport::run(QIODevice& file, const Options& options, const Progress& progress,
+    const std::atomic<bool>* cancel)
+{
+    Watch watch{progress ? &progress : nullptr, cancel};
+    m_watch = &watch;
+    struct Unwatch {
+        Watch*& watching;
+        ~Unwatch() { watching = nullptr; }
+    } unwatch{m_watch};
+    Outcome outcome;
+    const auto finished = [&](Pass pass) {
+        if (progress)
+            progress(pass, file.size(), file.size());
+    };
+
+    // First pass: every row checked, nothing kept but the problems.
+    const bool good = check(file, options);
+    if (watch.cancelled()) {
+        outcome.status = Outcome::Status::Cancelled;
+        return outcome;
+    }
+    if (!good)
+        return outcome; // Refused
+    finished(Pass::Check);
+    if (options.checkOnly || m_count == 0) {
+        outcome.status = Outcome::Status::Imported;
+        return outcome;
+    }
+
+    RecordStore store;
+    if (!store.open(options.archive, m_collection.layout->size)) {
+        outcome.status = Outcome::Status::Failed;
+        outcome.openFailed = true;
+        outcome.reason = store.errorString();
+        return outcome;
+    }
+    // Second pass: the cards go to the archive in batches, under one lock
+    // and one journal.
+    if (!store.beginAppend()) {
+        outcome.status = Outcome::Status::Failed;
+        outcome.reason = store.errorString(); // says so when the undo failed too
+        outcome.nothingAdded = !store.undoFailed();
+        return outcome;
+    }
+    watch.pass = Pass::Write;
+    watch.rows = 0;
+    int batches = 0;
+    const bool written = write(file, [&](const QByteArray& records, int) {
+        if (watch.cancelled() || !store.appendBatch(records))
+            return false;
+        AppendJournal::testPausePoint(++batches);
+        return true;
+    });
+    if (written && !watch.cancelled() && store.commitAppend()) {
+        finished(Pass::Write);
+        outcome.status = Outcome::Status::Imported;
+        outcome.archiveCards = store.index();
+        return outcome;
+    }
+    const bool cancelled = watch.cancelled();
+    QString reason = store.errorString();
+    if (!written && !m_problems.isEmpty())
+        reason = report().value(0);
+    if (store.cancelAppend() || !store.undoFailed()) {
+        outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Failed;
+        outcome.reason = cancelled ? QString() : reason;
+    } else {
+        outcome.status = Outcome::Status::Failed;
+        outcome.reason = (cancelled ? store.errorString() : reason) + RecordStore::kMayHaveChanged;
+        outcome.nothingAdded = false;
+    }
+    return outcome;
 }
 
 bool CardImport::read(const QByteArray& file, const Options& options)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
@@ -26,7 +27,7 @@ struct FieldDef;
 // batches. The encoding is decided on the whole file: UTF-8 when every
 // byte is valid UTF-8, Windows-1252 when no byte sequence is UTF-8 beyond
 // ASCII, and a file holding both is refused unless the caller says which.
-// Nothing here writes a file.
+// Only run() writes, and only to the archive, under its lock and journal.
 class CardImport {
 public:
     enum class Encoding { Auto, Utf8, Windows1252 };
@@ -35,6 +36,29 @@ public:
         Encoding encoding = Encoding::Auto;
         bool allowDuplicates = false;
         QString archive; // whose codes a new card must not repeat; empty: none
+        bool checkOnly = false; // run(): check every row and write nothing
+    };
+
+    // What run() has read so far: `done` of the file's `total` bytes, in
+    // the first pass (every row checked) or the second (cards written).
+    enum class Pass { Check, Write };
+    using Progress = std::function<void(Pass pass, qint64 done, qint64 total)>;
+
+    struct Outcome {
+        enum class Status {
+            Imported,  // every card written; checkOnly: every row checked, none written
+            Refused,   // the file has problems or repeated codes: nothing written (report() lists them)
+            Cancelled, // the cancel flag was raised: nothing written, the archive is as it was
+            Failed,    // the archive could not be opened or written: `reason`
+        };
+        Status status = Status::Refused;
+        // Failed: why, in words, ending with RecordStore::kMayHaveChanged
+        // when the undo failed too; `nothingAdded` says the archive is as
+        // it was (false only when the undo failed).
+        QString reason;
+        bool nothingAdded = true;
+        bool openFailed = false; // Failed before anything was begun: the archive could not be opened
+        qint64 archiveCards = 0; // Imported and written: the cards in the archive now
     };
 
     struct Problem {
@@ -59,6 +83,19 @@ public:
     // in file order; stops when it returns false. False when a batch was
     // refused or the file changed since check() (problems() then says so).
     bool write(QIODevice& file, const std::function<bool(const QByteArray& records, int cards)>& batch);
+
+    // The whole import of `file` into the archive `options.archive`, as the
+    // command line and the import screen run it: check() every row; then,
+    // unless checkOnly or the file holds no card, write() the cards in
+    // batches after one another under the store's lock and journal, so that
+    // every card is kept or none, even if the process is killed halfway.
+    // `progress` (may be empty) is called now and then from this thread;
+    // `cancel` (may be null) is read between rows and batches: once raised,
+    // the import stops and the journal cuts the archive back to what it was.
+    // count(), report(), problems(), duplicates() and notes() then tell the
+    // rest.
+    Outcome run(QIODevice& file, const Options& options, const Progress& progress = {},
+        const std::atomic<bool>* cancel = nullptr);
 
     // check() and write() over bytes in memory, every card into records().
     bool read(const QByteArray& file, const Options& options);
@@ -100,6 +137,17 @@ public:
 
 private:
     struct Scan;
+    // What run() watches: the progress callback and the cancel flag.
+    struct Watch {
+        const Progress* progress = nullptr;
+        const std::atomic<bool>* cancel = nullptr;
+        Pass pass = Pass::Check;
+        qint64 rows = 0;
+        bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+    };
+    // Called for every row read by check() and write(): reports progress
+    // now and then; false when the import is to stop.
+    bool watchRow(const QIODevice& file);
     bool scanBytes(QIODevice& file, Scan& scan);
     bool header(const QList<QByteArray>& cells, int line);
     bool card(const QList<QByteArray>& cells, int line, Record& record);
@@ -141,4 +189,5 @@ private:
     char m_separator = ',';
     std::uint64_t m_fileHash = 0;
     bool m_checked = false;
+    Watch* m_watch = nullptr; // during run() only
 };

@@ -2,7 +2,9 @@
 
 #include "ui/shell/Controls.h"
 #include "ui/report/CardReport.h"
-#include "ui/report/Report.h"
+#include "print/report/Report.h"
+#include "print/report/ReportPaginator.h"
+#include "ui/report/ReportPrinter.h"
 #include "ui/shell/Picture.h"
 #include "ui/shell/ScreenDirectory.h"
 
@@ -41,10 +43,9 @@ void TfrmStampaScheda::btnStampaClick()
     Report& report = *m_repDocumento;
     report.setOrientation(QPageLayout::Portrait);
     CardReport::fill(report, m_sheet, Screens::cardFor(m_sheet.cardTag));
-    report.prepare();
     // Confirmed or cancelled, the screen closes; a printer that failed has
     // been reported, and the screen stays for another try.
-    if (report.print(this) != Report::PrintResult::Failed)
+    if (ReportPrinter::print(this, ReportPaginator::paginate(report)) != ReportPrinter::Result::Failed)
         close();
 }
 

@@ -6,6 +6,7 @@
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
+#include "ui/report/ReportPrinter.h"
 #include "ui/shell/TfrmGuida.h"
 
 #include <QCheckBox>
@@ -389,7 +390,7 @@ void TfrmEtichette::btnStampaClick()
         return;
     }
     saveSettings();
-    LabelReport::print(this, m_pages);
+    ReportPrinter::print(this, m_pages);
 }
 
 void TfrmEtichette::formClose()

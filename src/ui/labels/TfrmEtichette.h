@@ -2,7 +2,7 @@
 
 #include "core/labels/LabelCards.h"
 #include "core/labels/LabelSheet.h"
-#include "ui/labels/LabelReport.h"
+#include "print/labels/LabelReport.h"
 #include "ui/shell/TForm.h"
 
 class QCheckBox;

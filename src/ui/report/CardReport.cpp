@@ -1,8 +1,8 @@
 #include "CardReport.h"
 
 #include "CardSheet.h"
-#include "Report.h"
-#include "ReportUnits.h"
+#include "print/report/Report.h"
+#include "print/report/ReportUnits.h"
 #include "ui/shell/Controls.h"
 #include "core/collections/Collection.h"
 #include "core/text/Clock.h"

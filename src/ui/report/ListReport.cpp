@@ -1,7 +1,9 @@
 #include "ListReport.h"
 
-#include "Report.h"
-#include "ReportUnits.h"
+#include "ReportPrinter.h"
+#include "print/report/Report.h"
+#include "print/report/ReportPaginator.h"
+#include "print/report/ReportUnits.h"
 
 #include "ui/shell/Controls.h"
 
@@ -68,8 +70,7 @@ void print(QWidget* parent, const QString& title, const QStringList& lines)
 {
     std::unique_ptr<Report> report = createTemplate();
     fill(*report, title, lines);
-    report->prepare();
-    report->print(parent);
+    ReportPrinter::print(parent, ReportPaginator::paginate(*report));
 }
 
 } // namespace ListReport

@@ -1,6 +1,6 @@
 #include "PrintDialog.h"
 
-#include "PreparedReport.h"
+#include "print/report/PreparedReport.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

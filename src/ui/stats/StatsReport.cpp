@@ -5,8 +5,9 @@
 #include "core/loans/LoanList.h"
 #include "core/text/Text.h"
 #include "ui/report/ListReport.h"
-#include "ui/report/Report.h"
-#include "ui/report/ReportUnits.h"
+#include "print/report/Report.h"
+#include "print/report/ReportPaginator.h"
+#include "print/report/ReportUnits.h"
 
 #include <algorithm>
 
@@ -103,8 +104,7 @@ PreparedReport page(const CollectionStats& stats, const StatsResult& result, int
     const QSizeF onPaper(mm(kChartWidth), mm(kChartHeight));
     const QImage chart = StatsChart::render(result, title, (onPaper * kChartLayout).toSize(), (onPaper * kChartScale).toSize());
     const std::unique_ptr<Report> report = pageTemplate(title, chart, table(stats, result, days));
-    report->prepare();
-    return report->prepared();
+    return ReportPaginator::paginate(*report);
 }
 
 PreparedReport all(const std::vector<const CollectionStats*>& stats, int days)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/stats/CollectionStats.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include "core/loans/LoanSettings.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
-#include "ui/report/Report.h"
+#include "ui/report/ReportPrinter.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/Msg.h"
 #include "ui/shell/Picture.h"
@@ -165,7 +165,7 @@ void TfrmStatistiche::btnStampaClick(int tab, int section)
     const std::vector<StatsResult> results = stats.results();
     if (section < 0 || section >= static_cast<int>(results.size()))
         return;
-    Report::print(this, StatsReport::page(stats, results[static_cast<std::size_t>(section)], m_days));
+    ReportPrinter::print(this, StatsReport::page(stats, results[static_cast<std::size_t>(section)], m_days));
 }
 
 void TfrmStatistiche::btnStampaTuttoClick()
@@ -173,7 +173,7 @@ void TfrmStatistiche::btnStampaTuttoClick()
     std::vector<const CollectionStats*> all;
     for (const auto& s : m_stats)
         all.push_back(s.get());
-    Report::print(this, StatsReport::all(all, m_days));
+    ReportPrinter::print(this, StatsReport::all(all, m_days));
 }
 
 void TfrmStatistiche::open(QWidget* owner)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "PreparedReport.h"
 #include "ReportBand.h"
 #include "ReportPicture.h"
 #include "ReportShape.h"
@@ -13,12 +12,11 @@
 #include <memory>
 #include <vector>
 
-class QWidget;
-
 // A report template: one printable page with paper, orientation and
 // margins, objects placed directly on it (printed on every page) and the
-// bands of a list. A screen fills named text elements, prepares the pages,
-// then prints them through the print dialog.
+// bands of a list. A screen fills named text elements, has the pages laid
+// out (ReportPaginator::paginate) and prints them; the template keeps no
+// pages of its own.
 class Report {
 public:
     explicit Report(const QString& name);
@@ -30,6 +28,7 @@ public:
 
     // The page.
     void setPaper(QPageSize::PageSizeId paper) { m_paper = QPageSize(paper); }
+    const QPageSize& paper() const { return m_paper; }
     void setOrientation(QPageLayout::Orientation orientation) { m_orientation = orientation; }
     QPageLayout::Orientation orientation() const { return m_orientation; }
     void setMargins(qreal millimetres) { m_margins = QMarginsF(millimetres, millimetres, millimetres, millimetres); }
@@ -53,19 +52,6 @@ public:
     ReportText* findText(const QString& name) const;
     ReportBand* findBand(const QString& name) const;
 
-    // Lays out the pages from the current content; the pages of an earlier
-    // preparation are dropped.
-    void prepare();
-    const PreparedReport& prepared() const { return m_prepared; }
-
-    // Shows the print dialog; OK prints the prepared pages, Cancel prints
-    // nothing. A printer that cannot print is reported here, in a message.
-    enum class PrintResult { Printed, Cancelled, Failed };
-    PrintResult print(QWidget* parent);
-    // The same for pages prepared elsewhere, for instance the pages of
-    // several templates joined into one document.
-    static PrintResult print(QWidget* parent, const PreparedReport& pages);
-
 private:
     void checkNewName(const QString& name) const;
     // Puts a new object on `band`, or on the page itself when there is none.
@@ -78,6 +64,4 @@ private:
     QMarginsF m_margins{10, 10, 10, 10}; // millimetres
     std::vector<std::unique_ptr<ReportObject>> m_objects;
     std::vector<std::unique_ptr<ReportBand>> m_bands;
-    PreparedReport m_prepared;
-    bool m_isPrepared = false;
 };

@@ -3,9 +3,14 @@
 #include "Report.h"
 #include "ReportPicture.h"
 #include "ReportUnits.h"
+#include "core/text/Clock.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 using ReportUnits::kEpsilon;
 
@@ -25,19 +30,43 @@ bool splitsByLines(const ReportText& text)
     return !text.wordWrap() && text.lineCount() > 0 && text.linePitch() > 0;
 }
 
-} // namespace
+// One layout of one template, page by page.
+class Paginator {
+public:
+    Paginator(const Report& report, const QDate& printDate);
+    PreparedReport run();
 
-ReportPaginator::ReportPaginator(const Report& report, const QDate& printDate)
+private:
+    void newPage();
+    void placeBand(const ReportBand& band);
+    qreal breakPoint(const ReportBand& band, qreal from, qreal limit) const;
+    // Puts the part [from, to) (object coordinates) of `objects` on the
+    // page, with `from` landing at `origin`; `last` says nothing follows.
+    void emitObjects(const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from, qreal to,
+        bool last, QList<PageItem>& out);
+    std::shared_ptr<const PreparedText> prepared(const ReportText& text);
+
+    const Report& m_report;
+    QDate m_date;
+    QRectF m_area;
+    qreal m_y = 0; // used height of the current page's printable area
+    QList<PageItem> m_pageItems; // the page objects, the same on every page
+    QHash<const ReportText*, std::shared_ptr<const PreparedText>> m_texts;
+    PreparedReport m_out;
+};
+
+Paginator::Paginator(const Report& report, const QDate& printDate)
     : m_report(report)
     , m_date(printDate)
     , m_area(report.printableArea())
 {
 }
 
-PreparedReport ReportPaginator::run()
+PreparedReport Paginator::run()
 {
     m_out = {};
     m_out.name = m_report.name();
+    m_out.pageSize = m_report.paper();
     m_out.orientation = m_report.orientation();
     m_out.size = m_report.paperSize();
 
@@ -53,13 +82,13 @@ PreparedReport ReportPaginator::run()
     return std::move(m_out);
 }
 
-void ReportPaginator::newPage()
+void Paginator::newPage()
 {
     m_out.pages.append(PreparedPage{m_pageItems});
     m_y = 0;
 }
 
-void ReportPaginator::placeBand(const ReportBand& band)
+void Paginator::placeBand(const ReportBand& band)
 {
     const qreal height = band.height();
     qreal from = 0;
@@ -94,7 +123,7 @@ void ReportPaginator::placeBand(const ReportBand& band)
     }
 }
 
-qreal ReportPaginator::breakPoint(const ReportBand& band, qreal from, qreal limit) const
+qreal Paginator::breakPoint(const ReportBand& band, qreal from, qreal limit) const
 {
     // Move the break up to a line boundary of every text element it would
     // cut, until none is cut.
@@ -123,7 +152,7 @@ qreal ReportPaginator::breakPoint(const ReportBand& band, qreal from, qreal limi
     return to;
 }
 
-void ReportPaginator::emitObjects(const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from,
+void Paginator::emitObjects(const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from,
     qreal to, bool last, QList<PageItem>& out)
 {
     const auto place = [&](const QRectF& r) {
@@ -184,7 +213,7 @@ void ReportPaginator::emitObjects(const std::vector<std::unique_ptr<ReportObject
     }
 }
 
-std::shared_ptr<const PreparedText> ReportPaginator::prepared(const ReportText& text)
+std::shared_ptr<const PreparedText> Paginator::prepared(const ReportText& text)
 {
     auto& slot = m_texts[&text];
     if (slot)
@@ -208,3 +237,19 @@ std::shared_ptr<const PreparedText> ReportPaginator::prepared(const ReportText& 
     slot = std::move(p);
     return slot;
 }
+
+} // namespace
+
+namespace ReportPaginator {
+
+PreparedReport paginate(const Report& report, const QDate& printDate)
+{
+    return Paginator(report, printDate).run();
+}
+
+PreparedReport paginate(const Report& report)
+{
+    return paginate(report, Clock::today());
+}
+
+} // namespace ReportPaginator

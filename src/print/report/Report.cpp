@@ -1,14 +1,7 @@
 #include "Report.h"
 
-#include "PrintDialog.h"
 #include "ReportFonts.h"
-#include "ReportPaginator.h"
-#include "ReportPainter.h"
 #include "ReportUnits.h"
-#include "core/text/Clock.h"
-#include "ui/shell/Msg.h"
-
-#include <QPrinter>
 
 Report::Report(const QString& name)
     : m_name(name)
@@ -106,35 +99,4 @@ ReportBand* Report::findBand(const QString& name) const
 {
     ReportObject* object = findObject(name);
     return object && object->type() == ReportObject::Type::Band ? static_cast<ReportBand*>(object) : nullptr;
-}
-
-void Report::prepare()
-{
-    m_prepared = ReportPaginator(*this, Clock::today()).run();
-    m_prepared.pageSize = m_paper;
-    m_isPrepared = true;
-}
-
-Report::PrintResult Report::print(QWidget* parent)
-{
-    if (!m_isPrepared)
-        prepare();
-    return print(parent, m_prepared);
-}
-
-Report::PrintResult Report::print(QWidget* parent, const PreparedReport& pages)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(pages.name);
-    printer.setCreator(QStringLiteral("Tomaria"));
-    printer.setPageSize(pages.pageSize);
-    printer.setPageOrientation(pages.orientation);
-    printer.setFullPage(true); // the pages are laid out from the paper's corner
-    if (!PrintDialog::exec(parent, printer, pages))
-        return PrintResult::Cancelled;
-    if (!ReportPainter::print(pages, printer)) {
-        Msg::error(parent, QStringLiteral("Impossibile stampare il documento: la stampante non è disponibile o ha segnalato un errore."));
-        return PrintResult::Failed;
-    }
-    return PrintResult::Printed;
 }

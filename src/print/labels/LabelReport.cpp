@@ -3,15 +3,12 @@
 #include "core/labels/Code128.h"
 #include "core/labels/TextFit.h"
 #include "core/storage/DiskFile.h"
-#include "ui/report/PrintDialog.h"
-#include "ui/report/ReportFonts.h"
-#include "ui/report/ReportPainter.h"
-#include "ui/report/ReportUnits.h"
-#include "ui/shell/Msg.h"
+#include "print/report/ReportFonts.h"
+#include "print/report/ReportPainter.h"
+#include "print/report/ReportUnits.h"
 
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -181,23 +178,6 @@ PreparedReport prepare(const QList<LabelCard>& cards, const Request& request)
     report.madeCount = sheetsFor(int(cards.size()), request.sheet, request.start);
     report.made = [cards, request](int page) { return sheetPage(cards, request, page); };
     return report;
-}
-
-bool print(QWidget* parent, const PreparedReport& report)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(report.name);
-    printer.setCreator(QStringLiteral("Tomaria"));
-    printer.setPageSize(report.pageSize);
-    printer.setPageOrientation(report.orientation);
-    printer.setFullPage(true); // labels are placed from the paper's corner
-    if (!PrintDialog::exec(parent, printer, report))
-        return false;
-    if (!ReportPainter::print(report, printer)) {
-        Msg::error(parent, QStringLiteral("Impossibile stampare il documento: la stampante non è disponibile o ha segnalato un errore."));
-        return false;
-    }
-    return true;
 }
 
 bool writePdf(const PreparedReport& report, const QString& path, QString* error)

@@ -4,7 +4,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPrinter>
 
 namespace ReportPainter {
 
@@ -101,37 +100,6 @@ void paintPage(QPainter& painter, const PreparedPage& page, qreal scale)
         else
             paintShape(painter, item, scale);
     }
-}
-
-bool print(const PreparedReport& report, QPrinter& printer)
-{
-    QList<int> chosen;
-    const QPageRanges ranges = printer.pageRanges();
-    for (int i = 0; i < report.pageCount(); ++i) {
-        if (ranges.isEmpty() || ranges.contains(i + 1))
-            chosen.append(i);
-    }
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
-
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const qreal scale = printer.resolution() / ReportUnits::kPerInch;
-    bool first = true;
-    for (int copy = 0; copy < copies; ++copy) {
-        for (int index : chosen) {
-            if (!first && !printer.newPage()) {
-                painter.end();
-                return false;
-            }
-            first = false;
-            paintPage(painter, report.page(index), scale);
-        }
-    }
-    painter.end();
-    return printer.printerState() != QPrinter::Error;
 }
 
 } // namespace ReportPainter

@@ -2,14 +2,13 @@
 
 #include "core/labels/LabelCards.h"
 #include "core/labels/LabelSheet.h"
-#include "ui/report/PreparedReport.h"
+#include "print/report/PreparedReport.h"
 
 #include <QImage>
 
-class QWidget;
-
 // Label sheets as prepared pages of the report engine, so that they print
-// through the same dialog, printer and PDF path as every other print.
+// through the same dialog and printer as every other print (ReportPrinter)
+// and are written as PDF without one.
 // Every label is an invisible rectangle named "etichetta" followed by its
 // texts and bars; all positions are from the paper's corner.
 namespace LabelReport {
@@ -40,10 +39,6 @@ QString counted(qsizetype labels, int sheets);
 
 // The sheets `count` labels take from label `start` on.
 int sheetsFor(int count, const LabelSheet& sheet, int start);
-
-// Through the print dialog, as every report prints; false when cancelled
-// or the printer failed (a failure has been reported in a message).
-bool print(QWidget* parent, const PreparedReport& report);
 
 // Writes the pages as a PDF file that replaces `path` only when complete.
 bool writePdf(const PreparedReport& report, const QString& path, QString* error);

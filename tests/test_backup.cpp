@@ -553,6 +553,7 @@ void BackupTest::everyToolShowsItsGuide_data()
         {QStringLiteral("imgCopie"), {QStringLiteral("Copie di sicurezza."), QStringLiteral("La schermata Copie di sicurezza protegge il catalogo")}},
         {QStringLiteral("imgEtichette"), {QStringLiteral("Etichette."), QStringLiteral("La schermata Etichette prepara le etichette")}},
         {QStringLiteral("imgStatistiche"), {QStringLiteral("Statistiche del catalogo."), QStringLiteral("La schermata Statistiche del catalogo mostra")}},
+        {QStringLiteral("imgTrasferimento"), {QStringLiteral("Importa ed esporta."), QStringLiteral("La schermata Importa ed esporta porta il catalogo")}},
     };
     for (const Tool& tool : Tools::all()) {
         const auto guide = guides.value(tool.name);

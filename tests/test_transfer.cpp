@@ -3,7 +3,7 @@
 // check's warnings. LibreOffice Calc itself opens and saves the files
 // (soffice --headless, installed by ./test.sh; a missing soffice fails).
 
-#include "CoreSupport.h"
+#include "TestSupport.h"
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
@@ -12,8 +12,18 @@
 #include "core/storage/Record.h"
 #include "core/storage/XlsxReader.h"
 #include "core/text/Text.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/FileChooser.h"
+#include "ui/transfer/TfrmTrasferimento.h"
 
 #include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -231,6 +241,9 @@ private slots:
     void importRefusesBrokenWorkbooks();
     void completeExportReplacesOnlyItsOwnFiles();
     void checkWarnsAboutSpreadsheetValues();
+    void screenPreviewsChecksAndImports();
+    void screenInterruptLeavesTheArchive();
+    void screenExports();
 };
 
 void TransferTest::xlsxRoundTrip_data()
@@ -539,5 +552,142 @@ void TransferTest::checkWarnsAboutSpreadsheetValues()
     QVERIFY2(!r.out.contains(QLatin1String("Avviso")), qPrintable(r.out));
 }
 
-QTEST_GUILESS_MAIN(TransferTest)
+namespace {
+
+// A CSV of `count` books, the i-th titled "Libro i", code "N<i>".
+QByteArray manyBooks(int count, int repeatedFrom = 0)
+{
+    QByteArray csv = "Titolo;Codice;Autore;Dewey;Colore\n";
+    for (int i = 1; i <= count; ++i)
+        csv += QStringLiteral("Libro %1;N%2;Autore;74;\n").arg(i).arg(repeatedFrom && i > repeatedFrom ? 1 : i).toUtf8();
+    return csv;
+}
+
+} // namespace
+
+// The screen: the preview names each column's field and marks the unknown
+// one; Controlla lists every problem and warning and writes nothing; with
+// the column named and the codes allowed, Importa adds every card.
+void TransferTest::screenPreviewsChecksAndImports()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Collection::books()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("nuovi.csv", manyBooks(3, 2));
+    TfrmTrasferimento screen;
+    QCOMPARE(screen.collection().key, std::string_view("books"));
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(choice.filters.value(0).contains(QLatin1String("*.xlsx *.csv *.txt")));
+    QTableWidget* grid = screen.grdAnteprima();
+    QCOMPARE(grid->columnCount(), 5);
+    QCOMPARE(grid->rowCount(), 3);
+    QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Titolo\n\u2192 Titolo"));
+    QCOMPARE(grid->horizontalHeaderItem(3)->text(), QStringLiteral("Dewey\n\u2192 Dewey"));
+    QCOMPARE(grid->horizontalHeaderItem(4)->text(), QStringLiteral("Colore\n\u2192 sconosciuta"));
+    QVERIFY(grid->horizontalHeaderItem(4)->toolTip().startsWith(QLatin1String("colonne ammesse per i libri:")));
+    QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("Libro 3"));
+
+    screen.btnControllaClick();
+    QStringList listed;
+    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
+        listed << screen.lstProblemi()->item(i)->text();
+    QVERIFY2(listed.contains(QStringLiteral("riga 1, colonna E (\"Colore\"): colonna sconosciuta per i libri")), qPrintable(listed.join('\n')));
+    QVERIFY(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: ")));
+    QCOMPARE(folder.read("Libri.pro"), before);
+
+    folder.write("nuovi.csv", manyBooks(3, 2).replace(";Colore", ";Note"));
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    screen.btnImportaClick();
+    QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: 1 codici")), qPrintable(screen.lblStato()->text()));
+    listed.clear();
+    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
+        listed << screen.lstProblemi()->item(i)->text();
+    QVERIFY2(listed.contains(QStringLiteral("riga 4, colonna B (\"Codice\"): il codice \"N1\" è ripetuto: è già alla riga 2")), qPrintable(listed.join('\n')));
+    QVERIFY(listed.contains(QStringLiteral("avviso, riga 2, colonna D (\"Dewey\"): codice Dewey \"74\" completato in \"074\": "
+                                           "le classi Dewey hanno tre cifre, e un foglio di calcolo toglie gli zeri iniziali")));
+    QCOMPARE(folder.read("Libri.pro"), before);
+
+    screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
+    screen.btnImportaClick();
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("3 schede aggiunte, nelle posizioni da 4 a 6."));
+    QCOMPARE(screen.findChild<QProgressBar*>(QStringLiteral("prgAvanzamento"))->value(), 1000);
+    const QByteArray after = folder.read("Libri.pro");
+    QCOMPARE(after.left(before.size()), before);
+    Record added(TSchedaLibro);
+    added.bytes() = after.mid(5 * TSchedaLibro.size, TSchedaLibro.size);
+    QCOMPARE(added.text("Titolo"), QStringLiteral("Libro 3"));
+    QCOMPARE(added.text("Dewey"), QStringLiteral("074"));
+    QVERIFY(log.entries.isEmpty());
+}
+
+// Interrompi during the write: the archive's bytes as they were.
+void TransferTest::screenInterruptLeavesTheArchive()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Collection::books()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("molti.csv", manyBooks(5000).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    choice.answers.push_back(folder.file("molti.csv"));
+    screen.btnScegliClick();
+    int seen = 0;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        ++seen;
+        if (done > 500) // in the write
+            screen.btnInterrompiClick();
+    });
+    screen.btnImportaClick();
+    QVERIFY(seen > 0);
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Interrotto: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
+    QCOMPARE(folder.read("Libri.pro"), before);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "molti.csv"}));
+    QVERIFY(log.entries.isEmpty());
+}
+
+// Esporta proposes "Libri-AAAA-MM-GG.xlsx" in the documents folder, shows
+// the full path, and its folder opens.
+void TransferTest::screenExports()
+{
+    TestFolder folder;
+    MessageLog log;
+    OpenLog opened;
+    folder.write("2026.art", catalogue(Collection::articles()));
+    TfrmTrasferimento screen;
+    auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+    raccolta->setCurrentIndex(raccolta->findData(QStringLiteral("articles")));
+    Controls::setText(screen.findChild<QWidget*>(QStringLiteral("txtAnno")), QStringLiteral("2026"));
+    QString proposed;
+    const QString target = folder.file("uscita.xlsx");
+    FileChooser::setSaveHandler([&](const QString& offered, const QString&) {
+        proposed = offered;
+        return target;
+    });
+    screen.btnEsportaClick();
+    FileChooser::setSaveHandler({});
+    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Articoli-%1.xlsx").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    QCOMPARE(QFileInfo(proposed).absolutePath(), QFileInfo(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absoluteFilePath());
+    QVERIFY(log.entries.isEmpty());
+    QCOMPARE(screen.exported(), target);
+    QCOMPARE(screen.findChild<QLabel*>(QStringLiteral("lblEsportato"))->text(), QStringLiteral("2 schede esportate in %1").arg(target));
+    QVERIFY(CardXlsx::isOurs(target));
+    screen.btnApriCartellaClick();
+    QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(folder.path().chopped(1))});
+
+    // And back through the screen, into a fresh folder: equal.
+    TestFolder fresh;
+    FileChoice choice;
+    choice.answers.push_back(target);
+    screen.btnScegliClick();
+    screen.btnImportaClick();
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("2 schede aggiunte, nelle posizioni da 1 a 2."));
+    compareCards(Collection::articles(), catalogue(Collection::articles()), fresh.read("2026.art"));
+}
+
+QTEST_MAIN(TransferTest)
 #include "test_transfer.moc"

@@ -213,6 +213,16 @@ void TfrmTrasferimento::collectionChanged()
         preview();
 }
 
+bool TfrmTrasferimento::yearGiven()
+{
+    static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
+    if (!collection().yearly() || fourDigits.match(m_txtAnno->text().trimmed()).hasMatch())
+        return true;
+    Msg::warning(this, QStringLiteral("Scrivere l'anno in quattro cifre: %1 hanno un archivio per ogni anno.")
+                           .arg(collection().pluralWithArticle()));
+    return false;
+}
+
 void TfrmTrasferimento::setStatus(const QString& text)
 {
     m_lblStato->setText(text);
@@ -229,11 +239,8 @@ void TfrmTrasferimento::setBusy(bool busy)
 void TfrmTrasferimento::btnEsportaClick()
 {
     const Collection& c = collection();
-    static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
-    if (c.yearly() && !fourDigits.match(m_txtAnno->text().trimmed()).hasMatch()) {
-        Msg::warning(this, QStringLiteral("Scrivere l'anno degli articoli in quattro cifre."));
+    if (!yearGiven())
         return;
-    }
     if (!DiskFile::isRegular(archivePath())) {
         Msg::warning(this, QStringLiteral("Non c'è ancora un archivio di %1 da esportare.").arg(c.pluralWithArticle()));
         return;
@@ -343,11 +350,8 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         return false;
     }
     const Collection& c = collection();
-    static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
-    if (c.yearly() && !fourDigits.match(m_txtAnno->text().trimmed()).hasMatch()) {
-        Msg::warning(this, QStringLiteral("Scrivere l'anno degli articoli in quattro cifre."));
+    if (!yearGiven())
         return false;
-    }
     QFile file(m_file);
     if (!DiskFile::isRegular(m_file) || !file.open(QIODevice::ReadOnly)) {
         Msg::error(this, QStringLiteral("Impossibile leggere %1.").arg(QDir::toNativeSeparators(m_file)));

@@ -61,6 +61,8 @@ private:
     void listReport(const CardImport& cards);
     void setBusy(bool busy);
     void setStatus(const QString& text);
+    // For a yearly collection, a year of four digits; else says so.
+    bool yearGiven();
     void collectionChanged();
 
     QComboBox* m_cboRaccolta = nullptr;

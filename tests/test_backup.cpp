@@ -22,7 +22,9 @@
 #include "ui/tools/TfrmStrumenti.h"
 #include "ui/tools/Tools.h"
 
+#include <QFontMetrics>
 #include <QHash>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -625,6 +627,12 @@ void BackupTest::copiesScreenMakesListsAndRestores()
         for (int i = 0; i < screen->lstCopie()->topLevelItemCount(); ++i)
             rowsAfterMake << screen->lstCopie()->topLevelItem(i)->text(3);
         cardsColumn = screen->lstCopie()->topLevelItem(0)->text(2);
+        // The cards of each archive show whole; the file's name gives room.
+        const QFontMetrics metrics(screen->lstCopie()->font());
+        QVERIFY2(screen->lstCopie()->header()->sectionSize(2) >= metrics.horizontalAdvance(cardsColumn),
+            qPrintable(QString::number(screen->lstCopie()->header()->sectionSize(2))));
+        QCOMPARE(screen->control<QLabel>(QStringLiteral("lblStato"))->text(), QStringLiteral("1 copia di sicurezza."));
+        grabForALook(screen, QStringLiteral("copie"));
 
         // Declined: nothing happens.
         folder.write(QStringLiteral("DVD.pro"), QByteArray());

@@ -41,6 +41,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QClipboard>
+#include <QEnterEvent>
 #include <QFile>
 #include <QHash>
 #include <QLabel>
@@ -120,9 +121,14 @@ private slots:
     void articleTextShownAsStored();
     void articleTextTypedAsStored_data();
     void articleTextTypedAsStored();
+    void articleTextLimitCheckedAtSave_data();
     void articleTextLimitCheckedAtSave();
     void charactersTheArchiveLacks_data();
     void charactersTheArchiveLacks();
+    void loanWithoutItsDateIsTold_data();
+    void loanWithoutItsDateIsTold();
+    void longValuesShowTheirBeginning_data();
+    void longValuesShowTheirBeginning();
     void walkingThroughKeepsValues_data();
     void walkingThroughKeepsValues();
     void listScrollsToTheEndOfTheLongestLine_data();
@@ -489,21 +495,35 @@ void CardsTest::articleTextKeptWithinTheArchive()
     text->moveCursor(QTextCursor::End);
     QApplication::clipboard()->setText(QStringLiteral("0123456789ABCDEF"));
     text->paste();
-    QCOMPARE(text->toPlainText().size() + 1, TfrmBibliografie::kTextCapacity);
-    QVERIFY(text->toPlainText().endsWith(QLatin1String("b0123456789")));
-    QCOMPARE(m_log->entries.size(), 1);
-    QCOMPARE(m_log->entries.first().kind, Msg::Kind::Warning);
-
-    // Full: typing adds nothing and says nothing.
+    // The paste is kept whole; the info line says by how much it is over.
+    QVERIFY(text->toPlainText().endsWith(QLatin1String("b0123456789ABCDEF")));
+    QVERIFY(m_log->entries.isEmpty());
+    const QString over = QStringLiteral("Il testo dell'articolo supera di 6 caratteri i 5000 caratteri che l'archivio può contenere.");
+    QCOMPARE(m_card->panInfo()->text(), over);
+    // Typing goes on, and the count follows it.
     QTest::keyClicks(text, QStringLiteral("xy"));
     QTest::keyClick(text, Qt::Key_Return);
-    QCOMPARE(text->toPlainText().size() + 1, TfrmBibliografie::kTextCapacity);
-    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_card->panInfo()->text(), QStringLiteral("Il testo dell'articolo supera di 10 caratteri i 5000 caratteri che l'archivio può contenere."));
+    grabForALook(m_card, QStringLiteral("articolo-testo-lungo"));
+    QVERIFY(text->toPlainText().endsWith(QLatin1String("EFxy\n")));
+    // Back within the limit: the notice goes.
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(text, Qt::Key_Backspace);
+    QCOMPARE(m_card->panInfo()->text(), QString());
+    QTest::keyClicks(text, QStringLiteral("zz"));
+    QCOMPARE(m_card->panInfo()->text(), QStringLiteral("Il testo dell'articolo supera di 1 carattere i 5000 caratteri che l'archivio può contenere."));
+    QVERIFY(m_log->entries.isEmpty());
 
-    // What the card shows after a save is what the archive holds.
+    // The Save asks first; Sì stores what fits, and the card shows it.
     Controls::setText(m_card->control(QStringLiteral("txtTitolo")), QStringLiteral("Lungo"));
+    m_log->answers = {true};
     click("cmdSalva");
+    QCOMPARE(m_log->entries.size(), 2);
+    QCOMPARE(m_log->entries[0].kind, Msg::Kind::Confirmation);
+    QCOMPARE(m_log->entries[1].text, kInserted);
     const QString shown = Controls::text(text);
+    QCOMPARE(shown.size(), TfrmBibliografie::kTextCapacity);
+    QCOMPARE(m_card->panInfo()->text(), QString());
     click("cmdNuovo");
     click("cmdPrimo");
     QCOMPARE(Controls::text(text), shown);
@@ -1048,41 +1068,76 @@ void CardsTest::articleTextTypedAsStored()
     QCOMPARE(QByteArray(raw.data(), static_cast<qsizetype>(raw.size())), stored);
 }
 
+void CardsTest::articleTextLimitCheckedAtSave_data()
+{
+    // A full text stored with each break form: an edit that does not
+    // lengthen it never cuts it; one that does asks before the Save.
+    QTest::addColumn<QString>("lineBreak");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("over");
+    QTest::newRow("lone LF, as another program stores it") << "\n" << 1000 << "abcde" << 4;
+    QTest::newRow("CR LF, as the program stores it") << "\r\n" << 833 << "abcde" << 2;
+    QTest::newRow("lone CR") << "\r" << 1000 << "ab" << 1;
+}
+
 void CardsTest::articleTextLimitCheckedAtSave()
 {
+    QFETCH(QString, lineBreak);
+    QFETCH(int, lines);
+    QFETCH(QString, typed);
+    QFETCH(int, over);
     open(QStringLiteral("bibliografie"));
-    // 5000 bytes with lone LF: 5010 once each break is CR LF.
     QString text;
-    for (int i = 0; i < 10; ++i)
-        text += QString(499, QLatin1Char('a')) + QLatin1Char('\n');
+    for (int i = 0; i < lines; ++i)
+        text += QStringLiteral("riga") + lineBreak;
+    QVERIFY(text.size() <= TfrmBibliografie::kTextCapacity);
     storeCard({{"Testo", text}});
     click("cmdPrimo");
     QVERIFY(m_log->entries.isEmpty());
     auto* memo = m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+    const auto stored = [&] {
+        Record r(TSchedaArticolo);
+        r.bytes() = m_folder->read(QStringLiteral("2015.art"));
+        return r.text("Testo");
+    };
 
-    // Full: what is typed is taken back, without the paste warning.
+    // One character deleted: the text keeps its breaks, and all of it.
     memo->setFocus();
-    QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(memo, QStringLiteral("z"));
-    QCOMPARE(Controls::text(memo), text);
-    QVERIFY(m_log->entries.isEmpty());
-
-    // An edit: the text now goes with CR LF, and the Save says it was cut.
     QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
     QTest::keyClick(memo, Qt::Key_Delete);
     click("cmdSalva");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->lastText(), QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
+    QCOMPARE(stored(), text.mid(1));
+    QCOMPARE(Controls::text(memo), text.mid(1));
+
+    // Typed past the limit: nothing vanishes, the info line counts.
+    QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(memo, typed);
+    const QString edited = text.mid(1) + typed;
+    QCOMPARE(Controls::text(memo), edited);
+    QVERIFY2(m_card->panInfo()->text().contains(over == 1 ? QStringLiteral("supera di 1 carattere ")
+                                                           : QStringLiteral("supera di %1 caratteri ").arg(over)),
+        qPrintable(m_card->panInfo()->text()));
+
+    // No: nothing written, the text stays as it is on the screen.
+    m_log->clear();
+    m_log->answers = {false};
+    click("cmdSalva");
+    QCOMPARE(m_log->entries.size(), 1);
+    QCOMPARE(m_log->entries[0].kind, Msg::Kind::Confirmation);
+    QVERIFY2(m_log->entries[0].text.contains(QStringLiteral("supera di %1").arg(over)), qPrintable(m_log->entries[0].text));
+    QCOMPARE(stored(), text.mid(1));
+    QCOMPARE(Controls::text(memo), edited);
+
+    // Sì: the first 5000 characters, shown as stored.
+    m_log->clear();
+    m_log->answers = {true};
+    click("cmdSalva");
     QCOMPARE(m_log->entries.size(), 2);
-    QCOMPARE(m_log->entries[0].text, QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
-    QCOMPARE(m_log->entries[1].kind, Msg::Kind::Warning);
-    QCOMPARE(m_log->entries[1].text,
-        QStringLiteral("Attenzione: il testo dell'articolo supera i 5000 caratteri che l'archivio può contenere, contando ogni a capo come due.")
-            + Msg::kLfCrLfCr + QStringLiteral("La scheda è stata salvata con i soli primi 5000 caratteri del testo, che ora sono mostrati."));
-    const QString crlf = text.mid(1).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    Record r(TSchedaArticolo);
-    r.bytes() = m_folder->read(QStringLiteral("2015.art"));
-    QCOMPARE(r.text("Testo"), crlf.left(TfrmBibliografie::kTextCapacity));
-    // The card shows what was stored.
-    QCOMPARE(Controls::text(memo), crlf.left(TfrmBibliografie::kTextCapacity));
+    QCOMPARE(stored(), edited.left(TfrmBibliografie::kTextCapacity));
+    QCOMPARE(Controls::text(memo), edited.left(TfrmBibliografie::kTextCapacity));
 }
 
 void CardsTest::charactersTheArchiveLacks_data()
@@ -1123,6 +1178,82 @@ void CardsTest::charactersTheArchiveLacks()
         QCOMPARE(Controls::text(m_card->control(control)), stored);
     else
         QCOMPARE(Controls::text(m_card->control(control)), typed);
+
+    // The notice stays while the pointer is still over Salva (the box was
+    // closed with Enter), until the user's next key or click on the card.
+    QWidget* salva = m_card->control(QStringLiteral("cmdSalva"));
+    const auto pointerOver = [&] {
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(salva, &enter);
+    };
+    pointerOver();
+    QCOMPARE(m_card->panInfo()->text() == kept, lost);
+    QTest::keyClick(m_card->control(control), Qt::Key_End);
+    pointerOver();
+    QVERIFY2(m_card->panInfo()->text().startsWith(QStringLiteral("Salva")), qPrintable(m_card->panInfo()->text()));
+}
+
+void CardsTest::loanWithoutItsDateIsTold_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("borrower");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("notice"); // empty: the info line keeps what it had
+    QTest::newRow("dvd lent without a due date") << "dvd" << " Rossi " << " "
+        << "Attenzione: la scheda indica un prestito a Rossi ma non la data di restituzione: un DVD senza scadenza risulta disponibile.";
+    QTest::newRow("dvd lent with a due date") << "dvd" << "Rossi" << "01/04/2025" << "";
+    QTest::newRow("dvd not lent") << "dvd" << "" << "" << "";
+    QTest::newRow("book lent without a date: no such rule") << "libri" << "Rossi" << "" << "";
+}
+
+void CardsTest::loanWithoutItsDateIsTold()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, borrower);
+    QFETCH(QString, date);
+    QFETCH(QString, notice);
+    open(card);
+    for (const RequiredField& required : m_card->collection().required)
+        Controls::setText(m_card->control(QStringLiteral("txt") + Text::utf8(required.field)), QStringLiteral("X"));
+    type({{QStringLiteral("txtPrestato"), borrower}, {QStringLiteral("txtScadenza"), date}});
+    click("cmdSalva");
+    QCOMPARE(m_log->lastText(), kInserted);
+    if (notice.isEmpty()) {
+        QVERIFY2(!m_card->panInfo()->text().contains(QStringLiteral("prestito a")), qPrintable(m_card->panInfo()->text()));
+    } else {
+        QCOMPARE(m_card->panInfo()->text(), notice);
+        grabForALook(m_card, QStringLiteral("dvd-senza-scadenza"));
+    }
+}
+
+void CardsTest::longValuesShowTheirBeginning_data()
+{
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("book title") << "libri" << "Titolo";
+    QTest::newRow("dvd title") << "dvd" << "Titolo";
+    QTest::newRow("dvd genre, a combo box") << "dvd" << "Genere";
+    QTest::newRow("article title") << "bibliografie" << "Titolo";
+}
+
+void CardsTest::longValuesShowTheirBeginning()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, field);
+    open(card);
+    const QString value = QStringLiteral("INIZIO ") + QString(200, QLatin1Char('x')) + QStringLiteral(" FINE");
+    const QByteArray stored = storeCard({{field, value.left(static_cast<int>(m_kind.layout->find(field.toStdString())->capacity) - 1)}});
+    QVERIFY(!stored.isEmpty());
+    click("cmdPrimo");
+    QWidget* control = m_card->control(QStringLiteral("txt") + field);
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        edit = combo->lineEdit();
+    QVERIFY(edit);
+    QVERIFY(Controls::text(control).startsWith(QStringLiteral("INIZIO ")));
+    // The beginning is in sight: the edit is scrolled to its first character.
+    QCOMPARE(edit->cursorPosition(), 0);
+    grabForALook(m_card, QStringLiteral("valore-lungo-") + QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')));
 }
 
 void CardsTest::walkingThroughKeepsValues_data()

@@ -233,6 +233,10 @@ void CliTest::checkWarnsWithoutFailing_data()
                                         << QStringList{"Avviso: ISBN con cifra di controllo errata nella scheda in posizione 1: 978-0-306-40615-8",
                                                "Avviso: ISBN con cifra di controllo errata nella scheda in posizione 2: 0 306 40615 3"}
                                         << 0;
+    QTest::newRow("a digit dropped or added") << book("A1", "978030640615") + book("A2", "978-88-1234-56789") + book("A3", "9780306406157")
+                                              << QStringList{"Avviso: ISBN di 12 cifre (un ISBN ne ha 10 o 13) nella scheda in posizione 1: 978030640615",
+                                                     "Avviso: ISBN di 14 cifre (un ISBN ne ha 10 o 13) nella scheda in posizione 2: 978-88-1234-56789"}
+                                              << 0;
     QTest::newRow("warnings beside a defect") << book("A1", "") + book("A1", "") + overlong
                                               << QStringList{"Avviso: il codice A1 è usato da 2 schede (posizioni 1, 2)"} << 1;
 }
@@ -280,6 +284,11 @@ void CliTest::sampleIsDeterministicAndAppends()
     QCOMPARE(cli({"--folder", one.path(), "check", "dvd"}).code, 0);
     QCOMPARE(cli({"--folder", one.path(), "sample", "articles", "20", "--year", "2016"}).code, 0);
     QCOMPARE(cli({"--folder", one.path(), "check", "articles", "--year", "2016"}).code, 0);
+    // The books' ISBNs are sound ISBN-13s: the check warns of none.
+    QCOMPARE(cli({"--folder", one.path(), "sample", "books", "200"}).code, 0);
+    const Result books = cli({"--folder", one.path(), "check", "books"});
+    QCOMPARE(books.code, 0);
+    QVERIFY2(!books.out.contains(QStringLiteral("ISBN")), qPrintable(books.out));
 }
 
 void CliTest::searchGivesTheScreensLines_data()
@@ -338,7 +347,7 @@ void CliTest::searchGivesTheScreensLines()
     const Result r = cli(QStringList{"--folder", folder.path()} + args);
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    QCOMPARE(r.err, QStringLiteral("Il presente riepilogo contiene %1 schede.\n").arg(expected.size()));
+    QCOMPARE(r.err, QStringLiteral("Il presente riepilogo contiene %1.\n").arg(Text::counted(expected.size(), u"scheda", u"schede")));
     QCOMPARE(folder.read(archive), bytes);
 }
 
@@ -798,7 +807,7 @@ void CliTest::completeCsvRoundTrip()
 
     Result r = cli(QStringList{"--folder", original.path(), "export", collection, "--csv", "--out", csv} + year);
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    QCOMPARE(r.out, QStringLiteral("%1 schede esportate in %2\n").arg(cards).arg(csv));
+    QCOMPARE(r.out, QStringLiteral("%1 in %2\n").arg(Text::counted(cards, u"scheda esportata", u"schede esportate"), csv));
     QCOMPARE(original.read(name), archive);
     const QByteArray text = original.read("catalogo.csv");
     QVERIFY(text.startsWith("\xEF\xBB\xBF" "Titolo;"));
@@ -1021,9 +1030,14 @@ void CliTest::importRefusesHostileFiles_data()
     QTest::newRow("value under a trailing column without a name") << b << QByteArray("Titolo;Codice;Autore;\nT;C5;A;\nT2;C6;A;x\n") << none
         << QStringList{"riga 3, colonna D: valore in una colonna senza nome"};
     QTest::newRow("code already in the archive") << b << QByteArray("Titolo;Codice;Autore\nT;C5;A\nT;  c1 ;A\n") << none
-        << QStringList{"riga 3, colonna B (\"Codice\"): il codice \"c1\" è già nell'archivio (scheda 1)", "--allow-duplicates"};
+        << QStringList{"riga 3, colonna B (\"Codice\"): il codice \"c1\" è già nell'archivio (scheda 1)",
+               "Nessuna scheda importata: 1 codice già presente o ripetuto (--allow-duplicates lo importa comunque)"};
     QTest::newRow("code repeated within the file") << b << QByteArray("Titolo;Codice;Autore\nT;C5;A\nT;C6;A\nT;c5;A\n") << none
         << QStringList{"riga 4, colonna B (\"Codice\"): il codice \"c5\" è ripetuto: è già alla riga 2"};
+    QTest::newRow("two codes repeated") << b << QByteArray("Titolo;Codice;Autore\nT;C5;A\nT;C5;A\nT;c1;A\n") << none
+        << QStringList{"Nessuna scheda importata: 2 codici già presenti o ripetuti (--allow-duplicates li importa comunque)"};
+    QTest::newRow("one problem") << b << QByteArray("Titolo;Codice;Autore\nT;C5;\n") << none
+        << QStringList{"Nessuna scheda importata: 1 problema;"};
     QTest::newRow("duplicates shown by a dry run") << "dvd" << QByteArray("Titolo;Codice;Regia\nT;D1;R\nT;D1;R\n") << QStringList{"--dry-run"}
         << QStringList{"riga 3, colonna B (\"Codice\"): il codice \"D1\" è ripetuto: è già alla riga 2"};
 }
@@ -1070,30 +1084,30 @@ void CliTest::importAcceptsTheUsersWords_data()
     const QStringList none;
     const QString b = "books";
     const QByteArray t = book({{"Titolo", "T"}, {"Codice", "C5"}, {"Autore", "A"}});
-    QTest::newRow("record names in any case") << b << QByteArray("TITOLO;codice;AuToRe\nT;C5;A\n") << none << t << "1 schede importate";
+    QTest::newRow("record names in any case") << b << QByteArray("TITOLO;codice;AuToRe\nT;C5;A\n") << none << t << "1 scheda importata";
     QTest::newRow("card captions with colon") << b << QByteArray("Titolo libro:;Codice:;Autore:;Citt\xC3\xA0:;Prestato a:;Data prestito:\nT;C5;A;Roma;Anna;01/02/2026\n")
         << none << book({{"Titolo", "T"}, {"Codice", "C5"}, {"Autore", "A"}, {"Citta", "Roma"}, {"Prestato", "Anna"}, {"Scadenza", "01/02/2026"}})
         << "non avranno allegati";
     QTest::newRow("captions without colon, odd case and blanks") << b << QByteArray(" titolo  LIBRO ; codice ;autore; CITT\xC3\xA0 :;prestato A\nT;C5;A;Roma;Anna\n")
-        << none << book({{"Titolo", "T"}, {"Codice", "C5"}, {"Autore", "A"}, {"Citta", "Roma"}, {"Prestato", "Anna"}}) << "1 schede importate";
+        << none << book({{"Titolo", "T"}, {"Codice", "C5"}, {"Autore", "A"}, {"Citta", "Roma"}, {"Prestato", "Anna"}}) << "1 scheda importata";
     QTest::newRow("export headings") << b << QByteArray("Titolo libro;Codice identificativo;Autore;Citt\xE0 pubblicazione;Scheda annullata\nT;C5;A;Roma;S\xEC\n")
         << none << book({{"Titolo", "T"}, {"Codice", "C5"}, {"Autore", "A"}, {"Citta", "Roma"}, {"Annullata", "Sì"}})
         << "non avranno prestiti né allegati";
     QTest::newRow("DVD caption of another field's name") << "dvd" << QByteArray("Titolo DVD:;Codice;Regia;Lingua originale:\nT;C5;R;inglese\n")
         << none << card(TSchedaDVD, {{"Titolo", "T"}, {"Codice", "C5"}, {"Regia", "R"}, {"Lingua", "inglese"}, {"Convalida", "No"}, {"Annullata", "No"}})
-        << "1 schede importate";
+        << "1 scheda importata";
     QTest::newRow("article captions, text on several lines") << "articles"
         << QByteArray("Titolo articolo:;Nome autore;Testo articolo;Note\n\"Il porto\";Bianchi;\"uno\ndue\rtre\";\"nota\ndi due righe\"\n")
         << none << card(TSchedaArticolo, {{"Titolo", "Il porto"}, {"Autore", "Bianchi"}, {"Testo", "uno\r\ndue\r\ntre"}, {"Note", "nota di due righe"}})
         << "non avranno allegati";
-    QTest::newRow("trailing column without a name") << b << QByteArray("Titolo;Codice;Autore;\nT;C5;A;\n") << none << t << "1 schede importate";
-    QTest::newRow("tab separated") << b << QByteArray("Titolo\tCodice\tAutore\nT\tC5\tA\n") << none << t << "1 schede importate";
-    QTest::newRow("CR line ends") << b << QByteArray("Titolo;Codice;Autore\rT;C5;A\r") << none << t << "1 schede importate";
+    QTest::newRow("trailing column without a name") << b << QByteArray("Titolo;Codice;Autore;\nT;C5;A;\n") << none << t << "1 scheda importata";
+    QTest::newRow("tab separated") << b << QByteArray("Titolo\tCodice\tAutore\nT\tC5\tA\n") << none << t << "1 scheda importata";
+    QTest::newRow("CR line ends") << b << QByteArray("Titolo;Codice;Autore\rT;C5;A\r") << none << t << "1 scheda importata";
     QTest::newRow("line break in a title") << b << QByteArray("Titolo;Codice;Autore\n\"Due\r\nrighe\";C5;A\n") << none
-        << book({{"Titolo", "Due righe"}, {"Codice", "C5"}, {"Autore", "A"}}) << "1 schede importate";
+        << book({{"Titolo", "Due righe"}, {"Codice", "C5"}, {"Autore", "A"}}) << "1 scheda importata";
     QTest::newRow("mixed encoding read as Windows-1252") << b << QByteArray("Titolo;Codice;Autore\nCitt\xC3\xA0;C5;Perch\xE9\n")
         << QStringList{"--encoding", "windows-1252"} << book({{"Titolo", "Citt\u00C3\u00A0"}, {"Codice", "C5"}, {"Autore", "Perch\u00E9"}})
-        << "1 schede importate";
+        << "1 scheda importata";
     QTest::newRow("a dry run says the encoding") << b << QByteArray("Titolo;Codice;Autore\nPerch\xE9;C5;A\n") << QStringList{"--dry-run"}
         << QByteArray() << "(file letto come Windows-1252)";
     QTest::newRow("duplicates allowed, still listed") << b << QByteArray("Titolo;Codice;Autore\nT;C1;A\n") << QStringList{"--allow-duplicates"}

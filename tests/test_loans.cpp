@@ -108,6 +108,8 @@ private slots:
     void init() { Clock::setFixed(kToday); }
     void cleanup() { Clock::setFixed({}); }
     void orderAndMarks();
+    void totalInTheSingularForOne_data();
+    void totalInTheSingularForOne();
     void linesFitTheWidth_data();
     void linesFitTheWidth();
     void marksOnEveryOutput_data();
@@ -157,6 +159,35 @@ void LoansTest::orderAndMarks()
     QCOMPARE(list.markedCount(), 4);
 }
 
+void LoansTest::totalInTheSingularForOne_data()
+{
+    QTest::addColumn<QByteArray>("books");
+    QTest::addColumn<QString>("total");
+    QTest::newRow("none") << QByteArray() << "Il presente elenco contiene 0 schede in prestito, 0 segnalate.";
+    QTest::newRow("one, marked") << archive(TSchedaLibro, {{"Uno", "Rossi", "01/01/2025", "No"}})
+                                 << "Il presente elenco contiene 1 scheda in prestito, 1 segnalata.";
+    QTest::newRow("two, one marked") << archive(TSchedaLibro, {{"Uno", "Rossi", "01/01/2025", "No"}, {"Due", "Neri", "10/03/2025", "No"}})
+                                     << "Il presente elenco contiene 2 schede in prestito, 1 segnalata.";
+}
+
+void LoansTest::totalInTheSingularForOne()
+{
+    QFETCH(QByteArray, books);
+    QFETCH(QString, total);
+    TestFolder folder;
+    folder.write(QStringLiteral("Libri.pro"), books);
+    LoanList list;
+    QVERIFY(list.load());
+    list.arrange(Clock::today(), 30);
+    QCOMPARE(list.totalLine(), total);
+    // The command line says it in the same words.
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    QCOMPARE(CommandLine::run({QStringLiteral("--folder"), folder.path(), QStringLiteral("loans")}, o, e), 0);
+    e.flush();
+    QCOMPARE(err.trimmed(), total);
+}
+
 void LoansTest::linesFitTheWidth_data()
 {
     QTest::addColumn<QString>("title");
@@ -169,18 +200,18 @@ void LoansTest::linesFitTheWidth_data()
         << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  Maestra Anna (prestito di classe)  01/03/2025";
     QTest::newRow("exactly wide enough") << title << borrower << 104
         << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  Maestra Anna (prestito di classe)  01/03/2025";
-    QTest::newRow("one short: the longer title gives") << title << borrower << 103
-        << "  Libro  Cod. C1  Il nome della rosa, edizione illustra\u2026  Maestra Anna (prestito di classe)  01/03/2025";
-    QTest::newRow("the title gives first") << title << borrower << 85
-        << "  Libro  Cod. C1  Il nome della rosa,\u2026  Maestra Anna (prestito di classe)  01/03/2025";
-    QTest::newRow("the borrower gives below the shortest title") << title << borrower << 70
-        << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Anna (prestit\u2026  01/03/2025";
+    QTest::newRow("one short: the borrower gives") << title << borrower << 103
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  Maestra Anna (prestito di class\u2026  01/03/2025";
+    QTest::newRow("the title takes the room first") << title << borrower << 85
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  Maestra Anna \u2026  01/03/2025";
+    QTest::newRow("the title gives once the borrower is at its shortest") << title << borrower << 70
+        << "  Libro  Cod. C1  Il nome della rosa, edizi\u2026  Maestra Ann\u2026  01/03/2025";
     QTest::newRow("short title: the borrower takes the rest") << "Emma" << borrower << 60
         << "  Libro  Cod. C1  Emma  Maestra Anna (prestito \u2026  01/03/2025";
-    QTest::newRow("a very long borrower leaves the title a third")
+    QTest::newRow("a very long borrower gives, the title stays whole")
         << title << "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione B, progetto" << 140
-        << "  Libro  Cod. C1  Il nome della rosa, edizione illust\u2026  "
-           "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione B,\u2026  01/03/2025";
+        << "  Libro  Cod. C1  Il nome della rosa, edizione illustrata  "
+           "Biblioteca della scuola media Giovanni Pascoli, classe terza sezione\u2026  01/03/2025";
     QTest::newRow("far too narrow: never below the minimum") << title << borrower << 20
         << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Ann\u2026  01/03/2025";
 }
@@ -231,6 +262,7 @@ void LoansTest::marksOnEveryOutput()
         screen.show();
         LineList* list = screen.lstPrestiti();
         if (output == QLatin1String("screen")) {
+            grabForALook(&screen, QStringLiteral("prestiti"));
             lines = list->lines();
             // Nothing beyond the right edge: every line shows whole.
             const QFontMetrics metrics(list->font());
@@ -251,7 +283,13 @@ void LoansTest::marksOnEveryOutput()
             // The page's line holds 160 characters of its font.
             for (const QString& line : lines)
                 QVERIFY2(line.size() <= 160, qPrintable(line));
-            total = QStringLiteral("Il presente elenco contiene 12 schede in prestito, 3 segnalate.");
+            // Under the list, what the screen says around it.
+            const QStringList footer = lines.mid(lines.size() - TfrmPrestiti::kPrintFooterLines);
+            lines.resize(lines.size() - TfrmPrestiti::kPrintFooterLines);
+            QCOMPARE(footer.at(0), QString());
+            QCOMPARE(footer.at(1), screen.control<QLabel>(QStringLiteral("lblRigo02"))->text());
+            QCOMPARE(footer.at(2), QStringLiteral("Segnalati: i libri prestati da più di 30 giorni e i DVD oltre la data di restituzione."));
+            total = footer.at(3);
         }
         screen.close();
     }
@@ -357,9 +395,20 @@ void LoansTest::doubleClickHandsTheCardToItsScreen()
     QCOMPARE(dvdCard->lblPosizione()->text(), QStringLiteral("1"));
     QVERIFY(log.entries.isEmpty());
 
-    // Chiudi hands nothing over.
+    // Leaving the card brings the overview back over the menu, so that the
+    // next return needs no walk through the tools.
+    bool back = false;
+    onNextModal<TfrmPrestiti>([&](TfrmPrestiti* screen) {
+        back = true;
+        QCOMPARE(screen->lstPrestiti()->lines(), shown);
+        screen->btnChiudiClick();
+    });
     dvdCard->close();
     QVERIFY(menu->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(back, 5000);
+    QVERIFY(!dvdCard->isVisible());
+
+    // Chiudi hands nothing over.
     onNextModal<TfrmPrestiti>([](TfrmPrestiti* screen) { screen->btnChiudiClick(); });
     openLoansFromMenu(menu);
     QVERIFY(menu->isVisible());
@@ -425,9 +474,10 @@ void LoansTest::stampaPrintsTheListUnderItsTitle()
     TestFolder folder;
     MessageLog log;
     writeArchives(folder);
-    QString title;
+    QString title, name;
     QStringList lines;
     PrintDialog::setHandler([&](QPrinter&, const PreparedReport& report) {
+        name = report.name;
         for (const PreparedPage& page : report.pages) {
             if (const PageItem* t = page.find(QStringLiteral("txtTitolo")))
                 title = t->joined();
@@ -443,7 +493,9 @@ void LoansTest::stampaPrintsTheListUnderItsTitle()
     QTest::mouseClick(screen.control(QStringLiteral("btnStampa")), Qt::LeftButton);
     PrintDialog::setHandler({});
     QCOMPARE(title, QStringLiteral("Prestiti in corso"));
-    QCOMPARE(lines.size(), 12);
+    // Its own name, for the file a PDF is proposed as.
+    QCOMPARE(name, QStringLiteral("Prestiti in corso"));
+    QCOMPARE(lines.size(), 12 + TfrmPrestiti::kPrintFooterLines);
     QCOMPARE(lines, screen.printLines());
     screen.close();
 }

@@ -124,7 +124,7 @@ int addSamples(const Options& o, QTextStream& out, QTextStream& err)
         if ((i + 1) % kBatch == 0 || i + 1 == count) {
             if (!store.append(batch)) {
                 err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita dopo "
-                    << added << " schede aggiunte: " << store.errorString() << "\n";
+                    << Text::counted(added, u"scheda aggiunta", u"schede aggiunte") << ": " << store.errorString() << "\n";
                 // (errorString() says when the undo failed too.)
                 return kBadArguments;
             }
@@ -132,7 +132,7 @@ int addSamples(const Options& o, QTextStream& out, QTextStream& err)
             batch.clear();
         }
     }
-    out << count << " schede aggiunte a " << archivePath(o) << " (ora " << store.index() << ")\n";
+    out << Text::counted(count, u"scheda aggiunta", u"schede aggiunte") << " a " << archivePath(o) << " (ora " << store.index() << ")\n";
     return 0;
 }
 
@@ -153,7 +153,7 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     for (const QString& line : lines)
         out << line << "\n";
-    err << "Il presente riepilogo contiene " << lines.size() << " schede.\n";
+    err << "Il presente riepilogo contiene " << Text::counted(lines.size(), u"scheda", u"schede") << ".\n";
     return 0;
 }
 
@@ -181,7 +181,7 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
             << "; l'eventuale file precedente è rimasto com'era\n";
         return kBadArguments;
     }
-    out << grid.rowCount() << " schede esportate in " << target << "\n";
+    out << Text::counted(grid.rowCount(), u"scheda esportata", u"schede esportate") << " in " << target << "\n";
     return 0;
 }
 
@@ -217,7 +217,7 @@ int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
         err << "; l'eventuale file precedente è rimasto com'era\n";
         return kBadArguments;
     }
-    out << outcome.cards << " schede esportate in " << o.out << "\n";
+    out << Text::counted(outcome.cards, u"scheda esportata", u"schede esportate") << " in " << o.out << "\n";
     return 0;
 }
 
@@ -253,8 +253,7 @@ int loans(const Options& o, QTextStream& out, QTextStream& err)
     for (const QString& line : list.lines())
         out << line << "\n";
     // The screen's own words for its total.
-    err << "Il presente elenco contiene " << list.loans().size() << " schede in prestito, " << list.markedCount()
-        << " segnalate.\n";
+    err << list.totalLine() << "\n";
     return 0;
 }
 
@@ -308,10 +307,12 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
             err << shown(source) << ": " << line << "\n";
         const bool onlyDuplicates = cards.problems().isEmpty() && !cards.duplicates().isEmpty();
         if (onlyDuplicates)
-            err << "Nessuna scheda importata: " << cards.duplicates().size() << " codici già presenti o ripetuti"
-                << " (--allow-duplicates le importa comunque); l'archivio è rimasto com'era.\n";
+            err << "Nessuna scheda importata: "
+                << Text::counted(cards.duplicates().size(), u"codice già presente o ripetuto", u"codici già presenti o ripetuti")
+                << (cards.duplicates().size() == 1 ? " (--allow-duplicates lo importa comunque)" : " (--allow-duplicates li importa comunque)")
+                << "; l'archivio è rimasto com'era.\n";
         else
-            err << "Nessuna scheda importata: " << report.size() << (report.size() == 1 ? " problema" : " problemi")
+            err << "Nessuna scheda importata: " << Text::counted(report.size(), u"problema", u"problemi")
                 << "; l'archivio è rimasto com'era.\n";
         return 1;
     }
@@ -326,16 +327,16 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         break;
     }
     if (o.dryRun) {
-        out << cards.count() << " schede pronte da importare in " << archivePath(o) << " (file letto come "
+        out << Text::counted(cards.count(), u"scheda pronta", u"schede pronte") << " da importare in " << archivePath(o) << " (file letto come "
             << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName()) << "): nessun problema trovato";
         if (cards.paddedDewey() > 0)
-            out << "; " << cards.paddedDewey() << (cards.paddedDewey() == 1 ? " codice Dewey completato" : " codici Dewey completati")
+            out << "; " << Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati")
                 << " con gli zeri iniziali";
         out << "; nessuna scheda scritta (--dry-run)\n";
     } else if (cards.count() == 0)
         out << "0 schede importate: il file non contiene schede\n";
     else
-        out << cards.count() << " schede importate in " << archivePath(o) << " (ora " << outcome.archiveCards << ")\n";
+        out << Text::counted(cards.count(), u"scheda importata", u"schede importate") << " in " << archivePath(o) << " (ora " << outcome.archiveCards << ")\n";
     listings();
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "core/collections/Collection.h"
 #include "core/export/ExportTarget.h"
+#include "core/labels/LabelCards.h"
+#include "core/labels/LabelScan.h"
 #include "core/labels/LabelSheet.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
@@ -13,7 +15,10 @@
 
 namespace {
 
+constexpr int kNothingChosen = 1;
 constexpr int kBadArguments = 2;
+// The PDF is written, but some of its labels will not scan.
+constexpr int kSomeWillNotScan = 3;
 
 int refuse(QTextStream& err, const QString& message)
 {
@@ -121,6 +126,10 @@ int run(const Collection& collection, const Given& given, QTextStream& stdOut, Q
     QList<LabelCard> cards;
     if (!LabelCards::select(collection, archive, request.choice, cards))
         return refuse(err, QStringLiteral("impossibile leggere %1: errore di lettura").arg(QDir::toNativeSeparators(archive)));
+    if (cards.isEmpty()) {
+        err << "tomaria-cli: " << LabelCards::kNothingChosen << "\n";
+        return kNothingChosen;
+    }
     LabelReport::Request sheets;
     sheets.kind = request.kind;
     sheets.sheet = *request.sheet;
@@ -133,6 +142,14 @@ int run(const Collection& collection, const Given& given, QTextStream& stdOut, Q
                                .arg(QDir::toNativeSeparators(request.out), reason));
     stdOut << LabelReport::counted(cards.size(), pages.pageCount()) << (cards.size() == 1 ? " scritta in " : " scritte in ")
            << request.out << "\n";
+    if (request.kind == LabelReport::Kind::Barcode) {
+        if (const QList<LabelScan::Problem> problems = LabelScan::check(cards, *request.sheet); !problems.isEmpty()) {
+            err << "tomaria-cli: " << LabelScan::heading(problems.size()) << "\n";
+            for (const LabelScan::Problem& p : problems)
+                err << "  " << p.line() << "\n";
+            return kSomeWillNotScan;
+        }
+    }
     return 0;
 }
 

@@ -142,3 +142,10 @@ QString pdfText(const QString& pdf)
     }
     return QString::fromUtf8(p.readAllStandardOutput());
 }
+
+void grabForALook(QWidget* w, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("TOMARIA_GRAB_DIR");
+    if (!folder.isEmpty())
+        w->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}

@@ -101,3 +101,6 @@ void pressEnter(QWidget* w);
 // feeds; empty without pdftotext (the caller skips) or when it hangs.
 QString pdfText(const QString& pdf);
 void hover(QWidget* w);
+// For a look at a screen: with TOMARIA_GRAB_DIR set, `w` is grabbed to
+// `name`.png in that folder; otherwise nothing happens.
+void grabForALook(QWidget* w, const QString& name);

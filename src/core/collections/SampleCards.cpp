@@ -68,6 +68,17 @@ QString word(const Words<N>& words, int i)
     return QString::fromUtf8(words[static_cast<std::size_t>(i) % N]);
 }
 
+// A sound ISBN-13 of an Italian publisher: 978-88, the publisher's four
+// digits, the title's three and the check digit.
+QString isbn13(int publisher, int title)
+{
+    const QString digits = QStringLiteral("97888%1%2").arg(publisher, 4, 10, QLatin1Char('0')).arg(title, 3, 10, QLatin1Char('0'));
+    int sum = 0;
+    for (qsizetype i = 0; i < digits.size(); ++i)
+        sum += (i % 2 == 0 ? 1 : 3) * digits.at(i).digitValue();
+    return QStringLiteral("978-88-%1-%2-%3").arg(digits.mid(5, 4), digits.mid(9, 3)).arg((10 - sum % 10) % 10);
+}
+
 } // namespace
 
 QString SampleCards::title()
@@ -142,7 +153,8 @@ void SampleCards::fillBook(SampleCards& w, Record& r, int serial)
     r.setText("Genere", word(kGenres, w.below(12)));
     r.setText("Giudizio", word(kJudgements, w.below(6)));
     r.setText("Editore", word(kPublishers, w.below(12)));
-    r.setText("Isbn", QStringLiteral("978-88-%1-%2").arg(w.below(10000), 4, 10, QLatin1Char('0')).arg(w.below(100000), 5, 10, QLatin1Char('0')));
+    const int publisher = w.below(10000);
+    r.setText("Isbn", isbn13(publisher, w.below(1000)));
     r.setText("Citta", word(kCities, w.below(12)));
     r.setText("Anno", QString::number(1950 + w.below(76)));
     r.setText("Volumi", QStringLiteral("1"));

@@ -854,7 +854,8 @@ QStringList CardImport::report() const
     QStringList lines = describe(m_problems + m_duplicates);
     const int unlisted = m_problemCount + m_duplicateCount - static_cast<int>(lines.size());
     if (unlisted > 0)
-        lines << QStringLiteral("... e altri %1 problemi non elencati").arg(unlisted);
+        lines << (unlisted == 1 ? QStringLiteral("... e un altro problema non elencato")
+                                : QStringLiteral("... e altri %1 non elencati").arg(Text::counted(unlisted, u"problema", u"problemi")));
     if (m_unknownColumn)
         lines << ImportNames(m_collection).accepted();
     return lines;

@@ -46,15 +46,34 @@ Isbn checkIsbn(const QString& text)
             sum += (i % 2 == 0 ? 1 : 3) * digits[i].digitValue();
         return sum % 10 == 0 ? Isbn::Valid : Isbn::WrongCheckDigit;
     }
+    // Digits alone, as an ISBN is typed, but a digit too few or too many.
+    if (!digits.isEmpty() && x < 0)
+        return Isbn::WrongLength;
     return Isbn::NotIsbn;
+}
+
+int isbnDigits(const QString& text)
+{
+    int n = 0;
+    for (const QChar ch : text)
+        n += ch.isDigit() || ch == QLatin1Char('X') || ch == QLatin1Char('x') ? 1 : 0;
+    return n;
 }
 
 QString isbnHint(const QString& text)
 {
-    if (checkIsbn(text) != Isbn::WrongCheckDigit)
-        return {};
-    return QStringLiteral("Attenzione: il codice ISBN %1 ha una cifra di controllo errata; controllare di averlo digitato bene.")
-        .arg(Text::trimmed(text));
+    switch (checkIsbn(text)) {
+    case Isbn::WrongCheckDigit:
+        return QStringLiteral("Attenzione: il codice ISBN %1 ha una cifra di controllo errata; controllare di averlo digitato bene.")
+            .arg(Text::trimmed(text));
+    case Isbn::WrongLength:
+        return QStringLiteral("Attenzione: %1 non sembra un codice ISBN: ha %2, mentre un ISBN ne ha 10 o 13; controllare di averlo digitato bene.")
+            .arg(Text::trimmed(text), Text::counted(isbnDigits(text), u"cifra", u"cifre"));
+    case Isbn::NotIsbn:
+    case Isbn::Valid:
+        break;
+    }
+    return {};
 }
 
 QList<qint64> sameCode(const Collection& collection, const QString& path, const QString& code, qint64 own)
@@ -120,8 +139,11 @@ bool scan(const Collection& collection, const QString& path, Findings& findings)
         }
         if (isbn) {
             const QString text = Text::trimmed(TextSlot::read(rec, *isbn, layout.kind));
-            if (checkIsbn(text) == Isbn::WrongCheckDigit)
+            const Isbn state = checkIsbn(text);
+            if (state == Isbn::WrongCheckDigit)
                 findings.badIsbns.append({index + 1, text});
+            else if (state == Isbn::WrongLength)
+                findings.oddIsbns.append({index + 1, text});
         }
         return true;
     });
@@ -141,6 +163,9 @@ QStringList describe(const Findings& findings)
     for (const auto& [position, isbn] : findings.badIsbns)
         lines << QStringLiteral("Avviso: ISBN con cifra di controllo errata nella scheda in posizione %1: %2")
                      .arg(position).arg(isbn);
+    for (const auto& [position, isbn] : findings.oddIsbns)
+        lines << QStringLiteral("Avviso: ISBN di %1 (un ISBN ne ha 10 o 13) nella scheda in posizione %2: %3")
+                     .arg(Text::counted(isbnDigits(isbn), u"cifra", u"cifre")).arg(position).arg(isbn);
     return lines;
 }
 

@@ -13,6 +13,7 @@ enum class Isbn {
     NotIsbn, // empty, or not made of digits, X, hyphens and blanks in ISBN's numbers
     Valid,
     WrongCheckDigit,
+    WrongLength, // digits only, but neither 10 nor 13 of them: one dropped or added
 };
 
 // An ISBN-10 or ISBN-13 written with or without hyphens and blanks; a
@@ -32,11 +33,16 @@ QList<qint64> sameCode(const Collection& collection, const QString& path, const 
 // The info line's text after a save whose code other cards share.
 QString duplicateHint(const QString& code, const QList<qint64>& others);
 
-// For the archive check: every code held by more than one card, and every
-// card whose ISBN has a wrong check digit.
+// How many digits an ISBN written as `text` holds (hyphens and blanks aside).
+int isbnDigits(const QString& text);
+
+// For the archive check: every code held by more than one card, every card
+// whose ISBN has a wrong check digit, and every one whose ISBN has neither
+// 10 nor 13 digits.
 struct Findings {
     QList<QPair<QString, QList<qint64>>> duplicates; // code, positions; in archive order
     QList<QPair<qint64, QString>> badIsbns;          // position, ISBN as written
+    QList<QPair<qint64, QString>> oddIsbns;          // position, ISBN as written
 };
 bool scan(const Collection& collection, const QString& path, Findings& findings);
 QStringList describe(const Findings& findings);

@@ -1,6 +1,7 @@
 #include "LabelCards.h"
 
 #include "core/collections/Collection.h"
+#include "core/search/Search.h"
 #include "core/storage/RecordStore.h"
 #include "core/text/Text.h"
 #include "core/storage/TextSlot.h"
@@ -20,12 +21,6 @@ QString fieldText(const char* record, const RecordLayout& layout, std::string_vi
         return {};
     const FieldDef* f = layout.find(field);
     return f ? Text::trimmed(TextSlot::read(record, *f, layout.kind)) : QString();
-}
-
-bool isCancelled(const char* record, const RecordLayout& layout)
-{
-    const FieldDef* f = layout.find("Annullata");
-    return f && Text::trimmed(TextSlot::raw(record, *f, layout.kind)) == std::string_view("S\xEC", 2);
 }
 
 } // namespace
@@ -85,6 +80,8 @@ bool select(const Collection& collection, const QString& path, const LabelChoice
     if (!store.open(path, layout.size, RecordStore::Mode::ReadExisting))
         return false;
     const QString shelf = Text::foldAZ(Text::trimmed(choice.shelf));
+    // Cancelled by the searches' own rule.
+    const Search rule(*collection.search);
     return store.scan([&](const char* rec, qint64 index) {
         const qint64 position = index + 1;
         using R = LabelChoice::Range;
@@ -92,7 +89,7 @@ bool select(const Collection& collection, const QString& path, const LabelChoice
             return true;
         if (choice.range == R::Since && position < choice.sincePosition)
             return true;
-        if (!choice.withCancelled && collection.hasCancelledFlag() && isCancelled(rec, layout))
+        if (!choice.withCancelled && rule.cancelled(rec))
             return true;
         LabelCard card;
         card.position = position;

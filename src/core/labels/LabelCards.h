@@ -54,6 +54,9 @@ struct LabelChoice {
 
 namespace LabelCards {
 
+// What the labels screen and the command line say when the choice holds no card.
+inline const QString kNothingChosen = QStringLiteral("Nessuna scheda corrisponde alla scelta.");
+
 // The chosen cards of the archive at `path`, in archive order. False when
 // the archive cannot be read (a missing one is not created).
 bool select(const Collection& collection, const QString& path, const LabelChoice& choice, QList<LabelCard>& cards);

@@ -173,13 +173,11 @@ QStringList LoanList::lines(int width) const
         const int fixed = 2 + kNameWidth + 2 + 5 + w.code + 2 + 2 + 2 + kDateWidth + (w.note > 0 ? 2 + w.note : 0);
         const int room = std::max(width - fixed, kMinTitle + kMinBorrower);
         if (w.title + w.borrower > room) {
-            // Who holds the item matters most here: the borrower keeps its
-            // whole name while the title keeps a third of the room (at least
-            // kMinTitle characters), so that one very long name does not
-            // shrink every title.
-            const int titleKeeps = std::min(w.title, std::max(kMinTitle, room / 3));
-            w.borrower = std::max(kMinBorrower, std::min(w.borrower, room - titleKeeps));
-            w.title = room - w.borrower;
+            // The title tells one item from another: it keeps its length
+            // while the borrower gives, down to kMinBorrower characters;
+            // only then is the title cut, never below kMinTitle.
+            w.borrower = std::min(w.borrower, std::max(kMinBorrower, room - w.title));
+            w.title = std::max(std::min(w.title, kMinTitle), room - w.borrower);
         }
     }
     QStringList out;
@@ -187,6 +185,13 @@ QStringList LoanList::lines(int width) const
     for (const Loan& loan : m_loans)
         out << line(loan, w);
     return out;
+}
+
+QString LoanList::totalLine() const
+{
+    return QStringLiteral("Il presente elenco contiene %1 in prestito, %2.")
+        .arg(Text::counted(qint64(m_loans.size()), u"scheda", u"schede"),
+            Text::counted(markedCount(), u"segnalata", u"segnalate"));
 }
 
 int LoanList::markedCount() const

@@ -55,11 +55,14 @@ public:
     // command line. Columns are as wide as their longest value. Within
     // `width` characters (0: no limit), the title and the borrower share
     // what the other columns leave, so that the date and its note stay in
-    // sight; when both do not fit, the title is cut first (with "…"), down
-    // to a third of that room or kMinTitle characters, and only then the
-    // borrower.
+    // sight; when both do not fit, the title takes the room first: the
+    // borrower is cut (with "…") down to kMinBorrower characters, and only
+    // then the title, down to kMinTitle.
     QStringList lines(int width = 0) const;
     int markedCount() const;
+    // "Il presente elenco contiene 3 schede in prestito, 1 segnalata.": the
+    // total under the screen's list, on its print and on the command line.
+    QString totalLine() const;
 
     // The words after the date; empty for LoanNote::None.
     static QString noteText(const Loan& loan);

@@ -112,10 +112,15 @@ void Search::rebuild()
     }
 }
 
+bool Search::cancelled(const char* record) const
+{
+    return m_flag && Text::trimmed(TextSlot::raw(record, *m_flag, m_table.layout->kind)) != m_table.skip.flagValue;
+}
+
 bool Search::listable(const char* record) const
 {
     const SlotKind kind = m_table.layout->kind;
-    if (m_flag && Text::trimmed(TextSlot::raw(record, *m_flag, kind)) != m_table.skip.flagValue)
+    if (cancelled(record))
         return false;
     for (const FieldDef* f : m_mustBeEmpty) {
         if (!Text::trimmed(TextSlot::raw(record, *f, kind)).empty())

@@ -31,6 +31,10 @@ public:
 
     // The skip rule alone: the record may be listed.
     bool listable(const char* record) const;
+    // The flag test of the skip rule alone: the card is cancelled unless its
+    // flag reads the table's value ("No") once trimmed. The one rule for
+    // cancelled cards: searches, labels, statistics and loans ask it here.
+    bool cancelled(const char* record) const;
     // The skip rule and every filter in use.
     bool matches(const char* record) const;
 

@@ -73,6 +73,9 @@ const std::array<QString, 10>& deweyClassNames()
         std::array<QString, 10> out;
         for (int i = 0; i < 10; ++i)
             out[static_cast<std::size_t>(i)] = QStringLiteral("%1").arg(i * 100, 3, 10, QLatin1Char('0'));
+        // The Dewey table begins at 001: the class of the general works is
+        // named here, in the table's own style.
+        out[0] = QStringLiteral("000 INFORMATICA E OPERE GENERALI");
         std::array<bool, 10> found{};
         for (const QString& line : ResourceText::lines(QStringLiteral(":/dewey/codici.txt"))) {
             if (line.size() < 5 || line.at(3) != QLatin1Char(' ') || !line.at(0).isDigit() || line.mid(1, 2) != QLatin1String("00"))

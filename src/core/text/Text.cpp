@@ -9,6 +9,11 @@ QString listed(const QStringList& items)
     return items.first(items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" e ") + items.last();
 }
 
+QString counted(qint64 count, QStringView singular, QStringView plural)
+{
+    return QString::number(count) + QLatin1Char(' ') + (count == 1 ? singular : plural).toString();
+}
+
 QString trimmed(QStringView text)
 {
     qsizetype begin = 0;

@@ -32,4 +32,8 @@ QString upperAZ(QStringView text);
 // Items the Italian way: "uno", "uno e due", "uno, due e tre".
 QString listed(const QStringList& items);
 
+// A count and its noun, in the singular for one: "1 scheda", "3 schede",
+// "0 schede". Every message that counts says it this way.
+QString counted(qint64 count, QStringView singular, QStringView plural);
+
 } // namespace Text

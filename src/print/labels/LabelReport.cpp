@@ -1,6 +1,8 @@
 #include "LabelReport.h"
 
 #include "core/labels/Code128.h"
+#include "core/labels/LabelScan.h"
+#include "core/text/Text.h"
 #include "core/labels/TextFit.h"
 #include "core/storage/DiskFile.h"
 #include "print/report/ReportFonts.h"
@@ -20,12 +22,6 @@ using ReportUnits::mm;
 
 const QString kFamily = QStringLiteral("Arial");
 constexpr double kPointsPerMm = 72.0 / 25.4;
-// Blank kept inside a label's edges, and the quiet zone on each side of
-// the bars that a scanner needs, in modules.
-constexpr double kInsetMm = 1.5;
-constexpr int kQuietModules = 10;
-// Narrow bars print as widely as the label allows, up to this.
-constexpr double kWidestModuleMm = 0.5;
 constexpr double kRoomForPrinters = 0.94;
 
 QFont fontOf(double pointSize, bool bold)
@@ -102,7 +98,8 @@ void addBarcode(PreparedPage& page, const LabelCard& card, const QRectF& inner, 
     const Code128 symbol = Code128::encode(card.code);
     if (!symbol.valid() || bars.height() <= 0)
         return;
-    const double module = std::min(mm(kWidestModuleMm), bars.width() / (symbol.modules + 2 * kQuietModules));
+    // Laid out by the measures the scan check uses.
+    const double module = mm(LabelScan::moduleMm(symbol.modules, bars.width() / mm(1)));
     const double left = bars.left() + (bars.width() - module * symbol.modules) / 2;
     for (const Code128::Bar& bar : symbol.bars) {
         PageItem item;
@@ -125,8 +122,7 @@ namespace LabelReport {
 
 QString counted(qsizetype labels, int sheets)
 {
-    return (labels == 1 ? QStringLiteral("1 etichetta") : QStringLiteral("%1 etichette").arg(labels))
-        + (sheets == 1 ? QStringLiteral(" su 1 foglio") : QStringLiteral(" su %1 fogli").arg(sheets));
+    return Text::counted(labels, u"etichetta", u"etichette") + QStringLiteral(" su ") + Text::counted(sheets, u"foglio", u"fogli");
 }
 
 int sheetsFor(int count, const LabelSheet& sheet, int start)
@@ -155,7 +151,7 @@ static PreparedPage sheetPage(const QList<LabelCard>& cards, const Request& requ
         frame.name = kLabel;
         frame.rect = box;
         out.items.append(frame);
-        const double inset = std::min(mm(kInsetMm), std::min(box.width(), box.height()) / 8);
+        const double inset = mm(LabelScan::insetMm(box.width() / mm(1), box.height() / mm(1)));
         const QRectF inner = box.adjusted(inset, inset, -inset, -inset);
         if (request.kind == Kind::Spine)
             addSpine(out, cards.at(index), inner);

@@ -12,8 +12,6 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
-#include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
@@ -88,12 +86,6 @@ const CollectionScreens kEntry{
     .screens = kScreens,
 };
 
-// The length the archive gives a text: a line break is stored as CR LF.
-int storedLength(const QString& text)
-{
-    return static_cast<int>(text.size() + text.count(QLatin1Char('\n')));
-}
-
 } // namespace
 
 const CardForm& TfrmBibliografie::cardForm()
@@ -121,8 +113,7 @@ TfrmBibliografie::TfrmBibliografie(QWidget* owner)
     }
 
     m_txtTesto = control<QPlainTextEdit>(QStringLiteral("txtTesto"));
-    connect(m_txtTesto->document(), &QTextDocument::contentsChange, this,
-        [this](int position, int, int added) { txtTestoChange(position, added); });
+    connect(m_txtTesto->document(), &QTextDocument::contentsChange, this, [this] { txtTestoChange(); });
 }
 
 QString TfrmBibliografie::archivePath() const
@@ -130,39 +121,40 @@ QString TfrmBibliografie::archivePath() const
     return Text::trimmed(m_lblFile->text());
 }
 
-void TfrmBibliografie::txtTestoChange(int position, int added)
+int TfrmBibliografie::textExcess() const
 {
-    // Only what was just added can take the text past the limit, and a
-    // text put on show is no addition: a card is shown as it is stored, and
-    // a stored text too long for the archive is the Save's business.
-    if (added <= 0 || Controls::showsTextAsSet(m_txtTesto))
-        return;
-    const QString text = m_txtTesto->toPlainText();
-    const int excess = storedLength(text) - kTextCapacity;
-    if (excess <= 0)
-        return;
-    // Take back the end of what was just typed or pasted until it fits.
-    int cut = 0;
-    int stored = 0;
-    const int end = std::min(position + added, static_cast<int>(text.size()));
-    while (stored < excess && cut < end - position) {
-        ++cut;
-        stored += text.at(end - cut) == QLatin1Char('\n') ? 2 : 1;
-    }
-    {
-        const QSignalBlocker block(m_txtTesto->document());
-        QTextCursor cursor(m_txtTesto->document());
-        cursor.setPosition(end - cut);
-        cursor.setPosition(end, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
-    if (added > 1)
-        Msg::warning(this, QStringLiteral("Attenzione: il testo dell'articolo può contenere al massimo %1 caratteri, contando ogni a capo come due.").arg(kTextCapacity)
-                + Msg::kLfCrLfCr + QStringLiteral("La parte eccedente del testo incollato non è stata inserita."));
+    // The text as the Save would store it: one character a byte, each line
+    // break as the text already stores it.
+    return std::max(0, static_cast<int>(Controls::text(m_txtTesto).size()) - kTextCapacity);
 }
 
-QString TfrmBibliografie::cutWarning() const
+namespace {
+
+QString overBy(int excess)
 {
-    return QStringLiteral("Attenzione: il testo dell'articolo supera i %1 caratteri che l'archivio può contenere, contando ogni a capo come due.").arg(kTextCapacity)
-        + Msg::kLfCrLfCr + QStringLiteral("La scheda è stata salvata con i soli primi %1 caratteri del testo, che ora sono mostrati.").arg(kTextCapacity);
+    return QStringLiteral("Il testo dell'articolo supera di %1 i %2 caratteri che l'archivio può contenere.")
+        .arg(Text::counted(excess, u"carattere", u"caratteri"))
+        .arg(TfrmBibliografie::kTextCapacity);
+}
+
+} // namespace
+
+void TfrmBibliografie::txtTestoChange()
+{
+    // A text put on show is the archive's own: only the user's edits are told.
+    const int excess = Controls::showsTextAsSet(m_txtTesto) ? 0 : textExcess();
+    if (excess > 0) {
+        showNotice(overBy(excess));
+    } else if (const QString shown = panInfo()->text(); shown.startsWith(QLatin1String("Il testo dell'articolo supera"))) {
+        clearNotice(shown);
+    }
+}
+
+bool TfrmBibliografie::confirmSave()
+{
+    const int excess = textExcess();
+    if (excess == 0)
+        return true;
+    return Msg::confirm(this, QStringLiteral("Attenzione: ") + overBy(excess) + QStringLiteral(" Ogni a capo conta come i caratteri con cui è conservato.")
+            + Msg::kLfCrLfCr + QStringLiteral("Salvando, la scheda conserverà soltanto i primi %1 caratteri del testo. Si vuole salvare comunque?").arg(kTextCapacity));
 }

@@ -18,20 +18,24 @@ public:
     // The collection with its screens, for the registry's list.
     static const CollectionScreens& screens();
 
-    // What the archive keeps of the text: line breaks count as the two
-    // characters they are stored as.
+    // What the archive keeps of the text: line breaks count as the
+    // characters they are stored as (two for CR LF).
     static constexpr int kTextCapacity = 5000;
+
+    // How many characters of the text on show the archive could not keep;
+    // 0 when it fits.
+    int textExcess() const;
 
     QLabel* lblFile() const { return m_lblFile; }
     QString archivePath() const override;
 
 protected:
-    QString cutWarning() const override;
+    bool confirmSave() override;
 
 private:
-    // Keeps the memo within what the archive holds, and says so when a
-    // paste was cut.
-    void txtTestoChange(int position, int added);
+    // The text is never cut while typed: while it is longer than the
+    // archive holds, the info line says by how much.
+    void txtTestoChange();
 
     QLabel* m_lblFile = nullptr;
     QPlainTextEdit* m_txtTesto = nullptr;

@@ -10,6 +10,8 @@
 #include "ui/shell/Picture.h"
 #include "ui/shell/TfrmGuida.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -19,6 +21,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -108,10 +112,17 @@ void TfrmCopie::refill()
                 QFileInfo(c.path).fileName()});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
+    // The cards of each archive show whole: the file's name, last, gives
+    // up its room first (it keeps at least kFileRoom).
+    constexpr int kFileRoom = 120;
+    const int room = m_lstCopie->viewport()->width() - m_lstCopie->header()->sectionSize(0) - m_lstCopie->header()->sectionSize(1) - kFileRoom;
+    m_lstCopie->resizeColumnToContents(2);
+    m_lstCopie->header()->resizeSection(2, std::clamp(m_lstCopie->header()->sectionSize(2) + 12, 260, std::max(260, room)));
     if (!m_copies.isEmpty())
         m_lstCopie->setCurrentItem(m_lstCopie->topLevelItem(0));
     setStatus(m_copies.isEmpty() ? QStringLiteral("Nessuna copia di sicurezza in questa cartella.")
-                                 : QStringLiteral("%1 copie di sicurezza, la più recente in alto.").arg(m_copies.size()));
+                                 : Text::counted(m_copies.size(), u"copia di sicurezza", u"copie di sicurezza")
+                                     + (m_copies.size() == 1 ? QStringLiteral(".") : QStringLiteral(", la più recente in alto.")));
 }
 
 void TfrmCopie::setStatus(const QString& text)

@@ -32,20 +32,23 @@ constexpr std::string_view kCancelled = "Annullata";
 
 void CardBinder::show(QWidget* screen, const Record& record, const Collection& collection)
 {
-    const QString yes = Text::utf8(collection.yes), no = Text::utf8(collection.no);
+    const QString no = Text::utf8(collection.no);
     for (const FieldDef& f : record.layout().fields) {
         if (f.name == kCancelled) {
-            if (auto* chk = screen->findChild<QCheckBox*>(QStringLiteral("chkAnnullata"))) {
-                const QString flag = record.text(f.name);
-                if (flag == yes)
-                    chk->setChecked(true);
-                else if (flag == no)
-                    chk->setChecked(false);
-            }
+            // Ticked unless the flag reads "No": the searches' rule, so an
+            // odd flag ("", "si", "X") shows as the cancelled card it is.
+            if (auto* chk = screen->findChild<QCheckBox*>(QStringLiteral("chkAnnullata")))
+                chk->setChecked(Text::trimmed(record.text(f.name)) != no);
             continue;
         }
-        if (QWidget* control = controlFor(screen, f.name))
+        if (QWidget* control = controlFor(screen, f.name)) {
             Controls::setText(control, record.text(f.name));
+            // A value longer than its box shows its beginning.
+            if (auto* edit = qobject_cast<QLineEdit*>(control))
+                edit->setCursorPosition(0);
+            else if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
+                combo->lineEdit()->setCursorPosition(0);
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "CardHints.h"
 
+#include "core/collections/Collection.h"
 #include "core/labels/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/text/Text.h"
@@ -8,6 +9,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPointer>
 
 namespace {
 
@@ -16,7 +18,7 @@ class IsbnWatch : public QObject {
 public:
     IsbnWatch(CardScreen* screen, QWidget* field)
         : QObject(field)
-        , m_screen(screen)
+        , m_info(screen->panInfo())
         , m_field(field)
     {
         field->installEventFilter(this);
@@ -24,16 +26,18 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_field && event->type() == QEvent::FocusOut) {
+        // The info line itself, not the screen: the focus also leaves the
+        // field while the screen is being taken down.
+        if (watched == m_field && event->type() == QEvent::FocusOut && m_info) {
             const QString hint = CodeHints::isbnHint(Controls::text(m_field));
             if (!hint.isEmpty())
-                m_screen->panInfo()->setText(hint);
+                m_info->setText(hint);
         }
         return false;
     }
 
 private:
-    CardScreen* m_screen;
+    QPointer<QLabel> m_info;
     QWidget* m_field;
 };
 
@@ -43,6 +47,18 @@ namespace CardHints {
 
 void attach(CardScreen* screen)
 {
+    // A lent card without the date its rule needs: say what that means.
+    if (const LoanRule* rule = screen->collection().loans; rule && !rule->undated.empty()) {
+        QObject::connect(screen, &CardScreen::cardSaved, screen, [screen, rule] {
+            const QWidget* borrower = screen->findChild<QWidget*>(QStringLiteral("txtPrestato"));
+            const QWidget* date = screen->findChild<QWidget*>(QStringLiteral("txtScadenza"));
+            if (!borrower || !date || Text::trimmed(Controls::text(borrower)).isEmpty()
+                || !Text::trimmed(Controls::text(date)).isEmpty())
+                return;
+            screen->showNotice(QStringLiteral("Attenzione: la scheda indica un prestito a %1 ma non %2: %3.")
+                    .arg(Text::trimmed(Controls::text(borrower)), Text::utf8(rule->dateWords), Text::utf8(rule->undated)));
+        });
+    }
     const LabelFields* fields = LabelFields::of(screen->collection());
     if (!fields)
         return;
@@ -60,7 +76,7 @@ void attach(CardScreen* screen)
         const QString hint
             = CodeHints::duplicateHint(text, CodeHints::sameCode(screen->collection(), screen->archivePath(), text, own));
         if (!hint.isEmpty())
-            screen->panInfo()->setText(hint);
+            screen->showNotice(hint);
     });
 }
 

@@ -21,8 +21,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -128,7 +130,11 @@ void CardScreen::formShow()
 
 void CardScreen::formClose()
 {
-    handOver(Screens::role(Screens::Role::MainMenu));
+    TForm* menu = Screens::role(Screens::Role::MainMenu);
+    handOver(menu);
+    // After the close has run its course, not inside it.
+    if (auto then = std::exchange(m_onLeave, {}); then && menu)
+        QTimer::singleShot(0, menu, std::move(then));
 }
 
 void CardScreen::ClearCard()
@@ -257,6 +263,8 @@ void CardScreen::cmdSalvaClick()
             return;
         }
     }
+    if (!confirmSave())
+        return;
     const QString label = Text::trimmed(m_lblPosizione->text());
     Record record(layout());
     const CardBinder::Losses losses = CardBinder::fill(this, record, collection());
@@ -281,16 +289,11 @@ void CardScreen::cmdSalvaClick()
     if (losses.any())
         ShowRecord(record);
     if (losses.replaced)
-        m_panInfo->setText(kCharactersReplaced);
+        showNotice(kCharactersReplaced);
     if (label.isEmpty())
         Msg::information(this, QStringLiteral("La scheda corrente è stata inserita in archivio."));
     else
         Msg::information(this, QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio."));
-    if (losses.cut) {
-        const QString warning = cutWarning();
-        if (!warning.isEmpty())
-            Msg::warning(this, warning);
-    }
     emit cardSaved();
 }
 

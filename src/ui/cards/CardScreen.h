@@ -53,14 +53,19 @@ public:
 
     QString cardTag() const override;
 
+    // Leaving the card this time runs `then` once the main menu is back
+    // (the loans overview opens itself again, so that several returns need
+    // no walk through the menu each time).
+    void onNextLeave(std::function<void()> then) { m_onLeave = std::move(then); }
+
 signals:
     // After a save has been reported, for advice that follows it.
     void cardSaved();
 
 protected:
-    // What a Save says when a text was longer than its slot and was stored
-    // cut; empty: nothing beyond the card showing what was stored.
-    virtual QString cutWarning() const { return {}; }
+    // Asked before a Save writes: false leaves the card unsaved and the
+    // screen as it is (a text the archive would cut asks the user first).
+    virtual bool confirmSave() { return true; }
 
     // Connects a section button of the form to its handler.
     void onClick(const QString& button, std::function<void()> handler);
@@ -81,6 +86,7 @@ private:
     std::vector<QWidget*> m_sections;
     QLabel* m_lblPosizione = nullptr;
     QLabel* m_panInfo = nullptr;
+    std::function<void()> m_onLeave;
 };
 
 // The start-up card screen that answers to a caller tag (trimmed); nullptr

@@ -235,7 +235,7 @@ void TfrmTrova::btnCercaClick()
         Msg::plain(this, Msg::accessMessage());
         return;
     }
-    m_lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1 schede.").arg(m_lstRecords->count()));
+    m_lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1.").arg(Text::counted(m_lstRecords->count(), u"scheda", u"schede")));
     panContainer()->show();
     m_panAvvio->hide();
     m_txtTrova->clear();

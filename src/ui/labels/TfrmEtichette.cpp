@@ -18,7 +18,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -45,6 +47,9 @@ QDoubleSpinBox* millimetres(QWidget* parent, const QString& name, double from, d
     box->setDecimals(2);
     box->setSingleStep(0.1);
     box->setSuffix(QStringLiteral(" mm"));
+    // Millimetres with the decimal comma, as the sheets are named, whatever
+    // the system's language.
+    box->setLocale(QLocale(QLocale::Italian, QLocale::Italy));
     return box;
 }
 
@@ -102,7 +107,7 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
 
     m_txtTipo = new QComboBox(form);
     m_txtTipo->setObjectName(QStringLiteral("txtTipo"));
-    m_txtTipo->addItem(QStringLiteral("Dorso: collocazione (Dewey, autore, scaffale)"));
+    m_txtTipo->addItem(QString());
     m_txtTipo->addItem(QStringLiteral("Codice a barre (Code 128) con titolo"));
     rows->addRow(QStringLiteral("Etichetta:"), m_txtTipo);
 
@@ -163,6 +168,21 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     m_txtBiblioteca->setPlaceholderText(QStringLiteral("stampato sulle etichette con il codice a barre"));
     rows->addRow(QStringLiteral("Nome della biblioteca:"), m_txtBiblioteca);
 
+    // The barcode labels that would not scan, shown only when there are any.
+    m_lblNonLeggibili = new QLabel(form);
+    m_lblNonLeggibili->setObjectName(QStringLiteral("lblNonLeggibili"));
+    m_lblNonLeggibili->setStyleSheet(QStringLiteral("color: #B22222;"));
+    m_lblNonLeggibili->setFont(Controls::verdana(8, true));
+    m_lblNonLeggibili->setWordWrap(true);
+    rows->addRow(m_lblNonLeggibili);
+    m_lstNonLeggibili = new QPlainTextEdit(form);
+    m_lstNonLeggibili->setObjectName(QStringLiteral("lstNonLeggibili"));
+    m_lstNonLeggibili->setReadOnly(true);
+    m_lstNonLeggibili->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_lstNonLeggibili->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lstNonLeggibili->setFont(Controls::verdana(8, false));
+    rows->addRow(m_lstNonLeggibili);
+
     m_imgAnteprima = new QLabel(pan);
     m_imgAnteprima->setObjectName(QStringLiteral("imgAnteprima"));
     m_imgAnteprima->setGeometry(kPreview);
@@ -190,11 +210,15 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     m_sheetKey = m_txtFoglio->currentData().toString();
     m_txtBiblioteca->setText(LabelSettings::libraryName());
     m_filling = false;
+    nameSpine();
     sheetChanged();
     rangeChanged();
 
     const auto changed = [this] { refresh(); };
-    connect(m_txtRaccolta, &QComboBox::currentIndexChanged, this, changed);
+    connect(m_txtRaccolta, &QComboBox::currentIndexChanged, this, [this] {
+        nameSpine();
+        refresh();
+    });
     connect(m_txtTipo, &QComboBox::currentIndexChanged, this, changed);
     connect(m_txtScelta, &QComboBox::currentIndexChanged, this, [this] { rangeChanged(); });
     connect(m_txtDa, &QLineEdit::editingFinished, this, changed);
@@ -299,8 +323,13 @@ void TfrmEtichette::rangeChanged()
     using R = LabelChoice::Range;
     const auto range = R(m_txtScelta->currentIndex());
     m_lblDa->setText(range == R::Shelf ? QStringLiteral("Scaffale:") : QStringLiteral("Da:"));
+    // A field that takes no part in the choice shows nothing.
     m_txtDa->setEnabled(range != R::All);
     m_txtA->setEnabled(range == R::Positions || range == R::Codes);
+    for (QLineEdit* field : {m_txtDa, m_txtA}) {
+        if (!field->isEnabled())
+            field->clear();
+    }
     refresh();
 }
 
@@ -338,6 +367,7 @@ void TfrmEtichette::refresh()
         return;
     m_error.clear();
     m_cards.clear();
+    m_problems.clear();
     m_pages = {};
     const LabelSheet sheet = chosenSheet();
     const Collection* collection = chosenCollection();
@@ -360,16 +390,38 @@ void TfrmEtichette::refresh()
         m_pages = LabelReport::prepare(m_cards, request);
         const int sheets = LabelReport::sheetsFor(int(m_cards.size()), sheet, request.start);
         m_lblConta->setText(m_cards.isEmpty()
-                ? QStringLiteral("Nessuna scheda corrisponde alla scelta.")
+                ? LabelCards::kNothingChosen
                 : LabelReport::counted(m_cards.size(), sheets) + QLatin1Char('.'));
+        if (request.kind == LabelReport::Kind::Barcode)
+            m_problems = LabelScan::check(m_cards, sheet);
     } else {
         m_lblConta->setText(m_error);
     }
+    QStringList lines;
+    for (const LabelScan::Problem& p : m_problems)
+        lines << p.line();
+    m_lblNonLeggibili->setText(m_problems.isEmpty() ? QString() : LabelScan::heading(m_problems.size()));
+    m_lstNonLeggibili->setPlainText(lines.join(QLatin1Char('\n')));
+    m_lblNonLeggibili->setVisible(!m_problems.isEmpty());
+    m_lstNonLeggibili->setVisible(!m_problems.isEmpty());
     m_btnStampa->setEnabled(m_error.isEmpty() && !m_cards.isEmpty());
     // The first sheet, blank where nothing goes, at the preview's size.
     const PreparedReport shown = m_pages.pageCount() > 0 ? m_pages : LabelReport::prepare({}, {});
     const QImage page = LabelReport::render(shown, 0, kPreview.height() * 210 / 297);
     m_imgAnteprima->setPixmap(QPixmap::fromImage(page));
+}
+
+void TfrmEtichette::nameSpine()
+{
+    // The spine's lines as the chosen collection fills them.
+    const Collection* collection = chosenCollection();
+    const LabelFields* fields = collection ? LabelFields::of(*collection) : nullptr;
+    QStringList lines;
+    if (fields && !fields->dewey.empty())
+        lines << QStringLiteral("Dewey");
+    // "autore" for the books, "regia" for the DVDs.
+    lines << (fields ? Text::latin1(fields->person).toLower() : QStringLiteral("autore")) << QStringLiteral("scaffale");
+    m_txtTipo->setItemText(0, QStringLiteral("Dorso: collocazione (%1)").arg(lines.join(QStringLiteral(", "))));
 }
 
 void TfrmEtichette::saveSettings()
@@ -389,6 +441,11 @@ void TfrmEtichette::btnStampaClick()
         Msg::warning(this, QStringLiteral("Nessuna scheda corrisponde alla scelta: non c'è nulla da stampare."));
         return;
     }
+    if (!m_problems.isEmpty()
+        && !Msg::confirm(this, QStringLiteral("Attenzione: ") + LabelScan::heading(m_problems.size()).chopped(1)
+                + QStringLiteral(", come elencato nella schermata.") + Msg::kLfCrLfCr
+                + QStringLiteral("Si vogliono stampare comunque tutte le etichette?")))
+        return;
     saveSettings();
     ReportPrinter::print(this, m_pages);
 }

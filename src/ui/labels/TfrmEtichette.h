@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/labels/LabelCards.h"
+#include "core/labels/LabelScan.h"
 #include "core/labels/LabelSheet.h"
 #include "print/labels/LabelReport.h"
 #include "ui/shell/TForm.h"
@@ -10,6 +11,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -31,6 +33,9 @@ public:
     const QList<LabelCard>& cards() const { return m_cards; }
     const PreparedReport& pages() const { return m_pages; }
     QString error() const { return m_error; }
+    // The barcode labels of the choice that would not scan, listed on the
+    // screen and asked about before printing.
+    const QList<LabelScan::Problem>& problems() const { return m_problems; }
 
     void refresh();
     void btnStampaClick();
@@ -48,6 +53,7 @@ private:
     void sheetChanged();
     void sheetPicked();
     void rangeChanged();
+    void nameSpine();
     void saveSettings();
 
     QComboBox* m_txtRaccolta = nullptr;
@@ -69,6 +75,8 @@ private:
     QDoubleSpinBox* m_txtAltezza = nullptr;
     QSpinBox* m_txtInizio = nullptr;
     QLineEdit* m_txtBiblioteca = nullptr;
+    QLabel* m_lblNonLeggibili = nullptr;
+    QPlainTextEdit* m_lstNonLeggibili = nullptr;
     QLabel* m_imgAnteprima = nullptr;
     QLabel* m_lblConta = nullptr;
     QPushButton* m_btnStampa = nullptr;
@@ -78,6 +86,7 @@ private:
     LabelSheet m_custom;
     QString m_sheetKey;
     QList<LabelCard> m_cards;
+    QList<LabelScan::Problem> m_problems;
     PreparedReport m_pages;
     QString m_error;
     bool m_filling = false;

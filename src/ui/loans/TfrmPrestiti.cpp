@@ -180,9 +180,7 @@ void TfrmPrestiti::refill()
         widest = std::max(widest, metrics.horizontalAdvance(line));
     m_lstPrestiti->setItemWidth(std::max(widest + 4, lineRoom()));
     m_lstPrestiti->showScrollBars();
-    m_lblTrovate->setText(QStringLiteral("Il presente elenco contiene %1 schede in prestito, %2 segnalate.")
-                              .arg(m_loans.loans().size())
-                              .arg(m_loans.markedCount()));
+    m_lblTrovate->setText(m_loans.totalLine());
 }
 
 void TfrmPrestiti::txtGiorniChange()
@@ -227,12 +225,22 @@ void TfrmPrestiti::lstPrestitiDblClick()
 
 void TfrmPrestiti::btnStampaClick()
 {
-    ListReport::print(this, kPrintTitle, printLines());
+    ListReport::print(this, kPrintTitle, printLines(), kPrintTitle);
 }
 
 QStringList TfrmPrestiti::printLines() const
 {
-    return m_loans.lines(kPageChars);
+    // The list, then what the screen says around it: what "!" means, after
+    // how many days, and the total.
+    QStringList lines = m_loans.lines(kPageChars);
+    QStringList overdue;
+    for (const Collection* c : Collection::all()) {
+        if (LoanList::keepsLoans(*c))
+            overdue << c->pluralWithArticle() + QLatin1Char(' ') + LoanList::overdueWords(*c, QString::number(m_txtGiorni->value()));
+    }
+    lines << QString() << loanWords().marks << QStringLiteral("Segnalati: ") + Text::listed(overdue) + QLatin1Char('.')
+          << m_loans.totalLine();
+    return lines;
 }
 
 void TfrmPrestiti::open(TForm* menu)
@@ -254,4 +262,6 @@ void TfrmPrestiti::open(TForm* menu)
     Record record(*chosen->collection->layout);
     record.bytes() = chosen->record;
     card->showStored(record, chosen->index);
+    // Leaving the card comes back here, with the list read afresh.
+    card->onNextLeave([menu] { open(menu); });
 }

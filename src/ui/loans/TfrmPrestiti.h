@@ -43,7 +43,10 @@ public:
 
     static inline const QString kPrintTitle = QStringLiteral("Prestiti in corso");
 
-    // The lines Stampa prints: fitted to the page, which is wider than the list.
+    // The lines Stampa prints: the list fitted to the page, which is wider
+    // than the screen's, then kPrintFooterLines lines: a blank, what "!"
+    // means, the days and the total.
+    static constexpr int kPrintFooterLines = 4;
     QStringList printLines() const;
 
 protected:

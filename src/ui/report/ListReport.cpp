@@ -27,9 +27,9 @@ ReportText* addStrip(Report& report, const QString& name, const QRectF& at, Repo
     return strip;
 }
 
-std::unique_ptr<Report> createTemplate()
+std::unique_ptr<Report> createTemplate(const QString& name)
 {
-    auto report = std::make_unique<Report>(QStringLiteral("Riepilogo dati"));
+    auto report = std::make_unique<Report>(name.isEmpty() ? QStringLiteral("Riepilogo dati") : name);
     report->setPaper(QPageSize::A4);
     report->setOrientation(QPageLayout::Landscape);
     report->setMargins(10);
@@ -66,9 +66,9 @@ void fill(Report& report, const QString& title, const QStringList& lines)
     data->setHeight(txtRiepilogo->height() + 10);
 }
 
-void print(QWidget* parent, const QString& title, const QStringList& lines)
+void print(QWidget* parent, const QString& title, const QStringList& lines, const QString& name)
 {
-    std::unique_ptr<Report> report = createTemplate();
+    std::unique_ptr<Report> report = createTemplate(name);
     fill(*report, title, lines);
     ReportPrinter::print(parent, ReportPaginator::paginate(*report));
 }

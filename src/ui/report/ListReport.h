@@ -18,12 +18,14 @@ namespace ListReport {
 // One line of the 8 pt fixed-width font, in report units.
 inline constexpr double kLineHeight = 12.822;
 
-// Prepares the report and offers the print dialog over `parent`.
-void print(QWidget* parent, const QString& title, const QStringList& lines);
+// Prepares the report and offers the print dialog over `parent`; `name`
+// is the document's name (the file a PDF is proposed as), "Riepilogo dati"
+// when empty.
+void print(QWidget* parent, const QString& title, const QStringList& lines, const QString& name = {});
 
 // The template, and its filling as print() does it (the lines are shared,
 // not copied).
-std::unique_ptr<Report> createTemplate();
+std::unique_ptr<Report> createTemplate(const QString& name = {});
 void fill(Report& report, const QString& title, const QStringList& lines);
 
 // The list's strip: white bold Verdana of `points`, centred on slate grey.

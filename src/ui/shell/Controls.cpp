@@ -117,6 +117,20 @@ QString lfLines(const QString& value)
     return lines;
 }
 
+// The line break a stored text uses: CR LF, as the program writes, unless
+// the text holds only lone LF or lone CR (as another program or an older
+// card may store it).
+QString breakOf(const QString& value)
+{
+    if (value.contains(QStringLiteral("\r\n")))
+        return QStringLiteral("\r\n");
+    if (value.contains(QLatin1Char('\n')))
+        return QStringLiteral("\n");
+    if (value.contains(QLatin1Char('\r')))
+        return QStringLiteral("\r");
+    return QStringLiteral("\r\n");
+}
+
 // Room for a value set by the program, above the typing limit when needed.
 void fitLimit(QLineEdit* edit, qsizetype length)
 {
@@ -133,13 +147,15 @@ QString text(const QWidget* control)
         return e->text();
     if (auto* c = qobject_cast<const QComboBox*>(control))
         return c->currentText();
-    // A memo's lines are joined by CR LF, as they are stored and exported.
+    // A memo's lines are joined by the break its text came with (CR LF for
+    // a new text), so that an edit never lengthens a stored text by its
+    // breaks alone.
     if (auto* p = qobject_cast<const QPlainTextEdit*>(control)) {
         const QString lines = memoLines(p);
         const QVariant shown = p->property(kShownText);
         if (shown.isValid() && lfLines(shown.toString()) == lines)
             return shown.toString();
-        return QString(lines).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        return QString(lines).replace(QLatin1Char('\n'), breakOf(shown.toString()));
     }
     if (auto* t = qobject_cast<const QTextEdit*>(control))
         return t->toPlainText();

@@ -36,9 +36,10 @@ QFrame* listBanner(QWidget* parent, int width);
 QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRect at);
 
 // The text a control shows (edit, combo box, memo or label), and setting it.
-// A memo's line breaks are CR LF both ways, except that a memo still showing
-// the text last set gives that text back exactly as it was set (a text
-// written elsewhere with lone LF stays as it is until the user changes it).
+// A memo's text comes back with the line break of the text last set into it
+// (CR LF when it had none; a text written elsewhere with lone LF keeps lone
+// LF when the user edits it), and a memo still showing the text last set
+// gives that text back exactly as it was set.
 // Setting a text never cuts it at the field's typing limit.
 QString text(const QWidget* control);
 void setText(QWidget* control, const QString& value);

@@ -55,6 +55,7 @@ TForm::~TForm()
 {
     // Focus changes while the widgets are being torn down are no longer ours.
     disconnect(qApp, nullptr, this, nullptr);
+    releaseNotice();
 }
 
 void TForm::setPanelSize(QSize size)
@@ -140,6 +141,37 @@ QString TForm::callerTag() const
 void TForm::setInfoLine(QLabel* panInfo)
 {
     m_info = panInfo;
+}
+
+void TForm::showNotice(const QString& notice)
+{
+    if (!m_info || notice.isEmpty())
+        return;
+    const QString shown = m_info->text();
+    m_info->setText(m_noticeHeld && !shown.isEmpty() && shown != notice && !shown.contains(notice)
+            ? shown + QStringLiteral("  ") + notice
+            : notice);
+    if (!m_noticeHeld) {
+        m_noticeHeld = true;
+        // The user's next action may reach any control of the screen.
+        qApp->installEventFilter(this);
+    }
+}
+
+void TForm::clearNotice(const QString& notice)
+{
+    if (m_info && m_info->text() == notice) {
+        m_info->clear();
+        releaseNotice();
+    }
+}
+
+void TForm::releaseNotice()
+{
+    if (!m_noticeHeld)
+        return;
+    m_noticeHeld = false;
+    qApp->removeEventFilter(this);
 }
 
 void TForm::setHint(QWidget* control, const QString& hint)
@@ -238,6 +270,17 @@ void TForm::applyCapacity(QWidget* field, int capacity)
 
 bool TForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_noticeHeld) {
+        // A key or click in this screen (not in a message box over it) is
+        // the user's next action: the hints take the info line again.
+        const QEvent::Type type = event->type();
+        if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress) {
+            if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this)
+                releaseNotice();
+        }
+        if (m_noticeHeld && (type == QEvent::MouseMove || type == QEvent::Enter))
+            return QDialog::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::MouseMove: {
         // A move over a child reaches its parents too: only the control

@@ -51,6 +51,14 @@ public:
     // ("libri", "dvd", "bibliografie"); empty for every other screen.
     virtual QString cardTag() const { return {}; }
 
+    // A notice about what happened to the data (characters not kept, a
+    // code already in use, a text too long): it stays on the info line
+    // until the user's next key or click in this screen, and no hint
+    // replaces it meanwhile. A second notice before then is added to it.
+    void showNotice(const QString& notice);
+    // Takes away `notice` if the info line still shows it alone.
+    void clearNotice(const QString& notice);
+
     // A child control by its name; nullptr when there is none.
     template <class T = QWidget>
     T* control(const QString& name) const { return findChild<T*>(name); }
@@ -89,6 +97,7 @@ protected:
 
 private:
     void centrePanel();
+    void releaseNotice();
     void updateHighlights(QWidget* now);
 
     Kind m_kind;
@@ -96,6 +105,7 @@ private:
     QColor m_top, m_bottom;
     QPointer<QLabel> m_info;
     QHash<QObject*, QString> m_hints;
+    bool m_noticeHeld = false;
     QHash<QObject*, QWidget*> m_enterNext;
     std::vector<std::pair<QWidget*, QWidget*>> m_highlights; // field, rectangle
 };

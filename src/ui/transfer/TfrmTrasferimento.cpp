@@ -268,7 +268,8 @@ void TfrmTrasferimento::btnEsportaClick()
         return;
     }
     m_exported = target;
-    m_lblEsportato->setText(QStringLiteral("%1 schede esportate in %2").arg(outcome.cards).arg(QDir::toNativeSeparators(target)));
+    m_lblEsportato->setText(QStringLiteral("%1 in %2")
+                                .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"), QDir::toNativeSeparators(target)));
     m_lblEsportato->setToolTip(QDir::toNativeSeparators(target));
     m_btnApriCartella->setVisible(true);
     setStatus(QStringLiteral("Esportazione completata."));
@@ -399,10 +400,11 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         break;
     case Status::Refused:
         setStatus(cards.problems().isEmpty() && !cards.duplicates().isEmpty()
-                ? QStringLiteral("Nessuna scheda importata: %1 codici già presenti o ripetuti (\"accetta codici ripetuti\" li "
-                                 "importa comunque).").arg(cards.duplicates().size())
-                : QStringLiteral("Nessuna scheda importata: %1 problemi da correggere nel file; l'archivio è rimasto com'era.")
-                      .arg(cards.report().size()));
+                ? QStringLiteral("Nessuna scheda importata: %1 (\"accetta codici ripetuti\" %2 importa comunque).")
+                      .arg(Text::counted(cards.duplicates().size(), u"codice già presente o ripetuto", u"codici già presenti o ripetuti"),
+                          cards.duplicates().size() == 1 ? QStringLiteral("lo") : QStringLiteral("li"))
+                : QStringLiteral("Nessuna scheda importata: %1 da correggere nel file; l'archivio è rimasto com'era.")
+                      .arg(Text::counted(cards.report().size(), u"problema", u"problemi")));
         break;
     case Status::Failed:
         setStatus(QString());
@@ -411,14 +413,18 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         break;
     case Status::Imported:
         if (checkOnly) {
-            QString text = QStringLiteral("%1 schede pronte da importare: nessun problema trovato").arg(cards.count());
+            QString text = Text::counted(cards.count(), u"scheda pronta", u"schede pronte")
+                + QStringLiteral(" da importare: nessun problema trovato");
             if (cards.paddedDewey() > 0)
-                text += QStringLiteral("; %1 codici Dewey completati con gli zeri iniziali").arg(cards.paddedDewey());
+                text += QStringLiteral("; %1 con gli zeri iniziali")
+                            .arg(Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati"));
             setStatus(text + QStringLiteral("; nessuna scheda scritta."));
         } else if (cards.count() == 0) {
             setStatus(QStringLiteral("Il file non contiene schede: nessuna scheda aggiunta."));
         } else {
-            setStatus(QStringLiteral("%1 schede aggiunte, nelle posizioni da %2 a %3.")
+            setStatus(cards.count() == 1
+                    ? QStringLiteral("1 scheda aggiunta, nella posizione %1.").arg(outcome.archiveCards)
+                    : QStringLiteral("%1 schede aggiunte, nelle posizioni da %2 a %3.")
                           .arg(cards.count()).arg(before + 1).arg(outcome.archiveCards));
         }
         break;

@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 
 folder=${1:-$HOME/Tomaria}
 
-tools/install-deps.sh
+TOMARIA_TESTS=0 tools/install-deps.sh
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOMARIA_TESTS=OFF

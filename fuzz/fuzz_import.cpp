@@ -7,6 +7,7 @@
 //   then the file.
 
 #include "FuzzSupport.h"
+#include "ImportPromise.h"
 
 #include "core/collections/ArchiveCheck.h"
 #include "core/collections/Collection.h"
@@ -22,33 +23,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-// What a cell should read back as, written here from the import's promise
-// rather than taken from its code.
-QString expected(const Collection& c, const FieldDef& f, const QByteArray& cell, bool utf8)
-{
-    QString value = utf8 ? QString::fromUtf8(cell) : Cp1252::decode(std::string_view(cell.constData(), std::size_t(cell.size())));
-    const bool multiLine = ImportNames::multiLine(c, f.name);
-    QString out;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar ch = value[i];
-        if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) {
-            if (ch == QLatin1Char('\r') && i + 1 < value.size() && value[i + 1] == QLatin1Char('\n'))
-                ++i;
-            out += multiLine ? QStringLiteral("\r\n") : QStringLiteral(" ");
-        } else {
-            out += ch;
-        }
-    }
-    if (c.layout->kind == SlotKind::LengthByte)
-        out = Text::trimmed(out);
-    if ((f.name == "Annullata" || f.name == "Convalida") && Text::trimmed(out).isEmpty())
-        out = QStringLiteral("No");
-    return out;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -108,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(Text::trimmed(std::string_view(cells[i].constData(), std::size_t(cells[i].size()))).empty());
                 continue;
             }
-            FUZZ_CHECK(record.text(f->name) == expected(collection, *f, cells[i], cards.isUtf8()));
+            FUZZ_CHECK(record.text(f->name) == ImportPromise::expected(collection, *f, cells[i], cards.isUtf8(), !cards.takesValuesAsWritten()));
         }
         ++card;
     }

@@ -599,6 +599,7 @@ void BackupTest::everyToolShowsItsGuide_data()
         {QStringLiteral("imgStatistiche"), {QStringLiteral("Statistiche del catalogo."), QStringLiteral("La schermata Statistiche del catalogo mostra")}},
         {QStringLiteral("imgBanco"), {QStringLiteral("Banco prestiti."), QStringLiteral("Il banco prestiti serve a prestare")}},
         {QStringLiteral("imgInventario"), {QStringLiteral("Inventario."), QStringLiteral("L'inventario controlla uno scaffale")}},
+        {QStringLiteral("imgTrasferimento"), {QStringLiteral("Importa ed esporta."), QStringLiteral("La schermata Importa ed esporta porta il catalogo")}},
     };
     for (const Tool& tool : Tools::all()) {
         const auto guide = guides.value(tool.name);

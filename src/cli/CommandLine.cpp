@@ -4,6 +4,7 @@
 #include "cli/DeskCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
+#include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
 #include "core/collections/CodeHints.h"
@@ -24,6 +25,7 @@
 #include "core/import/CardImport.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
+#include "core/loans/ValueWarnings.h"
 #include "core/stats/CollectionStats.h"
 #include "core/text/Text.h"
 #include "core/text/Clock.h"
@@ -56,7 +58,8 @@ struct Options {
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
     bool dryRun = false;
-    bool csv = false; // export: the complete CSV instead of the spreadsheet
+    bool csv = false;      // export: the complete CSV instead of the spreadsheet
+    bool complete = false; // export: every field, as .xlsx or .csv after --out's extension
     bool withCancelled = false;
     bool allowDuplicates = false;
     CardImport::Encoding encoding = CardImport::Encoding::Auto;
@@ -186,21 +189,31 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-// Every field of every card, for the import of another program folder.
-int exportCsv(const Options& o, QTextStream& out, QTextStream& err)
+// Every field of every card, for the import of another program folder:
+// a CSV (--csv, or --complete with a .csv file) or a spreadsheet file
+// (--complete with a .xlsx file) whose cells are all text.
+int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
         return fail(err, QStringLiteral("export non accetta altri argomenti"));
+    if (o.csv && o.complete)
+        return fail(err, QStringLiteral("--csv e --complete non vanno insieme: --complete sceglie il formato dall'estensione di --out"));
     if (o.out.isEmpty())
-        return fail(err, QStringLiteral("export --csv vuole --out FILE.csv"));
+        return fail(err, o.csv ? QStringLiteral("export --csv vuole --out FILE.csv") : QStringLiteral("export --complete vuole --out FILE.xlsx o FILE.csv"));
+    const QString suffix = QFileInfo(o.out).suffix().toLower();
+    const bool xlsx = o.complete && suffix == QLatin1String("xlsx");
+    if (o.complete && !xlsx && suffix != QLatin1String("csv"))
+        return fail(err, QStringLiteral("export --complete vuole un file .xlsx o .csv"));
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    if (const QString refusal = ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
+    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(o.out) : ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
     CardCsv::Outcome outcome;
-    if (!CardCsv::save(*o.collection, archivePath(o), o.out, &outcome)) {
+    const bool saved = xlsx ? CardXlsx::save(*o.collection, archivePath(o), o.out, &outcome)
+                            : CardCsv::save(*o.collection, archivePath(o), o.out, &outcome);
+    if (!saved) {
         if (outcome.readFailed)
             err << "tomaria-cli: impossibile leggere " << shown(archivePath(o)) << ": " << outcome.reason;
         else
@@ -222,8 +235,14 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     QStringList lines = ArchiveCheck::describe(report);
     // Doubtful codes and ISBNs are warnings: they leave the exit status alone.
     CodeHints::Findings findings;
+    QStringList warnings;
     if (CodeHints::scan(*o.collection, archivePath(o), findings))
-        lines = lines.mid(0, 1) + CodeHints::describe(findings) + lines.mid(1);
+        warnings << CodeHints::describe(findings);
+    // So are the values a spreadsheet has likely changed.
+    ValueWarnings::Findings values;
+    if (ValueWarnings::scan(*o.collection, archivePath(o), values))
+        warnings << ValueWarnings::describe(values);
+    lines = lines.mid(0, 1) + warnings + lines.mid(1);
     for (const QString& line : lines)
         out << line << "\n";
     return report.clean() ? 0 : 1;
@@ -255,7 +274,7 @@ int stats(const Options& o, QTextStream& out, QTextStream& err)
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
-        return fail(err, QStringLiteral("import vuole il file CSV da importare"));
+        return fail(err, QStringLiteral("import vuole il file da importare (.xlsx o CSV)"));
     const QString source = o.positional.first();
     if (!DiskFile::isRegular(source))
         return cannotRead(err, source, readReason(source));
@@ -276,6 +295,8 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     auto listings = [&] {
         for (const QString& line : report)
             out << shown(source) << ": " << line << "\n";
+        for (const QString& line : cards.warningReport())
+            out << shown(source) << ": " << line << "\n";
         for (const QString& note : cards.notes())
             out << note << "\n";
     };
@@ -285,6 +306,8 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         // Every problem of every row, so that one pass in the office
         // program mends them all.
         for (const QString& line : report)
+            err << shown(source) << ": " << line << "\n";
+        for (const QString& line : cards.warningReport())
             err << shown(source) << ": " << line << "\n";
         const bool onlyDuplicates = cards.problems().isEmpty() && !cards.duplicates().isEmpty();
         if (onlyDuplicates)
@@ -307,10 +330,14 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     case CardImport::Outcome::Status::Imported:
         break;
     }
-    if (o.dryRun)
+    if (o.dryRun) {
         out << Text::counted(cards.count(), u"scheda pronta", u"schede pronte") << " da importare in " << archivePath(o) << " (file letto come "
-            << cards.encodingName() << "): nessun problema trovato; nessuna scheda scritta (--dry-run)\n";
-    else if (cards.count() == 0)
+            << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName()) << "): nessun problema trovato";
+        if (cards.paddedDewey() > 0)
+            out << "; " << Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati")
+                << " con gli zeri iniziali";
+        out << "; nessuna scheda scritta (--dry-run)\n";
+    } else if (cards.count() == 0)
         out << "0 schede importate: il file non contiene schede\n";
     else
         out << Text::counted(cards.count(), u"scheda importata", u"schede importate") << " in " << archivePath(o) << " (ora " << outcome.archiveCards << ")\n";
@@ -320,7 +347,7 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
 
 int exportAny(const Options& o, QTextStream& out, QTextStream& err)
 {
-    return o.csv ? exportCsv(o, out, err) : exportFile(o, out, err);
+    return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
 }
 
 int labels(const Options& o, QTextStream& out, QTextStream& err)
@@ -408,6 +435,7 @@ const std::vector<OptionRow>& optionTable()
         {"days", "N", {"loans", "stats", "reminders"}, nullptr,
             QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays)},
         {"csv", {}, {"export"}, nullptr, {}},
+        {"complete", {}, {"export"}, nullptr, {}},
         {"dry-run", {}, {"import"}, nullptr, {}},
         {"with-cancelled", {}, {"labels"}, nullptr, {}},
         {"allow-duplicates", {}, {"import"}, nullptr, {}},
@@ -470,27 +498,33 @@ const std::vector<VerbRow>& verbTable()
                 "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"); },
             &search},
         {"export", Takes::Archive, -1, {}, Filters::None,
-            {"export %1 [--year AAAA] [--out FILE]", "export %1 --csv [--year AAAA] --out FILE.csv"},
+            {"export %1 [--year AAAA] [--out FILE]", "export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv",
+                "export %1 --csv [--year AAAA] --out FILE.csv"},
             [] { return QStringLiteral(
                 "export: --out non può indicare un archivio del programma, il file delle password\n"
                 "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
-                "export --csv: tutti i campi di ogni scheda (prestiti e allegati compresi) in un file CSV che import\n"
-                "  rilegge campo per campo; è il modo di trasferire un catalogo intero. Il foglio di calcolo serve per la\n"
-                "  consultazione. --out non può indicare un file esistente che non sia un CSV completo di questo programma.\n"); },
+                "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
+                "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
+                "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
+                "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
+                "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"); },
             &exportAny},
         {"check", Takes::Archive, -1, {}, Filters::None, {"check  %1 [--year AAAA]"},
             [] { return QStringLiteral(
-                "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti e gli ISBN errati.\n"); },
+                "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti, gli ISBN errati, i codici\n"
+                "  Dewey che non hanno tre cifre e le date di prestito che non si leggono come gg/mm/aaaa.\n"); },
             &check},
         {"sample", Takes::Archive, -1, {}, Filters::None, {"sample %1 NUMERO [--year AAAA] [--seed N]"}, nullptr, &addSamples},
         {"import", Takes::Archive, -1, {}, Filters::None,
-            {"import %1 FILE.csv [--year AAAA] [--dry-run]", "              [--allow-duplicates] [--encoding utf-8|windows-1252]"},
+            {"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]", "              [--allow-duplicates] [--encoding utf-8|windows-1252]"},
             [] { return QStringLiteral(
-                "import: la prima riga del file CSV nomina le colonne con i campi della scheda, con le didascalie della\n"
-                "  scheda o con le intestazioni del foglio esportato; separatore virgola, punto e virgola o tabulazione;\n"
-                "  UTF-8 o Windows-1252 (--encoding la indica quando il file le mescola). Ogni riga è controllata prima\n"
-                "  di scrivere: al primo problema l'archivio resta com'era; un codice già in archivio o ripetuto nel file\n"
-                "  ferma l'importazione salvo --allow-duplicates. --dry-run controlla soltanto.\n"); },
+                "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
+                "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
+                "  separatore virgola, punto e virgola o tabulazione, UTF-8 o Windows-1252 (--encoding la indica quando il\n"
+                "  file le mescola). Ogni riga è controllata prima di scrivere: al primo problema l'archivio resta com'era;\n"
+                "  un codice già in archivio o ripetuto nel file ferma l'importazione salvo --allow-duplicates. Ciò che un\n"
+                "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
+                "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"); },
             &importFile},
         {"loans", Takes::Folder, 0, "loans non vuole altri argomenti", Filters::None, {"loans [--days N]"}, &loansUsage, &loans},
         {"backup", Takes::Folder, 0, "backup non vuole altri argomenti", Filters::None, {"backup [--to CARTELLA]"},
@@ -720,6 +754,7 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
             return missing("encoding");
     }
     o.csv = parser.isSet(QStringLiteral("csv"));
+    o.complete = parser.isSet(QStringLiteral("complete"));
     o.dryRun = parser.isSet(QStringLiteral("dry-run"));
     o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
     o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));

@@ -7,6 +7,7 @@
 #include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/backup/TfrmCopie.h"
+#include "ui/transfer/TfrmTrasferimento.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/desk/TfrmBancoPrestiti.h"
 #include "ui/desk/TfrmInventario.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[])
         grab(&tools, QDir(out).filePath(tools.objectName() + QStringLiteral(".png")));
         TfrmCopie copies(Screens::get(Screens::Id::Avvio));
         grab(&copies, QDir(out).filePath(copies.objectName() + QStringLiteral(".png")));
+        TfrmTrasferimento transfer(Screens::get(Screens::Id::Avvio));
+        grab(&transfer, QDir(out).filePath(transfer.objectName() + QStringLiteral(".png")));
         TfrmEtichette labels(Screens::get(Screens::Id::Avvio));
         grab(&labels, QDir(out).filePath(labels.objectName() + QStringLiteral(".png")));
         TfrmBancoPrestiti desk(Screens::get(Screens::Id::Avvio));

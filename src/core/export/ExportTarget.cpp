@@ -3,6 +3,7 @@
 #include "core/access/PasswordFile.h"
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
+#include "core/export/CardXlsx.h"
 #include "core/export/Spreadsheet.h"
 #include "core/access/SettingsFile.h"
 #include "core/storage/AppendJournal.h"
@@ -116,6 +117,11 @@ QString refusal(const QString& path)
 QString csvRefusal(const QString& path)
 {
     return refusalFor(path, &CardCsv::isOurs, QStringLiteral("un file CSV completo"));
+}
+
+QString xlsxRefusal(const QString& path)
+{
+    return refusalFor(path, &CardXlsx::isOurs, QStringLiteral("un foglio .xlsx completo"));
 }
 
 QString pdfRefusal(const QString& path)

@@ -10,9 +10,11 @@
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
+#include "core/storage/XlsxReader.h"
 #include "core/text/Text.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -83,6 +85,55 @@ int controlByte(const QByteArray& bytes)
     return -1;
 }
 
+// The fields that hold a date as gg/mm/aaaa.
+bool isDateField(std::string_view field)
+{
+    return field == "Scadenza" || field == "DataPub";
+}
+
+// A date as a spreadsheet rewrites it with its default settings: the year
+// in two digits ("03/03/24").
+bool twoDigitYear(const QString& value)
+{
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,2}([/.-])[0-9]{1,2}\\1[0-9]{2}")));
+    return pattern.match(value).hasMatch();
+}
+
+// A Dewey class as a spreadsheet rewrites it: a number without its
+// leading zeros ("74" for "074", "0" for "000").
+bool shortDewey(const QString& value)
+{
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,2}")));
+    return pattern.match(value).hasMatch();
+}
+
+// What a spreadsheet shows for a text it took for a formula and could not
+// compute ("=SOMMA(1,2)" saved back as "#NAME?"), in English and Italian.
+bool formulaError(const QString& value)
+{
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("#(NAME\\?|NOME\\?|VALUE!|VALORE!|REF!|RIF!|DIV/0!|NUM!|N/A|N/D|NULL!|NULLO!)|Err:[0-9]{3}")));
+    return pattern.match(value).hasMatch();
+}
+
+// The fields whose every character counts, as a code's leading zeros
+// ("000123") or a price's final ones ("12.50"), and which a spreadsheet
+// shows as a number or a date when they look like one.
+bool zerosCount(std::string_view field)
+{
+    return field == "Codice" || field == "Scaffale" || field == "Isbn" || field == "Prezzo" || field == "NumTestata";
+}
+
+// A value as a spreadsheet writes a number or a date it took a text for:
+// "123", "3.1", "1.00E+05", "01/02/26".
+bool spreadsheetNumber(const QString& value)
+{
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+([.,][0-9]+)?([Ee][+-]?[0-9]+)?")));
+    return number.match(value).hasMatch() || twoDigitYear(value);
+}
+
 } // namespace
 
 // What the first reading of the raw bytes finds out.
@@ -119,7 +170,8 @@ QString CardImport::notCsv(const QByteArray& head)
     if (lower.startsWith("<html") || lower.startsWith("<!doctype html") || lower.startsWith("<?xml"))
         return QStringLiteral("il file è una pagina HTML o XML, come il foglio di calcolo esportato da questo programma, non un file CSV; ") + howTo;
     if (head.startsWith("PK\x03\x04"))
-        return QStringLiteral("il file è un documento compresso (foglio di calcolo .xlsx o .ods, documento .docx o .odt), non un file CSV; ") + howTo;
+        return QStringLiteral("il file è un documento compresso (foglio di calcolo .xlsx o .ods, documento .docx o .odt) ma non un "
+                              "foglio .xlsx leggibile, né un file CSV; ") + howTo + QStringLiteral(", oppure come \"Excel 2007-365 (.xlsx)\"");
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         return QStringLiteral("il file è un documento di Office nel vecchio formato (.xls o .doc), non un file CSV; ") + howTo;
     if (head.startsWith("%PDF"))
@@ -141,6 +193,13 @@ QString CardImport::notCsv(const QByteArray& head)
 QString CardImport::decode(const QByteArray& bytes) const
 {
     return m_utf8 ? QString::fromUtf8(bytes) : Cp1252::decode(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void CardImport::warning(int line, int column, const QString& text)
+{
+    ++m_warningCount;
+    if (m_warnings.size() < kKeptProblems)
+        m_warnings.append({line, column, text});
 }
 
 void CardImport::problem(int line, int column, const QString& text)
@@ -264,7 +323,10 @@ bool CardImport::header(const QList<QByteArray>& cells, int line)
     m_fields.clear();
     for (const QByteArray& cell : cells)
         m_header << Text::trimmed(lineBreaks(decode(cell), false));
-    m_complete = m_separator == ';' && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
+    m_complete = !m_xlsx && m_separator == ';' && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
+    // The complete CSV without the byte-order mark every export writes:
+    // saved again by another program, most likely a spreadsheet.
+    m_resaved = !m_xlsx && !m_byteOrderMark && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
     // Empty headings at the end: the sheet's unused columns, ignored as long
     // as their cells are empty too.
     m_namedColumns = m_header.size();
@@ -307,6 +369,11 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
 {
     const RecordLayout& layout = *m_collection.layout;
     const int before = m_problemCount;
+    if (m_xlsx && cells.size() > m_header.size()) {
+        // The sheet's rows end at their last value: this one goes beyond the header.
+        problem(line, static_cast<int>(cells.size()), QStringLiteral("valore in una colonna senza nome: dare un nome alla colonna o togliere il valore"));
+        return false;
+    }
     if (cells.size() != m_header.size() && cells.size() != m_namedColumns) {
         problem(line, 0, QStringLiteral("%1 campi invece dei %2 dell'intestazione").arg(cells.size()).arg(m_namedColumns));
         return false;
@@ -333,10 +400,39 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             continue;
         }
         const QString value = m_complete ? decode(cells[i]) : lineBreaks(decode(cells[i]), ImportNames::multiLine(m_collection, f.name));
-        const QString stored = layout.kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
+        QString stored = layout.kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
         if (const QString ch = unencodable(stored); !ch.isEmpty()) {
             const QString code = QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0'));
             problem(line, column, QStringLiteral("il carattere \"%1\" (U+%2) non si può scrivere in Windows-1252").arg(ch, code));
+            continue;
+        }
+        // What a spreadsheet opened with its default settings does to a
+        // value that looks like a number or a date; the complete export as
+        // written holds the cards' own values, whatever they are.
+        const bool untouched = takesValuesAsWritten();
+        if (!untouched && f.name == "Dewey" && shortDewey(Text::trimmed(stored))) {
+            const QString padded = Text::trimmed(stored).rightJustified(3, QLatin1Char('0'));
+            if (!m_checked) {
+                ++m_paddedDewey;
+                warning(line, column, QStringLiteral("codice Dewey \"%1\" completato in \"%2\": le classi Dewey hanno tre cifre, "
+                                                     "e un foglio di calcolo toglie gli zeri iniziali").arg(Text::trimmed(stored), padded));
+            }
+            stored = padded;
+        }
+        if (!untouched && formulaError(Text::trimmed(stored))) {
+            problem(line, column, QStringLiteral("\"%1\" è ciò che un foglio di calcolo mostra quando prende un testo per una formula: "
+                                                 "il valore originale è perso; importare il file .xlsx dell'esportazione completa, "
+                                                 "oppure correggere la cella").arg(Text::trimmed(stored)));
+            continue;
+        }
+        if (m_resaved && !m_checked && zerosCount(f.name) && spreadsheetNumber(Text::trimmed(stored)))
+            warning(line, column, QStringLiteral("\"%1\" è un numero o una data per un foglio di calcolo, che può averlo riscritto "
+                                                 "(\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
+                                      .arg(Text::trimmed(stored)));
+        if (!untouched && isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
+            problem(line, column, QStringLiteral("la data \"%1\" ha l'anno di due cifre, come la riscrive un foglio di calcolo: "
+                                                 "importare il file .xlsx dell'esportazione completa, oppure aprire il CSV nel "
+                                                 "foglio di calcolo indicando le colonne come testo").arg(Text::trimmed(stored)));
             continue;
         }
         if (&f == cancelled) {
@@ -418,11 +514,58 @@ bool CardImport::loadArchiveCodes(const QString& archive)
     return scanned;
 }
 
+CsvReader::Status CardImport::readRows(QIODevice& file, const std::function<bool(CsvReader::Row&)>& onRow)
+{
+    if (!m_xlsx) {
+        int badLine = 0;
+        const CsvReader::Status status = CsvReader::read(file, m_separator, onRow, &badLine);
+        switch (status) {
+        case CsvReader::Status::BadQuotes:
+            problem(badLine, 0, QStringLiteral("virgolette non chiuse o fuori posto"));
+            break;
+        case CsvReader::Status::FieldTooLong:
+            problem(badLine, 0, QStringLiteral("un campo supera %1 byte: nessuna scheda ne contiene tanti").arg(CsvReader::kMaxFieldBytes));
+            break;
+        case CsvReader::Status::ReadError:
+            problem(0, 0, QStringLiteral("errore di lettura del file"));
+            break;
+        case CsvReader::Status::Done:
+        case CsvReader::Status::Stopped:
+            break;
+        }
+        return status;
+    }
+    XlsxReader reader(file);
+    CsvReader::Row row;
+    const XlsxReader::Status status = reader.read([&](XlsxReader::Row& cells) {
+        row.line = cells.line;
+        row.fields = std::move(cells.fields);
+        // A sheet's row ends at its last value: the empty cells after it
+        // are the header's columns all the same.
+        while (!m_header.isEmpty() && row.fields.size() < m_header.size())
+            row.fields.append(QByteArray());
+        return onRow(row);
+    });
+    switch (status) {
+    case XlsxReader::Status::Done:
+        return CsvReader::Status::Done;
+    case XlsxReader::Status::Stopped:
+        return CsvReader::Status::Stopped;
+    case XlsxReader::Status::FieldTooLong:
+        problem(reader.errorLine(), 0, reader.error());
+        return CsvReader::Status::FieldTooLong;
+    default:
+        problem(reader.errorLine(), 0, QStringLiteral("foglio di calcolo non leggibile: ") + reader.error());
+        return CsvReader::Status::ReadError;
+    }
+}
+
 bool CardImport::check(QIODevice& file, const Options& options)
 {
     m_problems.clear();
     m_duplicates.clear();
-    m_problemCount = m_duplicateCount = 0;
+    m_warnings.clear();
+    m_problemCount = m_duplicateCount = m_warningCount = m_paddedDewey = 0;
     m_unknownColumn = false;
     m_header.clear();
     m_fields.clear();
@@ -436,34 +579,40 @@ bool CardImport::check(QIODevice& file, const Options& options)
         problem(0, 0, QStringLiteral("errore di lettura del file"));
         return false;
     }
-    if (const QString what = notCsv(scan.head); !what.isEmpty()) {
-        problem(1, 0, what);
-        return false;
-    }
-    switch (options.encoding) {
-    case Encoding::Utf8:
-        m_utf8 = true;
-        if (scan.invalid) {
-            problem(scan.invalidLine, 0, QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, ma --encoding dice utf-8")
-                                             .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+    m_xlsx = XlsxReader::looksZipped(scan.head) && XlsxReader::isWorkbook(file);
+    m_byteOrderMark = scan.byteOrderMark;
+    if (!m_xlsx) {
+        if (const QString what = notCsv(scan.head); !what.isEmpty()) {
+            problem(1, 0, what);
             return false;
         }
-        break;
-    case Encoding::Windows1252:
-        m_utf8 = false;
-        break;
-    case Encoding::Auto:
-        m_utf8 = !scan.invalid;
-        if (scan.invalid && (scan.beyondAscii || scan.byteOrderMark)) {
-            problem(scan.invalidLine, 0,
-                QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, mentre altrove il file è scritto in UTF-8; "
-                               "salvare il file tutto in una codifica, oppure indicarla con --encoding utf-8 o --encoding windows-1252")
-                    .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
-            return false;
+        switch (options.encoding) {
+        case Encoding::Utf8:
+            m_utf8 = true;
+            if (scan.invalid) {
+                problem(scan.invalidLine, 0, QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, ma --encoding dice utf-8")
+                                                 .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+                return false;
+            }
+            break;
+        case Encoding::Windows1252:
+            m_utf8 = false;
+            break;
+        case Encoding::Auto:
+            m_utf8 = !scan.invalid;
+            if (scan.invalid && (scan.beyondAscii || scan.byteOrderMark)) {
+                problem(scan.invalidLine, 0,
+                    QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, mentre altrove il file è scritto in UTF-8; "
+                                   "salvare il file tutto in una codifica, oppure indicarla con --encoding utf-8 o --encoding windows-1252")
+                        .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+                return false;
+            }
+            break;
         }
-        break;
+        m_separator = CsvReader::guessSeparator(scan.head.startsWith("\xEF\xBB\xBF") ? scan.head.mid(3) : scan.head);
+    } else {
+        m_utf8 = true; // the workbook's texts are Unicode, whatever --encoding says
     }
-    m_separator = CsvReader::guessSeparator(scan.head.startsWith("\xEF\xBB\xBF") ? scan.head.mid(3) : scan.head);
 
     bool haveHeader = false;
     Record record(*m_collection.layout);
@@ -471,8 +620,7 @@ bool CardImport::check(QIODevice& file, const Options& options)
         problem(0, 0, QStringLiteral("errore di lettura del file"));
         return false;
     }
-    int badLine = 0;
-    const CsvReader::Status status = CsvReader::read(file, m_separator, [&](CsvReader::Row& row) {
+    readRows(file, [&](CsvReader::Row& row) {
         if (!watchRow(file))
             return false;
         if (!haveHeader) {
@@ -494,21 +642,7 @@ bool CardImport::check(QIODevice& file, const Options& options)
             checkCode(record, row.line);
         }
         return true;
-    }, &badLine);
-    switch (status) {
-    case CsvReader::Status::BadQuotes:
-        problem(badLine, 0, QStringLiteral("virgolette non chiuse o fuori posto"));
-        break;
-    case CsvReader::Status::FieldTooLong:
-        problem(badLine, 0, QStringLiteral("un campo supera %1 byte: nessuna scheda ne contiene tanti").arg(CsvReader::kMaxFieldBytes));
-        break;
-    case CsvReader::Status::ReadError:
-        problem(0, 0, QStringLiteral("errore di lettura del file"));
-        break;
-    case CsvReader::Status::Done:
-    case CsvReader::Status::Stopped:
-        break;
-    }
+    });
     if (!haveHeader && m_problemCount == 0)
         problem(1, 0, QStringLiteral("manca la riga di intestazione con i nomi delle colonne"));
     m_fileCodes.clear();
@@ -545,7 +679,7 @@ bool CardImport::write(QIODevice& file, const std::function<bool(const QByteArra
     Record record(*m_collection.layout);
     QByteArray pending;
     int pendingCards = 0;
-    const CsvReader::Status status = CsvReader::read(file, m_separator, [&](CsvReader::Row& row) {
+    const CsvReader::Status status = readRows(file, [&](CsvReader::Row& row) {
         if (!watchRow(file))
             return false;
         if (!haveHeader) {
@@ -569,7 +703,7 @@ bool CardImport::write(QIODevice& file, const std::function<bool(const QByteArra
             pendingCards = 0;
         }
         return true;
-    }, nullptr);
+    });
     if (refused || status != CsvReader::Status::Done || m_problemCount > 0)
         return false;
     if (pendingCards > 0 && !batch(pending, pendingCards))
@@ -697,9 +831,8 @@ QStringList CardImport::notes() const
     return lines;
 }
 
-QStringList CardImport::report() const
+QStringList CardImport::describe(QList<Problem> sorted) const
 {
-    QList<Problem> sorted = m_problems + m_duplicates;
     std::stable_sort(sorted.begin(), sorted.end(), [](const Problem& a, const Problem& b) {
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
@@ -714,11 +847,28 @@ QStringList CardImport::report() const
         }
         lines << where + QStringLiteral(": ") + p.text;
     }
-    const int unlisted = m_problemCount + m_duplicateCount - static_cast<int>(sorted.size());
+    return lines;
+}
+
+QStringList CardImport::report() const
+{
+    QStringList lines = describe(m_problems + m_duplicates);
+    const int unlisted = m_problemCount + m_duplicateCount - static_cast<int>(lines.size());
     if (unlisted > 0)
         lines << (unlisted == 1 ? QStringLiteral("... e un altro problema non elencato")
                                 : QStringLiteral("... e altri %1 non elencati").arg(Text::counted(unlisted, u"problema", u"problemi")));
     if (m_unknownColumn)
         lines << ImportNames(m_collection).accepted();
+    return lines;
+}
+
+QStringList CardImport::warningReport() const
+{
+    QStringList lines = describe(m_warnings);
+    for (QString& line : lines)
+        line = QStringLiteral("avviso, ") + line;
+    const int unlisted = m_warningCount - static_cast<int>(m_warnings.size());
+    if (unlisted > 0)
+        lines << QStringLiteral("... e altri %1 avvisi non elencati").arg(unlisted);
     return lines;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/import/CsvReader.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -16,7 +18,8 @@ class Record;
 struct Collection;
 struct FieldDef;
 
-// Cards read from a CSV sheet. The header row names the columns by record
+// Cards read from a CSV sheet or from the first sheet of a spreadsheet
+// file (.xlsx, see XlsxReader), every rule the same for both. The header row names the columns by record
 // field ("Citta"), card caption ("Città:") or export heading ("Città
 // pubblicazione"), see ImportNames. The file is read twice, in blocks, so
 // memory stays bounded whatever its size: check() reads it all and finds
@@ -104,6 +107,19 @@ public:
     // The problems (and the duplicate codes) as "riga N, colonna X
     // ("Caption"): text", in file order, and what was left unlisted.
     QStringList report() const;
+    // What check() changed or doubts without refusing the file: codes a
+    // spreadsheet has likely changed and that were mended (a Dewey class
+    // padded to three digits), as "avviso, riga N, colonna X ("Caption"): text".
+    const QList<Problem>& warnings() const { return m_warnings; }
+    QStringList warningReport() const;
+    int paddedDewey() const { return m_paddedDewey; }
+    // Whether the file is the complete CSV as an export wrote it (its
+    // byte-order mark, ";" and header), whose values are taken as written:
+    // no spreadsheet has mended or changed them.
+    bool takesValuesAsWritten() const { return m_complete && m_byteOrderMark; }
+    // Whether the file was read as a spreadsheet file (.xlsx).
+    bool isXlsx() const { return m_xlsx; }
+
     // What the cards will lack because the header has no column for it.
     QStringList notes() const;
 
@@ -139,11 +155,22 @@ private:
     bool loadArchiveCodes(const QString& archive);
     QString decode(const QByteArray& bytes) const;
     void problem(int line, int column, const QString& text);
+    void warning(int line, int column, const QString& text);
+    QStringList describe(QList<Problem> sorted) const;
+    // Every row of the file, from a CSV or the first sheet of a workbook;
+    // a fault of the file becomes a problem.
+    CsvReader::Status readRows(QIODevice& file, const std::function<bool(CsvReader::Row&)>& onRow);
     bool skipByteOrderMark(QIODevice& file);
 
     const Collection& m_collection;
     QList<Problem> m_problems;
     QList<Problem> m_duplicates;
+    QList<Problem> m_warnings;
+    int m_warningCount = 0;
+    int m_paddedDewey = 0;
+    bool m_xlsx = false;
+    bool m_byteOrderMark = false;
+    bool m_resaved = false; // the complete CSV saved again by a spreadsheet
     int m_problemCount = 0;
     int m_duplicateCount = 0;
     bool m_unknownColumn = false;

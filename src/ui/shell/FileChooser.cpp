@@ -9,7 +9,24 @@ FileChooser::Handler& handler()
     static FileChooser::Handler h;
     return h;
 }
+FileChooser::SaveHandler& saveHandler()
+{
+    static FileChooser::SaveHandler h;
+    return h;
+}
 } // namespace
+
+void FileChooser::setSaveHandler(SaveHandler h)
+{
+    saveHandler() = std::move(h);
+}
+
+QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const QString& proposed, const QString& filter)
+{
+    if (saveHandler())
+        return saveHandler()(proposed, filter);
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
+}
 
 void FileChooser::setHandler(Handler h)
 {

@@ -16,4 +16,11 @@ public:
 
     using Handler = std::function<QString(const QString& title, const QString& filter)>;
     static void setHandler(Handler handler); // empty: the real dialog again
+
+    // The save dialog: the full path of the file to write, starting from
+    // `proposed` (a folder and a name); empty when the user cancelled.
+    // Tests replace it with a handler given the proposed path.
+    static QString chooseSaveFile(QWidget* parent, const QString& title, const QString& proposed, const QString& filter);
+    using SaveHandler = std::function<QString(const QString& proposed, const QString& filter)>;
+    static void setSaveHandler(SaveHandler handler); // empty: the real dialog again
 };

@@ -9,6 +9,7 @@
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/stats/TfrmStatistiche.h"
+#include "ui/transfer/TfrmTrasferimento.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ std::span<const Tool> all()
         {QStringLiteral("imgStatistiche"), QStringLiteral("Statistiche"),
             QStringLiteral("Quante schede, di quali classi, generi e anni, quante in prestito."),
             QStringLiteral("ico_statistiche"), &TfrmStatistiche::open},
+        {QStringLiteral("imgTrasferimento"), QStringLiteral("Importa ed esporta"),
+            QStringLiteral("Il catalogo completo in un foglio .xlsx o in un file CSV, e le schede di un file nel catalogo."),
+            QStringLiteral("ico_trasferimento"), &TfrmTrasferimento::open},
     };
     return table;
 }

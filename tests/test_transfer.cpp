@@ -1,0 +1,695 @@
+// A catalogue out to a spreadsheet and back: the complete export as .xlsx,
+// the .xlsx reader, what a spreadsheet does to a CSV, and the archive
+// check's warnings. LibreOffice Calc itself opens and saves the files
+// (soffice --headless, installed by ./test.sh; a missing soffice fails).
+
+#include "TestSupport.h"
+
+#include "cli/CommandLine.h"
+#include "core/collections/Collection.h"
+#include "core/export/CardXlsx.h"
+#include "core/collections/Articles.h"
+#include "core/collections/Books.h"
+#include "core/collections/Dvds.h"
+#include "core/storage/Record.h"
+#include "core/storage/XlsxReader.h"
+#include "core/text/Text.h"
+#include "ui/shell/Controls.h"
+#include "ui/shell/FileChooser.h"
+#include "ui/transfer/TfrmTrasferimento.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextStream>
+
+#include <zip.h>
+
+namespace {
+
+struct Result {
+    int code;
+    QString out;
+    QString err;
+};
+
+Result cli(const QStringList& args)
+{
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int code = CommandLine::run(args, o, e);
+    o.flush();
+    e.flush();
+    return {code, out, err};
+}
+
+// Opens `file` in LibreOffice Calc and saves it in `folder` as `format`
+// ("xlsx", or "csv" with Calc's default options for reading one: a
+// semicolon, UTF-8, every column "Standard"). A private profile keeps the
+// user's settings out; a hung soffice is killed and fails the test.
+QString throughCalc(const QString& file, const QString& folder, const QString& format)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) {
+        qWarning("soffice not found: ./test.sh installs libreoffice-calc-nogui");
+        return {};
+    }
+    QTemporaryDir profile;
+    QStringList args{QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+        QStringLiteral("--headless"), QStringLiteral("--norestore")};
+    if (format == QLatin1String("csv"))
+        args << QStringLiteral("--infilter=CSV:59,34,76,1") << QStringLiteral("--convert-to")
+             << QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1");
+    else
+        args << QStringLiteral("--convert-to") << format;
+    args << QStringLiteral("--outdir") << folder << file;
+    QProcess calc;
+    calc.setProcessChannelMode(QProcess::MergedChannels);
+    calc.start(soffice, args);
+    if (!calc.waitForFinished(180 * 1000)) {
+        calc.kill();
+        calc.waitForFinished(10 * 1000);
+        qWarning("soffice did not finish within three minutes");
+        return {};
+    }
+    const QString saved = QDir(folder).filePath(QFileInfo(file).completeBaseName() + QLatin1Char('.') + format);
+    if (calc.exitCode() != 0 || !QFileInfo::exists(saved)) {
+        qWarning("soffice failed: %s", calc.readAll().constData());
+        return {};
+    }
+    return saved;
+}
+
+// The catalogue of the three collections a librarian would move: loans,
+// attachments, codes that look like numbers, a Dewey class with leading
+// zeros, an article text of several lines and a title a spreadsheet
+// would take for a formula.
+QByteArray catalogue(const Collection& c)
+{
+    const RecordLayout& l = *c.layout;
+    if (&l == &TSchedaLibro)
+        return card(l, {{"Titolo", "=Storia della citt\u00e0"}, {"Codice", "000123"}, {"Convalida", "S\u00ec"}, {"Scaffale", "3.10"},
+                           {"Autore", "Rossi, Anna"}, {"Dewey", "074"}, {"Pagine", "320"}, {"Isbn", "0306406152"},
+                           {"Prestato", "Bianchi"}, {"Scadenza", "03/03/2024"}, {"Annullata", "No"}, {"File01", "copertina.jpg"},
+                           {"Desc01", "La copertina; \"prima\" edizione"}, {"Prezzo", "12.50"}})
+            + card(l, {{"Titolo", "Secondo"}, {"Codice", "0001"}, {"Autore", "Verdi"}, {"Dewey", "000"}, {"Scaffale", "A-1"},
+                          {"Annullata", "S\u00ec"}, {"Convalida", "No"}, {"Anno", "1984"}, {"Note", "+39 02 1234"}})
+            + card(l, {{"Titolo", "-1"}, {"Codice", "1E5"}, {"Autore", "@nonimo"}, {"Dewey", "853"}, {"Annullata", "No"},
+                          {"Convalida", "No"}, {"Scaffale", "1/2"}});
+    if (&l == &TSchedaDVD)
+        return card(l, {{"Titolo", "=Otto e mezzo"}, {"Codice", "000777"}, {"Regia", "Fellini"}, {"Anno", "1960"}, {"Durata", "174"},
+                           {"Prestato", "Neri"}, {"Scadenza", "03/01/2025"}, {"Annullata", "No"}, {"Convalida", "No"},
+                           {"File02", "locandina.png"}, {"Desc02", "Locandina"}, {"Scaffale", "2.50"}});
+    return card(l, {{"Titolo", "=Cronaca"}, {"DataPub", "01/02/2026"}, {"Autore", "  Redazione "}, {"Testata", "Il Giorno"},
+                       {"NumTestata", "007"}, {"Testo", "Prima riga;\r\n\r\n\"terza\" riga \u20ac\r\n"}, {"File03", "pagina.pdf"},
+                       {"Desc03", "Pagina 3"}})
+        + card(l, {{"Titolo", "Senza testo"}, {"DataPub", "31/12/2025"}, {"Genere", "0.5"}});
+}
+
+QStringList yearOf(const Collection& c)
+{
+    return c.yearly() ? QStringList{"--year", "2026"} : QStringList{};
+}
+
+// Every field of every card equal, a difference named by card and field.
+void compareCards(const Collection& c, const QByteArray& expected, const QByteArray& actual)
+{
+    const int size = c.layout->size;
+    QCOMPARE(actual.size(), expected.size());
+    for (qsizetype i = 0; i * size < expected.size(); ++i) {
+        Record before(*c.layout), after(*c.layout);
+        before.bytes() = expected.mid(i * size, size);
+        after.bytes() = actual.mid(i * size, size);
+        for (const FieldDef& f : c.layout->fields)
+            QVERIFY2(after.text(f.name) == before.text(f.name),
+                qPrintable(QStringLiteral("card %1, %2: \"%3\" instead of \"%4\"")
+                               .arg(i + 1).arg(Text::latin1(f.name), after.text(f.name), before.text(f.name))));
+    }
+}
+
+// The rows XlsxReader reads from `bytes`, each as "line: cell|cell|...".
+QStringList rowsOf(const QByteArray& bytes, XlsxReader::Status* status = nullptr)
+{
+    QByteArray copy = bytes;
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    XlsxReader reader(device);
+    QStringList rows;
+    const XlsxReader::Status s = reader.read([&](XlsxReader::Row& row) {
+        QStringList cells;
+        for (const QByteArray& cell : row.fields)
+            cells << QString::fromUtf8(cell);
+        rows << QStringLiteral("%1: %2").arg(row.line).arg(cells.join(QLatin1Char('|')));
+        return true;
+    });
+    if (status)
+        *status = s;
+    return rows;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A workbook made of the given parts, for the cases no office program
+// writes but a file may hold.
+QByteArray workbook(const QList<QPair<QString, QByteArray>>& parts)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* zip = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+    zip_source_keep(out);
+    std::vector<QByteArray> kept;
+    for (const auto& [name, bytes] : parts) {
+        kept.push_back(bytes);
+        zip_source_t* s = zip_source_buffer(zip, kept.back().constData(), zip_uint64_t(kept.back().size()), 0);
+        zip_file_add(zip, name.toUtf8().constData(), s, ZIP_FL_OVERWRITE);
+    }
+    zip_close(zip);
+    QByteArray result;
+    zip_source_open(out);
+    zip_source_seek(out, 0, SEEK_END);
+    const zip_int64_t size = zip_source_tell(out);
+    zip_source_seek(out, 0, SEEK_SET);
+    result.resize(qsizetype(size));
+    zip_source_read(out, result.data(), zip_uint64_t(size));
+    zip_source_close(out);
+    zip_source_free(out);
+    zip_error_fini(&error);
+    return result;
+}
+
+const QByteArray kWorkbookXml = "<?xml version=\"1.0\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">%1<sheets>"
+                                "<sheet name=\"Secondo\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"Primo\" sheetId=\"1\" r:id=\"rId1\"/>"
+                                "</sheets></workbook>";
+const QByteArray kRels = "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/a.xml\"/>"
+                         "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"/xl/worksheets/b.xml\"/>"
+                         "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+                         "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
+                         "</Relationships>";
+const QByteArray kStyles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                           "<numFmts><numFmt numFmtId=\"170\" formatCode=\"[$-410]d&quot; giorni &quot;mmmm yyyy\"/>"
+                           "<numFmt numFmtId=\"171\" formatCode=\"00000;[Red]-00000\"/></numFmts>"
+                           "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs>"
+                           "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"170\"/><xf numFmtId=\"171\"/><xf numFmtId=\"2\"/></cellXfs></styleSheet>";
+
+// A workbook whose first sheet is b.xml and whose second is a.xml.
+QByteArray handMade(const QByteArray& sheet, const QByteArray& strings, bool date1904 = false)
+{
+    QByteArray book = kWorkbookXml;
+    book.replace("%1", date1904 ? "<workbookPr date1904=\"1\"/>" : "");
+    return workbook({{"xl/workbook.xml", book}, {"xl/_rels/workbook.xml.rels", kRels}, {"xl/styles.xml", kStyles},
+        {"xl/sharedStrings.xml", strings},
+        {"xl/worksheets/b.xml", "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheet
+                + "</sheetData></worksheet>"},
+        {"xl/worksheets/a.xml", "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+                                "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ignorato</t></is></c></row></sheetData></worksheet>"}});
+}
+
+const QByteArray kStrings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>uno</t></si>"
+                            "<si><r><t>ric</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">co </t></r><rPh><t>fonetica</t></rPh></si>"
+                            "<si><t>a_x000D_b_x005F_x0041_</t></si></sst>";
+
+} // namespace
+
+class TransferTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void xlsxRoundTrip_data();
+    void xlsxRoundTrip();
+    void xlsxIsAllText();
+    void csvThroughCalcNamesEveryChange_data();
+    void csvThroughCalcNamesEveryChange();
+    void readerReadsWhatCalcShows();
+    void readerTable_data();
+    void readerTable();
+    void importRefusesBrokenWorkbooks_data();
+    void importRefusesBrokenWorkbooks();
+    void completeExportReplacesOnlyItsOwnFiles();
+    void checkWarnsAboutSpreadsheetValues();
+    void screenPreviewsChecksAndImports();
+    void screenInterruptLeavesTheArchive();
+    void screenExports();
+};
+
+void TransferTest::xlsxRoundTrip_data()
+{
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<bool>("calc");
+    for (const Collection* c : Collection::all()) {
+        QTest::addRow("%s, untouched", c->key.data()) << Text::latin1(c->key) << false;
+        QTest::addRow("%s, saved by LibreOffice Calc", c->key.data()) << Text::latin1(c->key) << true;
+    }
+}
+
+// Exported as .xlsx, opened and saved by Calc, imported into an empty
+// folder: every field of every card as it was.
+void TransferTest::xlsxRoundTrip()
+{
+    QFETCH(QString, collection);
+    QFETCH(bool, calc);
+    const Collection& c = *Collection::find(collection.toStdString());
+    const QString name = c.archiveName(QStringLiteral("2026"));
+    const QByteArray archive = catalogue(c);
+    TestFolder original, moved;
+    original.write(name, archive);
+    QTemporaryDir work;
+    const QString file = work.filePath(CardXlsx::sheetName(c) + QStringLiteral(".xlsx"));
+
+    Result r = cli(QStringList{"--folder", original.path(), "export", collection, "--complete", "--out", file} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QCOMPARE(r.out, Text::counted(archive.size() / c.layout->size, u"scheda esportata", u"schede esportate") + QStringLiteral(" in %1\n").arg(file));
+    QString imported = file;
+    if (calc) {
+        QDir(work.path()).mkdir(QStringLiteral("calc"));
+        imported = throughCalc(file, work.filePath(QStringLiteral("calc")), QStringLiteral("xlsx"));
+        QVERIFY2(!imported.isEmpty(), "LibreOffice Calc could not open and save the export");
+        QVERIFY(readFile(imported) != readFile(file)); // Calc's own file, not ours
+    }
+    r = cli(QStringList{"--folder", moved.path(), "import", collection, imported} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+    QVERIFY2(!r.out.contains(QLatin1String("avviso")), qPrintable(r.out));
+    compareCards(c, archive, moved.read(name));
+    QCOMPARE(moved.read(name), archive);
+}
+
+// The file as a spreadsheet program sees it: one sheet named after the
+// collection, the header first, and every value a text, never a number.
+void TransferTest::xlsxIsAllText()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QString file = folder.file("libri.xlsx");
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--complete", "--out", file}).code, 0);
+    zip_t* zip = zip_open(QFile::encodeName(file).constData(), ZIP_RDONLY, nullptr);
+    QVERIFY(zip);
+    auto part = [&](const char* name) {
+        QByteArray bytes;
+        if (zip_file_t* f = zip_fopen(zip, name, 0)) {
+            char block[4096];
+            for (zip_int64_t n; (n = zip_fread(f, block, sizeof block)) > 0;)
+                bytes.append(block, qsizetype(n));
+            zip_fclose(f);
+        }
+        return bytes;
+    };
+    const QByteArray book = part("xl/workbook.xml");
+    const QByteArray sheet = part("xl/worksheets/sheet1.xml");
+    zip_close(zip);
+    QVERIFY(book.contains("<sheet name=\"Libri\""));
+    QCOMPARE(book.count("<sheet "), 1);
+    QVERIFY(sheet.contains("state=\"frozen\""));
+    QVERIFY(sheet.contains("<c r=\"H2\" s=\"")); // Dewey
+    QVERIFY(sheet.contains(">074<"));
+    QVERIFY(!sheet.contains("<f>"));
+    // Every cell a string: no cell without a type (a number) and none of another type.
+    QCOMPARE(sheet.count("<c "), sheet.count("t=\"inlineStr\"") + sheet.count("t=\"s\""));
+    QVERIFY(rowsOf(readFile(file)).value(0).startsWith(QLatin1String("1: Titolo|Codice|Convalida|Scaffale")));
+}
+
+void TransferTest::csvThroughCalcNamesEveryChange_data()
+{
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<QStringList>("named");   // every changed value, named before anything is written
+    QTest::addColumn<bool>("written");
+    QTest::newRow("books") << "books"
+        << QStringList{"riga 2, colonna A (\"Titolo\"): \"Err:509\" è ciò che un foglio di calcolo mostra",
+               "riga 2, colonna Z (\"Scadenza\"): la data \"03/03/24\" ha l'anno di due cifre",
+               "avviso, riga 2, colonna B (\"Codice\"): \"123\" è un numero o una data per un foglio di calcolo",
+               "avviso, riga 2, colonna D (\"Scaffale\"): \"3.1\" è un numero",
+               "avviso, riga 2, colonna H (\"Dewey\"): codice Dewey \"74\" completato in \"074\"",
+               "avviso, riga 2, colonna M (\"Isbn\"): \"306406152\" è un numero",
+               "avviso, riga 2, colonna Q (\"Prezzo\"): \"12.5\" è un numero",
+               "avviso, riga 3, colonna B (\"Codice\"): \"1\" è un numero",
+               "avviso, riga 3, colonna H (\"Dewey\"): codice Dewey \"0\" completato in \"000\"",
+               "avviso, riga 4, colonna B (\"Codice\"): \"1.00E+05\" è un numero",
+               "avviso, riga 4, colonna D (\"Scaffale\"): \"01/02/26\" è un numero o una data"}
+        << false;
+    QTest::newRow("books, the Dewey codes only") << "books-dewey"
+        << QStringList{"avviso, riga 2, colonna H (\"Dewey\"): codice Dewey \"74\" completato in \"074\"",
+               "avviso, riga 3, colonna H (\"Dewey\"): codice Dewey \"0\" completato in \"000\""}
+        << true;
+    QTest::newRow("dvd") << "dvd"
+        << QStringList{"riga 2, colonna A (\"Titolo\"): \"Err:509\" è ciò che un foglio di calcolo mostra", "riga 2, colonna Y (\"Scadenza\"): la data \"03/01/25\" ha l'anno di due cifre",
+               "avviso, riga 2, colonna B (\"Codice\"): \"777\" è un numero", "avviso, riga 2, colonna D (\"Scaffale\"): \"2.5\" è un numero"}
+        << false;
+}
+
+// A complete CSV opened and saved by Calc with its default options: the
+// import names every value Calc changed before it writes anything, and the
+// Dewey codes come back padded.
+void TransferTest::csvThroughCalcNamesEveryChange()
+{
+    QFETCH(QString, collection);
+    QFETCH(QStringList, named);
+    QFETCH(bool, written);
+    const bool deweyOnly = collection == QLatin1String("books-dewey");
+    const Collection& c = deweyOnly ? Books::collection() : *Collection::find(collection.toStdString());
+    QByteArray archive = catalogue(c);
+    if (deweyOnly)
+        archive = card(TSchedaLibro, {{"Titolo", "Uno"}, {"Codice", "L1"}, {"Autore", "A"}, {"Dewey", "074"}, {"Annullata", "No"}, {"Convalida", "No"}})
+            + card(TSchedaLibro, {{"Titolo", "Due"}, {"Codice", "L2"}, {"Autore", "B"}, {"Dewey", "000"}, {"Annullata", "No"}, {"Convalida", "No"}});
+    const QString name = c.archiveName(QStringLiteral("2026"));
+    const QString key = Text::latin1(c.key);
+    TestFolder original, moved;
+    original.write(name, archive);
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("catalogo.csv"));
+    QCOMPARE(cli(QStringList{"--folder", original.path(), "export", key, "--csv", "--out", file} + yearOf(c)).code, 0);
+    QDir(work.path()).mkdir(QStringLiteral("calc"));
+    const QString saved = throughCalc(file, work.filePath(QStringLiteral("calc")), QStringLiteral("csv"));
+    QVERIFY2(!saved.isEmpty(), "LibreOffice Calc could not open and save the CSV");
+
+    const Result dry = cli(QStringList{"--folder", moved.path(), "import", key, saved, "--dry-run"} + yearOf(c));
+    const QString said = dry.out + dry.err;
+    for (const QString& line : named)
+        QVERIFY2(said.contains(QDir::toNativeSeparators(saved) + QStringLiteral(": ") + line), qPrintable(line + QStringLiteral("\n---\n") + said));
+    QCOMPARE(said.count(QStringLiteral(": riga ")) + said.count(QStringLiteral(": avviso, riga ")), named.size());
+    QCOMPARE(QDir(moved.path()).entryList(QDir::Files), QStringList());
+    if (!written) {
+        QCOMPARE(dry.code, 1);
+        const Result r = cli(QStringList{"--folder", moved.path(), "import", key, saved} + yearOf(c));
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.endsWith(QStringLiteral("l'archivio è rimasto com'era.\n")));
+        QCOMPARE(QDir(moved.path()).entryList(QDir::Files), QStringList());
+        return;
+    }
+    QCOMPARE(dry.code, 0);
+    QVERIFY2(dry.out.contains(QLatin1String("2 codici Dewey completati con gli zeri iniziali; nessuna scheda scritta")), qPrintable(dry.out));
+    const Result r = cli(QStringList{"--folder", moved.path(), "import", key, saved} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    compareCards(c, archive, moved.read(name));
+}
+
+// A workbook saved by Calc (tests/data/xlsx/misto.xlsx, from misto.fods
+// with `soffice --headless --convert-to xlsx`): shared strings, numbers in
+// the "000" and "0.00" formats and the General one, a date, empty cells
+// and an empty row, a cell of two lines, an error, a second sheet.
+void TransferTest::readerReadsWhatCalcShows()
+{
+    XlsxReader::Status status{};
+    const QStringList rows = rowsOf(readFile(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx")), &status);
+    QCOMPARE(status, XlsxReader::Status::Done);
+    const QStringList expected{
+        "1: Titolo|Codice|Dewey|Scaffale|Scadenza|Pagine",
+        "2: Testo 074|000123|074|3.10|03/03/2024|320",
+        "3: Vuote in mezzo|||3.1||#VALUE!",
+        "5: Prima riga\nseconda riga|=non formula|000|1|#VALUE!|\u00e0\u00e8 \u20ac \u00f1",
+    };
+    QCOMPARE(rows, expected);
+}
+
+void TransferTest::readerTable_data()
+{
+    QTest::addColumn<QByteArray>("sheet");
+    QTest::addColumn<bool>("date1904");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("shared strings, rich text, phonetic runs, escapes")
+        << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c></row>")
+        << false << QStringList{"1: uno|ricco |a\rb_x0041_"};
+    QTest::newRow("inline strings, cells without references")
+        << QByteArray("<row><c t=\"inlineStr\"><is><t>a</t></is></c><c t=\"inlineStr\"><is><r><t>b</t></r><r><t>c</t></r></is></c></row>"
+                      "<row><c t=\"inlineStr\"><is><t xml:space=\"preserve\">  d </t></is></c></row>")
+        << false << QStringList{"1: a|bc", "2:   d "};
+    QTest::newRow("numbers: General, built-in 0.00, custom 00000")
+        << QByteArray("<row r=\"2\"><c r=\"A2\"><v>3.1000000000000001</v></c><c r=\"B2\" s=\"4\"><v>3.1</v></c><c r=\"C2\" s=\"3\"><v>123</v></c>"
+                      "<c r=\"D2\"><v>1E+20</v></c><c r=\"E2\"><v>-0.5</v></c><c r=\"F2\" t=\"n\"><v>9788804668237</v></c></row>")
+        << false << QStringList{"2: 3.1|3.10|00123|1e+20|-0.5|9788804668237"};
+    QTest::newRow("dates: built-in, custom with quoted text, ISO cell, 1900 leap")
+        << QByteArray("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>45354</v></c><c r=\"B1\" s=\"2\"><v>45354.75</v></c>"
+                      "<c r=\"C1\" t=\"d\"><v>2024-03-03T00:00:00</v></c><c r=\"D1\" s=\"1\"><v>59</v></c><c r=\"E1\" s=\"1\"><v>61</v></c></row>")
+        << false << QStringList{"1: 03/03/2024|03/03/2024|03/03/2024|28/02/1900|01/03/1900"};
+    QTest::newRow("dates in the 1904 system") << QByteArray("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c><c r=\"B1\" s=\"1\"><v>43892</v></c></row>")
+                                              << true << QStringList{"1: 01/01/1904|03/03/2024"};
+    QTest::newRow("empty cells, empty rows, a gap of rows")
+        << QByteArray("<row r=\"1\"><c r=\"C1\" t=\"inlineStr\"><is><t>c</t></is></c><c r=\"D1\" s=\"1\"/><c r=\"E1\" t=\"inlineStr\"><is><t></t></is></c></row>"
+                      "<row r=\"2\"><c r=\"A2\"/></row><row r=\"7\"><c r=\"AA7\" t=\"inlineStr\"><is><t>z</t></is></c></row>")
+        << false << QStringList{"1: ||c", "7: " + QString(26, QLatin1Char('|')) + "z"};
+    QTest::newRow("truth values, errors, formula results")
+        << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"b\"><v>1</v></c><c r=\"B1\" t=\"b\"><v>0</v></c><c r=\"C1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
+                      "<c r=\"D1\" t=\"str\"><f>A1&amp;\"x\"</f><v>VEROx</v></c><c r=\"E1\"><f>2*2</f><v>4</v></c></row>")
+        << false << QStringList{"1: VERO|FALSO|#DIV/0!|VEROx|4"};
+}
+
+// Small workbooks made part by part, for what Calc does not write itself
+// but another program may: the first sheet is the workbook's first,
+// wherever its part is; the second is never read.
+void TransferTest::readerTable()
+{
+    QFETCH(QByteArray, sheet);
+    QFETCH(bool, date1904);
+    QFETCH(QStringList, rows);
+    XlsxReader::Status status{};
+    QCOMPARE(rowsOf(handMade(sheet, kStrings, date1904), &status), rows);
+    QCOMPARE(status, XlsxReader::Status::Done);
+}
+
+void TransferTest::importRefusesBrokenWorkbooks_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QByteArray header = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Titolo</t></is></c><c r=\"B1\" t=\"inlineStr\"><is><t>Codice</t></is></c>"
+                              "<c r=\"C1\" t=\"inlineStr\"><is><t>Autore</t></is></c></row>";
+    QTest::newRow("a shared string that is not there")
+        << handMade(header + "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>9</v></c></row>", kStrings)
+        << "riga 2: foglio di calcolo non leggibile: una cella rimanda a un testo che il file non contiene";
+    QTest::newRow("a sheet that is not XML") << handMade(header + "<row r=\"2\"><c>", kStrings)
+                                             << "file: foglio di calcolo non leggibile: la parte xl/worksheets/b.xml del file non è XML valido";
+    QTest::newRow("a number that is none") << handMade(header + "<row r=\"2\"><c r=\"A2\"><v>dodici</v></c></row>", kStrings)
+                                           << "riga 2: foglio di calcolo non leggibile: la cella non contiene un numero valido";
+    QTest::newRow("a value beyond the header")
+        << handMade(header + "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>T</t></is></c><c r=\"B2\" t=\"inlineStr\"><is><t>C</t></is></c>"
+                             "<c r=\"C2\" t=\"inlineStr\"><is><t>A</t></is></c><c r=\"E2\" t=\"inlineStr\"><is><t>x</t></is></c></row>", kStrings)
+        << "riga 2, colonna E: valore in una colonna senza nome";
+    QTest::newRow("a column beyond the last") << handMade("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>", kStrings)
+                                              << "riga 1: foglio di calcolo non leggibile: la cella XFE1 è oltre l'ultima colonna";
+    QTest::newRow("an OpenDocument spreadsheet")
+        << workbook({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<office:document-content/>"}})
+        << "riga 1: il file è un documento compresso (foglio di calcolo .xlsx o .ods, documento .docx o .odt) ma non un foglio .xlsx leggibile";
+    QByteArray truncated = readFile(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx"));
+    truncated.chop(200);
+    QTest::newRow("a workbook cut short") << truncated << "riga 1: il file è un documento compresso";
+}
+
+// A damaged workbook is refused with its reason, and nothing is written.
+void TransferTest::importRefusesBrokenWorkbooks()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    TestFolder folder;
+    folder.write("libri.xlsx", file);
+    const Result r = cli({"--folder", folder.path(), "import", "books", folder.file("libri.xlsx")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.startsWith(folder.file("libri.xlsx") + QStringLiteral(": ") + message), qPrintable(r.err));
+    QVERIFY(r.err.endsWith(QStringLiteral("l'archivio è rimasto com'era.\n")));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"libri.xlsx"});
+}
+
+// The complete export replaces a workbook of its own, never another file.
+void TransferTest::completeExportReplacesOnlyItsOwnFiles()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    folder.write("DVD.pro", catalogue(Dvds::collection()));
+    const QString mine = folder.file("mio.xlsx");
+    QFile::copy(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx"), mine);
+    Result r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", mine});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.endsWith(QStringLiteral("non è un foglio .xlsx completo scritto da questo programma: l'esportazione non lo sostituisce\n")), qPrintable(r.err));
+    QCOMPARE(readFile(mine), readFile(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx")));
+
+    const QString ours = folder.file("catalogo.xlsx");
+    QCOMPARE(cli({"--folder", folder.path(), "export", "dvd", "--complete", "--out", ours}).code, 0);
+    QVERIFY(CardXlsx::isOurs(ours));
+    r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", ours});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(rowsOf(readFile(ours)).value(0).contains(QLatin1String("|Dewey|")));
+
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--complete", "--out", folder.file("x.ods")}).code, 2);
+    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--complete", "--csv", "--out", folder.file("x.csv")}).code, 2);
+    r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", folder.file("tutto.csv")});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(folder.read("tutto.csv").startsWith("\xEF\xBB\xBF" "Titolo;Codice;"));
+}
+
+// check warns, without changing its exit status, about Dewey codes that
+// are not three digits and loan dates the loans overview cannot read.
+void TransferTest::checkWarnsAboutSpreadsheetValues()
+{
+    TestFolder folder;
+    auto book = [](const char* dewey, const char* lent, const char* date) {
+        return card(TSchedaLibro, {{"Titolo", "T"}, {"Codice", "C"}, {"Autore", "A"}, {"Dewey", dewey}, {"Prestato", lent},
+                                      {"Scadenza", date}, {"Annullata", "No"}, {"Convalida", "No"}});
+    };
+    folder.write("Libri.pro", book("074", "Anna", "03/03/2024") + book("74", "", "") + book("0", "Bruno", "03/03/24")
+            + book("", "Carla", "3-3-2024") + book("7a", "", "") + book("853", "Dario", "marzo"));
+    Result r = cli({"--folder", folder.path(), "check", "books"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains(QStringLiteral("Avviso: 3 codici Dewey non hanno tre cifre (le statistiche contano questi libri \"senza classe\"; "
+                                           "un foglio di calcolo toglie gli zeri iniziali): posizioni 2 (\"74\"), 3 (\"0\"), 5 (\"7a\")\n")),
+        qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("Avviso: 2 date di prestito non si leggono come gg/mm/aaaa "
+                                           "(i prestiti le segnano \"data non leggibile\"): posizioni 3 (\"03/03/24\"), 6 (\"marzo\")\n")),
+        qPrintable(r.out));
+
+    folder.write("Libri.pro", book("074", "Anna", "03/03/2024"));
+    r = cli({"--folder", folder.path(), "check", "books"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(!r.out.contains(QLatin1String("Avviso")), qPrintable(r.out));
+}
+
+namespace {
+
+// A CSV of `count` books, the i-th titled "Libro i", code "N<i>".
+QByteArray manyBooks(int count, int repeatedFrom = 0)
+{
+    QByteArray csv = "Titolo;Codice;Autore;Dewey;Colore\n";
+    for (int i = 1; i <= count; ++i)
+        csv += QStringLiteral("Libro %1;N%2;Autore;74;\n").arg(i).arg(repeatedFrom && i > repeatedFrom ? 1 : i).toUtf8();
+    return csv;
+}
+
+} // namespace
+
+// The screen: the preview names each column's field and marks the unknown
+// one; Controlla lists every problem and warning and writes nothing; with
+// the column named and the codes allowed, Importa adds every card.
+void TransferTest::screenPreviewsChecksAndImports()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("nuovi.csv", manyBooks(3, 2));
+    TfrmTrasferimento screen;
+    QCOMPARE(screen.collection().key, std::string_view("books"));
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(choice.filters.value(0).contains(QLatin1String("*.xlsx *.csv *.txt")));
+    QTableWidget* grid = screen.grdAnteprima();
+    QCOMPARE(grid->columnCount(), 5);
+    QCOMPARE(grid->rowCount(), 3);
+    QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("Titolo\n\u2192 Titolo"));
+    QCOMPARE(grid->horizontalHeaderItem(3)->text(), QStringLiteral("Dewey\n\u2192 Dewey"));
+    QCOMPARE(grid->horizontalHeaderItem(4)->text(), QStringLiteral("Colore\n\u2192 sconosciuta"));
+    QVERIFY(grid->horizontalHeaderItem(4)->toolTip().startsWith(QLatin1String("colonne ammesse per i libri:")));
+    QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("Libro 3"));
+
+    screen.btnControllaClick();
+    QStringList listed;
+    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
+        listed << screen.lstProblemi()->item(i)->text();
+    QVERIFY2(listed.contains(QStringLiteral("riga 1, colonna E (\"Colore\"): colonna sconosciuta per i libri")), qPrintable(listed.join('\n')));
+    QVERIFY(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: ")));
+    QCOMPARE(folder.read("Libri.pro"), before);
+
+    folder.write("nuovi.csv", manyBooks(3, 2).replace(";Colore", ";Note"));
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    screen.btnImportaClick();
+    QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: 1 codice gi")), qPrintable(screen.lblStato()->text()));
+    listed.clear();
+    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
+        listed << screen.lstProblemi()->item(i)->text();
+    QVERIFY2(listed.contains(QStringLiteral("riga 4, colonna B (\"Codice\"): il codice \"N1\" è ripetuto: è già alla riga 2")), qPrintable(listed.join('\n')));
+    QVERIFY(listed.contains(QStringLiteral("avviso, riga 2, colonna D (\"Dewey\"): codice Dewey \"74\" completato in \"074\": "
+                                           "le classi Dewey hanno tre cifre, e un foglio di calcolo toglie gli zeri iniziali")));
+    QCOMPARE(folder.read("Libri.pro"), before);
+
+    screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
+    screen.btnImportaClick();
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("3 schede aggiunte, nelle posizioni da 4 a 6."));
+    QCOMPARE(screen.findChild<QProgressBar*>(QStringLiteral("prgAvanzamento"))->value(), 1000);
+    const QByteArray after = folder.read("Libri.pro");
+    QCOMPARE(after.left(before.size()), before);
+    Record added(TSchedaLibro);
+    added.bytes() = after.mid(5 * TSchedaLibro.size, TSchedaLibro.size);
+    QCOMPARE(added.text("Titolo"), QStringLiteral("Libro 3"));
+    QCOMPARE(added.text("Dewey"), QStringLiteral("074"));
+    QVERIFY(log.entries.isEmpty());
+}
+
+// Interrompi during the write: the archive's bytes as they were.
+void TransferTest::screenInterruptLeavesTheArchive()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("molti.csv", manyBooks(5000).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    choice.answers.push_back(folder.file("molti.csv"));
+    screen.btnScegliClick();
+    int seen = 0;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        ++seen;
+        if (done > 500) // in the write
+            screen.btnInterrompiClick();
+    });
+    screen.btnImportaClick();
+    QVERIFY(seen > 0);
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Interrotto: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
+    QCOMPARE(folder.read("Libri.pro"), before);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "molti.csv"}));
+    QVERIFY(log.entries.isEmpty());
+}
+
+// Esporta proposes "Libri-AAAA-MM-GG.xlsx" in the documents folder, shows
+// the full path, and its folder opens.
+void TransferTest::screenExports()
+{
+    TestFolder folder;
+    MessageLog log;
+    OpenLog opened;
+    folder.write("2026.art", catalogue(Articles::collection()));
+    TfrmTrasferimento screen;
+    auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+    raccolta->setCurrentIndex(raccolta->findData(QStringLiteral("articles")));
+    Controls::setText(screen.findChild<QWidget*>(QStringLiteral("txtAnno")), QStringLiteral("2026"));
+    QString proposed;
+    const QString target = folder.file("uscita.xlsx");
+    FileChooser::setSaveHandler([&](const QString& offered, const QString&) {
+        proposed = offered;
+        return target;
+    });
+    screen.btnEsportaClick();
+    FileChooser::setSaveHandler({});
+    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Articoli-%1.xlsx").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    QCOMPARE(QFileInfo(proposed).absolutePath(), QFileInfo(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absoluteFilePath());
+    QVERIFY(log.entries.isEmpty());
+    QCOMPARE(screen.exported(), target);
+    QCOMPARE(screen.findChild<QLabel*>(QStringLiteral("lblEsportato"))->text(), QStringLiteral("2 schede esportate in %1").arg(target));
+    QVERIFY(CardXlsx::isOurs(target));
+    screen.btnApriCartellaClick();
+    QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(folder.path().chopped(1))});
+
+    // And back through the screen, into a fresh folder: equal.
+    TestFolder fresh;
+    FileChoice choice;
+    choice.answers.push_back(target);
+    screen.btnScegliClick();
+    screen.btnImportaClick();
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("2 schede aggiunte, nelle posizioni da 1 a 2."));
+    compareCards(Articles::collection(), catalogue(Articles::collection()), fresh.read("2026.art"));
+}
+
+QTEST_MAIN(TransferTest)
+#include "test_transfer.moc"

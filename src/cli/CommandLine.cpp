@@ -41,6 +41,8 @@
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // What one command asked, read from its arguments.
@@ -424,26 +426,26 @@ struct OptionRow {
 const std::vector<OptionRow>& optionTable()
 {
     static const std::vector<OptionRow> table{
-        {"folder", "CARTELLA", {},
+        {u"folder"_s, u"CARTELLA"_s, {},
             [] { return QStringLiteral("--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"); },
-            "--folder vuole una cartella"},
-        {"year", "AAAA", {"sample", "search", "export", "import", "check", "labels"}, &yearUsage, "--year vuole un anno"},
-        {"out", "FILE", {"export", "labels", "reminders"}, nullptr, "--out vuole un file"},
-        {"to", "CARTELLA", {"backup", "lend"}, nullptr, "--to vuole una cartella"},
-        {"date", "gg/mm/aaaa", {"lend"}, nullptr, "--date vuole una data gg/mm/aaaa"},
-        {"seed", "N", {"sample"}, nullptr, "--seed vuole un numero"},
-        {"days", "N", {"loans", "stats", "reminders"}, nullptr,
+            u"--folder vuole una cartella"_s},
+        {u"year"_s, u"AAAA"_s, {u"sample"_s, u"search"_s, u"export"_s, u"import"_s, u"check"_s, u"labels"_s}, &yearUsage, u"--year vuole un anno"_s},
+        {u"out"_s, u"FILE"_s, {u"export"_s, u"labels"_s, u"reminders"_s}, nullptr, u"--out vuole un file"_s},
+        {u"to"_s, u"CARTELLA"_s, {u"backup"_s, u"lend"_s}, nullptr, u"--to vuole una cartella"_s},
+        {u"date"_s, u"gg/mm/aaaa"_s, {u"lend"_s}, nullptr, u"--date vuole una data gg/mm/aaaa"_s},
+        {u"seed"_s, u"N"_s, {u"sample"_s}, nullptr, u"--seed vuole un numero"_s},
+        {u"days"_s, u"N"_s, {u"loans"_s, u"stats"_s, u"reminders"_s}, nullptr,
             QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays)},
-        {"csv", {}, {"export"}, nullptr, {}},
-        {"complete", {}, {"export"}, nullptr, {}},
-        {"dry-run", {}, {"import"}, nullptr, {}},
-        {"with-cancelled", {}, {"labels"}, nullptr, {}},
-        {"allow-duplicates", {}, {"import"}, nullptr, {}},
-        {"encoding", "utf-8|windows-1252", {"import"}, nullptr, "--encoding vuole utf-8 o windows-1252"},
-        {"available", {}, {"search"}, nullptr, {}},
-        {"catalogue", "NOME", {"lookup"}, nullptr, "--catalogue vuole il nome di un catalogo"},
-        {"server", "INDIRIZZO", {"lookup"}, nullptr, "--server vuole un indirizzo"},
-        {"syntax", "marc21|unimarc", {"lookup"}, nullptr, "--syntax vuole marc21 o unimarc"},
+        {u"csv"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"complete"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"dry-run"_s, {}, {u"import"_s}, nullptr, {}},
+        {u"with-cancelled"_s, {}, {u"labels"_s}, nullptr, {}},
+        {u"allow-duplicates"_s, {}, {u"import"_s}, nullptr, {}},
+        {u"encoding"_s, u"utf-8|windows-1252"_s, {u"import"_s}, nullptr, u"--encoding vuole utf-8 o windows-1252"_s},
+        {u"available"_s, {}, {u"search"_s}, nullptr, {}},
+        {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
+        {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
+        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
     };
     return table;
 }
@@ -491,15 +493,15 @@ struct VerbRow {
 const std::vector<VerbRow>& verbTable()
 {
     static const std::vector<VerbRow> table{
-        {"search", Takes::Archive, -1, {}, Filters::Search,
-            {"search %1 [--year AAAA] [--available] [--CAMPO TESTO]..."},
+        {u"search"_s, Takes::Archive, -1, {}, Filters::Search,
+            {u"search %1 [--year AAAA] [--available] [--CAMPO TESTO]..."_s},
             [] { return QStringLiteral(
                 "search: CAMPO è il campo della scheda su cui filtrare, in minuscolo (--titolo, --autore, --isbn,\n"
                 "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"); },
             &search},
-        {"export", Takes::Archive, -1, {}, Filters::None,
-            {"export %1 [--year AAAA] [--out FILE]", "export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv",
-                "export %1 --csv [--year AAAA] --out FILE.csv"},
+        {u"export"_s, Takes::Archive, -1, {}, Filters::None,
+            {u"export %1 [--year AAAA] [--out FILE]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv"_s,
+                u"export %1 --csv [--year AAAA] --out FILE.csv"_s},
             [] { return QStringLiteral(
                 "export: --out non può indicare un archivio del programma, il file delle password\n"
                 "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
@@ -509,14 +511,14 @@ const std::vector<VerbRow>& verbTable()
                 "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
                 "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"); },
             &exportAny},
-        {"check", Takes::Archive, -1, {}, Filters::None, {"check  %1 [--year AAAA]"},
+        {u"check"_s, Takes::Archive, -1, {}, Filters::None, {u"check  %1 [--year AAAA]"_s},
             [] { return QStringLiteral(
                 "check: segnala anche, come avvisi che non cambiano l'esito, i codici ripetuti, gli ISBN errati, i codici\n"
                 "  Dewey che non hanno tre cifre e le date di prestito che non si leggono come gg/mm/aaaa.\n"); },
             &check},
-        {"sample", Takes::Archive, -1, {}, Filters::None, {"sample %1 NUMERO [--year AAAA] [--seed N]"}, nullptr, &addSamples},
-        {"import", Takes::Archive, -1, {}, Filters::None,
-            {"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]", "              [--allow-duplicates] [--encoding utf-8|windows-1252]"},
+        {u"sample"_s, Takes::Archive, -1, {}, Filters::None, {u"sample %1 NUMERO [--year AAAA] [--seed N]"_s}, nullptr, &addSamples},
+        {u"import"_s, Takes::Archive, -1, {}, Filters::None,
+            {u"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]"_s, u"              [--allow-duplicates] [--encoding utf-8|windows-1252]"_s},
             [] { return QStringLiteral(
                 "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
                 "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
@@ -526,48 +528,48 @@ const std::vector<VerbRow>& verbTable()
                 "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
                 "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"); },
             &importFile},
-        {"loans", Takes::Folder, 0, "loans non vuole altri argomenti", Filters::None, {"loans [--days N]"}, &loansUsage, &loans},
-        {"backup", Takes::Folder, 0, "backup non vuole altri argomenti", Filters::None, {"backup [--to CARTELLA]"},
+        {u"loans"_s, Takes::Folder, 0, u"loans non vuole altri argomenti"_s, Filters::None, {u"loans [--days N]"_s}, &loansUsage, &loans},
+        {u"backup"_s, Takes::Folder, 0, u"backup non vuole altri argomenti"_s, Filters::None, {u"backup [--to CARTELLA]"_s},
             [] { return QStringLiteral(
                 "backup: una copia di sicurezza del catalogo, verificata, in --to o nella cartella delle copie\n"
                 "  (dove restano le più recenti); l'ultima riga è il percorso dello zip. backups: le copie, una per riga.\n"); },
             &backup},
-        {"backups", Takes::Folder, 0, "backups non vuole altri argomenti", Filters::None, {"backups"}, nullptr, &backups},
-        {"restore", Takes::Folder, 1, "restore vuole un file zip", Filters::None, {"restore FILE.zip"},
+        {u"backups"_s, Takes::Folder, 0, u"backups non vuole altri argomenti"_s, Filters::None, {u"backups"_s}, nullptr, &backups},
+        {u"restore"_s, Takes::Folder, 1, u"restore vuole un file zip"_s, Filters::None, {u"restore FILE.zip"_s},
             [] { return QStringLiteral(
                 "restore: controlla lo zip, salva il catalogo attuale come copia a sé, poi lo sostituisce.\n"); },
             &restore},
-        {"labels", Takes::Archive, -1, {}, Filters::Labels,
-            {"labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]",
-                "      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf"},
+        {u"labels"_s, Takes::Archive, -1, {}, Filters::Labels,
+            {u"labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]"_s,
+                u"      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf"_s},
             [] { return QStringLiteral(
                 "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
                 "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
                 "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"); },
             &labels},
-        {"stats", Takes::Collection, 1, "stats vuole la raccolta e nient'altro", Filters::None, {"stats %1 [--days N]"},
+        {u"stats"_s, Takes::Collection, 1, u"stats vuole la raccolta e nient'altro"_s, Filters::None, {u"stats %1 [--days N]"_s},
             [] { return QStringLiteral(
                 "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
                 "  (sezione, voce, schede); per %1 tutti gli archivi annuali della cartella; --days come per loans.\n")
                 .arg(Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); }))); },
             &stats},
-        {"lend", Takes::Folder, 1, "lend vuole un codice", Filters::None, {"lend CODICE --to NOME [--date gg/mm/aaaa]"},
+        {u"lend"_s, Takes::Folder, 1, u"lend vuole un codice"_s, Filters::None, {u"lend CODICE --to NOME [--date gg/mm/aaaa]"_s},
             [] { return QStringLiteral(
                 "lend, return: prestito e restituzione per codice, come al banco prestiti; esito 1 per un codice di nessuna\n"
                 "  scheda o una scheda che non si può prestare o restituire, 2 per un codice di più schede (elencate).\n"); },
             &lend},
-        {"return", Takes::Folder, 1, "return vuole un codice", Filters::None, {"return CODICE"}, nullptr, &giveBack},
-        {"reminders", Takes::Folder, 0, "reminders non vuole altri argomenti", Filters::None,
-            {"reminders [--days N] --out FILE.pdf"},
+        {u"return"_s, Takes::Folder, 1, u"return vuole un codice"_s, Filters::None, {u"return CODICE"_s}, nullptr, &giveBack},
+        {u"reminders"_s, Takes::Folder, 0, u"reminders non vuole altri argomenti"_s, Filters::None,
+            {u"reminders [--days N] --out FILE.pdf"_s},
             [] { return QStringLiteral(
                 "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"); },
             &reminders},
-        {"stocktake", Takes::Archive, -1, {}, Filters::Shelf, {"stocktake %3 [--shelf S] CODICI.txt"},
+        {u"stocktake"_s, Takes::Archive, -1, {}, Filters::Shelf, {u"stocktake %3 [--shelf S] CODICI.txt"_s},
             [] { return QStringLiteral(
                 "stocktake: l'inventario di uno scaffale (o di tutti) dal file dei codici letti, uno per riga.\n"); },
             &stocktake},
-        {"lookup", Takes::Folder, 1, "lookup vuole un ISBN e nient'altro", Filters::None,
-            {"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"}, &LookupCommand::usage,
+        {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
+            {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup},
     };
     return table;
@@ -781,8 +783,9 @@ QString usage()
                                        .replace(QLatin1String("%1"), all)
                                        .replace(QLatin1String("%2"), withLabels)
                                        .replace(QLatin1String("%3"), lending);
-            text += line.startsWith(QLatin1Char(' ')) ? filled + QLatin1Char('\n')
-                                                      : QStringLiteral("  tomaria-cli [--folder CARTELLA] ") + filled + QLatin1Char('\n');
+            if (!line.startsWith(QLatin1Char(' ')))
+                text += QStringLiteral("  tomaria-cli [--folder CARTELLA] ");
+            text += filled + QLatin1Char('\n');
         }
     }
     text += QStringLiteral("  tomaria-cli --help | --version\n");

@@ -170,7 +170,7 @@ void fill(SampleCards& w, Record& r, int serial)
     r.setText("Durata", QStringLiteral("%1 min").arg(70 + w.below(110)));
     r.setText("Genere", w.pick(kGenres));
     r.setText("Giudizio", w.judgement());
-    r.setText("Cast", w.person() + QStringLiteral(", ") + w.person() + QStringLiteral(", ") + w.person());
+    r.setText("Cast", QString(w.person() + QStringLiteral(", ") + w.person() + QStringLiteral(", ") + w.person()));
     r.setText("Lingua", w.language());
     r.setText("Sottotitoli", QStringLiteral("Italiano, Inglese"));
     if (w.chance(20)) {

@@ -23,7 +23,7 @@ constexpr int kDateWidth = 10;
 QString fitted(const QString& text, int width)
 {
     if (text.size() > width)
-        return (text.left(width - 1) + QChar(0x2026)).leftJustified(width, QLatin1Char(' '));
+        return QString(text.left(width - 1) + QChar(0x2026)).leftJustified(width, QLatin1Char(' '));
     return text.leftJustified(width, QLatin1Char(' '));
 }
 

@@ -121,7 +121,7 @@ void CatalogueFill::start()
                 const int n = ++number;
                 QMetaObject::invokeMethod(this, [this, name, n, count] { asking(name, n, count); }, Qt::QueuedConnection);
             });
-        QMetaObject::invokeMethod(this, [this, l] { done(l); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, l] { lookupAnswered(l); }, Qt::QueuedConnection);
     });
     m_thread->start();
 }
@@ -141,7 +141,7 @@ void CatalogueFill::asking(const QString& catalogue, int number, int count)
                              : QStringLiteral("Richiesta al catalogo \"%1\"... Esc per annullare.").arg(catalogue));
 }
 
-void CatalogueFill::done(const CatalogueLookup& lookup)
+void CatalogueFill::lookupAnswered(const CatalogueLookup& lookup)
 {
     m_thread->wait();
     delete m_thread;

@@ -40,7 +40,7 @@ signals:
 
 private:
     void asking(const QString& catalogue, int number, int count);
-    void done(const CatalogueLookup& lookup);
+    void lookupAnswered(const CatalogueLookup& lookup);
     void fill(const CatalogueRecord& record);
     void showPanel(bool shown);
 

@@ -1,4 +1,5 @@
 #include "BackupFixtures.h"
+#include "CliRun.h"
 #include "TestSupport.h"
 #include "ExportFixtures.h"
 
@@ -38,6 +39,8 @@
 #include <cstdio>
 #include <vector>
 
+using Result = CliResult;
+
 namespace {
 
 // Started with TOMARIA_TEST_MEMORY_PROBE set, this test program runs its
@@ -75,22 +78,6 @@ namespace {
     std::fflush(stdout);
     _exit(0);
 }();
-
-struct Result {
-    int code;
-    QString out;
-    QString err;
-};
-
-Result cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int code = CommandLine::run(args, o, e);
-    o.flush();
-    e.flush();
-    return {code, out, err};
-}
 
 QByteArray goodBook(int i)
 {

@@ -3,6 +3,7 @@
 // check's warnings. LibreOffice Calc itself opens and saves the files
 // (soffice --headless, installed by ./test.sh; a missing soffice fails).
 
+#include "CliRun.h"
 #include "TestSupport.h"
 
 #include "cli/CommandLine.h"
@@ -35,23 +36,9 @@
 
 #include <zip.h>
 
+using Result = CliResult;
+
 namespace {
-
-struct Result {
-    int code;
-    QString out;
-    QString err;
-};
-
-Result cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int code = CommandLine::run(args, o, e);
-    o.flush();
-    e.flush();
-    return {code, out, err};
-}
 
 // Opens `file` in LibreOffice Calc and saves it in `folder` as `format`
 // ("xlsx", or "csv" with Calc's default options for reading one: a

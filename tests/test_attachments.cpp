@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/collections/Books.h"
+#include "core/import/CardImport.h"
 #include "ui/shell/FileChooser.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
@@ -81,10 +82,8 @@ private slots:
     void refusedNames();
     void applyThenSaveOrNavigate_data();
     void applyThenSaveOrNavigate();
-    void apriStaysInsideTheFolder_data();
-    void apriStaysInsideTheFolder();
-    void copyInChecksTheNameItself_data();
-    void copyInChecksTheNameItself();
+    void attachmentNameRule_data();
+    void attachmentNameRule();
     void writeBackByTag_data();
     void writeBackByTag();
 
@@ -508,42 +507,6 @@ void AttachmentsTest::applyThenSaveOrNavigate()
     QVERIFY(QFileInfo::exists(opened.urls[0].toLocalFile()));
 }
 
-void AttachmentsTest::apriStaysInsideTheFolder_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("bare name with blanks") << QStringLiteral("  Il mio file.pdf ") << true;
-    QTest::newRow("parent folders, Windows") << QStringLiteral("..\\..\\x") << false;
-    QTest::newRow("parent folder, slash") << QStringLiteral("../x") << false;
-    QTest::newRow("absolute path") << QStringLiteral("/etc/passwd") << false;
-    QTest::newRow("drive path") << QStringLiteral("C:\\x") << false;
-    QTest::newRow("the parent itself") << QStringLiteral("..") << false;
-    QTest::newRow("Windows device") << QStringLiteral("nul.txt") << false;
-}
-
-void AttachmentsTest::apriStaysInsideTheFolder()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, opens);
-    OpenLog opened;
-    setCardSlots({"", name, ""}, {"", "", ""});
-    withScreen([&](TfrmAllegaCartella* s) {
-        click(s, "btnApri02");
-        // The card's name is shown and kept as it came, refused or not.
-        QCOMPARE(edit(s, "txtFile02")->text(), name.trimmed());
-    });
-    if (opens) {
-        QCOMPARE(opened.urls.size(), 1);
-        QCOMPARE(opened.urls[0].toLocalFile(), ProgramFolder::file(kFolder + name.trimmed()));
-        QVERIFY(m_log->entries.isEmpty());
-    } else {
-        QVERIFY(opened.urls.isEmpty());
-        QCOMPARE(m_log->entries.size(), 1);
-        QCOMPARE(m_log->entries[0].kind, Msg::Kind::Warning);
-        QCOMPARE(m_log->entries[0].text, kNotBare);
-    }
-}
-
 void AttachmentsTest::writeBackByTag_data()
 {
     QTest::addColumn<QString>("tag");
@@ -594,38 +557,91 @@ void AttachmentsTest::writeBackByTag()
     }
 }
 
-void AttachmentsTest::copyInChecksTheNameItself_data()
+// One rule for an attachment's name wherever a name comes in: the
+// screen's Apri opens only a name inside the folder, the folder stores
+// only such a name whatever its caller checked, and the import refuses a
+// card naming anything else.
+void AttachmentsTest::attachmentNameRule_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("stored");
-    QTest::newRow("bare name") << QStringLiteral("scheda 1.pdf") << true;
-    QTest::newRow("name with dots") << QStringLiteral("..x..pdf") << true;
-    QTest::newRow("device-like but longer") << QStringLiteral("console.txt") << true;
-    QTest::newRow("parent folder") << QStringLiteral("../escaped") << false;
-    QTest::newRow("parent folder, Windows") << QStringLiteral("..\\escaped") << false;
-    QTest::newRow("absolute") << QStringLiteral("/tmp/escaped") << false;
-    QTest::newRow("drive-relative") << QStringLiteral("C:x") << false;
-    QTest::newRow("alternate stream") << QStringLiteral("a:b") << false;
-    QTest::newRow("device") << QStringLiteral("con") << false;
-    QTest::newRow("device with extension") << QStringLiteral("NUL.pdf") << false;
-    QTest::newRow("device in capitals") << QStringLiteral("AUX") << false;
-    QTest::newRow("numbered device") << QStringLiteral("com1.txt") << false;
-    QTest::newRow("printer port") << QStringLiteral("Lpt9") << false;
-    QTest::newRow("empty") << QString() << false;
+    QTest::addColumn<bool>("bare");
+    QTest::addColumn<bool>("onCards"); // a card may hold it: the screen and the import see it too
+    QTest::newRow("bare name") << QStringLiteral("scheda 1.pdf") << true << true;
+    QTest::newRow("bare name with blanks") << QStringLiteral("  Il mio file.pdf ") << true << true;
+    QTest::newRow("name with dots") << QStringLiteral("..x..pdf") << true << true;
+    QTest::newRow("device-like but longer") << QStringLiteral("console.txt") << true << true;
+    QTest::newRow("parent folder") << QStringLiteral("../escaped") << false << true;
+    QTest::newRow("parent folder, Windows") << QStringLiteral("..\\escaped") << false << true;
+    QTest::newRow("parent folders, Windows") << QStringLiteral("..\\..\\x") << false << true;
+    QTest::newRow("parent folders, slash") << QStringLiteral("../../../etc/passwd") << false << true;
+    QTest::newRow("the parent itself") << QStringLiteral("..") << false << true;
+    QTest::newRow("absolute") << QStringLiteral("/tmp/escaped") << false << true;
+    QTest::newRow("absolute path") << QStringLiteral("/etc/passwd") << false << true;
+    QTest::newRow("drive-relative") << QStringLiteral("C:x") << false << true;
+    QTest::newRow("drive-relative file") << QStringLiteral("C:autoexec.bat") << false << true;
+    QTest::newRow("drive path") << QStringLiteral("C:\\x") << false << true;
+    QTest::newRow("alternate stream") << QStringLiteral("a:b") << false << true;
+    QTest::newRow("device") << QStringLiteral("con") << false << true;
+    QTest::newRow("Windows device") << QStringLiteral("nul.txt") << false << true;
+    QTest::newRow("device with extension") << QStringLiteral("NUL.pdf") << false << true;
+    QTest::newRow("device in capitals") << QStringLiteral("AUX") << false << true;
+    QTest::newRow("numbered device") << QStringLiteral("com1.txt") << false << true;
+    QTest::newRow("printer port") << QStringLiteral("Lpt9") << false << true;
+    // An empty slot is no attachment: there is nothing to open or refuse.
+    QTest::newRow("empty") << QString() << false << false;
 }
 
-void AttachmentsTest::copyInChecksTheNameItself()
+void AttachmentsTest::attachmentNameRule()
 {
     QFETCH(QString, name);
-    QFETCH(bool, stored);
-    // The program folder sits one level down, so that nothing written
-    // outside the attachments folder leaves the test's own folder.
+    QFETCH(bool, bare);
+    QFETCH(bool, onCards);
+    const QString trimmed = name.trimmed();
+
+    if (onCards) {
+        // The screen: the card's name is shown and kept as it came, refused or not.
+        OpenLog opened;
+        setCardSlots({"", name, ""}, {"", "", ""});
+        withScreen([&](TfrmAllegaCartella* s) {
+            click(s, "btnApri02");
+            QCOMPARE(edit(s, "txtFile02")->text(), trimmed);
+        });
+        if (bare) {
+            QCOMPARE(opened.urls.size(), 1);
+            QCOMPARE(opened.urls[0].toLocalFile(), ProgramFolder::file(kFolder + trimmed));
+            QVERIFY(m_log->entries.isEmpty());
+        } else {
+            QVERIFY(opened.urls.isEmpty());
+            QCOMPARE(m_log->entries.size(), 1);
+            QCOMPARE(m_log->entries[0].kind, Msg::Kind::Warning);
+            QCOMPARE(m_log->entries[0].text, kNotBare);
+        }
+
+        // The import.
+        CardImport import(Books::collection());
+        const bool read = import.read("Titolo;Codice;Autore;File01\nT;C5;A;" + name.toUtf8() + "\n");
+        if (bare) {
+            QVERIFY2(read, qPrintable(import.report().join(QLatin1Char('\n'))));
+            Record r(TSchedaLibro);
+            r.bytes() = import.records();
+            QCOMPARE(r.text("File01"), trimmed);
+        } else {
+            QVERIFY(!read);
+            QCOMPARE(import.report(), QStringList{QStringLiteral("riga 2, colonna D (\"File01\"): \"%1\" non è un nome di allegato "
+                "ammesso: solo il nome del file nella cartella Documenti_Allegati, senza cartelle, \":\" o nomi di dispositivo").arg(trimmed)});
+        }
+    }
+
+    // The folder itself, whatever its caller checked. The program folder
+    // sits one level down, so that nothing written outside the attachments
+    // folder leaves the test's own folder.
+    QCOMPARE(AttachmentFolder::isBareName(trimmed), bare);
     ProgramFolder::setPath(m_folder->file("programma"));
     QVERIFY(QDir().mkpath(m_folder->file("programma")));
     QVERIFY(AttachmentFolder::create());
     m_folder->write("sorgente.pdf", "contenuto");
-    QCOMPARE(AttachmentFolder::copyIn(m_folder->file("sorgente.pdf"), name), stored);
-    QCOMPARE(QDir(AttachmentFolder::path()).entryList(QDir::Files | QDir::Hidden), stored ? QStringList{name} : QStringList{});
+    QCOMPARE(AttachmentFolder::copyIn(m_folder->file("sorgente.pdf"), trimmed), bare);
+    QCOMPARE(QDir(AttachmentFolder::path()).entryList(QDir::Files | QDir::Hidden), bare ? QStringList{trimmed} : QStringList{});
     QVERIFY(!QFileInfo::exists(m_folder->file("programma/escaped")));
 }
 

@@ -9,10 +9,12 @@
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
+#include "core/export/CardXlsx.h"
 #include "core/collections/ExportTable.h"
 #include "core/text/Text.h"
 #include "core/import/ImportNames.h"
 #include "core/storage/AppendJournal.h"
+#include "core/storage/XlsxReader.h"
 #include "ui/articles/TfrmBibliografie.h"
 #include "ui/books/TfrmLibri.h"
 #include "ui/cards/CardForm.h"
@@ -24,6 +26,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QThread>
@@ -118,6 +121,24 @@ bool finished(QProcess* p)
     return p->waitForStarted(kStartMs) && p->waitForFinished(kRunMs);
 }
 
+// The first row of a workbook, its cells joined by ';'.
+QString xlsxHeader(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList first;
+    XlsxReader reader(file);
+    reader.read([&](XlsxReader::Row& row) {
+        for (const QByteArray& cell : row.fields)
+            first << QString::fromUtf8(cell);
+        return false;
+    });
+    while (!first.isEmpty() && first.back().isEmpty())
+        first.removeLast();
+    return first.join(QLatin1Char(';'));
+}
+
 } // namespace
 
 class CliTest : public QObject {
@@ -137,8 +158,8 @@ private slots:
     void badArguments();
     void helpAndVersion_data();
     void helpAndVersion();
-    void exportReplacesOnlyItsOwnSpreadsheets_data();
-    void exportReplacesOnlyItsOwnSpreadsheets();
+    void exportReplacesOnlyItsOwnFiles_data();
+    void exportReplacesOnlyItsOwnFiles();
     void exportThatCannotBeWrittenSaysWhy_data();
     void exportThatCannotBeWrittenSaysWhy();
     void nonRegularArchivesAreReadErrors_data();
@@ -151,8 +172,6 @@ private slots:
     void importReadsQuotedFieldsInEitherEncoding();
     void completeCsvRoundTrip_data();
     void completeCsvRoundTrip();
-    void completeCsvReplacesOnlyItsOwnFiles_data();
-    void completeCsvReplacesOnlyItsOwnFiles();
     void backupListAndRestoreByteForByte();
     void importRefusesHostileFiles_data();
     void importRefusesHostileFiles();
@@ -478,75 +497,151 @@ void CliTest::helpAndVersion()
         QVERIFY2(line.size() <= 120, qPrintable(line));
 }
 
-void CliTest::exportReplacesOnlyItsOwnSpreadsheets_data()
+// Each export replaces a file it wrote itself, never an archive, the
+// password file, a link or a file of the user.
+void CliTest::exportReplacesOnlyItsOwnFiles_data()
 {
+    QTest::addColumn<QStringList>("format");  // the export's options before --out
     QTest::addColumn<QString>("target");
-    QTest::addColumn<QByteArray>("existing"); // null: no such file
+    QTest::addColumn<QByteArray>("existing"); // null: no such file, unless `prepare` writes it
+    QTest::addColumn<QStringList>("prepare"); // a command run first ("%1": the target), on another archive
     QTest::addColumn<bool>("link");           // the target is a link to the books archive
+    QTest::addColumn<QString>("refusal");     // how the refusal ends; empty: the file is replaced
+    const QStringList spreadsheet, csv{"--csv"}, xlsx{"--complete"};
+    const QString notReplaced = QStringLiteral(": l'esportazione non lo sostituisce\n");
     const QByteArray article = card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}});
-    QTest::newRow("the archive being exported") << "Libri.pro" << QByteArray() << false;
-    QTest::newRow("another archive, not there yet") << "DVD.pro" << QByteArray() << false;
-    QTest::newRow("a yearly archive") << "2019.art" << article << false;
-    QTest::newRow("a yearly archive not there yet") << "2031.art" << QByteArray() << false;
-    QTest::newRow("an archive name in other letter case") << "libri.PRO" << QByteArray() << false;
-    QTest::newRow("the password file") << "unins000.dll" << QByteArray("[Accesso]\r\nValore=1A\r\n") << false;
-    QTest::newRow("a file of the user") << "appunti.xls" << QByteArray("appunti") << false;
-    QTest::newRow("a link to the archive") << "collegamento.xls" << QByteArray() << true;
+    const QByteArray password("[Accesso]\r\nValore=1A\r\n");
+    const QString header = CardCsv::header(Books::collection());
+
+    QTest::newRow("spreadsheet: the archive being exported") << spreadsheet << "Libri.pro" << QByteArray() << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: another archive, not there yet") << spreadsheet << "DVD.pro" << QByteArray() << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: a yearly archive") << spreadsheet << "2019.art" << article << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: a yearly archive not there yet") << spreadsheet << "2031.art" << QByteArray() << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: an archive name in other letter case") << spreadsheet << "libri.PRO" << QByteArray() << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: the password file") << spreadsheet << "unins000.dll" << password << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: a file of the user") << spreadsheet << "appunti.xls" << QByteArray("appunti") << QStringList() << false << notReplaced;
+    QTest::newRow("spreadsheet: a link to the archive") << spreadsheet << "collegamento.xls" << QByteArray() << QStringList() << true << notReplaced;
+    QTest::newRow("spreadsheet: one it wrote") << spreadsheet << "foglio.xls" << QByteArray()
+                                               << QStringList{"export", "books", "--out", "%1"} << false << QString();
+
+    QTest::newRow("CSV: a new file") << csv << "nuovo.csv" << QByteArray() << QStringList() << false << QString();
+    QTest::newRow("CSV: a CSV of the user") << csv << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: the user's CSV with our header but no mark") << csv << "simile.csv" << header.toUtf8() + "\r\n" << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: a complete CSV of DVDs") << csv << "dvd.csv"
+        << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Dvds::collection()).toUtf8() + "\r\n" << QStringList() << false << QString();
+    QTest::newRow("CSV: the program's spreadsheet") << csv << "Libri.xls" << QByteArray() << QStringList{"export", "books"} << false << notReplaced;
+    QTest::newRow("CSV: the archive") << csv << "Libri.pro" << QByteArray() << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: an archive not there yet") << csv << "DVD.pro" << QByteArray() << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: the password file") << csv << "unins000.dll" << password << QStringList() << false << notReplaced;
+
+    QFile other(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx"));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QTest::newRow(".xlsx: a workbook of another program") << xlsx << "mio.xlsx" << other.readAll() << QStringList() << false
+        << QStringLiteral(" non è un foglio .xlsx completo scritto da questo programma") + notReplaced;
+    QTest::newRow(".xlsx: a complete workbook of DVDs") << xlsx << "catalogo.xlsx" << QByteArray()
+        << QStringList{"export", "dvd", "--complete", "--out", "%1"} << false << QString();
 }
 
-void CliTest::exportReplacesOnlyItsOwnSpreadsheets()
+void CliTest::exportReplacesOnlyItsOwnFiles()
 {
+    QFETCH(QStringList, format);
     QFETCH(QString, target);
     QFETCH(QByteArray, existing);
+    QFETCH(QStringList, prepare);
     QFETCH(bool, link);
+    QFETCH(QString, refusal);
     TestFolder folder;
+    const QString path = folder.file(target);
+    folder.write("DVD.pro", card(TSchedaDVD, {{"Codice", "D-1"}, {"Titolo", "Il viaggio"}, {"Annullata", "No"}}));
+    if (!prepare.isEmpty()) {
+        folder.write("Libri.pro", goodBook(1));
+        prepare.replaceInStrings(QStringLiteral("%1"), path);
+        QCOMPARE(cli(QStringList{"--folder", folder.path()} + prepare).code, 0);
+        if (target.endsWith(QLatin1String(".xlsx")))
+            QVERIFY(CardXlsx::isOurs(path));
+    }
+    if (target == QLatin1String("DVD.pro"))
+        QVERIFY(QFile::remove(folder.file("DVD.pro")));
     folder.write("Libri.pro", twoCards());
     if (!existing.isNull())
         folder.write(target, existing);
     if (link)
-        QVERIFY(QFile::link(folder.file("Libri.pro"), folder.file(target)));
-    const bool wasThere = QFileInfo::exists(folder.file(target));
-    const Result r = cli({"--folder", folder.path(), "export", "books", "--out", folder.file(target)});
-    QCOMPARE(r.code, 2);
-    QVERIFY2(r.err.contains(QLatin1String(": l'esportazione non lo sostituisce\n")), qPrintable(r.err));
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(folder.read("Libri.pro"), twoCards());
-    QCOMPARE(QFileInfo::exists(folder.file(target)), wasThere);
-    if (!existing.isNull())
-        QCOMPARE(folder.read(target), existing);
+        QVERIFY(QFile::link(folder.file("Libri.pro"), path));
+    const bool wasThere = QFileInfo::exists(path);
+    const QByteArray before = wasThere ? folder.read(target) : QByteArray();
 
-    // A spreadsheet this program wrote is replaced as before.
-    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--out", folder.file("foglio.xls")}).code, 0);
-    const QByteArray sheet = folder.read("foglio.xls");
-    folder.write("Libri.pro", goodBook(1));
-    QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--out", folder.file("foglio.xls")}).code, 0);
-    QVERIFY(folder.read("foglio.xls") != sheet);
+    const Result r = cli(QStringList{"--folder", folder.path(), "export", "books"} + format + QStringList{"--out", path});
+    if (refusal.isEmpty()) {
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(folder.read(target) != before);
+        if (format == QStringList{"--csv"}) {
+            QVERIFY(folder.read(target).startsWith("\xEF\xBB\xBF" "Titolo;Codice;Convalida;"));
+            QCOMPARE(folder.read(target).count("\r\n"), 3 + 1); // header, two cards, and a note's own line break
+        } else if (format == QStringList{"--complete"}) {
+            QVERIFY(CardXlsx::isOurs(path));
+            QCOMPARE(xlsxHeader(path), CardCsv::header(Books::collection())); // the DVDs' workbook is gone
+        } else {
+            QVERIFY(folder.read(target).endsWith("</tr></table></body></html>"));
+        }
+    } else {
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.endsWith(refusal), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(QFileInfo::exists(path), wasThere);
+        QCOMPARE(wasThere ? folder.read(target) : QByteArray(), before);
+    }
+    QCOMPARE(folder.read("Libri.pro"), twoCards());
 }
 
-// Both exports write beside the old file and replace it only once the new
+// Every export writes beside the old file and replaces it only once the new
 // one is whole: a full disk keeps the old file and leaves nothing behind.
 void CliTest::exportThatCannotBeWrittenSaysWhy_data()
 {
-    QTest::addColumn<QStringList>("format"); // the export's own options
+    QTest::addColumn<QStringList>("command"); // after --folder; a final --out takes the file
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("cards");          // in the archive for the second export
     QTest::addColumn<double>("limit");       // the file-size limit, in sizes of the first file
-    QTest::newRow("spreadsheet") << QStringList() << "Libri.xls" << 3 << 0.5;
-    QTest::newRow("complete CSV") << QStringList{"--csv", "--out"} << "tutto.csv" << 199 << 2.0;
+    QTest::addColumn<bool>("separate");      // run as a program of its own, which inherits the limit
+    QTest::newRow("spreadsheet") << QStringList{"export", "books"} << "Libri.xls" << 3 << 0.5 << false;
+    QTest::newRow("complete CSV") << QStringList{"export", "books", "--csv", "--out"} << "tutto.csv" << 199 << 2.0 << false;
+    QTest::newRow("complete .xlsx") << QStringList{"export", "books", "--complete", "--out"} << "tutto.xlsx" << 199 << 0.5
+                                    << false;
+    // The labels need the system's fonts, which this test's own process lacks.
+    QTest::newRow("labels PDF") << QStringList{"labels", "books", "--kind", "barcode", "--sheet", "3x8", "--out"}
+                                << "etichette.pdf" << 100 << 1.0 << true;
 }
 
 void CliTest::exportThatCannotBeWrittenSaysWhy()
 {
-    QFETCH(QStringList, format);
+    QFETCH(QStringList, command);
     QFETCH(QString, file);
     QFETCH(int, cards);
     QFETCH(double, limit);
+    QFETCH(bool, separate);
     TestFolder folder;
-    const QStringList args = QStringList{"--folder", folder.path(), "export", "books"} + format
-        + (format.isEmpty() ? QStringList() : QStringList{folder.file(file)});
+    const QStringList args = QStringList{"--folder", folder.path()} + command
+        + (command.last() == QLatin1String("--out") ? QStringList{folder.file(file)} : QStringList());
+    auto runOnce = [&] {
+        if (!separate)
+            return cli(args);
+        // A runtime folder of its own, or Qt warns on the error stream.
+        QTemporaryDir runtime;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        QProcess p;
+        p.setProgram(QStringLiteral(TOMARIA_CLI));
+        p.setArguments(args);
+        p.setProcessEnvironment(environment);
+        p.start();
+        if (!finished(&p) || p.exitStatus() != QProcess::NormalExit)
+            return Result{-1, {}, QStringLiteral("tomaria-cli did not finish")};
+        return Result{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    };
     folder.write("Libri.pro", twoCards());
-    QCOMPARE(cli(args).code, 0);
+    const Result first = runOnce();
+    QVERIFY2(first.code == 0, qPrintable(first.err));
     const QByteArray previous = folder.read(file);
+    QVERIFY(!previous.isEmpty());
     QByteArray more = twoCards();
     for (int i = 3; i <= cards; ++i)
         more += goodBook(i);
@@ -554,14 +649,15 @@ void CliTest::exportThatCannotBeWrittenSaysWhy()
     Result r;
     {
         FileSizeLimit full(rlim_t(double(previous.size()) * limit));
-        r = cli(args);
+        r = runOnce();
     }
     QCOMPARE(r.code, 2);
     QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
                                    "l'eventuale file precedente è rimasto com'era\n").arg(folder.file(file)));
     QVERIFY(r.out.isEmpty());
     QCOMPARE(folder.read(file), previous);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", file}));
+    // No temporary file left beside it.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), (QStringList{"Libri.pro", file}));
 }
 
 void CliTest::nonRegularArchivesAreReadErrors_data()
@@ -836,48 +932,6 @@ void CliTest::completeCsvRoundTrip()
                 .arg(i + 1).arg(Text::latin1(f.name), after.text(f.name))));
     }
     QCOMPARE(moved.read(name), archive);
-}
-
-void CliTest::completeCsvReplacesOnlyItsOwnFiles_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<QByteArray>("existing"); // null: no such file
-    QTest::addColumn<bool>("replaced");
-    QTest::newRow("a new file") << "nuovo.csv" << QByteArray() << true;
-    QTest::newRow("a CSV of the user") << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << false;
-    QTest::newRow("the user's CSV with our header but no mark")
-        << "simile.csv" << CardCsv::header(Books::collection()).toUtf8() + "\r\n" << false;
-    QTest::newRow("a complete CSV of DVDs") << "dvd.csv"
-        << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Dvds::collection()).toUtf8() + "\r\n" << true;
-    QTest::newRow("the program's spreadsheet") << "Libri.xls" << QByteArray() << false;
-    QTest::newRow("the archive") << "Libri.pro" << QByteArray() << false;
-    QTest::newRow("an archive not there yet") << "DVD.pro" << QByteArray() << false;
-    QTest::newRow("the password file") << "unins000.dll" << QByteArray("[Accesso]\r\nValore=1A\r\n") << false;
-}
-
-void CliTest::completeCsvReplacesOnlyItsOwnFiles()
-{
-    QFETCH(QString, target);
-    QFETCH(QByteArray, existing);
-    QFETCH(bool, replaced);
-    TestFolder folder;
-    folder.write("Libri.pro", twoCards());
-    if (target == QLatin1String("Libri.xls"))
-        QCOMPARE(cli({"--folder", folder.path(), "export", "books"}).code, 0);
-    else if (!existing.isNull())
-        folder.write(target, existing);
-    const QByteArray before = QFileInfo::exists(folder.file(target)) ? folder.read(target) : QByteArray();
-    const Result r = cli({"--folder", folder.path(), "export", "books", "--csv", "--out", folder.file(target)});
-    if (replaced) {
-        QVERIFY2(r.code == 0, qPrintable(r.err));
-        QVERIFY(folder.read(target).startsWith("\xEF\xBB\xBF" "Titolo;Codice;Convalida;"));
-        QCOMPARE(folder.read(target).count("\r\n"), 3 + 1); // header, two cards, and a note's own line break
-    } else {
-        QCOMPARE(r.code, 2);
-        QVERIFY2(r.err.endsWith(QLatin1String(": l'esportazione non lo sostituisce\n")), qPrintable(r.err));
-        QCOMPARE(QFileInfo::exists(folder.file(target)) ? folder.read(target) : QByteArray(), before);
-    }
-    QCOMPARE(folder.read("Libri.pro"), twoCards());
 }
 
 void CliTest::backupListAndRestoreByteForByte()

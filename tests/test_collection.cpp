@@ -362,6 +362,8 @@ void CollectionTest::unsoundTablesRefused_data()
         {StatsKind::Grouped, "genere", "Dischi per genere", "Genere", "senza genere", 12}};
     static constexpr StatsSection kFieldless[] = {StatsSection::totals(),
         {StatsKind::Decade, "decennio", "Dischi per decennio", {}, "anno non leggibile", 0}};
+    static constexpr std::string_view kWrongDates[] = {"DataUscita"};
+    static constexpr std::string_view kWrongNumbers[] = {"Catalogo"};
     QTest::addColumn<int>("row");
     QTest::addColumn<QStringList>("faults");
     using Spoil = void (*)(Collection&);
@@ -374,6 +376,8 @@ void CollectionTest::unsoundTablesRefused_data()
         [](Collection& c) { c.picture = "vinili"; },
         [](Collection& c) { c.exportHelp.topic = "esporta_vinili"; },
         [](Collection& c) { c.roles.borrower = {}; },
+        [](Collection& c) { c.dateFields = kWrongDates; },
+        [](Collection& c) { c.textNumbers = kWrongNumbers; },
     };
     m_spoil = kSpoil;
     QTest::newRow("role of a missing field") << 0 << QStringList{"roles: Autore"};
@@ -385,6 +389,8 @@ void CollectionTest::unsoundTablesRefused_data()
         << QStringList{"resources: :/pictures/tile_vinili.svg", "resources: :/pictures/btn_vinili.svg"};
     QTest::newRow("missing help topic") << 6 << QStringList{"resources: :/help/esporta_vinili.txt"};
     QTest::newRow("loans without a borrower") << 7 << QStringList{"loans: no code, title, borrower or loan date role"};
+    QTest::newRow("date field it lacks") << 8 << QStringList{"dateFields: DataUscita"};
+    QTest::newRow("text number it lacks") << 9 << QStringList{"textNumbers: Catalogo"};
 }
 
 void CollectionTest::unsoundTablesRefused()

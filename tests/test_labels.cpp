@@ -208,7 +208,6 @@ private slots:
     void cancelledByOneRule();
     void cliRefusesBadArguments_data();
     void cliRefusesBadArguments();
-    void cliWriteFailureKeepsOldFile();
 };
 
 void LabelsTest::initTestCase()
@@ -1090,26 +1089,6 @@ void LabelsTest::cliRefusesBadArguments()
     QVERIFY2(r.err.contains(said), qPrintable(r.err));
     QCOMPARE(folder.read("Libri.pro"), archive);
     QVERIFY(!QFile::exists(folder.file("x.pdf")));
-}
-
-void LabelsTest::cliWriteFailureKeepsOldFile()
-{
-    TestFolder folder;
-    folder.write("Libri.pro", numberedBooks(100));
-    const QByteArray old = "%PDF-1.4 an older sheet";
-    folder.write("etichette.pdf", old);
-    Run r;
-    {
-        // The program inherits the limit: its PDF cannot be written whole.
-        FileSizeLimit limit(4096);
-        r = run(cliProgram(), {"--folder", folder.path(), "labels", "books", "--kind", "barcode", "--sheet", "3x8", "--out",
-                                folder.file("etichette.pdf")});
-    }
-    QVERIFY(r.finished);
-    QCOMPARE(r.code, 2);
-    QVERIFY2(r.err.contains(QStringLiteral("impossibile scrivere")), qPrintable(r.err));
-    QCOMPARE(folder.read("etichette.pdf"), old);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2); // no temporary file left
 }
 
 QTEST_MAIN(LabelsTest)

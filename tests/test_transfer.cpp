@@ -228,7 +228,7 @@ private slots:
     void readerTable();
     void importRefusesBrokenWorkbooks_data();
     void importRefusesBrokenWorkbooks();
-    void completeExportReplacesOnlyItsOwnFiles();
+    void completeExportTakesXlsxOrCsv();
     void checkWarnsAboutSpreadsheetValues();
     void screenPreviewsChecksAndImports();
     void screenInterruptLeavesTheArchive();
@@ -488,29 +488,15 @@ void TransferTest::importRefusesBrokenWorkbooks()
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"libri.xlsx"});
 }
 
-// The complete export replaces a workbook of its own, never another file.
-void TransferTest::completeExportReplacesOnlyItsOwnFiles()
+// The complete export is a workbook or a CSV file, chosen by --out's
+// extension.
+void TransferTest::completeExportTakesXlsxOrCsv()
 {
     TestFolder folder;
     folder.write("Libri.pro", catalogue(Books::collection()));
-    folder.write("DVD.pro", catalogue(Dvds::collection()));
-    const QString mine = folder.file("mio.xlsx");
-    QFile::copy(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx"), mine);
-    Result r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", mine});
-    QCOMPARE(r.code, 2);
-    QVERIFY2(r.err.endsWith(QStringLiteral("non è un foglio .xlsx completo scritto da questo programma: l'esportazione non lo sostituisce\n")), qPrintable(r.err));
-    QCOMPARE(readFile(mine), readFile(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx")));
-
-    const QString ours = folder.file("catalogo.xlsx");
-    QCOMPARE(cli({"--folder", folder.path(), "export", "dvd", "--complete", "--out", ours}).code, 0);
-    QVERIFY(CardXlsx::isOurs(ours));
-    r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", ours});
-    QVERIFY2(r.code == 0, qPrintable(r.err));
-    QVERIFY(rowsOf(readFile(ours)).value(0).contains(QLatin1String("|Dewey|")));
-
     QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--complete", "--out", folder.file("x.ods")}).code, 2);
     QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--complete", "--csv", "--out", folder.file("x.csv")}).code, 2);
-    r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", folder.file("tutto.csv")});
+    const Result r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", folder.file("tutto.csv")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(folder.read("tutto.csv").startsWith("\xEF\xBB\xBF" "Titolo;Codice;"));
 }

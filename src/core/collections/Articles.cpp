@@ -53,6 +53,11 @@ constexpr LinePiece kLine[] = {
     {"  Testata: ", "Testata", LinePiece::kUnfitted},
 };
 
+// The publication date, and the issue number that keeps its leading
+// zeros ("007").
+constexpr std::string_view kDateFields[] = {"DataPub"};
+constexpr std::string_view kTextNumbers[] = {"NumTestata"};
+
 const SearchTable kSearch{
     &TSchedaArticolo,
     kFilters,
@@ -142,6 +147,8 @@ const Collection& collection()
         .caption = "Articoli",
         .roles = {.code = {}, .title = "Titolo", .person = "Autore", .shelf = {}, .dewey = {}, .isbn = {},
             .borrower = {}, .loanDate = {}},
+        .dateFields = kDateFields,
+        .textNumbers = kTextNumbers,
         .captions = kCaptions,
         .stats = kStats,
     };

@@ -69,6 +69,9 @@ constexpr LinePiece kLine[] = {
 
 constexpr std::string_view kLoan[] = {"Prestato", "Scadenza"};
 
+// A price keeps its final zeros ("12.50").
+constexpr std::string_view kTextNumbers[] = {"Prezzo"};
+
 const SearchTable kSearch{
     &TSchedaLibro,
     kFilters,
@@ -246,6 +249,7 @@ const Collection& collection()
         .caption = "Libri",
         .roles = {.code = "Codice", .title = "Titolo", .person = "Autore", .shelf = "Scaffale", .dewey = "Dewey",
             .isbn = "Isbn", .borrower = "Prestato", .loanDate = "Scadenza"},
+        .textNumbers = kTextNumbers,
         .captions = kCaptions,
         .stats = kStats,
     };

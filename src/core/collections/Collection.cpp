@@ -9,6 +9,7 @@
 
 #include <QFile>
 
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -94,6 +95,35 @@ const Collection* Collection::find(std::string_view key)
     return nullptr;
 }
 
+namespace {
+
+bool named(std::string_view field, std::initializer_list<std::string_view> roles, std::span<const std::string_view> more)
+{
+    if (field.empty())
+        return false;
+    for (std::string_view r : roles) {
+        if (r == field)
+            return true;
+    }
+    for (std::string_view f : more) {
+        if (f == field)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool Collection::isDateField(std::string_view field) const
+{
+    return named(field, {roles.loanDate}, dateFields);
+}
+
+bool Collection::isTextNumber(std::string_view field) const
+{
+    return named(field, {roles.code, roles.shelf, roles.isbn}, textNumbers);
+}
+
 QStringList Collection::tableFaults() const
 {
     QStringList faults;
@@ -128,6 +158,10 @@ QStringList Collection::tableFaults() const
         check("roles", f);
     for (const FieldCaption& c : captions)
         check("captions", c.field);
+    for (std::string_view f : dateFields)
+        check("dateFields", f);
+    for (std::string_view f : textNumbers)
+        check("textNumbers", f);
     for (const StatsSection& s : stats) {
         if (s.readsField() && s.field.empty())
             faults << QStringLiteral("stats: %1 counts no field").arg(Text::utf8(s.name));

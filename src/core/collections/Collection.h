@@ -109,6 +109,13 @@ struct Collection {
     // Its name on the tabs of the labels and statistics screens, UTF-8: "Libri".
     std::string_view caption = {};
     FieldRoles roles = {};
+    // What a spreadsheet may damage, besides the roles that say it already:
+    // the fields other than the loan date that hold a date as gg/mm/aaaa
+    // ("DataPub"), and the fields other than the code, shelf and ISBN whose
+    // every character counts although they may look like a number
+    // ("Prezzo": "12.50").
+    std::span<const std::string_view> dateFields = {};
+    std::span<const std::string_view> textNumbers = {};
     // The card screen's captions, in any order; a field without one shows none.
     std::span<const FieldCaption> captions = {};
     // The statistics sections, the totals first; none: the totals alone.
@@ -118,6 +125,12 @@ struct Collection {
     // "i libri": the plural with its article.
     QString pluralWithArticle() const;
     bool hasCancelledFlag() const;
+    // Whether `field` holds a date as gg/mm/aaaa: the loan date or one of
+    // `dateFields`.
+    bool isDateField(std::string_view field) const;
+    // Whether `field` is text that a spreadsheet shows as a number or a date
+    // when it looks like one: the code, shelf, ISBN or one of `textNumbers`.
+    bool isTextNumber(std::string_view field) const;
     // The card screen's caption of `field` ("Città:"); empty when it has none.
     QString fieldCaption(std::string_view field) const;
     // Whether its cards get labels and code hints: they need an inventory code.

@@ -65,6 +65,9 @@ constexpr LinePiece kLine[] = {
 
 constexpr std::string_view kDueDate[] = {"Scadenza"};
 
+// A price keeps its final zeros ("12.50").
+constexpr std::string_view kTextNumbers[] = {"Prezzo"};
+
 const SearchTable kSearch{
     &TSchedaDVD,
     kFilters,
@@ -213,6 +216,7 @@ const Collection& collection()
         .caption = "DVD",
         .roles = {.code = "Codice", .title = "Titolo", .person = "Regia", .shelf = "Scaffale", .dewey = {},
             .isbn = {}, .borrower = "Prestato", .loanDate = "Scadenza"},
+        .textNumbers = kTextNumbers,
         .captions = kCaptions,
         .stats = kStats,
     };

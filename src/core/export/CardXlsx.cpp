@@ -14,6 +14,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -122,13 +123,21 @@ bool writeWorkbook(const Collection& collection, const QString& archivePath, con
             worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), std::min(widths[i], kMaxWidth) + 1, text);
     }
     // Closing writes the file (and frees the workbook) whatever happened.
+    errno = 0;
     const lxw_error closed = workbook_close(book);
+    // The library says only "zip error"; the system's cause (a full disk,
+    // the file-size limit) is in errno, and is what the user can act on.
+    const int systemError = errno;
     if (!read && error == LXW_NO_ERROR) {
         o.readFailed = true;
         o.reason = QStringLiteral("errore di lettura");
         return false;
     }
     if (error != LXW_NO_ERROR || closed != LXW_NO_ERROR) {
+        const bool systemFault = closed == LXW_ERROR_CREATING_XLSX_FILE || closed == LXW_ERROR_CREATING_TMPFILE
+            || closed == LXW_ERROR_ZIP_FILE_OPERATION || closed == LXW_ERROR_ZIP_FILE_ADD;
+        if (o.reason.isEmpty() && error == LXW_NO_ERROR && systemFault && systemError != 0)
+            o.reason = DiskFile::systemReason(systemError);
         if (o.reason.isEmpty())
             o.reason = QString::fromUtf8(lxw_strerror(error != LXW_NO_ERROR ? error : closed));
         return false;

@@ -85,12 +85,6 @@ int controlByte(const QByteArray& bytes)
     return -1;
 }
 
-// The fields that hold a date as gg/mm/aaaa.
-bool isDateField(std::string_view field)
-{
-    return field == "Scadenza" || field == "DataPub";
-}
-
 // A date as a spreadsheet rewrites it with its default settings: the year
 // in two digits ("03/03/24").
 bool twoDigitYear(const QString& value)
@@ -115,14 +109,6 @@ bool formulaError(const QString& value)
     static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
         QStringLiteral("#(NAME\\?|NOME\\?|VALUE!|VALORE!|REF!|RIF!|DIV/0!|NUM!|N/A|N/D|NULL!|NULLO!)|Err:[0-9]{3}")));
     return pattern.match(value).hasMatch();
-}
-
-// The fields whose every character counts, as a code's leading zeros
-// ("000123") or a price's final ones ("12.50"), and which a spreadsheet
-// shows as a number or a date when they look like one.
-bool zerosCount(std::string_view field)
-{
-    return field == "Codice" || field == "Scaffale" || field == "Isbn" || field == "Prezzo" || field == "NumTestata";
 }
 
 // A value as a spreadsheet writes a number or a date it took a text for:
@@ -410,7 +396,7 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
         // value that looks like a number or a date; the complete export as
         // written holds the cards' own values, whatever they are.
         const bool untouched = takesValuesAsWritten();
-        if (!untouched && f.name == "Dewey" && shortDewey(Text::trimmed(stored))) {
+        if (!untouched && f.name == m_collection.roles.dewey && shortDewey(Text::trimmed(stored))) {
             const QString padded = Text::trimmed(stored).rightJustified(3, QLatin1Char('0'));
             if (!m_checked) {
                 ++m_paddedDewey;
@@ -425,11 +411,11 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
                                                  "oppure correggere la cella").arg(Text::trimmed(stored)));
             continue;
         }
-        if (m_resaved && !m_checked && zerosCount(f.name) && spreadsheetNumber(Text::trimmed(stored)))
+        if (m_resaved && !m_checked && m_collection.isTextNumber(f.name) && spreadsheetNumber(Text::trimmed(stored)))
             warning(line, column, QStringLiteral("\"%1\" è un numero o una data per un foglio di calcolo, che può averlo riscritto "
                                                  "(\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
                                       .arg(Text::trimmed(stored)));
-        if (!untouched && isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
+        if (!untouched && m_collection.isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
             problem(line, column, QStringLiteral("la data \"%1\" ha l'anno di due cifre, come la riscrive un foglio di calcolo: "
                                                  "importare il file .xlsx dell'esportazione completa, oppure aprire il CSV nel "
                                                  "foglio di calcolo indicando le colonne come testo").arg(Text::trimmed(stored)));

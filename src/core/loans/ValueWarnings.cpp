@@ -35,7 +35,7 @@ namespace ValueWarnings {
 bool scan(const Collection& collection, const QString& path, Findings& findings)
 {
     findings = Findings();
-    if (const FieldDef* dewey = collection.layout->find("Dewey")) {
+    if (const FieldDef* dewey = collection.roles.dewey.empty() ? nullptr : collection.layout->find(collection.roles.dewey)) {
         RecordStore store;
         if (!store.open(path, collection.layout->size, RecordStore::Mode::ReadExisting))
             return false;

@@ -33,8 +33,8 @@ const char* name(Growth growth)
     return growth == Growth::CardByCard ? "card_by_card" : "bulk";
 }
 
-void writeSampleArchive(const QString& path, const Collection& collection, int count, std::uint32_t seed,
-    Growth growth, const std::function<void(Record&, int)>& adjust)
+void writeSampleArchive(const QString& path, const Collection& collection, int count, std::uint32_t seed, Growth growth,
+    const std::function<void(Record&, int)>& adjust)
 {
     QFile::remove(path);
     RecordStore store;
@@ -69,9 +69,9 @@ QString sampleFolder(const Collection& collection, int count, Growth growth)
     if (root.isEmpty())
         root = QCoreApplication::applicationDirPath() + QStringLiteral("/../archives");
     const QString folder = QDir::cleanPath(QStringLiteral("%1/%2-%3-%4")
-            .arg(root, QString::fromLatin1(collection.key.data(), qsizetype(collection.key.size())))
-            .arg(count)
-            .arg(QString::fromLatin1(name(growth))));
+                                               .arg(root, QString::fromLatin1(collection.key.data(), qsizetype(collection.key.size())))
+                                               .arg(count)
+                                               .arg(QString::fromLatin1(name(growth))));
     const QString archive = folder + QLatin1Char('/') + collection.archiveName(QStringLiteral("2020"));
     // A file the system dropped from its cache comes back from the disk in
     // large pieces and no longer reads as one written card by card: that
@@ -99,8 +99,7 @@ QString sampleFolder(const Collection& collection, int count, Growth growth)
     QFile file(archive);
     if (file.open(QIODevice::ReadOnly)) {
         std::vector<char> block(1 << 20);
-        while (file.read(block.data(), qint64(block.size())) > 0) {
-        }
+        while (file.read(block.data(), qint64(block.size())) > 0) { }
     }
     return folder;
 }

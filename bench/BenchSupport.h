@@ -26,8 +26,8 @@ const char* name(Growth growth);
 
 // Writes `count` generated cards of `collection` into `path`;
 // `adjust` may change each card (numbered from 1) before it is written.
-void writeSampleArchive(const QString& path, const Collection& collection, int count, std::uint32_t seed,
-    Growth growth, const std::function<void(Record&, int)>& adjust = {});
+void writeSampleArchive(const QString& path, const Collection& collection, int count, std::uint32_t seed, Growth growth,
+    const std::function<void(Record&, int)>& adjust = {});
 
 // The program folder that holds the archive of `count` generated cards of
 // `collection` (archive name of the collection, year 2020 for articles),

@@ -75,6 +75,7 @@ struct Reader {
 
 const std::vector<Reader>& readers()
 {
+    // clang-format off
     static const std::vector<Reader> all = {
         {"map_whole", [](int fd, long n, const Visit& v) { return mapped(fd, n, n, 0, 0, v); }},
         {"map_whole_populate", [](int fd, long n, const Visit& v) { return mapped(fd, n, n, MAP_POPULATE, 0, v); }},
@@ -86,6 +87,7 @@ const std::vector<Reader>& readers()
         {"read_1MiB_blocks", [](int fd, long n, const Visit& v) { return blocks(fd, n, 1 << 20, v); }},
         {"read_4MiB_blocks", [](int fd, long n, const Visit& v) { return blocks(fd, n, 4 << 20, v); }},
     };
+    // clang-format on
     return all;
 }
 

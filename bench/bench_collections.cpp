@@ -39,8 +39,14 @@ void runSearch(benchmark::State& state, const SearchTable& table, const Collecti
     state.SetLabel(BenchSupport::name(Growth(state.range(0))));
 }
 
-void BM_Books_NoFilter(benchmark::State& s) { runSearch(s, Books::search(), Books::collection(), 100000, {}); }
-void BM_Books_NoFilter_400k(benchmark::State& s) { runSearch(s, Books::search(), Books::collection(), 400000, {}); }
+void BM_Books_NoFilter(benchmark::State& s)
+{
+    runSearch(s, Books::search(), Books::collection(), 100000, {});
+}
+void BM_Books_NoFilter_400k(benchmark::State& s)
+{
+    runSearch(s, Books::search(), Books::collection(), 400000, {});
+}
 void BM_Books_OneFilter(benchmark::State& s)
 {
     runSearch(s, Books::search(), Books::collection(), 100000, {{"autore", QStringLiteral("calvino")}});
@@ -50,7 +56,10 @@ void BM_Books_ThreeFilters(benchmark::State& s)
     runSearch(s, Books::search(), Books::collection(), 100000,
         {{"autore", QStringLiteral("calvino")}, {"editore", QStringLiteral("einaudi")}, {"titolo", QStringLiteral("la")}});
 }
-void BM_Books_Available(benchmark::State& s) { runSearch(s, Books::available(), Books::collection(), 100000, {}); }
+void BM_Books_Available(benchmark::State& s)
+{
+    runSearch(s, Books::available(), Books::collection(), 100000, {});
+}
 void BM_Articles_FullText(benchmark::State& s)
 {
     runSearch(s, Articles::search(), Articles::collection(), 20000, {{"testo", QStringLiteral("biblioteca comunale")}});

@@ -78,16 +78,8 @@ void BM_Desk_FirstScan(benchmark::State& state)
     state.SetLabel(BenchSupport::name(growth));
 }
 
-BENCHMARK(BM_Desk_ScanToCardShown)
-    ->ArgName("growth")
-    ->Arg(int(Growth::CardByCard))
-    ->Arg(int(Growth::Bulk))
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Desk_FirstScan)
-    ->ArgName("growth")
-    ->Arg(int(Growth::CardByCard))
-    ->Arg(int(Growth::Bulk))
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Desk_ScanToCardShown)->ArgName("growth")->Arg(int(Growth::CardByCard))->Arg(int(Growth::Bulk))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Desk_FirstScan)->ArgName("growth")->Arg(int(Growth::CardByCard))->Arg(int(Growth::Bulk))->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -39,10 +39,11 @@ public:
     GeneratedArchive()
     {
         ProgramFolder::setPath(m_dir.path());
-        BenchSupport::writeSampleArchive(path(), Books::collection(), kCards, 20240501, BenchSupport::Growth::Bulk, [this](Record& record, int) {
-            for (const FieldDef& f : TSchedaLibro.fields)
-                m_text += static_cast<qint64>(Text::trimmed(TextSlot::raw(record.bytes().constData(), f, TSchedaLibro.kind)).size());
-        });
+        BenchSupport::writeSampleArchive(
+            path(), Books::collection(), kCards, 20240501, BenchSupport::Growth::Bulk, [this](Record& record, int) {
+                for (const FieldDef& f : TSchedaLibro.fields)
+                    m_text += static_cast<qint64>(Text::trimmed(TextSlot::raw(record.bytes().constData(), f, TSchedaLibro.kind)).size());
+            });
     }
     QString path() const { return ProgramFolder::file(QStringLiteral("Libri.pro")); }
     // Trimmed text bytes of every field of every card.

@@ -34,11 +34,13 @@ struct Case {
     const char* protocol;
     const char* isbn;
 };
+// clang-format off
 constexpr Case kCases[] = {
     {"libri21", "MARC 21", "Z39.50", "978-88-04-33948-9"},
     {"libriuni", "UNIMARC", "Z39.50", "9788807185120"},
     {"libri21", "MARC 21", "SRU", "9780007487295"},
 };
+// clang-format on
 
 void useCatalogue(const Case& c)
 {
@@ -55,8 +57,8 @@ void useCatalogue(const Case& c)
 
 void clearCard(TfrmLibri* card)
 {
-    for (const char* f : {"Titolo", "Autore", "Curatore", "Dewey", "Pagine", "Editore", "Citta", "Anno", "Collana",
-             "Originale", "Lingua", "Traduttore"})
+    for (const char* f :
+        {"Titolo", "Autore", "Curatore", "Dewey", "Pagine", "Editore", "Citta", "Anno", "Collana", "Originale", "Lingua", "Traduttore"})
         Controls::setText(card->control(QStringLiteral("txt") + QLatin1String(f)), QString());
 }
 

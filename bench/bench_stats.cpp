@@ -50,12 +50,14 @@ void BM_Stats_Books_AgainstSearch(benchmark::State& state)
         bool ok = true;
         QStringList lines;
         const double s = millisecondsOf([&] { return search.run(path, lines); }, ok);
-        const double t = millisecondsOf([&] {
-            CollectionStats stats(books, QDate(2026, 1, 1), 30);
-            const bool loaded = stats.load();
-            cards = stats.results().front().bars.front().count;
-            return loaded;
-        }, ok);
+        const double t = millisecondsOf(
+            [&] {
+                CollectionStats stats(books, QDate(2026, 1, 1), 30);
+                const bool loaded = stats.load();
+                cards = stats.results().front().bars.front().count;
+                return loaded;
+            },
+            ok);
         if (!ok)
             state.SkipWithError("reading failed");
         state.SetIterationTime(t / 1000.0);

@@ -43,10 +43,9 @@ constexpr const char* kTitle = "notte";
 // (a-z read as A-Z, then by code, equal lines in archive order).
 QByteArray query()
 {
-    return QByteArrayLiteral(
-               "SELECT printf('Cod. %!-24.24s  %!-50.50s  %!-30.30s  %s %s %s',"
-               " Codice, Titolo, Autore, Citta, Editore, Anno) AS line FROM libri"
-               " WHERE Annullata = 'No' AND instr(lower(Autore), '")
+    return QByteArrayLiteral("SELECT printf('Cod. %!-24.24s  %!-50.50s  %!-30.30s  %s %s %s',"
+                             " Codice, Titolo, Autore, Citta, Editore, Anno) AS line FROM libri"
+                             " WHERE Annullata = 'No' AND instr(lower(Autore), '")
         + kAuthor + "') > 0 AND instr(lower(Titolo), '" + kTitle + "') > 0 ORDER BY upper(line), rowid;";
 }
 
@@ -108,7 +107,8 @@ QStringList sqliteLines(const QString& path)
     check(sqlite3_prepare_v2(db, query().constData(), -1, &statement, nullptr), db, "prepare");
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        lines.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), sqlite3_column_bytes(statement, 0)));
+        lines.append(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), sqlite3_column_bytes(statement, 0)));
     check(rc, db, "step");
     sqlite3_finalize(statement);
     sqlite3_close(db);

@@ -13,12 +13,12 @@
 // the fuzzer keeps as a reproducer, and scratch files for the code under
 // test that reads and writes real files.
 
-#define FUZZ_CHECK(condition)                                                                   \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                       \
-        }                                                                                       \
+#define FUZZ_CHECK(condition)                                                                                                              \
+    do {                                                                                                                                   \
+        if (!(condition)) {                                                                                                                \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                                             \
+            std::abort();                                                                                                                  \
+        }                                                                                                                                  \
     } while (false)
 
 namespace FuzzSupport {

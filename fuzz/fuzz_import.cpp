@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <vector>
 
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 1)
@@ -54,23 +53,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QBuffer device(&bytes);
     FUZZ_CHECK(device.open(QIODevice::ReadOnly));
     std::vector<CsvReader::Row> rows;
-    FUZZ_CHECK(CsvReader::read(device, CsvReader::guessSeparator(bytes), [&](CsvReader::Row& row) {
-        rows.push_back(row);
-        return true;
-    }, nullptr) == CsvReader::Status::Done);
+    FUZZ_CHECK(CsvReader::read(
+                   device, CsvReader::guessSeparator(bytes),
+                   [&](CsvReader::Row& row) {
+                       rows.push_back(row);
+                       return true;
+                   },
+                   nullptr)
+        == CsvReader::Status::Done);
     FUZZ_CHECK(!rows.empty());
     const ImportNames names(collection);
     std::vector<const FieldDef*> fields;
     for (const QByteArray& heading : rows.front().fields)
-        fields.push_back(names.field(cards.isUtf8() ? QString::fromUtf8(heading) : Cp1252::decode(std::string_view(heading.constData(), std::size_t(heading.size())))));
+        fields.push_back(names.field(cards.isUtf8() ? QString::fromUtf8(heading)
+                                                    : Cp1252::decode(std::string_view(heading.constData(), std::size_t(heading.size())))));
 
     int card = 0;
     Record record(layout);
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const QList<QByteArray>& cells = rows[r].fields;
-        const bool blank = std::all_of(cells.begin(), cells.end(), [](const QByteArray& cell) {
-            return Text::trimmed(std::string_view(cell.constData(), std::size_t(cell.size()))).empty();
-        });
+        const bool blank = std::all_of(cells.begin(), cells.end(),
+            [](const QByteArray& cell) { return Text::trimmed(std::string_view(cell.constData(), std::size_t(cell.size()))).empty(); });
         if (blank)
             continue;
         FUZZ_CHECK(card < cards.count());
@@ -82,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(Text::trimmed(std::string_view(cells[i].constData(), std::size_t(cells[i].size()))).empty());
                 continue;
             }
-            FUZZ_CHECK(record.text(f->name) == ImportPromise::expected(collection, *f, cells[i], cards.isUtf8(), !cards.takesValuesAsWritten()));
+            FUZZ_CHECK(
+                record.text(f->name) == ImportPromise::expected(collection, *f, cells[i], cards.isUtf8(), !cards.takesValuesAsWritten()));
         }
         ++card;
     }
@@ -90,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Every slot well formed, required fields filled, flags valid,
     // attachment names bare: the archive check finds nothing.
-    const QString path = FuzzSupport::writeFile(FuzzSupport::scratch(QStringLiteral("archivio")), cards.records().constData(),
-        std::size_t(cards.records().size()));
+    const QString path = FuzzSupport::writeFile(
+        FuzzSupport::scratch(QStringLiteral("archivio")), cards.records().constData(), std::size_t(cards.records().size()));
     const ArchiveCheck::Report report = ArchiveCheck::run(collection, path);
     FUZZ_CHECK(report.readable);
     FUZZ_CHECK(report.cards == cards.count());

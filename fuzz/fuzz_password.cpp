@@ -10,8 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString file = FuzzSupport::writeFile(FuzzSupport::scratch(PasswordFile::kFileName),
-        reinterpret_cast<const char*>(data), size);
+    const QString file = FuzzSupport::writeFile(FuzzSupport::scratch(PasswordFile::kFileName), reinterpret_cast<const char*>(data), size);
     const std::optional<QString> stored = PasswordFile::readStored(file);
     FUZZ_CHECK(stored.has_value());
     (void)Crypt::Decripta(*stored);

@@ -72,9 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const QList<QByteArray>& cells = rows[r].fields;
         FUZZ_CHECK(cells.size() <= qsizetype(fields.size()));
-        const bool blank = std::all_of(cells.begin(), cells.end(), [](const QByteArray& cell) {
-            return Text::trimmed(std::string_view(cell.constData(), std::size_t(cell.size()))).empty();
-        });
+        const bool blank = std::all_of(cells.begin(), cells.end(),
+            [](const QByteArray& cell) { return Text::trimmed(std::string_view(cell.constData(), std::size_t(cell.size()))).empty(); });
         if (blank)
             continue;
         FUZZ_CHECK(card < cards.count());
@@ -91,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(card == cards.count());
 
-    const QString path = FuzzSupport::writeFile(FuzzSupport::scratch(QStringLiteral("archivio")), cards.records().constData(),
-        std::size_t(cards.records().size()));
+    const QString path = FuzzSupport::writeFile(
+        FuzzSupport::scratch(QStringLiteral("archivio")), cards.records().constData(), std::size_t(cards.records().size()));
     const ArchiveCheck::Report report = ArchiveCheck::run(collection, path);
     FUZZ_CHECK(report.readable);
     FUZZ_CHECK(report.cards == cards.count());

@@ -38,11 +38,14 @@ const QString kHelpOpening = QStringLiteral(
 const QString kCardCaption = QStringLiteral(" Tomaria - Articoli giornalistici");
 
 // The ten card controls the document reads, in document order.
-const QStringList kFields = {"txtTitolo", "txtDataPub", "txtGenere", "txtAutore", "txtTestata", "txtNumTestata",
-    "txtTesto", "txtSintesi", "txtValutazione", "txtNote"};
+const QStringList kFields = {"txtTitolo", "txtDataPub", "txtGenere", "txtAutore", "txtTestata", "txtNumTestata", "txtTesto", "txtSintesi",
+    "txtValutazione", "txtNote"};
 
 int endRequests = 0;
-void countEnd() { ++endRequests; }
+void countEnd()
+{
+    ++endRequests;
+}
 
 QByteArray fixture(const QString& name)
 {
@@ -172,6 +175,7 @@ void ArticlesToolsTest::yearScreenOpensOnTheCurrentYearAndEnterTwiceOpensIt()
     QVERIFY(m_log->entries.isEmpty());
 }
 
+// clang-format off
 void ArticlesToolsTest::keyFilter_data()
 {
     QTest::addColumn<QString>("before");
@@ -194,6 +198,7 @@ void ArticlesToolsTest::keyFilter_data()
     QTest::newRow("Enter moves to Apri") << "2015" << 4 << QList<int>{Qt::Key_Return} << "2015" << "btnApriPreventivi";
     QTest::newRow("keypad Enter too") << "1999" << 4 << QList<int>{Qt::Key_Enter} << "1999" << "btnApriPreventivi";
 }
+// clang-format on
 
 void ArticlesToolsTest::keyFilter()
 {
@@ -216,6 +221,7 @@ void ArticlesToolsTest::keyFilter()
     QCOMPARE(m_menu->callerTag(), QStringLiteral("avvio"));
 }
 
+// clang-format off
 void ArticlesToolsTest::yearRule_data()
 {
     QTest::addColumn<QString>("pasted");
@@ -231,6 +237,7 @@ void ArticlesToolsTest::yearRule_data()
     QTest::newRow("a blank inside") << "20 5" << "";
     QTest::newRow("digits of another script") << QStringLiteral("\uFF12\uFF10\uFF11\uFF15") << "";
 }
+// clang-format on
 
 void ArticlesToolsTest::yearRule()
 {
@@ -336,6 +343,7 @@ std::optional<bool> ArticlesToolsTest::exportCard(const QString& tag, std::deque
     return closedByExport;
 }
 
+// clang-format off
 void ArticlesToolsTest::documentBytes_data()
 {
     QTest::addColumn<QStringList>("values");
@@ -350,6 +358,7 @@ void ArticlesToolsTest::documentBytes_data()
                QStringLiteral("}{ sbilanciate"), QStringLiteral("\t8/10 "), QStringLiteral("Vedi \\par e \\b0")}
         << "scheda_articolo.rtf";
 }
+// clang-format on
 
 void ArticlesToolsTest::documentBytes()
 {
@@ -380,6 +389,7 @@ void ArticlesToolsTest::documentBytes()
     QVERIFY(opened.urls.isEmpty());
 }
 
+// clang-format off
 void ArticlesToolsTest::answersAndTags_data()
 {
     QTest::addColumn<QString>("tag");
@@ -392,6 +402,7 @@ void ArticlesToolsTest::answersAndTags_data()
     QTest::newRow("another tag does nothing") << "libri" << QList<bool>{} << 0 << false << false;
     QTest::newRow("the tag's case counts") << "Bibliografie" << QList<bool>{} << 0 << false << false;
 }
+// clang-format on
 
 void ArticlesToolsTest::answersAndTags()
 {
@@ -424,12 +435,14 @@ void ArticlesToolsTest::answersAndTags()
     }
 }
 
+// clang-format off
 void ArticlesToolsTest::failedWriteKeepsThePreviousDocument_data()
 {
     QTest::addColumn<bool>("targetIsFolder");
     QTest::newRow("the disk refuses the document halfway") << false;
     QTest::newRow("a folder stands in its place") << true;
 }
+// clang-format on
 
 void ArticlesToolsTest::failedWriteKeepsThePreviousDocument()
 {

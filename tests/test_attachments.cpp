@@ -30,16 +30,17 @@ const QString kOverwrite = QStringLiteral("Attenzione: nella cartella dei docume
 const QString kCopyFailed = QStringLiteral(
     "Attenzione: non è stato possibile copiare il file scelto nella cartella dei documenti allegati.\r\n\r\n"
     "Accertarsi che il file sia leggibile e di possedere i privilegi di scrittura nella cartella di installazione del programma.");
-const QString kNameTooLong = QStringLiteral("Attenzione: il nome del file scelto supera i 250 caratteri che la scheda può conservare.\r\n\r\n"
-                                            "Rinominare il file con un nome più breve e sceglierlo di nuovo.");
-const QString kNameNotKept = QStringLiteral("Attenzione: il nome del file scelto contiene caratteri che la scheda non può conservare.\r\n\r\n"
-                                            "Rinominare il file e sceglierlo di nuovo.");
+const QString kNameTooLong = QStringLiteral(
+    "Attenzione: il nome del file scelto supera i 250 caratteri che la scheda può conservare.\r\n\r\n"
+    "Rinominare il file con un nome più breve e sceglierlo di nuovo.");
+const QString kNameNotKept = QStringLiteral(
+    "Attenzione: il nome del file scelto contiene caratteri che la scheda non può conservare.\r\n\r\n"
+    "Rinominare il file e sceglierlo di nuovo.");
 const QString kNotBare = QStringLiteral(
     "Attenzione: il nome del file allegato contiene l'indicazione di una cartella e non può essere aperto.\r\n\r\n"
     "Allegare di nuovo il file con il pulsante Sfoglia...");
 
 const char* const kSuffix[] = {"01", "02", "03"};
-
 
 // Files outside the program folder that the user picks from.
 class Outside {
@@ -150,6 +151,7 @@ void AttachmentsTest::cleanup()
     delete m_folder;
 }
 
+// clang-format off
 void AttachmentsTest::opensWithTheCardsSlots_data()
 {
     QTest::addColumn<QStringList>("files");
@@ -161,6 +163,7 @@ void AttachmentsTest::opensWithTheCardsSlots_data()
     QTest::newRow("description without a file") << QStringList{"  ", "", "c.doc"} << QStringList{"Prima", "", ""}
                                                  << QList<bool>{false, false, true};
 }
+// clang-format on
 
 void AttachmentsTest::opensWithTheCardsSlots()
 {
@@ -255,6 +258,7 @@ void AttachmentsTest::chooseNewFile()
     QCOMPARE(copy.readAll(), bytes);
 }
 
+// clang-format off
 void AttachmentsTest::sameNameAgain_data()
 {
     QTest::addColumn<bool>("yes");
@@ -262,6 +266,7 @@ void AttachmentsTest::sameNameAgain_data()
     QTest::newRow("Yes replaces the stored file") << true << QByteArray("nuovo");
     QTest::newRow("No keeps the stored file") << false << QByteArray("vecchio");
 }
+// clang-format on
 
 void AttachmentsTest::sameNameAgain()
 {
@@ -286,12 +291,14 @@ void AttachmentsTest::sameNameAgain()
     QCOMPARE(folderEntries(), QStringList{"a.txt"}); // no temporary left behind
 }
 
+// clang-format off
 void AttachmentsTest::storedFileChosenItself_data()
 {
     QTest::addColumn<bool>("yes");
     QTest::newRow("Yes") << true;
     QTest::newRow("No") << false;
 }
+// clang-format on
 
 void AttachmentsTest::storedFileChosenItself()
 {
@@ -361,12 +368,14 @@ void AttachmentsTest::annullaLeavesCardButCopyStays()
     QCOMPARE(m_folder->read(kFolder + "nuovo.odt"), QByteArray("contenuto"));
 }
 
+// clang-format off
 void AttachmentsTest::copyFailure_data()
 {
     QTest::addColumn<bool>("folderIsAFile");
     QTest::newRow("the chosen file cannot be read; the stored one survives") << false;
     QTest::newRow("the folder cannot be created") << true;
 }
+// clang-format on
 
 void AttachmentsTest::copyFailure()
 {
@@ -398,6 +407,7 @@ void AttachmentsTest::copyFailure()
     }
 }
 
+// clang-format off
 void AttachmentsTest::refusedNames_data()
 {
     QTest::addColumn<QString>("name");
@@ -408,6 +418,7 @@ void AttachmentsTest::refusedNames_data()
     QTest::newRow("outside Windows-1252") << QStringLiteral("Łódź.txt") << kNameNotKept;
     QTest::newRow("a backslash in the name") << QStringLiteral("a\\b.txt") << kNameNotKept;
 }
+// clang-format on
 
 void AttachmentsTest::refusedNames()
 {
@@ -443,12 +454,14 @@ void AttachmentsTest::refusedNames()
     }
 }
 
+// clang-format off
 void AttachmentsTest::applyThenSaveOrNavigate_data()
 {
     QTest::addColumn<bool>("save");
     QTest::newRow("Save stores the six values") << true;
     QTest::newRow("navigating drops them") << false;
 }
+// clang-format on
 
 void AttachmentsTest::applyThenSaveOrNavigate()
 {
@@ -488,8 +501,8 @@ void AttachmentsTest::applyThenSaveOrNavigate()
     Record saved(TSchedaLibro);
     saved.bytes() = m_folder->read(QStringLiteral("Libri.pro"));
     QCOMPARE(saved.bytes().size(), stored.bytes().size());
-    const std::pair<const char*, const char*> expected[] = {{"File01", "uno.pdf"}, {"Desc01", "Copertina"}, {"File02", ""},
-        {"Desc02", "Vecchio"}, {"File03", "tre.jpg"}, {"Desc03", "Retro"}};
+    const std::pair<const char*, const char*> expected[] = {
+        {"File01", "uno.pdf"}, {"Desc01", "Copertina"}, {"File02", ""}, {"Desc02", "Vecchio"}, {"File03", "tre.jpg"}, {"Desc03", "Retro"}};
     for (const auto& [field, value] : expected)
         QCOMPARE(saved.text(field), QString::fromUtf8(value));
 
@@ -507,6 +520,7 @@ void AttachmentsTest::applyThenSaveOrNavigate()
     QVERIFY(QFileInfo::exists(opened.urls[0].toLocalFile()));
 }
 
+// clang-format off
 void AttachmentsTest::writeBackByTag_data()
 {
     QTest::addColumn<QString>("tag");
@@ -518,6 +532,7 @@ void AttachmentsTest::writeBackByTag_data()
     QTest::newRow("other tag") << QStringLiteral("avvio") << QString();
     QTest::newRow("no tag") << QString() << QString();
 }
+// clang-format on
 
 void AttachmentsTest::writeBackByTag()
 {
@@ -561,6 +576,7 @@ void AttachmentsTest::writeBackByTag()
 // screen's Apri opens only a name inside the folder, the folder stores
 // only such a name whatever its caller checked, and the import refuses a
 // card naming anything else.
+// clang-format off
 void AttachmentsTest::attachmentNameRule_data()
 {
     QTest::addColumn<QString>("name");
@@ -590,6 +606,7 @@ void AttachmentsTest::attachmentNameRule_data()
     // An empty slot is no attachment: there is nothing to open or refuse.
     QTest::newRow("empty") << QString() << false << false;
 }
+// clang-format on
 
 void AttachmentsTest::attachmentNameRule()
 {
@@ -627,8 +644,11 @@ void AttachmentsTest::attachmentNameRule()
             QCOMPARE(r.text("File01"), trimmed);
         } else {
             QVERIFY(!read);
-            QCOMPARE(import.report(), QStringList{QStringLiteral("riga 2, colonna D (\"File01\"): \"%1\" non è un nome di allegato "
-                "ammesso: solo il nome del file nella cartella Documenti_Allegati, senza cartelle, \":\" o nomi di dispositivo").arg(trimmed)});
+            QCOMPARE(import.report(),
+                QStringList{QStringLiteral(
+                    "riga 2, colonna D (\"File01\"): \"%1\" non è un nome di allegato "
+                    "ammesso: solo il nome del file nella cartella Documenti_Allegati, senza cartelle, \":\" o nomi di dispositivo")
+                                .arg(trimmed)});
         }
     }
 

@@ -187,7 +187,8 @@ void BackupTest::roundTripBringsBackEveryByte()
     // Over a catalogue that changed since: back byte for byte, and the
     // catalogue of before is a copy of its own that undoes the restore.
     ProgramFolder::setPath(folder.path());
-    folder.write(QStringLiteral("Libri.pro"), folder.read(QStringLiteral("Libri.pro")) + cards(Books::collection(), 1, QStringLiteral("nuovo")));
+    folder.write(
+        QStringLiteral("Libri.pro"), folder.read(QStringLiteral("Libri.pro")) + cards(Books::collection(), 1, QStringLiteral("nuovo")));
     folder.write(QStringLiteral("2026.art"), cards(Articles::collection(), 1, QStringLiteral("nuovo")));
     folder.write(QStringLiteral("Documenti_Allegati/nuovo.txt"), QByteArray("n"));
     QFile::remove(folder.file(QStringLiteral("Documenti_Allegati/città è ñ.txt")));
@@ -257,6 +258,7 @@ void BackupTest::copyTakenWhileAnotherProcessAppends()
     QVERIFY2(previous > kBook * kPerAppend, "the other process appended during the copies");
 }
 
+// clang-format off
 void BackupTest::interruptedCopyLeavesNothingBehind_data()
 {
     QTest::addColumn<int>("limit");
@@ -264,6 +266,7 @@ void BackupTest::interruptedCopyLeavesNothingBehind_data()
     QTest::newRow("while copying an archive") << 100 * 1024;
     QTest::newRow("while writing the zip") << 300 * 1024;
 }
+// clang-format on
 
 void BackupTest::interruptedCopyLeavesNothingBehind()
 {
@@ -299,8 +302,8 @@ void BackupTest::interruptedRestoreChangesNothing()
     fill(folder);
     QTemporaryDir elsewhere;
     const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
-    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 100, QStringLiteral("r"))},
-                               {"Documenti_Allegati/grande.bin", noise(200 * 1024, 5)}})
+    QVERIFY(!writeZip(
+        zip, {{"Libri.pro", cards(Books::collection(), 100, QStringLiteral("r"))}, {"Documenti_Allegati/grande.bin", noise(200 * 1024, 5)}})
                  .isEmpty());
     const auto before = tree(folder.path());
     Restore::Outcome done;
@@ -360,6 +363,7 @@ void BackupTest::rotationKeepsTheNewestAndWaitsForTheCheck()
     QCOMPARE(SafetyCopy::list(copies).first().path, made.path);
 }
 
+// clang-format off
 void BackupTest::dueAfterADayAndAChange_data()
 {
     QTest::addColumn<int>("lastCopyHoursAgo"); // -1: no copy
@@ -372,6 +376,7 @@ void BackupTest::dueAfterADayAndAChange_data()
     QTest::newRow("old copy, nothing changed") << 30 << 40 << false;
     QTest::newRow("changed within the copy's second") << 48 << 48 << true;
 }
+// clang-format on
 
 void BackupTest::dueAfterADayAndAChange()
 {
@@ -390,11 +395,14 @@ void BackupTest::dueAfterADayAndAChange()
     }
     if (lastCopyHoursAgo >= 0) {
         QDir().mkpath(SafetyCopy::folder());
-        folder.write(kCopies + QStringLiteral("/Tomaria-") + now.addSecs(-3600 * lastCopyHoursAgo).toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".zip"), "x");
+        folder.write(kCopies + QStringLiteral("/Tomaria-")
+                + now.addSecs(-3600 * lastCopyHoursAgo).toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".zip"),
+            "x");
     }
     QCOMPARE(SafetyCopy::due(SafetyCopy::folder()), due);
 }
 
+// clang-format off
 void BackupTest::hostileZipIsRefused_data()
 {
     QTest::addColumn<QString>("kind");
@@ -418,6 +426,7 @@ void BackupTest::hostileZipIsRefused_data()
     QTest::newRow("attachments alone") << "attachments" << "alcun archivio";
     QTest::newRow("encrypted") << "encrypted" << "cifrato con una password";
 }
+// clang-format on
 
 void BackupTest::hostileZipIsRefused()
 {
@@ -462,7 +471,12 @@ void BackupTest::hostileZipIsRefused()
     } else if (kind == QLatin1String("partial")) {
         QVERIFY(!writeZip(zip, {{"Libri.pro", books + "mezza"}}).isEmpty());
     } else if (kind == QLatin1String("foreign")) {
-        QVERIFY(!writeZip(zip, {good, {"tomaria", "\x7f" "ELF"}}).isEmpty());
+        QVERIFY(!writeZip(zip,
+            {good,
+                {"tomaria",
+                    "\x7f"
+                    "ELF"}})
+                     .isEmpty());
     } else if (kind == QLatin1String("empty")) {
         QVERIFY(!writeZip(zip, {{"Documenti_Allegati/", "", 0040755}}).isEmpty());
     } else if (kind == QLatin1String("folder")) {
@@ -592,6 +606,7 @@ void BackupTest::everyToolShowsItsGuide_data()
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("opening"); // the topic's first words
+    // clang-format off
     const QHash<QString, QPair<QString, QString>> guides{
         {QStringLiteral("imgPrestiti"), {QStringLiteral("Prestiti in corso."), QStringLiteral("La voce \"Prestiti in corso\" dell'elenco")}},
         {QStringLiteral("imgCopie"), {QStringLiteral("Copie di sicurezza."), QStringLiteral("La schermata Copie di sicurezza protegge il catalogo")}},
@@ -601,6 +616,7 @@ void BackupTest::everyToolShowsItsGuide_data()
         {QStringLiteral("imgInventario"), {QStringLiteral("Inventario."), QStringLiteral("L'inventario controlla uno scaffale")}},
         {QStringLiteral("imgTrasferimento"), {QStringLiteral("Importa ed esporta."), QStringLiteral("La schermata Importa ed esporta porta il catalogo")}},
     };
+    // clang-format on
     for (const Tool& tool : Tools::all()) {
         const auto guide = guides.value(tool.name);
         QTest::newRow(qPrintable(tool.name)) << tool.name << guide.first << guide.second;
@@ -713,7 +729,6 @@ void BackupTest::copiesScreenMakesListsAndRestores()
     Screens::destroyAll();
 }
 
-
 namespace {
 
 // The journal of an import that died after its first cards: the archive
@@ -738,6 +753,7 @@ qint64 cardsIn(const QString& path)
 
 } // namespace
 
+// clang-format off
 void BackupTest::restoreOverAPendingJournal_data()
 {
     QTest::addColumn<int>("inCopy");
@@ -745,6 +761,7 @@ void BackupTest::restoreOverAPendingJournal_data()
     QTest::newRow("copy longer than the journal") << 100 << 5;
     QTest::newRow("copy shorter than the journal") << 2 << 5;
 }
+// clang-format on
 
 void BackupTest::restoreOverAPendingJournal()
 {
@@ -887,6 +904,7 @@ void BackupTest::futureDatedCopiesKeepTheNewOne()
     QVERIFY(!SafetyCopy::due(copies));
 }
 
+// clang-format off
 void BackupTest::restoreFailingPartWayChangesNothing_data()
 {
     QTest::addColumn<QString>("kind");
@@ -897,6 +915,7 @@ void BackupTest::restoreFailingPartWayChangesNothing_data()
     QTest::newRow("folder where an attachment goes") << "folder" << "c'è una cartella";
     QTest::newRow("file where the attachments go") << "file" << "non la cartella degli allegati";
 }
+// clang-format on
 
 void BackupTest::restoreFailingPartWayChangesNothing()
 {
@@ -909,9 +928,9 @@ void BackupTest::restoreFailingPartWayChangesNothing()
     QByteArray attachment = "Documenti_Allegati/nuovo.pdf";
     if (kind == QLatin1String("long"))
         attachment = "Documenti_Allegati/" + QByteArray(300, 'a') + ".pdf";
-    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 9, QStringLiteral("r"))},
-                               {"DVD.pro", cards(Dvds::collection(), 9, QStringLiteral("r"))},
-                               {attachment, "pdf"}})
+    QVERIFY(!writeZip(zip,
+        {{"Libri.pro", cards(Books::collection(), 9, QStringLiteral("r"))}, {"DVD.pro", cards(Dvds::collection(), 9, QStringLiteral("r"))},
+            {attachment, "pdf"}})
                  .isEmpty());
     if (kind == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(folder.file(QStringLiteral("Documenti_Allegati/nuovo.pdf"))));
@@ -943,6 +962,7 @@ void BackupTest::restoreFailingPartWayChangesNothing()
     }
 }
 
+// clang-format off
 void BackupTest::killedRestoreIsCompletedByTheNextOpener_data()
 {
     QTest::addColumn<int>("step");
@@ -950,16 +970,16 @@ void BackupTest::killedRestoreIsCompletedByTheNextOpener_data()
     for (int step = 1; step <= 7; ++step)
         QTest::newRow(qPrintable(QStringLiteral("killed after rename %1").arg(step))) << step;
 }
+// clang-format on
 
 void BackupTest::killedRestoreIsCompletedByTheNextOpener()
 {
     QFETCH(int, step);
     QTemporaryDir elsewhere;
     const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
-    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 4, QStringLiteral("r"))},
-                               {"DVD.pro", cards(Dvds::collection(), 1, QStringLiteral("r"))},
-                               {"2024.art", cards(Articles::collection(), 6, QStringLiteral("r"))},
-                               {"Documenti_Allegati/nuovo.txt", "nuovo"}})
+    QVERIFY(!writeZip(zip,
+        {{"Libri.pro", cards(Books::collection(), 4, QStringLiteral("r"))}, {"DVD.pro", cards(Dvds::collection(), 1, QStringLiteral("r"))},
+            {"2024.art", cards(Articles::collection(), 6, QStringLiteral("r"))}, {"Documenti_Allegati/nuovo.txt", "nuovo"}})
                  .isEmpty());
     // What a restore that runs to its end gives.
     TestFolder twin;
@@ -993,7 +1013,8 @@ void BackupTest::leftoversOfCutShortWorkGo()
     const QString copies = folder.file(kCopies);
     QVERIFY(QDir().mkpath(copies));
     // Left by copies and a restore that were killed: full size, hidden.
-    for (const QString& dead : {copies + QStringLiteral("/.Tomaria-copia-aB3dE9"), folder.file(QStringLiteral(".Tomaria-ripristino-Xy12zQ"))}) {
+    for (const QString& dead :
+        {copies + QStringLiteral("/.Tomaria-copia-aB3dE9"), folder.file(QStringLiteral(".Tomaria-ripristino-Xy12zQ"))}) {
         QVERIFY(QDir().mkpath(dead));
         QFile alive(dead + QStringLiteral("/.in-uso"));
         QVERIFY(alive.open(QIODevice::WriteOnly));
@@ -1045,11 +1066,13 @@ void BackupTest::restoreKeepsThisComputersCopySettings()
 {
     TestFolder folder;
     fill(folder);
-    folder.write(QStringLiteral("Tomaria.ini"), QByteArray("[Prestiti]\r\nGiorni=12\r\n[Copie]\r\nCartella=copie su chiavetta\r\nNumero=4\r\n"));
+    folder.write(
+        QStringLiteral("Tomaria.ini"), QByteArray("[Prestiti]\r\nGiorni=12\r\n[Copie]\r\nCartella=copie su chiavetta\r\nNumero=4\r\n"));
     QTemporaryDir elsewhere;
     const QString zip = elsewhere.filePath(QStringLiteral("Tomaria-2030-01-01-000000.zip"));
-    QVERIFY(!writeZip(zip, {{"Libri.pro", cards(Books::collection(), 3, QStringLiteral("r"))},
-                               {"Tomaria.ini", "[Copie]\r\nCartella=vecchie\r\n[Prestiti]\r\nGiorni=30\r\n"}})
+    QVERIFY(!writeZip(zip,
+        {{"Libri.pro", cards(Books::collection(), 3, QStringLiteral("r"))},
+            {"Tomaria.ini", "[Copie]\r\nCartella=vecchie\r\n[Prestiti]\r\nGiorni=30\r\n"}})
                  .isEmpty());
     const auto done = Restore::restore(zip, SafetyCopy::folder());
     QVERIFY2(done.ok, qPrintable(done.error));

@@ -63,7 +63,6 @@ private:
         edit("txtCodice")->setText(QStringLiteral("C1"));
         edit("txtAutore")->setText(QStringLiteral("  Italo Calvino  "));
     }
-
 };
 
 void BookCardTest::init()
@@ -129,14 +128,15 @@ void BookCardTest::navigationOnEmptyArchive()
 
 void BookCardTest::navigationEndCases()
 {
-    m_folder->write("Libri.pro", bookRecord(QStringLiteral("Uno")) + bookRecord(QStringLiteral("Due"), QStringLiteral("Sì"))
-            + bookRecord(QStringLiteral("Tre")));
+    m_folder->write("Libri.pro",
+        bookRecord(QStringLiteral("Uno")) + bookRecord(QStringLiteral("Due"), QStringLiteral("Sì")) + bookRecord(QStringLiteral("Tre")));
     struct Step {
         const char* command;
         const char* positionAfter;
         const char* title;
     };
     // From a new card both Next and Previous show card 1.
+    // clang-format off
     const Step steps[] = {
         {"cmdAvanti", "1", "Uno"},
         {"cmdIndietro", "1", "Uno"}, // Previous on card 1: nothing
@@ -146,6 +146,7 @@ void BookCardTest::navigationEndCases()
         {"cmdIndietro", "2", "Due"},
         {"cmdPrimo", "1", "Uno"},
     };
+    // clang-format on
     for (const Step& s : steps) {
         click(s.command);
         QCOMPARE(position(), QLatin1String(s.positionAfter));
@@ -220,8 +221,9 @@ void BookCardTest::readOnlyArchiveKeepsScreenAndFile()
     click("cmdSalva");
     QCOMPARE(m_log->entries.size(), 1);
     QCOMPARE(m_log->entries.last().kind, Msg::Kind::Error);
-    QCOMPARE(m_log->lastText(), QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
-                                               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
+    QCOMPARE(m_log->lastText(),
+        QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                       "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
     QVERIFY(position().isEmpty());
     QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Nuovo"));
     if (permissionsApply)
@@ -232,6 +234,7 @@ void BookCardTest::readOnlyArchiveKeepsScreenAndFile()
     QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Nuovo"));
 }
 
+// clang-format off
 void BookCardTest::saveThatCannotWriteKeepsArchive_data()
 {
     QTest::addColumn<bool>("newCard");
@@ -240,6 +243,7 @@ void BookCardTest::saveThatCannotWriteKeepsArchive_data()
     QTest::newRow("new card, archive locked by another program") << true << true;
     QTest::newRow("changed card, archive locked by another program") << false << true;
 }
+// clang-format on
 
 void BookCardTest::saveThatCannotWriteKeepsArchive()
 {
@@ -267,8 +271,9 @@ void BookCardTest::saveThatCannotWriteKeepsArchive()
     }
     QCOMPARE(m_log->entries.size(), 1);
     QCOMPARE(m_log->entries.last().kind, Msg::Kind::Error);
-    QCOMPARE(m_log->lastText(), QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
-                                               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
+    QCOMPARE(m_log->lastText(),
+        QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                       "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
     QCOMPARE(position(), newCard ? QString() : QStringLiteral("1"));
     QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Nuovo"));
     QCOMPARE(m_folder->read("Libri.pro"), original);

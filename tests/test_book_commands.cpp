@@ -31,10 +31,13 @@ const QString kNoEngine = QStringLiteral("Attenzione: il sistema non permette di
 
 // What Duplicate empties; every other field of the card is kept.
 const QStringList kClearedByDuplicate = {QStringLiteral("Codice"), QStringLiteral("Prestato"), QStringLiteral("Scadenza"),
-    QStringLiteral("Annullata"), QStringLiteral("Convalida"), QStringLiteral("File01"), QStringLiteral("File02"),
-    QStringLiteral("File03"), QStringLiteral("Desc01"), QStringLiteral("Desc02"), QStringLiteral("Desc03")};
+    QStringLiteral("Annullata"), QStringLiteral("Convalida"), QStringLiteral("File01"), QStringLiteral("File02"), QStringLiteral("File03"),
+    QStringLiteral("Desc01"), QStringLiteral("Desc02"), QStringLiteral("Desc03")};
 
-QString fieldName(const FieldDef& f) { return QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size())); }
+QString fieldName(const FieldDef& f)
+{
+    return QString::fromLatin1(f.name.data(), static_cast<qsizetype>(f.name.size()));
+}
 
 // A card with every field filled, cancelled, validated, on loan and with attachments.
 Record fullCard(int n)
@@ -79,7 +82,6 @@ private:
     QLineEdit* edit(const QString& name) { return m_card->control<QLineEdit>(name); }
     QString position() { return m_card->lblPosizione()->text(); }
     void click(const char* name) { QTest::mouseClick(m_card->control(QLatin1String(name)), Qt::LeftButton); }
-
 };
 
 void BookCommandsTest::init()
@@ -143,8 +145,8 @@ void BookCommandsTest::duplicateOfAStoredCancelledCardThenSaveAppends()
             w = m_card->control(QStringLiteral("lbl") + name);
         QVERIFY2(w, qPrintable(name));
         const QString expected = name == QLatin1String("Convalida") ? QStringLiteral("No")
-            : kClearedByDuplicate.contains(name)                   ? QString()
-                                                                   : seventh.text(f.name);
+            : kClearedByDuplicate.contains(name)                    ? QString()
+                                                                    : seventh.text(f.name);
         QCOMPARE(Controls::text(w), expected);
     }
 
@@ -182,6 +184,7 @@ void BookCommandsTest::duplicateWithoutArchiveKeepsItsChanges()
     QCOMPARE(edit("txtTitolo")->text(), QStringLiteral("Titolo"));
 }
 
+// clang-format off
 void BookCommandsTest::loanDateInTheProgramsFormat_data()
 {
     QTest::addColumn<QString>("locale");
@@ -195,6 +198,7 @@ void BookCommandsTest::loanDateInTheProgramsFormat_data()
     QTest::newRow("US month first") << "en_US" << QDate(2026, 12, 10) << "10/12/2026";
     QTest::newRow("C locale") << "C" << QDate(2026, 12, 10) << "10/12/2026";
 }
+// clang-format on
 
 void BookCommandsTest::loanDateInTheProgramsFormat()
 {
@@ -212,6 +216,7 @@ void BookCommandsTest::loanDateInTheProgramsFormat()
     QVERIFY(!QFile::exists(m_folder->file("Libri.pro"))); // nothing saved
 }
 
+// clang-format off
 void BookCommandsTest::isbnUpperCasedAtKeyRelease_data()
 {
     QTest::addColumn<QString>("field");
@@ -224,6 +229,7 @@ void BookCommandsTest::isbnUpperCasedAtKeyRelease_data()
     QTest::newRow("blanks inside stay") << "txtIsbn" << "978 88 " << "z" << "978 88 Z";
     QTest::newRow("other fields keep their case") << "txtEditore" << "" << "adelphi " << "adelphi ";
 }
+// clang-format on
 
 void BookCommandsTest::isbnUpperCasedAtKeyRelease()
 {

@@ -152,6 +152,7 @@ void BookSearchTest::cerca(TfrmTrova& screen)
     QTest::mouseClick(screen.control(QStringLiteral("btnCerca")), Qt::LeftButton);
 }
 
+// clang-format off
 void BookSearchTest::filtersAndSkipRule_data()
 {
     QTest::addColumn<bool>("available");
@@ -176,6 +177,7 @@ void BookSearchTest::filtersAndSkipRule_data()
     QTest::newRow("available: no borrower and no loan date") << true << Fields{} << QStringList{"B01", "B02", "B08"};
     QTest::newRow("available with a filter") << true << Fields{{"Titolo", "storia"}} << QStringList{};
 }
+// clang-format on
 
 void BookSearchTest::filtersAndSkipRule()
 {
@@ -188,10 +190,16 @@ void BookSearchTest::filtersAndSkipRule()
 
 void BookSearchTest::listOrder()
 {
-    m_folder->write("Libri.pro", archive({
-        book({{"Codice", "b2"}}), book({{"Codice", "A1"}}), book({{"Codice", "_x"}}),
-        book({{"Codice", "a1"}}), book({{"Codice", "a10"}}), book({{"Codice", "a"}}), book({{"Codice", "Z9"}}),
-    }));
+    m_folder->write("Libri.pro",
+        archive({
+            book({{"Codice", "b2"}}),
+            book({{"Codice", "A1"}}),
+            book({{"Codice", "_x"}}),
+            book({{"Codice", "a1"}}),
+            book({{"Codice", "a10"}}),
+            book({{"Codice", "a"}}),
+            book({{"Codice", "Z9"}}),
+        }));
     // a-z read as A-Z (so "a1" sorts with "A1" and before "_"), equal lines
     // in archive order, a shorter code first.
     QCOMPARE(codesOf(run(Books::search(), {})), (QStringList{"a", "A1", "a1", "a10", "b2", "Z9", "_x"}));
@@ -254,8 +262,9 @@ void BookSearchTest::unreadableArchiveKeepsFilterPanel()
     cerca(screen);
     QCOMPARE(m_log->entries.size(), 1);
     QCOMPARE(m_log->entries.last().kind, Msg::Kind::Plain);
-    QCOMPARE(m_log->lastText(), QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
-                                               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
+    QCOMPARE(m_log->lastText(),
+        QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                       "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma."));
     QVERIFY(screen.control("panAvvio")->isVisible());
     QVERIFY(!screen.panContainer()->isVisible());
     QCOMPARE(screen.control<QLineEdit>("txtAutore")->text(), QStringLiteral(" rossi "));
@@ -266,6 +275,7 @@ void BookSearchTest::unreadableArchiveKeepsFilterPanel()
     QVERIFY(!screen.control("lblAttendere")->isVisible());
 }
 
+// clang-format off
 void BookSearchTest::waitLabelGoesOnEveryWayOut_data()
 {
     QTest::addColumn<bool>("folder");   // the archive is a folder: the search fails
@@ -275,6 +285,7 @@ void BookSearchTest::waitLabelGoesOnEveryWayOut_data()
     QTest::newRow("search succeeds") << false << false << 0;
     QTest::newRow("press released off the button") << false << true << 0;
 }
+// clang-format on
 
 void BookSearchTest::waitLabelGoesOnEveryWayOut()
 {
@@ -311,8 +322,8 @@ void BookSearchTest::enterChainAndHighlights()
 {
     TfrmTrovaLibri screen(Screens::frmLibri);
     showSearch(screen);
-    const QStringList chain{"txtTitolo", "txtCodice", "txtAutore", "txtCuratore", "txtGenere", "txtEditore", "txtIsbn",
-        "txtLingua", "txtDewey", "txtNote", "txtTitolo"};
+    const QStringList chain{"txtTitolo", "txtCodice", "txtAutore", "txtCuratore", "txtGenere", "txtEditore", "txtIsbn", "txtLingua",
+        "txtDewey", "txtNote", "txtTitolo"};
     for (int i = 0; i + 1 < chain.size(); ++i) {
         QWidget* field = screen.control(chain[i]);
         QWidget* highlight = screen.control(QStringLiteral("eff") + chain[i].mid(3));
@@ -338,12 +349,13 @@ void BookSearchTest::enterChainAndHighlights()
 
 void BookSearchTest::quickFindWalksAndWraps()
 {
-    m_folder->write("Libri.pro", archive({
-        book({{"Codice", "D"}, {"Autore", "Bianchi"}}),
-        book({{"Codice", "C"}, {"Autore", "ROSSI"}}),
-        book({{"Codice", "B"}, {"Autore", "Verdi"}}),
-        book({{"Codice", "A"}, {"Autore", "Rossi"}}),
-    }));
+    m_folder->write("Libri.pro",
+        archive({
+            book({{"Codice", "D"}, {"Autore", "Bianchi"}}),
+            book({{"Codice", "C"}, {"Autore", "ROSSI"}}),
+            book({{"Codice", "B"}, {"Autore", "Verdi"}}),
+            book({{"Codice", "A"}, {"Autore", "Rossi"}}),
+        }));
     for (int opening = 0; opening < 2; ++opening) {
         TfrmTrovaLibri screen(Screens::frmLibri);
         showSearch(screen);
@@ -362,8 +374,8 @@ void BookSearchTest::quickFindWalksAndWraps()
             QCOMPARE(trova(QStringLiteral("ROSSI")), 2);
             QCOMPARE(trova(QStringLiteral("rossi")), 0); // wrapped round
             QCOMPARE(trova(QStringLiteral("verdi")), 1);
-            QCOMPARE(trova(QStringLiteral("verdi")), 1); // the only match
-            QCOMPARE(trova(QStringLiteral("gialli")), 1); // no match: unchanged
+            QCOMPARE(trova(QStringLiteral("verdi")), 1);   // the only match
+            QCOMPARE(trova(QStringLiteral("gialli")), 1);  // no match: unchanged
             QCOMPARE(trova(QStringLiteral("cod. c ")), 2); // the whole line is searched
             QCOMPARE(trova(QStringLiteral("rossi")), 0);
             screen.close();
@@ -414,8 +426,8 @@ void BookSearchTest::doubleClickWithWrongTagOrNoSelection()
 
 void BookSearchTest::bookCardOpensBothSearches()
 {
-    m_folder->write("Libri.pro", archive({book({{"Codice", "A"}, {"Titolo", "Prestato"}, {"Prestato", "Neri"}}),
-                                     book({{"Codice", "B"}, {"Titolo", "Libero"}})}));
+    m_folder->write("Libri.pro",
+        archive({book({{"Codice", "A"}, {"Titolo", "Prestato"}, {"Prestato", "Neri"}}), book({{"Codice", "B"}, {"Titolo", "Libero"}})}));
     TfrmLibri* card = Screens::frmLibri;
     card->showScreen();
     QVERIFY(QTest::qWaitForWindowActive(card));
@@ -448,8 +460,9 @@ void BookSearchTest::bookCardOpensBothSearches()
 
 void BookSearchTest::stampaPrintsEveryLineUnderTheTitle()
 {
-    m_folder->write("Libri.pro", archive({book({{"Codice", "B"}, {"Titolo", "Secondo"}}),
-                                     book({{"Codice", "A"}, {"Titolo", "Primo"}, {"Scadenza", "01/01/2024"}})}));
+    m_folder->write("Libri.pro",
+        archive(
+            {book({{"Codice", "B"}, {"Titolo", "Secondo"}}), book({{"Codice", "A"}, {"Titolo", "Primo"}, {"Scadenza", "01/01/2024"}})}));
     struct Printed {
         QString title;
         QStringList lines;
@@ -476,8 +489,8 @@ void BookSearchTest::stampaPrintsEveryLineUnderTheTitle()
         cerca(*screen);
         screen->lstRecords()->selectRow(screen->lstRecords()->count() - 1);
         QTest::mouseClick(screen->control("btnStampa"), Qt::LeftButton);
-        QCOMPARE(printed.title, available ? QStringLiteral("Riepilogo libri disponibili per il prestito")
-                                          : QStringLiteral("Riepilogo libri in archivio"));
+        QCOMPARE(printed.title,
+            available ? QStringLiteral("Riepilogo libri disponibili per il prestito") : QStringLiteral("Riepilogo libri in archivio"));
         // Every line in list order, whatever the selection, unchanged.
         QCOMPARE(printed.lines, screen->lstRecords()->lines());
         QCOMPARE(printed.lines.size(), available ? 1 : 2);

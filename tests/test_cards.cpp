@@ -192,12 +192,14 @@ void CardsTest::callerTagFindsItsCard()
     QVERIFY(!cardScreenFor(QString()));
 }
 
+// clang-format off
 void CardsTest::lineListModelKeepsQtsRules_data()
 {
     QTest::addColumn<QByteArray>("key");
     for (const Collection* c : Collection::all())
         QTest::newRow(c->key.data()) << QByteArray(c->key.data(), qsizetype(c->key.size()));
 }
+// clang-format on
 
 void CardsTest::lineListModelKeepsQtsRules()
 {
@@ -246,6 +248,7 @@ void CardsTest::tablesNameOnlyRecordFields()
     QVERIFY(broken.tableFaults().contains(QStringLiteral("export: another layout")));
 }
 
+// clang-format off
 void CardsTest::requiredFieldsInOrder_data()
 {
     QTest::addColumn<QString>("card");
@@ -267,6 +270,7 @@ void CardsTest::requiredFieldsInOrder_data()
     QTest::newRow("dvd: then the code") << "dvd" << Values{{"txtTitolo", "T"}} << "txtCodice" << dvdCode;
     QTest::newRow("article: blank title") << "bibliografie" << Values{{"txtTitolo", "   "}, {"txtTesto", "testo"}} << "txtTitolo" << article;
 }
+// clang-format on
 
 void CardsTest::requiredFieldsInOrder()
 {
@@ -286,6 +290,7 @@ void CardsTest::requiredFieldsInOrder()
     QVERIFY(m_card->lblPosizione()->text().isEmpty());
 }
 
+// clang-format off
 void CardsTest::savedCardComesBackExactly_data()
 {
     QTest::addColumn<QString>("card");
@@ -302,6 +307,7 @@ void CardsTest::savedCardComesBackExactly_data()
         << Values{{"Titolo", "  Il porto riapre  "}, {"Testo", "Prima riga\r\n  seconda riga\r\nterza { } \\ riga "}, {"Autore", ""}}
         << Values{{"txtTitolo", "  Il porto riapre  "}, {"txtTesto", "Prima riga\r\n  seconda riga\r\nterza { } \\ riga "}};
 }
+// clang-format on
 
 void CardsTest::savedCardComesBackExactly()
 {
@@ -336,6 +342,7 @@ void CardsTest::savedCardComesBackExactly()
         QCOMPARE(m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"))->document()->blockCount(), 3);
 }
 
+// clang-format off
 void CardsTest::enterRing_data()
 {
     QTest::addColumn<QString>("card");
@@ -349,6 +356,7 @@ void CardsTest::enterRing_data()
                                                     << QStringList{"txtNumTestata", "txtTesto", "txtTesto", "txtTesto",
                                                            "txtNote", "txtTitolo", "txtTitolo", "txtDataPub"};
 }
+// clang-format on
 
 void CardsTest::enterRing()
 {
@@ -373,6 +381,7 @@ void CardsTest::enterRing()
         QCOMPARE(Controls::text(m_card->control(QStringLiteral("txtTesto"))), QStringLiteral("\r\n"));
 }
 
+// clang-format off
 void CardsTest::typingLimits_data()
 {
     QTest::addColumn<QString>("card");
@@ -386,6 +395,7 @@ void CardsTest::typingLimits_data()
     QTest::newRow("article date") << "bibliografie" << "txtDataPub" << 10;
     QTest::newRow("article issue") << "bibliografie" << "txtNumTestata" << 30;
 }
+// clang-format on
 
 void CardsTest::typingLimits()
 {
@@ -399,6 +409,7 @@ void CardsTest::typingLimits()
     QCOMPARE(edit->text().size(), capacity);
 }
 
+// clang-format off
 void CardsTest::ownHints_data()
 {
     QTest::addColumn<QString>("card");
@@ -433,6 +444,7 @@ void CardsTest::ownHints_data()
     QTest::newRow("article spreadsheet") << "bibliografie" << "cmdExcel" << "Esporta tutte le schede in archivio in un file di Microsoft Excel.";
     QTest::newRow("article attachments") << "bibliografie" << "cmdCartella" << "Allega file alla scheda corrente.";
 }
+// clang-format on
 
 void CardsTest::ownHints()
 {
@@ -444,6 +456,7 @@ void CardsTest::ownHints()
     QCOMPARE(m_card->panInfo()->text(), hint);
 }
 
+// clang-format off
 void CardsTest::webLookupEncodesTheQuery_data()
 {
     QTest::addColumn<QString>("card");
@@ -463,6 +476,7 @@ void CardsTest::webLookupEncodesTheQuery_data()
     QTest::newRow("dvd title with an accented letter") << "dvd" << "txtTitolo" << "Perché no?"
                                   << "https://www.google.com/search?q=Perch%C3%A9%20no%3F";
 }
+// clang-format on
 
 void CardsTest::webLookupEncodesTheQuery()
 {
@@ -503,7 +517,8 @@ void CardsTest::articleTextKeptWithinTheArchive()
     // Typing goes on, and the count follows it.
     QTest::keyClicks(text, QStringLiteral("xy"));
     QTest::keyClick(text, Qt::Key_Return);
-    QCOMPARE(m_card->panInfo()->text(), QStringLiteral("Il testo dell'articolo supera di 10 caratteri i 5000 caratteri che l'archivio può contenere."));
+    QCOMPARE(m_card->panInfo()->text(),
+        QStringLiteral("Il testo dell'articolo supera di 10 caratteri i 5000 caratteri che l'archivio può contenere."));
     grabForALook(m_card, QStringLiteral("articolo-testo-lungo"));
     QVERIFY(text->toPlainText().endsWith(QLatin1String("EFxy\n")));
     // Back within the limit: the notice goes.
@@ -511,7 +526,8 @@ void CardsTest::articleTextKeptWithinTheArchive()
         QTest::keyClick(text, Qt::Key_Backspace);
     QCOMPARE(m_card->panInfo()->text(), QString());
     QTest::keyClicks(text, QStringLiteral("zz"));
-    QCOMPARE(m_card->panInfo()->text(), QStringLiteral("Il testo dell'articolo supera di 1 carattere i 5000 caratteri che l'archivio può contenere."));
+    QCOMPARE(m_card->panInfo()->text(),
+        QStringLiteral("Il testo dell'articolo supera di 1 carattere i 5000 caratteri che l'archivio può contenere."));
     QVERIFY(m_log->entries.isEmpty());
 
     // The Save asks first; Sì stores what fits, and the card shows it.
@@ -542,10 +558,10 @@ void CardsTest::dvdAvailableRule()
         r.setText("Annullata", QString::fromUtf8(cancelled));
         archive += r.bytes();
     };
-    dvd("D1", "Rossi", "", "No");           // a borrower without a due date: available
-    dvd("D2", "", "31/12/2026", "No");      // a due date without a borrower: not available
-    dvd("D3", "", "", "No");                // free
-    dvd("D4", "", "", "Sì");                // cancelled
+    dvd("D1", "Rossi", "", "No");      // a borrower without a due date: available
+    dvd("D2", "", "31/12/2026", "No"); // a due date without a borrower: not available
+    dvd("D3", "", "", "No");           // free
+    dvd("D4", "", "", "Sì");           // cancelled
     folder.write(QStringLiteral("DVD.pro"), archive);
     QStringList lines;
     QVERIFY(Search(Dvds::available()).run(folder.file(QStringLiteral("DVD.pro")), lines));
@@ -554,6 +570,7 @@ void CardsTest::dvdAvailableRule()
     QVERIFY(lines[1].startsWith(QLatin1String("Cod. D3 ")));
 }
 
+// clang-format off
 void CardsTest::resultLines_data()
 {
     QTest::addColumn<QString>("card");
@@ -606,6 +623,7 @@ void CardsTest::resultLines_data()
             + QString(20, ' ') + "  Testata: Il Quotidiano Alfa"
                              << "Il Quotidiano Alfa" << 119;
 }
+// clang-format on
 
 void CardsTest::resultLines()
 {
@@ -628,6 +646,7 @@ void CardsTest::resultLines()
     QCOMPARE(line.mid(lastAt, last.size()), last);
 }
 
+// clang-format off
 void CardsTest::doubleClickHandsBackTheCard_data()
 {
     QTest::addColumn<QString>("card");
@@ -646,6 +665,7 @@ void CardsTest::doubleClickHandsBackTheCard_data()
             QTest::addRow("%s", c->key.data()) << tag << QString() << QString() << 0;
     }
 }
+// clang-format on
 
 // A double click below the lines hands the selected line's card back to
 // the card screen: the last card whose line equals it, every field in its
@@ -687,8 +707,8 @@ void CardsTest::doubleClickHandsBackTheCard()
         LineList* list = search->lstRecords();
         QCOMPARE(list->count(), lines);
         const QStringList shownLines = list->lines();
-        const auto twin = std::find_if(shownLines.begin(), shownLines.end(),
-            [&](const QString& line) { return line.contains(title.trimmed()); });
+        const auto twin = std::find_if(
+            shownLines.begin(), shownLines.end(), [&](const QString& line) { return line.contains(title.trimmed()); });
         QVERIFY(twin != shownLines.end());
         list->selectRow(int(twin - shownLines.begin()));
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 4));
@@ -707,6 +727,7 @@ void CardsTest::doubleClickHandsBackTheCard()
     QCOMPARE(onCard.bytes(), later.bytes());
 }
 
+// clang-format off
 void CardsTest::cardSheet_data()
 {
     QTest::addColumn<QString>("card");
@@ -742,6 +763,7 @@ void CardsTest::cardSheet_data()
         }
     }
 }
+// clang-format on
 
 // The card's print command offers a one-page A4 sheet: the title, a caption
 // and the card control's trimmed text per row, 5 mm apart, the footer below.
@@ -766,10 +788,11 @@ void CardsTest::cardSheet()
         if (!filled || input->isHidden() || input->objectName() == QLatin1String("txtConvalida"))
             continue;
         const QString name = input->objectName();
-        typed.insert(name, name == QLatin1String("txtNote") ? QStringLiteral(" [DATE] ")
-                : name == QLatin1String("txtTitolo")        ? QStringLiteral(" \tIl barone rampante  ")
-                : name == QLatin1String("txtCitta")         ? QStringLiteral("  Città di Castello")
-                                                            : QStringLiteral(" %1 ").arg(typed.size()));
+        typed.insert(name,
+            name == QLatin1String("txtNote")         ? QStringLiteral(" [DATE] ")
+                : name == QLatin1String("txtTitolo") ? QStringLiteral(" \tIl barone rampante  ")
+                : name == QLatin1String("txtCitta")  ? QStringLiteral("  Città di Castello")
+                                                     : QStringLiteral(" %1 ").arg(typed.size()));
         Controls::setText(input, typed.value(name));
     }
 
@@ -827,14 +850,15 @@ void CardsTest::cardSheet()
     const PageItem* calce = page.find(QStringLiteral("txtCalce"));
     QVERIFY(near(calce->rect.top(), mm(end + 3)));
     // Up to the seconds; the regional long time may add a zone.
-    QVERIFY2(calce->joined().startsWith(QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 16:42:05")),
-        qPrintable(calce->joined()));
+    QVERIFY2(
+        calce->joined().startsWith(QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 16:42:05")), qPrintable(calce->joined()));
     int boxes = 0;
     for (const PageItem& item : page.items)
         boxes += item.kind == PageItem::Kind::Rect && item.pen.isValid() && !item.fill.isValid();
     QCOMPARE(boxes, rows);
 }
 
+// clang-format off
 void CardsTest::exportBytes_data()
 {
     QTest::addColumn<QString>("key");
@@ -866,6 +890,7 @@ void CardsTest::exportBytes_data()
         }
     }
 }
+// clang-format on
 
 void CardsTest::exportBytes()
 {
@@ -897,6 +922,7 @@ QByteArray CardsTest::storeCard(const Values& fields)
     return r.bytes();
 }
 
+// clang-format off
 void CardsTest::longStoredValuesKeptWhole_data()
 {
     QTest::addColumn<QString>("card");
@@ -919,6 +945,7 @@ void CardsTest::longStoredValuesKeptWhole_data()
     }
     QVERIFY(found.contains(QStringLiteral("dvd txtPremi")));
 }
+// clang-format on
 
 void CardsTest::longStoredValuesKeptWhole()
 {
@@ -956,6 +983,7 @@ void CardsTest::longStoredValuesKeptWhole()
     QCOMPARE(edit->text().size(), limit);
 }
 
+// clang-format off
 void CardsTest::pastedLineBreaksBecomeBlanks_data()
 {
     QTest::addColumn<QString>("card");
@@ -970,6 +998,7 @@ void CardsTest::pastedLineBreaksBecomeBlanks_data()
     QTest::newRow("article summary keeps its blanks") << "bibliografie" << "txtSintesi" << "  uno\r\ndue  " << "  uno due  ";
     QTest::newRow("article title, break at the end") << "bibliografie" << "txtTitolo" << "Fine\r\n" << "Fine ";
 }
+// clang-format on
 
 void CardsTest::pastedLineBreaksBecomeBlanks()
 {
@@ -998,6 +1027,7 @@ void CardsTest::pastedLineBreaksBecomeBlanks()
     QCOMPARE(r.text(control.mid(3).toStdString()), stored);
 }
 
+// clang-format off
 void CardsTest::articleTextShownAsStored_data()
 {
     QTest::addColumn<QByteArray>("stored"); // the text slot's bytes
@@ -1012,6 +1042,7 @@ void CardsTest::articleTextShownAsStored_data()
         full += QByteArray(499, 'a') + '\n';
     QTest::newRow("full, lone LF") << full << 11;
 }
+// clang-format on
 
 void CardsTest::articleTextShownAsStored()
 {
@@ -1042,6 +1073,7 @@ void CardsTest::articleTextShownAsStored()
     QCOMPARE(Controls::text(memo), text);
 }
 
+// clang-format off
 void CardsTest::articleTextTypedAsStored_data()
 {
     QTest::addColumn<QString>("typed"); // through the keyboard or a paste
@@ -1050,6 +1082,7 @@ void CardsTest::articleTextTypedAsStored_data()
     QTest::newRow("line breaks as CR LF") << QStringLiteral("uno\ndue\n") << QByteArray("uno\r\ndue\r\n");
     QTest::newRow("euro sign and accents") << QStringLiteral("\u20ac 5, citt\u00e0") << QByteArray("\x80 5, citt\xE0");
 }
+// clang-format on
 
 void CardsTest::articleTextTypedAsStored()
 {
@@ -1068,6 +1101,7 @@ void CardsTest::articleTextTypedAsStored()
     QCOMPARE(QByteArray(raw.data(), static_cast<qsizetype>(raw.size())), stored);
 }
 
+// clang-format off
 void CardsTest::articleTextLimitCheckedAtSave_data()
 {
     // A full text stored with each break form: an edit that does not
@@ -1080,6 +1114,7 @@ void CardsTest::articleTextLimitCheckedAtSave_data()
     QTest::newRow("CR LF, as the program stores it") << "\r\n" << 833 << "abcde" << 2;
     QTest::newRow("lone CR") << "\r" << 1000 << "ab" << 1;
 }
+// clang-format on
 
 void CardsTest::articleTextLimitCheckedAtSave()
 {
@@ -1117,8 +1152,8 @@ void CardsTest::articleTextLimitCheckedAtSave()
     QTest::keyClicks(memo, typed);
     const QString edited = text.mid(1) + typed;
     QCOMPARE(Controls::text(memo), edited);
-    QVERIFY2(m_card->panInfo()->text().contains(over == 1 ? QStringLiteral("supera di 1 carattere ")
-                                                           : QStringLiteral("supera di %1 caratteri ").arg(over)),
+    QVERIFY2(m_card->panInfo()->text().contains(
+                 over == 1 ? QStringLiteral("supera di 1 carattere ") : QStringLiteral("supera di %1 caratteri ").arg(over)),
         qPrintable(m_card->panInfo()->text()));
 
     // No: nothing written, the text stays as it is on the screen.
@@ -1140,6 +1175,7 @@ void CardsTest::articleTextLimitCheckedAtSave()
     QCOMPARE(Controls::text(memo), edited.left(TfrmBibliografie::kTextCapacity));
 }
 
+// clang-format off
 void CardsTest::charactersTheArchiveLacks_data()
 {
     QTest::addColumn<QString>("card");
@@ -1154,6 +1190,7 @@ void CardsTest::charactersTheArchiveLacks_data()
     QTest::newRow("article text") << "bibliografie" << "txtTesto" << QStringLiteral("a\r\n\u2192b") << "a\r\n?b" << true;
     QTest::newRow("book title, all in the code page") << "libri" << "txtTitolo" << QStringLiteral("Citt\u00e0 \u20ac") << QStringLiteral("Citt\u00e0 \u20ac") << false;
 }
+// clang-format on
 
 void CardsTest::charactersTheArchiveLacks()
 {
@@ -1193,6 +1230,7 @@ void CardsTest::charactersTheArchiveLacks()
     QVERIFY2(m_card->panInfo()->text().startsWith(QStringLiteral("Salva")), qPrintable(m_card->panInfo()->text()));
 }
 
+// clang-format off
 void CardsTest::loanWithoutItsDateIsTold_data()
 {
     QTest::addColumn<QString>("card");
@@ -1205,6 +1243,7 @@ void CardsTest::loanWithoutItsDateIsTold_data()
     QTest::newRow("dvd not lent") << "dvd" << "" << "" << "";
     QTest::newRow("book lent without a date: no such rule") << "libri" << "Rossi" << "" << "";
 }
+// clang-format on
 
 void CardsTest::loanWithoutItsDateIsTold()
 {
@@ -1226,6 +1265,7 @@ void CardsTest::loanWithoutItsDateIsTold()
     }
 }
 
+// clang-format off
 void CardsTest::longValuesShowTheirBeginning_data()
 {
     QTest::addColumn<QString>("card");
@@ -1235,6 +1275,7 @@ void CardsTest::longValuesShowTheirBeginning_data()
     QTest::newRow("dvd genre, a combo box") << "dvd" << "Genere";
     QTest::newRow("article title") << "bibliografie" << "Titolo";
 }
+// clang-format on
 
 void CardsTest::longValuesShowTheirBeginning()
 {
@@ -1253,9 +1294,11 @@ void CardsTest::longValuesShowTheirBeginning()
     QVERIFY(Controls::text(control).startsWith(QStringLiteral("INIZIO ")));
     // The beginning is in sight: the edit is scrolled to its first character.
     QCOMPARE(edit->cursorPosition(), 0);
-    grabForALook(m_card, QStringLiteral("valore-lungo-") + QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')));
+    grabForALook(
+        m_card, QStringLiteral("valore-lungo-") + QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')));
 }
 
+// clang-format off
 void CardsTest::walkingThroughKeepsValues_data()
 {
     QTest::addColumn<QString>("card");
@@ -1264,6 +1307,7 @@ void CardsTest::walkingThroughKeepsValues_data()
                           << Values{{"Lingua", "inglese"}, {"Genere", "dizionario"}, {"Isbn", "88-04-x"}, {"Note", "riga\r\nriga"}};
     QTest::newRow("dvd") << "dvd" << Values{{"Lingua", "inglese"}, {"Genere", "western"}, {"Note", "riga\nriga"}};
 }
+// clang-format on
 
 void CardsTest::walkingThroughKeepsValues()
 {
@@ -1292,12 +1336,14 @@ void CardsTest::walkingThroughKeepsValues()
     QCOMPARE(Controls::text(lingua), QStringLiteral("Inglese"));
 }
 
+// clang-format off
 void CardsTest::listScrollsToTheEndOfTheLongestLine_data()
 {
     QTest::addColumn<QString>("card");
     for (const Collection* c : Collection::all())
         QTest::newRow(c->callerTag.data()) << Text::utf8(c->callerTag);
 }
+// clang-format on
 
 void CardsTest::listScrollsToTheEndOfTheLongestLine()
 {

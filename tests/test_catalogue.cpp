@@ -24,8 +24,8 @@
 namespace {
 
 // The card's fields the catalogue can fill, with what the screen shows.
-const char* const kFields[] = {"Titolo", "Autore", "Curatore", "Dewey", "Pagine", "Editore", "Isbn", "Citta", "Anno",
-    "Collana", "Originale", "Lingua", "Traduttore", "Codice", "Note"};
+const char* const kFields[] = {"Titolo", "Autore", "Curatore", "Dewey", "Pagine", "Editore", "Isbn", "Citta", "Anno", "Collana",
+    "Originale", "Lingua", "Traduttore", "Codice", "Note"};
 
 QMap<QString, QString> cardValues(TfrmLibri* card)
 {
@@ -37,8 +37,7 @@ QMap<QString, QString> cardValues(TfrmLibri* card)
 
 // The next modal window of class T, which a look-up opens only once the
 // catalogue has answered: looked for every 20 ms for up to ten seconds.
-template <class T>
-void whenModal(std::function<void(T*)> drive)
+template <class T> void whenModal(std::function<void(T*)> drive)
 {
     onNextModal<T>(std::move(drive), 500, 20);
 }
@@ -102,8 +101,8 @@ void CatalogueTest::cleanup()
 
 void CatalogueTest::useCatalogues(const QString& entries, int seconds)
 {
-    m_session->folder.write(QStringLiteral("Tomaria.ini"),
-        (QStringLiteral("[Cataloghi]\r\nAttesa=%1\r\n").arg(seconds) + entries).toLatin1());
+    m_session->folder.write(
+        QStringLiteral("Tomaria.ini"), (QStringLiteral("[Cataloghi]\r\nAttesa=%1\r\n").arg(seconds) + entries).toLatin1());
 }
 
 // Types the ISBN, presses the card's button and waits for the outcome.
@@ -118,9 +117,13 @@ void CatalogueTest::ask(const QString& isbn)
 QString zebraEntry(int n, const QString& name, quint16 port, const QString& database, const QString& syntax)
 {
     return QStringLiteral("Nome%1=%2\r\nProtocollo%1=Z39.50\r\nIndirizzo%1=127.0.0.1:%3\r\nDatabase%1=%4\r\nSintassi%1=%5\r\n")
-        .arg(n).arg(name).arg(port).arg(database, syntax);
+        .arg(n)
+        .arg(name)
+        .arg(port)
+        .arg(database, syntax);
 }
 
+// clang-format off
 void CatalogueTest::fillsEmptyCard_data()
 {
     QTest::addColumn<QString>("database");
@@ -141,6 +144,7 @@ void CatalogueTest::fillsEmptyCard_data()
                "Lingua=Italiano", "Traduttore=Fusini, Nadia"}
         << "Lingua e Traduttore.";
 }
+// clang-format on
 
 void CatalogueTest::fillsEmptyCard()
 {
@@ -211,7 +215,8 @@ void CatalogueTest::typedFieldsNeedAChoice()
     ask("978-88-07-18512-0");
     QCOMPARE(field("Titolo"), QStringLiteral("Gita al faro : romanzo"));
     QCOMPARE(field("Anno"), QStringLiteral("1992"));
-    QCOMPARE(card()->panInfo()->text(), QStringLiteral("Compilati dal catalogo \"Zebra\": Titolo libro. Premere Salva per conservare la scheda."));
+    QCOMPARE(card()->panInfo()->text(),
+        QStringLiteral("Compilati dal catalogo \"Zebra\": Titolo libro. Premere Salva per conservare la scheda."));
 }
 
 void CatalogueTest::severalRecordsAreListed()
@@ -239,12 +244,14 @@ void CatalogueTest::severalRecordsAreListed()
     });
     ask("9788804668237");
     lines.sort();
-    QCOMPARE(lines, (QStringList{"Il barone rampante|Calvino, Italo|Mondadori|1993|Zebra",
-                        "Il barone rampante|Calvino, Italo|Oscar Mondadori|2016|Zebra"}));
+    QCOMPARE(lines,
+        (QStringList{
+            "Il barone rampante|Calvino, Italo|Mondadori|1993|Zebra", "Il barone rampante|Calvino, Italo|Oscar Mondadori|2016|Zebra"}));
     QCOMPARE(field("Editore"), QStringLiteral("Mondadori"));
     QCOMPARE(field("Anno"), QStringLiteral("1993"));
 }
 
+// clang-format off
 void CatalogueTest::failuresLeaveTheCardUntouched_data()
 {
     QTest::addColumn<QString>("kind");
@@ -262,6 +269,7 @@ void CatalogueTest::failuresLeaveTheCardUntouched_data()
         << QString::fromUtf8("Nessun catalogo ha risposto alla ricerca dell'ISBN 9780000000002: Muto (collegamento non "
                              "riuscito). La scheda non è stata modificata.");
 }
+// clang-format on
 
 void CatalogueTest::failuresLeaveTheCardUntouched()
 {
@@ -328,8 +336,9 @@ void CatalogueTest::emptyIsbnAndShortcut()
 {
     useCatalogues(zebraEntry(1, "Zebra", m_zebra->port(), "libri21", "MARC 21"));
     QTest::mouseClick(card()->control(QStringLiteral("btnCatalogo")), Qt::LeftButton);
-    QCOMPARE(m_session->log.lastText(), QString::fromUtf8("Attenzione: per poter compilare la scheda dai cataloghi delle "
-                                                          "biblioteche è necessario compilare il campo relativo all'ISBN del libro."));
+    QCOMPARE(m_session->log.lastText(),
+        QString::fromUtf8("Attenzione: per poter compilare la scheda dai cataloghi delle "
+                          "biblioteche è necessario compilare il campo relativo all'ISBN del libro."));
     QVERIFY(!card()->catalogueFill()->running());
 
     setField("Isbn", "978-0-00-748729-5");
@@ -343,6 +352,7 @@ void CatalogueTest::emptyIsbnAndShortcut()
     QCOMPARE(field("Lingua"), QStringLiteral("Inglese"));
 }
 
+// clang-format off
 void CatalogueTest::commandLine_data()
 {
     QTest::addColumn<QStringList>("args"); // %Z21, %ZUNI, %SRU, %DEAD replaced
@@ -382,6 +392,7 @@ void CatalogueTest::commandLine_data()
         << "" << "tomaria-cli: --syntax vuole marc21 o unimarc";
     QTest::newRow("no ISBN") << QStringList{"lookup"} << 2 << "" << "tomaria-cli: lookup vuole un ISBN e nient'altro";
 }
+// clang-format on
 
 void CatalogueTest::commandLine()
 {

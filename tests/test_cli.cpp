@@ -185,6 +185,7 @@ private slots:
     void exportRefusesProgramFilesByIdentity();
 };
 
+// clang-format off
 void CliTest::checkFindsEachDefect_data()
 {
     QTest::addColumn<QByteArray>("archive");
@@ -210,6 +211,7 @@ void CliTest::checkFindsEachDefect_data()
             << goodBook(1) + goodBook(2) + attached.bytes() << QStringLiteral("Documenti_Allegati o è un nome di dispositivo: 1 (posizioni 3)");
     }
 }
+// clang-format on
 
 void CliTest::checkFindsEachDefect()
 {
@@ -223,6 +225,7 @@ void CliTest::checkFindsEachDefect()
     QCOMPARE(folder.read("Libri.pro"), archive);
 }
 
+// clang-format off
 void CliTest::checkWarnsWithoutFailing_data()
 {
     QTest::addColumn<QByteArray>("archive");
@@ -248,6 +251,7 @@ void CliTest::checkWarnsWithoutFailing_data()
     QTest::newRow("warnings beside a defect") << book("A1", "") + book("A1", "") + overlong
                                               << QStringList{"Avviso: il codice A1 è usato da 2 schede (posizioni 1, 2)"} << 1;
 }
+// clang-format on
 
 void CliTest::checkWarnsWithoutFailing()
 {
@@ -299,6 +303,7 @@ void CliTest::sampleIsDeterministicAndAppends()
     QVERIFY2(!books.out.contains(QStringLiteral("ISBN")), qPrintable(books.out));
 }
 
+// clang-format off
 void CliTest::searchGivesTheScreensLines_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -343,6 +348,7 @@ void CliTest::searchGivesTheScreensLines_data()
     QTest::newRow("a filter written with capitals")
         << QStringList{"search", "books", "--Titolo", "roma", "--AUTORE=rossi"} << "Libri.pro" << books << QStringList{bookLine};
 }
+// clang-format on
 
 void CliTest::searchGivesTheScreensLines()
 {
@@ -386,8 +392,8 @@ void CliTest::exportWritesTheScreensBytes()
 void CliTest::exportOtherCollections()
 {
     TestFolder folder;
-    folder.write("DVD.pro", card(TSchedaDVD, {{"Titolo", "Il viaggio lungo"}, {"Anno", "1959"}, {"Prestato", "Luca"},
-                                                {"Annullata", QStringLiteral("No")}}));
+    folder.write("DVD.pro",
+        card(TSchedaDVD, {{"Titolo", "Il viaggio lungo"}, {"Anno", "1959"}, {"Prestato", "Luca"}, {"Annullata", QStringLiteral("No")}}));
     QCOMPARE(cli({"--folder", folder.path(), "export", "dvd"}).code, 0);
     const QByteArray dvd = folder.read("DVD.xls");
     QVERIFY(dvd.contains("<x:Name>Riepilogo DVD</x:Name>"));
@@ -409,6 +415,7 @@ void CliTest::exportOtherCollections()
     QVERIFY(!articles.contains("Testo intero"));
 }
 
+// clang-format off
 void CliTest::badArguments_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -449,6 +456,7 @@ void CliTest::badArguments_data()
     QTest::newRow("unknown encoding") << QStringList{"import", "books", "x.csv", "--encoding", "latin-1"};
     QTest::newRow("duplicates allowed for a search") << QStringList{"search", "books", "--allow-duplicates"};
 }
+// clang-format on
 
 void CliTest::badArguments()
 {
@@ -462,6 +470,7 @@ void CliTest::badArguments()
     QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty()); // nothing created
 }
 
+// clang-format off
 void CliTest::helpAndVersion_data()
 {
     QTest::addColumn<QString>("option");
@@ -470,6 +479,7 @@ void CliTest::helpAndVersion_data()
     QTest::newRow("-h") << "-h" << "Uso:\n";
     QTest::newRow("--version") << "--version" << "tomaria-cli 1.0.0\n";
 }
+// clang-format on
 
 void CliTest::helpAndVersion()
 {
@@ -486,12 +496,12 @@ void CliTest::helpAndVersion()
     QVERIFY(r.out.contains(QStringLiteral("per articles tutti gli archivi annuali della cartella")));
     QString joined = r.out;
     joined.replace(QStringLiteral("\n  "), QStringLiteral(" "));
-    QVERIFY2(joined.contains(QStringLiteral(
-                 "\nloans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni "
-                 "e i DVD oltre la data di restituzione (N è --days o, in mancanza, il valore scelto nella schermata dei "
-                 "prestiti, 30 all'inizio); le date che non si leggono come g/m/aaaa sono in fondo con \"data non "
-                 "leggibile\"; un DVD senza scadenza risulta disponibile ed è segnato \"senza scadenza: risulta "
-                 "disponibile\".\n")),
+    QVERIFY2(joined.contains(
+                 QStringLiteral("\nloans: i libri e i DVD in prestito, dal più vecchio; \"!\" segna i libri prestati da più di N giorni "
+                                "e i DVD oltre la data di restituzione (N è --days o, in mancanza, il valore scelto nella schermata dei "
+                                "prestiti, 30 all'inizio); le date che non si leggono come g/m/aaaa sono in fondo con \"data non "
+                                "leggibile\"; un DVD senza scadenza risulta disponibile ed è segnato \"senza scadenza: risulta "
+                                "disponibile\".\n")),
         qPrintable(r.out));
     for (const QString& line : r.out.split(QLatin1Char('\n')))
         QVERIFY2(line.size() <= 120, qPrintable(line));
@@ -499,6 +509,7 @@ void CliTest::helpAndVersion()
 
 // Each export replaces a file it wrote itself, never an archive, the
 // password file, a link or a file of the user.
+// clang-format off
 void CliTest::exportReplacesOnlyItsOwnFiles_data()
 {
     QTest::addColumn<QStringList>("format");  // the export's options before --out
@@ -541,6 +552,7 @@ void CliTest::exportReplacesOnlyItsOwnFiles_data()
     QTest::newRow(".xlsx: a complete workbook of DVDs") << xlsx << "catalogo.xlsx" << QByteArray()
         << QStringList{"export", "dvd", "--complete", "--out", "%1"} << false << QString();
 }
+// clang-format on
 
 void CliTest::exportReplacesOnlyItsOwnFiles()
 {
@@ -575,7 +587,8 @@ void CliTest::exportReplacesOnlyItsOwnFiles()
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(folder.read(target) != before);
         if (format == QStringList{"--csv"}) {
-            QVERIFY(folder.read(target).startsWith("\xEF\xBB\xBF" "Titolo;Codice;Convalida;"));
+            QVERIFY(folder.read(target).startsWith("\xEF\xBB\xBF"
+                                                   "Titolo;Codice;Convalida;"));
             QCOMPARE(folder.read(target).count("\r\n"), 3 + 1); // header, two cards, and a note's own line break
         } else if (format == QStringList{"--complete"}) {
             QVERIFY(CardXlsx::isOurs(path));
@@ -595,6 +608,7 @@ void CliTest::exportReplacesOnlyItsOwnFiles()
 
 // Every export writes beside the old file and replaces it only once the new
 // one is whole: a full disk keeps the old file and leaves nothing behind.
+// clang-format off
 void CliTest::exportThatCannotBeWrittenSaysWhy_data()
 {
     QTest::addColumn<QStringList>("command"); // after --folder; a final --out takes the file
@@ -610,6 +624,7 @@ void CliTest::exportThatCannotBeWrittenSaysWhy_data()
     QTest::newRow("labels PDF") << QStringList{"labels", "books", "--kind", "barcode", "--sheet", "3x8", "--out"}
                                 << "etichette.pdf" << 100 << 1.0 << true;
 }
+// clang-format on
 
 void CliTest::exportThatCannotBeWrittenSaysWhy()
 {
@@ -652,14 +667,17 @@ void CliTest::exportThatCannotBeWrittenSaysWhy()
         r = runOnce();
     }
     QCOMPARE(r.code, 2);
-    QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
-                                   "l'eventuale file precedente è rimasto com'era\n").arg(folder.file(file)));
+    QCOMPARE(r.err,
+        QStringLiteral("tomaria-cli: impossibile scrivere %1: superato il limite di dimensione dei file; "
+                       "l'eventuale file precedente è rimasto com'era\n")
+            .arg(folder.file(file)));
     QVERIFY(r.out.isEmpty());
     QCOMPARE(folder.read(file), previous);
     // No temporary file left beside it.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), (QStringList{"Libri.pro", file}));
 }
 
+// clang-format off
 void CliTest::nonRegularArchivesAreReadErrors_data()
 {
     QTest::addColumn<QString>("kind");
@@ -670,6 +688,7 @@ void CliTest::nonRegularArchivesAreReadErrors_data()
             QTest::addRow("%s, %s", kind, qPrintable(command[0])) << QString::fromLatin1(kind) << command;
     }
 }
+// clang-format on
 
 void CliTest::nonRegularArchivesAreReadErrors()
 {
@@ -717,8 +736,10 @@ void CliTest::sampleUnderFileSizeLimitFailsAndUndoes()
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 2);
     const QString err = QString::fromUtf8(p.readAllStandardError());
-    QCOMPARE(err, QStringLiteral("tomaria-cli: scrittura delle schede in %1 non riuscita dopo 1000 schede aggiunte: "
-                                 "superato il limite di dimensione dei file\n").arg(folder.file("Libri.pro")));
+    QCOMPARE(err,
+        QStringLiteral("tomaria-cli: scrittura delle schede in %1 non riuscita dopo 1000 schede aggiunte: "
+                       "superato il limite di dimensione dei file\n")
+            .arg(folder.file("Libri.pro")));
     const QByteArray after = folder.read("Libri.pro");
     QCOMPARE(after.size(), original.size() + 1000 * kBook);
     QCOMPARE(after.left(original.size()), original);
@@ -746,6 +767,7 @@ void CliTest::concurrentSamplesKeepEveryCard()
     QCOMPARE(cards.size(), 2 * kEach); // every card once: none written over another
 }
 
+// clang-format off
 void CliTest::importBringsBackAnExportedSheet_data()
 {
     // Sheets that the program exported from its sample cards (seed 1) and
@@ -757,6 +779,7 @@ void CliTest::importBringsBackAnExportedSheet_data()
     QTest::newRow("books") << "books" << 40 << "import_libri.csv";
     QTest::newRow("dvd") << "dvd" << 30 << "import_dvd.csv";
 }
+// clang-format on
 
 void CliTest::importBringsBackAnExportedSheet()
 {
@@ -779,7 +802,8 @@ void CliTest::importBringsBackAnExportedSheet()
     QCOMPARE(after.size(), before.size());
     for (const FieldDef& f : c.layout->fields) {
         const bool exported = f.name == "Convalida"
-            || std::any_of(c.exportTable->columns.begin(), c.exportTable->columns.end(), [&](const ExportColumn& e) { return e.field == f.name; });
+            || std::any_of(
+                c.exportTable->columns.begin(), c.exportTable->columns.end(), [&](const ExportColumn& e) { return e.field == f.name; });
         for (int i = 0; !exported && i < cards; ++i) {
             before.replace(i * c.layout->size + f.offset, f.capacity + 1, QByteArray(f.capacity + 1, '\0'));
             after.replace(i * c.layout->size + f.offset, f.capacity + 1, QByteArray(f.capacity + 1, '\0'));
@@ -788,6 +812,7 @@ void CliTest::importBringsBackAnExportedSheet()
     QCOMPARE(after, before);
 }
 
+// clang-format off
 void CliTest::importReadsQuotedFieldsInEitherEncoding_data()
 {
     QTest::addColumn<QByteArray>("csv");
@@ -801,6 +826,7 @@ void CliTest::importReadsQuotedFieldsInEitherEncoding_data()
     QTest::newRow("utf-8 with byte-order mark, LF") << utf8;
     QTest::newRow("windows-1252, CR LF") << cp1252;
 }
+// clang-format on
 
 void CliTest::importReadsQuotedFieldsInEitherEncoding()
 {
@@ -877,6 +903,7 @@ QByteArray fewFields(const Collection& c, int n)
 
 } // namespace
 
+// clang-format off
 void CliTest::completeCsvRoundTrip_data()
 {
     QTest::addColumn<QString>("collection");
@@ -896,6 +923,7 @@ void CliTest::completeCsvRoundTrip_data()
         QTest::addRow("%s: line break in a one-line field", c->key.data()) << key << broken.bytes();
     }
 }
+// clang-format on
 
 // Exported as the complete CSV and imported into an empty program folder,
 // an archive comes back byte for byte: every field of every card, loans,
@@ -917,7 +945,8 @@ void CliTest::completeCsvRoundTrip()
     QCOMPARE(r.out, QStringLiteral("%1 in %2\n").arg(Text::counted(cards, u"scheda esportata", u"schede esportate"), csv));
     QCOMPARE(original.read(name), archive);
     const QByteArray text = original.read("catalogo.csv");
-    QVERIFY(text.startsWith("\xEF\xBB\xBF" "Titolo;"));
+    QVERIFY(text.startsWith("\xEF\xBB\xBF"
+                            "Titolo;"));
 
     r = cli(QStringList{"--folder", moved.path(), "import", collection, csv} + year);
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -928,8 +957,8 @@ void CliTest::completeCsvRoundTrip()
         before.bytes() = archive.mid(i * c.layout->size, c.layout->size);
         after.bytes() = moved.read(name).mid(i * c.layout->size, c.layout->size);
         for (const FieldDef& f : c.layout->fields)
-            QVERIFY2(after.text(f.name) == before.text(f.name), qPrintable(QStringLiteral("card %1, %2: %3")
-                .arg(i + 1).arg(Text::latin1(f.name), after.text(f.name))));
+            QVERIFY2(after.text(f.name) == before.text(f.name),
+                qPrintable(QStringLiteral("card %1, %2: %3").arg(i + 1).arg(Text::latin1(f.name), after.text(f.name))));
     }
     QCOMPARE(moved.read(name), archive);
 }
@@ -1004,6 +1033,7 @@ QByteArray manyBooks(int rows, int from = 1000, bool header = true)
     return csv;
 }
 
+// clang-format off
 void CliTest::importRefusesHostileFiles_data()
 {
     // Each file is refused with its cause, and the archive keeps its bytes.
@@ -1089,6 +1119,7 @@ void CliTest::importRefusesHostileFiles_data()
     QTest::newRow("duplicates shown by a dry run") << "dvd" << QByteArray("Titolo;Codice;Regia\nT;D1;R\nT;D1;R\n") << QStringList{"--dry-run"}
         << QStringList{"riga 3, colonna B (\"Codice\"): il codice \"D1\" è ripetuto: è già alla riga 2"};
 }
+// clang-format on
 
 void CliTest::importRefusesHostileFiles()
 {
@@ -1121,6 +1152,7 @@ void CliTest::importRefusesHostileFiles()
     QVERIFY(!QFile::exists(AppendJournal::pathFor(folder.file(archive))));
 }
 
+// clang-format off
 void CliTest::importAcceptsTheUsersWords_data()
 {
     // Header names as the user may write them, and what each file stores.
@@ -1163,6 +1195,7 @@ void CliTest::importAcceptsTheUsersWords_data()
     QTest::newRow("articles have no code to compare") << "articles" << QByteArray("Titolo\nUno\nUno\n") << none
         << card(TSchedaArticolo, {{"Titolo", "Uno"}}) + card(TSchedaArticolo, {{"Titolo", "Uno"}}) << "2 schede importate";
 }
+// clang-format on
 
 void CliTest::importAcceptsTheUsersWords()
 {
@@ -1206,6 +1239,7 @@ void CliTest::importAcceptsEveryCardCaption()
     }
 }
 
+// clang-format off
 void CliTest::importKilledLeavesTheArchive_data()
 {
     QTest::addColumn<int>("signal");
@@ -1213,6 +1247,7 @@ void CliTest::importKilledLeavesTheArchive_data()
     QTest::newRow("SIGTERM") << int(SIGTERM);
     QTest::newRow("SIGINT") << int(SIGINT);
 }
+// clang-format on
 
 void CliTest::importKilledLeavesTheArchive()
 {
@@ -1304,6 +1339,7 @@ void CliTest::importKeepsMemoryBounded()
     QVERIFY2(peakMb < 120, qPrintable(QString::number(peakMb)));
 }
 
+// clang-format off
 void CliTest::exportRefusesProgramFilesByIdentity_data()
 {
     // --out, relative to a scratch folder beside the program folder; links
@@ -1320,6 +1356,7 @@ void CliTest::exportRefusesProgramFilesByIdentity_data()
     QTest::newRow("a journal's name") << "x/alias/Libri.pro-journal" << QStringList{"x/alias", "PROGRAM"} << "Libri.pro-journal";
     QTest::newRow("a relative link into the folder") << "x/out.xls" << QStringList{"x/out.xls", "../PROGRAM/1999.ART"} << "1999.ART";
 }
+// clang-format on
 
 void CliTest::exportRefusesProgramFilesByIdentity()
 {

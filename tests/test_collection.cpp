@@ -56,27 +56,35 @@ namespace {
 // ---- The collection, as the core describes it -----------------------------
 
 constexpr FieldDef kDiscFields[] = {
-    {"Titolo", 0, 100}, {"Codice", 101, 20}, {"Convalida", 122, 2}, {"Artista", 125, 60},
-    {"Prestato", 186, 60}, {"Scadenza", 247, 10}, {"Annullata", 258, 2},
+    {"Titolo", 0, 100},
+    {"Codice", 101, 20},
+    {"Convalida", 122, 2},
+    {"Artista", 125, 60},
+    {"Prestato", 186, 60},
+    {"Scadenza", 247, 10},
+    {"Annullata", 258, 2},
 };
 constexpr RecordLayout kDisc{"TSchedaDisco", 261, SlotKind::LengthByte, kDiscFields};
 static_assert(kDisc.isContiguous());
 
+// clang-format off
 constexpr SearchFilter kFilters[] = {
     {"txtTitolo", "Titolo", "Titolo:"},
     {"txtCodice", "Codice", "Codice:"},
     {"txtArtista", "Artista", "Artista:"},
 };
+// clang-format on
+// clang-format off
 constexpr LinePiece kLine[] = {
     {"Cod. ", "Codice", 8},
     {"  ", "Titolo", 20},
     {"  ", "Artista", LinePiece::kUnfitted},
 };
+// clang-format on
 constexpr std::string_view kLent[] = {"Prestato"};
-const SearchTable kSearch{&kDisc, kFilters, {"Annullata", "No", {}}, kLine, 900, " Trova dischi", "Riepilogo dischi",
-    "dischi"};
-const SearchTable kAvailable{&kDisc, kFilters, {"Annullata", "No", kLent}, kLine, 900, " Trova dischi disponibili",
-    "Riepilogo dischi disponibili", "dischi"};
+const SearchTable kSearch{&kDisc, kFilters, {"Annullata", "No", {}}, kLine, 900, " Trova dischi", "Riepilogo dischi", "dischi"};
+const SearchTable kAvailable{
+    &kDisc, kFilters, {"Annullata", "No", kLent}, kLine, 900, " Trova dischi disponibili", "Riepilogo dischi disponibili", "dischi"};
 
 constexpr ExportColumn kColumns[] = {
     {"Titolo", 200, false, "Titolo", "Titolo", 120},
@@ -100,7 +108,10 @@ constexpr PrintSheet::Row kSheetRows[] = {{"Titolo:", "Titolo"}, {"Artista:", "A
 constexpr PrintSheet kSheet{.windowCaption = " Stampa disco", .reportName = "Scheda Disco", .title = "SCHEDA DISCO", .rows = kSheetRows};
 
 constexpr FieldCaption kCaptions[] = {
-    {"Titolo", "Titolo:"}, {"Codice", "Codice:"}, {"Artista", "Artista:"}, {"Prestato", "Prestato a:"},
+    {"Titolo", "Titolo:"},
+    {"Codice", "Codice:"},
+    {"Artista", "Artista:"},
+    {"Prestato", "Prestato a:"},
     {"Scadenza", "Scadenza:"},
 };
 constexpr StatsSection kStats[] = {
@@ -136,8 +147,14 @@ const Collection kDiscs{
     .plural = "dischi",
     .article = "i",
     .caption = "Dischi",
-    .roles = {.code = "Codice", .title = "Titolo", .person = "Artista", .shelf = {}, .dewey = {}, .isbn = {},
-        .borrower = "Prestato", .loanDate = "Scadenza"},
+    .roles = {.code = "Codice",
+        .title = "Titolo",
+        .person = "Artista",
+        .shelf = {},
+        .dewey = {},
+        .isbn = {},
+        .borrower = "Prestato",
+        .loanDate = "Scadenza"},
     .captions = kCaptions,
     .stats = kStats,
 };
@@ -149,26 +166,39 @@ const QStringList kStrip = {QStringLiteral("sec_libro"), QStringLiteral("sec_tes
 
 class TfrmTrovaDischi : public TfrmTrova {
 public:
-    explicit TfrmTrovaDischi(QWidget* owner = nullptr) : TfrmTrova(owner, kSearch, kStrip) { setObjectName(QStringLiteral("TfrmTrovaDischi")); }
+    explicit TfrmTrovaDischi(QWidget* owner = nullptr)
+        : TfrmTrova(owner, kSearch, kStrip)
+    {
+        setObjectName(QStringLiteral("TfrmTrovaDischi"));
+    }
 };
 class TfrmTrovaDischiDisponibili : public TfrmTrova {
 public:
-    explicit TfrmTrovaDischiDisponibili(QWidget* owner = nullptr) : TfrmTrova(owner, kAvailable, kStrip)
+    explicit TfrmTrovaDischiDisponibili(QWidget* owner = nullptr)
+        : TfrmTrova(owner, kAvailable, kStrip)
     {
         setObjectName(QStringLiteral("TfrmTrovaDischiDisponibili"));
     }
 };
 class TfrmExpDischi : public TfrmEsporta {
 public:
-    explicit TfrmExpDischi(QWidget* owner = nullptr) : TfrmEsporta(owner, kDiscs) { setObjectName(QStringLiteral("TfrmExpDischi")); }
+    explicit TfrmExpDischi(QWidget* owner = nullptr)
+        : TfrmEsporta(owner, kDiscs)
+    {
+        setObjectName(QStringLiteral("TfrmExpDischi"));
+    }
 };
 class TfrmStampaDisco : public TfrmStampaScheda {
 public:
-    explicit TfrmStampaDisco(QWidget* owner = nullptr) : TfrmStampaScheda(owner, CardSheet::of(kDiscs, 26)) {}
+    explicit TfrmStampaDisco(QWidget* owner = nullptr)
+        : TfrmStampaScheda(owner, CardSheet::of(kDiscs, 26))
+    {
+    }
 };
 
 using F = CardForm;
 constexpr F::Section kSections[] = {{"shpSezione1", 3, "sec_libro"}};
+// clang-format off
 constexpr F::Field kFields[] = {
     {.section = 1, .row = 1, .column = F::Full, .control = "txtTitolo"},
     {.section = 1, .row = 2, .column = F::Left, .control = "txtCodice"},
@@ -176,6 +206,7 @@ constexpr F::Field kFields[] = {
     {.section = 1, .row = 3, .column = F::Left, .control = "txtPrestato"},
     {.section = 1, .row = 3, .column = F::Right, .control = "txtScadenza", .width = 110},
 };
+// clang-format on
 constexpr std::string_view kClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
 const CardForm kForm{
@@ -202,7 +233,10 @@ const CardForm kForm{
 
 class TfrmDischi : public CardScreen {
 public:
-    explicit TfrmDischi(QWidget* owner = nullptr) : CardScreen(kForm, owner) {}
+    explicit TfrmDischi(QWidget* owner = nullptr)
+        : CardScreen(kForm, owner)
+    {
+    }
 };
 
 constexpr CollectionScreens::Maker kScreens[] = {
@@ -299,7 +333,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<MessageLog> m_log;
-    std::span<void (* const)(Collection&)> m_spoil;
+    std::span<void (*const)(Collection&)> m_spoil;
 };
 
 void CollectionTest::initTestCase()
@@ -355,6 +389,7 @@ void CollectionTest::registeredOnceAndOnlyWhenSound()
 
 // Each row spoils one table of a copy of the collection: registration
 // refuses it and says which table and field.
+// clang-format off
 void CollectionTest::unsoundTablesRefused_data()
 {
     static constexpr FieldCaption kWrongCaption[] = {{"Etichetta", "Etichetta:"}};
@@ -392,6 +427,7 @@ void CollectionTest::unsoundTablesRefused_data()
     QTest::newRow("date field it lacks") << 8 << QStringList{"dateFields: DataUscita"};
     QTest::newRow("text number it lacks") << 9 << QStringList{"textNumbers: Catalogo"};
 }
+// clang-format on
 
 void CollectionTest::unsoundTablesRefused()
 {
@@ -440,7 +476,9 @@ void CollectionTest::cardSavesMovesAndDuplicates()
     }
     for (const FieldCaption& c : kCaptions)
         QVERIFY2(captions.contains(Text::utf8(c.caption)), c.caption.data());
-    auto type = [this](const char* control, const char* text) { Controls::setText(card()->control(QLatin1String(control)), QString::fromUtf8(text)); };
+    auto type = [this](const char* control, const char* text) {
+        Controls::setText(card()->control(QLatin1String(control)), QString::fromUtf8(text));
+    };
 
     click("cmdSalva");
     QCOMPARE(m_log->lastText(), QStringLiteral("Manca il titolo del disco."));
@@ -474,10 +512,11 @@ void CollectionTest::cardSavesMovesAndDuplicates()
     type("txtCodice", "D9");
     click("cmdSalva");
     QCOMPARE(card()->lblPosizione()->text(), QStringLiteral("3"));
-    QCOMPARE(m_folder->read(QStringLiteral("Dischi.pro")),
-        archive({kLentLate, kFree, {"Kind of Blue", "D9", "Miles Davis", "", "", "No"}}));
+    QCOMPARE(
+        m_folder->read(QStringLiteral("Dischi.pro")), archive({kLentLate, kFree, {"Kind of Blue", "D9", "Miles Davis", "", "", "No"}}));
 }
 
+// clang-format off
 void CollectionTest::searchesListAndHandBack_data()
 {
     QTest::addColumn<bool>("available");
@@ -494,6 +533,7 @@ void CollectionTest::searchesListAndHandBack_data()
     QTest::newRow("by artist") << false << QStringLiteral("de andre") << QStringList{
         QStringLiteral("Cod. D2        Anime salve           Fabrizio De Andre")} << QStringLiteral("2");
 }
+// clang-format on
 
 void CollectionTest::searchesListAndHandBack()
 {
@@ -569,7 +609,8 @@ void CollectionTest::loansListsItsCards()
     QVERIFY2(usage.contains(QStringLiteral(" e i dischi non restituiti in tempo (N è --days")), qPrintable(usage));
     TfrmPrestiti screen;
     QCOMPARE(screen.windowTitle(), QStringLiteral(" Libri, DVD e dischi in prestito"));
-    QVERIFY(screen.control<QLabel>(QStringLiteral("lblRigo01"))->text().endsWith(QStringLiteral(", per i dischi la data di restituzione.")));
+    QVERIFY(
+        screen.control<QLabel>(QStringLiteral("lblRigo01"))->text().endsWith(QStringLiteral(", per i dischi la data di restituzione.")));
     QVERIFY(screen.control<QLabel>(QStringLiteral("lblRigo02"))->text().contains(QStringLiteral(" e i dischi non restituiti in tempo;")));
 }
 
@@ -577,7 +618,8 @@ void CollectionTest::sampleFillsItsCards()
 {
     m_folder->write(QStringLiteral("Dischi.pro"), QByteArray());
     int code = -1;
-    cli(*m_folder, {QStringLiteral("sample"), QStringLiteral("dischi"), QStringLiteral("3"), QStringLiteral("--seed"), QStringLiteral("5")}, &code);
+    cli(*m_folder, {QStringLiteral("sample"), QStringLiteral("dischi"), QStringLiteral("3"), QStringLiteral("--seed"), QStringLiteral("5")},
+        &code);
     QCOMPARE(code, 0);
     const QByteArray bytes = m_folder->read(QStringLiteral("Dischi.pro"));
     QCOMPARE(bytes.size(), 3 * kDisc.size);
@@ -605,8 +647,10 @@ void CollectionTest::labelsSelectAndPrintItsCards()
 
     int code = -1;
     const QString pdf = m_folder->file(QStringLiteral("etichette.pdf"));
-    const QString said = cli(*m_folder, {QStringLiteral("labels"), QStringLiteral("dischi"), QStringLiteral("--kind"), QStringLiteral("barcode"),
-        QStringLiteral("--sheet"), QStringLiteral("3x7"), QStringLiteral("--out"), pdf}, &code);
+    const QString said = cli(*m_folder,
+        {QStringLiteral("labels"), QStringLiteral("dischi"), QStringLiteral("--kind"), QStringLiteral("barcode"), QStringLiteral("--sheet"),
+            QStringLiteral("3x7"), QStringLiteral("--out"), pdf},
+        &code);
     QVERIFY2(code == 0, qPrintable(said));
     QVERIFY(m_folder->read(QStringLiteral("etichette.pdf")).startsWith("%PDF"));
 
@@ -641,6 +685,7 @@ void CollectionTest::statisticsCountItsSections()
     screen.close();
 }
 
+// clang-format off
 void CollectionTest::importReadsCaptionsAndNames_data()
 {
     QTest::addColumn<QByteArray>("header");
@@ -648,6 +693,7 @@ void CollectionTest::importReadsCaptionsAndNames_data()
     QTest::newRow("card captions") << QByteArray("TITOLO:;codice:; Artista :");
     QTest::newRow("export headings") << QByteArray("Titolo;Codice;Interprete");
 }
+// clang-format on
 
 void CollectionTest::importReadsCaptionsAndNames()
 {
@@ -655,7 +701,8 @@ void CollectionTest::importReadsCaptionsAndNames()
     m_folder->write(QStringLiteral("Dischi.pro"), QByteArray());
     m_folder->write(QStringLiteral("dischi.csv"), header + "\r\nKind of Blue;D1;Miles Davis\r\nAnime salve;D2;Fabrizio De Andre\r\n");
     int code = -1;
-    const QString said = cli(*m_folder, {QStringLiteral("import"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("dischi.csv"))}, &code);
+    const QString said = cli(
+        *m_folder, {QStringLiteral("import"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("dischi.csv"))}, &code);
     QVERIFY2(code == 0, qPrintable(said));
     const QByteArray bytes = m_folder->read(QStringLiteral("Dischi.pro"));
     QCOMPARE(bytes.size(), 2 * kDisc.size);
@@ -666,7 +713,8 @@ void CollectionTest::importReadsCaptionsAndNames()
     QCOMPARE(second.text("Artista"), QStringLiteral("Fabrizio De Andre"));
     // An unknown column is named with what the collection accepts.
     m_folder->write(QStringLiteral("dischi.csv"), QByteArray("Titolo;Etichetta\r\nBlue Train;Blue Note\r\n"));
-    const QString refused = cli(*m_folder, {QStringLiteral("import"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("dischi.csv"))}, &code);
+    const QString refused = cli(
+        *m_folder, {QStringLiteral("import"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("dischi.csv"))}, &code);
     QVERIFY(code != 0);
     QVERIFY2(refused.contains(QStringLiteral("Artista")), qPrintable(refused));
 }
@@ -677,7 +725,8 @@ void CollectionTest::completeCsvRoundTrip()
     m_folder->write(QStringLiteral("Dischi.pro"), before);
     const QString csv = m_folder->file(QStringLiteral("dischi.csv"));
     int code = -1;
-    QString said = cli(*m_folder, {QStringLiteral("export"), QStringLiteral("dischi"), QStringLiteral("--csv"), QStringLiteral("--out"), csv}, &code);
+    QString said = cli(
+        *m_folder, {QStringLiteral("export"), QStringLiteral("dischi"), QStringLiteral("--csv"), QStringLiteral("--out"), csv}, &code);
     QVERIFY2(code == 0, qPrintable(said));
     TestFolder moved;
     said = cli(moved, {QStringLiteral("import"), QStringLiteral("dischi"), csv}, &code);

@@ -215,6 +215,7 @@ void DeskTest::deskOpensFromTheMenu()
     Screens::destroyAll();
 }
 
+// clang-format off
 void DeskTest::findComparesAsTheSearches_data()
 {
     QTest::addColumn<QString>("typed");
@@ -228,6 +229,7 @@ void DeskTest::findComparesAsTheSearches_data()
     QTest::newRow("no card") << "ZZZ" << QStringList{};
     QTest::newRow("outside the code page") << "L\u4e00" << QStringList{};
 }
+// clang-format on
 
 void DeskTest::findComparesAsTheSearches()
 {
@@ -244,6 +246,7 @@ void DeskTest::findComparesAsTheSearches()
     QCOMPARE(got, found);
 }
 
+// clang-format off
 void DeskTest::lendAndReturnMatchTheCardScreen_data()
 {
     QTest::addColumn<QString>("key");
@@ -253,6 +256,7 @@ void DeskTest::lendAndReturnMatchTheCardScreen_data()
     QTest::newRow("book: the day lent") << "books" << "L-001" << 0 << "15/03/2025";
     QTest::newRow("DVD: the day due") << "dvd" << "D-001" << 0 << "29/03/2025";
 }
+// clang-format on
 
 void DeskTest::lendAndReturnMatchTheCardScreen()
 {
@@ -653,6 +657,7 @@ void DeskTest::stocktakeResumesFromItsFile()
     QVERIFY(!Stocktake::pending());
 }
 
+// clang-format off
 void DeskTest::commandLineAgreesWithTheDesk_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -671,6 +676,7 @@ void DeskTest::commandLineAgreesWithTheDesk_data()
     QTest::newRow("bad date") << QStringList{"lend", "L-001", "--to", "B", "--date", "2025-03-02"} << 2 << "gg/mm/aaaa";
     QTest::newRow("stray option") << QStringList{"return", "L-001", "--to", "B"} << 2 << "--to non vale per return";
 }
+// clang-format on
 
 void DeskTest::commandLineAgreesWithTheDesk()
 {
@@ -696,8 +702,8 @@ void DeskTest::commandLineAgreesWithTheDesk()
     LendingDesk desk;
     const DeskCard card = only(desk, args[1]);
     const QDate day = args.contains(QStringLiteral("--date")) ? QDate(2025, 3, 2) : Clock::today();
-    QVERIFY(args[0] == QLatin1String("lend") ? desk.lend(card, QStringLiteral("Bruni"), day, DeskSettings::loanDays())
-                                              : desk.giveBack(card));
+    QVERIFY(
+        args[0] == QLatin1String("lend") ? desk.lend(card, QStringLiteral("Bruni"), day, DeskSettings::loanDays()) : desk.giveBack(card));
     QCOMPARE(folder.read(QStringLiteral("Libri.pro")) + folder.read(QStringLiteral("DVD.pro")), byCli);
 }
 

@@ -23,11 +23,10 @@ namespace {
 // Sections that recent editions of the classification leave unassigned, and
 // the optional numbers that are usually left out: the table has no line for
 // them.
-const QList<int> kNotInUse{
-    7, 8, 9, 13, 24, 29, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 104, 112, 125, 132, 134, 136, 151, 157, 159, 163,
-    164, 216, 217, 219, 237, 244, 245, 256, 257, 258, 288, 291, 308, 309, 311, 312, 313, 329, 376, 377, 396, 397, 416,
-    424, 426, 434, 436, 444, 446, 454, 456, 464, 466, 474, 476, 484, 486, 504, 517, 524, 544, 545, 574, 589, 619, 626,
-    654, 655, 656, 689, 699, 744, 756, 762, 768, 777, 804, 991, 992,
+const QList<int> kNotInUse{7, 8, 9, 13, 24, 29, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 104, 112, 125, 132, 134, 136, 151, 157, 159, 163,
+    164, 216, 217, 219, 237, 244, 245, 256, 257, 258, 288, 291, 308, 309, 311, 312, 313, 329, 376, 377, 396, 397, 416, 424, 426, 434, 436,
+    444, 446, 454, 456, 464, 466, 474, 476, 484, 486, 504, 517, 524, 544, 545, 574, 589, 619, 626, 654, 655, 656, 689, 699, 744, 756, 762,
+    768, 777, 804, 991, 992,
     // optional
     298, 789, 819, 921, 922, 923, 924, 925, 926, 927, 928};
 
@@ -75,7 +74,6 @@ private:
     static int trova(TfrmCodici_Dewey* screen, const QString& text);
     static void doubleClickRow(TfrmCodici_Dewey* screen, int row);
     void expectFocusOnDewey();
-
 };
 
 void DeweyTest::init()
@@ -140,8 +138,7 @@ void DeweyTest::everyLineHasTheForm()
     QVERIFY(!table.isEmpty());
     // Code, one space, a caption in ASCII capitals that starts and ends with
     // a letter, digit or bracket and never holds two spaces in a row.
-    static const QRegularExpression form(
-        QStringLiteral("^[0-9]{3} [A-Z0-9(](?:(?:[A-Z0-9'(),.;:/-]| (?! ))*[A-Z0-9).])?$"));
+    static const QRegularExpression form(QStringLiteral("^[0-9]{3} [A-Z0-9(](?:(?:[A-Z0-9'(),.;:/-]| (?! ))*[A-Z0-9).])?$"));
     int previous = 0;
     for (int i = 0; i < table.size(); ++i) {
         const QString& line = table[i];
@@ -171,6 +168,7 @@ void DeweyTest::sectionsInUse()
     QVERIFY2(extra.isEmpty(), qPrintable(QStringLiteral("not in use %1").arg(extra.values().value(0))));
 }
 
+// clang-format off
 void DeweyTest::quotedLines_data()
 {
     QTest::addColumn<QString>("line");
@@ -182,6 +180,7 @@ void DeweyTest::quotedLines_data()
     QTest::newRow("last") << QStringLiteral("999 STORIA DI MONDI EXTRATERRESTRI") << 1;
     QTest::newRow("a line twice") << QStringLiteral("786 STRUMENTI A CORDA E TASTIERA") << 2;
 }
+// clang-format on
 
 void DeweyTest::quotedLines()
 {
@@ -290,6 +289,7 @@ void DeweyTest::doubleClickImportsTheCode()
     QVERIFY(m_log->entries.isEmpty());
 }
 
+// clang-format off
 void DeweyTest::doubleClickTagAndSelection_data()
 {
     QTest::addColumn<QString>("tag");
@@ -301,6 +301,7 @@ void DeweyTest::doubleClickTagAndSelection_data()
     QTest::newRow("tag read trimmed") << QStringLiteral(" libri\t") << true << QStringLiteral("780");
     QTest::newRow("no line to take") << QStringLiteral("libri") << false << QStringLiteral("100");
 }
+// clang-format on
 
 void DeweyTest::doubleClickTagAndSelection()
 {

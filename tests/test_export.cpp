@@ -144,12 +144,11 @@ void ExportTest::gridListsEveryCard()
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->columnCount(), 26);
 
-    const QStringList captions{"N.", "Titolo libro", "Codice identificativo", "Scaffale", "Autore", "Nazione", "Curatore",
-        "Codice Dewey", "Pagine", "Genere", "Giudizio", "Casa editrice", "ISBN", "Città pubblicazione",
-        "Anno pubblicazione", "Volumi", "Prezzo", "Collana", "Formato", "Titolo originale", "Lingua",
-        "Prima pubblicazione", "Traduttore", "Versione", "Note", "Scheda annullata"};
-    const QList<int> widths{60, 350, 200, 200, 300, 250, 250, 120, 120, 250, 250, 250, 200, 250, 180, 200, 200, 250, 250,
-        300, 250, 200, 250, 200, 300, 120};
+    const QStringList captions{"N.", "Titolo libro", "Codice identificativo", "Scaffale", "Autore", "Nazione", "Curatore", "Codice Dewey",
+        "Pagine", "Genere", "Giudizio", "Casa editrice", "ISBN", "Città pubblicazione", "Anno pubblicazione", "Volumi", "Prezzo", "Collana",
+        "Formato", "Titolo originale", "Lingua", "Prima pubblicazione", "Traduttore", "Versione", "Note", "Scheda annullata"};
+    const QList<int> widths{
+        60, 350, 200, 200, 300, 250, 250, 120, 120, 250, 250, 250, 200, 250, 180, 200, 200, 250, 250, 300, 250, 200, 250, 200, 300, 120};
     QHeaderView* header = screen->grdRecords()->horizontalHeader();
     for (int c = 0; c < 26; ++c) {
         QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), captions[c]);
@@ -169,6 +168,7 @@ void ExportTest::gridListsEveryCard()
     QCOMPARE(cell(1, 6), QString());
 }
 
+// clang-format off
 void ExportTest::fileBytes_data()
 {
     QTest::addColumn<bool>("archiveExists");
@@ -181,7 +181,9 @@ void ExportTest::fileBytes_data()
     QTest::newRow("two cards, a character outside the code page typed")
         << true << twoCards() << QStringLiteral("  Łukasz Nowak ") << "export_due_schede.xls";
 }
+// clang-format on
 
+// clang-format off
 void ExportTest::writeFailsWhenTheDeviceDoes_data()
 {
     QTest::addColumn<int>("room"); // bytes the device takes before it fails; -1: the whole file
@@ -190,6 +192,7 @@ void ExportTest::writeFailsWhenTheDeviceDoes_data()
     QTest::newRow("one byte short") << -2;
     QTest::newRow("the whole file") << -1;
 }
+// clang-format on
 
 void ExportTest::writeFailsWhenTheDeviceDoes()
 {
@@ -225,12 +228,14 @@ void ExportTest::fileBytes()
     QCOMPARE(m_folder->read("Libri.pro"), archive);
 }
 
+// clang-format off
 void ExportTest::editReachesFileNotArchive_data()
 {
     QTest::addColumn<bool>("leaveOpen");
     QTest::newRow("edit committed with Enter") << false;
     QTest::newRow("editor still open at the export") << true;
 }
+// clang-format on
 
 void ExportTest::editReachesFileNotArchive()
 {
@@ -241,7 +246,8 @@ void ExportTest::editReachesFileNotArchive()
     clickExport(*screen, {true, false});
 
     const QByteArray file = m_folder->read("Libri.xls");
-    QVERIFY(file.contains(R"(<td style="text-align: left;" sdnum="1040;0;@">Alfa &amp; Beta</td><td style="text-align: left;" sdnum="1040;0;@">978-88-0000-001</td>)"));
+    QVERIFY(file.contains(
+        R"(<td style="text-align: left;" sdnum="1040;0;@">Alfa &amp; Beta</td><td style="text-align: left;" sdnum="1040;0;@">978-88-0000-001</td>)"));
     QVERIFY(!file.contains("Edizioni"));
     QCOMPARE(m_folder->read("Libri.pro"), twoCards());
     QCOMPARE(screen->model()->index(0, 11).data().toString(), QStringLiteral("Alfa & Beta"));
@@ -282,6 +288,7 @@ void ExportTest::exportTwiceGivesSameFile()
     QCOMPARE(first, fixture("export_due_schede.xls").replace("?ukasz Nowak", "Calvino Italo"));
 }
 
+// clang-format off
 void ExportTest::confirmations_data()
 {
     QTest::addColumn<QList<bool>>("answers");
@@ -291,6 +298,7 @@ void ExportTest::confirmations_data()
     QTest::newRow("Yes, then No: written, not opened") << QList<bool>{true, false} << true << false;
     QTest::newRow("Yes, then Yes: written and opened") << QList<bool>{true, true} << true << true;
 }
+// clang-format on
 
 void ExportTest::confirmations()
 {
@@ -318,12 +326,14 @@ void ExportTest::confirmations()
     QVERIFY(screen->isVisible());
 }
 
+// clang-format off
 void ExportTest::failureKeepsPreviousFile_data()
 {
     QTest::addColumn<bool>("targetIsFolder");
     QTest::newRow("the disk refuses the file halfway") << false;
     QTest::newRow("the target cannot be replaced") << true;
 }
+// clang-format on
 
 void ExportTest::failureKeepsPreviousFile()
 {
@@ -368,8 +378,7 @@ void ExportTest::failureKeepsPreviousFile()
     else
         QCOMPARE(m_folder->read("Libri.xls"), previous);
     // No half-written file stays behind.
-    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-        (QStringList{"Libri.pro", "Libri.xls"}));
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), (QStringList{"Libri.pro", "Libri.xls"}));
 
     // Once the cause is gone the same screen exports.
     if (targetIsFolder)
@@ -386,11 +395,13 @@ void ExportTest::hintsHelpAndExit()
     auto* info = screen->control<QLabel>(QStringLiteral("panInfo"));
     QCOMPARE(info->text(), QStringLiteral("Esportazione archivio in Microsoft Excel."));
 
+    // clang-format off
     const QList<QPair<QString, QString>> hints{
         {"cmdEsporta", "Esporta l'archivio in formato Microsoft Excel."},
         {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto."},
         {"cmdEsci", "Esci da questo ambiente di lavoro."},
     };
+    // clang-format on
     const QList<QWidget*> blank{screen.get(), screen->panContainer(), screen->grdRecords()->viewport(),
         screen->control(QStringLiteral("shpInfo")), screen->control(QStringLiteral("shpSfondo"))};
     for (const auto& [name, hint] : hints) {
@@ -405,14 +416,15 @@ void ExportTest::hintsHelpAndExit()
     bool helped = false;
     onNextModal<TfrmGuida>([&](TfrmGuida* help) {
         helped = true;
-        QCOMPARE(help->control<QLabel>(QStringLiteral("lblTitolo"))->text(),
-            QStringLiteral("Esportazione archivio libri in Microsoft Excel."));
-        const QStringList paragraphs = help->control<QPlainTextEdit>(QStringLiteral("txtGuida"))->toPlainText().split(QStringLiteral("\n\n"));
+        QCOMPARE(
+            help->control<QLabel>(QStringLiteral("lblTitolo"))->text(), QStringLiteral("Esportazione archivio libri in Microsoft Excel."));
+        const QStringList paragraphs
+            = help->control<QPlainTextEdit>(QStringLiteral("txtGuida"))->toPlainText().split(QStringLiteral("\n\n"));
         QCOMPARE(paragraphs.size(), 3);
-        QCOMPARE(paragraphs[0], QStringLiteral(
-            "Il pulsante Esporta archivio consente di esportare l'archivio di tutti i libri della biblioteca in un foglio "
-            "di lavoro di Microsoft Excel, che potrà essere aperto con qualsiasi software in grado di gestire i file in "
-            "formato XLS (ad esempio, con Open Office, Libre Office o Microsoft Office)."));
+        QCOMPARE(paragraphs[0],
+            QStringLiteral("Il pulsante Esporta archivio consente di esportare l'archivio di tutti i libri della biblioteca in un foglio "
+                           "di lavoro di Microsoft Excel, che potrà essere aperto con qualsiasi software in grado di gestire i file in "
+                           "formato XLS (ad esempio, con Open Office, Libre Office o Microsoft Office)."));
         help->btnChiudiClick();
     });
     QTest::mouseClick(screen->control(QStringLiteral("cmdGuida")), Qt::LeftButton);
@@ -441,12 +453,14 @@ void ExportTest::bookCardOpensTheExport()
     QVERIFY(opened.isNull()); // destroyed as soon as it closed
 }
 
+// clang-format off
 void ExportTest::modelKeepsQtsRules_data()
 {
     QTest::addColumn<QByteArray>("key");
     for (const Collection* c : Collection::all())
         QTest::newRow(c->key.data()) << QByteArray(c->key.data(), qsizetype(c->key.size()));
 }
+// clang-format on
 
 void ExportTest::modelKeepsQtsRules()
 {

@@ -120,6 +120,7 @@ QList<QUrl> HelpTest::useLinkOf(const char* icon, const char* dialog, const char
 
 // Each link of the help screens, pressed on its words and on its picture,
 // opens its target and shows no message (a missing document included).
+// clang-format off
 void HelpTest::linksOpenTheirTarget_data()
 {
     QTest::addColumn<QByteArray>("icon");
@@ -137,6 +138,7 @@ void HelpTest::linksOpenTheirTarget_data()
     QTest::newRow("mail to the maker") << QByteArray("imgInfo") << QByteArray("TfrmInfo") << QByteArray("imgEmail") << mail;
     QTest::newRow("credits' site") << QByteArray("imgCopyright") << QByteArray("TfrmSplash") << QByteArray("imgWeb") << QUrl(Maker::kSite);
 }
+// clang-format on
 
 void HelpTest::linksOpenTheirTarget()
 {

@@ -89,8 +89,7 @@ QList<QRectF> labelRects(const PreparedPage& page)
     QList<QRectF> rects;
     for (const PageItem& item : page.items) {
         if (item.name == LabelReport::kLabel)
-            rects << QRectF(item.rect.x() / kPerMm, item.rect.y() / kPerMm, item.rect.width() / kPerMm,
-                item.rect.height() / kPerMm);
+            rects << QRectF(item.rect.x() / kPerMm, item.rect.y() / kPerMm, item.rect.width() / kPerMm, item.rect.height() / kPerMm);
     }
     return rects;
 }
@@ -146,8 +145,8 @@ QList<PreparedPage> allPages(const PreparedReport& report)
 QStringList readBarcodes(const QString& pdf, const QString& work, int* pages = nullptr)
 {
     const QString stem = work + QStringLiteral("page");
-    const Run raster = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
-                                                       QStringLiteral("-png"), pdf, stem});
+    const Run raster = run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf, stem});
     if (!raster.finished || raster.code != 0)
         return {QStringLiteral("pdftoppm failed: ") + raster.err};
     const QStringList images = QDir(work).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name);
@@ -155,9 +154,8 @@ QStringList readBarcodes(const QString& pdf, const QString& work, int* pages = n
         *pages = int(images.size());
     QStringList codes;
     for (const QString& image : images) {
-        const Run read = run(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"),
-                                                        QStringLiteral("-Sdisable"), QStringLiteral("-Scode128.enable"),
-                                                        work + image});
+        const Run read = run(QStringLiteral("zbarimg"),
+            {QStringLiteral("--raw"), QStringLiteral("-q"), QStringLiteral("-Sdisable"), QStringLiteral("-Scode128.enable"), work + image});
         if (!read.finished)
             return {QStringLiteral("zbarimg hung")};
         codes += read.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -215,6 +213,7 @@ void LabelsTest::initTestCase()
     ReportFonts::ensureSubstitutes();
 }
 
+// clang-format off
 void LabelsTest::presetGeometry_data()
 {
     QTest::addColumn<QString>("sheet");
@@ -233,6 +232,7 @@ void LabelsTest::presetGeometry_data()
     QTest::newRow("65 across a sheet") << "65" << 60 << 10 << 2 << QRectF(4.7 + 4 * 40.6, 10.7 + 11 * 21.2, 38.1, 21.2)
                                        << QRectF(4.7 + 3 * 40.6, 10.7, 38.1, 21.2);
 }
+// clang-format on
 
 void LabelsTest::presetGeometry()
 {
@@ -301,11 +301,13 @@ void LabelsTest::customGridKeptInSettings()
     LabelSheet offPaper = grid;
     offPaper.rows = 6;
     QVERIFY(!offPaper.fault().isEmpty());
-    folder.write("Tomaria.ini", "[Etichette]\r\nColonne=2\r\nRighe=6\r\nMargineSinistro=12.5\r\nMargineSuperiore=20.25\r\n"
-                                "PassoOrizzontale=95\r\nPassoVerticale=50\r\nLarghezza=90\r\nAltezza=48\r\n");
+    folder.write("Tomaria.ini",
+        "[Etichette]\r\nColonne=2\r\nRighe=6\r\nMargineSinistro=12.5\r\nMargineSuperiore=20.25\r\n"
+        "PassoOrizzontale=95\r\nPassoVerticale=50\r\nLarghezza=90\r\nAltezza=48\r\n");
     QCOMPARE(LabelSettings::customSheet().rows, 8); // the default grid instead
 }
 
+// clang-format off
 void LabelsTest::textFit_data()
 {
     // Measured as one unit per character per point.
@@ -321,6 +323,7 @@ void LabelsTest::textFit_data()
     QTest::newRow("blank before the cut dropped") << "abcd efghijklmnop" << 36.0 << "abcd\u2026" << 6.0;
     QTest::newRow("not even the ellipsis") << "abc" << 5.0 << "" << 6.0;
 }
+// clang-format on
 
 void LabelsTest::textFit()
 {
@@ -336,6 +339,7 @@ void LabelsTest::textFit()
     QVERIFY(measure(f.text, f.pointSize) <= width);
 }
 
+// clang-format off
 void LabelsTest::cutTextStaysInsideItsLabel_data()
 {
     QTest::addColumn<QString>("sheet");
@@ -345,6 +349,7 @@ void LabelsTest::cutTextStaysInsideItsLabel_data()
         QTest::addRow("%s barcode", qPrintable(s.key)) << s.key << int(LabelReport::Kind::Barcode);
     }
 }
+// clang-format on
 
 void LabelsTest::cutTextStaysInsideItsLabel()
 {
@@ -354,8 +359,7 @@ void LabelsTest::cutTextStaysInsideItsLabel()
     QList<LabelCard> cards;
     cards << LabelCard{1, QStringLiteral("LIB-00001"), long_, QStringLiteral("Eco, Umberto"), QStringLiteral("853"), long_};
     cards << LabelCard{2, QStringLiteral("A1"), QStringLiteral("Breve"), QStringLiteral("Eco"), QStringLiteral("8"), QStringLiteral("S")};
-    const PreparedReport report = LabelReport::prepare(
-        cards, {LabelReport::Kind(kind), *LabelSheet::find(sheet), 1, long_});
+    const PreparedReport report = LabelReport::prepare(cards, {LabelReport::Kind(kind), *LabelSheet::find(sheet), 1, long_});
     QVERIFY(report.pageCount() > 0);
     QRectF label;
     int labels = -1;
@@ -391,8 +395,8 @@ void LabelsTest::cutTextStaysInsideItsLabel()
         } else if (labels == 1 && item.name != QLatin1String("biblioteca")) {
             // The short card's texts print whole.
             const LabelCard& small = cards.at(1);
-            QVERIFY2(QStringList({small.code, small.title, small.surnameLetters(), small.dewey, small.shelf}).contains(line),
-                qPrintable(line));
+            QVERIFY2(
+                QStringList({small.code, small.title, small.surnameLetters(), small.dewey, small.shelf}).contains(line), qPrintable(line));
         }
     }
     QCOMPARE(labels, 1);
@@ -401,6 +405,7 @@ void LabelsTest::cutTextStaysInsideItsLabel()
     QVERIFY2(cut >= (LabelReport::Kind(kind) == LabelReport::Kind::Spine ? 1 : 3), "the long texts must be cut");
 }
 
+// clang-format off
 void LabelsTest::spineShowsCallNumber_data()
 {
     QTest::addColumn<QString>("person");
@@ -412,6 +417,7 @@ void LabelsTest::spineShowsCallNumber_data()
     QTest::newRow("short surname") << "Fo, Dario" << "FO";
     QTest::newRow("nothing") << "" << "";
 }
+// clang-format on
 
 void LabelsTest::spineShowsCallNumber()
 {
@@ -466,8 +472,8 @@ void LabelsTest::previewDrawnToScale()
 {
     // The ink of one spine label measured in previews of two widths: a
     // preview twice as wide draws its texts twice as wide.
-    const LabelCard card{1, QStringLiteral("X"), QStringLiteral("T"), QStringLiteral("Manzoni, Alessandro"),
-        QStringLiteral("853.7"), QStringLiteral("Sala grande")};
+    const LabelCard card{1, QStringLiteral("X"), QStringLiteral("T"), QStringLiteral("Manzoni, Alessandro"), QStringLiteral("853.7"),
+        QStringLiteral("Sala grande")};
     const PreparedReport report = LabelReport::prepare({card}, {LabelReport::Kind::Spine, *LabelSheet::find("2x8"), 1, {}});
     const auto inkWidth = [&](int width) {
         const QImage image = LabelReport::render(report, 0, width);
@@ -491,6 +497,7 @@ void LabelsTest::previewDrawnToScale()
     QVERIFY2(std::abs(wide - 2 * narrow) <= narrow / 5, qPrintable(QStringLiteral("%1 then %2").arg(narrow).arg(wide)));
 }
 
+// clang-format off
 void LabelsTest::code128ReadBackFromPage_data()
 {
     QTest::addColumn<QStringList>("codes");
@@ -498,6 +505,7 @@ void LabelsTest::code128ReadBackFromPage_data()
     QTest::newRow("digits only") << QStringList{"12345678", "0001", "9788804668237"};
     QTest::newRow("lower case and signs") << QStringList{"abc+def.gh", "x%y$z", "LONGCODE-12345"};
 }
+// clang-format on
 
 void LabelsTest::code128ReadBackFromPage()
 {
@@ -522,6 +530,7 @@ void LabelsTest::code128ReadBackFromPage()
     QVERIFY(!Code128::encode(QString()).valid());
 }
 
+// clang-format off
 void LabelsTest::selections_data()
 {
     QTest::addColumn<int>("range");
@@ -539,6 +548,7 @@ void LabelsTest::selections_data()
     QTest::newRow("since a position") << int(R::Since) << "5" << "" << false << QList<qint64>{5, 6, 7};
     QTest::newRow("since, with cancelled") << int(R::Since) << "3" << "" << true << QList<qint64>{3, 4, 5, 6, 7};
 }
+// clang-format on
 
 void LabelsTest::selections()
 {
@@ -550,6 +560,7 @@ void LabelsTest::selections()
     TestFolder folder;
     QByteArray archive;
     // "B10" sorts between "B1" and "B2" as text.
+    // clang-format off
     const QList<Book> books{
         {QStringLiteral("A9"), QStringLiteral("Sala A")},
         {QStringLiteral("B1"), QStringLiteral("Sala B")},
@@ -559,6 +570,7 @@ void LabelsTest::selections()
         {QStringLiteral("b3"), QStringLiteral(" SALA A")},
         {QStringLiteral("B2"), QStringLiteral("Sala C")},
     };
+    // clang-format on
     for (const Book& b : books)
         archive += bookRecord(b);
     folder.write("Libri.pro", archive);
@@ -585,6 +597,7 @@ void LabelsTest::selections()
     QVERIFY(!QFile::exists(empty.file("Libri.pro")));
 }
 
+// clang-format off
 void LabelsTest::isbnCheck_data()
 {
     QTest::addColumn<QString>("isbn");
@@ -610,6 +623,7 @@ void LabelsTest::isbnCheck_data()
     QTest::newRow("text") << "in preparazione" << int(I::NotIsbn);
     QTest::newRow("empty") << "" << int(I::NotIsbn);
 }
+// clang-format on
 
 void LabelsTest::isbnCheck()
 {
@@ -618,10 +632,12 @@ void LabelsTest::isbnCheck()
     QCOMPARE(int(CodeHints::checkIsbn(isbn)), state);
     QCOMPARE(CodeHints::isbnHint(isbn).isEmpty(), state == int(CodeHints::Isbn::Valid) || state == int(CodeHints::Isbn::NotIsbn));
     if (state == int(CodeHints::Isbn::WrongLength))
-        QVERIFY2(CodeHints::isbnHint(isbn).contains(QStringLiteral("non sembra un codice ISBN: ha %1 cifre").arg(CodeHints::isbnDigits(isbn))),
+        QVERIFY2(
+            CodeHints::isbnHint(isbn).contains(QStringLiteral("non sembra un codice ISBN: ha %1 cifre").arg(CodeHints::isbnDigits(isbn))),
             qPrintable(CodeHints::isbnHint(isbn)));
 }
 
+// clang-format off
 void LabelsTest::cardHints_data()
 {
     QTest::addColumn<QString>("code");
@@ -643,6 +659,7 @@ void LabelsTest::cardHints_data()
                                                         << "Attenzione: il codice A1 è già usato dalla scheda in posizione 3.";
     QTest::newRow("resaved card, code its own") << "B1" << "" << 2 << ready << ready;
 }
+// clang-format on
 
 void LabelsTest::cardHints()
 {
@@ -675,8 +692,9 @@ void LabelsTest::cardHints()
     QCOMPARE(s.card->panInfo()->text(), afterIsbn);
     s.card->cmdSalvaClick();
     // The Save's own message, then the advice on the info line.
-    QCOMPARE(s.log.lastText(), showPosition ? QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.")
-                                            : QStringLiteral("La scheda corrente è stata inserita in archivio."));
+    QCOMPARE(s.log.lastText(),
+        showPosition ? QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.")
+                     : QStringLiteral("La scheda corrente è stata inserita in archivio."));
     QCOMPARE(s.card->panInfo()->text(), afterSave);
 }
 
@@ -801,6 +819,7 @@ void LabelsTest::screenKeepsItsCustomGrid()
     QCOMPARE(labelRects(again.pages().page(0)).first(), QRectF(10, 15, 90, 55));
 }
 
+// clang-format off
 void LabelsTest::cliWritesReadableSheets_data()
 {
     QTest::addColumn<QString>("kind");
@@ -818,6 +837,7 @@ void LabelsTest::cliWritesReadableSheets_data()
     QTest::newRow("spine labels of a shelf") << "spine" << QStringList{"--sheet", "2x8", "--shelf", "sala b"}
                                              << "34 etichette su 3 fogli" << 0;
 }
+// clang-format on
 
 void LabelsTest::cliWritesReadableSheets()
 {
@@ -828,8 +848,8 @@ void LabelsTest::cliWritesReadableSheets()
     TestFolder folder;
     folder.write("Libri.pro", numberedBooks(100));
     const QString pdf = folder.file("etichette.pdf");
-    const Run r = run(cliProgram(), QStringList{"--folder", folder.path(), "labels", "books", "--kind", kind} + extra
-            + QStringList{"--out", pdf});
+    const Run r = run(
+        cliProgram(), QStringList{"--folder", folder.path(), "labels", "books", "--kind", kind} + extra + QStringList{"--out", pdf});
     QVERIFY(r.finished);
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY2(r.out.startsWith(said), qPrintable(r.out));
@@ -840,6 +860,7 @@ void LabelsTest::cliWritesReadableSheets()
         QCOMPARE(read, numberedCodes(100));
 }
 
+// clang-format off
 void LabelsTest::labelsThatWillNotScan_data()
 {
     QTest::addColumn<QStringList>("codes");
@@ -864,6 +885,7 @@ void LabelsTest::labelsThatWillNotScan_data()
                                       "un lettore comune legge; serve un codice più corto o un'etichetta larga almeno 64 mm.")}
         << QStringList{ok};
 }
+// clang-format on
 
 void LabelsTest::labelsThatWillNotScan()
 {
@@ -916,8 +938,8 @@ void LabelsTest::screenListsLabelsThatWillNotScan()
 {
     TestFolder folder;
     MessageLog log;
-    folder.write("Libri.pro", bookRecord({QStringLiteral("LIB€-09")}) + bookRecord({QStringLiteral("LIB-00002")})
-            + bookRecord({QStringLiteral("SCUOLA-è-001")}));
+    folder.write("Libri.pro",
+        bookRecord({QStringLiteral("LIB€-09")}) + bookRecord({QStringLiteral("LIB-00002")}) + bookRecord({QStringLiteral("SCUOLA-è-001")}));
     PrintLog printLog(true, folder.file("schermo.pdf"));
     bool driven = false;
     onNextModal<TfrmEtichette>([&](TfrmEtichette* screen) {
@@ -997,6 +1019,7 @@ void LabelsTest::screenWordsFollowTheChoice()
     screen.close();
 }
 
+// clang-format off
 void LabelsTest::cancelledByOneRule_data()
 {
     // The flag as an older or hand-edited archive may hold it; only "No"
@@ -1012,6 +1035,7 @@ void LabelsTest::cancelledByOneRule_data()
     QTest::newRow("no, lower case") << "no" << true;
     QTest::newRow("X") << "X" << true;
 }
+// clang-format on
 
 void LabelsTest::cancelledByOneRule()
 {
@@ -1040,13 +1064,15 @@ void LabelsTest::cancelledByOneRule()
 
     CollectionStats stats(Books::collection(), QDate(2024, 1, 1), 30);
     QVERIFY(stats.add(folder.file("Libri.pro"), QStringLiteral("Libri.pro")));
-    QVERIFY2(stats.lines().contains(QStringLiteral("totale\tannullate\t%1").arg(cancelled ? 1 : 0)), qPrintable(stats.lines().join(QLatin1Char('\n'))));
+    QVERIFY2(stats.lines().contains(QStringLiteral("totale\tannullate\t%1").arg(cancelled ? 1 : 0)),
+        qPrintable(stats.lines().join(QLatin1Char('\n'))));
 
     LoanList loans;
     QVERIFY(loans.add(Books::collection(), folder.file("Libri.pro")));
     QCOMPARE(int(loans.loans().size()), cancelled ? 0 : 1);
 }
 
+// clang-format off
 void LabelsTest::cliRefusesBadArguments_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -1070,6 +1096,7 @@ void LabelsTest::cliRefusesBadArguments_data()
     QTest::newRow("a collection without labels") << QStringList{"--year", "2021", "--kind", "spine", "--sheet", "3x8", "--out", "x.pdf"}
                                                  << "labels vale soltanto per books e dvd" << "articles" << 2;
 }
+// clang-format on
 
 void LabelsTest::cliRefusesBadArguments()
 {

@@ -70,6 +70,7 @@ private slots:
     void stampaPrintsTheListUnderItsTitle();
 };
 
+// clang-format off
 void LoansTest::totalInTheSingularForOne_data()
 {
     QTest::addColumn<QByteArray>("books");
@@ -80,6 +81,7 @@ void LoansTest::totalInTheSingularForOne_data()
     QTest::newRow("two, one marked") << archive(TSchedaLibro, {{"Uno", "Rossi", "01/01/2025", "No"}, {"Due", "Neri", "10/03/2025", "No"}})
                                      << "Il presente elenco contiene 2 schede in prestito, 1 segnalata.";
 }
+// clang-format on
 
 void LoansTest::totalInTheSingularForOne()
 {
@@ -99,6 +101,7 @@ void LoansTest::totalInTheSingularForOne()
     QCOMPARE(err.trimmed(), total);
 }
 
+// clang-format off
 void LoansTest::linesFitTheWidth_data()
 {
     QTest::addColumn<QString>("title");
@@ -126,6 +129,7 @@ void LoansTest::linesFitTheWidth_data()
     QTest::newRow("far too narrow: never below the minimum") << title << borrower << 20
         << "  Libro  Cod. C1  Il nome della r\u2026  Maestra Ann\u2026  01/03/2025";
 }
+// clang-format on
 
 void LoansTest::linesFitTheWidth()
 {
@@ -142,6 +146,7 @@ void LoansTest::linesFitTheWidth()
     QCOMPARE(list.lines(width), QStringList{line});
 }
 
+// clang-format off
 void LoansTest::marksOnEveryOutput_data()
 {
     QTest::addColumn<QString>("output");
@@ -149,6 +154,7 @@ void LoansTest::marksOnEveryOutput_data()
     QTest::newRow("print") << "print";
     QTest::newRow("command line") << "cli";
 }
+// clang-format on
 
 // The words after the date reach the list, the printed page and the
 // command line, each fitted to its width without cutting the long borrower.
@@ -199,7 +205,8 @@ void LoansTest::marksOnEveryOutput()
             lines.resize(lines.size() - TfrmPrestiti::kPrintFooterLines);
             QCOMPARE(footer.at(0), QString());
             QCOMPARE(footer.at(1), screen.control<QLabel>(QStringLiteral("lblRigo02"))->text());
-            QCOMPARE(footer.at(2), QStringLiteral("Segnalati: i libri prestati da più di 30 giorni e i DVD oltre la data di restituzione."));
+            QCOMPARE(
+                footer.at(2), QStringLiteral("Segnalati: i libri prestati da più di 30 giorni e i DVD oltre la data di restituzione."));
             total = footer.at(3);
         }
         screen.close();
@@ -217,6 +224,7 @@ void LoansTest::marksOnEveryOutput()
         const char* title;
         const char* holds; // the borrower and the date, whole
         const char* ends;  // the words after the date
+        // clang-format off
     } marks[] = {
         {"Impossible date", "Gialli", "31/02/2025  data non leggibile"},
         {"Two-digit year", "Maestra Anna (prestito di classe)  15/11/26", "data non leggibile"},
@@ -226,6 +234,7 @@ void LoansTest::marksOnEveryOutput()
         {"No due date", "Viola", "senza scadenza: risulta disponibile"},
         {"Due long ago", "Verdi", "01/12/2024  scaduto da 104 giorni"},
     };
+    // clang-format on
     for (const auto& m : marks) {
         const QString line = lineOf(m.title);
         QVERIFY2(line.contains(QString::fromUtf8(m.holds)) && line.endsWith(QString::fromUtf8(m.ends)),
@@ -241,6 +250,7 @@ void LoansTest::screenSaysWhichDatesCount()
     TestFolder folder;
     TfrmPrestiti screen;
     QCOMPARE(screen.windowTitle(), QStringLiteral(" Libri e DVD in prestito"));
+    // clang-format off
     const QString expected[][2] = {
         {"lblRigo01", "Libri e DVD in prestito, dal più vecchio: per i libri conta la data del prestito, "
                       "per i DVD la data di restituzione."},
@@ -248,6 +258,7 @@ void LoansTest::screenSaysWhichDatesCount()
                       "indicata; un DVD senza scadenza risulta disponibile."},
         {"lblGiorni", "Segnala i libri prestati da più di"},
     };
+    // clang-format on
     for (const auto& [label, text] : expected)
         QCOMPARE(screen.control<QLabel>(label)->text(), text);
 }

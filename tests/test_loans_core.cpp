@@ -56,6 +56,7 @@ void LoansCoreTest::orderAndMarks()
     QCOMPARE(list.markedCount(), 4);
 }
 
+// clang-format off
 void LoansCoreTest::readDate_data()
 {
     QTest::addColumn<QString>("text");
@@ -69,6 +70,7 @@ void LoansCoreTest::readDate_data()
     QTest::newRow("words") << "aprile" << QDate();
     QTest::newRow("empty") << "" << QDate();
 }
+// clang-format on
 
 void LoansCoreTest::readDate()
 {

@@ -99,6 +99,7 @@ void LookupTest::cleanupTestCase()
     m_zebra.reset();
 }
 
+// clang-format off
 void LookupTest::isbnForms_data()
 {
     QTest::addColumn<QString>("typed");
@@ -111,6 +112,7 @@ void LookupTest::isbnForms_data()
     QTest::newRow("letters") << "ISBN88043394" << QStringList{};
     QTest::newRow("empty") << "" << QStringList{};
 }
+// clang-format on
 
 void LookupTest::isbnForms()
 {
@@ -119,6 +121,7 @@ void LookupTest::isbnForms()
     QCOMPARE(Isbn::forms(typed), forms);
 }
 
+// clang-format off
 void LookupTest::mapping_data()
 {
     QTest::addColumn<QByteArray>("xml");
@@ -170,6 +173,7 @@ void LookupTest::mapping_data()
         << QString::fromUtf8("Titolo=Città é €|Autore=Dostoevskij, Fedor Michajlovic detto anche ???????");
     QTest::newRow("not MARC at all") << QByteArray("<html><body>no</body></html>") << int(Syntax::Marc21) << QString();
 }
+// clang-format on
 
 void LookupTest::mapping()
 {
@@ -186,6 +190,7 @@ void LookupTest::mapping()
     QCOMPARE(flat(MarcMapping::card(r, Syntax(syntax))), expected);
 }
 
+// clang-format off
 void LookupTest::trimEnd_data()
 {
     QTest::addColumn<QString>("in");
@@ -199,6 +204,7 @@ void LookupTest::trimEnd_data()
     QTest::newRow("ellipsis kept") << "E poi..." << "E poi...";
     QTest::newRow("several") << "Good omens. ;" << "Good omens";
 }
+// clang-format on
 
 void LookupTest::trimEnd()
 {
@@ -212,11 +218,10 @@ void LookupTest::languagesAreTheCardsOwn()
     // Every name the mapping can give is one of the card's list.
     const QStringList list = ResourceText::lines(QStringLiteral(":/lists/lingue.txt"));
     QVERIFY(list.size() > 100);
-    const QStringList codes{"ita", "eng", "fre", "fra", "ger", "deu", "spa", "por", "lat", "grc", "gre", "ell", "rus",
-        "jpn", "chi", "zho", "ara", "dut", "nld", "swe", "dan", "nor", "fin", "pol", "cze", "ces", "hun", "rum", "ron",
-        "tur", "heb", "hin", "kor", "cat", "gle", "wel", "cym", "alb", "sqi", "hrv", "srp", "slv", "slo", "slk", "bul",
-        "ukr", "per", "fas", "arm", "hye", "baq", "eus", "ice", "isl", "est", "lav", "lit", "glg", "srd", "fur", "lad",
-        "epo", "yid"};
+    const QStringList codes{"ita", "eng", "fre", "fra", "ger", "deu", "spa", "por", "lat", "grc", "gre", "ell", "rus", "jpn", "chi", "zho",
+        "ara", "dut", "nld", "swe", "dan", "nor", "fin", "pol", "cze", "ces", "hun", "rum", "ron", "tur", "heb", "hin", "kor", "cat", "gle",
+        "wel", "cym", "alb", "sqi", "hrv", "srp", "slv", "slo", "slk", "bul", "ukr", "per", "fas", "arm", "hye", "baq", "eus", "ice", "isl",
+        "est", "lav", "lit", "glg", "srd", "fur", "lad", "epo", "yid"};
     for (const QString& c : codes) {
         const QString name = MarcMapping::language(c);
         QVERIFY2(list.contains(name), qPrintable(c + QStringLiteral(" -> ") + name));
@@ -230,8 +235,8 @@ void LookupTest::marc8RecordDecoded()
     // The record as ISO 2709 in MARC-8 (accents as combining marks before
     // the letter), made by YAZ's own converter, read back through YAZ.
     QProcess dump;
-    dump.start(QStringLiteral("yaz-marcdump"), {"-i", "marcxml", "-o", "marc", "-f", "utf-8", "-t", "marc-8",
-                                                   kData + QStringLiteral("marc21/classici.xml")});
+    dump.start(QStringLiteral("yaz-marcdump"),
+        {"-i", "marcxml", "-o", "marc", "-f", "utf-8", "-t", "marc-8", kData + QStringLiteral("marc21/classici.xml")});
     QVERIFY(dump.waitForFinished(10000));
     const QByteArray iso = dump.readAllStandardOutput();
     QVERIFY(iso.size() > 100);
@@ -244,6 +249,7 @@ void LookupTest::marc8RecordDecoded()
     QVERIFY(!r.readIso2709("not a record at all", "marc-8"));
 }
 
+// clang-format off
 void LookupTest::addresses_data()
 {
     QTest::addColumn<QString>("address");
@@ -257,6 +263,7 @@ void LookupTest::addresses_data()
     QTest::newRow("other scheme") << "ftp://host:21/x" << false << "";
     QTest::newRow("no scheme") << "host:210/db" << false << "";
 }
+// clang-format on
 
 void LookupTest::addresses()
 {
@@ -298,6 +305,7 @@ void LookupTest::settingsFromIni()
     QCOMPARE(s.faults, QStringList{"Senza database"});
 }
 
+// clang-format off
 void LookupTest::zebraAnswers_data()
 {
     QTest::addColumn<QString>("protocol");
@@ -324,6 +332,7 @@ void LookupTest::zebraAnswers_data()
     QTest::newRow("SRU no record") << "sru" << "libri21" << int(Syntax::Marc21) << "9780000000002"
                                    << int(Status::NoRecord) << QStringList{};
 }
+// clang-format on
 
 void LookupTest::zebraAnswers()
 {
@@ -333,8 +342,7 @@ void LookupTest::zebraAnswers()
     QFETCH(QString, typed);
     QFETCH(int, status);
     QFETCH(QStringList, titles);
-    const Catalogue c = catalogueAt(protocol == QLatin1String("sru") ? m_zebra->sru(database) : m_zebra->z3950(database),
-        Syntax(syntax));
+    const Catalogue c = catalogueAt(protocol == QLatin1String("sru") ? m_zebra->sru(database) : m_zebra->z3950(database), Syntax(syntax));
     const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(typed), 5000);
     QVERIFY2(int(a.status) == status, qPrintable(QStringLiteral("%1: %2").arg(int(a.status)).arg(a.detail)));
     QStringList got;
@@ -357,6 +365,7 @@ void LookupTest::ztestAnswersBothProtocols()
     }
 }
 
+// clang-format off
 void LookupTest::badServers_data()
 {
     QTest::addColumn<QString>("kind");
@@ -369,6 +378,7 @@ void LookupTest::badServers_data()
     QTest::newRow("refused, Z39.50") << "refused" << false << int(Status::Refused);
     QTest::newRow("refused, SRU") << "refused" << true << int(Status::Refused);
 }
+// clang-format on
 
 void LookupTest::badServers()
 {
@@ -384,8 +394,8 @@ void LookupTest::badServers()
         port = server->port();
     }
     QVERIFY(port != 0);
-    const Catalogue c = catalogueAt(sru ? QStringLiteral("http://127.0.0.1:%1/db").arg(port)
-                                        : QStringLiteral("z3950://127.0.0.1:%1/db").arg(port));
+    const Catalogue c = catalogueAt(
+        sru ? QStringLiteral("http://127.0.0.1:%1/db").arg(port) : QStringLiteral("z3950://127.0.0.1:%1/db").arg(port));
     const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(u"9788804339489"), 700);
     QVERIFY2(int(a.status) == status, qPrintable(QStringLiteral("%1: %2").arg(int(a.status)).arg(a.detail)));
     QVERIFY(a.records.isEmpty());
@@ -398,8 +408,7 @@ void LookupTest::cancelStopsAWaitingCatalogue()
     std::atomic_bool cancel{false};
     std::atomic_bool asking{false};
     auto done = std::async(std::launch::async, [&] {
-        return CatalogueLookup::run({c, c}, QStringLiteral("9788804339489"), 60000, &cancel,
-            [&](const Catalogue&) { asking = true; });
+        return CatalogueLookup::run({c, c}, QStringLiteral("9788804339489"), 60000, &cancel, [&](const Catalogue&) { asking = true; });
     });
     QTRY_VERIFY_WITH_TIMEOUT(asking.load(), 5000);
     cancel = true;

@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QTest>
 
-
 namespace {
 
 const QString kWrong = QStringLiteral("Attenzione: password errata.");
@@ -33,7 +32,10 @@ const QString kChangeFailed = QStringLiteral("Attenzione: si è verificato un er
 const QByteArray kInitialFile = "[Accesso]\r\nValore=197EC0B384DD653D19321B24F41F\r\n";
 
 int endRequests = 0;
-void countEnd() { ++endRequests; }
+void countEnd()
+{
+    ++endRequests;
+}
 
 } // namespace
 
@@ -71,14 +73,8 @@ private slots:
 
 private:
     QLineEdit* loginField() { return Screens::frmPassword->control<QLineEdit>(QStringLiteral("txtPassword")); }
-    QLineEdit* changeField(const char* name)
-    {
-        return Screens::frmCambiaPassword->control<QLineEdit>(QLatin1String(name));
-    }
-    void click(TForm* screen, const char* name)
-    {
-        QTest::mouseClick(screen->control(QLatin1String(name)), Qt::LeftButton);
-    }
+    QLineEdit* changeField(const char* name) { return Screens::frmCambiaPassword->control<QLineEdit>(QLatin1String(name)); }
+    void click(TForm* screen, const char* name) { QTest::mouseClick(screen->control(QLatin1String(name)), Qt::LeftButton); }
     bool login(const QString& typed);
     void openChange();
     void change(const QString& old, const QString& fresh, const QString& confirm);
@@ -129,6 +125,7 @@ void PasswordTest::change(const QString& old, const QString& fresh, const QStrin
     click(Screens::frmCambiaPassword, "cmdOK");
 }
 
+// clang-format off
 void PasswordTest::scrambleVectors_data()
 {
     QTest::addColumn<QString>("password");
@@ -141,6 +138,7 @@ void PasswordTest::scrambleVectors_data()
     QTest::newRow("code page bytes") << QStringLiteral("È€") << QStringLiteral("9326");
     QTest::newRow("empty") << QString() << QString();
 }
+// clang-format on
 
 void PasswordTest::scrambleVectors()
 {
@@ -151,6 +149,7 @@ void PasswordTest::scrambleVectors()
     QCOMPARE(Crypt::Decripta(stored.toLower()), std::optional<QString>(password));
 }
 
+// clang-format off
 void PasswordTest::unscrambleOddAndBadHex_data()
 {
     QTest::addColumn<QString>("stored");
@@ -165,6 +164,7 @@ void PasswordTest::unscrambleOddAndBadHex_data()
     QTest::newRow("sign") << QStringLiteral("1A+F") << false << QString();
     QTest::newRow("full-width digit") << QStringLiteral("1\uFF11") << false << QString();
 }
+// clang-format on
 
 void PasswordTest::unscrambleOddAndBadHex()
 {
@@ -196,6 +196,7 @@ void PasswordTest::roundTripEveryCharacterAndLengthLimit()
     QCOMPARE(Crypt::Decripta(stored + stored.left(20)), std::optional<QString>(longer.left(255)));
 }
 
+// clang-format off
 void PasswordTest::iniFileKeepsWhatIsNotOurs_data()
 {
     QTest::addColumn<QByteArray>("before");
@@ -224,6 +225,7 @@ void PasswordTest::iniFileKeepsWhatIsNotOurs_data()
     QTest::newRow("mixed line ends") << QByteArray("[Altro]\r\nx=1\n[Accesso]\rValore=1A4F") << QStringLiteral("1A4F")
                                      << QByteArray("[Altro]\r\nx=1\r\n[Accesso]\r\nValore=ABCD\r\n");
 }
+// clang-format on
 
 void PasswordTest::iniFileKeepsWhatIsNotOurs()
 {
@@ -237,8 +239,7 @@ void PasswordTest::iniFileKeepsWhatIsNotOurs()
     QCOMPARE(m_folder->read(PasswordFile::kFileName), after);
     QCOMPARE(PasswordFile::readStored(), std::optional<QString>(QStringLiteral("ABCD")));
     // Nothing but the file itself is left in the folder.
-    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-        QStringList{PasswordFile::kFileName});
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{PasswordFile::kFileName});
 }
 
 void PasswordTest::unreadableFileIsNeverOverwritten()
@@ -275,6 +276,7 @@ void PasswordTest::deliveredFileHoldsTheInitialPassword()
     QVERIFY(login(QStringLiteral("benvenutolibro")));
 }
 
+// clang-format off
 void PasswordTest::loginComparesCapitalsTrimmed_data()
 {
     QTest::addColumn<QString>("typed");
@@ -288,6 +290,7 @@ void PasswordTest::loginComparesCapitalsTrimmed_data()
     QTest::newRow("one letter more") << QStringLiteral("benvenutolibroo") << false;
     QTest::newRow("accented letter") << QStringLiteral("benvenutolibrò") << false;
 }
+// clang-format on
 
 void PasswordTest::loginComparesCapitalsTrimmed()
 {
@@ -397,8 +400,7 @@ void PasswordTest::changeRefusalsInOrder()
     QCOMPARE(m_log->entries.size(), 3);
     QCOMPARE(m_log->lastText(), kChanged);
     QCOMPARE(m_log->entries.last().kind, Msg::Kind::Plain);
-    QCOMPARE(m_folder->read(PasswordFile::kFileName),
-        QByteArray("[Accesso]\r\nValore=") + Crypt::Cripta(u"NUOVA1").toLatin1() + "\r\n");
+    QCOMPARE(m_folder->read(PasswordFile::kFileName), QByteArray("[Accesso]\r\nValore=") + Crypt::Cripta(u"NUOVA1").toLatin1() + "\r\n");
 
     // Back on an emptied login screen, where only the new password works.
     QVERIFY(!Screens::frmCambiaPassword->isVisible());
@@ -411,6 +413,7 @@ void PasswordTest::changeRefusalsInOrder()
     QVERIFY(login(QStringLiteral("nuova1")));
 }
 
+// clang-format off
 void PasswordTest::changeRefusesUnstorablePasswords_data()
 {
     QTest::addColumn<QString>("fresh");
@@ -428,6 +431,7 @@ void PasswordTest::changeRefusesUnstorablePasswords_data()
                                                          "«\U0001F4D6», che non può essere memorizzato.")
             + again;
 }
+// clang-format on
 
 void PasswordTest::changeRefusesUnstorablePasswords()
 {
@@ -461,8 +465,7 @@ void PasswordTest::changeThatCannotBeWrittenKeepsOldPassword()
     QVERIFY(Screens::frmCambiaPassword->isVisible());
     QCOMPARE(changeField("txtPasswordNew")->text(), QStringLiteral("nuova"));
     QCOMPARE(m_folder->read(PasswordFile::kFileName), kInitialFile);
-    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
-        QStringList{PasswordFile::kFileName});
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{PasswordFile::kFileName});
     click(Screens::frmCambiaPassword, "cmdEsci");
     QVERIFY(login(QStringLiteral("benvenutolibro")));
 }

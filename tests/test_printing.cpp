@@ -24,7 +24,6 @@ using ReportUnits::mm;
 
 namespace {
 
-
 const QDateTime kNow(QDate(2024, 3, 5), QTime(16, 42, 5));
 
 // The footer up to the seconds; the regional long time may add a zone.
@@ -34,7 +33,6 @@ bool near(qreal a, qreal b)
 {
     return qAbs(a - b) < 1e-3;
 }
-
 
 } // namespace
 
@@ -94,6 +92,7 @@ bool PrintingTest::printFromCard(const QString& button)
     return shown && closed;
 }
 
+// clang-format off
 void PrintingTest::cardPrintScreenCloses_data()
 {
     QTest::addColumn<QString>("button");
@@ -104,6 +103,7 @@ void PrintingTest::cardPrintScreenCloses_data()
     QTest::newRow("Stampa, dialog cancelled") << "btnStampa" << false << 1 << false;
     QTest::newRow("Annulla") << "btnAnnulla" << true << 0 << false;
 }
+// clang-format on
 
 void PrintingTest::cardPrintScreenCloses()
 {
@@ -126,9 +126,9 @@ void PrintingTest::cardPrintScreenCloses()
     if (text.isEmpty())
         QSKIP("pdftotext is not installed: the document's text cannot be read back");
     QCOMPARE(text.count(QLatin1Char('\f')), 1);
-    for (const QString& piece : {QStringLiteral("SCHEDA INFORMATIVA LIBRO"), QStringLiteral("Titolo libro:"),
-             QStringLiteral("Il sentiero dei nidi di ragno"), QStringLiteral("Città pubblicazione:"),
-             QStringLiteral("Data prestito:"), QStringLiteral("[DATE]"), kFooter})
+    for (const QString& piece :
+        {QStringLiteral("SCHEDA INFORMATIVA LIBRO"), QStringLiteral("Titolo libro:"), QStringLiteral("Il sentiero dei nidi di ragno"),
+            QStringLiteral("Città pubblicazione:"), QStringLiteral("Data prestito:"), QStringLiteral("[DATE]"), kFooter})
         QVERIFY2(text.contains(piece), qPrintable(piece));
 }
 
@@ -141,6 +141,7 @@ void PrintingTest::failingPrinterKeepsScreen()
     QCOMPARE(m_log->entries.first().kind, Msg::Kind::Error);
 }
 
+// clang-format off
 void PrintingTest::listPaginates_data()
 {
     // Landscape A4 with 10 mm margins holds 718.1 units: after the 8 mm
@@ -157,6 +158,7 @@ void PrintingTest::listPaginates_data()
     QTest::newRow("second page exactly full") << 109 << QList<int>{53, 56} << 2;
     QTest::newRow("three pages") << 150 << QList<int>{53, 56, 41} << 2;
 }
+// clang-format on
 
 void PrintingTest::listPaginates()
 {
@@ -227,6 +229,7 @@ void PrintingTest::listToPdf()
     }
 }
 
+// clang-format off
 void PrintingTest::storedLineBreaksPrintOnOneLine_data()
 {
     QTest::addColumn<bool>("sheet"); // the book sheet, or a printed list
@@ -237,6 +240,7 @@ void PrintingTest::storedLineBreaksPrintOnOneLine_data()
     QTest::newRow("list, CR LF") << false << "Cod. B01  prima\r\nseconda" << "Cod. B01  prima seconda";
     QTest::newRow("list, LF") << false << "uno\ndue" << "uno due";
 }
+// clang-format on
 
 void PrintingTest::storedLineBreaksPrintOnOneLine()
 {

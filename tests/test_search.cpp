@@ -52,7 +52,7 @@ QByteArray sampleCards(const Collection& collection, int count, std::uint32_t se
 
 struct stat statOf(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     ::stat(QFile::encodeName(path).constData(), &st);
     return st;
 }
@@ -105,8 +105,7 @@ bool makeCopy(const TestFolder& folder, const Search& search)
         fields.push_back(table.layout->find(f.field));
     RecordStore store;
     SearchIndex copy;
-    return store.open(folder.file(kArchive), table.layout->size, RecordStore::Mode::Read)
-        && copy.open(store, table.layout->kind, fields);
+    return store.open(folder.file(kArchive), table.layout->size, RecordStore::Mode::Read) && copy.open(store, table.layout->kind, fields);
 }
 
 // The cards whose `field` contains `needle` (A-Z case ignored): those the
@@ -142,8 +141,10 @@ bool rewriteElsewhere(const TestFolder& folder, qint64 index, const QByteArray& 
     const struct stat before = statOf(archive);
     folder.write(QStringLiteral("scheda"), bytes);
     const QString stamp = QStringLiteral("@%1.%2").arg(before.st_mtim.tv_sec).arg(before.st_mtim.tv_nsec, 9, 10, QLatin1Char('0'));
-    return runCommand(QStringLiteral("dd"), {QStringLiteral("if=") + folder.file(QStringLiteral("scheda")), QStringLiteral("of=") + archive,
-               QStringLiteral("bs=%1").arg(bytes.size()), QStringLiteral("seek=%1").arg(index), QStringLiteral("conv=notrunc"), QStringLiteral("status=none")})
+    return runCommand(QStringLiteral("dd"),
+               {QStringLiteral("if=") + folder.file(QStringLiteral("scheda")), QStringLiteral("of=") + archive,
+                   QStringLiteral("bs=%1").arg(bytes.size()), QStringLiteral("seek=%1").arg(index), QStringLiteral("conv=notrunc"),
+                   QStringLiteral("status=none")})
         && runCommand(QStringLiteral("touch"), {QStringLiteral("-m"), QStringLiteral("-d"), stamp, archive})
         && statOf(archive).st_size == before.st_size && nanoseconds(statOf(archive).st_mtim) == nanoseconds(before.st_mtim);
 }
@@ -181,6 +182,7 @@ void SearchTest::cleanupTestCase()
     Search::setTestHook({});
 }
 
+// clang-format off
 void SearchTest::threadsGiveTheLinesOfOnePass_data()
 {
     QTest::addColumn<QByteArray>("key");
@@ -196,6 +198,7 @@ void SearchTest::threadsGiveTheLinesOfOnePass_data()
     QTest::newRow("books, two broad filters") << QByteArray("books") << false << Fields{{"Titolo", "i"}, {"Editore", "e"}};
     QTest::newRow("books, nothing matches") << QByteArray("books") << false << Fields{{"Titolo", "zzz"}};
 }
+// clang-format on
 
 // Codes run against the archive order and repeat, so that joining the
 // pieces wrongly shows in the order.
@@ -237,6 +240,7 @@ void SearchTest::threadsGiveTheLinesOfOnePass()
 // cards whose field holds the text (as typed in any case), and the lines
 // are those of a pass over every record. The copy is used whenever those
 // cards are few.
+// clang-format off
 void SearchTest::copyGivesTheLinesOfAPass_data()
 {
     QTest::addColumn<QByteArray>("key");
@@ -254,6 +258,7 @@ void SearchTest::copyGivesTheLinesOfAPass_data()
         }
     }
 }
+// clang-format on
 
 void SearchTest::copyGivesTheLinesOfAPass()
 {
@@ -293,6 +298,7 @@ void SearchTest::copyGivesTheLinesOfAPass()
 // A text at the start or the end of a value, of the first or the last
 // card, of any length: the copy's search looks at sixteen places at a time
 // and must miss none, nor take two values for one.
+// clang-format off
 void SearchTest::copyFindsTextAnywhereInAValue_data()
 {
     QTest::addColumn<int>("card");
@@ -307,6 +313,7 @@ void SearchTest::copyFindsTextAnywhereInAValue_data()
         QTest::addRow("card %d, across two values", card) << card << QStringLiteral("Qqq") << QStringLiteral("qqqqqq");
     }
 }
+// clang-format on
 
 void SearchTest::copyFindsTextAnywhereInAValue()
 {
@@ -334,12 +341,14 @@ void SearchTest::copyFindsTextAnywhereInAValue()
     QCOMPARE(lines, passLines(search, folder.file(kArchive)));
     const bool across = filter == QLatin1String("qqqqqq");
     QCOMPARE(lines.size(), across ? 0 : 1);
-    QVERIFY(across || std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(QStringLiteral("Cod. T%1 ").arg(card)); }));
+    QVERIFY(across
+        || std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(QStringLiteral("Cod. T%1 ").arg(card)); }));
 }
 
 // Whatever changes the archive after the copy was made, the next search
 // gives the lines of a pass over every record, and the card that changed
 // shows as it is now.
+// clang-format off
 void SearchTest::copyFollowsTheArchive_data()
 {
     QTest::addColumn<QString>("change");
@@ -350,6 +359,7 @@ void SearchTest::copyFollowsTheArchive_data()
     QTest::newRow("copy damaged") << QStringLiteral("damage");
     QTest::newRow("copy cut short") << QStringLiteral("cut");
 }
+// clang-format on
 
 void SearchTest::copyFollowsTheArchive()
 {
@@ -368,8 +378,9 @@ void SearchTest::copyFollowsTheArchive()
     QStringList before;
     QVERIFY(search.run(archive, before));
     QVERIFY(search.usedIndex());
-    const QByteArray target = card(layout, {{"Titolo", QStringLiteral("Laguna di sera")}, {"Autore", QStringLiteral("Andrea Zanzotto")},
-        {"Codice", QStringLiteral("Z1")}, {"Annullata", QStringLiteral("No")}});
+    const QByteArray target = card(layout,
+        {{"Titolo", QStringLiteral("Laguna di sera")}, {"Autore", QStringLiteral("Andrea Zanzotto")}, {"Codice", QStringLiteral("Z1")},
+            {"Annullata", QStringLiteral("No")}});
     const QString targetLine = QStringLiteral("Cod. Z1");
     if (change == QLatin1String("rewrite")) {
         QVERIFY(rewriteElsewhere(folder, 321, target));
@@ -432,12 +443,14 @@ void SearchTest::copyFollowsTheArchive()
 // The archive is cut to half its cards at a fixed point of a search: the
 // search fails, or gives the lines of the archive as it is now; never a
 // crash and never a card that is gone.
+// clang-format off
 void SearchTest::shrinkingArchiveFailsOrTellsTheTruth_data()
 {
     QTest::addColumn<int>("point");
     QTest::newRow("after the copy named its candidates") << int(Search::TestPoint::CandidatesNamed);
     QTest::newRow("after the first piece of a pass") << int(Search::TestPoint::FirstPieceRead);
 }
+// clang-format on
 
 void SearchTest::shrinkingArchiveFailsOrTellsTheTruth()
 {
@@ -479,6 +492,7 @@ void SearchTest::shrinkingArchiveFailsOrTellsTheTruth()
 // give the records that a comparison with every record gives, in archive
 // order, through the copy and without it: a code is equal, never merely
 // contained ("C1" is not "C12").
+// clang-format off
 void SearchTest::lookUpsMatchEveryRecord_data()
 {
     QTest::addColumn<QByteArray>("key");
@@ -487,6 +501,7 @@ void SearchTest::lookUpsMatchEveryRecord_data()
         QTest::newRow(key.constData()) << key;
     }
 }
+// clang-format on
 
 void SearchTest::lookUpsMatchEveryRecord()
 {
@@ -530,7 +545,8 @@ void SearchTest::lookUpsMatchEveryRecord()
                     found << i;
                 }));
                 for (qint64 i = 0; i < kCards; ++i) {
-                    if (TextSlot::read(recordAt(i), *layout.find("Codice"), layout.kind).compare(Text::trimmed(code), Qt::CaseInsensitive) == 0)
+                    if (TextSlot::read(recordAt(i), *layout.find("Codice"), layout.kind).compare(Text::trimmed(code), Qt::CaseInsensitive)
+                        == 0)
                         expected << i;
                 }
                 QCOMPARE(found, expected);
@@ -547,7 +563,8 @@ void SearchTest::lookUpsMatchEveryRecord()
             for (qint64 i = 0; i < kCards; ++i) {
                 std::string built;
                 builder.build(recordAt(i), built);
-                if (Text::trimmed(std::string_view(built)) == Text::trimmed(std::string_view(wanted.constData(), std::size_t(wanted.size()))))
+                if (Text::trimmed(std::string_view(built))
+                    == Text::trimmed(std::string_view(wanted.constData(), std::size_t(wanted.size()))))
                     expected << i;
             }
             QVERIFY(!expected.isEmpty());

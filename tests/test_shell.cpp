@@ -24,7 +24,10 @@
 
 namespace {
 int endRequests = 0;
-void countEnd() { ++endRequests; }
+void countEnd()
+{
+    ++endRequests;
+}
 
 // What a desktop title bar shows: Qt's window systems append " — " and the
 // display name, when the program has set one, to every title that does not
@@ -88,6 +91,7 @@ void ShellTest::cleanup()
 void ShellTest::screensCreatedOnceWithTheirCaptions()
 {
     // The caption each start-up screen shows (none: made at run time).
+    // clang-format off
     const QHash<QString, const char*> captions = {
         {"TfrmPassword", " Tomaria - Accedi"},
         {"TfrmAvvio", " Tomaria"},
@@ -113,6 +117,7 @@ void ShellTest::screensCreatedOnceWithTheirCaptions()
         {"TfrmTrovaDVD", " Trova DVD in archivio"},
         {"TfrmTrovaDisponibiliDVD", " Trova DVD disponibili per il prestito"},
     };
+    // clang-format on
     // Created once each, each with its caption, none shown yet.
     QSet<QString> seen;
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -214,6 +219,7 @@ void ShellTest::titleBarsShowTheCaptionsAsTheyAre()
     QCOMPARE(titleBar(Screens::frmTrovaLibri), QStringLiteral(" Trova libri in archivio"));
 }
 
+// clang-format off
 void ShellTest::messageBoxes_data()
 {
     const QString first = QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.");
@@ -233,6 +239,7 @@ void ShellTest::messageBoxes_data()
     QTest::newRow("information") << Msg::Kind::Information << second << "Informazione" << QStringList{"OK", "Annulla"}
                                  << second;
 }
+// clang-format on
 
 void ShellTest::messageBoxes()
 {

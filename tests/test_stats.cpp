@@ -99,7 +99,6 @@ int cli(const TestFolder& folder, const QStringList& args, QString& out, QString
     return code;
 }
 
-
 QString squeezed(QString text)
 {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
@@ -164,6 +163,7 @@ void StatsTest::counts_data()
     // genres and languages in several cases, blanks around values, loans
     // late, recent, lent exactly the days allowed and without a date, and
     // a cancelled card on loan.
+    // clang-format off
     const Cards books{
         book({{"Dewey", ""}, {"Genere", "Giallo"}, {"Anno", "1998?"}, {"Lingua", "Italiano"}}),
         book({{"Dewey", "9"}, {"Genere", "giallo"}, {"Anno", "s.d."}, {"Lingua", "italiano"}}),
@@ -180,16 +180,18 @@ void StatsTest::counts_data()
         book({{"Dewey", "200"}, {"Genere", "Romanzo"}, {"Anno", "2010"}, {"Lingua", "Inglese"}, {"Prestato", "Gialli"},
             {"Scadenza", "11/05/2026"}}),
     };
+    // clang-format on
     QTest::newRow("books") << "books" << books
                            << (QStringList{QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t10"),
                                    QStringLiteral("totale\tannullate\t1"), QStringLiteral("totale\tin prestito\t5"),
                                    QStringLiteral("totale\tscadute\t2")}
-                               + deweyLines({1, 1, 1, 0, 0, 0, 0, 0, 0, 1}, 5)
-                               + QStringList{QStringLiteral("genere\tGiallo\t5"), QStringLiteral("genere\tRomanzo\t3"),
-                                   QStringLiteral("genere\tsenza genere\t1"), QStringLiteral("decennio\t0990-0999\t1"),
-                                   QStringLiteral("decennio\t1990-1999\t2"), QStringLiteral("decennio\t2000-2009\t1"), QStringLiteral("decennio\t2010-2019\t1"),
-                                   QStringLiteral("decennio\tanno non leggibile\t4"), QStringLiteral("lingua\tItaliano\t4"),
-                                   QStringLiteral("lingua\tInglese\t3"), QStringLiteral("lingua\tsenza lingua\t2")});
+                                  + deweyLines({1, 1, 1, 0, 0, 0, 0, 0, 0, 1}, 5)
+                                  + QStringList{QStringLiteral("genere\tGiallo\t5"), QStringLiteral("genere\tRomanzo\t3"),
+                                      QStringLiteral("genere\tsenza genere\t1"), QStringLiteral("decennio\t0990-0999\t1"),
+                                      QStringLiteral("decennio\t1990-1999\t2"), QStringLiteral("decennio\t2000-2009\t1"),
+                                      QStringLiteral("decennio\t2010-2019\t1"), QStringLiteral("decennio\tanno non leggibile\t4"),
+                                      QStringLiteral("lingua\tItaliano\t4"), QStringLiteral("lingua\tInglese\t3"),
+                                      QStringLiteral("lingua\tsenza lingua\t2")});
 
     // DVDs: fourteen genres, so the last two go together under "altri";
     // a genre written "b" twice and "B" once is one bar shown as "b"; the
@@ -219,6 +221,7 @@ void StatsTest::counts_data()
 
     // Articles: every yearly archive of the folder by year (other files
     // left out), newspapers folded, blanks in a zero-terminated slot.
+    // clang-format off
     const Cards articles{
         {QStringLiteral("2024.art"), {{"Titolo", "a"}, {"Testata", "Corriere"}}},
         {QStringLiteral("2024.art"), {{"Titolo", "b"}, {"Testata", "corriere "}}},
@@ -228,6 +231,7 @@ void StatsTest::counts_data()
         {QStringLiteral("2023.art.bak"), {{"Titolo", "f"}, {"Testata", "Altro"}}},
         {QStringLiteral("abcd.art"), {{"Titolo", "g"}, {"Testata", "Altro"}}},
     };
+    // clang-format on
     QTest::newRow("articles") << "articles" << articles
                               << QStringList{QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t5"),
                                      QStringLiteral("archivio\t2023\t2"), QStringLiteral("archivio\t2024\t3"),
@@ -291,6 +295,7 @@ void StatsTest::loansAsTheLoansList()
     }
 }
 
+// clang-format off
 void StatsTest::archivesWithoutCards_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // empty: no archive at all
@@ -299,6 +304,7 @@ void StatsTest::archivesWithoutCards_data()
     QTest::newRow("empty") << QByteArray() << true;
     QTest::newRow("partial record") << QByteArray(3000, 'x') << true;
 }
+// clang-format on
 
 void StatsTest::archivesWithoutCards()
 {
@@ -351,13 +357,16 @@ void StatsTest::collectionWithoutTable()
     other.available = nullptr;
     other.loans = nullptr;
     other.stats = {};
-    writeCards(*m_folder, other, {{QStringLiteral("Prova.pro"), {{"Prestato", "Rossi"}}}, {QStringLiteral("Prova.pro"), {{"Annullata", ""}}}});
+    writeCards(
+        *m_folder, other, {{QStringLiteral("Prova.pro"), {{"Prestato", "Rossi"}}}, {QStringLiteral("Prova.pro"), {{"Annullata", ""}}}});
     CollectionStats stats(other, kToday, kDays);
     QVERIFY(stats.load());
-    QCOMPARE(stats.lines(), (QStringList{QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t2"),
-                                QStringLiteral("totale\tannullate\t1")}));
+    QCOMPARE(stats.lines(),
+        (QStringList{
+            QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t2"), QStringLiteral("totale\tannullate\t1")}));
 }
 
+// clang-format off
 void StatsTest::commandLineArguments_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -368,6 +377,7 @@ void StatsTest::commandLineArguments_data()
     QTest::newRow("extra") << QStringList{QStringLiteral("stats"), QStringLiteral("books"), QStringLiteral("dvd")};
     QTest::newRow("bad days") << QStringList{QStringLiteral("stats"), QStringLiteral("books"), QStringLiteral("--days"), QStringLiteral("0")};
 }
+// clang-format on
 
 void StatsTest::commandLineArguments()
 {
@@ -396,10 +406,12 @@ void StatsTest::screenShowsTheCommandLinesNumbers()
     onNextModal<TfrmStatistiche>([&](TfrmStatistiche* screen) {
         QVERIFY(log.entries.isEmpty());
         // What counts as overdue, as the loans list marks it.
-        QVERIFY2(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))->text().endsWith(
-                     QStringLiteral(". Oltre al totale delle schede, i grafici contano quelle non annullate; scadute: libri prestati da più di %1 "
-                                    "giorni, DVD oltre la data di restituzione.")
-                         .arg(LoanSettings::days())),
+        QVERIFY2(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))
+                     ->text()
+                     .endsWith(QStringLiteral(
+                         ". Oltre al totale delle schede, i grafici contano quelle non annullate; scadute: libri prestati da più di %1 "
+                         "giorni, DVD oltre la data di restituzione.")
+                                   .arg(LoanSettings::days())),
             qPrintable(screen->findChild<QLabel*>(QStringLiteral("lblLettura"))->text()));
         for (int tab = 0; tab < static_cast<int>(Collection::all().size()); ++tab) {
             const Collection& c = *Collection::all()[static_cast<std::size_t>(tab)];

@@ -83,6 +83,7 @@ private slots:
     void failedUndoSaysTheArchiveMayHaveChanged();
 };
 
+// clang-format off
 void StorageTest::slotEncoding_data()
 {
     QTest::addColumn<bool>("zeroTerminated");
@@ -99,6 +100,7 @@ void StorageTest::slotEncoding_data()
     QTest::newRow("zero-terminated keeps blanks") << true << QStringLiteral(" a ") << bytes({' ', 'a', ' ', 0, 0});
     QTest::newRow("zero-terminated cut") << true << QStringLiteral("abcdef") << bytes({'a', 'b', 'c', 'd', 0});
 }
+// clang-format on
 
 void StorageTest::slotEncoding()
 {
@@ -111,6 +113,7 @@ void StorageTest::slotEncoding()
     QCOMPARE(r.bytes().toHex(' '), expected.toHex(' '));
 }
 
+// clang-format off
 void StorageTest::slotDecoding_data()
 {
     QTest::addColumn<bool>("zeroTerminated");
@@ -123,6 +126,7 @@ void StorageTest::slotDecoding_data()
     QTest::newRow("zero-terminated") << true << bytes({' ', 'a', 0, 'x', 'y'}) << QStringLiteral(" a");
     QTest::newRow("zero-terminated without zero") << true << bytes({'a', 'b', 'c', 'd', 'e'}) << QStringLiteral("abcde");
 }
+// clang-format on
 
 void StorageTest::slotDecoding()
 {
@@ -236,6 +240,7 @@ void StorageTest::storeScanReadsEveryWholeRecord()
     QVERIFY(inOrder);
 }
 
+// clang-format off
 void StorageTest::storeScanOfAFileChangedMeanwhile_data()
 {
     QTest::addColumn<int>("changeAt");   // record whose visit changes the file
@@ -249,6 +254,7 @@ void StorageTest::storeScanOfAFileChangedMeanwhile_data()
     QTest::newRow("last record cut short") << 1400 << 1500 * r - 5 << false;
     QTest::newRow("grown: the records present at the start are read") << 700 << 1600 * r << true;
 }
+// clang-format on
 
 // A backup copied over the archive or another program truncating it must
 // give a failed read, never kill the process (as a mapped file would).
@@ -294,6 +300,7 @@ void StorageTest::storeAppendsManyAtOnce()
     QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Due") + book("Tre"));
 }
 
+// clang-format off
 void StorageTest::storeOpensOnlyRegularFiles_data()
 {
     QTest::addColumn<QString>("kind");
@@ -305,6 +312,7 @@ void StorageTest::storeOpensOnlyRegularFiles_data()
     QTest::newRow("link to nothing") << "dangling" << false;
     QTest::newRow("link to a regular file") << "link" << true;
 }
+// clang-format on
 
 void StorageTest::storeOpensOnlyRegularFiles()
 {
@@ -340,6 +348,7 @@ void StorageTest::storeOpensOnlyRegularFiles()
     QVERIFY(!QFile::exists(folder.file("nessuno.pro"))); // nothing created through a dangling link
 }
 
+// clang-format off
 void StorageTest::storeUndoesWritesCutBySizeLimit_data()
 {
     QTest::addColumn<QByteArray>("original");
@@ -350,6 +359,7 @@ void StorageTest::storeUndoesWritesCutBySizeLimit_data()
     QTest::newRow("a batch over a partial card") << two + QByteArray(1000, 'p') << true;
     QTest::newRow("one card over a partial card") << two + QByteArray(1000, 'p') << false;
 }
+// clang-format on
 
 void StorageTest::storeUndoesWritesCutBySizeLimit()
 {
@@ -456,6 +466,7 @@ void StorageTest::storeWriterGetsTheLockWhileWaiting()
     QCOMPARE(folder.read("Libri.pro"), book("Uno") + book("Altro") + book("Due"));
 }
 
+// clang-format off
 void StorageTest::journalCutsBackADeadAppend_data()
 {
     // An append that died after its journal and some of its bytes: every
@@ -470,6 +481,7 @@ void StorageTest::journalCutsBackADeadAppend_data()
     }
     QTest::newRow("search, empty archive") << QByteArray() << "search";
 }
+// clang-format on
 
 void StorageTest::journalCutsBackADeadAppend()
 {
@@ -557,6 +569,7 @@ void StorageTest::journalOfAnUnfinishedBeginIsDropped()
     }
 }
 
+// clang-format off
 void StorageTest::journalAppliesOnlyToItsOwnFile_data()
 {
     // A journal left beside an archive that has since been replaced (a
@@ -581,6 +594,7 @@ void StorageTest::journalAppliesOnlyToItsOwnFile_data()
         QTest::newRow(qPrintable(o + QStringLiteral(": own journal, file cut shorter by hand"))) << o << 5 * card << 0 << 3 << false << false << 3;
     }
 }
+// clang-format on
 
 void StorageTest::journalAppliesOnlyToItsOwnFile()
 {
@@ -601,8 +615,8 @@ void StorageTest::journalAppliesOnlyToItsOwnFile()
     if (firstFormat) {
         // Written as the earlier version did, after the archive was made.
         QTest::qWait(20);
-        folder.write("Libri.pro-journal", "tomaria-journal 1 " + QByteArray::number(journalLength) + ' '
-                + guarded.right(tailBytes).toBase64() + "\n");
+        folder.write("Libri.pro-journal",
+            "tomaria-journal 1 " + QByteArray::number(journalLength) + ' ' + guarded.right(tailBytes).toBase64() + "\n");
     } else {
         AppendJournal::Before before;
         before.length = journalLength;
@@ -694,6 +708,7 @@ void StorageTest::cancelledAppendLeavesTheArchive()
     QVERIFY(!QFile::exists(AppendJournal::pathFor(path)));
 }
 
+// clang-format off
 void StorageTest::importRunsBothPasses_data()
 {
     // 2,500 cards: three batches. The cancel flag is raised by the progress
@@ -709,6 +724,7 @@ void StorageTest::importRunsBothPasses_data()
     QTest::newRow("cancelled while checking") << int(CardImport::Pass::Check) << false << int(Status::Cancelled) << qint64(1);
     QTest::newRow("cancelled after the first batch") << int(CardImport::Pass::Write) << false << int(Status::Cancelled) << qint64(1);
 }
+// clang-format on
 
 void StorageTest::importRunsBothPasses()
 {
@@ -735,14 +751,17 @@ void StorageTest::importRunsBothPasses()
     QList<QPair<int, qint64>> seen; // pass, bytes done
     qint64 sizeWhenCancelled = -1;
     int reportsInPass = 0;
-    const CardImport::Outcome outcome = cards.run(file, options, [&](CardImport::Pass pass, qint64 done, qint64 total) {
-        QCOMPARE(total, qint64(csv.size()));
-        seen.append({int(pass), done});
-        if (int(pass) == cancelIn && ++reportsInPass == 2) {
-            cancel = true;
-            sizeWhenCancelled = QFileInfo(archive).size();
-        }
-    }, &cancel);
+    const CardImport::Outcome outcome = cards.run(
+        file, options,
+        [&](CardImport::Pass pass, qint64 done, qint64 total) {
+            QCOMPARE(total, qint64(csv.size()));
+            seen.append({int(pass), done});
+            if (int(pass) == cancelIn && ++reportsInPass == 2) {
+                cancel = true;
+                sizeWhenCancelled = QFileInfo(archive).size();
+            }
+        },
+        &cancel);
 
     QCOMPARE(int(outcome.status), status);
     QCOMPARE(QFileInfo(archive).size(), cardsAfter * 3237);

@@ -85,21 +85,26 @@ QByteArray catalogue(const Collection& c)
 {
     const RecordLayout& l = *c.layout;
     if (&l == &TSchedaLibro)
-        return card(l, {{"Titolo", "=Storia della citt\u00e0"}, {"Codice", "000123"}, {"Convalida", "S\u00ec"}, {"Scaffale", "3.10"},
-                           {"Autore", "Rossi, Anna"}, {"Dewey", "074"}, {"Pagine", "320"}, {"Isbn", "0306406152"},
-                           {"Prestato", "Bianchi"}, {"Scadenza", "03/03/2024"}, {"Annullata", "No"}, {"File01", "copertina.jpg"},
-                           {"Desc01", "La copertina; \"prima\" edizione"}, {"Prezzo", "12.50"}})
-            + card(l, {{"Titolo", "Secondo"}, {"Codice", "0001"}, {"Autore", "Verdi"}, {"Dewey", "000"}, {"Scaffale", "A-1"},
-                          {"Annullata", "S\u00ec"}, {"Convalida", "No"}, {"Anno", "1984"}, {"Note", "+39 02 1234"}})
-            + card(l, {{"Titolo", "-1"}, {"Codice", "1E5"}, {"Autore", "@nonimo"}, {"Dewey", "853"}, {"Annullata", "No"},
-                          {"Convalida", "No"}, {"Scaffale", "1/2"}});
+        return card(l,
+                   {{"Titolo", "=Storia della citt\u00e0"}, {"Codice", "000123"}, {"Convalida", "S\u00ec"}, {"Scaffale", "3.10"},
+                       {"Autore", "Rossi, Anna"}, {"Dewey", "074"}, {"Pagine", "320"}, {"Isbn", "0306406152"}, {"Prestato", "Bianchi"},
+                       {"Scadenza", "03/03/2024"}, {"Annullata", "No"}, {"File01", "copertina.jpg"},
+                       {"Desc01", "La copertina; \"prima\" edizione"}, {"Prezzo", "12.50"}})
+            + card(l,
+                {{"Titolo", "Secondo"}, {"Codice", "0001"}, {"Autore", "Verdi"}, {"Dewey", "000"}, {"Scaffale", "A-1"},
+                    {"Annullata", "S\u00ec"}, {"Convalida", "No"}, {"Anno", "1984"}, {"Note", "+39 02 1234"}})
+            + card(l,
+                {{"Titolo", "-1"}, {"Codice", "1E5"}, {"Autore", "@nonimo"}, {"Dewey", "853"}, {"Annullata", "No"}, {"Convalida", "No"},
+                    {"Scaffale", "1/2"}});
     if (&l == &TSchedaDVD)
-        return card(l, {{"Titolo", "=Otto e mezzo"}, {"Codice", "000777"}, {"Regia", "Fellini"}, {"Anno", "1960"}, {"Durata", "174"},
-                           {"Prestato", "Neri"}, {"Scadenza", "03/01/2025"}, {"Annullata", "No"}, {"Convalida", "No"},
-                           {"File02", "locandina.png"}, {"Desc02", "Locandina"}, {"Scaffale", "2.50"}});
-    return card(l, {{"Titolo", "=Cronaca"}, {"DataPub", "01/02/2026"}, {"Autore", "  Redazione "}, {"Testata", "Il Giorno"},
-                       {"NumTestata", "007"}, {"Testo", "Prima riga;\r\n\r\n\"terza\" riga \u20ac\r\n"}, {"File03", "pagina.pdf"},
-                       {"Desc03", "Pagina 3"}})
+        return card(l,
+            {{"Titolo", "=Otto e mezzo"}, {"Codice", "000777"}, {"Regia", "Fellini"}, {"Anno", "1960"}, {"Durata", "174"},
+                {"Prestato", "Neri"}, {"Scadenza", "03/01/2025"}, {"Annullata", "No"}, {"Convalida", "No"}, {"File02", "locandina.png"},
+                {"Desc02", "Locandina"}, {"Scaffale", "2.50"}});
+    return card(l,
+               {{"Titolo", "=Cronaca"}, {"DataPub", "01/02/2026"}, {"Autore", "  Redazione "}, {"Testata", "Il Giorno"},
+                   {"NumTestata", "007"}, {"Testo", "Prima riga;\r\n\r\n\"terza\" riga \u20ac\r\n"}, {"File03", "pagina.pdf"},
+                   {"Desc03", "Pagina 3"}})
         + card(l, {{"Titolo", "Senza testo"}, {"DataPub", "31/12/2025"}, {"Genere", "0.5"}});
 }
 
@@ -120,7 +125,8 @@ void compareCards(const Collection& c, const QByteArray& expected, const QByteAr
         for (const FieldDef& f : c.layout->fields)
             QVERIFY2(after.text(f.name) == before.text(f.name),
                 qPrintable(QStringLiteral("card %1, %2: \"%3\" instead of \"%4\"")
-                               .arg(i + 1).arg(Text::latin1(f.name), after.text(f.name), before.text(f.name))));
+                               .arg(i + 1)
+                               .arg(Text::latin1(f.name), after.text(f.name), before.text(f.name))));
     }
 }
 
@@ -183,29 +189,37 @@ const QByteArray kWorkbookXml = "<?xml version=\"1.0\"?><workbook xmlns=\"http:/
                                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">%1<sheets>"
                                 "<sheet name=\"Secondo\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"Primo\" sheetId=\"1\" r:id=\"rId1\"/>"
                                 "</sheets></workbook>";
-const QByteArray kRels = "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/a.xml\"/>"
-                         "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"/xl/worksheets/b.xml\"/>"
-                         "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
-                         "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
-                         "</Relationships>";
+const QByteArray kRels
+    = "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+      "Target=\"worksheets/a.xml\"/>"
+      "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+      "Target=\"/xl/worksheets/b.xml\"/>"
+      "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+      "Target=\"sharedStrings.xml\"/>"
+      "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+      "Target=\"styles.xml\"/>"
+      "</Relationships>";
 const QByteArray kStyles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                            "<numFmts><numFmt numFmtId=\"170\" formatCode=\"[$-410]d&quot; giorni &quot;mmmm yyyy\"/>"
                            "<numFmt numFmtId=\"171\" formatCode=\"00000;[Red]-00000\"/></numFmts>"
                            "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs>"
-                           "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"170\"/><xf numFmtId=\"171\"/><xf numFmtId=\"2\"/></cellXfs></styleSheet>";
+                           "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"170\"/><xf numFmtId=\"171\"/><xf "
+                           "numFmtId=\"2\"/></cellXfs></styleSheet>";
 
 // A workbook whose first sheet is b.xml and whose second is a.xml.
 QByteArray handMade(const QByteArray& sheet, const QByteArray& strings, bool date1904 = false)
 {
     QByteArray book = kWorkbookXml;
     book.replace("%1", date1904 ? "<workbookPr date1904=\"1\"/>" : "");
-    return workbook({{"xl/workbook.xml", book}, {"xl/_rels/workbook.xml.rels", kRels}, {"xl/styles.xml", kStyles},
-        {"xl/sharedStrings.xml", strings},
-        {"xl/worksheets/b.xml", "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheet
-                + "</sheetData></worksheet>"},
-        {"xl/worksheets/a.xml", "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
-                                "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ignorato</t></is></c></row></sheetData></worksheet>"}});
+    return workbook(
+        {{"xl/workbook.xml", book}, {"xl/_rels/workbook.xml.rels", kRels}, {"xl/styles.xml", kStyles}, {"xl/sharedStrings.xml", strings},
+            {"xl/worksheets/b.xml",
+                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheet
+                    + "</sheetData></worksheet>"},
+            {"xl/worksheets/a.xml",
+                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+                "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ignorato</t></is></c></row></sheetData></worksheet>"}});
 }
 
 const QByteArray kStrings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>uno</t></si>"
@@ -235,6 +249,7 @@ private slots:
     void screenExports();
 };
 
+// clang-format off
 void TransferTest::xlsxRoundTrip_data()
 {
     QTest::addColumn<QString>("collection");
@@ -244,6 +259,7 @@ void TransferTest::xlsxRoundTrip_data()
         QTest::addRow("%s, saved by LibreOffice Calc", c->key.data()) << Text::latin1(c->key) << true;
     }
 }
+// clang-format on
 
 // Exported as .xlsx, opened and saved by Calc, imported into an empty
 // folder: every field of every card as it was.
@@ -261,7 +277,8 @@ void TransferTest::xlsxRoundTrip()
 
     Result r = cli(QStringList{"--folder", original.path(), "export", collection, "--complete", "--out", file} + yearOf(c));
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    QCOMPARE(r.out, Text::counted(archive.size() / c.layout->size, u"scheda esportata", u"schede esportate") + QStringLiteral(" in %1\n").arg(file));
+    QCOMPARE(r.out,
+        Text::counted(archive.size() / c.layout->size, u"scheda esportata", u"schede esportate") + QStringLiteral(" in %1\n").arg(file));
     QString imported = file;
     if (calc) {
         QDir(work.path()).mkdir(QStringLiteral("calc"));
@@ -310,6 +327,7 @@ void TransferTest::xlsxIsAllText()
     QVERIFY(rowsOf(readFile(file)).value(0).startsWith(QLatin1String("1: Titolo|Codice|Convalida|Scaffale")));
 }
 
+// clang-format off
 void TransferTest::csvThroughCalcNamesEveryChange_data()
 {
     QTest::addColumn<QString>("collection");
@@ -337,6 +355,7 @@ void TransferTest::csvThroughCalcNamesEveryChange_data()
                "avviso, riga 2, colonna B (\"Codice\"): \"777\" è un numero", "avviso, riga 2, colonna D (\"Scaffale\"): \"2.5\" è un numero"}
         << false;
 }
+// clang-format on
 
 // A complete CSV opened and saved by Calc with its default options: the
 // import names every value Calc changed before it writes anything, and the
@@ -350,8 +369,10 @@ void TransferTest::csvThroughCalcNamesEveryChange()
     const Collection& c = deweyOnly ? Books::collection() : *Collection::find(collection.toStdString());
     QByteArray archive = catalogue(c);
     if (deweyOnly)
-        archive = card(TSchedaLibro, {{"Titolo", "Uno"}, {"Codice", "L1"}, {"Autore", "A"}, {"Dewey", "074"}, {"Annullata", "No"}, {"Convalida", "No"}})
-            + card(TSchedaLibro, {{"Titolo", "Due"}, {"Codice", "L2"}, {"Autore", "B"}, {"Dewey", "000"}, {"Annullata", "No"}, {"Convalida", "No"}});
+        archive = card(TSchedaLibro,
+                      {{"Titolo", "Uno"}, {"Codice", "L1"}, {"Autore", "A"}, {"Dewey", "074"}, {"Annullata", "No"}, {"Convalida", "No"}})
+            + card(TSchedaLibro,
+                {{"Titolo", "Due"}, {"Codice", "L2"}, {"Autore", "B"}, {"Dewey", "000"}, {"Annullata", "No"}, {"Convalida", "No"}});
     const QString name = c.archiveName(QStringLiteral("2026"));
     const QString key = Text::latin1(c.key);
     TestFolder original, moved;
@@ -366,7 +387,8 @@ void TransferTest::csvThroughCalcNamesEveryChange()
     const Result dry = cli(QStringList{"--folder", moved.path(), "import", key, saved, "--dry-run"} + yearOf(c));
     const QString said = dry.out + dry.err;
     for (const QString& line : named)
-        QVERIFY2(said.contains(QDir::toNativeSeparators(saved) + QStringLiteral(": ") + line), qPrintable(line + QStringLiteral("\n---\n") + said));
+        QVERIFY2(said.contains(QDir::toNativeSeparators(saved) + QStringLiteral(": ") + line),
+            qPrintable(line + QStringLiteral("\n---\n") + said));
     QCOMPARE(said.count(QStringLiteral(": riga ")) + said.count(QStringLiteral(": avviso, riga ")), named.size());
     QCOMPARE(QDir(moved.path()).entryList(QDir::Files), QStringList());
     if (!written) {
@@ -378,7 +400,8 @@ void TransferTest::csvThroughCalcNamesEveryChange()
         return;
     }
     QCOMPARE(dry.code, 0);
-    QVERIFY2(dry.out.contains(QLatin1String("2 codici Dewey completati con gli zeri iniziali; nessuna scheda scritta")), qPrintable(dry.out));
+    QVERIFY2(
+        dry.out.contains(QLatin1String("2 codici Dewey completati con gli zeri iniziali; nessuna scheda scritta")), qPrintable(dry.out));
     const Result r = cli(QStringList{"--folder", moved.path(), "import", key, saved} + yearOf(c));
     QVERIFY2(r.code == 0, qPrintable(r.err));
     compareCards(c, archive, moved.read(name));
@@ -402,6 +425,7 @@ void TransferTest::readerReadsWhatCalcShows()
     QCOMPARE(rows, expected);
 }
 
+// clang-format off
 void TransferTest::readerTable_data()
 {
     QTest::addColumn<QByteArray>("sheet");
@@ -433,6 +457,7 @@ void TransferTest::readerTable_data()
                       "<c r=\"D1\" t=\"str\"><f>A1&amp;\"x\"</f><v>VEROx</v></c><c r=\"E1\"><f>2*2</f><v>4</v></c></row>")
         << false << QStringList{"1: VERO|FALSO|#DIV/0!|VEROx|4"};
 }
+// clang-format on
 
 // Small workbooks made part by part, for what Calc does not write itself
 // but another program may: the first sheet is the workbook's first,
@@ -447,6 +472,7 @@ void TransferTest::readerTable()
     QCOMPARE(status, XlsxReader::Status::Done);
 }
 
+// clang-format off
 void TransferTest::importRefusesBrokenWorkbooks_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -473,6 +499,7 @@ void TransferTest::importRefusesBrokenWorkbooks_data()
     truncated.chop(200);
     QTest::newRow("a workbook cut short") << truncated << "riga 1: il file è un documento compresso";
 }
+// clang-format on
 
 // A damaged workbook is refused with its reason, and nothing is written.
 void TransferTest::importRefusesBrokenWorkbooks()
@@ -498,7 +525,9 @@ void TransferTest::completeExportTakesXlsxOrCsv()
     QCOMPARE(cli({"--folder", folder.path(), "export", "books", "--complete", "--csv", "--out", folder.file("x.csv")}).code, 2);
     const Result r = cli({"--folder", folder.path(), "export", "books", "--complete", "--out", folder.file("tutto.csv")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    QVERIFY(folder.read("tutto.csv").startsWith("\xEF\xBB\xBF" "Titolo;Codice;"));
+    QVERIFY(folder.read("tutto.csv")
+                .startsWith("\xEF\xBB\xBF"
+                            "Titolo;Codice;"));
 }
 
 // check warns, without changing its exit status, about Dewey codes that
@@ -507,15 +536,18 @@ void TransferTest::checkWarnsAboutSpreadsheetValues()
 {
     TestFolder folder;
     auto book = [](const char* dewey, const char* lent, const char* date) {
-        return card(TSchedaLibro, {{"Titolo", "T"}, {"Codice", "C"}, {"Autore", "A"}, {"Dewey", dewey}, {"Prestato", lent},
-                                      {"Scadenza", date}, {"Annullata", "No"}, {"Convalida", "No"}});
+        return card(TSchedaLibro,
+            {{"Titolo", "T"}, {"Codice", "C"}, {"Autore", "A"}, {"Dewey", dewey}, {"Prestato", lent}, {"Scadenza", date},
+                {"Annullata", "No"}, {"Convalida", "No"}});
     };
-    folder.write("Libri.pro", book("074", "Anna", "03/03/2024") + book("74", "", "") + book("0", "Bruno", "03/03/24")
-            + book("", "Carla", "3-3-2024") + book("7a", "", "") + book("853", "Dario", "marzo"));
+    folder.write("Libri.pro",
+        book("074", "Anna", "03/03/2024") + book("74", "", "") + book("0", "Bruno", "03/03/24") + book("", "Carla", "3-3-2024")
+            + book("7a", "", "") + book("853", "Dario", "marzo"));
     Result r = cli({"--folder", folder.path(), "check", "books"});
     QCOMPARE(r.code, 0);
-    QVERIFY2(r.out.contains(QStringLiteral("Avviso: 3 codici Dewey non hanno tre cifre (le statistiche contano questi libri \"senza classe\"; "
-                                           "un foglio di calcolo toglie gli zeri iniziali): posizioni 2 (\"74\"), 3 (\"0\"), 5 (\"7a\")\n")),
+    QVERIFY2(
+        r.out.contains(QStringLiteral("Avviso: 3 codici Dewey non hanno tre cifre (le statistiche contano questi libri \"senza classe\"; "
+                                      "un foglio di calcolo toglie gli zeri iniziali): posizioni 2 (\"74\"), 3 (\"0\"), 5 (\"7a\")\n")),
         qPrintable(r.out));
     QVERIFY2(r.out.contains(QStringLiteral("Avviso: 2 date di prestito non si leggono come gg/mm/aaaa "
                                            "(i prestiti le segnano \"data non leggibile\"): posizioni 3 (\"03/03/24\"), 6 (\"marzo\")\n")),
@@ -569,7 +601,8 @@ void TransferTest::screenPreviewsChecksAndImports()
     QStringList listed;
     for (int i = 0; i < screen.lstProblemi()->count(); ++i)
         listed << screen.lstProblemi()->item(i)->text();
-    QVERIFY2(listed.contains(QStringLiteral("riga 1, colonna E (\"Colore\"): colonna sconosciuta per i libri")), qPrintable(listed.join('\n')));
+    QVERIFY2(
+        listed.contains(QStringLiteral("riga 1, colonna E (\"Colore\"): colonna sconosciuta per i libri")), qPrintable(listed.join('\n')));
     QVERIFY(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: ")));
     QCOMPARE(folder.read("Libri.pro"), before);
 
@@ -577,11 +610,13 @@ void TransferTest::screenPreviewsChecksAndImports()
     choice.answers.push_back(folder.file("nuovi.csv"));
     screen.btnScegliClick();
     screen.btnImportaClick();
-    QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: 1 codice gi")), qPrintable(screen.lblStato()->text()));
+    QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: 1 codice gi")),
+        qPrintable(screen.lblStato()->text()));
     listed.clear();
     for (int i = 0; i < screen.lstProblemi()->count(); ++i)
         listed << screen.lstProblemi()->item(i)->text();
-    QVERIFY2(listed.contains(QStringLiteral("riga 4, colonna B (\"Codice\"): il codice \"N1\" è ripetuto: è già alla riga 2")), qPrintable(listed.join('\n')));
+    QVERIFY2(listed.contains(QStringLiteral("riga 4, colonna B (\"Codice\"): il codice \"N1\" è ripetuto: è già alla riga 2")),
+        qPrintable(listed.join('\n')));
     QVERIFY(listed.contains(QStringLiteral("avviso, riga 2, colonna D (\"Dewey\"): codice Dewey \"74\" completato in \"074\": "
                                            "le classi Dewey hanno tre cifre, e un foglio di calcolo toglie gli zeri iniziali")));
     QCOMPARE(folder.read("Libri.pro"), before);
@@ -645,8 +680,10 @@ void TransferTest::screenExports()
     });
     screen.btnEsportaClick();
     FileChooser::setSaveHandler({});
-    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("Articoli-%1.xlsx").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
-    QCOMPARE(QFileInfo(proposed).absolutePath(), QFileInfo(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absoluteFilePath());
+    QCOMPARE(QFileInfo(proposed).fileName(),
+        QStringLiteral("Articoli-%1.xlsx").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    QCOMPARE(QFileInfo(proposed).absolutePath(),
+        QFileInfo(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absoluteFilePath());
     QVERIFY(log.entries.isEmpty());
     QCOMPARE(screen.exported(), target);
     QCOMPARE(screen.findChild<QLabel*>(QStringLiteral("lblEsportato"))->text(), QStringLiteral("2 schede esportate in %1").arg(target));

@@ -65,8 +65,8 @@ int restore(const QString& zip, QTextStream& out, QTextStream& err, QTextStream&
         // Two catalogues may share a copies folder: bringing in the other's
         // catalogue is never done without a yes.
         err << "tomaria-cli: " << shown(zip) << " è una copia di un altro catalogo"
-            << (preview.otherCatalogue.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(preview.otherCatalogue))
-            << ", non di quello in " << shown(QDir::cleanPath(ProgramFolder::path())) << ".\n"
+            << (preview.otherCatalogue.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(preview.otherCatalogue)) << ", non di quello in "
+            << shown(QDir::cleanPath(ProgramFolder::path())) << ".\n"
             << Restore::describe(preview) << "\n"
             << "Ripristinarla al posto di questo catalogo? [s/N] ";
         err.flush();
@@ -78,8 +78,7 @@ int restore(const QString& zip, QTextStream& out, QTextStream& err, QTextStream&
     }
     const Restore::Outcome done = Restore::restore(path, SafetyCopy::folder());
     if (!done.ok) {
-        err << "tomaria-cli: ripristino di " << shown(zip) << (done.unchanged ? " rifiutato: " : " non completato: ")
-            << done.error << "\n";
+        err << "tomaria-cli: ripristino di " << shown(zip) << (done.unchanged ? " rifiutato: " : " non completato: ") << done.error << "\n";
         if (!done.aside.isEmpty())
             err << "tomaria-cli: il catalogo di prima è anche nella copia " << shown(done.aside) << "\n";
         return done.unchanged ? kRefused : kFailed;

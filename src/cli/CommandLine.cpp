@@ -148,7 +148,9 @@ int search(const Options& o, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("search accetta soltanto filtri e --available"));
     const SearchTable* table = o.available ? o.collection->available : o.collection->search;
     if (!table)
-        return fail(err, QStringLiteral("--available vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.available != nullptr; })));
+        return fail(err, QStringLiteral("--available vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) {
+            return c.available != nullptr;
+        })));
     Search engine(*table);
     for (const auto& [field, text] : o.filters) {
         if (!engine.setFilter(field.toStdString(), text))
@@ -171,9 +173,7 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     // A missing archive is reported, never created by the export.
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    const QString target = o.out.isEmpty()
-        ? ProgramFolder::file(Text::utf8(table.fileName))
-        : o.out;
+    const QString target = o.out.isEmpty() ? ProgramFolder::file(Text::utf8(table.fileName)) : o.out;
     if (const QString refusal = ExportTarget::refusal(target); !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
@@ -201,7 +201,9 @@ int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
     if (o.csv && o.complete)
         return fail(err, QStringLiteral("--csv e --complete non vanno insieme: --complete sceglie il formato dall'estensione di --out"));
     if (o.out.isEmpty())
-        return fail(err, o.csv ? QStringLiteral("export --csv vuole --out FILE.csv") : QStringLiteral("export --complete vuole --out FILE.xlsx o FILE.csv"));
+        return fail(err,
+            o.csv ? QStringLiteral("export --csv vuole --out FILE.csv")
+                  : QStringLiteral("export --complete vuole --out FILE.xlsx o FILE.csv"));
     const QString suffix = QFileInfo(o.out).suffix().toLower();
     const bool xlsx = o.complete && suffix == QLatin1String("xlsx");
     if (o.complete && !xlsx && suffix != QLatin1String("csv"))
@@ -315,7 +317,8 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         if (onlyDuplicates)
             err << "Nessuna scheda importata: "
                 << Text::counted(cards.duplicates().size(), u"codice già presente o ripetuto", u"codici già presenti o ripetuti")
-                << (cards.duplicates().size() == 1 ? " (--allow-duplicates lo importa comunque)" : " (--allow-duplicates li importa comunque)")
+                << (cards.duplicates().size() == 1 ? " (--allow-duplicates lo importa comunque)"
+                                                   : " (--allow-duplicates li importa comunque)")
                 << "; l'archivio è rimasto com'era.\n";
         else
             err << "Nessuna scheda importata: " << Text::counted(report.size(), u"problema", u"problemi")
@@ -333,8 +336,9 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         break;
     }
     if (o.dryRun) {
-        out << Text::counted(cards.count(), u"scheda pronta", u"schede pronte") << " da importare in " << archivePath(o) << " (file letto come "
-            << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName()) << "): nessun problema trovato";
+        out << Text::counted(cards.count(), u"scheda pronta", u"schede pronte") << " da importare in " << archivePath(o)
+            << " (file letto come " << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName())
+            << "): nessun problema trovato";
         if (cards.paddedDewey() > 0)
             out << "; " << Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati")
                 << " con gli zeri iniziali";
@@ -342,7 +346,8 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     } else if (cards.count() == 0)
         out << "0 schede importate: il file non contiene schede\n";
     else
-        out << Text::counted(cards.count(), u"scheda importata", u"schede importate") << " in " << archivePath(o) << " (ora " << outcome.archiveCards << ")\n";
+        out << Text::counted(cards.count(), u"scheda importata", u"schede importate") << " in " << archivePath(o) << " (ora "
+            << outcome.archiveCards << ")\n";
     listings();
     return 0;
 }
@@ -425,6 +430,7 @@ struct OptionRow {
 
 const std::vector<OptionRow>& optionTable()
 {
+    // clang-format off
     static const std::vector<OptionRow> table{
         {u"folder"_s, u"CARTELLA"_s, {},
             [] { return QStringLiteral("--folder indica la cartella del programma (in mancanza, quella di questo programma);\n"); },
@@ -447,12 +453,12 @@ const std::vector<OptionRow>& optionTable()
         {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
         {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
     };
+    // clang-format on
     return table;
 }
 
 // The row of `table` named `name`; nullptr when there is none.
-template <class Row>
-const Row* named(const std::vector<Row>& table, const QString& name)
+template <class Row> const Row* named(const std::vector<Row>& table, const QString& name)
 {
     const auto found = std::find_if(table.begin(), table.end(), [&](const Row& row) { return row.name == name; });
     return found == table.end() ? nullptr : &*found;
@@ -492,6 +498,7 @@ struct VerbRow {
 
 const std::vector<VerbRow>& verbTable()
 {
+    // clang-format off
     static const std::vector<VerbRow> table{
         {u"search"_s, Takes::Archive, -1, {}, Filters::Search,
             {u"search %1 [--year AAAA] [--available] [--CAMPO TESTO]..."_s},
@@ -572,6 +579,7 @@ const std::vector<VerbRow>& verbTable()
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup},
     };
+    // clang-format on
     return table;
 }
 
@@ -675,14 +683,13 @@ QString loansUsage()
             continue;
         overdue << c->pluralWithArticle() + QLatin1Char(' ') + LoanList::overdueWords(*c, QStringLiteral("N"));
         if (!c->loans->undated.empty())
-            undated += QStringLiteral("; ") + Text::utf8(c->loans->undated) + QStringLiteral(" ed è segnato \"")
-                + note(LoanNote::NoDueDate) + QLatin1Char('"');
+            undated += QStringLiteral("; ") + Text::utf8(c->loans->undated) + QStringLiteral(" ed è segnato \"") + note(LoanNote::NoDueDate)
+                + QLatin1Char('"');
     }
     return wrapped(QStringLiteral("loans: %1 in prestito, dal più vecchio; \"!\" segna %2 (N è --days o, in mancanza, "
                                   "il valore scelto nella schermata dei prestiti, 30 all'inizio); le date che non si "
                                   "leggono come g/m/aaaa sono in fondo con \"%3\"%4.")
-                       .arg(LoanList::collections(), Text::listed(overdue),
-                           note(LoanNote::Unreadable), undated));
+                       .arg(LoanList::collections(), Text::listed(overdue), note(LoanNote::Unreadable), undated));
 }
 
 // "--year è obbligatorio per ..." for each yearly collection.
@@ -714,7 +721,8 @@ int readArchive(const QStringList& words, Options& o, QTextStream& err)
         if (!fourDigits.match(o.year).hasMatch())
             return fail(err, QStringLiteral("per %1 serve --year AAAA").arg(Text::latin1(o.collection->key)));
     } else if (!o.year.isEmpty()) {
-        return fail(err, QStringLiteral("--year vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
+        return fail(err,
+            QStringLiteral("--year vale soltanto per ") + Text::listed(Collection::keys([](const Collection& c) { return c.yearly(); })));
     }
     return 0;
 }
@@ -819,15 +827,14 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     // filters then join the table's options for the second.
     const Reading words = firstReading(args);
     const VerbRow* verb = findVerb(words.positional.value(0));
-    const Collection* collection = verb && verb->takes != Takes::Folder
-        ? Collection::find(words.positional.value(1).toStdString())
-        : nullptr;
+    const Collection* collection = verb && verb->takes != Takes::Folder ? Collection::find(words.positional.value(1).toStdString())
+                                                                        : nullptr;
     const QStringList filters = verb ? filterNames(*verb, collection, words) : QStringList();
 
     QCommandLineParser parser;
     for (const OptionRow& option : optionTable()) {
-        parser.addOption(option.value.isEmpty() ? QCommandLineOption(option.name)
-                                                : QCommandLineOption(option.name, QString(), option.value));
+        parser.addOption(
+            option.value.isEmpty() ? QCommandLineOption(option.name) : QCommandLineOption(option.name, QString(), option.value));
     }
     for (const QString& name : filters)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("TESTO")));
@@ -855,7 +862,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
 
     const QString verbName = words.positional.value(0);
     if (!verb)
-        return fail(err, verbName.isEmpty() ? QStringLiteral("manca il comando") : QStringLiteral("comando sconosciuto \"%1\"").arg(verbName));
+        return fail(
+            err, verbName.isEmpty() ? QStringLiteral("manca il comando") : QStringLiteral("comando sconosciuto \"%1\"").arg(verbName));
     for (const QString& option : words.given) {
         if (const OptionRow* row = findOption(option.mid(2)); !row->verbs.isEmpty() && !row->verbs.contains(verbName))
             return fail(err, QStringLiteral("%1 non vale per %2").arg(option, verbName));

@@ -124,13 +124,12 @@ int reminders(int days, const QString& pdf, QTextStream& out, QTextStream& err)
     }
     for (const ReminderLetter& l : letters)
         out << l.reader << "\t" << l.items.size() << "\n";
-    out << (letters.size() == 1 ? QStringLiteral("1 lettera") : QStringLiteral("%1 lettere").arg(letters.size()))
-        << " in " << QDir::toNativeSeparators(pdf) << "\n";
+    out << (letters.size() == 1 ? QStringLiteral("1 lettera") : QStringLiteral("%1 lettere").arg(letters.size())) << " in "
+        << QDir::toNativeSeparators(pdf) << "\n";
     return 0;
 }
 
-int stocktake(const Collection& collection, const QString& shelf, const QString& codesFile, QTextStream& out,
-    QTextStream& err)
+int stocktake(const Collection& collection, const QString& shelf, const QString& codesFile, QTextStream& out, QTextStream& err)
 {
     if (!LoanList::keepsLoans(collection)) {
         err << "tomaria-cli: l'inventario vale per " << LoanList::collections() << "\n";

@@ -39,6 +39,7 @@ namespace LabelsCommand {
 
 const std::vector<Option>& options()
 {
+    // clang-format off
     static const std::vector<Option> table{
         {"kind", "spine|barcode"},
         {"sheet", "FOGLIO"},
@@ -48,6 +49,7 @@ const std::vector<Option>& options()
         {"shelf", "S"},
         {"since-position", "P"},
     };
+    // clang-format on
     return table;
 }
 
@@ -110,8 +112,7 @@ QString read(const Given& given, Request& request)
 int run(const Collection& collection, const Given& given, QTextStream& stdOut, QTextStream& err)
 {
     if (!Collection::labelled(collection))
-        return refuse(err, QStringLiteral("labels vale soltanto per ")
-                + Text::listed(Collection::keys(&Collection::labelled)));
+        return refuse(err, QStringLiteral("labels vale soltanto per ") + Text::listed(Collection::keys(&Collection::labelled)));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return refuse(err, QStringLiteral("labels ha bisogno dei caratteri del sistema, non disponibili"));
     if (!given.unknown.isEmpty())
@@ -138,10 +139,11 @@ int run(const Collection& collection, const Given& given, QTextStream& stdOut, Q
     const PreparedReport pages = LabelReport::prepare(cards, sheets);
     QString reason;
     if (!LabelReport::writePdf(pages, request.out, &reason))
-        return refuse(err, QStringLiteral("impossibile scrivere %1: %2; l'eventuale file precedente è rimasto com'era")
-                               .arg(QDir::toNativeSeparators(request.out), reason));
-    stdOut << LabelReport::counted(cards.size(), pages.pageCount()) << (cards.size() == 1 ? " scritta in " : " scritte in ")
-           << request.out << "\n";
+        return refuse(err,
+            QStringLiteral("impossibile scrivere %1: %2; l'eventuale file precedente è rimasto com'era")
+                .arg(QDir::toNativeSeparators(request.out), reason));
+    stdOut << LabelReport::counted(cards.size(), pages.pageCount()) << (cards.size() == 1 ? " scritta in " : " scritte in ") << request.out
+           << "\n";
     if (request.kind == LabelReport::Kind::Barcode) {
         if (const QList<LabelScan::Problem> problems = LabelScan::check(cards, *request.sheet); !problems.isEmpty()) {
             err << "tomaria-cli: " << LabelScan::heading(problems.size()) << "\n";

@@ -22,13 +22,12 @@ int refuse(QTextStream& err, const QString& message)
 
 QString LookupCommand::usage()
 {
-    return QStringLiteral(
-        "lookup: chiede l'ISBN (trattini e spazi tolti; ISBN-10 e ISBN-13) ai cataloghi della sezione [Cataloghi] di\n"
-        "  Tomaria.ini, nell'ordine, o a quello scelto con --catalogue; --server ne indica uno qualsiasi:\n"
-        "  z3950://HOST:PORTA/DATABASE oppure l'indirizzo SRU http(s)://HOST:PORTA/PERCORSO, con --syntax (marc21 in\n"
-        "  mancanza). Scrive i campi che compilerebbe nella scheda, \"Campo<TAB>valore\" uno per riga, poi\n"
-        "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota. Esce con 1 se nessun\n"
-        "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
+    return QStringLiteral("lookup: chiede l'ISBN (trattini e spazi tolti; ISBN-10 e ISBN-13) ai cataloghi della sezione [Cataloghi] di\n"
+                          "  Tomaria.ini, nell'ordine, o a quello scelto con --catalogue; --server ne indica uno qualsiasi:\n"
+                          "  z3950://HOST:PORTA/DATABASE oppure l'indirizzo SRU http(s)://HOST:PORTA/PERCORSO, con --syntax (marc21 in\n"
+                          "  mancanza). Scrive i campi che compilerebbe nella scheda, \"Campo<TAB>valore\" uno per riga, poi\n"
+                          "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota. Esce con 1 se nessun\n"
+                          "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
 }
 
 int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err)
@@ -61,7 +60,8 @@ int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out
             }
         }
         if (catalogues.isEmpty())
-            return refuse(err, QStringLiteral("catalogo sconosciuto \"%1\" (configurati: %2)").arg(catalogueName, names.join(QStringLiteral(", "))));
+            return refuse(
+                err, QStringLiteral("catalogo sconosciuto \"%1\" (configurati: %2)").arg(catalogueName, names.join(QStringLiteral(", "))));
     } else {
         catalogues = settings.catalogues;
         if (!syntaxName.isEmpty())

@@ -69,10 +69,10 @@ QList<Catalogue> CatalogueSettings::defaults()
     // The Italian national catalogue (the SBN union catalogue of the ICCU)
     // first, then the Library of Congress; neither asks for an account.
     return {
-        {QStringLiteral("OPAC SBN"), Catalogue::Protocol::Z3950, QStringLiteral("opac.sbn.it:2100"),
-            QStringLiteral("nopac"), Catalogue::Syntax::Unimarc},
-        {QStringLiteral("Library of Congress"), Catalogue::Protocol::Z3950, QStringLiteral("lx2.loc.gov:210"),
-            QStringLiteral("LCDB"), Catalogue::Syntax::Marc21},
+        {QStringLiteral("OPAC SBN"), Catalogue::Protocol::Z3950, QStringLiteral("opac.sbn.it:2100"), QStringLiteral("nopac"),
+            Catalogue::Syntax::Unimarc},
+        {QStringLiteral("Library of Congress"), Catalogue::Protocol::Z3950, QStringLiteral("lx2.loc.gov:210"), QStringLiteral("LCDB"),
+            Catalogue::Syntax::Marc21},
     };
 }
 

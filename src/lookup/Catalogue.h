@@ -25,7 +25,7 @@ struct Catalogue {
     static bool fromAddress(const QString& address, Syntax syntax, Catalogue* out);
 
     static bool syntaxFromName(const QString& name, Syntax* out); // "marc21", "unimarc"
-    static QString syntaxName(Syntax syntax);                      // "MARC 21", "UNIMARC"
+    static QString syntaxName(Syntax syntax);                     // "MARC 21", "UNIMARC"
 };
 
 // The catalogues asked, in order, and how long each may take to answer: the

@@ -53,12 +53,16 @@ QByteArray query(const Catalogue& catalogue, const QStringList& isbns)
 Status statusOf(int code)
 {
     switch (code) {
-    case ZOOM_ERROR_CONNECT: return Status::Refused;
-    case ZOOM_ERROR_TIMEOUT: return Status::Timeout;
+    case ZOOM_ERROR_CONNECT:
+        return Status::Refused;
+    case ZOOM_ERROR_TIMEOUT:
+        return Status::Timeout;
     case ZOOM_ERROR_DECODE:
     case ZOOM_ERROR_CONNECTION_LOST:
-    case ZOOM_ERROR_INIT: return Status::Garbage;
-    default: return Status::Failed;
+    case ZOOM_ERROR_INIT:
+        return Status::Garbage;
+    default:
+        return Status::Failed;
     }
 }
 
@@ -80,8 +84,7 @@ bool readRecord(ZOOM_record rec, const Catalogue& catalogue, MarcRecord* out)
 
 } // namespace
 
-CatalogueAnswer CatalogueClient::ask(const Catalogue& catalogue, const QStringList& isbns, int timeoutMs,
-    const std::atomic_bool* cancel)
+CatalogueAnswer CatalogueClient::ask(const Catalogue& catalogue, const QStringList& isbns, int timeoutMs, const std::atomic_bool* cancel)
 {
     CatalogueAnswer answer;
     QElapsedTimer clock;

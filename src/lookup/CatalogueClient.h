@@ -36,7 +36,6 @@ namespace CatalogueClient {
 constexpr int kMaxRecords = 10;
 
 // `isbns` are the forms to ask for (any of them may match).
-CatalogueAnswer ask(const Catalogue& catalogue, const QStringList& isbns, int timeoutMs,
-    const std::atomic_bool* cancel = nullptr);
+CatalogueAnswer ask(const Catalogue& catalogue, const QStringList& isbns, int timeoutMs, const std::atomic_bool* cancel = nullptr);
 
 } // namespace CatalogueClient

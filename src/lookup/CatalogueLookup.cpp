@@ -36,13 +36,20 @@ CatalogueLookup CatalogueLookup::run(const QList<Catalogue>& catalogues, const Q
 QString CatalogueLookup::statusWords(CatalogueAnswer::Status status)
 {
     switch (status) {
-    case CatalogueAnswer::Status::Records: return QStringLiteral("schede trovate");
-    case CatalogueAnswer::Status::NoRecord: return QStringLiteral("nessuna scheda");
-    case CatalogueAnswer::Status::Timeout: return QStringLiteral("nessuna risposta nel tempo previsto");
-    case CatalogueAnswer::Status::Refused: return QStringLiteral("collegamento non riuscito");
-    case CatalogueAnswer::Status::Garbage: return QStringLiteral("risposta non leggibile");
-    case CatalogueAnswer::Status::Failed: return QStringLiteral("errore del catalogo");
-    case CatalogueAnswer::Status::Cancelled: return QStringLiteral("ricerca annullata");
+    case CatalogueAnswer::Status::Records:
+        return QStringLiteral("schede trovate");
+    case CatalogueAnswer::Status::NoRecord:
+        return QStringLiteral("nessuna scheda");
+    case CatalogueAnswer::Status::Timeout:
+        return QStringLiteral("nessuna risposta nel tempo previsto");
+    case CatalogueAnswer::Status::Refused:
+        return QStringLiteral("collegamento non riuscito");
+    case CatalogueAnswer::Status::Garbage:
+        return QStringLiteral("risposta non leggibile");
+    case CatalogueAnswer::Status::Failed:
+        return QStringLiteral("errore del catalogo");
+    case CatalogueAnswer::Status::Cancelled:
+        return QStringLiteral("ricerca annullata");
     }
     return {};
 }

@@ -7,10 +7,10 @@
 // Asks the catalogues in order for an ISBN as typed, until one has records.
 struct CatalogueLookup {
     enum class Result {
-        Found,      // `records` from the catalogue that had them
-        NoRecord,   // at least one catalogue answered, none had the ISBN
-        NoAnswer,   // no catalogue answered (time-out, refused, garbage)
-        NotIsbn,    // the text typed is not an ISBN
+        Found,    // `records` from the catalogue that had them
+        NoRecord, // at least one catalogue answered, none had the ISBN
+        NoAnswer, // no catalogue answered (time-out, refused, garbage)
+        NotIsbn,  // the text typed is not an ISBN
         Cancelled,
     };
     struct Asked {

@@ -19,6 +19,7 @@ struct LanguageName {
     std::u16string_view code;
     std::string_view name;
 };
+// clang-format off
 constexpr LanguageName kLanguages[] = {
     {u"ita", "Italiano"}, {u"eng", "Inglese"}, {u"fre", "Francese"}, {u"fra", "Francese"},
     {u"ger", "Tedesco"}, {u"deu", "Tedesco"}, {u"spa", "Spagnolo"}, {u"por", "Portoghese"},
@@ -37,6 +38,7 @@ constexpr LanguageName kLanguages[] = {
     {u"lit", "Lituano"}, {u"glg", "Galiziano"}, {u"srd", "Sardo"}, {u"fur", "Friulano"},
     {u"lad", "Ladino"}, {u"epo", "Esperanto"}, {u"yid", "Yiddish"},
 };
+// clang-format on
 
 // A relator: MARC 21 code in $4 or term in $e; UNIMARC code in $4.
 bool hasRelator(const Field& f, std::initializer_list<const char*> codes)
@@ -50,8 +52,14 @@ bool hasRelator(const Field& f, std::initializer_list<const char*> codes)
     return false;
 }
 
-bool isEditor(const Field& f) { return hasRelator(f, {"edt", "editor", "curatore", "340"}); }
-bool isTranslator(const Field& f) { return hasRelator(f, {"trl", "translator", "traduttore", "730"}); }
+bool isEditor(const Field& f)
+{
+    return hasRelator(f, {"edt", "editor", "curatore", "340"});
+}
+bool isTranslator(const Field& f)
+{
+    return hasRelator(f, {"trl", "translator", "traduttore", "730"});
+}
 
 // "Surname, Name": MARC 21 keeps it whole in $a; UNIMARC splits the entry
 // element ($a) from the rest of the name ($b).
@@ -265,12 +273,14 @@ CatalogueRecord MarcMapping::card(const MarcRecord& record, Catalogue::Syntax sy
     const Mapped m = syntax == Syntax::Marc21 ? marc21(record) : unimarc(record);
     // In the card's order; each value goes through the book record's own
     // slot, so it is cut and stored exactly as a Save would store it.
+    // clang-format off
     const std::pair<std::string_view, const QString*> order[] = {
         {"Titolo", &m.titolo}, {"Autore", &m.autore}, {"Curatore", &m.curatore}, {"Dewey", &m.dewey},
         {"Pagine", &m.pagine}, {"Editore", &m.editore}, {"Isbn", &m.isbn}, {"Citta", &m.citta},
         {"Anno", &m.anno}, {"Collana", &m.collana}, {"Originale", &m.originale}, {"Lingua", &m.lingua},
         {"Traduttore", &m.traduttore},
     };
+    // clang-format on
     CatalogueRecord out;
     Record slot(*Books::collection().layout);
     for (const auto& [field, value] : order) {

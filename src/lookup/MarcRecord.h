@@ -21,7 +21,7 @@ public:
         QChar ind2 = u' ';
         QList<Subfield> subfields;
 
-        QString first(QChar code) const;       // empty when missing
+        QString first(QChar code) const; // empty when missing
         QStringList all(QChar code) const;
     };
 

@@ -58,7 +58,9 @@ inline void fill(const TestFolder& f)
     // Not the catalogue: exports, another program's file, a subfolder.
     f.write(QStringLiteral("Libri.xls"), QByteArray("<html>"));
     f.write(QStringLiteral("appunti.art"), QByteArray("x"));
-    f.write(QStringLiteral("tomaria"), QByteArray("\x7f" "ELF"));
+    f.write(QStringLiteral("tomaria"),
+        QByteArray("\x7f"
+                   "ELF"));
     QDir(f.path()).mkpath(QStringLiteral("Documenti_Allegati/vecchi"));
 }
 
@@ -67,8 +69,7 @@ inline void fill(const TestFolder& f)
 inline QMap<QString, QByteArray> tree(const QString& folder, const QString& skip = {})
 {
     QMap<QString, QByteArray> all;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-        QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     const QDir base(folder);
     while (it.hasNext()) {
         const QString path = it.next();

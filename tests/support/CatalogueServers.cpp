@@ -85,7 +85,8 @@ ZebraServer::ZebraServer()
     m_server.setWorkingDirectory(dir);
     m_server.setProcessChannelMode(QProcess::MergedChannels);
     m_server.setStandardOutputFile(dir + QStringLiteral("/server.out"));
-    m_server.start(QStringLiteral("zebrasrv"), {QStringLiteral("-f"), QStringLiteral("yazgfs.xml"), QStringLiteral("-l"), QStringLiteral("server.log")});
+    m_server.start(QStringLiteral("zebrasrv"),
+        {QStringLiteral("-f"), QStringLiteral("yazgfs.xml"), QStringLiteral("-l"), QStringLiteral("server.log")});
     m_started = m_server.waitForStarted(5000) && waitForPort(m_port, 10000);
     if (!m_started)
         m_failure = QStringLiteral("zebrasrv did not start");
@@ -126,8 +127,8 @@ ZtestServer::ZtestServer()
     m_server.setWorkingDirectory(m_dir.path());
     m_server.setProcessChannelMode(QProcess::MergedChannels);
     m_server.setStandardOutputFile(m_dir.path() + QStringLiteral("/ztest.out"));
-    m_server.start(QStringLiteral("yaz-ztest"), {QStringLiteral("-l"), m_dir.path() + QStringLiteral("/ztest.log"),
-                                                    QStringLiteral("tcp:127.0.0.1:%1").arg(m_port)});
+    m_server.start(QStringLiteral("yaz-ztest"),
+        {QStringLiteral("-l"), m_dir.path() + QStringLiteral("/ztest.log"), QStringLiteral("tcp:127.0.0.1:%1").arg(m_port)});
     m_started = m_server.waitForStarted(5000) && waitForPort(m_port, 10000);
 }
 

@@ -39,7 +39,11 @@ private:
 // that fills up in the middle of a file.
 class FailingDevice : public QIODevice {
 public:
-    explicit FailingDevice(qint64 limit) : m_limit(limit) { open(QIODevice::WriteOnly); }
+    explicit FailingDevice(qint64 limit)
+        : m_limit(limit)
+    {
+        open(QIODevice::WriteOnly);
+    }
     QByteArray written;
 
 protected:

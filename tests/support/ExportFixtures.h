@@ -53,15 +53,14 @@ inline QByteArray book(const Fields& fields, const QList<QPair<const char*, QByt
 // that are never exported (loan, attachment).
 inline QByteArray twoCards()
 {
-    return book({{"Titolo", "Storia & geografia <vol. 1>"}, {"Codice", "L-001"}, {"Scaffale", "A-1"},
-                    {"Autore", "Rossi Mario"}, {"Nazione", "Italia"}, {"Dewey", "910"}, {"Pagine", "320"},
-                    {"Genere", "Saggistica"}, {"Giudizio", "Ottimo"}, {"Editore", "Edizioni \"Alfa\""},
-                    {"Isbn", "978-88-0000-001"}, {"Citta", "Città di Castello"}, {"Anno", "1998"}, {"Volumi", "1"},
-                    {"Prezzo", "18,50 €"}, {"Lingua", "Italiano"}, {"Prestato", "Bianchi Luca"},
+    return book({{"Titolo", "Storia & geografia <vol. 1>"}, {"Codice", "L-001"}, {"Scaffale", "A-1"}, {"Autore", "Rossi Mario"},
+                    {"Nazione", "Italia"}, {"Dewey", "910"}, {"Pagine", "320"}, {"Genere", "Saggistica"}, {"Giudizio", "Ottimo"},
+                    {"Editore", "Edizioni \"Alfa\""}, {"Isbn", "978-88-0000-001"}, {"Citta", "Città di Castello"}, {"Anno", "1998"},
+                    {"Volumi", "1"}, {"Prezzo", "18,50 €"}, {"Lingua", "Italiano"}, {"Prestato", "Bianchi Luca"},
                     {"File01", "copertina.jpg"}},
                {{"Note", QByteArray("\t a<b && c>d \x01")}})
-        + book({{"Titolo", "Perché leggere i classici"}, {"Codice", "L-002"}, {"Autore", "Calvino Italo"},
-                   {"Scadenza", "01/02/2024"}, {"Annullata", "Sì"}},
+        + book({{"Titolo", "Perché leggere i classici"}, {"Codice", "L-002"}, {"Autore", "Calvino Italo"}, {"Scadenza", "01/02/2024"},
+                   {"Annullata", "Sì"}},
             {{"Note", QByteArray("prima riga\r\nseconda riga")}});
 }
 

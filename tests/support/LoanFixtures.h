@@ -46,13 +46,13 @@ inline void writeArchives(const TestFolder& folder)
     folder.write(QStringLiteral("Libri.pro"),
         archive(TSchedaLibro,
             {
-                {"Lent 30 days ago", "Rossi", "13/02/2025", "No"},   // exactly N: not yet late
-                {"Lent 31 days ago", "Bianchi", "12/2/2025", "No"},  // one more: late
-                {"Free", "", "", "No"},                              // not on loan
-                {"Cancelled", "Verdi", "01/01/2020", "S\u00ec"},     // left out
-                {"Borrower only", "Neri", "", "No"},                 // no date: last
-                {"Impossible date", "Gialli", "31/02/2025", "No"},   // cannot be read: last
-                {"Lent today", "", "15/03/2025", "No"},              // a date alone is a loan
+                {"Lent 30 days ago", "Rossi", "13/02/2025", "No"},  // exactly N: not yet late
+                {"Lent 31 days ago", "Bianchi", "12/2/2025", "No"}, // one more: late
+                {"Free", "", "", "No"},                             // not on loan
+                {"Cancelled", "Verdi", "01/01/2020", "S\u00ec"},    // left out
+                {"Borrower only", "Neri", "", "No"},                // no date: last
+                {"Impossible date", "Gialli", "31/02/2025", "No"},  // cannot be read: last
+                {"Lent today", "", "15/03/2025", "No"},             // a date alone is a loan
                 {"Two-digit year", "Maestra Anna (prestito di classe)", "15/11/26", "No"},
             }));
     folder.write(QStringLiteral("DVD.pro"),
@@ -62,9 +62,8 @@ inline void writeArchives(const TestFolder& folder)
                 {"Due today", "Bianchi", "15/03/2025", "No"},   // not yet
                 {"Due long ago", "Verdi", "01/12/2024", "No"},  // late, oldest of all
                 {"Words", "Blu", "fine mese", "No"},            // cannot be read: last
-                {"Cancelled DVD", "Rosa", "01/01/2024", "S\u00ec"},
-                {"Year first", "Blu", "2026-11-15", "No"},
-                {"No due date", "Viola", "", "No"},             // found by the available search
+                {"Cancelled DVD", "Rosa", "01/01/2024", "S\u00ec"}, {"Year first", "Blu", "2026-11-15", "No"},
+                {"No due date", "Viola", "", "No"}, // found by the available search
             }));
 }
 

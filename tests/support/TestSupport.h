@@ -69,8 +69,7 @@ public:
 // on to report the failure instead of waiting for ever.
 // `intervalMs` spaces the looks for a window that comes only after some
 // work (a catalogue's answer).
-template <class T>
-void onNextModal(std::function<void(T*)> drive, int attempts = 200, int intervalMs = 0)
+template <class T> void onNextModal(std::function<void(T*)> drive, int attempts = 200, int intervalMs = 0)
 {
     QTimer::singleShot(intervalMs, [drive, attempts, intervalMs] {
         if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {

@@ -28,8 +28,14 @@ const QString kGuide = QStringLiteral("Guida all'utilizzo del software");
 
 // Millimetres in device pixels; the text document takes its block margins
 // in pixels of 96 dpi and scales them to the device itself.
-qreal mm(qreal millimetres) { return millimetres * kDpi / 25.4; }
-qreal docMm(qreal millimetres) { return millimetres * 96 / 25.4; }
+qreal mm(qreal millimetres)
+{
+    return millimetres * kDpi / 25.4;
+}
+qreal docMm(qreal millimetres)
+{
+    return millimetres * 96 / 25.4;
+}
 
 QFont font(const QString& family, qreal points, bool bold = false, bool italic = false)
 {
@@ -71,8 +77,7 @@ void drawTitlePage(QPainter& p, const Page& page, const QString& version)
 
     p.setPen(kInk);
     p.setFont(font(kSans, 11));
-    p.drawText(QRectF(r.left(), r.top() + mm(142), r.width(), mm(10)), Qt::AlignCenter,
-        QStringLiteral("Versione ") + version);
+    p.drawText(QRectF(r.left(), r.top() + mm(142), r.width(), mm(10)), Qt::AlignCenter, QStringLiteral("Versione ") + version);
 
     // The collections, as the main menu shows them.
     const auto collections = Collection::all();

@@ -123,8 +123,7 @@ void IniFile::setValue(QStringView section, QStringView key, QStringView value)
     }
     if (const qsizetype line = findKey(at + 1, end, key); line >= 0) {
         const QString& old = m_lines[line];
-        m_lines[line] = Text::trimmed(QStringView(old).left(old.indexOf(QLatin1Char('=')))) + QLatin1Char('=')
-            + value.toString();
+        m_lines[line] = Text::trimmed(QStringView(old).left(old.indexOf(QLatin1Char('=')))) + QLatin1Char('=') + value.toString();
         return;
     }
     // After the last line of the section that is not blank, so the blank

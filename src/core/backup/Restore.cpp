@@ -31,7 +31,6 @@
 #include <unistd.h>
 #endif
 
-
 namespace {
 
 constexpr qint64 kBlock = 1 << 20;
@@ -58,8 +57,7 @@ bool climbs(const QString& name)
 
 bool absolute(const QString& name)
 {
-    return name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\'))
-        || (name.size() >= 2 && name[1] == QLatin1Char(':'));
+    return name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')) || (name.size() >= 2 && name[1] == QLatin1Char(':'));
 }
 
 // Reads the zip's directory and judges every name, type and size; the data
@@ -132,13 +130,15 @@ QString checkTargets(const QString& program, const std::vector<Entry>& entries)
     for (const Entry& e : entries) {
         for (const QString& part : e.name.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
             if (QFile::encodeName(part).size() > nameMax)
-                return refuse(e.name, QStringLiteral("nome troppo lungo per il disco (%1 byte, al massimo %2)")
-                                          .arg(QFile::encodeName(part).size())
-                                          .arg(nameMax));
+                return refuse(e.name,
+                    QStringLiteral("nome troppo lungo per il disco (%1 byte, al massimo %2)")
+                        .arg(QFile::encodeName(part).size())
+                        .arg(nameMax));
         }
         const bool inAttachments = e.kind == Catalogue::Kind::Attachment || e.kind == Catalogue::Kind::AttachmentsFolder;
         if (inAttachments && (folder.exists() || folder.isSymLink()) && (!folder.isDir() || folder.isSymLink()))
-            return refuse(Catalogue::kAttachments, QStringLiteral("nella cartella del programma c'è un file con questo nome, non la cartella degli allegati"));
+            return refuse(Catalogue::kAttachments,
+                QStringLiteral("nella cartella del programma c'è un file con questo nome, non la cartella degli allegati"));
         if (e.kind == Catalogue::Kind::AttachmentsFolder)
             continue;
         const QFileInfo target(program + e.name);
@@ -228,7 +228,6 @@ QString openAndExamine(const QString& zipPath, ZipArchive::Handle& z, std::vecto
         return why;
     return {};
 }
-
 
 int& failAt()
 {
@@ -352,10 +351,9 @@ Outcome restore(const QString& zipPath, const QString& asideFolder)
             steps.append({name, QString(), stagingName + QStringLiteral("tolto-%1").arg(steps.size())});
     }
     const QString attachments = program + Catalogue::kAttachments;
-    const bool makeFolder = !QFileInfo(attachments).isDir()
-        && std::any_of(entries.begin(), entries.end(), [](const Entry& e) {
-               return e.kind == Catalogue::Kind::AttachmentsFolder || e.kind == Catalogue::Kind::Attachment;
-           });
+    const bool makeFolder = !QFileInfo(attachments).isDir() && std::any_of(entries.begin(), entries.end(), [](const Entry& e) {
+        return e.kind == Catalogue::Kind::AttachmentsFolder || e.kind == Catalogue::Kind::Attachment;
+    });
     if (makeFolder && !QDir().mkpath(attachments)) {
         result.error = refuse(Catalogue::kAttachments, QStringLiteral("impossibile creare la cartella"));
         return result;
@@ -381,9 +379,10 @@ Outcome restore(const QString& zipPath, const QString& asideFolder)
             for (qsizetype j = i; j >= 0; --j) {
                 QString back;
                 if (!journal.back(j, &back)) {
-                    result.error = why + QStringLiteral("; anche il ritorno al catalogo di prima non è riuscito (%1): "
-                                                        "il ripristino sarà completato alla prossima apertura del catalogo")
-                                             .arg(back);
+                    result.error = why
+                        + QStringLiteral("; anche il ritorno al catalogo di prima non è riuscito (%1): "
+                                         "il ripristino sarà completato alla prossima apertura del catalogo")
+                              .arg(back);
                     result.unchanged = false;
                     return result;
                 }
@@ -444,9 +443,7 @@ Preview preview(const QString& zipPath)
 
 QString describe(const Preview& p)
 {
-    const auto cards = [](qint64 n) {
-        return n == 1 ? QStringLiteral("1 scheda") : QStringLiteral("%1 schede").arg(n);
-    };
+    const auto cards = [](qint64 n) { return n == 1 ? QStringLiteral("1 scheda") : QStringLiteral("%1 schede").arg(n); };
     QStringList lines;
     for (const ArchiveChange& a : p.archives) {
         if (a.inCopy < 0)
@@ -458,7 +455,8 @@ QString describe(const Preview& p)
     }
     if (!p.attachmentsRemoved.isEmpty()) {
         constexpr qsizetype kShown = 10;
-        QString line = QStringLiteral("Allegati tolti (la copia non li ha): ") + p.attachmentsRemoved.mid(0, kShown).join(QStringLiteral(", "));
+        QString line = QStringLiteral("Allegati tolti (la copia non li ha): ")
+            + p.attachmentsRemoved.mid(0, kShown).join(QStringLiteral(", "));
         if (p.attachmentsRemoved.size() > kShown)
             line += QStringLiteral(" e altri %1").arg(p.attachmentsRemoved.size() - kShown);
         lines << line;

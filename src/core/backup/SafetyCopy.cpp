@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <optional>
 
-
 namespace {
 
 constexpr qint64 kBlock = 1 << 20;
@@ -82,8 +81,7 @@ QString snapshot(const QString& source, const QString& target, int recordSize)
         // Under the lock no append is running: a journal is a dead one's.
         if (in.isWritable()) {
             if (!AppendJournal::recover(in, source))
-                return QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ")
-                    + DiskFile::failureReason(in);
+                return QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ") + DiskFile::failureReason(in);
         } else if (const auto pending = AppendJournal::pending(source);
                    pending && pending->length >= 0 && AppendJournal::guards(*pending, in, source)) {
             limit = pending->length;
@@ -197,7 +195,6 @@ QString writeZip(const QString& zipPath, const QList<Staged>& staged, const QStr
     z.release();
     return {};
 }
-
 
 bool syncFile(const QString& path)
 {

@@ -51,10 +51,10 @@ struct Info {
     QString path;
     QDateTime when; // from the name
     qint64 size = 0;
-    bool readable = false; // the zip's directory could be read
+    bool readable = false;               // the zip's directory could be read
     QList<QPair<QString, qint64>> cards; // archive name, whole cards
-    QString owner;       // the identity of the catalogue it belongs to; empty for a copy of an earlier version
-    QString ownerFolder; // that catalogue's program folder, as it was written
+    QString owner;                       // the identity of the catalogue it belongs to; empty for a copy of an earlier version
+    QString ownerFolder;                 // that catalogue's program folder, as it was written
 };
 
 // The identity of this program folder's catalogue; empty before its first copy.

@@ -48,7 +48,8 @@ int StagingFolder::removeDead(const QString& parent, const QString& prefix)
 {
     int removed = 0;
     const QDir dir(parent);
-    const auto entries = dir.entryInfoList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    const auto entries = dir.entryInfoList(
+        {prefix + QStringLiteral("*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& info : entries) {
         if (info.fileName().size() != prefix.size() + 6 || !info.fileName().startsWith(prefix))
             continue;

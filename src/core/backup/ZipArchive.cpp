@@ -4,7 +4,6 @@
 
 #include <QFile>
 
-
 namespace ZipArchive {
 
 Handle open(const QString& path, int flags, QString* why)
@@ -28,39 +27,71 @@ QString reason(zip_error_t* error)
         return system.isEmpty() ? DiskFile::systemText(code) : system;
     }
     switch (zip_error_code_zip(error)) {
-    case ZIP_ER_NOZIP: return QStringLiteral("non è un file zip, o è troncato");
-    case ZIP_ER_INCONS: return QStringLiteral("zip incoerente o danneggiato");
-    case ZIP_ER_CRC: return QStringLiteral("i dati non corrispondono al loro controllo (CRC)");
-    case ZIP_ER_NOENT: return QStringLiteral("il file non esiste");
-    case ZIP_ER_EXISTS: return QStringLiteral("il file esiste già");
-    case ZIP_ER_READ: return QStringLiteral("errore di lettura");
-    case ZIP_ER_WRITE: return QStringLiteral("errore di scrittura");
-    case ZIP_ER_EOF: return QStringLiteral("il file finisce prima del previsto");
-    case ZIP_ER_COMPNOTSUPP: return QStringLiteral("metodo di compressione non supportato");
-    case ZIP_ER_ENCRNOTSUPP: return QStringLiteral("metodo di cifratura non supportato");
-    case ZIP_ER_NOPASSWD: return QStringLiteral("lo zip è cifrato con una password: una copia di Tomaria non lo è mai");
-    case ZIP_ER_WRONGPASSWD: return QStringLiteral("password dello zip errata");
-    case ZIP_ER_MULTIDISK: return QStringLiteral("zip diviso su più dischi, non supportato");
-    case ZIP_ER_COMPRESSED_DATA: return QStringLiteral("dati compressi danneggiati");
-    case ZIP_ER_ZLIB: return QStringLiteral("errore nella decompressione dei dati");
-    case ZIP_ER_MEMORY: return QStringLiteral("memoria esaurita");
-    case ZIP_ER_OPEN: return QStringLiteral("impossibile aprire il file");
-    case ZIP_ER_TMPOPEN: return QStringLiteral("impossibile creare il file temporaneo");
-    case ZIP_ER_RENAME: return QStringLiteral("impossibile rinominare il file temporaneo");
-    case ZIP_ER_CLOSE: return QStringLiteral("impossibile chiudere il file");
-    case ZIP_ER_SEEK: return QStringLiteral("errore di posizionamento nel file");
-    case ZIP_ER_TELL: return QStringLiteral("errore di posizionamento nel file");
-    case ZIP_ER_REMOVE: return QStringLiteral("impossibile togliere il file");
-    case ZIP_ER_CHANGED: return QStringLiteral("lo zip è cambiato durante la lettura");
-    case ZIP_ER_INVAL: return QStringLiteral("richiesta non valida");
-    case ZIP_ER_RDONLY: return QStringLiteral("lo zip è di sola lettura");
-    case ZIP_ER_DELETED: return QStringLiteral("la voce dello zip è stata tolta");
-    case ZIP_ER_OPNOTSUPP: return QStringLiteral("operazione non supportata");
-    case ZIP_ER_INUSE: return QStringLiteral("la risorsa è in uso");
-    case ZIP_ER_CANCELLED: return QStringLiteral("operazione annullata");
-    case ZIP_ER_ZIPCLOSED: return QStringLiteral("lo zip è già chiuso");
+    case ZIP_ER_NOZIP:
+        return QStringLiteral("non è un file zip, o è troncato");
+    case ZIP_ER_INCONS:
+        return QStringLiteral("zip incoerente o danneggiato");
+    case ZIP_ER_CRC:
+        return QStringLiteral("i dati non corrispondono al loro controllo (CRC)");
+    case ZIP_ER_NOENT:
+        return QStringLiteral("il file non esiste");
+    case ZIP_ER_EXISTS:
+        return QStringLiteral("il file esiste già");
+    case ZIP_ER_READ:
+        return QStringLiteral("errore di lettura");
+    case ZIP_ER_WRITE:
+        return QStringLiteral("errore di scrittura");
+    case ZIP_ER_EOF:
+        return QStringLiteral("il file finisce prima del previsto");
+    case ZIP_ER_COMPNOTSUPP:
+        return QStringLiteral("metodo di compressione non supportato");
+    case ZIP_ER_ENCRNOTSUPP:
+        return QStringLiteral("metodo di cifratura non supportato");
+    case ZIP_ER_NOPASSWD:
+        return QStringLiteral("lo zip è cifrato con una password: una copia di Tomaria non lo è mai");
+    case ZIP_ER_WRONGPASSWD:
+        return QStringLiteral("password dello zip errata");
+    case ZIP_ER_MULTIDISK:
+        return QStringLiteral("zip diviso su più dischi, non supportato");
+    case ZIP_ER_COMPRESSED_DATA:
+        return QStringLiteral("dati compressi danneggiati");
+    case ZIP_ER_ZLIB:
+        return QStringLiteral("errore nella decompressione dei dati");
+    case ZIP_ER_MEMORY:
+        return QStringLiteral("memoria esaurita");
+    case ZIP_ER_OPEN:
+        return QStringLiteral("impossibile aprire il file");
+    case ZIP_ER_TMPOPEN:
+        return QStringLiteral("impossibile creare il file temporaneo");
+    case ZIP_ER_RENAME:
+        return QStringLiteral("impossibile rinominare il file temporaneo");
+    case ZIP_ER_CLOSE:
+        return QStringLiteral("impossibile chiudere il file");
+    case ZIP_ER_SEEK:
+        return QStringLiteral("errore di posizionamento nel file");
+    case ZIP_ER_TELL:
+        return QStringLiteral("errore di posizionamento nel file");
+    case ZIP_ER_REMOVE:
+        return QStringLiteral("impossibile togliere il file");
+    case ZIP_ER_CHANGED:
+        return QStringLiteral("lo zip è cambiato durante la lettura");
+    case ZIP_ER_INVAL:
+        return QStringLiteral("richiesta non valida");
+    case ZIP_ER_RDONLY:
+        return QStringLiteral("lo zip è di sola lettura");
+    case ZIP_ER_DELETED:
+        return QStringLiteral("la voce dello zip è stata tolta");
+    case ZIP_ER_OPNOTSUPP:
+        return QStringLiteral("operazione non supportata");
+    case ZIP_ER_INUSE:
+        return QStringLiteral("la risorsa è in uso");
+    case ZIP_ER_CANCELLED:
+        return QStringLiteral("operazione annullata");
+    case ZIP_ER_ZIPCLOSED:
+        return QStringLiteral("lo zip è già chiuso");
     case ZIP_ER_INTERNAL:
-    default: return QStringLiteral("errore interno della libreria zip (codice %1)").arg(zip_error_code_zip(error));
+    default:
+        return QStringLiteral("errore interno della libreria zip (codice %1)").arg(zip_error_code_zip(error));
     }
 }
 

@@ -19,7 +19,6 @@ bool slotOverflows(const char* record, const FieldDef& f, SlotKind kind)
     return std::memchr(slot, 0, static_cast<std::size_t>(f.capacity) + 1) == nullptr;
 }
 
-
 } // namespace
 
 namespace ArchiveCheck {
@@ -87,16 +86,21 @@ QStringList describe(const Report& r)
         lines << QStringLiteral("Scheda incompleta in coda all'archivio: %1 byte").arg(r.trailingBytes);
     if (!r.overlongSlots.isEmpty())
         lines << QStringLiteral("Schede con un campo oltre la sua capienza: %1 (posizioni %2)")
-                     .arg(r.overlongSlots.size()).arg(positions(r.overlongSlots));
+                     .arg(r.overlongSlots.size())
+                     .arg(positions(r.overlongSlots));
     if (!r.badCancelled.isEmpty())
         lines << QStringLiteral("Schede con il contrassegno Annullata diverso da \"Sì\" e \"No\": %1 (posizioni %2)")
-                     .arg(r.badCancelled.size()).arg(positions(r.badCancelled));
+                     .arg(r.badCancelled.size())
+                     .arg(positions(r.badCancelled));
     if (!r.missingRequired.isEmpty())
         lines << QStringLiteral("Schede con un campo obbligatorio vuoto: %1 (posizioni %2)")
-                     .arg(r.missingRequired.size()).arg(positions(r.missingRequired));
+                     .arg(r.missingRequired.size())
+                     .arg(positions(r.missingRequired));
     if (!r.badAttachments.isEmpty())
-        lines << QStringLiteral("Schede con un allegato il cui nome esce dalla cartella Documenti_Allegati o è un nome di dispositivo: %1 (posizioni %2)")
-                     .arg(r.badAttachments.size()).arg(positions(r.badAttachments));
+        lines << QStringLiteral(
+            "Schede con un allegato il cui nome esce dalla cartella Documenti_Allegati o è un nome di dispositivo: %1 (posizioni %2)")
+                     .arg(r.badAttachments.size())
+                     .arg(positions(r.badAttachments));
     if (r.clean())
         lines << QStringLiteral("Nessun problema trovato.");
     return lines;

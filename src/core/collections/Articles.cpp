@@ -10,6 +10,7 @@
 
 namespace {
 
+// clang-format off
 constexpr FieldDef kFields[] = {
     {"Titolo", 0, 250},      {"DataPub", 251, 10},    {"Genere", 262, 50},
     {"Autore", 313, 50},     {"Testata", 364, 50},    {"NumTestata", 415, 30},
@@ -18,6 +19,7 @@ constexpr FieldDef kFields[] = {
     {"File03", 6702, 250},   {"Desc01", 6953, 250},   {"Desc02", 7204, 250},
     {"Desc03", 7455, 250},
 };
+// clang-format on
 constexpr RecordLayout kLayout{"TSchedaArticolo", 7706, SlotKind::ZeroTerminated, kFields};
 static_assert(std::size(kFields) == 16 && kLayout.isContiguous(), "article record must be 7706 bytes of slots");
 
@@ -25,12 +27,15 @@ constexpr RequiredField kRequired[] = {
     {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo dell'articolo."},
 };
 
+// clang-format off
 constexpr FieldCaption kCaptions[] = {
     {"Titolo", "Titolo articolo:"}, {"DataPub", "Data pubblicazione:"}, {"Genere", "Genere:"},
     {"Autore", "Nome autore:"}, {"Testata", "Nome testata:"}, {"NumTestata", "Numero:"},
     {"Testo", "Testo articolo:", true}, {"Sintesi", "Sintesi:"}, {"Valutazione", "Valutazione:"}, {"Note", "Note:"},
 };
+// clang-format on
 
+// clang-format off
 constexpr SearchFilter kFilters[] = {
     {"txtTitolo", "Titolo", "Titolo articolo:"},
     {"txtDataPub", "DataPub", "Data pubblicazione (gg/mm/aaaa):"},
@@ -43,15 +48,18 @@ constexpr SearchFilter kFilters[] = {
     {"txtValutazione", "Valutazione", "Valutazione:"},
     {"txtNote", "Note", "Note:"},
 };
+// clang-format on
 
 // No code prefix, so the list is in title order; the newspaper always
 // begins at character 120.
+// clang-format off
 constexpr LinePiece kLine[] = {
     {"", "Titolo", 50},
     {"  Data: ", "DataPub", 10},
     {"  Autore: ", "Autore", 30},
     {"  Testata: ", "Testata", LinePiece::kUnfitted},
 };
+// clang-format on
 
 // The publication date, and the issue number that keeps its leading
 // zeros ("007").
@@ -70,6 +78,7 @@ const SearchTable kSearch{
 };
 
 // The full text and the attachments are neither listed nor exported.
+// clang-format off
 constexpr ExportColumn kColumns[] = {
     {"Titolo articolo", 300, true, "Titolo", "Titolo articolo", 300},
     {"Data pubblicazione", 150, true, "DataPub", "Data pubblicazione", 150},
@@ -81,6 +90,7 @@ constexpr ExportColumn kColumns[] = {
     {"Valutazione", 300, true, "Valutazione", "Valutazione", 300},
     {"Note", 300, true, "Note", "Note", 300},
 };
+// clang-format on
 
 const ExportTable kExport{
     .layout = &TSchedaArticolo,
@@ -96,10 +106,9 @@ constexpr StatsSection kStats[] = {
     {StatsKind::Grouped, "testata", "Articoli per testata", "Testata", "senza testata", 12},
 };
 
-constexpr std::array<const char*, 8> kNewspapers = {"Corriere della Sera", "la Repubblica", "La Stampa",
-    "Il Sole 24 Ore", "Il Messaggero", "Avvenire", "Il Mattino", "La Nazione"};
-constexpr std::array<const char*, 8> kSections = {"Cultura", "Cronaca", "Economia", "Esteri", "Politica", "Scienza",
-    "Spettacoli", "Sport"};
+constexpr std::array<const char*, 8> kNewspapers = {
+    "Corriere della Sera", "la Repubblica", "La Stampa", "Il Sole 24 Ore", "Il Messaggero", "Avvenire", "Il Mattino", "La Nazione"};
+constexpr std::array<const char*, 8> kSections = {"Cultura", "Cronaca", "Economia", "Esteri", "Politica", "Scienza", "Spettacoli", "Sport"};
 
 void fill(SampleCards& w, Record& r, int serial)
 {
@@ -121,8 +130,14 @@ const RecordLayout TSchedaArticolo = kLayout;
 
 namespace Articles {
 
-const SearchTable& search() { return kSearch; }
-const ExportTable& exportTable() { return kExport; }
+const SearchTable& search()
+{
+    return kSearch;
+}
+const ExportTable& exportTable()
+{
+    return kExport;
+}
 
 const Collection& collection()
 {
@@ -145,8 +160,7 @@ const Collection& collection()
         .plural = "articoli",
         .article = "gli",
         .caption = "Articoli",
-        .roles = {.code = {}, .title = "Titolo", .person = "Autore", .shelf = {}, .dewey = {}, .isbn = {},
-            .borrower = {}, .loanDate = {}},
+        .roles = {.code = {}, .title = "Titolo", .person = "Autore", .shelf = {}, .dewey = {}, .isbn = {}, .borrower = {}, .loanDate = {}},
         .dateFields = kDateFields,
         .textNumbers = kTextNumbers,
         .captions = kCaptions,

@@ -10,6 +10,7 @@
 
 namespace {
 
+// clang-format off
 constexpr FieldDef kFields[] = {
     {"Titolo", 0, 250},       {"Codice", 251, 24},      {"Convalida", 276, 2},
     {"Scaffale", 279, 50},    {"Autore", 330, 50},      {"Nazione", 381, 50},
@@ -24,15 +25,19 @@ constexpr FieldDef kFields[] = {
     {"File03", 2233, 250},    {"Desc01", 2484, 250},    {"Desc02", 2735, 250},
     {"Desc03", 2986, 250},
 };
+// clang-format on
 constexpr RecordLayout kLayout{"TSchedaLibro", 3237, SlotKind::LengthByte, kFields};
 static_assert(std::size(kFields) == 34 && kLayout.isContiguous(), "book record must be 3237 bytes of slots");
 
+// clang-format off
 constexpr RequiredField kRequired[] = {
     {"Titolo", "Attenzione: per salvare la scheda è necessario indicare il titolo del libro."},
     {"Codice", "Attenzione: per salvare la scheda è necessario indicare il codice identificativo del libro."},
     {"Autore", "Attenzione: per salvare la scheda è necessario indicare l'autore del libro."},
 };
+// clang-format on
 
+// clang-format off
 constexpr FieldCaption kCaptions[] = {
     {"Titolo", "Titolo libro:"}, {"Codice", "Codice:"}, {"Scaffale", "Scaffale:"}, {"Autore", "Autore:"},
     {"Nazione", "Nazione:"}, {"Curatore", "Curatore:"}, {"Dewey", "Dewey:"}, {"Pagine", "Pagine:"},
@@ -42,7 +47,9 @@ constexpr FieldCaption kCaptions[] = {
     {"Prima", "1^ pubbl."}, {"Traduttore", "Traduttore:"}, {"Versione", "Versione:"}, {"Note", "Note:"},
     {"Prestato", "Prestato a:"}, {"Scadenza", "Data prestito:"},
 };
+// clang-format on
 
+// clang-format off
 constexpr SearchFilter kFilters[] = {
     {"txtTitolo", "Titolo", "Titolo libro:"},
     {"txtCodice", "Codice", "Codice identificativo:"},
@@ -55,9 +62,11 @@ constexpr SearchFilter kFilters[] = {
     {"txtDewey", "Dewey", "Codice Dewey:"},
     {"txtNote", "Note", "Note:"},
 };
+// clang-format on
 
 // "Cod. " code(24) "  " title(50) "  " author(30) "  " city " " publisher " " year:
 // the city always begins at character 116.
+// clang-format off
 constexpr LinePiece kLine[] = {
     {"Cod. ", "Codice", 24},
     {"  ", "Titolo", 50},
@@ -66,6 +75,7 @@ constexpr LinePiece kLine[] = {
     {" ", "Editore", LinePiece::kUnfitted},
     {" ", "Anno", LinePiece::kUnfitted},
 };
+// clang-format on
 
 constexpr std::string_view kLoan[] = {"Prestato", "Scadenza"};
 
@@ -95,6 +105,7 @@ const SearchTable kAvailable{
 };
 
 // Grid caption, grid width, editable, field, file caption, file width.
+// clang-format off
 constexpr ExportColumn kColumns[] = {
     {"Titolo libro", 350, false, "Titolo", "Titolo libro", 350},
     {"Codice identificativo", 200, false, "Codice", "Codice identificativo", 250},
@@ -122,6 +133,7 @@ constexpr ExportColumn kColumns[] = {
     {"Note", 300, true, "Note", "Note", 350},
     {"Scheda annullata", 120, true, "Annullata", "Scheda annullata", 150},
 };
+// clang-format on
 
 const ExportTable kExport{
     .layout = &TSchedaLibro,
@@ -139,6 +151,7 @@ constexpr LoanRule kLoans{
     .overdue = "prestati da più di %1 giorni",
 };
 
+// clang-format off
 constexpr PrintSheet::Row kSheetRows[] = {
     {"Titolo libro:", "Titolo"}, {"Codice identificativo:", "Codice"}, {"Scaffale:", "Scaffale"},
     {"Autore:", "Autore"}, {"Nazione:", "Nazione"}, {"Curatore:", "Curatore"}, {"Codice Dewey:", "Dewey"},
@@ -148,6 +161,7 @@ constexpr PrintSheet::Row kSheetRows[] = {
     {"Lingua:", "Lingua"}, {"Prima pubblicazione:", "Prima"}, {"Traduttore:", "Traduttore"},
     {"Versione:", "Versione"}, {"Note:", "Note"}, {"Prestato a:", "Prestato"}, {"Data prestito:", "Scadenza"},
 };
+// clang-format on
 constexpr PrintSheet kSheet{
     .windowCaption = " Stampa scheda libro",
     .reportName = "Scheda Libro",
@@ -155,6 +169,7 @@ constexpr PrintSheet kSheet{
     .rows = kSheetRows,
 };
 
+// clang-format off
 constexpr StatsSection kStats[] = {
     StatsSection::totals(),
     {StatsKind::DeweyClass, "classe Dewey", "Libri per classe Dewey", "Dewey", "senza classe", 0},
@@ -162,13 +177,14 @@ constexpr StatsSection kStats[] = {
     {StatsKind::Decade, "decennio", "Libri per decennio di pubblicazione", "Anno", "anno non leggibile", 0},
     {StatsKind::Grouped, "lingua", "Libri per lingua", "Lingua", "senza lingua", 12},
 };
+// clang-format on
 
-constexpr std::array<const char*, 12> kPublishers = {"Einaudi", "Mondadori", "Feltrinelli", "Adelphi", "Bompiani",
-    "Sellerio", "Laterza", "Garzanti", "Rizzoli", "Il Mulino", "Neri Pozza", "Zanichelli"};
-constexpr std::array<const char*, 12> kCities = {"Torino", "Milano", "Roma", "Palermo", "Bologna", "Firenze",
-    "Napoli", "Bari", "Venezia", "Forlì", "Cagliari", "L'Aquila"};
-constexpr std::array<const char*, 12> kGenres = {"Narrativa", "Romanzo storico", "Romanzo giallo", "Poesia",
-    "Saggistica", "Storia", "Filosofia", "Biografia", "Fantascienza", "Arte", "Musica", "Teatro"};
+constexpr std::array<const char*, 12> kPublishers = {"Einaudi", "Mondadori", "Feltrinelli", "Adelphi", "Bompiani", "Sellerio", "Laterza",
+    "Garzanti", "Rizzoli", "Il Mulino", "Neri Pozza", "Zanichelli"};
+constexpr std::array<const char*, 12> kCities = {
+    "Torino", "Milano", "Roma", "Palermo", "Bologna", "Firenze", "Napoli", "Bari", "Venezia", "Forlì", "Cagliari", "L'Aquila"};
+constexpr std::array<const char*, 12> kGenres = {"Narrativa", "Romanzo storico", "Romanzo giallo", "Poesia", "Saggistica", "Storia",
+    "Filosofia", "Biografia", "Fantascienza", "Arte", "Musica", "Teatro"};
 
 // A sound ISBN-13 of an Italian publisher: 978-88, the publisher's four
 // digits, the title's three and the check digit.
@@ -222,9 +238,18 @@ const RecordLayout TSchedaLibro = kLayout;
 
 namespace Books {
 
-const SearchTable& search() { return kSearch; }
-const SearchTable& available() { return kAvailable; }
-const ExportTable& exportTable() { return kExport; }
+const SearchTable& search()
+{
+    return kSearch;
+}
+const SearchTable& available()
+{
+    return kAvailable;
+}
+const ExportTable& exportTable()
+{
+    return kExport;
+}
 
 const Collection& collection()
 {
@@ -247,8 +272,14 @@ const Collection& collection()
         .plural = "libri",
         .article = "i",
         .caption = "Libri",
-        .roles = {.code = "Codice", .title = "Titolo", .person = "Autore", .shelf = "Scaffale", .dewey = "Dewey",
-            .isbn = "Isbn", .borrower = "Prestato", .loanDate = "Scadenza"},
+        .roles = {.code = "Codice",
+            .title = "Titolo",
+            .person = "Autore",
+            .shelf = "Scaffale",
+            .dewey = "Dewey",
+            .isbn = "Isbn",
+            .borrower = "Prestato",
+            .loanDate = "Scadenza"},
         .textNumbers = kTextNumbers,
         .captions = kCaptions,
         .stats = kStats,

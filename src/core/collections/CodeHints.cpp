@@ -66,7 +66,8 @@ QString isbnHint(const QString& text)
         return QStringLiteral("Attenzione: il codice ISBN %1 ha una cifra di controllo errata; controllare di averlo digitato bene.")
             .arg(Text::trimmed(text));
     case Isbn::WrongLength:
-        return QStringLiteral("Attenzione: %1 non sembra un codice ISBN: ha %2, mentre un ISBN ne ha 10 o 13; controllare di averlo digitato bene.")
+        return QStringLiteral(
+            "Attenzione: %1 non sembra un codice ISBN: ha %2, mentre un ISBN ne ha 10 o 13; controllare di averlo digitato bene.")
             .arg(Text::trimmed(text), Text::counted(isbnDigits(text), u"cifra", u"cifre"));
     case Isbn::NotIsbn:
     case Isbn::Valid:
@@ -103,7 +104,8 @@ QString duplicateHint(const QString& code, const QList<qint64>& others)
         return {};
     if (others.size() == 1)
         return QStringLiteral("Attenzione: il codice %1 è già usato dalla scheda in posizione %2.")
-            .arg(Text::trimmed(code)).arg(others.first());
+            .arg(Text::trimmed(code))
+            .arg(others.first());
     return QStringLiteral("Attenzione: il codice %1 è già usato dalle schede in posizione %2.")
         .arg(Text::trimmed(code), ArchiveCheck::positions(others));
 }
@@ -158,13 +160,16 @@ QStringList describe(const Findings& findings)
     QStringList lines;
     for (const auto& [code, where] : findings.duplicates)
         lines << QStringLiteral("Avviso: il codice %1 è usato da %2 schede (posizioni %3)")
-                     .arg(code).arg(where.size()).arg(ArchiveCheck::positions(where));
+                     .arg(code)
+                     .arg(where.size())
+                     .arg(ArchiveCheck::positions(where));
     for (const auto& [position, isbn] : findings.badIsbns)
-        lines << QStringLiteral("Avviso: ISBN con cifra di controllo errata nella scheda in posizione %1: %2")
-                     .arg(position).arg(isbn);
+        lines << QStringLiteral("Avviso: ISBN con cifra di controllo errata nella scheda in posizione %1: %2").arg(position).arg(isbn);
     for (const auto& [position, isbn] : findings.oddIsbns)
         lines << QStringLiteral("Avviso: ISBN di %1 (un ISBN ne ha 10 o 13) nella scheda in posizione %2: %3")
-                     .arg(Text::counted(isbnDigits(isbn), u"cifra", u"cifre")).arg(position).arg(isbn);
+                     .arg(Text::counted(isbnDigits(isbn), u"cifra", u"cifre"))
+                     .arg(position)
+                     .arg(isbn);
     return lines;
 }
 

@@ -57,9 +57,9 @@ struct PrintSheet {
 // by the part they play, whatever the collection calls them. An empty role
 // is one the collection does not have.
 struct FieldRoles {
-    std::string_view code;     // the inventory code: labels and code hints need it
+    std::string_view code; // the inventory code: labels and code hints need it
     std::string_view title;
-    std::string_view person;   // the surname on the spine: author, director
+    std::string_view person; // the surname on the spine: author, director
     std::string_view shelf;
     std::string_view dewey;    // the Dewey class on the spine
     std::string_view isbn;     // the code hints compare it
@@ -83,8 +83,8 @@ struct Collection {
     std::string_view key;       // "books", "dvd", "articles" (the command line's names)
     std::string_view callerTag; // "libri", "dvd", "bibliografie"
     const RecordLayout* layout;
-    std::string_view archiveFile;  // "Libri.pro"; empty for yearly archives
-    std::string_view yearlySuffix; // ".art": one archive per year, named by the year
+    std::string_view archiveFile;            // "Libri.pro"; empty for yearly archives
+    std::string_view yearlySuffix;           // ".art": one archive per year, named by the year
     std::span<const RequiredField> required; // in the order Save checks them
     const SearchTable* search;
     const SearchTable* available; // nullptr: no available-for-loan search
@@ -94,8 +94,8 @@ struct Collection {
     std::string_view picture;
     HelpTopic cardHelp;
     HelpTopic exportHelp;
-    const LoanRule* loans;    // nullptr: its cards are never lent
-    const PrintSheet* sheet;  // nullptr: no card print
+    const LoanRule* loans;   // nullptr: its cards are never lent
+    const PrintSheet* sheet; // nullptr: no card print
     // Fills a generated card number `serial`; every collection has one, or
     // `tomaria-cli sample` would write blank cards.
     void (*sample)(SampleCards& words, Record& record, int serial);

@@ -10,6 +10,7 @@
 
 namespace {
 
+// clang-format off
 constexpr FieldDef kFields[] = {
     {"Titolo", 0, 250},           {"Codice", 251, 24},         {"Convalida", 276, 2},
     {"Scaffale", 279, 50},        {"Regia", 330, 50},          {"Nazione", 381, 50},
@@ -23,6 +24,7 @@ constexpr FieldDef kFields[] = {
     {"File02", 2379, 250},        {"File03", 2630, 250},       {"Desc01", 2881, 250},
     {"Desc02", 3132, 250},        {"Desc03", 3383, 250},
 };
+// clang-format on
 constexpr RecordLayout kLayout{"TSchedaDVD", 3634, SlotKind::LengthByte, kFields};
 static_assert(std::size(kFields) == 32 && kLayout.isContiguous(), "DVD record must be 3634 bytes of slots");
 
@@ -31,6 +33,7 @@ constexpr RequiredField kRequired[] = {
     {"Codice", "Attenzione: per salvare la scheda è necessario indicare il codice identificativo del DVD."},
 };
 
+// clang-format off
 constexpr FieldCaption kCaptions[] = {
     {"Titolo", "Titolo DVD:"}, {"Codice", "Codice:"}, {"Scaffale", "Scaffale:"}, {"Regia", "Regia:"},
     {"Nazione", "Nazione:"}, {"Protagonista", "Protagonista:"}, {"Anno", "Anno:"}, {"Durata", "Durata:"},
@@ -40,7 +43,9 @@ constexpr FieldCaption kCaptions[] = {
     {"AltreLingue", "Altre lingue:"}, {"Sottotitoli", "Sottotitoli:"}, {"Premi", "Premi:"}, {"Note", "Note:"},
     {"Prestato", "Prestato a:"}, {"Scadenza", "Scadenza:"},
 };
+// clang-format on
 
+// clang-format off
 constexpr SearchFilter kFilters[] = {
     {"txtTitolo", "Titolo", "Titolo DVD:"},
     {"txtCodice", "Codice", "Codice identificativo:"},
@@ -53,8 +58,10 @@ constexpr SearchFilter kFilters[] = {
     {"txtContenuti", "Contenuti", "Contenuti:"},
     {"txtNote", "Note", "Note:"},
 };
+// clang-format on
 
 // The protagonist always begins at character 135 of the line.
+// clang-format off
 constexpr LinePiece kLine[] = {
     {"Cod. ", "Codice", 24},
     {"  ", "Titolo", 46},
@@ -62,6 +69,7 @@ constexpr LinePiece kLine[] = {
     {"  Anno: ", "Anno", 4},
     {"  Prot. ", "Protagonista", LinePiece::kUnfitted},
 };
+// clang-format on
 
 constexpr std::string_view kDueDate[] = {"Scadenza"};
 
@@ -91,6 +99,7 @@ const SearchTable kAvailable{
 };
 
 // Grid caption, grid width, editable, field, file caption, file width.
+// clang-format off
 constexpr ExportColumn kColumns[] = {
     {"Titolo DVD", 350, false, "Titolo", "Titolo DVD", 350},
     {"Codice identificativo", 200, false, "Codice", "Codice identificativo", 250},
@@ -116,6 +125,7 @@ constexpr ExportColumn kColumns[] = {
     {"Note", 300, true, "Note", "Note", 250},
     {"Scheda annullata", 120, true, "Annullata", "Scheda annullata", 150},
 };
+// clang-format on
 
 const ExportTable kExport{
     .layout = &TSchedaDVD,
@@ -134,6 +144,7 @@ constexpr LoanRule kLoans{
     .undated = "un DVD senza scadenza risulta disponibile",
 };
 
+// clang-format off
 constexpr PrintSheet::Row kSheetRows[] = {
     {"Titolo DVD:", "Titolo"}, {"Codice identificativo:", "Codice"}, {"Scaffale:", "Scaffale"},
     {"Regia:", "Regia"}, {"Nazione:", "Nazione"}, {"Protagonista:", "Protagonista"}, {"Anno:", "Anno"},
@@ -143,6 +154,7 @@ constexpr PrintSheet::Row kSheetRows[] = {
     {"Lingua originale:", "Lingua"}, {"Altre lingue:", "AltreLingue"}, {"Sottotitoli:", "Sottotitoli"},
     {"Premi:", "Premi"}, {"Note:", "Note"}, {"Prestato a:", "Prestato"}, {"Scadenza prestito:", "Scadenza"},
 };
+// clang-format on
 constexpr PrintSheet kSheet{
     .windowCaption = " Stampa scheda DVD",
     .reportName = "Scheda DVD",
@@ -150,15 +162,17 @@ constexpr PrintSheet kSheet{
     .rows = kSheetRows,
 };
 
+// clang-format off
 constexpr StatsSection kStats[] = {
     StatsSection::totals(),
     {StatsKind::Grouped, "genere", "DVD per genere", "Genere", "senza genere", 12},
     {StatsKind::Decade, "decennio", "DVD per decennio", "Anno", "anno non leggibile", 0},
     {StatsKind::Grouped, "lingua", "DVD per lingua", "Lingua", "senza lingua", 12},
 };
+// clang-format on
 
-constexpr std::array<const char*, 10> kGenres = {"Commedia", "Drammatico", "Documentario", "Giallo", "Western",
-    "Animazione", "Fantascienza", "Storico", "Musicale", "Thriller"};
+constexpr std::array<const char*, 10> kGenres = {
+    "Commedia", "Drammatico", "Documentario", "Giallo", "Western", "Animazione", "Fantascienza", "Storico", "Musicale", "Thriller"};
 
 void fill(SampleCards& w, Record& r, int serial)
 {
@@ -189,9 +203,18 @@ const RecordLayout TSchedaDVD = kLayout;
 
 namespace Dvds {
 
-const SearchTable& search() { return kSearch; }
-const SearchTable& available() { return kAvailable; }
-const ExportTable& exportTable() { return kExport; }
+const SearchTable& search()
+{
+    return kSearch;
+}
+const SearchTable& available()
+{
+    return kAvailable;
+}
+const ExportTable& exportTable()
+{
+    return kExport;
+}
 
 const Collection& collection()
 {
@@ -214,8 +237,14 @@ const Collection& collection()
         .plural = "DVD",
         .article = "i",
         .caption = "DVD",
-        .roles = {.code = "Codice", .title = "Titolo", .person = "Regia", .shelf = "Scaffale", .dewey = {},
-            .isbn = {}, .borrower = "Prestato", .loanDate = "Scadenza"},
+        .roles = {.code = "Codice",
+            .title = "Titolo",
+            .person = "Regia",
+            .shelf = "Scaffale",
+            .dewey = {},
+            .isbn = {},
+            .borrower = "Prestato",
+            .loanDate = "Scadenza"},
         .textNumbers = kTextNumbers,
         .captions = kCaptions,
         .stats = kStats,

@@ -14,7 +14,10 @@ struct Collection;
 // letters. The same seed always gives the same cards on every platform.
 class SampleCards {
 public:
-    explicit SampleCards(std::uint32_t seed) : m_rng(seed) {}
+    explicit SampleCards(std::uint32_t seed)
+        : m_rng(seed)
+    {
+    }
 
     // Fills `record` (of the collection's layout) with card number `serial`
     // through the collection's own filler, which draws from the words below.
@@ -32,8 +35,10 @@ public:
     QString language();
     QString sentence();
     // One of a collection's own words (UTF-8).
-    template <std::size_t N>
-    QString pick(const std::array<const char*, N>& words) { return QString::fromUtf8(words[static_cast<std::size_t>(below(static_cast<int>(N)))]); }
+    template <std::size_t N> QString pick(const std::array<const char*, N>& words)
+    {
+        return QString::fromUtf8(words[static_cast<std::size_t>(below(static_cast<int>(N)))]);
+    }
 
 private:
     std::mt19937 m_rng;

@@ -18,12 +18,24 @@ const FieldDef* DeskCard::field(const Collection& collection, Role role)
     const FieldRoles& roles = collection.roles;
     std::string_view name;
     switch (role) {
-    case Role::Code: name = roles.code; break;
-    case Role::Title: name = roles.title; break;
-    case Role::Author: name = roles.person; break;
-    case Role::Shelf: name = roles.shelf; break;
-    case Role::Borrower: name = roles.borrower; break;
-    case Role::Date: name = roles.loanDate; break;
+    case Role::Code:
+        name = roles.code;
+        break;
+    case Role::Title:
+        name = roles.title;
+        break;
+    case Role::Author:
+        name = roles.person;
+        break;
+    case Role::Shelf:
+        name = roles.shelf;
+        break;
+    case Role::Borrower:
+        name = roles.borrower;
+        break;
+    case Role::Date:
+        name = roles.loanDate;
+        break;
     }
     return name.empty() ? nullptr : collection.layout->find(name);
 }
@@ -83,8 +95,7 @@ QByteArray DeskCard::asSaved(const Collection& collection, const QByteArray& sto
     return after.bytes();
 }
 
-QByteArray DeskCard::withLoan(const Collection& collection, const QByteArray& stored, const QString& borrower,
-    const QString& date)
+QByteArray DeskCard::withLoan(const Collection& collection, const QByteArray& stored, const QString& borrower, const QString& date)
 {
     Record record(*collection.layout);
     record.bytes() = asSaved(collection, stored);

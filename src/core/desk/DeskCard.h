@@ -43,6 +43,5 @@ struct DeskCard {
     // every slot holds its value as the screen shows it, unused bytes zero.
     static QByteArray asSaved(const Collection& collection, const QByteArray& stored);
     // The same with the two loan fields set (empty: emptied).
-    static QByteArray withLoan(const Collection& collection, const QByteArray& stored, const QString& borrower,
-        const QString& date);
+    static QByteArray withLoan(const Collection& collection, const QByteArray& stored, const QString& borrower, const QString& date);
 };

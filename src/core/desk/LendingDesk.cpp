@@ -147,8 +147,7 @@ bool LendingDesk::giveBack(const DeskCard& card)
     const QByteArray after = DeskCard::withLoan(c, card.bytes, {}, {});
     if (!write(c, card.index, card.bytes, after))
         return false;
-    m_moves.push_back(
-        {Clock::now(), DeskMove::Kind::Return, &c, card.index, card.code, card.title, card.borrower, card.bytes, after});
+    m_moves.push_back({Clock::now(), DeskMove::Kind::Return, &c, card.index, card.code, card.title, card.borrower, card.bytes, after});
     return true;
 }
 

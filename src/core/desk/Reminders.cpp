@@ -42,8 +42,8 @@ std::vector<ReminderLetter> letters(const LoanList& loans, const QDate& today)
                                            "previsto, i titoli seguenti:");
         for (const Loan& l : r.items) {
             const bool due = l.collection->loans->dateIsDue;
-            letter.items.push_back({l.title, l.code,
-                (due ? QStringLiteral("da restituire entro il ") : QStringLiteral("prestato il ")) + l.date});
+            letter.items.push_back(
+                {l.title, l.code, (due ? QStringLiteral("da restituire entro il ") : QStringLiteral("prestato il ")) + l.date});
         }
         letter.closing = (one ? QStringLiteral("La preghiamo cortesemente di restituirlo al più presto. ")
                               : QStringLiteral("La preghiamo cortesemente di restituirli al più presto. "))

@@ -20,7 +20,7 @@ struct ReminderLetter {
     QString greeting;       // "Gentile Mario Rossi,"
     QString body;           // the polite request, before the items
     std::vector<Item> items;
-    QString closing;        // after the items
+    QString closing; // after the items
     QString signature;
 
     // The letter as plain lines, for the command line's check and the tests.

@@ -39,11 +39,16 @@ QString Stocktake::fileName()
 QString Stocktake::verdictText(Verdict verdict)
 {
     switch (verdict) {
-    case Verdict::Counted: return QStringLiteral("contato");
-    case Verdict::Twice: return QStringLiteral("letto due volte");
-    case Verdict::OtherShelf: return QStringLiteral("di un altro scaffale");
-    case Verdict::Cancelled: return QStringLiteral("scheda annullata");
-    case Verdict::NoCard: return QStringLiteral("di nessuna scheda");
+    case Verdict::Counted:
+        return QStringLiteral("contato");
+    case Verdict::Twice:
+        return QStringLiteral("letto due volte");
+    case Verdict::OtherShelf:
+        return QStringLiteral("di un altro scaffale");
+    case Verdict::Cancelled:
+        return QStringLiteral("scheda annullata");
+    case Verdict::NoCard:
+        return QStringLiteral("di nessuna scheda");
     }
     return {};
 }
@@ -70,8 +75,7 @@ bool Stocktake::begin(const Collection& collection, const QString& shelf)
         return false;
     }
     const bool ok = store.scan([&](const char* record, qint64 index) {
-        const DeskCard d = DeskCard::read(collection, index,
-            QByteArray::fromRawData(record, collection.layout->size));
+        const DeskCard d = DeskCard::read(collection, index, QByteArray::fromRawData(record, collection.layout->size));
         m_cards.push_back({d.code, d.title, d.shelf, d.borrower, index, d.onLoan(), d.cancelled, false});
         return true;
     });
@@ -180,8 +184,9 @@ bool Stocktake::save() const
     QSaveFile file(path());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    QByteArray text = (kHeader + QLatin1Char('\n') + kCollection + Text::latin1(m_collection->key) + QLatin1Char('\n')
-        + kShelf + m_shelf + QLatin1Char('\n')).toUtf8();
+    QByteArray text = (kHeader + QLatin1Char('\n') + kCollection + Text::latin1(m_collection->key) + QLatin1Char('\n') + kShelf + m_shelf
+        + QLatin1Char('\n'))
+                          .toUtf8();
     for (const Scan& s : m_scans)
         text += s.code.toUtf8() + '\n';
     return file.write(text) == text.size() && file.commit();
@@ -214,8 +219,7 @@ bool Stocktake::load()
     QStringList lines = QString::fromUtf8(all).split(QLatin1Char('\n'));
     // The text after the last line break is a line not finished.
     lines.removeLast();
-    if (lines.size() < 3 || lines[0].trimmed() != kHeader || !lines[1].startsWith(kCollection)
-        || !lines[2].startsWith(kShelf)) {
+    if (lines.size() < 3 || lines[0].trimmed() != kHeader || !lines[1].startsWith(kCollection) || !lines[2].startsWith(kShelf)) {
         m_error = QStringLiteral("%1 non è un inventario di questo programma").arg(fileName());
         return false;
     }

@@ -52,7 +52,7 @@ public:
 
     Scan scan(const QString& code);
     const std::vector<Scan>& scans() const { return m_scans; }
-    int expected() const;  // the shelf's cards, cancelled ones left out
+    int expected() const; // the shelf's cards, cancelled ones left out
     int counted() const;
 
     // The shelf's cards not scanned, in archive order.

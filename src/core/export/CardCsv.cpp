@@ -132,12 +132,15 @@ bool save(const Collection& collection, const QString& archivePath, const QStrin
     Outcome& o = outcome ? *outcome : local;
     o = Outcome();
     QString reason;
-    const bool saved = DiskFile::replaceWhole(path, [&](QSaveFile& file, QString* why) {
-        if (write(collection, archivePath, file, &o))
-            return true;
-        *why = o.reason;
-        return false;
-    }, &reason);
+    const bool saved = DiskFile::replaceWhole(
+        path,
+        [&](QSaveFile& file, QString* why) {
+            if (write(collection, archivePath, file, &o))
+                return true;
+            *why = o.reason;
+            return false;
+        },
+        &reason);
     if (!saved)
         o.reason = reason;
     return saved;

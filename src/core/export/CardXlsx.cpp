@@ -60,8 +60,8 @@ bool copyInto(const QString& from, QSaveFile& to, QString* why)
 
 // Writes the workbook to `path` (a scratch file). libxlsxwriter keeps its
 // own scratch files in `scratch`.
-bool writeWorkbook(const Collection& collection, const QString& archivePath, const QString& path, const QString& scratch,
-    CardCsv::Outcome& o)
+bool writeWorkbook(
+    const Collection& collection, const QString& archivePath, const QString& path, const QString& scratch, CardCsv::Outcome& o)
 {
     const RecordLayout& layout = *collection.layout;
     RecordStore store;
@@ -99,7 +99,8 @@ bool writeWorkbook(const Collection& collection, const QString& archivePath, con
     lxw_row_t row = 0;
     const bool read = error == LXW_NO_ERROR && store.scan([&](const char* record, qint64) {
         if (qint64(row) + 1 >= kMaxRows) {
-            o.reason = QStringLiteral("l'archivio ha più schede delle %1 righe di un foglio di calcolo: usare il file CSV").arg(kMaxRows - 1);
+            o.reason
+                = QStringLiteral("l'archivio ha più schede delle %1 righe di un foglio di calcolo: usare il file CSV").arg(kMaxRows - 1);
             error = LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
             return false;
         }
@@ -172,7 +173,8 @@ bool save(const Collection& collection, const QString& archivePath, const QStrin
     if (!writeWorkbook(collection, archivePath, made, scratch.path(), o))
         return false;
     QString reason;
-    if (!DiskFile::replaceWhole(path, [&](QSaveFile& file, QString* why) { return copyInto(made, file, why); }, &reason)) {
+    if (!DiskFile::replaceWhole(
+            path, [&](QSaveFile& file, QString* why) { return copyInto(made, file, why); }, &reason)) {
         o.reason = reason;
         return false;
     }

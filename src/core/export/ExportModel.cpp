@@ -174,6 +174,5 @@ qsizetype ExportModel::heldBytes() const
     qsizetype edits = 0;
     for (const QString& e : m_edits)
         edits += static_cast<qsizetype>(sizeof(quint64)) + e.size() * 2;
-    return static_cast<qsizetype>(m_blocks.size()) * kBlockSize
-        + static_cast<qsizetype>(m_row.capacity() * sizeof(const char*)) + edits;
+    return static_cast<qsizetype>(m_blocks.size()) * kBlockSize + static_cast<qsizetype>(m_row.capacity() * sizeof(const char*)) + edits;
 }

@@ -28,8 +28,7 @@ bool isProgramFile(QString name)
 {
     if (name.endsWith(AppendJournal::kSuffix, Qt::CaseInsensitive))
         name.chop(AppendJournal::kSuffix.size());
-    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0
-        || name.compare(SettingsFile::name(), Qt::CaseInsensitive) == 0)
+    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0 || name.compare(SettingsFile::name(), Qt::CaseInsensitive) == 0)
         return true;
     for (const Collection* c : Collection::all()) {
         if (c->yearly()) {
@@ -48,7 +47,8 @@ bool isProgramFile(QString name)
 bool isProgramFolder(const QString& folder)
 {
 #ifndef Q_OS_WIN
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::stat(QFile::encodeName(folder).constData(), &a) != 0)
         return false;
     if (::stat(QFile::encodeName(ProgramFolder::path()).constData(), &b) != 0)

@@ -5,13 +5,11 @@
 
 #include <QSaveFile>
 
-
 namespace {
 
-constexpr std::string_view kHead =
-    R"({\rtf1\ansi\ansicpg1252\deff0\deflang1040{\fonttbl{\f0\fnil\fcharset0 Verdana;}{\f1\fnil Verdana;}})"
-    R"({\colortbl ;\red0\green0\blue0;})"
-    R"(\viewkind4\uc1\pard\qc\cf1\b\f0\fs24 )";
+constexpr std::string_view kHead = R"({\rtf1\ansi\ansicpg1252\deff0\deflang1040{\fonttbl{\f0\fnil\fcharset0 Verdana;}{\f1\fnil Verdana;}})"
+                                   R"({\colortbl ;\red0\green0\blue0;})"
+                                   R"(\viewkind4\uc1\pard\qc\cf1\b\f0\fs24 )";
 constexpr std::string_view kAfterTitle = R"(\f1\fs16\par \fs24 )";
 constexpr int kRuleLength = 48; // underscores under the heading
 constexpr std::string_view kParagraph = R"(\par)";
@@ -37,9 +35,15 @@ QByteArray value(QStringView text)
     for (qsizetype i = 0; i < t.size(); ++i) {
         const char16_t ch = t[i].unicode();
         switch (ch) {
-        case u'\\': out.append("\\\\"); continue;
-        case u'{': out.append("\\{"); continue;
-        case u'}': out.append("\\}"); continue;
+        case u'\\':
+            out.append("\\\\");
+            continue;
+        case u'{':
+            out.append("\\{");
+            continue;
+        case u'}':
+            out.append("\\}");
+            continue;
         case u'\r':
             if (i + 1 < t.size() && t[i + 1] == u'\n') {
                 out.append("\\line\r\n");
@@ -47,7 +51,8 @@ QByteArray value(QStringView text)
                 continue;
             }
             break;
-        default: break;
+        default:
+            break;
         }
         if (const unsigned char b = Cp1252::byteFor(ch); b != 0) {
             out.append(static_cast<char>(b));

@@ -17,37 +17,36 @@ namespace {
 // Written to the device in pieces of about this size.
 constexpr std::size_t kChunk = std::size_t(1) << 20;
 
-constexpr std::string_view kHead =
-    R"(<html xmlns:o="urn:schemas-microsoft-com:office:office" xmlns:x="urn:schemas-microsoft-com:office:excel" xmlns="http://www.w3.org/TR/REC-html40">)"
-    R"(<head>)"
-    R"(<meta http-equiv="Content-Type" content="text/html; charset=windows-1252">)"
-    R"(<!--[if gte mso 9]><xml>)"
-    R"(<x:ExcelWorkbook>)"
-    R"(<x:ExcelWorksheets>)"
-    R"(<x:ExcelWorksheet>)"
-    R"(<x:Name>)";
-constexpr std::string_view kAfterName =
-    R"(</x:Name>)"
-    R"(<x:WorksheetOptions>)"
-    R"(<x:Selected/>)"
-    R"(<x:Panes>)"
-    R"(<x:Pane>)"
-    R"(<x:Number>1</x:Number>)"
-    R"(<x:ActiveRow>3</x:ActiveRow>)"
-    R"(</x:Pane>)"
-    R"(</x:Panes>)"
-    R"(<x:ProtectContents>False</x:ProtectContents>)"
-    R"(<x:ProtectObjects>False</x:ProtectObjects>)"
-    R"(<x:ProtectScenarios>False</x:ProtectScenarios>)"
-    R"(</x:WorksheetOptions>)"
-    R"(</x:ExcelWorksheet>)"
-    R"(</x:ExcelWorksheets>)"
-    R"(</x:ExcelWorkbook>)"
-    R"(</xml><![endif]-->)"
-    R"(</head>)"
-    R"(<body>)"
-    R"(<table x:str>)"
-    R"(<tr>)";
+constexpr std::string_view kHead
+    = R"(<html xmlns:o="urn:schemas-microsoft-com:office:office" xmlns:x="urn:schemas-microsoft-com:office:excel" xmlns="http://www.w3.org/TR/REC-html40">)"
+      R"(<head>)"
+      R"(<meta http-equiv="Content-Type" content="text/html; charset=windows-1252">)"
+      R"(<!--[if gte mso 9]><xml>)"
+      R"(<x:ExcelWorkbook>)"
+      R"(<x:ExcelWorksheets>)"
+      R"(<x:ExcelWorksheet>)"
+      R"(<x:Name>)";
+constexpr std::string_view kAfterName = R"(</x:Name>)"
+                                        R"(<x:WorksheetOptions>)"
+                                        R"(<x:Selected/>)"
+                                        R"(<x:Panes>)"
+                                        R"(<x:Pane>)"
+                                        R"(<x:Number>1</x:Number>)"
+                                        R"(<x:ActiveRow>3</x:ActiveRow>)"
+                                        R"(</x:Pane>)"
+                                        R"(</x:Panes>)"
+                                        R"(<x:ProtectContents>False</x:ProtectContents>)"
+                                        R"(<x:ProtectObjects>False</x:ProtectObjects>)"
+                                        R"(<x:ProtectScenarios>False</x:ProtectScenarios>)"
+                                        R"(</x:WorksheetOptions>)"
+                                        R"(</x:ExcelWorksheet>)"
+                                        R"(</x:ExcelWorksheets>)"
+                                        R"(</x:ExcelWorkbook>)"
+                                        R"(</xml><![endif]-->)"
+                                        R"(</head>)"
+                                        R"(<body>)"
+                                        R"(<table x:str>)"
+                                        R"(<tr>)";
 constexpr std::string_view kHeaderCell = R"(<td style="text-align: left; font-weight: bold;" width=)";
 // Excel reads every cell as text because of the table's x:str; LibreOffice
 // ignores x:str and would turn "068" into 68, "1.000" into 1 and "=1+1" into
@@ -67,9 +66,15 @@ void appendText(std::string& out, std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::string_view ref;
         switch (text[i]) {
-        case '&': ref = "&amp;"; break;
-        case '<': ref = "&lt;"; break;
-        case '>': ref = "&gt;"; break;
+        case '&':
+            ref = "&amp;";
+            break;
+        case '<':
+            ref = "&lt;";
+            break;
+        case '>':
+            ref = "&gt;";
+            break;
         default:
             if (!Text::isBlank(text[i]) || text[i] == ' ')
                 continue;
@@ -138,7 +143,8 @@ bool write(const ExportModel& grid, QIODevice& out)
 
 bool save(const ExportModel& grid, const QString& path, QString* reason)
 {
-    return DiskFile::replaceWhole(path, [&](QSaveFile& file, QString*) { return write(grid, file); }, reason);
+    return DiskFile::replaceWhole(
+        path, [&](QSaveFile& file, QString*) { return write(grid, file); }, reason);
 }
 
 bool isOurs(const QString& path)

@@ -89,8 +89,7 @@ int controlByte(const QByteArray& bytes)
 // in two digits ("03/03/24").
 bool twoDigitYear(const QString& value)
 {
-    static const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,2}([/.-])[0-9]{1,2}\\1[0-9]{2}")));
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,2}([/.-])[0-9]{1,2}\\1[0-9]{2}")));
     return pattern.match(value).hasMatch();
 }
 
@@ -115,8 +114,7 @@ bool formulaError(const QString& value)
 // "123", "3.1", "1.00E+05", "01/02/26".
 bool spreadsheetNumber(const QString& value)
 {
-    static const QRegularExpression number(
-        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+([.,][0-9]+)?([Ee][+-]?[0-9]+)?")));
+    static const QRegularExpression number(QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+([.,][0-9]+)?([Ee][+-]?[0-9]+)?")));
     return number.match(value).hasMatch() || twoDigitYear(value);
 }
 
@@ -124,7 +122,7 @@ bool spreadsheetNumber(const QString& value)
 
 // What the first reading of the raw bytes finds out.
 struct CardImport::Scan {
-    QByteArray head;          // the first bytes, for the separator and the file's kind
+    QByteArray head; // the first bytes, for the separator and the file's kind
     bool byteOrderMark = false;
     bool beyondAscii = false; // a valid UTF-8 sequence of two bytes or more
     bool invalid = false;     // a byte that is not UTF-8
@@ -154,10 +152,12 @@ QString CardImport::notCsv(const QByteArray& head)
         start.remove(0, 3);
     const QByteArray lower = Text::foldAZ(QString::fromLatin1(start.trimmed())).toLatin1();
     if (lower.startsWith("<html") || lower.startsWith("<!doctype html") || lower.startsWith("<?xml"))
-        return QStringLiteral("il file è una pagina HTML o XML, come il foglio di calcolo esportato da questo programma, non un file CSV; ") + howTo;
+        return QStringLiteral("il file è una pagina HTML o XML, come il foglio di calcolo esportato da questo programma, non un file CSV; ")
+            + howTo;
     if (head.startsWith("PK\x03\x04"))
         return QStringLiteral("il file è un documento compresso (foglio di calcolo .xlsx o .ods, documento .docx o .odt) ma non un "
-                              "foglio .xlsx leggibile, né un file CSV; ") + howTo + QStringLiteral(", oppure come \"Excel 2007-365 (.xlsx)\"");
+                              "foglio .xlsx leggibile, né un file CSV; ")
+            + howTo + QStringLiteral(", oppure come \"Excel 2007-365 (.xlsx)\"");
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         return QStringLiteral("il file è un documento di Office nel vecchio formato (.xls o .doc), non un file CSV; ") + howTo;
     if (head.startsWith("%PDF"))
@@ -211,7 +211,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
         return false;
     // A UTF-8 validator over the whole file, counting lines as the CSV
     // reader does, so that the first foreign byte is found where it is.
-    int need = 0;                  // continuation bytes still due
+    int need = 0;                       // continuation bytes still due
     unsigned char lo = 0x80, hi = 0xBF; // the range of the next one
     int line = 1, column = 0, seqLine = 1, seqColumn = 0, seqByte = 0;
     bool lastCr = false;
@@ -329,8 +329,9 @@ bool CardImport::header(const QList<QByteArray>& cells, int line)
         const FieldDef* f = names.field(m_header[i]);
         if (!f) {
             m_unknownColumn = true;
-            problem(line, column, m_header[i].isEmpty() ? QStringLiteral("colonna senza nome: ogni colonna deve nominare un campo della scheda")
-                                                        : QStringLiteral("colonna sconosciuta per %1").arg(m_collection.pluralWithArticle()));
+            problem(line, column,
+                m_header[i].isEmpty() ? QStringLiteral("colonna senza nome: ogni colonna deve nominare un campo della scheda")
+                                      : QStringLiteral("colonna sconosciuta per %1").arg(m_collection.pluralWithArticle()));
         } else if (std::find(m_fields.begin(), m_fields.end(), f) != m_fields.end()) {
             problem(line, column, QStringLiteral("colonna ripetuta: il campo %1 ha già una colonna").arg(Text::latin1(f->name)));
         }
@@ -342,7 +343,8 @@ bool CardImport::header(const QList<QByteArray>& cells, int line)
             QString caption = m_collection.fieldCaption(f->name);
             if (caption.endsWith(QLatin1Char(':')))
                 caption.chop(1);
-            problem(line, 0, QStringLiteral("manca la colonna obbligatoria \"%1\"").arg(caption.isEmpty() ? Text::latin1(f->name) : caption));
+            problem(
+                line, 0, QStringLiteral("manca la colonna obbligatoria \"%1\"").arg(caption.isEmpty() ? Text::latin1(f->name) : caption));
         }
     }
     m_codeField = m_collection.roles.code.empty() ? nullptr : layout.find(m_collection.roles.code);
@@ -357,7 +359,8 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
     const int before = m_problemCount;
     if (m_xlsx && cells.size() > m_header.size()) {
         // The sheet's rows end at their last value: this one goes beyond the header.
-        problem(line, static_cast<int>(cells.size()), QStringLiteral("valore in una colonna senza nome: dare un nome alla colonna o togliere il valore"));
+        problem(line, static_cast<int>(cells.size()),
+            QStringLiteral("valore in una colonna senza nome: dare un nome alla colonna o togliere il valore"));
         return false;
     }
     if (cells.size() != m_header.size() && cells.size() != m_namedColumns) {
@@ -400,25 +403,32 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             const QString padded = Text::trimmed(stored).rightJustified(3, QLatin1Char('0'));
             if (!m_checked) {
                 ++m_paddedDewey;
-                warning(line, column, QStringLiteral("codice Dewey \"%1\" completato in \"%2\": le classi Dewey hanno tre cifre, "
-                                                     "e un foglio di calcolo toglie gli zeri iniziali").arg(Text::trimmed(stored), padded));
+                warning(line, column,
+                    QStringLiteral("codice Dewey \"%1\" completato in \"%2\": le classi Dewey hanno tre cifre, "
+                                   "e un foglio di calcolo toglie gli zeri iniziali")
+                        .arg(Text::trimmed(stored), padded));
             }
             stored = padded;
         }
         if (!untouched && formulaError(Text::trimmed(stored))) {
-            problem(line, column, QStringLiteral("\"%1\" è ciò che un foglio di calcolo mostra quando prende un testo per una formula: "
-                                                 "il valore originale è perso; importare il file .xlsx dell'esportazione completa, "
-                                                 "oppure correggere la cella").arg(Text::trimmed(stored)));
+            problem(line, column,
+                QStringLiteral("\"%1\" è ciò che un foglio di calcolo mostra quando prende un testo per una formula: "
+                               "il valore originale è perso; importare il file .xlsx dell'esportazione completa, "
+                               "oppure correggere la cella")
+                    .arg(Text::trimmed(stored)));
             continue;
         }
         if (m_resaved && !m_checked && m_collection.isTextNumber(f.name) && spreadsheetNumber(Text::trimmed(stored)))
-            warning(line, column, QStringLiteral("\"%1\" è un numero o una data per un foglio di calcolo, che può averlo riscritto "
-                                                 "(\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
-                                      .arg(Text::trimmed(stored)));
+            warning(line, column,
+                QStringLiteral("\"%1\" è un numero o una data per un foglio di calcolo, che può averlo riscritto "
+                               "(\"000123\" diventa \"123\", \"3.10\" diventa \"3.1\"): controllarlo")
+                    .arg(Text::trimmed(stored)));
         if (!untouched && m_collection.isDateField(f.name) && twoDigitYear(Text::trimmed(stored))) {
-            problem(line, column, QStringLiteral("la data \"%1\" ha l'anno di due cifre, come la riscrive un foglio di calcolo: "
-                                                 "importare il file .xlsx dell'esportazione completa, oppure aprire il CSV nel "
-                                                 "foglio di calcolo indicando le colonne come testo").arg(Text::trimmed(stored)));
+            problem(line, column,
+                QStringLiteral("la data \"%1\" ha l'anno di due cifre, come la riscrive un foglio di calcolo: "
+                               "importare il file .xlsx dell'esportazione completa, oppure aprire il CSV nel "
+                               "foglio di calcolo indicando le colonne come testo")
+                    .arg(Text::trimmed(stored)));
             continue;
         }
         if (&f == cancelled) {
@@ -437,9 +447,10 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
         if (f.name.starts_with("File")) {
             const QString name = Text::trimmed(stored);
             if (!name.isEmpty() && !AttachmentFolder::isBareName(name)) {
-                problem(line, column, QStringLiteral("\"%1\" non è un nome di allegato ammesso: solo il nome del file nella cartella "
-                                                     "Documenti_Allegati, senza cartelle, \":\" o nomi di dispositivo")
-                                          .arg(name));
+                problem(line, column,
+                    QStringLiteral("\"%1\" non è un nome di allegato ammesso: solo il nome del file nella cartella "
+                                   "Documenti_Allegati, senza cartelle, \":\" o nomi di dispositivo")
+                        .arg(name));
                 continue;
             }
         }
@@ -576,8 +587,10 @@ bool CardImport::check(QIODevice& file, const Options& options)
         case Encoding::Utf8:
             m_utf8 = true;
             if (scan.invalid) {
-                problem(scan.invalidLine, 0, QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, ma --encoding dice utf-8")
-                                                 .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+                problem(scan.invalidLine, 0,
+                    QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, ma --encoding dice utf-8")
+                        .arg(scan.invalidColumn)
+                        .arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
                 return false;
             }
             break;
@@ -590,7 +603,8 @@ bool CardImport::check(QIODevice& file, const Options& options)
                 problem(scan.invalidLine, 0,
                     QStringLiteral("carattere %1: il byte 0x%2 non è UTF-8, mentre altrove il file è scritto in UTF-8; "
                                    "salvare il file tutto in una codifica, oppure indicarla con --encoding utf-8 o --encoding windows-1252")
-                        .arg(scan.invalidColumn).arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
+                        .arg(scan.invalidColumn)
+                        .arg(scan.invalidByte, 2, 16, QLatin1Char('0')));
                 return false;
             }
             break;
@@ -706,8 +720,7 @@ bool CardImport::watchRow(const QIODevice& file)
     return !m_watch->cancelled();
 }
 
-CardImport::Outcome CardImport::run(QIODevice& file, const Options& options, const Progress& progress,
-    const std::atomic<bool>* cancel)
+CardImport::Outcome CardImport::run(QIODevice& file, const Options& options, const Progress& progress, const std::atomic<bool>* cancel)
 {
     Watch watch{progress ? &progress : nullptr, cancel};
     m_watch = &watch;
@@ -819,9 +832,8 @@ QStringList CardImport::notes() const
 
 QStringList CardImport::describe(QList<Problem> sorted) const
 {
-    std::stable_sort(sorted.begin(), sorted.end(), [](const Problem& a, const Problem& b) {
-        return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const Problem& a, const Problem& b) { return a.line != b.line ? a.line < b.line : a.column < b.column; });
     QStringList lines;
     for (const Problem& p : sorted) {
         QString where = p.line > 0 ? QStringLiteral("riga %1").arg(p.line) : QStringLiteral("file");

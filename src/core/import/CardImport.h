@@ -35,7 +35,7 @@ public:
     struct Options {
         Encoding encoding = Encoding::Auto;
         bool allowDuplicates = false;
-        QString archive; // whose codes a new card must not repeat; empty: none
+        QString archive;        // whose codes a new card must not repeat; empty: none
         bool checkOnly = false; // run(): check every row and write nothing
     };
 
@@ -94,8 +94,7 @@ public:
     // the import stops and the journal cuts the archive back to what it was.
     // count(), report(), problems(), duplicates() and notes() then tell the
     // rest.
-    Outcome run(QIODevice& file, const Options& options, const Progress& progress = {},
-        const std::atomic<bool>* cancel = nullptr);
+    Outcome run(QIODevice& file, const Options& options, const Progress& progress = {}, const std::atomic<bool>* cancel = nullptr);
 
     // check() and write() over bytes in memory, every card into records().
     bool read(const QByteArray& file, const Options& options);

@@ -77,7 +77,8 @@ QString ImportNames::accepted() const
             if (c.field == f.name)
                 add(Text::utf8(c.fileCaption));
         }
-        fields << (names.size() == 1 ? names.first() : names.first() + QStringLiteral(" (o ") + names.mid(1).join(QStringLiteral(", ")) + QLatin1Char(')'));
+        fields << (names.size() == 1 ? names.first()
+                                     : names.first() + QStringLiteral(" (o ") + names.mid(1).join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
     return QStringLiteral("colonne ammesse per %1: %2").arg(m_collection.pluralWithArticle(), fields.join(QStringLiteral("; ")));
 }

@@ -32,8 +32,8 @@ Code128 Code128::encode(const QString& text, QString* error)
     symbol->whitespace_width = 0;
     symbol->border_width = 0;
     const QByteArray utf8 = text.toUtf8();
-    const int rc = ZBarcode_Encode_and_Buffer_Vector(symbol.get(), reinterpret_cast<const unsigned char*>(utf8.constData()),
-        int(utf8.size()), 0);
+    const int rc = ZBarcode_Encode_and_Buffer_Vector(
+        symbol.get(), reinterpret_cast<const unsigned char*>(utf8.constData()), int(utf8.size()), 0);
     if (rc >= ZINT_ERROR || !symbol->vector || symbol->width <= 0)
         return fail(QString::fromLatin1(symbol->errtxt));
     // The vector's rectangles are in its own units; one module is the

@@ -27,9 +27,9 @@ struct LabelChoice {
     Range range = Range::All;
     qint64 fromPosition = 0; // Positions: both ends included
     qint64 toPosition = 0;
-    QString fromCode;        // Codes: both ends included, A-Z case ignored
+    QString fromCode; // Codes: both ends included, A-Z case ignored
     QString toCode;
-    QString shelf;           // Shelf: the whole shelf, A-Z case ignored
+    QString shelf;            // Shelf: the whole shelf, A-Z case ignored
     qint64 sincePosition = 0; // Since: this position and every later one
     bool withCancelled = false;
 };

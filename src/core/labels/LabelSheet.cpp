@@ -4,7 +4,6 @@
 #include "core/access/SettingsFile.h"
 #include "core/storage/ProgramFolder.h"
 
-
 #include <array>
 #include <cmath>
 
@@ -112,12 +111,10 @@ LabelSheet customSheet()
     LabelSheet stored = sheet;
     double columns = 0;
     double rows = 0;
-    const bool complete = readNumber(ini, kColumns, columns) && readNumber(ini, kRows, rows)
-        && readNumber(ini, kLeft, stored.left) && readNumber(ini, kTop, stored.top)
-        && readNumber(ini, kPitchX, stored.pitchX) && readNumber(ini, kPitchY, stored.pitchY)
+    const bool complete = readNumber(ini, kColumns, columns) && readNumber(ini, kRows, rows) && readNumber(ini, kLeft, stored.left)
+        && readNumber(ini, kTop, stored.top) && readNumber(ini, kPitchX, stored.pitchX) && readNumber(ini, kPitchY, stored.pitchY)
         && readNumber(ini, kWidth, stored.width) && readNumber(ini, kHeight, stored.height);
-    if (!complete || columns != std::floor(columns) || rows != std::floor(rows) || std::abs(columns) > 1000
-        || std::abs(rows) > 1000)
+    if (!complete || columns != std::floor(columns) || rows != std::floor(rows) || std::abs(columns) > 1000 || std::abs(rows) > 1000)
         return sheet;
     stored.columns = int(columns);
     stored.rows = int(rows);

@@ -193,8 +193,7 @@ QStringList LoanList::lines(int width) const
 QString LoanList::totalLine() const
 {
     return QStringLiteral("Il presente elenco contiene %1 in prestito, %2.")
-        .arg(Text::counted(qint64(m_loans.size()), u"scheda", u"schede"),
-            Text::counted(markedCount(), u"segnalata", u"segnalate"));
+        .arg(Text::counted(qint64(m_loans.size()), u"scheda", u"schede"), Text::counted(markedCount(), u"segnalata", u"segnalate"));
 }
 
 int LoanList::markedCount() const
@@ -205,13 +204,16 @@ int LoanList::markedCount() const
 QString LoanList::noteText(const Loan& loan)
 {
     switch (loan.note) {
-    case LoanNote::None: break;
+    case LoanNote::None:
+        break;
     case LoanNote::Late:
-        return (loan.collection->loans->dateIsDue ? QStringLiteral("scaduto da ") : QStringLiteral("prestato da "))
-            + daysText(loan.late);
-    case LoanNote::Unreadable: return QStringLiteral("data non leggibile");
-    case LoanNote::NoDate: return QStringLiteral("senza data");
-    case LoanNote::NoDueDate: return QStringLiteral("senza scadenza: risulta disponibile");
+        return (loan.collection->loans->dateIsDue ? QStringLiteral("scaduto da ") : QStringLiteral("prestato da ")) + daysText(loan.late);
+    case LoanNote::Unreadable:
+        return QStringLiteral("data non leggibile");
+    case LoanNote::NoDate:
+        return QStringLiteral("senza data");
+    case LoanNote::NoDueDate:
+        return QStringLiteral("senza scadenza: risulta disponibile");
     }
     return {};
 }
@@ -234,8 +236,8 @@ QString LoanList::line(const Loan& loan, const Widths& widths)
 
 QDate LoanList::readDate(const QString& text)
 {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QStringLiteral("([0-9]{1,2})([^0-9])([0-9]{1,2})([^0-9])([0-9]{4})")));
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{1,2})([^0-9])([0-9]{1,2})([^0-9])([0-9]{4})")));
     const QRegularExpressionMatch m = pattern.match(text.trimmed());
     if (!m.hasMatch() || m.captured(2) != m.captured(4))
         return {};

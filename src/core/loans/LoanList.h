@@ -11,10 +11,10 @@ struct Collection;
 // What a loan's line says after its date, besides the lateness of a marked one.
 enum class LoanNote {
     None,
-    Late,          // marked "!": lent too long ago, or past its due date
-    Unreadable,    // a date that cannot be read: never marked
-    NoDate,        // a book with a borrower and no date: never marked
-    NoDueDate,     // a DVD with a borrower and no due date: the searches find it available
+    Late,       // marked "!": lent too long ago, or past its due date
+    Unreadable, // a date that cannot be read: never marked
+    NoDate,     // a book with a borrower and no date: never marked
+    NoDueDate,  // a DVD with a borrower and no due date: the searches find it available
 };
 
 // One book or DVD card on loan, as its card holds it.
@@ -24,8 +24,8 @@ struct Loan {
     QString code;
     QString title;
     QString borrower;
-    QString date;   // as typed on the card
-    QDate when;     // the date read as dd/mm/yyyy; invalid when it cannot be read
+    QString date;    // as typed on the card
+    QDate when;      // the date read as dd/mm/yyyy; invalid when it cannot be read
     qint64 late = 0; // days lent (books) or days past due (DVDs) when marked
     bool marked = false;
     LoanNote note = LoanNote::None;

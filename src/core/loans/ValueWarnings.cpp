@@ -70,14 +70,17 @@ QStringList describe(const Findings& findings)
     if (!findings.badDewey.isEmpty())
         lines << QStringLiteral("Avviso: %1 codici Dewey non hanno tre cifre (le statistiche contano questi libri \"senza classe\"; "
                                 "un foglio di calcolo toglie gli zeri iniziali): posizioni %2")
-                     .arg(findings.badDewey.size()).arg(listed(findings.badDewey));
+                     .arg(findings.badDewey.size())
+                     .arg(listed(findings.badDewey));
     if (!findings.unreadableDates.isEmpty())
         lines << QStringLiteral("Avviso: %1 date di prestito non si leggono come gg/mm/aaaa (i prestiti le segnano \"%2\"): posizioni %3")
-                     .arg(findings.unreadableDates.size()).arg(LoanList::noteText([] {
+                     .arg(findings.unreadableDates.size())
+                     .arg(LoanList::noteText([] {
                          Loan loan;
                          loan.note = LoanNote::Unreadable;
                          return loan;
-                     }()), listed(findings.unreadableDates));
+                     }()),
+                         listed(findings.unreadableDates));
     return lines;
 }
 

@@ -16,7 +16,7 @@ struct Collection;
 namespace ValueWarnings {
 
 struct Findings {
-    QList<QPair<qint64, QString>> badDewey;      // position (from 1), the code as written
+    QList<QPair<qint64, QString>> badDewey;        // position (from 1), the code as written
     QList<QPair<qint64, QString>> unreadableDates; // position (from 1), the date as written
 };
 

@@ -30,8 +30,8 @@ public:
             m_threads = static_cast<int>(std::clamp<qint64>(records * recordSize / kBytesPerThread, 1, std::min(cores, kMostThreads)));
         }
         constexpr qint64 kPieceBytes = 4 << 20;
-        m_perPiece = std::clamp<qint64>((records + 4 * m_threads - 1) / (4 * m_threads), 1,
-            std::max<qint64>(1, kPieceBytes / std::max(1, recordSize)));
+        m_perPiece = std::clamp<qint64>(
+            (records + 4 * m_threads - 1) / (4 * m_threads), 1, std::max<qint64>(1, kPieceBytes / std::max(1, recordSize)));
         m_pieces = std::max<qint64>(1, (records + m_perPiece - 1) / m_perPiece);
     }
 
@@ -42,16 +42,14 @@ public:
     // piece, record, index)) for every record; records of one piece come in
     // archive order on one thread. False when a piece could
     // not be read to its end (the store's scan says why).
-    template <class Visit>
-    bool run(const RecordStore& store, const Visit& visit) const
+    template <class Visit> bool run(const RecordStore& store, const Visit& visit) const
     {
         return run(store, visit, [](int, qint64, qint64, qint64) {});
     }
 
     // The same, and done(thread, piece, first, last) on that piece's thread
     // once records [first, last) of a piece have all been visited.
-    template <class Visit, class Done>
-    bool run(const RecordStore& store, const Visit& visit, const Done& done) const
+    template <class Visit, class Done> bool run(const RecordStore& store, const Visit& visit, const Done& done) const
     {
         std::atomic<qint64> next = 0;
         std::atomic<bool> failed = false;

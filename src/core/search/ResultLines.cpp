@@ -44,8 +44,7 @@ void prefetch(std::string_view bytes)
 
 bool hasBreak(std::string_view bytes)
 {
-    return !bytes.empty()
-        && (std::memchr(bytes.data(), '\n', bytes.size()) || std::memchr(bytes.data(), '\r', bytes.size()));
+    return !bytes.empty() && (std::memchr(bytes.data(), '\n', bytes.size()) || std::memchr(bytes.data(), '\r', bytes.size()));
 }
 
 // Copies at most `room` characters of a value onto one line: a stored line
@@ -198,8 +197,8 @@ void ResultLines::sort(int threads)
         std::stable_sort(begin, end, before);
     });
     for (std::size_t c = 1; c < chunks; ++c) {
-        std::inplace_merge(m_spans.begin(), m_spans.begin() + std::ptrdiff_t(from(c)),
-            m_spans.begin() + std::ptrdiff_t(from(c + 1)), before);
+        std::inplace_merge(
+            m_spans.begin(), m_spans.begin() + std::ptrdiff_t(from(c)), m_spans.begin() + std::ptrdiff_t(from(c + 1)), before);
     }
 }
 

@@ -110,11 +110,12 @@ bool collect(RecordStore& store, const SearchTable& table, const std::vector<Sea
         std::vector<qint64> candidates;
         if (index.candidates(needles, 1, candidates) && fewEnough(candidates.size(), store.count())) {
             reach(Search::TestPoint::CandidatesNamed);
-            const bool read = store.readRecords(candidates.data(), static_cast<qint64>(candidates.size()), [&](const char* record, qint64 i) {
-                if (wanted(record))
-                    hits.emplace_back(i, QByteArray(record, size));
-                return true;
-            });
+            const bool read = store.readRecords(
+                candidates.data(), static_cast<qint64>(candidates.size()), [&](const char* record, qint64 i) {
+                    if (wanted(record))
+                        hits.emplace_back(i, QByteArray(record, size));
+                    return true;
+                });
             if (read && index.current(store))
                 return true;
             hits.clear();
@@ -125,15 +126,18 @@ bool collect(RecordStore& store, const SearchTable& table, const std::vector<Sea
     const ArchivePass pass(store.count(), size);
     std::vector<std::vector<std::pair<qint64, QByteArray>>> found(static_cast<std::size_t>(pass.pieces()));
     std::vector<SearchIndexWriter::Buffers> buffers(static_cast<std::size_t>(pass.threads()), writer.buffers());
-    const bool read = pass.run(store, [&](int thread, qint64 piece, const char* record, qint64 i) {
-        if (making)
-            writer.add(record, buffers[static_cast<std::size_t>(thread)]);
-        if (wanted(record))
-            found[static_cast<std::size_t>(piece)].emplace_back(i, QByteArray(record, size));
-    }, [&](int thread, qint64, qint64 first, qint64 last) {
-        if (making)
-            writer.addPiece(first, last, buffers[static_cast<std::size_t>(thread)]);
-    });
+    const bool read = pass.run(
+        store,
+        [&](int thread, qint64 piece, const char* record, qint64 i) {
+            if (making)
+                writer.add(record, buffers[static_cast<std::size_t>(thread)]);
+            if (wanted(record))
+                found[static_cast<std::size_t>(piece)].emplace_back(i, QByteArray(record, size));
+        },
+        [&](int thread, qint64, qint64 first, qint64 last) {
+            if (making)
+                writer.addPiece(first, last, buffers[static_cast<std::size_t>(thread)]);
+        });
     writer.finish(store, read);
     if (!read)
         return false;
@@ -302,17 +306,20 @@ bool Search::runPass(RecordStore& store, QStringList& lines, bool makeIndex) con
     for (qint64 piece = 0; piece < pass.pieces(); ++piece)
         found.emplace_back(m_table);
     std::atomic<bool> first = true;
-    const bool read = pass.run(store, [&](int thread, qint64 piece, const char* record) {
-        if (making)
-            writer.add(record, buffers[static_cast<std::size_t>(thread)]);
-        if (matches(record))
-            found[static_cast<std::size_t>(piece)].add(record);
-    }, [&](int thread, qint64, qint64 from, qint64 to) {
-        if (making)
-            writer.addPiece(from, to, buffers[static_cast<std::size_t>(thread)]);
-        if (first.exchange(false))
-            reach(TestPoint::FirstPieceRead);
-    });
+    const bool read = pass.run(
+        store,
+        [&](int thread, qint64 piece, const char* record) {
+            if (making)
+                writer.add(record, buffers[static_cast<std::size_t>(thread)]);
+            if (matches(record))
+                found[static_cast<std::size_t>(piece)].add(record);
+        },
+        [&](int thread, qint64, qint64 from, qint64 to) {
+            if (making)
+                writer.addPiece(from, to, buffers[static_cast<std::size_t>(thread)]);
+            if (first.exchange(false))
+                reach(TestPoint::FirstPieceRead);
+        });
     writer.finish(store, read);
     if (!read)
         return false;
@@ -348,8 +355,8 @@ bool Search::run(const QString& archivePath, QStringList& lines, RecordStore::Mo
     return ok;
 }
 
-bool Search::findLine(RecordStore& store, const SearchTable& table, const QString& line,
-    const std::function<void(const char* record, qint64 index)>& found)
+bool Search::findLine(
+    RecordStore& store, const SearchTable& table, const QString& line, const std::function<void(const char* record, qint64 index)>& found)
 {
     // The list holds decoded lines, so encoding gives back the stored bytes.
     const QByteArray wantedBytes = Cp1252::encode(line);
@@ -366,7 +373,8 @@ bool Search::findLine(RecordStore& store, const SearchTable& table, const QStrin
             if (piece.width == LinePiece::kUnfitted)
                 break;
             at += piece.before.size();
-            const std::string_view shown = at < wanted.size() ? Text::trimmed(wanted.substr(at, static_cast<std::size_t>(piece.width))) : std::string_view();
+            const std::string_view shown = at < wanted.size() ? Text::trimmed(wanted.substr(at, static_cast<std::size_t>(piece.width)))
+                                                              : std::string_view();
             at += static_cast<std::size_t>(piece.width);
             if (shown.size() > needle.size() && table.filterFor(piece.field) && shown.find('\0') == std::string_view::npos) {
                 needle.resize(shown.size());
@@ -380,12 +388,15 @@ bool Search::findLine(RecordStore& store, const SearchTable& table, const QStrin
         needles.push_back({needleField, needle});
     const ResultLines builder(table);
     std::vector<std::pair<qint64, QByteArray>> hits;
-    const bool read = collect(store, table, needles, [&](const char* record) {
-        thread_local std::string built; // the pass calls on several threads
-        built.clear();
-        builder.build(record, built);
-        return Text::trimmed(std::string_view(built)) == wanted;
-    }, hits);
+    const bool read = collect(
+        store, table, needles,
+        [&](const char* record) {
+            thread_local std::string built; // the pass calls on several threads
+            built.clear();
+            builder.build(record, built);
+            return Text::trimmed(std::string_view(built)) == wanted;
+        },
+        hits);
     for (const auto& [index, record] : hits)
         found(record.constData(), index);
     return read;
@@ -407,17 +418,20 @@ bool Search::findEqual(RecordStore& store, const SearchTable& table, std::string
         needles.push_back({&def, folded});
     const SlotKind kind = table.layout->kind;
     std::vector<std::pair<qint64, QByteArray>> hits;
-    const bool read = collect(store, table, needles, [&](const char* record) {
-        if (!exact)
-            return false;
-        const std::string_view stored = Text::trimmed(TextSlot::raw(record, def, kind));
-        if (stored.size() != folded.size())
-            return false;
-        thread_local std::string own; // the pass calls on several threads
-        own.resize(stored.size());
-        Fold::into(stored, own.data());
-        return own == folded;
-    }, hits);
+    const bool read = collect(
+        store, table, needles,
+        [&](const char* record) {
+            if (!exact)
+                return false;
+            const std::string_view stored = Text::trimmed(TextSlot::raw(record, def, kind));
+            if (stored.size() != folded.size())
+                return false;
+            thread_local std::string own; // the pass calls on several threads
+            own.resize(stored.size());
+            Fold::into(stored, own.data());
+            return own == folded;
+        },
+        hits);
     for (const auto& [index, record] : hits)
         found(record.constData(), index);
     return read;

@@ -83,7 +83,7 @@ public:
 private:
     struct Filter {
         const FieldDef* field;
-        QByteArray folded; // Windows-1252, A-Z folded
+        QByteArray folded;  // Windows-1252, A-Z folded
         bool representable; // false: a character the code page lacks, so no match
     };
 

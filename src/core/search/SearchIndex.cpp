@@ -231,11 +231,10 @@ bool SearchIndex::open(const RecordStore& store, SlotKind kind, const std::vecto
     }
     const qint64 records = store.count();
     const bool fits = t.magic == kMagic && t.version == kVersion
-        && t.trailerSum == checksum(reinterpret_cast<const char*>(&t), offsetof(Trailer, trailerSum))
-        && t.archive == archive && t.recordSize == store.recordSize() && t.kind == static_cast<std::int64_t>(kind) && t.records == records
-        && t.columns > 0 && t.columns < 1024 && t.chunks >= 0 && t.directoryAt >= 0
-        && t.directoryBytes == t.columns * std::int64_t(sizeof(Column))
-                + t.chunks * std::int64_t(sizeof(Chunk) + t.columns * sizeof(Part))
+        && t.trailerSum == checksum(reinterpret_cast<const char*>(&t), offsetof(Trailer, trailerSum)) && t.archive == archive
+        && t.recordSize == store.recordSize() && t.kind == static_cast<std::int64_t>(kind) && t.records == records && t.columns > 0
+        && t.columns < 1024 && t.chunks >= 0 && t.directoryAt >= 0
+        && t.directoryBytes == t.columns * std::int64_t(sizeof(Column)) + t.chunks * std::int64_t(sizeof(Chunk) + t.columns * sizeof(Part))
         && t.directoryAt + t.directoryBytes + std::int64_t(sizeof t) == st.st_size;
     if (!fits) {
         close();

@@ -24,8 +24,7 @@ bool SearchIndexWriter::begin(const RecordStore& store, SlotKind kind, const std
     // before it may still be changing in ways its change time would not
     // show later, so no copy is made of it now.
     SearchIndex::Stamp made;
-    if (!SearchIndex::stampOf(file->handle(), made)
-        || m_archive.changedNs + SearchIndex::settle().count() >= made.modifiedNs) {
+    if (!SearchIndex::stampOf(file->handle(), made) || m_archive.changedNs + SearchIndex::settle().count() >= made.modifiedNs) {
         file->cancelWriting();
         return false;
     }
@@ -96,9 +95,7 @@ void SearchIndexWriter::finish(const RecordStore& store, bool read)
         return;
     }
     std::string directory;
-    const auto put = [&directory](const auto& value) {
-        directory.append(reinterpret_cast<const char*>(&value), sizeof value);
-    };
+    const auto put = [&directory](const auto& value) { directory.append(reinterpret_cast<const char*>(&value), sizeof value); };
     for (const FieldDef* f : m_fields)
         put(SearchIndex::Column{f->offset, f->capacity});
     for (const Written& w : m_written) {

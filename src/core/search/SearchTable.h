@@ -39,10 +39,10 @@ struct SearchTable {
     std::span<const SearchFilter> filters;
     SkipRule skip;
     std::span<const LinePiece> line;
-    int itemWidth;              // width of a list line, in pixels
-    std::string_view caption;   // window caption (UTF-8)
+    int itemWidth;               // width of a list line, in pixels
+    std::string_view caption;    // window caption (UTF-8)
     std::string_view printTitle; // title of the printed list (UTF-8)
-    std::string_view callerTag; // the tag that lets a double-click fill the card
+    std::string_view callerTag;  // the tag that lets a double-click fill the card
 
     // The filter bound to `field` (A-Z case ignored, so "autore" finds
     // "Autore"); nullptr when the table has none.

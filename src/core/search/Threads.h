@@ -12,8 +12,7 @@ namespace Threads {
 // and the others on threads of their own, and returns when all are done.
 // A task that cannot get a thread runs on the calling one; the first
 // exception a task throws is thrown again here once every task has ended.
-template <class Task>
-void run(int count, const Task& task)
+template <class Task> void run(int count, const Task& task)
 {
     std::exception_ptr failure;
     std::mutex guard;

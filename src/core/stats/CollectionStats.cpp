@@ -50,14 +50,16 @@ struct Group {
     // the result never depends on the order the threads finish in.
     std::string_view shown() const
     {
-        const auto best = std::min_element(spellings.begin(), spellings.end(), [](const auto& a, const auto& b) {
-            return a.second != b.second ? a.second > b.second : a.first < b.first;
-        });
+        const auto best = std::min_element(spellings.begin(), spellings.end(),
+            [](const auto& a, const auto& b) { return a.second != b.second ? a.second > b.second : a.first < b.first; });
         return best->first;
     }
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 bool digitsOnly(std::string_view s, std::size_t n)
 {

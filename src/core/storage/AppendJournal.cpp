@@ -24,7 +24,6 @@ constexpr char kMagic[] = "tomaria-journal 2 ";
 // The first format named no file; still read, and applied only with care.
 constexpr char kFirstMagic[] = "tomaria-journal 1 ";
 
-
 // What the signal handler needs, set up before the first appended byte.
 struct Armed {
     volatile std::sig_atomic_t active = 0;
@@ -77,8 +76,8 @@ bool begin(const QString& archive, const Before& before, QString* reason)
             *reason = QStringLiteral("impossibile sapere quale file è l'archivio");
         return false;
     }
-    const QByteArray text = QByteArray(kMagic) + QByteArray::number(of.device) + ' ' + QByteArray::number(of.inode)
-        + ' ' + QByteArray::number(of.bornMs) + ' ' + QByteArray::number(before.length) + ' ' + before.tail.toBase64() + "\n";
+    const QByteArray text = QByteArray(kMagic) + QByteArray::number(of.device) + ' ' + QByteArray::number(of.inode) + ' '
+        + QByteArray::number(of.bornMs) + ' ' + QByteArray::number(before.length) + ' ' + before.tail.toBase64() + "\n";
     if (!DiskFile::writeAll(journal, text.constData(), text.size()) || !DiskFile::syncToDisk(journal)) {
         if (reason)
             *reason = DiskFile::failureReason(journal);
@@ -181,7 +180,8 @@ bool recover(QFileDevice& file, const QString& archive, QString* notice)
         if (file.size() != before->length && !file.resize(before->length))
             return false;
         if (!before->tail.isEmpty()
-            && (!file.seek(before->length - before->tail.size()) || !DiskFile::writeAll(file, before->tail.constData(), before->tail.size())))
+            && (!file.seek(before->length - before->tail.size())
+                || !DiskFile::writeAll(file, before->tail.constData(), before->tail.size())))
             return false;
         if (!DiskFile::syncToDisk(file))
             return false;

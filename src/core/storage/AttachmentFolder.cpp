@@ -19,8 +19,8 @@ namespace {
 // "nul.txt" is the null device there, not a file.
 bool isWindowsDevice(QStringView name)
 {
-    static const QRegularExpression device(QRegularExpression::anchoredPattern(
-                                               QStringLiteral("(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³]|conin\\$|conout\\$)([ .].*)?")),
+    static const QRegularExpression device(
+        QRegularExpression::anchoredPattern(QStringLiteral("(con|prn|aux|nul|com[0-9¹²³]|lpt[0-9¹²³]|conin\\$|conout\\$)([ .].*)?")),
         QRegularExpression::CaseInsensitiveOption);
     return device.match(name.toString()).hasMatch();
 }
@@ -29,9 +29,8 @@ bool isWindowsDevice(QStringView name)
 
 bool AttachmentFolder::isBareName(QStringView name)
 {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
-        && !name.contains(QLatin1Char(':')) && !name.contains(QChar(0)) && name != QLatin1String(".")
-        && name != QLatin1String("..") && !isWindowsDevice(name);
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char(':'))
+        && !name.contains(QChar(0)) && name != QLatin1String(".") && name != QLatin1String("..") && !isWindowsDevice(name);
 }
 
 bool AttachmentFolder::create()

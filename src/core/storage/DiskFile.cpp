@@ -143,29 +143,48 @@ Identity identityOf(const QString& path)
 QString systemReason(int code)
 {
     switch (code) {
-    case ENOSPC: return QStringLiteral("spazio esaurito sul disco");
-    case EFBIG: return QStringLiteral("superato il limite di dimensione dei file");
+    case ENOSPC:
+        return QStringLiteral("spazio esaurito sul disco");
+    case EFBIG:
+        return QStringLiteral("superato il limite di dimensione dei file");
 #ifdef EDQUOT
-    case EDQUOT: return QStringLiteral("superata la quota disco");
+    case EDQUOT:
+        return QStringLiteral("superata la quota disco");
 #endif
     case EACCES:
-    case EPERM: return QStringLiteral("permesso negato");
-    case EROFS: return QStringLiteral("file system di sola lettura");
-    case EIO: return QStringLiteral("errore di lettura o scrittura del dispositivo");
-    case ENOENT: return kMissing;
-    case EISDIR: return QStringLiteral("è una cartella");
-    case ENOTDIR: return QStringLiteral("una parte del percorso non è una cartella");
-    case ENAMETOOLONG: return QStringLiteral("nome troppo lungo per il disco");
-    case EEXIST: return QStringLiteral("il file esiste già");
-    case ENOTEMPTY: return QStringLiteral("la cartella non è vuota");
-    case EBUSY: return QStringLiteral("il file è in uso");
-    case EXDEV: return QStringLiteral("il file è su un altro disco");
+    case EPERM:
+        return QStringLiteral("permesso negato");
+    case EROFS:
+        return QStringLiteral("file system di sola lettura");
+    case EIO:
+        return QStringLiteral("errore di lettura o scrittura del dispositivo");
+    case ENOENT:
+        return kMissing;
+    case EISDIR:
+        return QStringLiteral("è una cartella");
+    case ENOTDIR:
+        return QStringLiteral("una parte del percorso non è una cartella");
+    case ENAMETOOLONG:
+        return QStringLiteral("nome troppo lungo per il disco");
+    case EEXIST:
+        return QStringLiteral("il file esiste già");
+    case ENOTEMPTY:
+        return QStringLiteral("la cartella non è vuota");
+    case EBUSY:
+        return QStringLiteral("il file è in uso");
+    case EXDEV:
+        return QStringLiteral("il file è su un altro disco");
     case EMFILE:
-    case ENFILE: return QStringLiteral("troppi file aperti");
-    case ENOMEM: return QStringLiteral("memoria esaurita");
-    case ELOOP: return QStringLiteral("troppi collegamenti simbolici nel percorso");
-    case EINVAL: return QStringLiteral("operazione non valida");
-    default: return {};
+    case ENFILE:
+        return QStringLiteral("troppi file aperti");
+    case ENOMEM:
+        return QStringLiteral("memoria esaurita");
+    case ELOOP:
+        return QStringLiteral("troppi collegamenti simbolici nel percorso");
+    case EINVAL:
+        return QStringLiteral("operazione non valida");
+    default:
+        return {};
     }
 }
 

@@ -40,8 +40,7 @@ void ignoreFileSizeSignal();
 // when every step succeeded; otherwise the old file stays as it was. On
 // failure `reason` (when given) holds what `write` said, else why the disk
 // refused.
-bool replaceWhole(const QString& path, const std::function<bool(QSaveFile& file, QString* why)>& write,
-    QString* reason = nullptr);
+bool replaceWhole(const QString& path, const std::function<bool(QSaveFile& file, QString* why)>& write, QString* reason = nullptr);
 
 // The Italian reason of a system error code, for the failures a device
 // reports (full disk, quota, file-size limit, permissions); empty for a

@@ -38,8 +38,7 @@ OVERLAPPED farByte()
 bool tryLock(int fd)
 {
     OVERLAPPED at = farByte();
-    return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
-        0, 1, 0, &at);
+    return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
 }
 
 void unlock(int fd)

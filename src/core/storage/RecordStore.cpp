@@ -91,8 +91,8 @@ bool RecordStore::recoverUnderLock()
     if (recovered)
         return true;
     m_undoFailed = true;
-    return fail(QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ")
-        + DiskFile::failureReason(m_file) + kMayHaveChanged);
+    return fail(QStringLiteral("impossibile riportare l'archivio a prima di un'aggiunta interrotta: ") + DiskFile::failureReason(m_file)
+        + kMayHaveChanged);
 }
 
 void RecordStore::recoverAtOpen(Mode mode)
@@ -444,7 +444,8 @@ bool RecordStore::readRecords(const qint64* indexes, qint64 count, const Visitor
     for (qint64 i = 0; i < count;) {
         const qint64 first = indexes[i];
         qint64 end = i + 1;
-        while (end < count && indexes[end] > indexes[end - 1] && indexes[end] - indexes[end - 1] <= kJoinedGap && indexes[end] - first < perBlock)
+        while (end < count && indexes[end] > indexes[end - 1] && indexes[end] - indexes[end - 1] <= kJoinedGap
+            && indexes[end] - first < perBlock)
             ++end;
         if (first < 0 || indexes[end - 1] < first)
             return false;

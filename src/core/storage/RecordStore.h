@@ -40,9 +40,9 @@ public:
     void close();
 
     int recordSize() const { return m_recordSize; }
-    qint64 count() const;                  // whole records only
-    qint64 trailingBytes() const;          // bytes of a partial record at the end
-    bool seek(qint64 index);               // 0 <= index <= count()
+    qint64 count() const;         // whole records only
+    qint64 trailingBytes() const; // bytes of a partial record at the end
+    bool seek(qint64 index);      // 0 <= index <= count()
     qint64 index() const { return m_index; }
     bool atEnd() const { return m_index >= count(); }
 

@@ -63,7 +63,9 @@ std::optional<Plan> parse(const QByteArray& text)
             return std::nullopt;
         RestoreJournal::Step step{unfield(parts[0]), unfield(parts[1]), unfield(parts[2])};
         // Only names inside the program folder, and staged files inside the staging folder.
-        const auto inside = [](const QString& name) { return !name.isEmpty() && !name.startsWith(QLatin1Char('/')) && !name.split(QLatin1Char('/')).contains(QStringLiteral("..")); };
+        const auto inside = [](const QString& name) {
+            return !name.isEmpty() && !name.startsWith(QLatin1Char('/')) && !name.split(QLatin1Char('/')).contains(QStringLiteral(".."));
+        };
         const QString staged = plan.staging + QLatin1Char('/');
         if (!inside(step.target) || !step.outgoing.startsWith(staged) || !inside(step.outgoing)
             || (!step.incoming.isEmpty() && (!step.incoming.startsWith(staged) || !inside(step.incoming))))
@@ -135,8 +137,8 @@ bool RestoreJournal::begin(const QString& folder, const QString& staging, const 
         text += field(s.target) + '\t' + field(s.incoming) + '\t' + field(s.outgoing) + '\n';
     text += "fine\n";
     // Whole or not at all: a journal cut in the middle would be no plan.
-    if (!DiskFile::replaceWhole(folder + kFileName,
-            [&](QSaveFile& f, QString*) { return DiskFile::writeAll(f, text.constData(), text.size()); }, reason))
+    if (!DiskFile::replaceWhole(
+            folder + kFileName, [&](QSaveFile& f, QString*) { return DiskFile::writeAll(f, text.constData(), text.size()); }, reason))
         return false;
     DiskFile::syncFolder(folder);
     m_file = std::make_unique<QFile>(folder + kFileName);

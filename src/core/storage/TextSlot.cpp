@@ -36,8 +36,8 @@ void write(char* record, const FieldDef& field, SlotKind kind, QStringView value
         QByteArray bytes = Cp1252::encode(Text::trimmed(value));
         // Cut to the capacity, and keep the stored value trimmed even when
         // the cut lands just after a blank.
-        std::string_view kept = Text::trimmed(std::string_view(bytes.constData(),
-            static_cast<std::size_t>(std::min<qsizetype>(bytes.size(), field.capacity))));
+        std::string_view kept = Text::trimmed(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(std::min<qsizetype>(bytes.size(), field.capacity))));
         slot[0] = static_cast<char>(kept.size());
         std::memcpy(slot + 1, kept.data(), kept.size());
     } else {

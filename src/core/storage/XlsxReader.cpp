@@ -49,7 +49,8 @@ zip_int64_t deviceSource(void* user, void* data, zip_uint64_t length, zip_source
         return n;
     }
     case ZIP_SOURCE_SEEK: {
-        const zip_int64_t to = zip_source_seek_compute_offset(zip_uint64_t(device->pos()), zip_uint64_t(device->size()), data, length, nullptr);
+        const zip_int64_t to = zip_source_seek_compute_offset(
+            zip_uint64_t(device->pos()), zip_uint64_t(device->size()), data, length, nullptr);
         if (to < 0 || !device->seek(to))
             return -1;
         return 0;
@@ -247,13 +248,27 @@ NumberFormat builtInFormat(int id)
 {
     NumberFormat f;
     switch (id) {
-    case 1: f.integerDigits = 1, f.decimals = 0; break;            // 0
-    case 2: f.integerDigits = 1, f.decimals = 2; break;            // 0.00
-    case 3: f.integerDigits = 1, f.decimals = 0; break;            // #,##0
-    case 4: f.integerDigits = 1, f.decimals = 2; break;            // #,##0.00
-    case 9: f.integerDigits = 1, f.decimals = 0, f.percent = true; break;  // 0%
-    case 10: f.integerDigits = 1, f.decimals = 2, f.percent = true; break; // 0.00%
-    default: f.date = builtInDate(id); break;
+    case 1:
+        f.integerDigits = 1, f.decimals = 0;
+        break; // 0
+    case 2:
+        f.integerDigits = 1, f.decimals = 2;
+        break; // 0.00
+    case 3:
+        f.integerDigits = 1, f.decimals = 0;
+        break; // #,##0
+    case 4:
+        f.integerDigits = 1, f.decimals = 2;
+        break; // #,##0.00
+    case 9:
+        f.integerDigits = 1, f.decimals = 0, f.percent = true;
+        break; // 0%
+    case 10:
+        f.integerDigits = 1, f.decimals = 2, f.percent = true;
+        break; // 0.00%
+    default:
+        f.date = builtInDate(id);
+        break;
     }
     return f;
 }
@@ -408,7 +423,9 @@ XlsxReader::Status XlsxReader::read(const std::function<bool(Row&)>& onRow)
             return Status::TooLarge;
         }
         m_error = QStringLiteral("la parte %1 del file non è XML valido (riga %2: %3)")
-                      .arg(part).arg(p.xml.lineNumber()).arg(p.xml.errorString());
+                      .arg(part)
+                      .arg(p.xml.lineNumber())
+                      .arg(p.xml.errorString());
         return Status::Damaged;
     };
 
@@ -552,10 +569,10 @@ XlsxReader::Status XlsxReader::read(const std::function<bool(Row&)>& onRow)
     }
     Row row;
     int lastRow = 0;
-    int column = -1;   // of the cell being read
-    QString type;      // its t attribute
-    int style = 0;     // its s attribute
-    QString value;     // its <v>, or its inline string
+    int column = -1; // of the cell being read
+    QString type;    // its t attribute
+    int style = 0;   // its s attribute
+    QString value;   // its <v>, or its inline string
     bool inValue = false, inInline = false, inCell = false, inRow = false;
     int phonetic = 0;
     for (;;) {
@@ -643,7 +660,8 @@ XlsxReader::Status XlsxReader::read(const std::function<bool(Row&)>& onRow)
                         m_errorLine = row.line;
                         return Status::Damaged;
                     }
-                    const NumberFormat format = style >= 0 && std::size_t(style) < styles.size() ? styles[std::size_t(style)] : NumberFormat();
+                    const NumberFormat format = style >= 0 && std::size_t(style) < styles.size() ? styles[std::size_t(style)]
+                                                                                                 : NumberFormat();
                     shown = formatNumber(number, format, date1904);
                 }
                 if (!shown.isEmpty()) {

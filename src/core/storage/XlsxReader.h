@@ -26,7 +26,7 @@ class QIODevice;
 class XlsxReader {
 public:
     struct Row {
-        int line; // the sheet's row number, from 1
+        int line;                 // the sheet's row number, from 1
         QList<QByteArray> fields; // from column A to the last cell holding a text
     };
 

@@ -43,8 +43,8 @@ public:
     void skip(double millimetres) { m_y += mm(millimetres); }
 
     // `indent` and `width` in millimetres from the left margin (width 0: to the right margin).
-    void text(const QString& name, const QString& text, double points, bool bold,
-        Qt::Alignment alignment = Qt::AlignLeft, double indent = 0, double width = 0, bool advance = true)
+    void text(const QString& name, const QString& text, double points, bool bold, Qt::Alignment alignment = Qt::AlignLeft,
+        double indent = 0, double width = 0, bool advance = true)
     {
         const QFont font = fontOf(points, bold);
         const QFontMetricsF metrics = ReportFonts::metrics(font);
@@ -130,8 +130,7 @@ PreparedReport letters(const std::vector<ReminderLetter>& letters)
         flow.skip(4);
         for (const ReminderLetter::Item& item : letter.items) {
             flow.text(QStringLiteral("titolo"), item.title, 11, true, Qt::AlignLeft, 8);
-            flow.text(QStringLiteral("voce"), QStringLiteral("codice %1, %2").arg(item.code, item.when), 10, false,
-                Qt::AlignLeft, 8);
+            flow.text(QStringLiteral("voce"), QStringLiteral("codice %1, %2").arg(item.code, item.when), 10, false, Qt::AlignLeft, 8);
             flow.skip(2);
         }
         flow.skip(4);

@@ -45,9 +45,8 @@ void addLine(PreparedPage& page, const QString& name, const QString& text, const
     // Fitted with some room to spare: a printer's resolution hints and
     // rounds the letters otherwise than the screen's metrics measure them.
     const double room = box.width() * kRoomForPrinters;
-    const TextFit::Fitted fitted = TextFit::fit(text, room, top, smallest, [bold](const QString& t, double size) {
-        return ReportFonts::metrics(fontOf(size, bold)).horizontalAdvance(t);
-    });
+    const TextFit::Fitted fitted = TextFit::fit(text, room, top, smallest,
+        [bold](const QString& t, double size) { return ReportFonts::metrics(fontOf(size, bold)).horizontalAdvance(t); });
     if (fitted.text.isEmpty())
         return;
     auto prepared = std::make_shared<PreparedText>();
@@ -73,10 +72,9 @@ void addSpine(PreparedPage& page, const LabelCard& card, const QRectF& inner)
     const double third = inner.height() / 3;
     const double largest = 20;
     addLine(page, QStringLiteral("dewey"), card.dewey, {inner.left(), inner.top(), inner.width(), third}, largest, true);
-    addLine(page, QStringLiteral("autore"), card.surnameLetters(), {inner.left(), inner.top() + third, inner.width(), third},
-        largest, true);
-    addLine(page, QStringLiteral("scaffale"), card.shelf, {inner.left(), inner.top() + 2 * third, inner.width(), third},
-        largest, false);
+    addLine(
+        page, QStringLiteral("autore"), card.surnameLetters(), {inner.left(), inner.top() + third, inner.width(), third}, largest, true);
+    addLine(page, QStringLiteral("scaffale"), card.shelf, {inner.left(), inner.top() + 2 * third, inner.width(), third}, largest, false);
 }
 
 void addBarcode(PreparedPage& page, const LabelCard& card, const QRectF& inner, const QString& library)
@@ -178,27 +176,30 @@ PreparedReport prepare(const QList<LabelCard>& cards, const Request& request)
 
 bool writePdf(const PreparedReport& report, const QString& path, QString* error)
 {
-    return DiskFile::replaceWhole(path, [&](QSaveFile& file, QString* why) {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Tomaria"));
-        writer.setTitle(report.name);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(report.pageSize, report.orientation, QMarginsF()));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            *why = QStringLiteral("impossibile preparare il PDF");
-            return false;
-        }
-        painter.setRenderHint(QPainter::Antialiasing);
-        const qreal scale = writer.resolution() / ReportUnits::kPerInch;
-        for (int i = 0; i < report.pageCount(); ++i) {
-            if (i > 0)
-                writer.newPage();
-            ReportPainter::paintPage(painter, report.page(i), scale);
-        }
-        // A write that failed on the way leaves its error on the file.
-        return painter.end() && file.error() == QFileDevice::NoError;
-    }, error);
+    return DiskFile::replaceWhole(
+        path,
+        [&](QSaveFile& file, QString* why) {
+            QPdfWriter writer(&file);
+            writer.setCreator(QStringLiteral("Tomaria"));
+            writer.setTitle(report.name);
+            writer.setResolution(1200);
+            writer.setPageLayout(QPageLayout(report.pageSize, report.orientation, QMarginsF()));
+            QPainter painter;
+            if (!painter.begin(&writer)) {
+                *why = QStringLiteral("impossibile preparare il PDF");
+                return false;
+            }
+            painter.setRenderHint(QPainter::Antialiasing);
+            const qreal scale = writer.resolution() / ReportUnits::kPerInch;
+            for (int i = 0; i < report.pageCount(); ++i) {
+                if (i > 0)
+                    writer.newPage();
+                ReportPainter::paintPage(painter, report.page(i), scale);
+            }
+            // A write that failed on the way leaves its error on the file.
+            return painter.end() && file.error() == QFileDevice::NoError;
+        },
+        error);
 }
 
 QImage render(const PreparedReport& report, int page, int widthPixels)
@@ -220,8 +221,7 @@ QImage render(const PreparedReport& report, int page, int widthPixels)
     painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 1));
     for (const PageItem& item : shown.items) {
         if (item.name == kLabel)
-            painter.drawRect(QRectF(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale,
-                item.rect.height() * scale));
+            painter.drawRect(QRectF(item.rect.x() * scale, item.rect.y() * scale, item.rect.width() * scale, item.rect.height() * scale));
     }
     ReportPainter::paintPage(painter, shown, scale);
     return image;

@@ -49,7 +49,7 @@ struct PageItem {
     // Picture: drawn scaled into rect.
     std::shared_ptr<const QImage> picture;
 
-    QStringList lines() const;  // the lines printed here
+    QStringList lines() const; // the lines printed here
     QString joined() const { return lines().join(QLatin1Char('\n')); }
 };
 
@@ -64,7 +64,7 @@ struct PreparedReport {
     QString name;
     QPageSize pageSize;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    QSizeF size;          // the paper in report units, oriented
+    QSizeF size; // the paper in report units, oriented
     QList<PreparedPage> pages;
     // Pages too many to hold at once (the labels of a whole catalogue) are
     // made one at a time as they print: `madeCount` of them, page i by

@@ -23,8 +23,8 @@ QRectF Report::printableArea() const
     const QSizeF paper = paperSize();
     const qreal left = ReportUnits::mm(m_margins.left());
     const qreal top = ReportUnits::mm(m_margins.top());
-    return QRectF(left, top, paper.width() - left - ReportUnits::mm(m_margins.right()),
-        paper.height() - top - ReportUnits::mm(m_margins.bottom()));
+    return QRectF(
+        left, top, paper.width() - left - ReportUnits::mm(m_margins.right()), paper.height() - top - ReportUnits::mm(m_margins.bottom()));
 }
 
 void Report::checkNewName(const QString& name) const
@@ -33,8 +33,7 @@ void Report::checkNewName(const QString& name) const
     Q_UNUSED(name);
 }
 
-template <class T>
-T* Report::place(std::unique_ptr<T> object, ReportBand* band)
+template <class T> T* Report::place(std::unique_ptr<T> object, ReportBand* band)
 {
     checkNewName(object->name());
     T* raw = object.get();

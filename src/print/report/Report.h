@@ -55,8 +55,7 @@ public:
 private:
     void checkNewName(const QString& name) const;
     // Puts a new object on `band`, or on the page itself when there is none.
-    template <class T>
-    T* place(std::unique_ptr<T> object, ReportBand* band);
+    template <class T> T* place(std::unique_ptr<T> object, ReportBand* band);
 
     QString m_name;
     QPageSize m_paper{QPageSize::A4};

@@ -42,14 +42,14 @@ private:
     qreal breakPoint(const ReportBand& band, qreal from, qreal limit) const;
     // Puts the part [from, to) (object coordinates) of `objects` on the
     // page, with `from` landing at `origin`; `last` says nothing follows.
-    void emitObjects(const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from, qreal to,
-        bool last, QList<PageItem>& out);
+    void emitObjects(
+        const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from, qreal to, bool last, QList<PageItem>& out);
     std::shared_ptr<const PreparedText> prepared(const ReportText& text);
 
     const Report& m_report;
     QDate m_date;
     QRectF m_area;
-    qreal m_y = 0; // used height of the current page's printable area
+    qreal m_y = 0;               // used height of the current page's printable area
     QList<PageItem> m_pageItems; // the page objects, the same on every page
     QHash<const ReportText*, std::shared_ptr<const PreparedText>> m_texts;
     PreparedReport m_out;
@@ -152,8 +152,8 @@ qreal Paginator::breakPoint(const ReportBand& band, qreal from, qreal limit) con
     return to;
 }
 
-void Paginator::emitObjects(const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from,
-    qreal to, bool last, QList<PageItem>& out)
+void Paginator::emitObjects(
+    const std::vector<std::unique_ptr<ReportObject>>& objects, QPointF origin, qreal from, qreal to, bool last, QList<PageItem>& out)
 {
     const auto place = [&](const QRectF& r) {
         // The part of `r` inside the strip, on the page.

@@ -32,8 +32,7 @@ void paintText(QPainter& painter, const PageItem& item, qreal scale)
     const qreal width = std::max<qreal>(0, item.rect.width() - 2 * text.padding) * scale;
     if (text.wordWrap) {
         const QRectF inner(left, item.linesTop * scale, width, item.rect.bottom() * scale - item.linesTop * scale);
-        painter.drawText(inner, int(horizontal | (text.alignment & Qt::AlignVertical_Mask) | Qt::TextWordWrap),
-            item.joined());
+        painter.drawText(inner, int(horizontal | (text.alignment & Qt::AlignVertical_Mask) | Qt::TextWordWrap), item.joined());
     } else {
         // A block shorter than its element may be centred in it vertically.
         qreal top = item.linesTop;

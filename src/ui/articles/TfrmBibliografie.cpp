@@ -21,7 +21,12 @@ using F = CardForm;
 using A = F::Action;
 
 constexpr F::Group kGroups[] = {
-    {8, 133}, {161, 124}, {304, 142}, {465, 229}, {713, 160}, {893, 92},
+    {8, 133},
+    {161, 124},
+    {304, 142},
+    {465, 229},
+    {713, 160},
+    {893, 92},
 };
 
 constexpr F::Section kSections[] = {
@@ -31,6 +36,7 @@ constexpr F::Section kSections[] = {
 // Captions above the fields; x and widths inside the section, between the
 // two decorative columns. In tab order.
 constexpr int X = 110;
+// clang-format off
 constexpr F::Field kFields[] = {
     {1, 1, F::At, "txtTitolo", 614, X},
     {1, 1, F::At, "txtDataPub", 132, X + 628, F::Kind::Edit, {}, 0, 0, false, true},
@@ -43,7 +49,9 @@ constexpr F::Field kFields[] = {
     {1, 5, F::At, "txtValutazione", 760, X},
     {1, 6, F::At, "txtNote", 760, X},
 };
+// clang-format on
 
+// clang-format off
 const CardForm kForm{
     .collection = &Articles::collection(),
     .objectName = "TfrmBibliografie",
@@ -69,6 +77,7 @@ const CardForm kForm{
     .fields = kFields,
     .plainSaveFailure = true,
 };
+// clang-format on
 
 // The tile opens the year selection, which opens the card.
 constexpr CollectionScreens::Maker kScreens[] = {
@@ -108,8 +117,8 @@ TfrmBibliografie::TfrmBibliografie(QWidget* owner)
 
     QWidget* section = control(QStringLiteral("shpSfondoCampi"));
     for (const auto& [name, x] : {std::pair{"icoAutori01", 10}, std::pair{"icoAutori02", section->width() - 74}}) {
-        auto* picture = new Picture(QLatin1String(name), QStringLiteral("autori_sinistra"), section,
-            {x, 14, 64, section->height() - 28}, false);
+        auto* picture = new Picture(
+            QLatin1String(name), QStringLiteral("autori_sinistra"), section, {x, 14, 64, section->height() - 28}, false);
         setBlankArea(picture);
     }
 
@@ -156,6 +165,9 @@ bool TfrmBibliografie::confirmSave()
     const int excess = textExcess();
     if (excess == 0)
         return true;
-    return Msg::confirm(this, QStringLiteral("Attenzione: ") + overBy(excess) + QStringLiteral(" Ogni a capo conta come i caratteri con cui è conservato.")
-            + Msg::kLfCrLfCr + QStringLiteral("Salvando, la scheda conserverà soltanto i primi %1 caratteri del testo. Si vuole salvare comunque?").arg(kTextCapacity));
+    return Msg::confirm(this,
+        QStringLiteral("Attenzione: ") + overBy(excess) + QStringLiteral(" Ogni a capo conta come i caratteri con cui è conservato.")
+            + Msg::kLfCrLfCr
+            + QStringLiteral("Salvando, la scheda conserverà soltanto i primi %1 caratteri del testo. Si vuole salvare comunque?")
+                  .arg(kTextCapacity));
 }

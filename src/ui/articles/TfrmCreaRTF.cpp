@@ -21,11 +21,13 @@ namespace {
 // The document's name in the program folder.
 const QString kFileName = QStringLiteral("Scheda_Articolo.rtf");
 
+// clang-format off
 constexpr RtfDocument::Row kRows[] = {
     {"Titolo articolo:", "Titolo"}, {"Data pubblicazione:", "DataPub"}, {"Genere:", "Genere"},
     {"Nome autore:", "Autore"}, {"Nome testata:", "Testata"}, {"Numero testata:", "NumTestata"},
     {"Testo articolo:", "Testo"}, {"Sintesi:", "Sintesi"}, {"Valutazione:", "Valutazione"}, {"Note:", "Note"},
 };
+// clang-format on
 constexpr RtfDocument::Card kCard{"SCHEDA ARTICOLO", kRows};
 
 } // namespace
@@ -47,8 +49,10 @@ TfrmCreaRTF::TfrmCreaRTF(QWidget* owner)
     memory->setObjectName(QStringLiteral("lblMemory"));
     memory->hide();
 
-    QPushButton* annulla = Controls::button(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {18, 244, 145, 28}, Controls::verdana(8));
-    QPushButton* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Esporta e stampa"), {214, 244, 145, 28}, Controls::verdana(8));
+    QPushButton* annulla = Controls::button(
+        pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {18, 244, 145, 28}, Controls::verdana(8));
+    QPushButton* stampa = Controls::button(
+        pan, QStringLiteral("btnStampa"), QStringLiteral("Esporta e stampa"), {214, 244, 145, 28}, Controls::verdana(8));
     setTabOrder(annulla, stampa);
     connect(annulla, &QPushButton::clicked, this, &TfrmCreaRTF::btnAnnullaClick);
     connect(stampa, &QPushButton::clicked, this, &TfrmCreaRTF::btnStampaClick);
@@ -69,8 +73,9 @@ void TfrmCreaRTF::btnAnnullaClick()
 
 void TfrmCreaRTF::CreaDocumento()
 {
-    if (!Msg::confirm(this, QStringLiteral("Questa procedura esporterà la scheda corrente in un documento in formato RTF.")
-                + Msg::kCrLfCrLf + QStringLiteral("Si conferma la creazione del file?")))
+    if (!Msg::confirm(this,
+            QStringLiteral("Questa procedura esporterà la scheda corrente in un documento in formato RTF.") + Msg::kCrLfCrLf
+                + QStringLiteral("Si conferma la creazione del file?")))
         return;
 
     // What the card shows, saved or not.
@@ -90,12 +95,13 @@ void TfrmCreaRTF::CreaDocumento()
     };
     const QString path = ProgramFolder::file(kFileName);
     if (!RtfDocument::save(kCard, values, path)) {
-        Msg::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.") + Msg::kLfCrLfCr
+        Msg::plain(this,
+            QStringLiteral("Attenzione: il sistema non permette di esportare i dati.") + Msg::kLfCrLfCr
                 + QStringLiteral("Accertarsi che il documento non sia già aperto."));
         return;
     }
     // Whether the word processor opens it is the desktop's business.
-    if (Msg::confirm(this, QStringLiteral("Il file RTF è stato creato con successo.") + Msg::kCrLfCrLf
-                + QStringLiteral("Si vuole aprire il documento?")))
+    if (Msg::confirm(this,
+            QStringLiteral("Il file RTF è stato creato con successo.") + Msg::kCrLfCrLf + QStringLiteral("Si vuole aprire il documento?")))
         TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
 }

@@ -64,10 +64,9 @@ TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
     band->setObjectName(QStringLiteral("intAnnoPreventivi"));
     band->setGeometry(1, 1, 398, 40);
     band->setIndent(18);
-    band->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:1 #2E74C9);"
-        " color: white; font-weight: bold; font-size: 10pt; border-top-left-radius: 9px;"
-        " border-top-right-radius: 9px; border-bottom: 2px solid #C9A227;"));
+    band->setStyleSheet(QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:1 #2E74C9);"
+                                       " color: white; font-weight: bold; font-size: 10pt; border-top-left-radius: 9px;"
+                                       " border-top-right-radius: 9px; border-bottom: 2px solid #C9A227;"));
 
     auto* anno = new QLabel(QStringLiteral("Anno:"), pannello);
     anno->setObjectName(QStringLiteral("titAnnoPreventivi"));
@@ -83,7 +82,8 @@ TfrmMenuServizi::TfrmMenuServizi(QWidget* owner)
     m_txtAnnoPreventivi->setMaxLength(4);
     m_txtAnnoPreventivi->installEventFilter(this);
 
-    m_btnApriPreventivi = Controls::button(pannello, QStringLiteral("btnApriPreventivi"), QStringLiteral("Apri"), {250, 84, 120, 40}, Controls::verdana(11, true));
+    m_btnApriPreventivi = Controls::button(
+        pannello, QStringLiteral("btnApriPreventivi"), QStringLiteral("Apri"), {250, 84, 120, 40}, Controls::verdana(11, true));
     connect(m_btnApriPreventivi, &QPushButton::clicked, this, &TfrmMenuServizi::btnApriPreventiviClick);
 
     struct Command {

@@ -57,8 +57,8 @@ TfrmCopie::TfrmCopie(QWidget* owner)
     heading->move(290, 14);
     heading->adjustSize();
     new Picture(QStringLiteral("icoCopie"), QStringLiteral("ico_copie"), banner, {banner->width() - 107, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle copie di sicurezza."), QStringLiteral("Copie di sicurezza."),
-        QStringLiteral("copie"));
+    TfrmGuida::bannerButton(
+        banner, QStringLiteral("Guida alle copie di sicurezza."), QStringLiteral("Copie di sicurezza."), QStringLiteral("copie"));
 
     auto* rigo = new QLabel(QStringLiteral("Ogni copia è uno zip con gli archivi, gli allegati, il file delle password e le "
                                            "impostazioni, verificato dopo la scrittura.\nTomaria ne crea una da sé alla chiusura "
@@ -92,8 +92,8 @@ TfrmCopie::TfrmCopie(QWidget* owner)
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
     auto* crea = Controls::button(pan, QStringLiteral("btnCrea"), QStringLiteral("Crea una copia ora"), {380, y, 180, 30}, font);
     connect(crea, &QPushButton::clicked, this, [this] { btnCreaClick(); });
-    auto* ripristina = Controls::button(pan, QStringLiteral("btnRipristina"), QStringLiteral("Ripristina la copia scelta"),
-        {570, y, 196, 30}, font);
+    auto* ripristina = Controls::button(
+        pan, QStringLiteral("btnRipristina"), QStringLiteral("Ripristina la copia scelta"), {570, y, 196, 30}, font);
     connect(ripristina, &QPushButton::clicked, this, [this] { btnRipristinaClick(); });
 }
 
@@ -115,14 +115,15 @@ void TfrmCopie::refill()
     // The cards of each archive show whole: the file's name, last, gives
     // up its room first (it keeps at least kFileRoom).
     constexpr int kFileRoom = 120;
-    const int room = m_lstCopie->viewport()->width() - m_lstCopie->header()->sectionSize(0) - m_lstCopie->header()->sectionSize(1) - kFileRoom;
+    const int room = m_lstCopie->viewport()->width() - m_lstCopie->header()->sectionSize(0) - m_lstCopie->header()->sectionSize(1)
+        - kFileRoom;
     m_lstCopie->resizeColumnToContents(2);
     m_lstCopie->header()->resizeSection(2, std::clamp(m_lstCopie->header()->sectionSize(2) + 12, 260, std::max(260, room)));
     if (!m_copies.isEmpty())
         m_lstCopie->setCurrentItem(m_lstCopie->topLevelItem(0));
     setStatus(m_copies.isEmpty() ? QStringLiteral("Nessuna copia di sicurezza in questa cartella.")
                                  : Text::counted(m_copies.size(), u"copia di sicurezza", u"copie di sicurezza")
-                                     + (m_copies.size() == 1 ? QStringLiteral(".") : QStringLiteral(", la più recente in alto.")));
+                + (m_copies.size() == 1 ? QStringLiteral(".") : QStringLiteral(", la più recente in alto.")));
 }
 
 void TfrmCopie::setStatus(const QString& text)
@@ -141,8 +142,8 @@ void TfrmCopie::btnCreaClick()
     QApplication::restoreOverrideCursor();
     refill();
     if (made.ok)
-        Msg::information(this, QStringLiteral("La copia di sicurezza è stata creata e verificata:\r\n\r\n%1")
-                                   .arg(QDir::toNativeSeparators(made.path)));
+        Msg::information(
+            this, QStringLiteral("La copia di sicurezza è stata creata e verificata:\r\n\r\n%1").arg(QDir::toNativeSeparators(made.path)));
     else
         Msg::error(this, SafetyCopy::failureMessage(made.error));
 }

@@ -18,10 +18,10 @@ CatalogueDialog::CatalogueDialog(QWidget* owner, const Frame& frame)
     lbl->setWordWrap(true);
     lbl->setGeometry(12, 8, frame.client.width() - 24, frame.introHeight);
     const int y = frame.client.height() - 42;
-    auto* ok = Controls::button(pan, QLatin1String(frame.okName), frame.okText, {frame.client.width() - 260, y, 120, 30},
-        Controls::verdana(9, true));
+    auto* ok = Controls::button(
+        pan, QLatin1String(frame.okName), frame.okText, {frame.client.width() - 260, y, 120, 30}, Controls::verdana(9, true));
     connect(ok, &QPushButton::clicked, this, [this] { okClicked(); });
-    auto* annulla = Controls::button(pan, QStringLiteral("cmdAnnulla"), QStringLiteral("Annulla"),
-        {frame.client.width() - 132, y, 120, 30}, Controls::verdana(9, true));
+    auto* annulla = Controls::button(
+        pan, QStringLiteral("cmdAnnulla"), QStringLiteral("Annulla"), {frame.client.width() - 132, y, 120, 30}, Controls::verdana(9, true));
     connect(annulla, &QPushButton::clicked, this, [this] { cancelClicked(); });
 }

@@ -63,8 +63,8 @@ CatalogueFill::CatalogueFill(CardScreen* card)
     m_lbl->setFont(Controls::verdana(8, true));
     m_lbl->setGeometry(36, 2, 330, 32);
     m_lbl->setWordWrap(true);
-    m_cmdAnnulla = Controls::button(m_pan, QStringLiteral("cmdAnnullaCatalogo"), QStringLiteral("Annulla"), {372, 4, 92, 28},
-        Controls::verdana(9, true));
+    m_cmdAnnulla = Controls::button(
+        m_pan, QStringLiteral("cmdAnnullaCatalogo"), QStringLiteral("Annulla"), {372, 4, 92, 28}, Controls::verdana(9, true));
     connect(m_cmdAnnulla, &QPushButton::clicked, this, &CatalogueFill::cancel);
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), card);
     m_escape->setEnabled(false);
@@ -100,8 +100,9 @@ void CatalogueFill::start()
     QWidget* field = m_card->control(QStringLiteral("txtIsbn"));
     const QString isbn = Text::trimmed(Controls::text(field));
     if (isbn.isEmpty()) {
-        Msg::warning(m_card, QStringLiteral("Attenzione: per poter compilare la scheda dai cataloghi delle biblioteche "
-                                            "è necessario compilare il campo relativo all'ISBN del libro."));
+        Msg::warning(m_card,
+            QStringLiteral("Attenzione: per poter compilare la scheda dai cataloghi delle biblioteche "
+                           "è necessario compilare il campo relativo all'ISBN del libro."));
         field->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -115,13 +116,15 @@ void CatalogueFill::start()
     showPanel(true);
     m_thread = QThread::create([this, settings, isbn, cancel, count] {
         int number = 0;
-        const CatalogueLookup l = CatalogueLookup::run(settings.catalogues, isbn, settings.timeoutMs, cancel.get(),
-            [this, &number, count](const Catalogue& c) {
+        const CatalogueLookup l = CatalogueLookup::run(
+            settings.catalogues, isbn, settings.timeoutMs, cancel.get(), [this, &number, count](const Catalogue& c) {
                 const QString name = c.name;
                 const int n = ++number;
-                QMetaObject::invokeMethod(this, [this, name, n, count] { asking(name, n, count); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, name, n, count] { asking(name, n, count); }, Qt::QueuedConnection);
             });
-        QMetaObject::invokeMethod(this, [this, l] { lookupAnswered(l); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, l] { lookupAnswered(l); }, Qt::QueuedConnection);
     });
     m_thread->start();
 }
@@ -137,8 +140,9 @@ void CatalogueFill::asking(const QString& catalogue, int number, int count)
 {
     if (!m_thread || m_cancel->load())
         return;
-    m_lbl->setText(count > 1 ? QStringLiteral("Richiesta al catalogo \"%1\" (%2 di %3)... Esc per annullare.").arg(catalogue).arg(number).arg(count)
-                             : QStringLiteral("Richiesta al catalogo \"%1\"... Esc per annullare.").arg(catalogue));
+    m_lbl->setText(count > 1
+            ? QStringLiteral("Richiesta al catalogo \"%1\" (%2 di %3)... Esc per annullare.").arg(catalogue).arg(number).arg(count)
+            : QStringLiteral("Richiesta al catalogo \"%1\"... Esc per annullare.").arg(catalogue));
 }
 
 void CatalogueFill::lookupAnswered(const CatalogueLookup& lookup)

@@ -65,9 +65,8 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
         QStringLiteral("Per spostarsi sulla voce successiva contenente la stessa chiave di ricerca, fare di nuovo clic su Trova."),
         {84, 70});
 
-    const QString softGradient = QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #D6E4F3);"
-        " border: 1px solid #C9D7E6; border-radius: 6px;");
+    const QString softGradient = QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #D6E4F3);"
+                                                " border: 1px solid #C9D7E6; border-radius: 6px;");
     addShape(pan, QStringLiteral("shpTrova"), {76, 104, 749, 42}, softGradient);
     addShape(pan, QStringLiteral("shpElenco"), {8, 160, 817, 293}, softGradient);
 
@@ -77,7 +76,8 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
     m_txtTrova->setFont(Controls::verdana(12, true));
     m_txtTrova->setGeometry(112, 114, 593, 22);
     m_txtTrova->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
-    m_btnTrova = Controls::button(panContainer(), QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 109, 105, 30}, Controls::verdana(9, true));
+    m_btnTrova = Controls::button(
+        panContainer(), QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 109, 105, 30}, Controls::verdana(9, true));
     connect(m_btnTrova, &QPushButton::clicked, this, [this] { btnTrovaClick(); });
 
     m_lstRecords = new LineList(QStringLiteral("lstRecords"), pan, {16, 168, 801, 281});
@@ -97,9 +97,11 @@ TfrmCodici_Dewey::TfrmCodici_Dewey(QWidget* owner)
     m_lblAttendere->adjustSize();
     m_lblAttendere->hide();
 
-    auto* btnChiudi = Controls::button(panContainer(), QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
+    auto* btnChiudi = Controls::button(
+        panContainer(), QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(btnChiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    m_btnStampa = Controls::button(panContainer(), QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
+    m_btnStampa = Controls::button(
+        panContainer(), QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
     m_btnStampa->installEventFilter(this);
     connect(m_btnStampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 
@@ -199,8 +201,7 @@ void TfrmCodici_Dewey::formClose()
 
 bool TfrmCodici_Dewey::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_btnStampa && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+    if (watched == m_btnStampa && event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         btnStampaMouseDown();
     return TForm::eventFilter(watched, event);
 }

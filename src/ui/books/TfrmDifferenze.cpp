@@ -13,18 +13,20 @@ constexpr QSize kClient{720, 320};
 
 TfrmDifferenze::TfrmDifferenze(QWidget* owner, const QString& catalogue, const QList<Difference>& differences)
     : CatalogueDialog(owner,
-          {"TfrmDifferenze", QStringLiteral(" Differenze con il catalogo"), kClient,
-              QStringLiteral("La scheda del catalogo \"%1\" riporta per questi campi valori diversi da quelli già "
-                             "scritti. Restano quelli della scheda, salvo i campi spuntati: premere Applica per "
-                             "compilare la scheda.").arg(catalogue),
-              "lblDifferenze", 48, "cmdApplica", QStringLiteral("Applica")})
+        {"TfrmDifferenze", QStringLiteral(" Differenze con il catalogo"), kClient,
+            QStringLiteral("La scheda del catalogo \"%1\" riporta per questi campi valori diversi da quelli già "
+                           "scritti. Restano quelli della scheda, salvo i campi spuntati: premere Applica per "
+                           "compilare la scheda.")
+                .arg(catalogue),
+            "lblDifferenze", 48, "cmdApplica", QStringLiteral("Applica")})
 {
     QWidget* pan = panContainer();
     m_grd = new QTableWidget(static_cast<int>(differences.size()), 3, pan);
     m_grd->setObjectName(QStringLiteral("grdDifferenze"));
     m_grd->setGeometry(12, 60, 696, 206);
     m_grd->setFont(Controls::verdana(9));
-    m_grd->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Nella scheda"), QStringLiteral("Nel catalogo (spuntare per usarlo)")});
+    m_grd->setHorizontalHeaderLabels(
+        {QStringLiteral("Campo"), QStringLiteral("Nella scheda"), QStringLiteral("Nel catalogo (spuntare per usarlo)")});
     m_grd->verticalHeader()->hide();
     m_grd->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grd->setSelectionMode(QAbstractItemView::NoSelection);

@@ -22,14 +22,17 @@ namespace {
 using F = CardForm;
 constexpr int R = F::kRightField;
 
+// clang-format off
 constexpr F::Section kSections[] = {
     {"shpSezione1", 5, "sec_libro"},
     {"shpSezione2", 4, "sec_editoria"},
     {"shpSezione3", 3, "sec_lingua"},
     {"shpSezione4", 2, "sec_prestito"},
 };
+// clang-format on
 
 // In tab order, which is also the Enter ring.
+// clang-format off
 constexpr F::Field kFields[] = {
     {1, 1, F::Full, "txtTitolo"},
     {1, 2, F::Left, "txtCodice"},
@@ -58,7 +61,9 @@ constexpr F::Field kFields[] = {
     {4, 2, F::Left, "txtPrestato"},
     {4, 2, F::Right, "txtScadenza", 110, 0, F::Kind::Edit, {}, 0, 0, true},
 };
+// clang-format on
 
+// clang-format off
 constexpr F::Button kButtons[] = {
     {1, 4, R + 58, "btnDewey", "btn_freccia", {20, 20}, "Visualizza la Tabella dei Codici Dewey."},
     {2, 1, R + F::kRightWidth - 52, "btnCatalogo", "btn_catalogo", {24, 24},
@@ -68,6 +73,7 @@ constexpr F::Button kButtons[] = {
         "Cerca sul Web, tramite Google, informazioni relative al libro con l'ISBN indicato."},
     {4, 2, R + 114, "btnScadenza", "btn_freccia", {20, 20}, "Inserisci la data corrente."},
 };
+// clang-format on
 
 constexpr std::string_view kDuplicateClears[] = {"txtPrestato", "txtScadenza", "txtCodice"};
 
@@ -89,8 +95,8 @@ const CardForm kForm{
     .sections = kSections,
     .fields = kFields,
     .buttons = kButtons,
-    .webLookup = {"txtIsbn", "ISBN:",
-        "Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo all'ISBN del libro."},
+    .webLookup = {"txtIsbn",
+        "ISBN:", "Attenzione: per poter effettuare una ricerca sul Web è necessario compilare il campo relativo all'ISBN del libro."},
     .cancelled = {4, 2, R + 142, "Contrassegna la scheda del libro come annullata per escluderla dai risultati di ricerca."},
     .duplicateClears = kDuplicateClears,
     .duplicateFocus = "txtCodice",

@@ -16,10 +16,10 @@ constexpr const char* kColumns[] = {"Titolo", "Autore", "Editore", "Anno"};
 
 TfrmSceltaScheda::TfrmSceltaScheda(QWidget* owner, const QList<CatalogueRecord>& records)
     : CatalogueDialog(owner,
-          {"TfrmSceltaScheda", QStringLiteral(" Scegli la scheda del catalogo"), kClient,
-              QStringLiteral("Il catalogo ha inviato più schede per questo ISBN: scegliere quella che descrive il "
-                             "libro e premere Usa la scheda."),
-              "lblScelta", 34, "cmdUsa", QStringLiteral("Usa la scheda")})
+        {"TfrmSceltaScheda", QStringLiteral(" Scegli la scheda del catalogo"), kClient,
+            QStringLiteral("Il catalogo ha inviato più schede per questo ISBN: scegliere quella che descrive il "
+                           "libro e premere Usa la scheda."),
+            "lblScelta", 34, "cmdUsa", QStringLiteral("Usa la scheda")})
 {
     QWidget* pan = panContainer();
     m_lst = new QTreeWidget(pan);
@@ -27,8 +27,8 @@ TfrmSceltaScheda::TfrmSceltaScheda(QWidget* owner, const QList<CatalogueRecord>&
     m_lst->setGeometry(12, 46, 696, 200);
     m_lst->setRootIsDecorated(false);
     m_lst->setFont(Controls::verdana(9));
-    m_lst->setHeaderLabels({QStringLiteral("Titolo"), QStringLiteral("Autore"), QStringLiteral("Casa editrice"),
-        QStringLiteral("Anno"), QStringLiteral("Catalogo")});
+    m_lst->setHeaderLabels({QStringLiteral("Titolo"), QStringLiteral("Autore"), QStringLiteral("Casa editrice"), QStringLiteral("Anno"),
+        QStringLiteral("Catalogo")});
     for (const CatalogueRecord& r : records) {
         QStringList cells;
         for (const char* field : kColumns)

@@ -2,7 +2,6 @@
 
 #include "core/collections/Books.h"
 
-
 TfrmTrovaLibri::TfrmTrovaLibri(QWidget* owner)
     : TfrmTrova(owner, Books::search(), stripIcons())
 {
@@ -11,6 +10,6 @@ TfrmTrovaLibri::TfrmTrovaLibri(QWidget* owner)
 
 QStringList TfrmTrovaLibri::stripIcons()
 {
-    return {QStringLiteral("sec_libro"), QStringLiteral("sec_editoria"), QStringLiteral("sec_testo"),
-        QStringLiteral("sec_lingua"), QStringLiteral("sec_prestito")};
+    return {QStringLiteral("sec_libro"), QStringLiteral("sec_editoria"), QStringLiteral("sec_testo"), QStringLiteral("sec_lingua"),
+        QStringLiteral("sec_prestito")};
 }

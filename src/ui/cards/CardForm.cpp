@@ -3,7 +3,12 @@
 namespace {
 
 constexpr CardForm::Group kStandardGroups[] = {
-    {8, 176}, {209, 124}, {358, 112}, {495, 256}, {776, 92}, {893, 92},
+    {8, 176},
+    {209, 124},
+    {358, 112},
+    {495, 256},
+    {776, 92},
+    {893, 92},
 };
 
 } // namespace
@@ -18,7 +23,8 @@ std::vector<CardForm::Command> CardForm::standardBar(const StandardDialogs& d)
     using A = Action;
     return {
         {1, "cmdNuovo", "cmd_nuovo", 6, 37, d.newHint, A::New},
-        {1, "cmdDuplica", "cmd_duplica", 48, 37, "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti.", A::Duplicate},
+        {1, "cmdDuplica", "cmd_duplica", 48, 37,
+            "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti.", A::Duplicate},
         {1, "cmdSalva", "cmd_salva", 90, 37, "Salva la scheda corrente in archivio.", A::Save},
         {1, "cmdTrova", "cmd_trova", 132, 37, "Trova una scheda in archivio.", A::Dialog, d.search, true},
         {2, "cmdFile", "cmd_allega", 6, 112, "Allega file alla scheda corrente.", A::Attach},

@@ -41,10 +41,17 @@ struct CardForm {
 
     // What a command of the bar does.
     enum class Action {
-        New, Duplicate, Save, First, Previous, Next, Last,
+        New,
+        Duplicate,
+        Save,
+        First,
+        Previous,
+        Next,
+        Last,
         Attach, // the attachment screen, tagged with the collection
         Dialog, // a fresh dialog made by `dialog`, shown modally, destroyed after
-        Help, Exit,
+        Help,
+        Exit,
         Position, // not a command: where the position label stands
     };
 
@@ -77,8 +84,8 @@ struct CardForm {
         int row;     // 1-based
         Column column;
         std::string_view control; // "txtTitolo": its caption is the collection's caption of "Titolo"
-        int width = 0; // 0: the column's width
-        int x = 0;     // for At, and for every CaptionAbove field
+        int width = 0;            // 0: the column's width
+        int x = 0;                // for At, and for every CaptionAbove field
         Kind kind = Kind::Edit;
         std::string_view list = {}; // resource of a combo's suggestions
         int capacity = 0;           // typing limit; 0: the slot's capacity
@@ -108,8 +115,8 @@ struct CardForm {
 
     // The web look-up: the query is `prefix` + the trimmed field.
     struct WebLookup {
-        std::string_view field;   // "txtIsbn"
-        std::string_view prefix;  // "ISBN:"
+        std::string_view field;  // "txtIsbn"
+        std::string_view prefix; // "ISBN:"
         std::string_view emptyWarning;
     };
 
@@ -152,6 +159,5 @@ struct CardForm {
     static std::vector<Command> standardBar(const StandardDialogs& dialogs);
 
     // A dialog factory for the tables: `&CardForm::make<TfrmTrovaLibri>`.
-    template <class T>
-    static TForm* make(QWidget* owner) { return new T(owner); }
+    template <class T> static TForm* make(QWidget* owner) { return new T(owner); }
 };

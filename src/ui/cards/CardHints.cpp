@@ -48,17 +48,17 @@ void attach(CardScreen* screen)
 {
     // A lent card without the date its rule needs: say what that means.
     const FieldRoles& roles = screen->collection().roles;
-    if (const LoanRule* rule = screen->collection().loans; rule && !rule->undated.empty() && !roles.borrower.empty() && !roles.loanDate.empty()) {
+    if (const LoanRule* rule = screen->collection().loans;
+        rule && !rule->undated.empty() && !roles.borrower.empty() && !roles.loanDate.empty()) {
         const QString borrowerField = QStringLiteral("txt") + Text::latin1(roles.borrower);
         const QString dateField = QStringLiteral("txt") + Text::latin1(roles.loanDate);
         QObject::connect(screen, &CardScreen::cardSaved, screen, [screen, rule, borrowerField, dateField] {
             const QWidget* borrower = screen->findChild<QWidget*>(borrowerField);
             const QWidget* date = screen->findChild<QWidget*>(dateField);
-            if (!borrower || !date || Text::trimmed(Controls::text(borrower)).isEmpty()
-                || !Text::trimmed(Controls::text(date)).isEmpty())
+            if (!borrower || !date || Text::trimmed(Controls::text(borrower)).isEmpty() || !Text::trimmed(Controls::text(date)).isEmpty())
                 return;
             screen->showNotice(QStringLiteral("Attenzione: la scheda indica un prestito a %1 ma non %2: %3.")
-                    .arg(Text::trimmed(Controls::text(borrower)), Text::utf8(rule->dateWords), Text::utf8(rule->undated)));
+                                   .arg(Text::trimmed(Controls::text(borrower)), Text::utf8(rule->dateWords), Text::utf8(rule->undated)));
         });
     }
     if (!Collection::labelled(screen->collection()))
@@ -75,8 +75,7 @@ void attach(CardScreen* screen)
             return;
         const QString text = Controls::text(code);
         const qint64 own = Text::trimmed(screen->lblPosizione()->text()).toLongLong();
-        const QString hint
-            = CodeHints::duplicateHint(text, CodeHints::sameCode(screen->collection(), screen->archivePath(), text, own));
+        const QString hint = CodeHints::duplicateHint(text, CodeHints::sameCode(screen->collection(), screen->archivePath(), text, own));
         if (!hint.isEmpty())
             screen->showNotice(hint);
     });

@@ -37,7 +37,8 @@ std::vector<int> aboveRowTops(std::span<const F::Field> fields, int* sectionHeig
         rows = std::max(rows, f.row);
     std::vector<int> heights(static_cast<std::size_t>(rows) + 1, F::kFieldHeight);
     for (const F::Field& f : fields)
-        heights[static_cast<std::size_t>(f.row)] = std::max(heights[static_cast<std::size_t>(f.row)], f.height ? f.height : F::kFieldHeight);
+        heights[static_cast<std::size_t>(f.row)] = std::max(
+            heights[static_cast<std::size_t>(f.row)], f.height ? f.height : F::kFieldHeight);
     std::vector<int> tops(heights.size(), 0);
     int y = F::kFirstRow;
     for (int r = 1; r <= rows; ++r) {
@@ -67,9 +68,8 @@ CardLayout::CardLayout(QWidget* panel, const CardForm& form)
     info->setObjectName(QStringLiteral("panInfo"));
     info->setGeometry(8, 660, 979, 26);
     info->setIndent(10);
-    info->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #2E74C9, stop:1 #1F4E8C);"
-        " color: white; font-weight: bold; border-radius: 4px;"));
+    info->setStyleSheet(QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #2E74C9, stop:1 #1F4E8C);"
+                                       " color: white; font-weight: bold; border-radius: 4px;"));
 
     buildHiddenControls();
     for (const F::Field& f : form.fields) {
@@ -122,9 +122,8 @@ void CardLayout::buildCommandBar()
 void CardLayout::buildSections()
 {
     int aboveHeight = 0;
-    const std::vector<int> aboveTops = m_form.placement == F::Placement::CaptionAbove
-        ? aboveRowTops(m_form.fields, &aboveHeight)
-        : std::vector<int>();
+    const std::vector<int> aboveTops = m_form.placement == F::Placement::CaptionAbove ? aboveRowTops(m_form.fields, &aboveHeight)
+                                                                                      : std::vector<int>();
 
     int top = kSectionsTop;
     for (const F::Section& section : m_form.sections) {
@@ -133,10 +132,12 @@ void CardLayout::buildSections()
         f->setObjectName(Text::utf8(section.name));
         f->setGeometry(kSectionX, top, kSectionWidth, height);
         f->setStyleSheet(QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #DCEBF8, stop:1 #EEF5FC);"
-                                        " border: 1px solid #A8CAE5; border-radius: 8px; }").arg(f->objectName()));
+                                        " border: 1px solid #A8CAE5; border-radius: 8px; }")
+                             .arg(f->objectName()));
         blankAreas.push_back(f);
         if (!section.picture.empty())
-            blankAreas.push_back(new Picture(QStringLiteral("ico") + f->objectName().mid(3), Text::utf8(section.picture), f, {10, 10, 48, 48}, false));
+            blankAreas.push_back(
+                new Picture(QStringLiteral("ico") + f->objectName().mid(3), Text::utf8(section.picture), f, {10, 10, 48, 48}, false));
         sections.push_back(f);
         top += height + kSectionGap;
     }
@@ -144,7 +145,7 @@ void CardLayout::buildSections()
     for (const F::Field& field : m_form.fields) {
         QWidget* section = sections.at(static_cast<std::size_t>(field.section - 1));
         const int y = m_form.placement == F::Placement::CaptionAbove ? aboveTops.at(static_cast<std::size_t>(field.row))
-                                                                    : F::rowY(field.row);
+                                                                     : F::rowY(field.row);
         addField(m_form, section, field, y);
     }
     for (const F::Button& b : m_form.buttons) {
@@ -283,4 +284,3 @@ void CardLayout::buildEnterRing()
     }
     enterChain = std::move(links);
 }
-

@@ -21,14 +21,14 @@ class CardLayout {
 public:
     CardLayout(QWidget* panel, const CardForm& form);
 
-    std::vector<QWidget*> sections;             // in form order
-    QLabel* position = nullptr;                 // lblPosizione
-    QLabel* info = nullptr;                     // panInfo
-    std::vector<QWidget*> blankAreas;           // pointing at them empties the info line
+    std::vector<QWidget*> sections;   // in form order
+    QLabel* position = nullptr;       // lblPosizione
+    QLabel* info = nullptr;           // panInfo
+    std::vector<QWidget*> blankAreas; // pointing at them empties the info line
     std::vector<std::pair<QWidget*, QString>> hints;
     std::vector<std::pair<Picture*, const CardForm::Command*>> commands;
     std::vector<std::pair<QWidget*, int>> capacities; // the form's own typing limits
-    std::vector<QWidget*> oneLine;              // fields whose typing keeps one line
+    std::vector<QWidget*> oneLine;                    // fields whose typing keeps one line
     std::vector<std::pair<QWidget*, QWidget*>> enterChain;
     std::vector<std::pair<QWidget*, QString>> fieldHints; // the form's hints of fields
 

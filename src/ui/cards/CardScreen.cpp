@@ -31,7 +31,8 @@ namespace {
 using F = CardForm;
 
 const QString kEmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
-const QString kCharactersReplaced = QStringLiteral("Alcuni caratteri non possono essere conservati in archivio e sono stati salvati come \"?\".");
+const QString kCharactersReplaced = QStringLiteral(
+    "Alcuni caratteri non possono essere conservati in archivio e sono stati salvati come \"?\".");
 const QString kAttachmentSlots[] = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03")};
 
 } // namespace
@@ -93,20 +94,43 @@ void CardScreen::onClick(const QString& button, std::function<void()> handler)
 void CardScreen::run(const CardForm::Command& command)
 {
     switch (command.action) {
-    case F::Action::New: cmdNuovoClick(); break;
-    case F::Action::Duplicate: cmdDuplicaClick(); break;
-    case F::Action::Save: cmdSalvaClick(); break;
-    case F::Action::First: cmdPrimoClick(); break;
-    case F::Action::Previous: cmdIndietroClick(); break;
-    case F::Action::Next: cmdAvantiClick(); break;
-    case F::Action::Last: cmdUltimoClick(); break;
+    case F::Action::New:
+        cmdNuovoClick();
+        break;
+    case F::Action::Duplicate:
+        cmdDuplicaClick();
+        break;
+    case F::Action::Save:
+        cmdSalvaClick();
+        break;
+    case F::Action::First:
+        cmdPrimoClick();
+        break;
+    case F::Action::Previous:
+        cmdIndietroClick();
+        break;
+    case F::Action::Next:
+        cmdAvantiClick();
+        break;
+    case F::Action::Last:
+        cmdUltimoClick();
+        break;
     // The attachment screen writes the slots back into the hidden labels on
     // apply; they reach the archive only with the next Save.
-    case F::Action::Attach: TfrmAllegaCartella::openFor(this, cardTag()); break;
-    case F::Action::Dialog: openDialog(command); break;
-    case F::Action::Help: cmdGuidaClick(); break;
-    case F::Action::Exit: cmdEsciClick(); break;
-    case F::Action::Position: break;
+    case F::Action::Attach:
+        TfrmAllegaCartella::openFor(this, cardTag());
+        break;
+    case F::Action::Dialog:
+        openDialog(command);
+        break;
+    case F::Action::Help:
+        cmdGuidaClick();
+        break;
+    case F::Action::Exit:
+        cmdEsciClick();
+        break;
+    case F::Action::Position:
+        break;
     }
 }
 
@@ -274,8 +298,7 @@ void CardScreen::cmdSalvaClick()
     if (store.open(archivePath(), layout().size)) {
         // A new card goes to the end as the store finds it under its lock:
         // another window may have added cards since this one last looked.
-        saved = label.isEmpty() ? store.append(record.bytes())
-                                : store.seek(label.toLongLong() - 1) && store.write(record.bytes());
+        saved = label.isEmpty() ? store.append(record.bytes()) : store.seek(label.toLongLong() - 1) && store.write(record.bytes());
         written = store.index();
     }
     store.close();
@@ -300,7 +323,9 @@ void CardScreen::cmdSalvaClick()
 void CardScreen::cmdDuplicaClick()
 {
     if (Text::trimmed(m_lblPosizione->text()).isEmpty()) {
-        Msg::warning(this, QStringLiteral("Attenzione: la duplicazione di una scheda può avvenire soltanto dopo che questa è stata inserita in archivio."));
+        Msg::warning(this,
+            QStringLiteral(
+                "Attenzione: la duplicazione di una scheda può avvenire soltanto dopo che questa è stata inserita in archivio."));
         return;
     }
     // A new card copied from the one on display: what identifies the
@@ -328,7 +353,8 @@ void CardScreen::cmdDuplicaClick()
     if (QWidget* focus = control(Text::utf8(m_form.duplicateFocus)))
         focus->setFocus(Qt::OtherFocusReason);
     store.close();
-    Msg::information(this, QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.") + Msg::kLfCrLfCr
+    Msg::information(this,
+        QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.") + Msg::kLfCrLfCr
             + QStringLiteral("Al termine premere Salva per inserire la scheda in archivio."));
 }
 
@@ -344,6 +370,7 @@ void CardScreen::btnGoogleClick()
     // The query is percent-encoded, so "&", "#", "+" and "%" in a title reach
     // the engine as typed.
     if (!TMisc::Open(QLatin1Char('"') + WebSearch::address(Text::utf8(m_form.webLookup.prefix) + value) + QLatin1Char('"')))
-        Msg::warning(this, QStringLiteral("Attenzione: il sistema non permette di collegarsi al motore di ricerca di Google.") + Msg::kLfCrLfCr
+        Msg::warning(this,
+            QStringLiteral("Attenzione: il sistema non permette di collegarsi al motore di ricerca di Google.") + Msg::kLfCrLfCr
                 + QStringLiteral("Accertarsi che la propria connessione a Internet funzioni correttamente."));
 }

@@ -17,11 +17,10 @@ struct CollectionScreens {
 
     const Collection* collection;
     const CardForm* form;
-    std::string_view menuName;   // "Libri": the tile is imgLibri with btnLibri under it
-    std::string_view menuScreen; // object name of the screen the tile opens; empty: the card
+    std::string_view menuName;      // "Libri": the tile is imgLibri with btnLibri under it
+    std::string_view menuScreen;    // object name of the screen the tile opens; empty: the card
     std::span<const Maker> screens; // in creation order
 
     // A maker for the tables: `&CollectionScreens::make<TfrmTrovaLibri>`.
-    template <class T>
-    static TForm* make() { return new T; }
+    template <class T> static TForm* make() { return new T; }
 };

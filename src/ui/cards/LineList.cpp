@@ -71,7 +71,8 @@ void LineList::fitItemWidth(int minimum)
     if (longest) {
         // The item's margins on both sides of the text, and a blank to spare.
         const QFontMetrics metrics(font());
-        const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + metrics.horizontalAdvance(QLatin1Char(' '));
+        const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
+            + metrics.horizontalAdvance(QLatin1Char(' '));
         width = std::max(width, metrics.horizontalAdvance(*longest) + margin);
     }
     setItemWidth(width);

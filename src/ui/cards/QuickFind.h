@@ -10,8 +10,7 @@ class QWidget;
 // class, lower-cased; the caller keeps it and decides when it is emptied.
 class QuickFind {
 public:
-    static inline const QString kEmptyList =
-        QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce.");
+    static inline const QString kEmptyList = QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce.");
 
     // With a new text, tests from the first line; with the same text again,
     // goes on after the selected line, wrapping round to the top. Selects

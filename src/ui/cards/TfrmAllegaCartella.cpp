@@ -34,14 +34,17 @@ QString quoted(const QString& path)
 
 const QString kOverwrite = QStringLiteral("Attenzione: nella cartella dei documenti allegati è presente un file con lo stesso nome.")
     + Msg::kCrLfCrLf + QStringLiteral("Si vuole sovrascrivere il file esistente?");
-const QString kCopyFailed = QStringLiteral("Attenzione: non è stato possibile copiare il file scelto nella cartella dei documenti allegati.")
+const QString kCopyFailed = QStringLiteral(
+                                "Attenzione: non è stato possibile copiare il file scelto nella cartella dei documenti allegati.")
     + Msg::kCrLfCrLf
-    + QStringLiteral("Accertarsi che il file sia leggibile e di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+    + QStringLiteral(
+        "Accertarsi che il file sia leggibile e di possedere i privilegi di scrittura nella cartella di installazione del programma.");
 const QString kNameTooLong = QStringLiteral("Attenzione: il nome del file scelto supera i 250 caratteri che la scheda può conservare.")
     + Msg::kCrLfCrLf + QStringLiteral("Rinominare il file con un nome più breve e sceglierlo di nuovo.");
 const QString kNameNotKept = QStringLiteral("Attenzione: il nome del file scelto contiene caratteri che la scheda non può conservare.")
     + Msg::kCrLfCrLf + QStringLiteral("Rinominare il file e sceglierlo di nuovo.");
-const QString kNotBare = QStringLiteral("Attenzione: il nome del file allegato contiene l'indicazione di una cartella e non può essere aperto.")
+const QString kNotBare = QStringLiteral(
+                             "Attenzione: il nome del file allegato contiene l'indicazione di una cartella e non può essere aperto.")
     + Msg::kCrLfCrLf + QStringLiteral("Allegare di nuovo il file con il pulsante Sfoglia...");
 
 } // namespace
@@ -64,8 +67,10 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget* owner)
     for (int slot = 0; slot < kSlots; ++slot)
         buildSlot(slot, kSlotY[slot]);
 
-    QPushButton* annulla = Controls::button(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {312, 456, 126, 32}, Controls::verdana());
-    QPushButton* applica = Controls::button(pan, QStringLiteral("btnApplica"), QStringLiteral("Applica e chiudi"), {447, 456, 154, 32}, Controls::verdana());
+    QPushButton* annulla = Controls::button(
+        pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {312, 456, 126, 32}, Controls::verdana());
+    QPushButton* applica = Controls::button(
+        pan, QStringLiteral("btnApplica"), QStringLiteral("Applica e chiudi"), {447, 456, 154, 32}, Controls::verdana());
     connect(annulla, &QPushButton::clicked, this, &TfrmAllegaCartella::btnAnnullaClick);
     connect(applica, &QPushButton::clicked, this, &TfrmAllegaCartella::btnApplicaClick);
 
@@ -95,7 +100,7 @@ void TfrmAllegaCartella::buildSlot(int slot, int y)
     shape->setGeometry(16, y, 577, 113);
     shape->setStyleSheet(QStringLiteral("#shpFile%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
                                         " stop:0 #A8CAE5, stop:1 #FFFFFF); border: 1px solid #A8CAE5; }")
-            .arg(n));
+                             .arg(n));
 
     auto caption = [pan](const QString& text, QPoint at) {
         auto* l = new QLabel(text, pan);
@@ -118,7 +123,8 @@ void TfrmAllegaCartella::buildSlot(int slot, int y)
     auto* cancella = new Picture(QStringLiteral("imgCancella") + n, QStringLiteral("cancella"), pan, {370, y + 28, 22, 22}, true);
     connect(cancella, &Picture::clicked, this, [this, slot] { imgCancellaClick(slot); });
 
-    s.btnSfoglia = Controls::button(pan, QStringLiteral("btnSfoglia") + n, QStringLiteral("Sfoglia..."), {400, y + 24, 86, 28}, Controls::verdana());
+    s.btnSfoglia = Controls::button(
+        pan, QStringLiteral("btnSfoglia") + n, QStringLiteral("Sfoglia..."), {400, y + 24, 86, 28}, Controls::verdana());
     connect(s.btnSfoglia, &QPushButton::clicked, this, [this, slot] { btnSfogliaClick(slot); });
     s.btnApri = Controls::button(pan, QStringLiteral("btnApri") + n, QStringLiteral("Apri"), {494, y + 24, 86, 28}, Controls::verdana());
     s.btnApri->setEnabled(false);
@@ -164,8 +170,8 @@ void TfrmAllegaCartella::imgCancellaClick(int slot)
 
 void TfrmAllegaCartella::btnSfogliaClick(int slot)
 {
-    const QString chosen = FileChooser::chooseFile(this, QStringLiteral("Selezionare il file da allegare:"),
-        QStringLiteral("Tutti i file (*.*)"));
+    const QString chosen = FileChooser::chooseFile(
+        this, QStringLiteral("Selezionare il file da allegare:"), QStringLiteral("Tutti i file (*.*)"));
     if (chosen.isEmpty())
         return;
     const QString name = Text::trimmed(QFileInfo(chosen).fileName());

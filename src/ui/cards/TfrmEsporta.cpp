@@ -66,11 +66,13 @@ TfrmEsporta::TfrmEsporta(QWidget* owner, const Collection& collection)
         const char* hint;
         void (TfrmEsporta::*handler)();
     };
+    // clang-format off
     const Command commands[] = {
         {"cmdEsporta", "cmd_esporta", {566, 15, 49, 50}, "Esporta l'archivio in formato Microsoft Excel.", &TfrmEsporta::cmdEsportaClick},
         {"cmdGuida", "cmd_guida", {670, 13, 50, 55}, "Visualizza la pagina della guida sensibile al contesto.", &TfrmEsporta::cmdGuidaClick},
         {"cmdEsci", "cmd_esci", {766, 15, 40, 50}, "Esci da questo ambiente di lavoro.", &TfrmEsporta::cmdEsciClick},
     };
+    // clang-format on
     for (const Command& c : commands) {
         auto* p = new Picture(QLatin1String(c.name), QLatin1String(c.svg), pan, c.at, true);
         setHint(p, QString::fromUtf8(c.hint));
@@ -105,8 +107,7 @@ void TfrmEsporta::buildGrid()
     m_grdRecords->setAlternatingRowColors(true);
     m_grdRecords->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grdRecords->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_grdRecords->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-        | QAbstractItemView::AnyKeyPressed);
+    m_grdRecords->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     m_grdRecords->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_grdRecords->setWordWrap(false);
     m_grdRecords->verticalHeader()->hide();
@@ -117,11 +118,11 @@ void TfrmEsporta::buildGrid()
     m_grdRecords->horizontalHeader()->setFixedHeight(kRowHeight + 2);
     m_grdRecords->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_grdRecords->horizontalHeader()->setHighlightSections(false);
-    m_grdRecords->setStyleSheet(QStringLiteral(
-        "QTableView { background: white; alternate-background-color: #F2F6FB; gridline-color: #D5DCE6;"
-        " selection-background-color: #2E74C9; selection-color: white; }"
-        "QHeaderView::section { background: #E4E8EE; color: #23303F; padding: 0px 4px;"
-        " border: none; border-right: 1px solid #C4CCD8; border-bottom: 1px solid #C4CCD8; }"));
+    m_grdRecords->setStyleSheet(
+        QStringLiteral("QTableView { background: white; alternate-background-color: #F2F6FB; gridline-color: #D5DCE6;"
+                       " selection-background-color: #2E74C9; selection-color: white; }"
+                       "QHeaderView::section { background: #E4E8EE; color: #23303F; padding: 0px 4px;"
+                       " border: none; border-right: 1px solid #C4CCD8; border-bottom: 1px solid #C4CCD8; }"));
 
     setBlankArea(m_grdRecords);
     const auto parts = m_grdRecords->findChildren<QWidget*>();
@@ -169,7 +170,9 @@ void TfrmEsporta::commitOpenEditor()
 
 void TfrmEsporta::cmdEsportaClick()
 {
-    if (!Msg::confirm(this, QStringLiteral("L'esportazione dei dati in Excel può richiedere diversi minuti a seconda del numero di schede presenti in archivio.")
+    if (!Msg::confirm(this,
+            QStringLiteral(
+                "L'esportazione dei dati in Excel può richiedere diversi minuti a seconda del numero di schede presenti in archivio.")
                 + Msg::kCrLfCrLf + QStringLiteral("Si vuole esportare i dati adesso?")))
         return;
     commitOpenEditor();
@@ -180,11 +183,13 @@ void TfrmEsporta::cmdEsportaClick()
         written = Spreadsheet::save(*m_model, path);
     }
     if (!written) {
-        Msg::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.") + Msg::kLfCrLfCr
+        Msg::plain(this,
+            QStringLiteral("Attenzione: il sistema non permette di esportare i dati.") + Msg::kLfCrLfCr
                 + QStringLiteral("Accertarsi che il file di Excel non sia già aperto."));
         return;
     }
-    if (!Msg::confirm(this, QStringLiteral("Le schede in archivio sono state esportate con successo.") + Msg::kCrLfCrLf
+    if (!Msg::confirm(this,
+            QStringLiteral("Le schede in archivio sono state esportate con successo.") + Msg::kCrLfCrLf
                 + QStringLiteral("Si vuole aprire il file di Excel?")))
         return;
     // Whether the desktop could open it goes unnoticed.

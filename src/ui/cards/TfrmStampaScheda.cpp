@@ -29,8 +29,10 @@ TfrmStampaScheda::TfrmStampaScheda(QWidget* owner, CardSheet sheet)
     sfondo->setStyleSheet(QStringLiteral("background: white;"));
     new Picture(QStringLiteral("imgLogo01"), QStringLiteral("stampa_scheda"), pan, {22, m_sheet.logoTop, 318, 190}, false);
 
-    QPushButton* annulla = Controls::button(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {18, 243, 137, 28}, Controls::verdana(8));
-    QPushButton* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {208, 243, 137, 28}, Controls::verdana(8));
+    QPushButton* annulla = Controls::button(
+        pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla"), {18, 243, 137, 28}, Controls::verdana(8));
+    QPushButton* stampa = Controls::button(
+        pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {208, 243, 137, 28}, Controls::verdana(8));
     setTabOrder(annulla, stampa);
     connect(annulla, &QPushButton::clicked, this, &TfrmStampaScheda::btnAnnullaClick);
     connect(stampa, &QPushButton::clicked, this, &TfrmStampaScheda::btnStampaClick);

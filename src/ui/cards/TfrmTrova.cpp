@@ -83,7 +83,8 @@ void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
 
     new Picture(QStringLiteral("icoIstruzioni"), QStringLiteral("ico_info"), m_panAvvio, {30, 18, 44, 44}, false);
     addLabel(m_panAvvio, QStringLiteral("lblRigo04"),
-        QStringLiteral("Immettere nei campi prescelti una o più parole consecutive presenti nelle schede da trovare e premere il pulsante Cerca."),
+        QStringLiteral(
+            "Immettere nei campi prescelti una o più parole consecutive presenti nelle schede da trovare e premere il pulsante Cerca."),
         {88, 18});
     addLabel(m_panAvvio, QStringLiteral("lblRigo05"), QStringLiteral("Lasciare in bianco tutti gli altri campi."), {88, 38});
     addLabel(m_panAvvio, QStringLiteral("lblRigo06"),
@@ -112,12 +113,13 @@ void TfrmTrova::buildFilterPanel(const QStringList& stripIcons)
 
     Controls::button(m_panAvvio, QStringLiteral("btnAnnulla"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(control<QPushButton>(QStringLiteral("btnAnnulla")), &QPushButton::clicked, this, [this] { btnAnnullaClick(); });
-    m_btnCerca = Controls::button(m_panAvvio, QStringLiteral("btnCerca"), QStringLiteral("Cerca"), {675, 488, 150, 30}, Controls::verdana(9, true));
+    m_btnCerca = Controls::button(
+        m_panAvvio, QStringLiteral("btnCerca"), QStringLiteral("Cerca"), {675, 488, 150, 30}, Controls::verdana(9, true));
     m_btnCerca->installEventFilter(this);
     connect(m_btnCerca, &QPushButton::clicked, this, [this] { btnCercaClick(); });
 
-    m_lblAttendere = addLabel(m_panAvvio, QStringLiteral("lblAttendere"), QStringLiteral("Ricerca schede in corso. Attendere..."),
-        {177, 494}, kDarkCyan);
+    m_lblAttendere = addLabel(
+        m_panAvvio, QStringLiteral("lblAttendere"), QStringLiteral("Ricerca schede in corso. Attendere..."), {177, 494}, kDarkCyan);
     m_lblAttendere->setFont(Controls::verdana(10, true));
     m_lblAttendere->adjustSize();
     m_lblAttendere->hide();
@@ -146,22 +148,25 @@ void TfrmTrova::buildResultPanel()
     m_txtTrova->setFont(Controls::verdana(12, true));
     m_txtTrova->setGeometry(112, 122, 593, 22);
     m_txtTrova->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 2px; }"));
-    m_btnTrova = Controls::button(pan, QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 117, 105, 30}, Controls::verdana(9, true));
+    m_btnTrova = Controls::button(
+        pan, QStringLiteral("btnTrova"), QStringLiteral("Trova"), {710, 117, 105, 30}, Controls::verdana(9, true));
     connect(m_btnTrova, &QPushButton::clicked, this, [this] { btnTrovaClick(); });
 
     m_lstRecords = new LineList(QStringLiteral("lstRecords"), pan, {16, 176, 801, 273});
     connect(m_lstRecords, &LineList::dblClick, this, [this] { lstRecordsDblClick(); });
 
-    addLabel(pan, QStringLiteral("lblRigo03"),
-        QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."), {16, 456}, kCrimson);
-    m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QStringLiteral("Il presente elenco contiene 0 schede."),
-        {177, 494}, kDarkCyan);
+    addLabel(pan, QStringLiteral("lblRigo03"), QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."),
+        {16, 456}, kCrimson);
+    m_lblTrovate = addLabel(
+        pan, QStringLiteral("lblTrovate"), QStringLiteral("Il presente elenco contiene 0 schede."), {177, 494}, kDarkCyan);
     m_lblTrovate->setFont(Controls::verdana(10, true));
     m_lblTrovate->setFixedWidth(490);
 
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
+    auto* stampa = Controls::button(
+        pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {675, 488, 150, 30}, Controls::verdana(9, true));
     connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 
     pan->hide();
@@ -184,8 +189,7 @@ void TfrmTrova::formClose()
 
 bool TfrmTrova::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_btnCerca && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+    if (watched == m_btnCerca && event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         btnCercaMouseDown();
     // A press that ends off the button starts no search: nothing to wait for.
     if (watched == m_btnCerca && event->type() == QEvent::MouseButtonRelease
@@ -235,7 +239,8 @@ void TfrmTrova::btnCercaClick()
         Msg::plain(this, Msg::accessMessage());
         return;
     }
-    m_lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1.").arg(Text::counted(m_lstRecords->count(), u"scheda", u"schede")));
+    m_lblTrovate->setText(
+        QStringLiteral("Il presente riepilogo contiene %1.").arg(Text::counted(m_lstRecords->count(), u"scheda", u"schede")));
     panContainer()->show();
     m_panAvvio->hide();
     m_txtTrova->clear();

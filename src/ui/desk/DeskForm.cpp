@@ -22,15 +22,14 @@ DeskForm::DeskForm(QWidget* owner, const Look& look)
     QWidget* pan = panContainer();
     Controls::styleListPanel(pan);
     QFrame* banner = Controls::listBanner(pan, 955);
-    auto* heading = addLabel(banner, QStringLiteral("lblIntestazione"), look.title, {400, 12, 300, 26},
-        Controls::verdana(13, true), QStringLiteral("color: #1F4E8C;"));
+    auto* heading = addLabel(banner, QStringLiteral("lblIntestazione"), look.title, {400, 12, 300, 26}, Controls::verdana(13, true),
+        QStringLiteral("color: #1F4E8C;"));
     heading->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     new Picture(QStringLiteral("ico") + look.objectName.mid(5), look.picture, banner, {848, 4, 44, 44}, false);
     TfrmGuida::bannerButton(banner, look.helpTip, look.title + QLatin1Char('.'), look.helpTopic);
 }
 
-QLabel* DeskForm::addLabel(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font,
-    const QString& style)
+QLabel* DeskForm::addLabel(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font, const QString& style)
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);

@@ -27,8 +27,7 @@ public:
     QLabel* lblMessaggio() const { return m_lblMessaggio; }
 
 protected:
-    QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font,
-        const QString& style = {});
+    QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, QRect at, const QFont& font, const QString& style = {});
     // The code field and its caption at `at`; Enter calls `entered`.
     void addCodeField(QRect at, const std::function<void()>& entered);
     void addMessageLine(QRect at);

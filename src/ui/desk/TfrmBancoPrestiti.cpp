@@ -27,16 +27,15 @@ namespace {
 // "per i DVD": the collections whose loan date is the day the item is due.
 QString duePlurals()
 {
-    return Text::listed(Collection::plurals(
-        [](const Collection& c) { return LoanList::keepsLoans(c) && c.loans->dateIsDue; }, true));
+    return Text::listed(Collection::plurals([](const Collection& c) { return LoanList::keepsLoans(c) && c.loans->dateIsDue; }, true));
 }
 
 } // namespace
 
 TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     : DeskForm(owner,
-          {QStringLiteral("TfrmBancoPrestiti"), QStringLiteral("Banco prestiti"), QStringLiteral("ico_banco"),
-              QStringLiteral("Guida al banco prestiti."), QStringLiteral("banco")})
+        {QStringLiteral("TfrmBancoPrestiti"), QStringLiteral("Banco prestiti"), QStringLiteral("ico_banco"),
+            QStringLiteral("Guida al banco prestiti."), QStringLiteral("banco")})
 {
     QWidget* pan = panContainer();
     addCodeField({110, 64, 300, 36}, [this] { txtCodiceEnter(); });
@@ -46,8 +45,8 @@ TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     scheda->setObjectName(QStringLiteral("panScheda"));
     scheda->setGeometry(16, 112, 939, 176);
     scheda->setStyleSheet(QStringLiteral("QFrame#panScheda { background: white; border: 1px solid #9DBDE3; }"));
-    m_lblTitolo = addLabel(scheda, QStringLiteral("lblTitolo"), QString(), {16, 10, 907, 40}, Controls::verdana(18, true),
-        QStringLiteral("color: #1F4E8C;"));
+    m_lblTitolo = addLabel(
+        scheda, QStringLiteral("lblTitolo"), QString(), {16, 10, 907, 40}, Controls::verdana(18, true), QStringLiteral("color: #1F4E8C;"));
     m_lblAutore = addLabel(scheda, QStringLiteral("lblAutore"), QString(), {16, 54, 907, 26}, Controls::verdana(13));
     m_lblPosto = addLabel(scheda, QStringLiteral("lblPosto"), QString(), {16, 86, 907, 24}, Controls::verdana(11));
     m_lblStato = addLabel(scheda, QStringLiteral("lblStato"), QString(), {16, 124, 907, 34}, Controls::verdana(15, true));
@@ -69,15 +68,15 @@ TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     completer->setFilterMode(Qt::MatchContains);
     m_txtLettore->setCompleter(completer);
     connect(m_txtLettore, &QLineEdit::returnPressed, this, [this] { btnPrestaClick(); });
-    m_btnPresta = Controls::button(pan, QStringLiteral("btnPresta"), QStringLiteral("Presta"), {486, 301, 140, 30},
-        Controls::verdana(10, true));
+    m_btnPresta = Controls::button(
+        pan, QStringLiteral("btnPresta"), QStringLiteral("Presta"), {486, 301, 140, 30}, Controls::verdana(10, true));
     connect(m_btnPresta, &QPushButton::clicked, this, [this] { btnPrestaClick(); });
-    m_btnRestituisci = Controls::button(pan, QStringLiteral("btnRestituisci"), QStringLiteral("Restituisci"),
-        {640, 301, 160, 30}, Controls::verdana(10, true));
+    m_btnRestituisci = Controls::button(
+        pan, QStringLiteral("btnRestituisci"), QStringLiteral("Restituisci"), {640, 301, 160, 30}, Controls::verdana(10, true));
     connect(m_btnRestituisci, &QPushButton::clicked, this, [this] { btnRestituisciClick(); });
 
-    addLabel(pan, QStringLiteral("lblDurata"), QStringLiteral("Durata del prestito per %1:").arg(duePlurals()),
-        {16, 346, 260, 22}, Controls::verdana(9));
+    addLabel(pan, QStringLiteral("lblDurata"), QStringLiteral("Durata del prestito per %1:").arg(duePlurals()), {16, 346, 260, 22},
+        Controls::verdana(9));
     m_txtDurata = new QSpinBox(pan);
     m_txtDurata->setObjectName(QStringLiteral("txtDurata"));
     m_txtDurata->setRange(1, LoanSettings::kMaxDays);
@@ -94,18 +93,18 @@ TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     m_lstMovimenti->setGeometry(16, 402, 939, 160);
     m_lstMovimenti->setRootIsDecorated(false);
     m_lstMovimenti->setFocusPolicy(Qt::NoFocus);
-    m_lstMovimenti->setHeaderLabels({QStringLiteral("Ora"), QStringLiteral("Movimento"), QStringLiteral("Codice"),
-        QStringLiteral("Titolo"), QStringLiteral("Lettore")});
+    m_lstMovimenti->setHeaderLabels({QStringLiteral("Ora"), QStringLiteral("Movimento"), QStringLiteral("Codice"), QStringLiteral("Titolo"),
+        QStringLiteral("Lettore")});
     m_lstMovimenti->setColumnWidth(0, 70);
     m_lstMovimenti->setColumnWidth(1, 110);
     m_lstMovimenti->setColumnWidth(2, 140);
     m_lstMovimenti->setColumnWidth(3, 400);
 
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 570, 150, 30},
-        Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 570, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    m_btnAnnulla = Controls::button(pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla ultimo"), {805, 570, 150, 30},
-        Controls::verdana(9, true));
+    m_btnAnnulla = Controls::button(
+        pan, QStringLiteral("btnAnnulla"), QStringLiteral("Annulla ultimo"), {805, 570, 150, 30}, Controls::verdana(9, true));
     connect(m_btnAnnulla, &QPushButton::clicked, this, [this] { btnAnnullaClick(); });
     // The mouse is never needed: the buttons are reached by Enter where the
     // work leads, not by Tab from the code field.
@@ -154,8 +153,7 @@ void TfrmBancoPrestiti::showCard(const DeskCard& card)
     m_lblTitolo->setText(card.title);
     m_lblAutore->setText(card.author);
     m_lblPosto->setText(QStringLiteral("%1   Codice: %2   Scaffale: %3   Posizione: %4")
-                            .arg(card.kindName(), card.code, card.shelf.isEmpty() ? QStringLiteral("-") : card.shelf,
-                                card.position()));
+                            .arg(card.kindName(), card.code, card.shelf.isEmpty() ? QStringLiteral("-") : card.shelf, card.position()));
     const bool due = card.collection->loans->dateIsDue;
     if (card.cancelled) {
         m_lblStato->setStyleSheet(QStringLiteral("color: #808080;"));
@@ -221,11 +219,12 @@ void TfrmBancoPrestiti::txtCodiceEnter()
     clearCard();
     m_choices = cards;
     for (const DeskCard& c : m_choices) {
-        m_lstSchede->addItem(QStringLiteral("%1  \"%2\"  posizione %3%4%5")
-                                 .arg(c.kindName(), c.title, c.position(),
-                                     c.shelf.isEmpty() ? QString() : QStringLiteral(", scaffale ") + c.shelf,
-                                     c.cancelled ? QStringLiteral("  (annullata)")
-                                                 : c.onLoan() ? QStringLiteral("  (in prestito)") : QString()));
+        m_lstSchede->addItem(
+            QStringLiteral("%1  \"%2\"  posizione %3%4%5")
+                .arg(c.kindName(), c.title, c.position(), c.shelf.isEmpty() ? QString() : QStringLiteral(", scaffale ") + c.shelf,
+                    c.cancelled      ? QStringLiteral("  (annullata)")
+                        : c.onLoan() ? QStringLiteral("  (in prestito)")
+                                     : QString()));
     }
     m_lstSchede->show();
     m_lstSchede->setCurrentRow(0);
@@ -244,9 +243,8 @@ void TfrmBancoPrestiti::lstSchedePick()
 
 void TfrmBancoPrestiti::moveFailed()
 {
-    say((m_desk.changedMeanwhile()
-                ? QStringLiteral("Nessuna modifica: %1. Leggere di nuovo il codice per vedere la scheda com'è ora.")
-                : QStringLiteral("Nessuna modifica: %1."))
+    say((m_desk.changedMeanwhile() ? QStringLiteral("Nessuna modifica: %1. Leggere di nuovo il codice per vedere la scheda com'è ora.")
+                                   : QStringLiteral("Nessuna modifica: %1."))
             .arg(m_desk.errorString()),
         true);
     clearCard();

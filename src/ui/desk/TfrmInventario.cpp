@@ -18,8 +18,8 @@
 
 TfrmInventario::TfrmInventario(QWidget* owner)
     : DeskForm(owner,
-          {QStringLiteral("TfrmInventario"), QStringLiteral("Inventario"), QStringLiteral("ico_inventario"),
-              QStringLiteral("Guida all'inventario."), QStringLiteral("inventario")})
+        {QStringLiteral("TfrmInventario"), QStringLiteral("Inventario"), QStringLiteral("ico_inventario"),
+            QStringLiteral("Guida all'inventario."), QStringLiteral("inventario")})
 {
     QWidget* pan = panContainer();
     addLabel(pan, QStringLiteral("lblRaccolta"), QStringLiteral("Raccolta:"), {16, 70, 80, 22}, Controls::verdana(10, true));
@@ -35,11 +35,11 @@ TfrmInventario::TfrmInventario(QWidget* owner)
     m_txtScaffale->setObjectName(QStringLiteral("txtScaffale"));
     m_txtScaffale->setGeometry(350, 67, 150, 26);
     m_txtScaffale->setPlaceholderText(QStringLiteral("vuoto: tutti"));
-    auto* inizia = Controls::button(pan, QStringLiteral("btnInizia"), QStringLiteral("Inizia"), {516, 66, 120, 28},
-        Controls::verdana(9, true));
+    auto* inizia = Controls::button(
+        pan, QStringLiteral("btnInizia"), QStringLiteral("Inizia"), {516, 66, 120, 28}, Controls::verdana(9, true));
     connect(inizia, &QPushButton::clicked, this, [this] { btnIniziaClick(); });
-    m_btnRiprendi = Controls::button(pan, QStringLiteral("btnRiprendi"), QStringLiteral("Riprendi"), {646, 66, 120, 28},
-        Controls::verdana(9, true));
+    m_btnRiprendi = Controls::button(
+        pan, QStringLiteral("btnRiprendi"), QStringLiteral("Riprendi"), {646, 66, 120, 28}, Controls::verdana(9, true));
     connect(m_btnRiprendi, &QPushButton::clicked, this, [this] { btnRiprendiClick(); });
 
     addCodeField({100, 110, 300, 36}, [this] { txtCodiceEnter(); });
@@ -58,23 +58,23 @@ TfrmInventario::TfrmInventario(QWidget* owner)
     m_lstEsito->setObjectName(QStringLiteral("lstEsito"));
     m_lstEsito->setGeometry(16, 356, 939, 204);
     m_lstEsito->setRootIsDecorated(false);
-    m_lstEsito->setHeaderLabels({QStringLiteral("Voce"), QStringLiteral("Codice"), QStringLiteral("Titolo"),
-        QStringLiteral("Scaffale o lettore")});
+    m_lstEsito->setHeaderLabels(
+        {QStringLiteral("Voce"), QStringLiteral("Codice"), QStringLiteral("Titolo"), QStringLiteral("Scaffale o lettore")});
     m_lstEsito->setColumnWidth(0, 160);
     m_lstEsito->setColumnWidth(1, 140);
     m_lstEsito->setColumnWidth(2, 440);
 
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 570, 150, 30},
-        Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 570, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    auto* termina = Controls::button(pan, QStringLiteral("btnTermina"), QStringLiteral("Chiudi inventario"),
-        {170, 570, 170, 30}, Controls::verdana(9, true));
+    auto* termina = Controls::button(
+        pan, QStringLiteral("btnTermina"), QStringLiteral("Chiudi inventario"), {170, 570, 170, 30}, Controls::verdana(9, true));
     connect(termina, &QPushButton::clicked, this, [this] { btnTerminaClick(); });
-    auto* esito = Controls::button(pan, QStringLiteral("btnEsito"), QStringLiteral("Esito"), {645, 570, 150, 30},
-        Controls::verdana(9, true));
+    auto* esito = Controls::button(
+        pan, QStringLiteral("btnEsito"), QStringLiteral("Esito"), {645, 570, 150, 30}, Controls::verdana(9, true));
     connect(esito, &QPushButton::clicked, this, [this] { btnEsitoClick(); });
-    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {805, 570, 150, 30},
-        Controls::verdana(9, true));
+    auto* stampa = Controls::button(
+        pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {805, 570, 150, 30}, Controls::verdana(9, true));
     connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
     for (QPushButton* b : {inizia, m_btnRiprendi, chiudi, termina, esito, stampa})
         b->setAutoDefault(false);
@@ -129,7 +129,8 @@ void TfrmInventario::btnIniziaClick()
     const Collection* c = Collection::find(m_cmbRaccolta->currentData().toString().toStdString());
     if (!c)
         return;
-    if (Stocktake::pending() && !Msg::confirm(this, QStringLiteral("Un inventario in sospeso sarà sostituito da quello nuovo. Continuare?")))
+    if (Stocktake::pending()
+        && !Msg::confirm(this, QStringLiteral("Un inventario in sospeso sarà sostituito da quello nuovo. Continuare?")))
         return;
     auto fresh = std::make_unique<Stocktake>();
     if (!fresh->begin(*c, m_txtScaffale->text())) {

@@ -12,14 +12,17 @@ namespace {
 using F = CardForm;
 constexpr int R = F::kRightField;
 
+// clang-format off
 constexpr F::Section kSections[] = {
     {"shpSezione1", 5, "sec_dvd"},
     {"shpSezione2", 4, "sec_cast"},
     {"shpSezione3", 3, "sec_lingua"},
     {"shpSezione4", 2, "sec_prestito"},
 };
+// clang-format on
 
 // In tab order, which is also the Enter ring.
+// clang-format off
 constexpr F::Field kFields[] = {
     {1, 1, F::Full, "txtTitolo", 632},
     {1, 2, F::Left, "txtCodice"},
@@ -47,6 +50,7 @@ constexpr F::Field kFields[] = {
     {4, 2, F::Left, "txtPrestato"},
     {4, 2, F::Right, "txtScadenza", 110, 0, F::Kind::Edit, {}, 0, 0, true},
 };
+// clang-format on
 
 constexpr F::Button kButtons[] = {
     {1, 1, F::kLeftField + F::kFullWidth - 24, "btnGoogle", "btn_web", {24, 24},

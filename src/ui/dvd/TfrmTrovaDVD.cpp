@@ -2,7 +2,6 @@
 
 #include "core/collections/Dvds.h"
 
-
 TfrmTrovaDVD::TfrmTrovaDVD(QWidget* owner)
     : TfrmTrova(owner, Dvds::search(), stripIcons())
 {
@@ -11,6 +10,6 @@ TfrmTrovaDVD::TfrmTrovaDVD(QWidget* owner)
 
 QStringList TfrmTrovaDVD::stripIcons()
 {
-    return {QStringLiteral("sec_dvd"), QStringLiteral("sec_cast"), QStringLiteral("dvd_pellicola"),
-        QStringLiteral("sec_lingua"), QStringLiteral("dvd_ciak")};
+    return {QStringLiteral("sec_dvd"), QStringLiteral("sec_cast"), QStringLiteral("dvd_pellicola"), QStringLiteral("sec_lingua"),
+        QStringLiteral("dvd_ciak")};
 }

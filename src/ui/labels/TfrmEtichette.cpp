@@ -87,8 +87,7 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     heading->move(430, 14);
     heading->adjustSize();
     new Picture(QStringLiteral("icoEtichette"), QStringLiteral("ico_etichette"), banner, {848, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle etichette."), QStringLiteral("Etichette."),
-        QStringLiteral("etichette"));
+    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle etichette."), QStringLiteral("Etichette."), QStringLiteral("etichette"));
 
     auto* form = new QWidget(pan);
     form->setObjectName(QStringLiteral("panScelte"));
@@ -197,9 +196,11 @@ TfrmEtichette::TfrmEtichette(QWidget* owner)
     m_lblConta->setStyleSheet(QStringLiteral("color: #008B8B;"));
     m_lblConta->setFont(Controls::verdana(9, true));
 
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 589, 150, 30}, Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 589, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    m_btnStampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 589, 150, 30}, Controls::verdana(9, true));
+    m_btnStampa = Controls::button(
+        pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 589, 150, 30}, Controls::verdana(9, true));
     connect(m_btnStampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 
     // The stored choices, then the first preview.
@@ -310,8 +311,8 @@ void TfrmEtichette::sheetChanged()
     // A preset shows its measures; the custom grid is edited here.
     if (!custom)
         showGrid(shown);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_txtColonne, m_txtRighe, m_txtSinistro, m_txtAlto, m_txtPassoX,
-             m_txtPassoY, m_txtLarghezza, m_txtAltezza})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_txtColonne, m_txtRighe, m_txtSinistro, m_txtAlto, m_txtPassoX, m_txtPassoY, m_txtLarghezza, m_txtAltezza})
         w->setEnabled(custom);
     m_txtInizio->setMaximum(std::max(1, shown.columns * shown.rows));
     m_filling = false;
@@ -339,7 +340,8 @@ bool TfrmEtichette::readChoice(LabelChoice& choice)
     choice.range = R(m_txtScelta->currentIndex());
     choice.withCancelled = m_chkAnnullate->isChecked();
     switch (choice.range) {
-    case R::All: return true;
+    case R::All:
+        return true;
     case R::Positions:
         if (readPosition(m_txtDa->text(), choice.fromPosition) && readPosition(m_txtA->text(), choice.toPosition))
             return true;
@@ -389,9 +391,8 @@ void TfrmEtichette::refresh()
         request.libraryName = Text::trimmed(m_txtBiblioteca->text());
         m_pages = LabelReport::prepare(m_cards, request);
         const int sheets = LabelReport::sheetsFor(int(m_cards.size()), sheet, request.start);
-        m_lblConta->setText(m_cards.isEmpty()
-                ? LabelCards::kNothingChosen
-                : LabelReport::counted(m_cards.size(), sheets) + QLatin1Char('.'));
+        m_lblConta->setText(
+            m_cards.isEmpty() ? LabelCards::kNothingChosen : LabelReport::counted(m_cards.size(), sheets) + QLatin1Char('.'));
         if (request.kind == LabelReport::Kind::Barcode)
             m_problems = LabelScan::check(m_cards, sheet);
     } else {
@@ -442,7 +443,8 @@ void TfrmEtichette::btnStampaClick()
         return;
     }
     if (!m_problems.isEmpty()
-        && !Msg::confirm(this, QStringLiteral("Attenzione: ") + LabelScan::heading(m_problems.size()).chopped(1)
+        && !Msg::confirm(this,
+            QStringLiteral("Attenzione: ") + LabelScan::heading(m_problems.size()).chopped(1)
                 + QStringLiteral(", come elencato nella schermata.") + Msg::kLfCrLfCr
                 + QStringLiteral("Si vogliono stampare comunque tutte le etichette?")))
         return;

@@ -104,13 +104,13 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     QWidget* pan = panContainer();
     Controls::styleListPanel(pan);
     QFrame* banner = Controls::listBanner(pan, 955);
-    auto* heading = addLabel(banner, QStringLiteral("lblTitolo"), QStringLiteral("Prestiti in corso"), {420, 14},
-        QStringLiteral("color: #1F4E8C;"));
+    auto* heading = addLabel(
+        banner, QStringLiteral("lblTitolo"), QStringLiteral("Prestiti in corso"), {420, 14}, QStringLiteral("color: #1F4E8C;"));
     heading->setFont(Controls::verdana(13, true));
     heading->adjustSize();
     new Picture(QStringLiteral("icoPrestito"), QStringLiteral("sec_prestito"), banner, {848, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida all'elenco dei prestiti."), QStringLiteral("Prestiti in corso."),
-        QStringLiteral("prestiti"));
+    TfrmGuida::bannerButton(
+        banner, QStringLiteral("Guida all'elenco dei prestiti."), QStringLiteral("Prestiti in corso."), QStringLiteral("prestiti"));
 
     const LoanWords words = loanWords();
     addLabel(pan, QStringLiteral("lblRigo01"), words.order, {8, 66});
@@ -132,17 +132,18 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     m_lstPrestiti->setFont(listFont);
     connect(m_lstPrestiti, &LineList::dblClick, this, [this] { lstPrestitiDblClick(); });
 
-    addLabel(pan, QStringLiteral("lblRigo03"),
-        QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."), {16, 456},
-        QStringLiteral("color: #DC143C;"));
+    addLabel(pan, QStringLiteral("lblRigo03"), QStringLiteral("Per richiamare i dati di una scheda, selezionarla con un doppio clic."),
+        {16, 456}, QStringLiteral("color: #DC143C;"));
     m_lblTrovate = addLabel(pan, QStringLiteral("lblTrovate"), QString(), {200, 494}, QStringLiteral("color: #008B8B;"));
     m_lblTrovate->setFont(Controls::verdana(10, true));
     m_lblTrovate->setFixedWidth(590);
     m_lblTrovate->setAlignment(Qt::AlignCenter);
 
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 488, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    auto* stampa = Controls::button(pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 488, 150, 30}, Controls::verdana(9, true));
+    auto* stampa = Controls::button(
+        pan, QStringLiteral("btnStampa"), QStringLiteral("Stampa"), {813, 488, 150, 30}, Controls::verdana(9, true));
     connect(stampa, &QPushButton::clicked, this, [this] { btnStampaClick(); });
 
     m_lstLettori = new QTreeWidget(pan);
@@ -152,11 +153,11 @@ TfrmPrestiti::TfrmPrestiti(QWidget* owner)
     m_lstLettori->setFont(listFont);
     m_lstLettori->hide();
     connect(m_lstLettori, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { lstLettoriDblClick(item); });
-    m_btnLettori = Controls::button(pan, QStringLiteral("btnLettori"), QStringLiteral("Lettori"), {650, 110, 150, 28},
-        Controls::verdana(9, true));
+    m_btnLettori = Controls::button(
+        pan, QStringLiteral("btnLettori"), QStringLiteral("Lettori"), {650, 110, 150, 28}, Controls::verdana(9, true));
     connect(m_btnLettori, &QPushButton::clicked, this, [this] { btnLettoriClick(); });
-    auto* solleciti = Controls::button(pan, QStringLiteral("btnSolleciti"), QStringLiteral("Solleciti"), {813, 110, 150, 28},
-        Controls::verdana(9, true));
+    auto* solleciti = Controls::button(
+        pan, QStringLiteral("btnSolleciti"), QStringLiteral("Solleciti"), {813, 110, 150, 28}, Controls::verdana(9, true));
     connect(solleciti, &QPushButton::clicked, this, [this] { btnSollecitiClick(); });
 }
 
@@ -169,11 +170,10 @@ void TfrmPrestiti::fillReaders()
         bold.setBold(true);
         top->setFont(0, bold);
         for (const Loan& loan : r.items) {
-            auto* child = new QTreeWidgetItem(top, {QStringLiteral("%1Cod. %2  %3  %4%5")
-                                                         .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "),
-                                                             loan.code, loan.title, loan.date,
-                                                             loan.note == LoanNote::None ? QString()
-                                                                                         : QStringLiteral("  ") + LoanList::noteText(loan))});
+            auto* child = new QTreeWidgetItem(top,
+                {QStringLiteral("%1Cod. %2  %3  %4%5")
+                        .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "), loan.code, loan.title, loan.date,
+                            loan.note == LoanNote::None ? QString() : QStringLiteral("  ") + LoanList::noteText(loan))});
             child->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<qlonglong>(loan.index)));
             child->setData(0, Qt::UserRole + 1, Text::latin1(loan.collection->key));
             if (loan.marked)
@@ -294,8 +294,7 @@ void TfrmPrestiti::choose(const Loan& loan)
         // shows what the archive holds now.
         RecordStore store;
         Record record(*loan.collection->layout);
-        if (store.open(ProgramFolder::file(loan.collection->archiveName()), loan.collection->layout->size,
-                RecordStore::Mode::ReadExisting)
+        if (store.open(ProgramFolder::file(loan.collection->archiveName()), loan.collection->layout->size, RecordStore::Mode::ReadExisting)
             && store.seek(loan.index) && store.read(record.bytes()))
             m_choice = Choice{loan.collection, loan.index, record.bytes()};
     } catch (...) {

@@ -43,17 +43,14 @@ struct Typed {
     void (*set)(TForm* screen);
 };
 
-template <auto& Slot>
-using SlotType = std::remove_pointer_t<std::remove_reference_t<decltype(Slot)>>;
+template <auto& Slot> using SlotType = std::remove_pointer_t<std::remove_reference_t<decltype(Slot)>>;
 
-template <auto& Slot>
-void assign(TForm* screen)
+template <auto& Slot> void assign(TForm* screen)
 {
     Slot = static_cast<SlotType<Slot>*>(screen);
 }
 
-template <auto& Slot>
-constexpr Typed typed(Id id)
+template <auto& Slot> constexpr Typed typed(Id id)
 {
     return {id, &SlotType<Slot>::staticMetaObject, &assign<Slot>};
 }

@@ -34,9 +34,29 @@ class TfrmTrovaDisponibiliDVD;
 namespace Screens {
 
 enum class Id {
-    Password, Avvio, CambiaPassword, Guida, Info, Splash, MenuServizi, Bibliografie, AllegaCartella,
-    TrovaBibliografie, CreaRTF, ExpBibliografie, Libri, Codici_Dewey, TrovaLibri, ExpLibri, TrovaDisponibili,
-    StampaLibro, DVD, ExpDVD, StampaDVD, TrovaDVD, TrovaDisponibiliDVD,
+    Password,
+    Avvio,
+    CambiaPassword,
+    Guida,
+    Info,
+    Splash,
+    MenuServizi,
+    Bibliografie,
+    AllegaCartella,
+    TrovaBibliografie,
+    CreaRTF,
+    ExpBibliografie,
+    Libri,
+    Codici_Dewey,
+    TrovaLibri,
+    ExpLibri,
+    TrovaDisponibili,
+    StampaLibro,
+    DVD,
+    ExpDVD,
+    StampaDVD,
+    TrovaDVD,
+    TrovaDisponibiliDVD,
     Count
 };
 

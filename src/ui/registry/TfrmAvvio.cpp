@@ -49,8 +49,8 @@ TfrmAvvio::TfrmAvvio(QWidget* owner)
     for (const CollectionScreens* entry : entries) {
         const QString name = Text::utf8(entry->menuName);
         const QString picture = Text::utf8(entry->collection->picture);
-        for (auto [prefix, svg, at] : {std::tuple{"img", "tile_", QRect(x, 196 + kTileHeight - h, w, h)},
-                 std::tuple{"btn", "btn_", QRect(x, 426, w, 44)}}) {
+        for (auto [prefix, svg, at] :
+            {std::tuple{"img", "tile_", QRect(x, 196 + kTileHeight - h, w, h)}, std::tuple{"btn", "btn_", QRect(x, 426, w, 44)}}) {
             auto* p = new Picture(QLatin1String(prefix) + name, QLatin1String(svg) + picture, pan, at, true);
             connect(p, &Picture::clicked, this, [this, entry] { openCollection(*entry); });
         }

@@ -48,8 +48,7 @@ std::unique_ptr<Report> createTemplate(const CardSheet& sheet)
     ReportShape* bar = report->addRect(QStringLiteral("shpArcataSup"), QRectF(mm(1), mm(1), mm(188), mm(5.8)));
     bar->setFill(kLightSteelBlue);
     bar->setPen(QColor());
-    addPlainText(*report, QStringLiteral("titArcataSup"), QRectF(mm(2), mm(2), mm(185.8), mm(4.2)), 9,
-        Qt::AlignHCenter | Qt::AlignVCenter)
+    addPlainText(*report, QStringLiteral("titArcataSup"), QRectF(mm(2), mm(2), mm(185.8), mm(4.2)), 9, Qt::AlignHCenter | Qt::AlignVCenter)
         ->setText(sheet.title);
 
     const int rows = int(sheet.rows.size());
@@ -57,8 +56,8 @@ std::unique_ptr<Report> createTemplate(const CardSheet& sheet)
         const CardSheet::Row& row = sheet.rows[size_t(i)];
         const QString name = suffix(row.control);
         report->addRect(QStringLiteral("shp") + name, QRectF(mm(1), mm(7 + 5 * i), mm(188), mm(4.6)));
-        addPlainText(*report, QStringLiteral("cap") + name, QRectF(mm(2), mm(7.5 + 5 * i), mm(37.8), mm(3.5)), 7,
-            Qt::AlignLeft | Qt::AlignTop)
+        addPlainText(
+            *report, QStringLiteral("cap") + name, QRectF(mm(2), mm(7.5 + 5 * i), mm(37.8), mm(3.5)), 7, Qt::AlignLeft | Qt::AlignTop)
             ->setText(row.caption);
         addPlainText(*report, row.control, QRectF(mm(44), mm(7.5 + 5 * i), mm(144), mm(3.5)), 7, Qt::AlignLeft | Qt::AlignTop);
     }
@@ -69,8 +68,8 @@ std::unique_ptr<Report> createTemplate(const CardSheet& sheet)
     ReportShape* footer = report->addRect(QStringLiteral("shpCalce"), QRectF(mm(1), mm(9 + 5 * rows), mm(188), mm(5.8)));
     footer->setFill(kGold);
     footer->setPen(QColor());
-    addPlainText(*report, QStringLiteral("txtCalce"), QRectF(mm(2), mm(10 + 5 * rows), mm(185.8), mm(4.2)), 8,
-        Qt::AlignHCenter | Qt::AlignVCenter)
+    addPlainText(
+        *report, QStringLiteral("txtCalce"), QRectF(mm(2), mm(10 + 5 * rows), mm(185.8), mm(4.2)), 8, Qt::AlignHCenter | Qt::AlignVCenter)
         ->setText(QStringLiteral("Data e ora stampa"));
     return report;
 }

@@ -16,12 +16,12 @@ struct CardSheet {
         QString control;
     };
 
-    QString windowCaption;    // the print screen's caption
-    int logoTop = 26;         // where the screen's artwork starts
-    QString reportName;       // the template's name
-    QString title;            // the text of the title bar
-    std::vector<Row> rows;    // from the top of the sheet
-    QString cardTag;          // the caller tag of the card screen whose controls are printed
+    QString windowCaption; // the print screen's caption
+    int logoTop = 26;      // where the screen's artwork starts
+    QString reportName;    // the template's name
+    QString title;         // the text of the title bar
+    std::vector<Row> rows; // from the top of the sheet
+    QString cardTag;       // the caller tag of the card screen whose controls are printed
 
     // The sheet of a collection's card: its print sheet, each row printed
     // from the field's card control; `logoTop` is where the print screen's

@@ -15,8 +15,7 @@ namespace {
 const QColor kSlateGrey(0x70, 0x80, 0x90);
 }
 
-ReportText* addStrip(Report& report, const QString& name, const QRectF& at, ReportBand* band, int points,
-    const QString& text)
+ReportText* addStrip(Report& report, const QString& name, const QRectF& at, ReportBand* band, int points, const QString& text)
 {
     ReportText* strip = report.addText(name, at, band);
     strip->setFont(QStringLiteral("Verdana"), points, true);

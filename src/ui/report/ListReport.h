@@ -31,7 +31,6 @@ void fill(Report& report, const QString& title, const QStringList& lines);
 // The list's strip: white bold Verdana of `points`, centred on slate grey.
 // Its title and its dated footer are such strips, and so are those of the
 // other printed lists.
-ReportText* addStrip(Report& report, const QString& name, const QRectF& at, ReportBand* band, int points,
-    const QString& text);
+ReportText* addStrip(Report& report, const QString& name, const QRectF& at, ReportBand* band, int points, const QString& text);
 
 } // namespace ListReport

@@ -18,8 +18,8 @@ bool PrintDialog::exec(QWidget* parent, QPrinter& printer, const PreparedReport&
     if (handler())
         return handler()(printer, report);
     QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
-        | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCollateCopies
+        | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, std::max(1, report.pageCount()));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -31,9 +31,10 @@ QFrame* panel(QWidget* parent, const QString& name, QRect at, int radius)
     auto* f = new QFrame(parent);
     f->setObjectName(name);
     f->setGeometry(at);
-    f->setStyleSheet(QStringLiteral(
-        "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
-        " border: 1px solid #9DB9DA; border-radius: %2px; }").arg(name).arg(radius));
+    f->setStyleSheet(QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #EEF4FB);"
+                                    " border: 1px solid #9DB9DA; border-radius: %2px; }")
+                         .arg(name)
+                         .arg(radius));
     return f;
 }
 
@@ -45,9 +46,9 @@ QFrame* menuPanel(QWidget* pan)
 void styleListPanel(QWidget* panel)
 {
     panel->setAttribute(Qt::WA_StyledBackground);
-    panel->setStyleSheet(QStringLiteral(
-        "#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
-        " border: 1px solid #8FB3D9; border-radius: 8px; }").arg(panel->objectName()));
+    panel->setStyleSheet(QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FBFCFE, stop:1 #E4EDF7);"
+                                        " border: 1px solid #8FB3D9; border-radius: 8px; }")
+                             .arg(panel->objectName()));
 }
 
 QFrame* listBanner(QWidget* parent, int width)
@@ -55,9 +56,8 @@ QFrame* listBanner(QWidget* parent, int width)
     auto* banner = new QFrame(parent);
     banner->setObjectName(QStringLiteral("shpBanner"));
     banner->setGeometry(8, 8, width, 52);
-    banner->setStyleSheet(QStringLiteral(
-        "#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
-        " border: 1px solid #C9D7E6; border-radius: 6px; }"));
+    banner->setStyleSheet(QStringLiteral("#shpBanner { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 white, stop:1 #DCEBF8);"
+                                         " border: 1px solid #C9D7E6; border-radius: 6px; }"));
     new Picture(QStringLiteral("icoBanner"), QStringLiteral("title"), banner, {10, 4, 256, 44}, false);
     return banner;
 }
@@ -68,9 +68,9 @@ QLabel* menuStrip(QWidget* parent, const QString& name, const QString& text, QRe
     strip->setObjectName(name);
     strip->setGeometry(at);
     strip->setAlignment(Qt::AlignCenter);
-    strip->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:0.5 #2E74C9, stop:1 #1F4E8C);"
-        " color: white; font-size: 10pt; font-style: italic; border-radius: 6px;"));
+    strip->setStyleSheet(
+        QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1F4E8C, stop:0.5 #2E74C9, stop:1 #1F4E8C);"
+                       " color: white; font-size: 10pt; font-style: italic; border-radius: 6px;"));
     return strip;
 }
 
@@ -223,7 +223,9 @@ QString oneLine(const QString& text)
     if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     return line;
 }
 

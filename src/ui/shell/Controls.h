@@ -4,7 +4,6 @@
 #include <QRect>
 #include <QString>
 
-
 class QFrame;
 class QLabel;
 class QPushButton;

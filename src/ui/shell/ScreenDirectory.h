@@ -12,8 +12,8 @@ namespace Screens {
 
 // The parts some screens of the shell hand over to.
 enum class Role {
-    Login,          // the main window, the first one shown
-    MainMenu,       // where every card and menu returns
+    Login,    // the main window, the first one shown
+    MainMenu, // where every card and menu returns
     ChangePassword,
 };
 

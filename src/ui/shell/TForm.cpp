@@ -21,9 +21,8 @@
 
 namespace {
 
-const QString kHighlightStyle = QStringLiteral(
-    "QFrame { background: #FFF36B; border: 2px solid qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-    " stop:0 #F2C200, stop:1 #FFFFFF); border-radius: 3px; }");
+const QString kHighlightStyle = QStringLiteral("QFrame { background: #FFF36B; border: 2px solid qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+                                               " stop:0 #F2C200, stop:1 #FFFFFF); border-radius: 3px; }");
 
 } // namespace
 
@@ -148,9 +147,8 @@ void TForm::showNotice(const QString& notice)
     if (!m_info || notice.isEmpty())
         return;
     const QString shown = m_info->text();
-    m_info->setText(m_noticeHeld && !shown.isEmpty() && shown != notice && !shown.contains(notice)
-            ? shown + QStringLiteral("  ") + notice
-            : notice);
+    m_info->setText(
+        m_noticeHeld && !shown.isEmpty() && shown != notice && !shown.contains(notice) ? shown + QStringLiteral("  ") + notice : notice);
     if (!m_noticeHeld) {
         m_noticeHeld = true;
         // The user's next action may reach any control of the screen.
@@ -196,8 +194,8 @@ void TForm::createFocusHighlights()
         const QString name = field->objectName();
         if (!name.startsWith(QLatin1String("txt")) || field->isHidden() || !field->parentWidget())
             continue;
-        if (!qobject_cast<QLineEdit*>(field) && !qobject_cast<QComboBox*>(field)
-            && !qobject_cast<QPlainTextEdit*>(field) && !qobject_cast<QTextEdit*>(field))
+        if (!qobject_cast<QLineEdit*>(field) && !qobject_cast<QComboBox*>(field) && !qobject_cast<QPlainTextEdit*>(field)
+            && !qobject_cast<QTextEdit*>(field))
             continue;
         if (qobject_cast<QLineEdit*>(field) && qobject_cast<QComboBox*>(field->parentWidget()))
             continue; // the edit part of a combo box

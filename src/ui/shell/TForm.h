@@ -60,8 +60,7 @@ public:
     void clearNotice(const QString& notice);
 
     // A child control by its name; nullptr when there is none.
-    template <class T = QWidget>
-    T* control(const QString& name) const { return findChild<T*>(name); }
+    template <class T = QWidget> T* control(const QString& name) const { return findChild<T*>(name); }
 
 protected:
     // Sets the panel size of a dialog (the window is sized to `clientSize`).
@@ -85,8 +84,8 @@ protected:
     // One field's typing limit (an edit, or a combo box's edit part).
     static void applyCapacity(QWidget* field, int capacity);
 
-    virtual void formShow() {}
-    virtual void formClose() {}
+    virtual void formShow() { }
+    virtual void formClose() { }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

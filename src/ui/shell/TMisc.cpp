@@ -17,8 +17,7 @@ QUrl TMisc::toUrl(const QString& target)
     QString t = target.trimmed();
     if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')))
         t = t.mid(1, t.size() - 2);
-    static const QRegularExpression scheme(QStringLiteral("^(https?|mailto|ftp|file):"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scheme(QStringLiteral("^(https?|mailto|ftp|file):"), QRegularExpression::CaseInsensitiveOption);
     if (scheme.match(t).hasMatch())
         return QUrl(t, QUrl::TolerantMode);
     return QUrl::fromLocalFile(QDir::fromNativeSeparators(t));

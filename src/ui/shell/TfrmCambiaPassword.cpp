@@ -20,9 +20,8 @@
 
 namespace {
 
-const QString kChangeFailed = QStringLiteral(
-    "Attenzione: si è verificato un errore durante la procedura di modifica della password. "
-    "Si consiglia di reinstallare il software.");
+const QString kChangeFailed = QStringLiteral("Attenzione: si è verificato un errore durante la procedura di modifica della password. "
+                                             "Si consiglia di reinstallare il software.");
 
 } // namespace
 
@@ -44,8 +43,8 @@ TfrmCambiaPassword::TfrmCambiaPassword(QWidget* owner)
     heading->setStyleSheet(QStringLiteral("color: #1F4E8C; font-family: Georgia; font-weight: bold; font-size: 16pt;"));
     auto* line = new QFrame(band);
     line->setGeometry(110, 56, 220, 2);
-    line->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #C9A227, stop:1 #FFFFFF); border: none;"));
+    line->setStyleSheet(
+        QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #C9A227, stop:1 #FFFFFF); border: none;"));
 
     auto* panel = Controls::panel(pan, QStringLiteral("shpPannello"), {24, 114, 363, 226}, 10);
     m_txtPasswordOld = addField(panel, QStringLiteral("PasswordOld"), QStringLiteral("Vecchia password:"), 14);
@@ -69,8 +68,7 @@ TfrmCambiaPassword::TfrmCambiaPassword(QWidget* owner)
 
     createFocusHighlights();
     // Enter in the last field goes round again; it never presses OK.
-    setEnterChain({{m_txtPasswordOld, m_txtPasswordNew}, {m_txtPasswordNew, m_txtConferma},
-        {m_txtConferma, m_txtPasswordOld}});
+    setEnterChain({{m_txtPasswordOld, m_txtPasswordNew}, {m_txtPasswordNew, m_txtConferma}, {m_txtConferma, m_txtPasswordOld}});
 }
 
 QLineEdit* TfrmCambiaPassword::addField(QWidget* parent, const QString& name, const QString& caption, int top)
@@ -115,8 +113,7 @@ void TfrmCambiaPassword::formShow()
 
 void TfrmCambiaPassword::txtChange()
 {
-    m_cmdOK->setEnabled(!Text::trimmed(m_txtPasswordOld->text()).isEmpty()
-        && !Text::trimmed(m_txtPasswordNew->text()).isEmpty()
+    m_cmdOK->setEnabled(!Text::trimmed(m_txtPasswordOld->text()).isEmpty() && !Text::trimmed(m_txtPasswordNew->text()).isEmpty()
         && !Text::trimmed(m_txtConferma->text()).isEmpty());
 }
 

@@ -59,12 +59,10 @@ TfrmGuida::TfrmGuida(QWidget* owner)
 
 Picture* TfrmGuida::bannerButton(QFrame* banner, const QString& tip, const QString& title, const QString& topic)
 {
-    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner,
-        {banner->width() - 52, 6, 40, 40}, true);
+    auto* guida = new Picture(QStringLiteral("imgGuida"), QStringLiteral("ico_guida"), banner, {banner->width() - 52, 6, 40, 40}, true);
     guida->setToolTip(tip);
-    QObject::connect(guida, &Picture::clicked, banner, [banner, title, topic] {
-        showTopic(banner->window(), title, HelpText::topic(topic));
-    });
+    QObject::connect(
+        guida, &Picture::clicked, banner, [banner, title, topic] { showTopic(banner->window(), title, HelpText::topic(topic)); });
     return guida;
 }
 

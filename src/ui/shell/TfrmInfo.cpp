@@ -43,8 +43,8 @@ TfrmInfo::TfrmInfo(QWidget* owner)
     // The drawing takes the left 446 of the picture's 560 units: centre it.
     new Picture(QStringLiteral("imgProdotto"), QStringLiteral("title"), panel, {61, 16, 400, 69}, false);
     addText(panel, QStringLiteral("lblSottotitolo"),
-        QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"),
-        {12, 96, 417, 36}, QStringLiteral("color: #1F4E8C; font-style: italic; font-size: 8pt;"));
+        QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"), {12, 96, 417, 36},
+        QStringLiteral("color: #1F4E8C; font-style: italic; font-size: 8pt;"));
     addText(panel, QStringLiteral("lblDescrizione"),
         QStringLiteral("Un solo programma per tenere in ordine la propria collezione: schede complete per ogni "
                        "libro, DVD e articolo, ricerche con più filtri contemporaneamente, gestione dei prestiti, "
@@ -54,13 +54,12 @@ TfrmInfo::TfrmInfo(QWidget* owner)
     auto* rule = new QFrame(panel);
     rule->setGeometry(120, 262, 201, 2);
     rule->setStyleSheet(QStringLiteral("background: #C9A227; border: none;"));
-    addText(panel, QStringLiteral("lblProduttore"), QStringLiteral("Realizzato da ") + Maker::kName,
-        {20, 274, 401, 22}, QStringLiteral("color: #1F4E8C; font-weight: bold;"));
-    addText(panel, QStringLiteral("lblSito"), Maker::kSiteWithoutScheme, {20, 298, 401, 22},
-        QStringLiteral("color: #6B7B8E;"));
+    addText(panel, QStringLiteral("lblProduttore"), QStringLiteral("Realizzato da ") + Maker::kName, {20, 274, 401, 22},
+        QStringLiteral("color: #1F4E8C; font-weight: bold;"));
+    addText(panel, QStringLiteral("lblSito"), Maker::kSiteWithoutScheme, {20, 298, 401, 22}, QStringLiteral("color: #6B7B8E;"));
 
-    addText(pan, QStringLiteral("lblContatti"), QStringLiteral("Per informazioni e assistenza scrivete a:"),
-        {16, 452, 441, 20}, QStringLiteral("color: #23303F;"));
+    addText(pan, QStringLiteral("lblContatti"), QStringLiteral("Per informazioni e assistenza scrivete a:"), {16, 452, 441, 20},
+        QStringLiteral("color: #23303F;"));
     auto* email = new Picture(QStringLiteral("imgEmail"), QStringLiteral("busta"), pan, {96, 478, 40, 30}, true);
     m_lnkWeb = new TextLink(QStringLiteral("lnkWeb"), Maker::kEmail, pan, {144, 483, 280, 20});
     m_lnkWeb->bindPicture(email);
@@ -74,9 +73,9 @@ TfrmInfo::TfrmInfo(QWidget* owner)
 
 QString TfrmInfo::mailCommand()
 {
-    return QLatin1Char('"') + QStringLiteral("mailto:") + Maker::kEmail + QStringLiteral("?subject=")
-        + QStringLiteral("Software Tomaria") + QStringLiteral("&body=")
-        + QStringLiteral("Salve, desidererei avere le seguenti informazioni sul software in oggetto:") + QLatin1Char('"');
+    return QLatin1Char('"') + QStringLiteral("mailto:") + Maker::kEmail + QStringLiteral("?subject=") + QStringLiteral("Software Tomaria")
+        + QStringLiteral("&body=") + QStringLiteral("Salve, desidererei avere le seguenti informazioni sul software in oggetto:")
+        + QLatin1Char('"');
 }
 
 void TfrmInfo::lnkWebClick()

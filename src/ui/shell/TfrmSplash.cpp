@@ -36,14 +36,14 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     // so that the drawing, not the picture, is centred.
     new Picture(QStringLiteral("imgTitolo"), QStringLiteral("title"), logo, {110, 40, 509, 87}, false);
     addText(logo, QStringLiteral("lblSottotitolo"),
-        QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"),
-        {40, 136, 545, 24}, QStringLiteral("color: #1F4E8C; font-style: italic; font-size: 10pt;"));
-    addText(logo, QStringLiteral("lblIdeato"), QStringLiteral("Ideato, progettato e realizzato da"),
-        {40, 196, 545, 22}, QStringLiteral("color: #6B7B8E; font-size: 9pt;"));
+        QStringLiteral("Il catalogo di libri, DVD e articoli giornalistici per lettori e biblioteche"), {40, 136, 545, 24},
+        QStringLiteral("color: #1F4E8C; font-style: italic; font-size: 10pt;"));
+    addText(logo, QStringLiteral("lblIdeato"), QStringLiteral("Ideato, progettato e realizzato da"), {40, 196, 545, 22},
+        QStringLiteral("color: #6B7B8E; font-size: 9pt;"));
     addText(logo, QStringLiteral("lblProduttore"), Maker::kName, {40, 220, 545, 40},
         QStringLiteral("color: #1F4E8C; font-family: Georgia; font-weight: bold; font-size: 20pt;"));
-    addText(logo, QStringLiteral("lblSito"), Maker::kSiteWithoutScheme, {40, 262, 545, 22},
-        QStringLiteral("color: #23303F; font-size: 10pt;"));
+    addText(
+        logo, QStringLiteral("lblSito"), Maker::kSiteWithoutScheme, {40, 262, 545, 22}, QStringLiteral("color: #23303F; font-size: 10pt;"));
     addText(logo, QStringLiteral("lblDiritti"), QStringLiteral("Tutti i diritti riservati."), {11, 318, 603, 51},
         QStringLiteral("color: white; font-weight: bold; font-size: 10pt;"));
 

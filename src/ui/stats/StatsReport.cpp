@@ -57,8 +57,8 @@ std::unique_ptr<Report> pageTemplate(const QString& title, const QImage& chart, 
     ReportBand* data = report->addBand(ReportBand::Kind::MasterData, QStringLiteral("MasterData"), mm(kChartHeight + 4));
     ReportPicture* picChart = report->addPicture(QStringLiteral("picGrafico"), QRectF(0, mm(2), mm(kChartWidth), mm(kChartHeight)), data);
     picChart->setImage(chart);
-    ReportText* txtTabella = report->addText(QStringLiteral("txtTabella"),
-        QRectF(mm(kTableLeft), mm(2), mm(kTableWidth), mm(pitch) * table.size()), data);
+    ReportText* txtTabella = report->addText(
+        QStringLiteral("txtTabella"), QRectF(mm(kTableLeft), mm(2), mm(kTableWidth), mm(pitch) * table.size()), data);
     txtTabella->setFont(QStringLiteral("Courier New"), kPoints * pitch / kPitch);
     txtTabella->setWordWrap(false);
     txtTabella->setLinePitch(mm(pitch));

@@ -59,8 +59,8 @@ TfrmStatistiche::TfrmStatistiche(QWidget* owner)
     heading->adjustSize();
     heading->move((banner->width() - heading->width()) / 2, 14);
     new Picture(QStringLiteral("icoStatistiche"), QStringLiteral("ico_statistiche"), banner, {banner->width() - 107, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida alle statistiche."), QStringLiteral("Statistiche del catalogo."),
-        QStringLiteral("statistiche"));
+    TfrmGuida::bannerButton(
+        banner, QStringLiteral("Guida alle statistiche."), QStringLiteral("Statistiche del catalogo."), QStringLiteral("statistiche"));
 
     m_lblLettura = new QLabel(pan);
     m_lblLettura->setObjectName(QStringLiteral("lblLettura"));
@@ -70,8 +70,8 @@ TfrmStatistiche::TfrmStatistiche(QWidget* owner)
     m_tabs->setObjectName(QStringLiteral("tabRaccolte"));
     m_tabs->setGeometry(8, 84, kPanel.width() - 16, kPanel.height() - 84 - 50);
 
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"),
-        {8, kPanel.height() - 40, 150, 30}, Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, kPanel.height() - 40, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
     auto* tutto = Controls::button(pan, QStringLiteral("btnStampaTutto"), QStringLiteral("Stampa tutto"),
         {kPanel.width() - 158, kPanel.height() - 40, 150, 30}, Controls::verdana(9, true));
@@ -105,8 +105,9 @@ void TfrmStatistiche::fill()
         m_tabs->removeTab(0);
         delete page;
     }
-    m_lblLettura->setText(QStringLiteral("Letti gli archivi il %1. Oltre al totale delle schede, i grafici contano quelle non annullate; scadute: ")
-                              .arg(Clock::shortDate(Clock::today()))
+    m_lblLettura->setText(
+        QStringLiteral("Letti gli archivi il %1. Oltre al totale delle schede, i grafici contano quelle non annullate; scadute: ")
+            .arg(Clock::shortDate(Clock::today()))
         + StatsReport::overdue(m_days).join(QLatin1Char(' ')));
     for (std::size_t t = 0; t < m_stats.size(); ++t) {
         const CollectionStats& stats = *m_stats[t];

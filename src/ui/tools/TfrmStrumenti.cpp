@@ -15,8 +15,7 @@ constexpr int kWidth = 460;
 } // namespace
 
 TfrmStrumenti::TfrmStrumenti(QWidget* owner)
-    : TForm(owner, Kind::Dialog, QStringLiteral(" Strumenti"),
-          QSize(kWidth, 24 + int(Tools::all().size()) * kRowHeight + 52))
+    : TForm(owner, Kind::Dialog, QStringLiteral(" Strumenti"), QSize(kWidth, 24 + int(Tools::all().size()) * kRowHeight + 52))
 {
     setObjectName(QStringLiteral("TfrmStrumenti"));
     setBackgroundGradient(QColor(0x1F, 0x4E, 0x8C), QColor(0xDC, 0xEB, 0xF8));
@@ -29,8 +28,8 @@ TfrmStrumenti::TfrmStrumenti(QWidget* owner)
         picture->setToolTip(tool.hint);
         const QString name = tool.name;
         connect(picture, &Picture::clicked, this, [this, name] { pick(name); });
-        auto* caption = Controls::button(pan, tool.name + QStringLiteral("Voce"), tool.caption, {76, y + 2, 368, 26},
-            Controls::verdana(10, true));
+        auto* caption = Controls::button(
+            pan, tool.name + QStringLiteral("Voce"), tool.caption, {76, y + 2, 368, 26}, Controls::verdana(10, true));
         caption->setStyleSheet(QStringLiteral("text-align: left; padding-left: 8px;"));
         connect(caption, &QPushButton::clicked, this, [this, name] { pick(name); });
         auto* hint = new QLabel(tool.hint, pan);
@@ -39,8 +38,8 @@ TfrmStrumenti::TfrmStrumenti(QWidget* owner)
         hint->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
         y += kRowHeight;
     }
-    auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"),
-        {kWidth - 136, y + 12, 120, 28}, Controls::verdana(9, true));
+    auto* chiudi = Controls::button(
+        pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {kWidth - 136, y + 12, 120, 28}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
 }
 

@@ -27,6 +27,7 @@ namespace Tools {
 
 std::span<const Tool> all()
 {
+    // clang-format off
     static const Tool table[] = {
         {QStringLiteral("imgPrestiti"), QStringLiteral("Prestiti in corso"),
             QStringLiteral("Visualizza %1 in prestito.").arg(LoanList::collections()), QStringLiteral("ico_prestiti"), &openLoans},
@@ -49,6 +50,7 @@ std::span<const Tool> all()
             QStringLiteral("Il catalogo completo in un foglio .xlsx o in un file CSV, e le schede di un file nel catalogo."),
             QStringLiteral("ico_trasferimento"), &TfrmTrasferimento::open},
     };
+    // clang-format on
     return table;
 }
 

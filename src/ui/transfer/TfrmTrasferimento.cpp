@@ -83,13 +83,16 @@ QList<QStringList> firstRows(const QString& path)
     const bool isUtf8 = !utf8.hasError();
     QBuffer device(&start);
     device.open(QIODevice::ReadOnly);
-    CsvReader::read(device, CsvReader::guessSeparator(start), [&](CsvReader::Row& row) {
-        QStringList cells;
-        for (const QByteArray& cell : row.fields)
-            cells << (isUtf8 ? QString::fromUtf8(cell) : Cp1252::decode(std::string_view(cell.constData(), std::size_t(cell.size()))));
-        rows << cells;
-        return rows.size() <= kPreviewRows;
-    }, nullptr);
+    CsvReader::read(
+        device, CsvReader::guessSeparator(start),
+        [&](CsvReader::Row& row) {
+            QStringList cells;
+            for (const QByteArray& cell : row.fields)
+                cells << (isUtf8 ? QString::fromUtf8(cell) : Cp1252::decode(std::string_view(cell.constData(), std::size_t(cell.size()))));
+            rows << cells;
+            return rows.size() <= kPreviewRows;
+        },
+        nullptr);
     return rows;
 }
 
@@ -112,8 +115,8 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     heading->move(290, 14);
     heading->adjustSize();
     new Picture(QStringLiteral("icoTrasferimento"), QStringLiteral("ico_trasferimento"), banner, {banner->width() - 107, 4, 44, 44}, false);
-    TfrmGuida::bannerButton(banner, QStringLiteral("Guida a Importa ed esporta."), QStringLiteral("Importa ed esporta."),
-        QStringLiteral("trasferimento"));
+    TfrmGuida::bannerButton(
+        banner, QStringLiteral("Guida a Importa ed esporta."), QStringLiteral("Importa ed esporta."), QStringLiteral("trasferimento"));
     const QFont bold = Controls::verdana(9, true);
 
     label(pan, QStringLiteral("lblRaccolta"), QStringLiteral("Raccolta:"), {8, 66, 80, 22});
@@ -140,7 +143,8 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     connect(btnEsporta, &QPushButton::clicked, this, [this] { btnEsportaClick(); });
     m_lblEsportato = label(pan, QStringLiteral("lblEsportato"), QString(), {8, 134, 640, 22});
     m_lblEsportato->setStyleSheet(QStringLiteral("color: #1F4E8C; font-weight: bold;"));
-    m_btnApriCartella = Controls::button(pan, QStringLiteral("btnApriCartella"), QStringLiteral("Apri la cartella"), {660, 132, 140, 26}, bold);
+    m_btnApriCartella = Controls::button(
+        pan, QStringLiteral("btnApriCartella"), QStringLiteral("Apri la cartella"), {660, 132, 140, 26}, bold);
     m_btnApriCartella->setVisible(false);
     connect(m_btnApriCartella, &QPushButton::clicked, this, [this] { btnApriCartellaClick(); });
 
@@ -218,8 +222,8 @@ bool TfrmTrasferimento::yearGiven()
     static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
     if (!collection().yearly() || fourDigits.match(m_txtAnno->text().trimmed()).hasMatch())
         return true;
-    Msg::warning(this, QStringLiteral("Scrivere l'anno in quattro cifre: %1 hanno un archivio per ogni anno.")
-                           .arg(collection().pluralWithArticle()));
+    Msg::warning(this,
+        QStringLiteral("Scrivere l'anno in quattro cifre: %1 hanno un archivio per ogni anno.").arg(collection().pluralWithArticle()));
     return false;
 }
 
@@ -264,12 +268,14 @@ void TfrmTrasferimento::btnEsportaClick()
     QApplication::restoreOverrideCursor();
     if (!saved) {
         setStatus(QString());
-        Msg::error(this, QStringLiteral("Esportazione non riuscita: %1; l'eventuale file precedente è rimasto com'era.").arg(outcome.reason));
+        Msg::error(
+            this, QStringLiteral("Esportazione non riuscita: %1; l'eventuale file precedente è rimasto com'era.").arg(outcome.reason));
         return;
     }
     m_exported = target;
-    m_lblEsportato->setText(QStringLiteral("%1 in %2")
-                                .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"), QDir::toNativeSeparators(target)));
+    m_lblEsportato->setText(
+        QStringLiteral("%1 in %2")
+            .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"), QDir::toNativeSeparators(target)));
     m_lblEsportato->setToolTip(QDir::toNativeSeparators(target));
     m_btnApriCartella->setVisible(true);
     setStatus(QStringLiteral("Esportazione completata."));
@@ -283,8 +289,8 @@ void TfrmTrasferimento::btnApriCartellaClick()
 
 void TfrmTrasferimento::btnScegliClick()
 {
-    const QString chosen = FileChooser::chooseFile(this, QStringLiteral("Scegli il file da importare"),
-        QStringLiteral("Fogli di calcolo e file CSV (*.xlsx *.csv *.txt)"));
+    const QString chosen = FileChooser::chooseFile(
+        this, QStringLiteral("Scegli il file da importare"), QStringLiteral("Fogli di calcolo e file CSV (*.xlsx *.csv *.txt)"));
     if (chosen.isEmpty())
         return;
     m_file = chosen;
@@ -375,15 +381,21 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
     CardImport::Outcome outcome;
     QEventLoop loop;
     std::thread worker([&] {
-        outcome = cards.run(file, options, [this, checkOnly](CardImport::Pass pass, qint64 done, qint64 total) {
-            const int share = checkOnly ? 1000 : 500;
-            const int base = pass == CardImport::Pass::Write ? 500 : 0;
-            const int value = base + int(total > 0 ? done * share / total : share);
-            QMetaObject::invokeMethod(this, [this, value] {
-                m_prgAvanzamento->setValue(value);
-                emit progressed(value, 1000);
-            }, Qt::QueuedConnection);
-        }, &m_cancel);
+        outcome = cards.run(
+            file, options,
+            [this, checkOnly](CardImport::Pass pass, qint64 done, qint64 total) {
+                const int share = checkOnly ? 1000 : 500;
+                const int base = pass == CardImport::Pass::Write ? 500 : 0;
+                const int value = base + int(total > 0 ? done * share / total : share);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, value] {
+                        m_prgAvanzamento->setValue(value);
+                        emit progressed(value, 1000);
+                    },
+                    Qt::QueuedConnection);
+            },
+            &m_cancel);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
@@ -408,8 +420,9 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         break;
     case Status::Failed:
         setStatus(QString());
-        Msg::error(this, QStringLiteral("Scrittura delle schede non riuscita: %1%2").arg(outcome.reason,
-                             outcome.nothingAdded ? QStringLiteral("; nessuna scheda aggiunta.") : QStringLiteral(".")));
+        Msg::error(this,
+            QStringLiteral("Scrittura delle schede non riuscita: %1%2")
+                .arg(outcome.reason, outcome.nothingAdded ? QStringLiteral("; nessuna scheda aggiunta.") : QStringLiteral(".")));
         break;
     case Status::Imported:
         if (checkOnly) {
@@ -422,10 +435,11 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         } else if (cards.count() == 0) {
             setStatus(QStringLiteral("Il file non contiene schede: nessuna scheda aggiunta."));
         } else {
-            setStatus(cards.count() == 1
-                    ? QStringLiteral("1 scheda aggiunta, nella posizione %1.").arg(outcome.archiveCards)
-                    : QStringLiteral("%1 schede aggiunte, nelle posizioni da %2 a %3.")
-                          .arg(cards.count()).arg(before + 1).arg(outcome.archiveCards));
+            setStatus(cards.count() == 1 ? QStringLiteral("1 scheda aggiunta, nella posizione %1.").arg(outcome.archiveCards)
+                                         : QStringLiteral("%1 schede aggiunte, nelle posizioni da %2 a %3.")
+                                               .arg(cards.count())
+                                               .arg(before + 1)
+                                               .arg(outcome.archiveCards));
         }
         break;
     }

@@ -6,9 +6,10 @@ packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-d
   qt6-translations-l10n libgl-dev fonts-liberation fonts-dejavu-core poppler-utils libcsv-dev
   libzip-dev pkg-config unzip libzint-dev zbar-tools libxlsxwriter-dev libyaz-dev yaz idzebra-2.0)
 # LibreOffice Calc, headless, for the tests that open and save the exported
-# files as a librarian would; the program itself never needs it.
+# files as a librarian would, and clang-format for the format check; the
+# program itself never needs them.
 if [ "${TOMARIA_TESTS:-1}" = 1 ]; then
-  packages+=(libreoffice-calc-nogui)
+  packages+=(libreoffice-calc-nogui clang-format)
 fi
 if [ "${TOMARIA_BENCH:-0}" = 1 ]; then
   packages+=(libbenchmark-dev libsqlite3-dev sqlite3)

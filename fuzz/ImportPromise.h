@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FuzzSupport.h"
+#include "core/collections/ArchiveCheck.h"
 #include "core/collections/Collection.h"
 #include "core/import/ImportNames.h"
 #include "core/storage/Cp1252.h"
@@ -39,6 +41,18 @@ inline QString expected(const Collection& c, const FieldDef& f, const QByteArray
         && std::all_of(trimmed.begin(), trimmed.end(), [](QChar d) { return d >= u'0' && d <= u'9'; }))
         out = QString(3 - trimmed.size(), QLatin1Char('0')) + trimmed;
     return out;
+}
+
+// Every slot of the imported records well formed, required fields filled,
+// flags valid, attachment names bare: the archive check finds nothing.
+inline void archiveIsClean(const Collection& collection, const QByteArray& records, qint64 count)
+{
+    const QString path = FuzzSupport::writeFile(
+        FuzzSupport::scratch(QStringLiteral("archivio")), records.constData(), std::size_t(records.size()));
+    const ArchiveCheck::Report report = ArchiveCheck::run(collection, path);
+    FUZZ_CHECK(report.readable);
+    FUZZ_CHECK(report.cards == count);
+    FUZZ_CHECK(report.clean());
 }
 
 } // namespace ImportPromise

@@ -127,16 +127,7 @@ QString xlsxHeader(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList first;
-    XlsxReader reader(file);
-    reader.read([&](XlsxReader::Row& row) {
-        for (const QByteArray& cell : row.fields)
-            first << QString::fromUtf8(cell);
-        return false;
-    });
-    while (!first.isEmpty() && first.back().isEmpty())
-        first.removeLast();
-    return first.join(QLatin1Char(';'));
+    return XlsxReader::firstRow(file).join(QLatin1Char(';'));
 }
 
 } // namespace

@@ -188,16 +188,7 @@ bool isOurs(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QStringList first;
-    XlsxReader reader(file);
-    reader.read([&](XlsxReader::Row& row) {
-        for (const QByteArray& cell : row.fields)
-            first << QString::fromUtf8(cell);
-        return false;
-    });
-    while (!first.isEmpty() && first.back().isEmpty())
-        first.removeLast();
-    const QString line = first.join(QLatin1Char(';'));
+    const QString line = XlsxReader::firstRow(file).join(QLatin1Char(';'));
     for (const Collection* c : Collection::all()) {
         if (line == CardCsv::header(*c))
             return true;

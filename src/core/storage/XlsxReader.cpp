@@ -394,6 +394,20 @@ bool XlsxReader::looksZipped(const QByteArray& head)
     return head.startsWith("PK\x03\x04");
 }
 
+QStringList XlsxReader::firstRow(QIODevice& device)
+{
+    QStringList first;
+    XlsxReader reader(device);
+    reader.read([&](Row& row) {
+        for (const QByteArray& cell : row.fields)
+            first << QString::fromUtf8(cell);
+        return false;
+    });
+    while (!first.isEmpty() && first.back().isEmpty())
+        first.removeLast();
+    return first;
+}
+
 bool XlsxReader::isWorkbook(QIODevice& device)
 {
     const qint64 at = device.pos();

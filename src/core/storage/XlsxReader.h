@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringList>
 #include <QList>
 #include <QString>
 
@@ -61,6 +62,9 @@ public:
     // office document of today); isWorkbook() then tells an .xlsx apart.
     static bool looksZipped(const QByteArray& head);
     static bool isWorkbook(QIODevice& device);
+    // The first row of the first sheet, without its empty cells at the end
+    // (empty when the workbook cannot be read).
+    static QStringList firstRow(QIODevice& device);
 
 private:
     QIODevice& m_device;

@@ -32,10 +32,10 @@ std::span<const Tool> all()
         {QStringLiteral("imgPrestiti"), QStringLiteral("Prestiti in corso"),
             QStringLiteral("Visualizza %1 in prestito.").arg(LoanList::collections()), QStringLiteral("ico_prestiti"), &openLoans},
         {QStringLiteral("imgBanco"), QStringLiteral("Banco prestiti"),
-            QStringLiteral("Presta e riceve %1 leggendo l'etichetta (Ctrl+B dal menu).").arg(LoanList::collections()),
+            QStringLiteral("Presta e riceve %1 leggendo l'etichetta (Ctrl+B).").arg(LoanList::collections()),
             QStringLiteral("ico_banco"), &TfrmBancoPrestiti::open},
         {QStringLiteral("imgInventario"), QStringLiteral("Inventario"),
-            QStringLiteral("Controlla uno scaffale leggendo le etichette: che cosa manca, che cosa è fuori posto."),
+            QStringLiteral("Controlla uno scaffale: che cosa manca, che cosa è fuori posto."),
             QStringLiteral("ico_inventario"), &TfrmInventario::open},
         {QStringLiteral("imgCopie"), QStringLiteral("Copie di sicurezza"),
             QStringLiteral("Crea, elenca e ripristina le copie di sicurezza del catalogo."), QStringLiteral("ico_copie"),
@@ -47,7 +47,7 @@ std::span<const Tool> all()
             QStringLiteral("Quante schede, di quali classi, generi e anni, quante in prestito."),
             QStringLiteral("ico_statistiche"), &TfrmStatistiche::open},
         {QStringLiteral("imgTrasferimento"), QStringLiteral("Importa ed esporta"),
-            QStringLiteral("Il catalogo completo in un foglio .xlsx o in un file CSV, e le schede di un file nel catalogo."),
+            QStringLiteral("Il catalogo in un foglio .xlsx o CSV, e schede da un file."),
             QStringLiteral("ico_trasferimento"), &TfrmTrasferimento::open},
     };
     // clang-format on

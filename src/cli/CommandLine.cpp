@@ -7,6 +7,7 @@
 #include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/MarcCommands.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -56,6 +57,7 @@ struct Options {
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
     LookupCommand::Given lookup;
+    MarcCommands::Given marc;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
@@ -354,6 +356,13 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
 
 int exportAny(const Options& o, QTextStream& out, QTextStream& err)
 {
+    if (MarcCommands::asked(o.marc)) {
+        if (!o.positional.isEmpty())
+            return fail(err, QStringLiteral("export non accetta altri argomenti"));
+        if (o.csv || o.complete)
+            return fail(err, QStringLiteral("--marc21 e --unimarc non vanno con --csv né con --complete"));
+        return MarcCommands::exportBooks(*o.collection, archivePath(o), o.out, o.marc, out, err);
+    }
     return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
 }
 
@@ -444,6 +453,9 @@ const std::vector<OptionRow>& optionTable()
             QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays)},
         {u"csv"_s, {}, {u"export"_s}, nullptr, {}},
         {u"complete"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"marc21"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"unimarc"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"xml"_s, {}, {u"export"_s}, nullptr, {}},
         {u"dry-run"_s, {}, {u"import"_s}, nullptr, {}},
         {u"with-cancelled"_s, {}, {u"labels"_s}, nullptr, {}},
         {u"allow-duplicates"_s, {}, {u"import"_s}, nullptr, {}},
@@ -508,15 +520,16 @@ const std::vector<VerbRow>& verbTable()
             &search},
         {u"export"_s, Takes::Archive, -1, {}, Filters::None,
             {u"export %1 [--year AAAA] [--out FILE]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv"_s,
-                u"export %1 --csv [--year AAAA] --out FILE.csv"_s},
-            [] { return QStringLiteral(
+                u"export %1 --csv [--year AAAA] --out FILE.csv"_s, u"export books --marc21|--unimarc [--xml] --out FILE"_s},
+            []() -> QString { return QStringLiteral(
                 "export: --out non può indicare un archivio del programma, il file delle password\n"
                 "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
                 "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
                 "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
                 "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
                 "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
-                "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"); },
+                "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n")
+                + MarcCommands::exportUsage(); },
             &exportAny},
         {u"check"_s, Takes::Archive, -1, {}, Filters::None, {u"check  %1 [--year AAAA]"_s},
             [] { return QStringLiteral(
@@ -765,6 +778,9 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
     }
     o.csv = parser.isSet(QStringLiteral("csv"));
     o.complete = parser.isSet(QStringLiteral("complete"));
+    o.marc.marc21 = parser.isSet(QStringLiteral("marc21"));
+    o.marc.unimarc = parser.isSet(QStringLiteral("unimarc"));
+    o.marc.xml = parser.isSet(QStringLiteral("xml"));
     o.dryRun = parser.isSet(QStringLiteral("dry-run"));
     o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
     o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));

@@ -26,8 +26,10 @@ QString LookupCommand::usage()
                           "  Tomaria.ini, nell'ordine, o a quello scelto con --catalogue; --server ne indica uno qualsiasi:\n"
                           "  z3950://HOST:PORTA/DATABASE oppure l'indirizzo SRU http(s)://HOST:PORTA/PERCORSO, con --syntax (marc21 in\n"
                           "  mancanza). Scrive i campi che compilerebbe nella scheda, \"Campo<TAB>valore\" uno per riga, poi\n"
-                          "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota. Esce con 1 se nessun\n"
-                          "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
+                          "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota (al più %1;\n"
+                          "  \"e altri N\" su stderr dice quante ne restano). Esce con 1 se nessun catalogo ha l'ISBN, con 2 se nessuno\n"
+                          "  ha risposto.\n")
+        .arg(CatalogueClient::kMaxRecords);
 }
 
 int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err)
@@ -80,6 +82,10 @@ int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out
                 out << field << '\t' << value << '\n';
         }
         out << "Catalogo\t" << l.records.first().catalogue << '\n';
+        // Only the first records are fetched: the rest are counted.
+        if (const QString more = l.moreWords(); !more.isEmpty())
+            err << "tomaria-cli: " << more << " (" << Text::counted(l.total, u"scheda", u"schede") << " con questo ISBN, mostrate le prime "
+                << l.records.size() << ")\n";
         return 0;
     case CatalogueLookup::Result::NoRecord:
         err << "tomaria-cli: " << l.failureMessage(isbn) << "\n";

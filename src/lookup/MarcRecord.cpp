@@ -23,6 +23,26 @@ QStringList MarcRecord::DataField::all(QChar code) const
     return out;
 }
 
+namespace {
+
+// A value without the marks that only steer a catalogue's sorting.
+QString withoutSortMarks(QString value)
+{
+    value.removeIf([](QChar c) { return c == QChar(0x88) || c == QChar(0x89) || c == QChar(0x98) || c == QChar(0x9C); });
+    return value;
+}
+
+// Any control byte YAZ passes through would break the XML and becomes a blank.
+QByteArray withoutControlBytes(QByteArray xml)
+{
+    for (char& c : xml)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            c = ' ';
+    return xml;
+}
+
+} // namespace
+
 bool MarcRecord::readXml(const QByteArray& xml)
 {
     *this = MarcRecord();
@@ -44,7 +64,7 @@ bool MarcRecord::readXml(const QByteArray& xml)
                 m_leader = r.readElementText();
             } else if (name == u"controlfield") {
                 const QString tag = r.attributes().value(QLatin1String("tag")).toString();
-                m_controls.append({tag, r.readElementText()});
+                m_controls.append({tag, withoutSortMarks(r.readElementText())});
             } else if (name == u"datafield") {
                 DataField f;
                 f.tag = r.attributes().value(QLatin1String("tag")).toString();
@@ -59,7 +79,7 @@ bool MarcRecord::readXml(const QByteArray& xml)
                         const QString code = r.attributes().value(QLatin1String("code")).toString();
                         const QString value = r.readElementText(QXmlStreamReader::IncludeChildElements);
                         if (!code.isEmpty())
-                            f.subfields.append({code.at(0), value});
+                            f.subfields.append({code.at(0), withoutSortMarks(value)});
                     } else {
                         r.skipCurrentElement();
                     }
@@ -80,18 +100,25 @@ bool MarcRecord::readIso2709(const QByteArray& bytes, const char* charset)
     *this = MarcRecord();
     yaz_marc_t mt = yaz_marc_create();
     yaz_marc_xml(mt, YAZ_MARC_MARCXML);
-    const bool utf8 = yaz_marc_check_marc21_coding(charset, bytes.constData(), static_cast<int>(bytes.size())) != 0;
+    const bool utf8 = yaz_marc_check_marc21_coding(charset, bytes.constData(), static_cast<int>(bytes.size())) != 0
+        || qstrcmp(charset, "utf-8") == 0;
+    // UNIMARC writes the non-sorting marks as ESC H and ESC I, which YAZ
+    // drops without their letter; in UTF-8 they become the same marks as
+    // two bytes each (U+0088, U+0089), so no length in the record changes.
+    QByteArray source = bytes;
+    if (utf8)
+        source.replace("\x1bH", "\xc2\x88").replace("\x1bI", "\xc2\x89");
     yaz_iconv_t cd = yaz_iconv_open("utf-8", utf8 ? "utf-8" : charset);
     if (cd)
         yaz_marc_iconv(mt, cd);
     WRBUF out = wrbuf_alloc();
-    const int r = yaz_marc_decode_wrbuf(mt, bytes.constData(), static_cast<int>(bytes.size()), out);
+    const int r = yaz_marc_decode_wrbuf(mt, source.constData(), static_cast<int>(source.size()), out);
     const QByteArray xml(wrbuf_buf(out), static_cast<qsizetype>(wrbuf_len(out)));
     wrbuf_destroy(out);
     if (cd)
         yaz_iconv_close(cd);
     yaz_marc_destroy(mt);
-    return r > 0 && readXml(xml);
+    return r > 0 && readXml(withoutControlBytes(xml));
 }
 
 QString MarcRecord::control(QStringView tag) const

@@ -5,10 +5,13 @@
 #include <QString>
 #include <QStringList>
 
-// One bibliographic record in the form the card's mapping reads: the leader,
-// the control fields and the data fields with their subfields, in the
-// record's order. Whatever a catalogue sends (ISO 2709 in MARC-8 or UTF-8,
-// or MARCXML) is turned into MARCXML by YAZ first and read from there.
+// One bibliographic record in the form the card's mapping reads and
+// writes: the leader, the control fields and the data fields with their
+// subfields, in the record's order. Whatever a catalogue sends (ISO 2709 in
+// MARC-8 or UTF-8, or MARCXML) is turned into MARCXML by YAZ first and read
+// from there. The non-sorting marks around an article (U+0088/U+0089, as
+// MARC-8's NSB/NSE U+0098/U+009C, or UNIMARC's ESC H/ESC I) are dropped on
+// reading: they only tell a catalogue where to start sorting.
 class MarcRecord {
 public:
     struct Subfield {
@@ -35,7 +38,14 @@ public:
     // record that says it is UTF-8 (leader position 9 "a") is read as such.
     bool readIso2709(const QByteArray& bytes, const char* charset);
 
+    // Builds a record: the leader (24 characters), then the fields in order.
+    void setLeader(const QString& leader) { m_leader = leader; }
+    void addControl(const QString& tag, const QString& value) { m_controls.append({tag, value}); }
+    void addField(DataField field) { m_fields.append(std::move(field)); }
+
     const QString& leader() const { return m_leader; }
+    const QList<QPair<QString, QString>>& controls() const { return m_controls; }
+    const QList<DataField>& dataFields() const { return m_fields; }
     QString control(QStringView tag) const;
     QList<const DataField*> fields(QStringView tag) const;
     const DataField* field(QStringView tag) const; // the first, or nullptr

@@ -105,9 +105,34 @@ QString refusalFor(const QString& path, bool (*ours)(const QString&), const QStr
     return QString();
 }
 
+// An ISO 2709 record begins with its five-digit length and its leader's
+// indicator and subfield-code counts; a MARCXML file with XML naming the
+// MARC name space early on.
+bool isMarc(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(512);
+    if (head.size() >= 24) {
+        bool digits = true;
+        for (int i = 0; i < 5; ++i)
+            digits = digits && head.at(i) >= '0' && head.at(i) <= '9';
+        if (digits && head.at(10) == '2' && head.at(11) == '2')
+            return true;
+    }
+    return head.trimmed().startsWith('<') && head.contains("http://www.loc.gov/MARC21/slim");
+}
+
 } // namespace
 
 namespace ExportTarget {
+
+QString marcRefusal(const QString& path)
+{
+    return refusalFor(path, &isMarc, QStringLiteral("un file MARC"));
+}
+
 
 QString refusal(const QString& path)
 {

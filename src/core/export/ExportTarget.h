@@ -21,6 +21,10 @@ QString csvRefusal(const QString& path);
 // The same for the complete export as a spreadsheet file (.xlsx).
 QString xlsxRefusal(const QString& path);
 
+// The same for a MARC file: an existing file is replaced only when it
+// begins as a MARC file does (an ISO 2709 leader, or a MARCXML collection).
+QString marcRefusal(const QString& path);
+
 // The same for a PDF file (the label sheets): `path` must end in ".pdf"
 // (callers that name the option say so first), and an existing file is replaced only when what it leads to, through
 // every link, is a ".pdf" too, so that a link named .pdf that leads to an

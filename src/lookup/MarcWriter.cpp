@@ -50,11 +50,16 @@ bool MarcWriter::write(const MarcRecord& record, QByteArray& out)
     int indicatorLength = 0, identifierLength = 0, base = 0, entry = 0, starting = 0, implementation = 0;
     yaz_marc_set_leader(mt, leader.constData(), &indicatorLength, &identifierLength, &base, &entry, &starting, &implementation);
     const bool iso = m_format == Format::Iso2709;
+    // Leader, directory's end, record's end; each field adds its directory
+    // entry (tag, four-digit length, five-digit start) and its bytes.
+    constexpr qsizetype kEntry = 3 + 4 + 5;
+    qsizetype total = 24 + 1 + 1;
     for (const auto& [tag, value] : record.controls()) {
         const QByteArray t = tag.toLatin1();
         const QByteArray v = value.toUtf8();
         if (iso && v.size() + 1 > kIso2709FieldMax)
             return false;
+        total += kEntry + v.size() + 1;
         yaz_marc_add_controlfield(mt, t.constData(), v.constData(), static_cast<size_t>(v.size()));
     }
     for (const MarcRecord::DataField& f : record.dataFields()) {
@@ -69,12 +74,13 @@ bool MarcWriter::write(const MarcRecord& record, QByteArray& out)
         }
         if (iso && length > kIso2709FieldMax)
             return false;
+        total += kEntry + length;
     }
-    if (yaz_marc_write_mode(mt, m_yaz->buffer) != 0)
+    if ((iso && total > kIso2709Max) || yaz_marc_write_mode(mt, m_yaz->buffer) != 0)
         return false;
     const qsizetype length = static_cast<qsizetype>(wrbuf_len(m_yaz->buffer));
-    if (m_format == Format::Iso2709 && length > kIso2709Max)
-        return false;
+    if (iso && length != total)
+        return false; // YAZ left something out
     if (m_format == Format::MarcXml && !m_any)
         out += kCollectionOpen;
     out.append(wrbuf_buf(m_yaz->buffer), length);

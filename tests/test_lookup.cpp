@@ -1,5 +1,6 @@
 #include "CatalogueServers.h"
 #include "CoreSupport.h"
+#include "MarcFixtures.h"
 
 #include "lookup/Catalogue.h"
 #include "lookup/CatalogueClient.h"
@@ -281,29 +282,6 @@ void LookupTest::marc8RecordDecoded()
     QVERIFY(!r.readIso2709("not a record at all", "marc-8"));
 }
 
-namespace {
-
-// An ISO 2709 record from its leader and fields ("001" control text, or
-// indicators then subfields each after 0x1F), lengths and directory made
-// here, so that bytes YAZ would not write in XML (ESC) can be given.
-QByteArray iso2709(QByteArray leader, const QList<QPair<QByteArray, QByteArray>>& fields)
-{
-    QByteArray directory, data;
-    for (const auto& [tag, body] : fields) {
-        const QByteArray field = body + '\x1e';
-        directory += tag + QByteArray::number(field.size()).rightJustified(4, '0') + QByteArray::number(data.size()).rightJustified(5, '0');
-        data += field;
-    }
-    directory += '\x1e';
-    data += '\x1d';
-    const int base = 24 + static_cast<int>(directory.size());
-    leader.replace(0, 5, QByteArray::number(base + data.size()).rightJustified(5, '0'));
-    leader.replace(12, 5, QByteArray::number(base).rightJustified(5, '0'));
-    return leader + directory + data;
-}
-
-} // namespace
-
 // clang-format off
 void LookupTest::nonSortingMarksInIso2709_data()
 {
@@ -358,10 +336,16 @@ void LookupTest::isbnAskedForIsKept()
     const bool m21 = Syntax(syntax) == Syntax::Marc21;
     const QByteArray tag = m21 ? "020" : "010";
     // Several ISBNs, in the forms each format uses: qualifiers, hyphens.
-    const QByteArray xml = marcxml("<datafield tag=\"" + tag + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">978-88-04-33948-9 (broch\xc3\xa9)</subfield></datafield>"
-        "<datafield tag=\"" + tag + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">9788804668237</subfield><subfield code=\"b\">rileg.</subfield></datafield>"
-        "<datafield tag=\"" + tag + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">88-06-14245-3</subfield></datafield>"
-        "<datafield tag=\"" + QByteArray(m21 ? "245" : "200") + "\" ind1=\"1\" ind2=\"0\"><subfield code=\"a\">Titolo</subfield></datafield>");
+    const QByteArray xml = marcxml("<datafield tag=\"" + tag
+        + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">978-88-04-33948-9 (broch\xc3\xa9)</subfield></datafield>"
+          "<datafield tag=\""
+        + tag
+        + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">9788804668237</subfield><subfield code=\"b\">rileg.</subfield></datafield>"
+          "<datafield tag=\""
+        + tag
+        + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">88-06-14245-3</subfield></datafield>"
+          "<datafield tag=\""
+        + QByteArray(m21 ? "245" : "200") + "\" ind1=\"1\" ind2=\"0\"><subfield code=\"a\">Titolo</subfield></datafield>");
     MarcRecord r;
     QVERIFY(r.readXml(xml));
     MarcMapping::ReadOptions options;

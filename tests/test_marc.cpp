@@ -1,9 +1,13 @@
 #include "CliRun.h"
 #include "CoreSupport.h"
+#include "MarcFixtures.h"
 
 #include "core/collections/Books.h"
 #include "core/collections/Collection.h"
 #include "core/collections/SampleCards.h"
+#include "core/import/CardImport.h"
+#include "core/storage/RecordStore.h"
+#include "lookup/MarcRowSource.h"
 #include "core/storage/Record.h"
 #include "lookup/Isbn.h"
 #include "lookup/MarcMapping.h"
@@ -11,6 +15,7 @@
 #include "lookup/MarcWriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -29,13 +34,13 @@ QList<QByteArray> handWritten()
             {{"Titolo", QString::fromUtf8("Perché leggere i classici : saggi")}, {"Codice", "L000001"}, {"Scaffale", "A-3"},
                 {"Autore", "Calvino, Italo"}, {"Curatore", "Calvino, Esther"}, {"Dewey", "809"}, {"Pagine", "XII, 294 p."},
                 {"Editore", QString::fromUtf8("Società tipografica editrice")}, {"Isbn", "88-04-33948-9"},
-                {"Citta", QString::fromUtf8("Città di Castello")}, {"Anno", "1991"}, {"Collana", "Oscar saggi"},
-                {"Lingua", "Italiano"}, {"Note", "Copia con dedica dell'autore."}, {"Annullata", "No"}}),
+                {"Citta", QString::fromUtf8("Città di Castello")}, {"Anno", "1991"}, {"Collana", "Oscar saggi"}, {"Lingua", "Italiano"},
+                {"Note", "Copia con dedica dell'autore."}, {"Annullata", "No"}}),
         card(layout,
             {{"Titolo", "Buona Apocalisse a tutti!"}, {"Codice", "L000002"}, {"Autore", "Pratchett, Terry; Gaiman, Neil"},
                 {"Traduttore", "Fusari, Luca; Serra, Laura"}, {"Isbn", "9788804571285"}, {"Editore", "Mondadori"}, {"Citta", "Milano"},
                 {"Anno", "2007"}, {"Originale", "Good omens"}, {"Lingua", "Inglese"}, {"Annullata", QString::fromUtf8("Sì")}}),
-        card(layout, {{"Titolo", "Senza autore"}, {"Codice", "L000003"}, {"Annullata", "No"}}),
+        card(layout, {{"Titolo", "Scheda minima"}, {"Codice", "L000003"}, {"Autore", "Anonimo"}, {"Annullata", "No"}}),
     };
 }
 
@@ -124,6 +129,16 @@ private slots:
     void recordTooLongIsRefused();
     void exportRefusals_data();
     void exportRefusals();
+
+    void importGivesBackTheExportedCards_data();
+    void importGivesBackTheExportedCards();
+    void importMarc8AndWhatTheCardCannotHold();
+    void importCodes_data();
+    void importCodes();
+    void hostileFilesAreRefused_data();
+    void hostileFilesAreRefused();
+    void cancelledImportLeavesTheArchive();
+    void largestRecordIsRead();
 };
 
 // clang-format off
@@ -195,10 +210,11 @@ void MarcTest::cancelledCardIsADeletedRecord()
     const Dump line = marcdump(folder.file("x.mrc"), "marc", "line");
     QCOMPARE(line.code, 0);
     const QString text = QString::fromUtf8(line.out);
-    for (const char* expectedLine : {"001 L000001", "020    $a 8804339489", "020    $a 9788804571285", "100 1  $a Calvino, Italo", "700 1  $a Calvino, Esther $4 edt",
-             "245 10 $a Perché leggere i classici : $b saggi", "260    $a Città di Castello $b Società tipografica editrice $c 1991",
-             "700 1  $a Serra, Laura $4 trl", "852    $h A-3"})
-        QVERIFY2(text.contains(QString::fromUtf8(expectedLine)), qPrintable(QString::fromUtf8(expectedLine) + QStringLiteral(" not in ") + text));
+    for (const char* expectedLine : {"001 L000001", "020    $a 8804339489", "020    $a 9788804571285", "100 1  $a Calvino, Italo",
+             "700 1  $a Calvino, Esther $4 edt", "245 10 $a Perché leggere i classici : $b saggi",
+             "260    $a Città di Castello $b Società tipografica editrice $c 1991", "700 1  $a Serra, Laura $4 trl", "852    $h A-3"})
+        QVERIFY2(text.contains(QString::fromUtf8(expectedLine)),
+            qPrintable(QString::fromUtf8(expectedLine) + QStringLiteral(" not in ") + text));
 }
 
 void MarcTest::recordTooLongIsRefused_data()
@@ -279,6 +295,282 @@ void MarcTest::exportRefusals()
     QCOMPARE(folder.read("note.txt"), QByteArray("appunti\n"));
     QCOMPARE(folder.read(Books::collection().archiveName()), archive);
     QVERIFY(!QFile::exists(folder.file("x.mrc")));
+}
+
+namespace {
+
+// The cards of a program folder's book archive.
+QList<QByteArray> archiveCards(const TestFolder& folder)
+{
+    const QByteArray all = folder.read(Books::collection().archiveName());
+    const int size = Books::collection().layout->size;
+    QList<QByteArray> out;
+    for (qsizetype at = 0; at + size <= all.size(); at += size)
+        out << all.mid(at, size);
+    return out;
+}
+
+} // namespace
+
+// clang-format off
+void MarcTest::importGivesBackTheExportedCards_data()
+{
+    QTest::addColumn<QStringList>("exportOptions");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("MARC 21, ISO 2709") << QStringList{"--marc21"} << "libri.mrc";
+    QTest::newRow("MARC 21, MARCXML") << QStringList{"--marc21", "--xml"} << "libri.xml";
+    QTest::newRow("UNIMARC, ISO 2709") << QStringList{"--unimarc"} << "libri.mrc";
+    QTest::newRow("UNIMARC, MARCXML") << QStringList{"--unimarc", "--xml"} << "libri.xml";
+}
+// clang-format on
+
+void MarcTest::importGivesBackTheExportedCards()
+{
+    QFETCH(QStringList, exportOptions);
+    QFETCH(QString, file);
+    TestFolder from, to;
+    const QList<QByteArray> cards = sampleCards(120);
+    writeArchive(from, cards);
+    const QString path = from.file(file);
+    QCOMPARE(cli(QStringList{"--folder", from.path(), "export", "books"} + exportOptions + QStringList{"--out", path}).code, 0);
+    // The format is recognised by the content: no --syntax.
+    const CliResult r = cli({"--folder", to.path(), "import", "books", path, "--code-tag", "001"});
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+    QVERIFY2(r.out.startsWith(QStringLiteral("%1 schede importate").arg(cards.size())), qPrintable(r.out));
+    const QList<QByteArray> back = archiveCards(to);
+    QCOMPARE(back.size(), cards.size());
+    Record original(*Books::collection().layout), imported(*Books::collection().layout);
+    for (qsizetype i = 0; i < cards.size(); ++i) {
+        original.bytes() = cards[i];
+        imported.bytes() = back[i];
+        for (const QString& field : MarcMapping::mappedFields() + QStringList{"Annullata"}) {
+            const QString want = field == QLatin1String("Annullata") ? original.text("Annullata") : expected(original, field);
+            QVERIFY2(imported.text(field.toStdString()) == want,
+                qPrintable(
+                    QStringLiteral("card %1, %2: \"%3\" came back as \"%4\"").arg(i).arg(field, want, imported.text(field.toStdString()))));
+        }
+    }
+}
+
+void MarcTest::importMarc8AndWhatTheCardCannotHold()
+{
+    TestFolder folder;
+    // MARC-8 writes an accent as a combining mark before its letter (0xE2
+    // acute, 0xE1 grave); the title is longer than the card's 250
+    // characters; 650 and 856 have no field on the card; the second record
+    // has a character Windows-1252 lacks and an author known only by $e role.
+    const QByteArray longTitle = "Storia " + QByteArray(300, 'x');
+    const QByteArray file = iso2709("00000cam  2200000 a 4500",
+                                {{"001", "ext-1"},
+                                    {"100",
+                                        "1 \x1f"
+                                        "aCalvino, Italo"},
+                                    {"245",
+                                        "10\x1f"
+                                        "aPerch\xe2"
+                                        "e leggere i classici /"},
+                                    {"260",
+                                        "  \x1f"
+                                        "aCitt\xe1"
+                                        "a di Castello :\x1f"
+                                        "bSociet\xe1"
+                                        "a tipografica,\x1f"
+                                        "c1991."},
+                                    {"650",
+                                        " 0\x1f"
+                                        "aLetteratura"},
+                                    {"856",
+                                        "40\x1f"
+                                        "uhttp://example.org"}})
+        + iso2709("00000nam a2200000 a 4500",
+            {{"100",
+                 "1 \x1f"
+                 "aDostoevskij, Fedor"},
+                {"245",
+                    "10\x1f"
+                    "a" + longTitle},
+                {"500",
+                    "  \x1f"
+                    "a\xd0\x94\xd0\xb0."},
+                {"650",
+                    " 0\x1f"
+                    "aRomanzo"}});
+    folder.write("in.mrc", file);
+    const CliResult r = cli({"--folder", folder.path(), "import", "books", folder.file("in.mrc"), "--code-prefix", "M"});
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("tagliati alla lunghezza del campo della scheda, come li taglia Salva: Titolo (1)")),
+        qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("resi con \"?\": Note (1)")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("con il numero dei record che li hanno: 650 (2), 856 (1)")), qPrintable(r.out));
+    const QList<QByteArray> cards = archiveCards(folder);
+    QCOMPARE(cards.size(), 2);
+    Record c(*Books::collection().layout);
+    c.bytes() = cards[0];
+    QCOMPARE(c.text("Titolo"), QString::fromUtf8("Perché leggere i classici"));
+    QCOMPARE(c.text("Citta"), QString::fromUtf8("Città di Castello"));
+    QCOMPARE(c.text("Editore"), QString::fromUtf8("Società tipografica"));
+    QCOMPARE(c.text("Codice"), QStringLiteral("M000001"));
+    QCOMPARE(c.text("Annullata"), QStringLiteral("No"));
+    c.bytes() = cards[1];
+    QCOMPARE(c.text("Titolo"), QString::fromUtf8(longTitle.left(250)));
+    QCOMPARE(c.text("Note"), QStringLiteral("??."));
+    QCOMPARE(c.text("Codice"), QStringLiteral("M000002"));
+}
+
+// clang-format off
+void MarcTest::importCodes_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("codes");
+    // The archive holds L000123, L99 and X5: the highest L code with digits
+    // only after the prefix sets the next number and its width.
+    QTest::newRow("after the highest, its width") << QStringList{"--code-prefix", "L"} << QStringList{"L000124", "L000125"};
+    QTest::newRow("another prefix starts from 1") << QStringList{"--code-prefix", "Dono-"} << QStringList{"Dono-000001", "Dono-000002"};
+    QTest::newRow("the records' 001") << QStringList{"--code-tag", "001"} << QStringList{"ext-1", "ext-2"};
+    QTest::newRow("a tag and subfield") << QStringList{"--code-tag", "852p"} << QStringList{"C 12", "C 13"};
+}
+// clang-format on
+
+void MarcTest::importCodes()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, codes);
+    TestFolder folder;
+    const RecordLayout& layout = *Books::collection().layout;
+    writeArchive(folder,
+        {card(layout, {{"Titolo", "a"}, {"Codice", "L000123"}, {"Autore", "x"}}),
+            card(layout, {{"Titolo", "b"}, {"Codice", "L99"}, {"Autore", "x"}}),
+            card(layout, {{"Titolo", "c"}, {"Codice", "X5"}, {"Autore", "x"}})});
+    QByteArray file;
+    for (int i = 1; i <= 2; ++i)
+        file += iso2709("00000nam a2200000 a 4500",
+            {{"001", "ext-" + QByteArray::number(i)},
+                {"100",
+                    "1 \x1f"
+                    "aAutore"},
+                {"245",
+                    "10\x1f"
+                    "aTitolo"},
+                {"852",
+                    "  \x1f"
+                    "p"
+                    "C 1"
+                        + QByteArray::number(i + 1)}});
+    folder.write("in.mrc", file);
+    const CliResult r = cli(QStringList{"--folder", folder.path(), "import", "books", folder.file("in.mrc")} + options);
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+    const QList<QByteArray> cards = archiveCards(folder);
+    QCOMPARE(cards.size(), 5);
+    Record c(layout);
+    for (int i = 0; i < 2; ++i) {
+        c.bytes() = cards[3 + i];
+        QCOMPARE(c.text("Codice"), codes[i]);
+    }
+}
+
+// clang-format off
+void MarcTest::hostileFilesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = iso2709("00000nam a2200000 a 4500", {{"100", "1 \x1f" "aAutore"}, {"245", "10\x1f" "aTitolo"}});
+    QByteArray longer = good;
+    longer.replace(0, 5, "00900");
+    QTest::newRow("leader longer than the file") << good + longer << "record 2: dice di essere lungo 900 byte, ma il file ne ha soltanto altri";
+    QByteArray shorter = good;
+    shorter.replace(0, 5, QByteArray::number(good.size() - 3).rightJustified(5, '0'));
+    QTest::newRow("leader shorter than the record") << shorter << "record 1: non finisce dove dice la sua lunghezza";
+    QByteArray pastEnd = good;
+    pastEnd.replace(24 + 3, 4, "0400");
+    QTest::newRow("directory past the end") << pastEnd << "record 1: il campo 100 va oltre la fine del record";
+    QByteArray base = good;
+    base.replace(12, 5, "00031");
+    QTest::newRow("base address inside the directory") << base << "record 1: l'indirizzo dei dati (31) non chiude la directory";
+    QTest::newRow("not a length") << good + QByteArray("garbage after the records") << "record 2: non comincia con la lunghezza del record";
+    QByteArray many = "<collection xmlns=\"http://www.loc.gov/MARC21/slim\"><record><leader>00000nam a2200000 a 4500</leader>";
+    for (int i = 0; i < 10000; ++i)
+        many += "<datafield tag=\"650\" ind1=\" \" ind2=\"0\"><subfield code=\"a\">x</subfield></datafield>";
+    many += "</record></collection>";
+    QTest::newRow("MARCXML, 10,000 fields") << many << "record 1: record con più di 2000 campi";
+    QTest::newRow("MARCXML, broken") << QByteArray("<collection xmlns=\"http://www.loc.gov/MARC21/slim\"><record><leader>x</leader><datafield tag=\"245\">")
+                                     << "record 1: XML non valido";
+}
+// clang-format on
+
+void MarcTest::hostileFilesAreRefused()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    TestFolder folder;
+    writeArchive(folder, handWritten());
+    const QByteArray before = folder.read(Books::collection().archiveName());
+    folder.write("in.mrc", file);
+    const CliResult r = cli({"--folder", folder.path(), "import", "books", folder.file("in.mrc")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.err.contains(QStringLiteral("l'archivio è rimasto com'era")));
+    QCOMPARE(folder.read(Books::collection().archiveName()), before);
+}
+
+void MarcTest::cancelledImportLeavesTheArchive()
+{
+    // Raised once the second pass has written a batch: the journal cuts the
+    // archive back to what it was.
+    TestFolder folder, from;
+    writeArchive(folder, handWritten());
+    const QByteArray before = folder.read(Books::collection().archiveName());
+    writeArchive(from, sampleCards(2500));
+    QCOMPARE(cli({"--folder", from.path(), "export", "books", "--unimarc", "--xml", "--out", from.file("x.xml")}).code, 0);
+    QFile file(from.file("x.xml"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    MarcRowSource::Options options;
+    options.codePrefix = QStringLiteral("N");
+    MarcRowSource source(options);
+    CardImport import(Books::collection());
+    import.setRowSource(&source);
+    CardImport::Options o;
+    o.archive = folder.file(Books::collection().archiveName());
+    std::atomic<bool> cancel{false};
+    bool checked = false;
+    const CardImport::Outcome outcome = import.run(
+        file, o,
+        [&](CardImport::Pass pass, qint64, qint64) {
+            if (pass == CardImport::Pass::Write)
+                cancel = true;
+            else
+                checked = true;
+        },
+        &cancel);
+    QVERIFY(checked);
+    QCOMPARE(outcome.status, CardImport::Outcome::Status::Cancelled);
+    QCOMPARE(folder.read(Books::collection().archiveName()), before);
+}
+
+void MarcTest::largestRecordIsRead()
+{
+    // 99,999 bytes, the most ISO 2709 can say: read whole, within budget.
+    QList<QPair<QByteArray, QByteArray>> fields{{"100",
+                                                    "1 \x1f"
+                                                    "aAutore"},
+        {"245",
+            "10\x1f"
+            "aTitolo"}};
+    for (int i = 0; i < 10; ++i)
+        fields.append({"650",
+            " 0\x1f"
+            "a" + QByteArray(9000, 'x')});
+    QByteArray record = iso2709("00000nam a2200000 a 4500", fields);
+    fields.append({"856",
+        "40\x1f"
+        "u" + QByteArray(99999 - record.size() - 12 - 5, 'y')});
+    record = iso2709("00000nam a2200000 a 4500", fields);
+    QCOMPARE(record.size(), 99999);
+    TestFolder folder;
+    folder.write("in.mrc", record + record);
+    const CliResult r = cli({"--folder", folder.path(), "import", "books", folder.file("in.mrc"), "--dry-run"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.out.startsWith(QStringLiteral("2 schede pronte")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("650 (2), 856 (2)")), qPrintable(r.out));
 }
 
 QTEST_GUILESS_MAIN(MarcTest)

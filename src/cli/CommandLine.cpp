@@ -24,6 +24,7 @@
 #include "core/storage/RecordStore.h"
 #include "core/collections/SampleCards.h"
 #include "core/import/CardImport.h"
+#include "core/import/CardRowSource.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
 #include "core/loans/ValueWarnings.h"
@@ -58,6 +59,7 @@ struct Options {
     LabelsCommand::Given labels;
     LookupCommand::Given lookup;
     MarcCommands::Given marc;
+    MarcCommands::ImportGiven marcImport;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
@@ -280,7 +282,7 @@ int stats(const Options& o, QTextStream& out, QTextStream& err)
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
-        return fail(err, QStringLiteral("import vuole il file da importare (.xlsx o CSV)"));
+        return fail(err, QStringLiteral("import vuole il file da importare (.xlsx, CSV o, per books, MARC)"));
     const QString source = o.positional.first();
     if (!DiskFile::isRegular(source))
         return cannotRead(err, source, readReason(source));
@@ -289,6 +291,11 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         return cannotRead(err, source, file.errorString());
 
     CardImport cards(*o.collection);
+    QString refusal;
+    const std::unique_ptr<CardRowSource> marc = MarcCommands::importSource(*o.collection, archivePath(o), o.marcImport, &refusal);
+    if (!refusal.isEmpty())
+        return fail(err, refusal);
+    cards.setRowSource(marc.get());
     CardImport::Options options;
     options.encoding = o.encoding;
     options.allowDuplicates = o.allowDuplicates;
@@ -339,8 +346,7 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     }
     if (o.dryRun) {
         out << Text::counted(cards.count(), u"scheda pronta", u"schede pronte") << " da importare in " << archivePath(o)
-            << " (file letto come " << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName())
-            << "): nessun problema trovato";
+            << " (file letto come " << cards.readAs() << "): nessun problema trovato";
         if (cards.paddedDewey() > 0)
             out << "; " << Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati")
                 << " con gli zeri iniziali";
@@ -463,7 +469,9 @@ const std::vector<OptionRow>& optionTable()
         {u"available"_s, {}, {u"search"_s}, nullptr, {}},
         {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
         {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
-        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s, u"import"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"code-tag"_s, u"TAG"_s, {u"import"_s}, nullptr, u"--code-tag vuole un campo MARC"_s},
+        {u"code-prefix"_s, u"P"_s, {u"import"_s}, nullptr, u"--code-prefix vuole un prefisso"_s},
     };
     // clang-format on
     return table;
@@ -538,15 +546,17 @@ const std::vector<VerbRow>& verbTable()
             &check},
         {u"sample"_s, Takes::Archive, -1, {}, Filters::None, {u"sample %1 NUMERO [--year AAAA] [--seed N]"_s}, nullptr, &addSamples},
         {u"import"_s, Takes::Archive, -1, {}, Filters::None,
-            {u"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]"_s, u"              [--allow-duplicates] [--encoding utf-8|windows-1252]"_s},
-            [] { return QStringLiteral(
+            {u"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]"_s, u"              [--allow-duplicates] [--encoding utf-8|windows-1252]"_s,
+                u"import books FILE.mrc|FILE.xml [--syntax marc21|unimarc] [--code-prefix P | --code-tag TAG] [--dry-run]"_s},
+            []() -> QString { return QStringLiteral(
                 "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
                 "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
                 "  separatore virgola, punto e virgola o tabulazione, UTF-8 o Windows-1252 (--encoding la indica quando il\n"
                 "  file le mescola). Ogni riga è controllata prima di scrivere: al primo problema l'archivio resta com'era;\n"
                 "  un codice già in archivio o ripetuto nel file ferma l'importazione salvo --allow-duplicates. Ciò che un\n"
                 "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
-                "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"); },
+                "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n")
+                + MarcCommands::importUsage(); },
             &importFile},
         {u"loans"_s, Takes::Folder, 0, u"loans non vuole altri argomenti"_s, Filters::None, {u"loans [--days N]"_s}, &loansUsage, &loans},
         {u"backup"_s, Takes::Folder, 0, u"backup non vuole altri argomenti"_s, Filters::None, {u"backup [--to CARTELLA]"_s},
@@ -788,6 +798,10 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
     o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
     o.lookup.server = parser.value(QStringLiteral("server"));
     o.lookup.syntax = parser.value(QStringLiteral("syntax"));
+    o.marcImport.syntax = o.lookup.syntax;
+    o.marcImport.codeTag = parser.value(QStringLiteral("code-tag"));
+    o.marcImport.codePrefix = parser.value(QStringLiteral("code-prefix"));
+    o.marcImport.codePrefixGiven = parser.isSet(QStringLiteral("code-prefix"));
     return 0;
 }
 

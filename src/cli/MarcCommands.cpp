@@ -5,9 +5,12 @@
 #include "core/export/ExportTarget.h"
 #include "core/storage/DiskFile.h"
 #include "core/text/Text.h"
+#include "core/import/NextCodes.h"
 #include "lookup/MarcExport.h"
+#include "lookup/MarcRowSource.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
@@ -29,8 +32,8 @@ QString MarcCommands::exportUsage()
                           "  esistente che non sia un file MARC.\n");
 }
 
-int MarcCommands::exportBooks(const Collection& collection, const QString& archivePath, const QString& out, const Given& given,
-    QTextStream& stdOut, QTextStream& err)
+int MarcCommands::exportBooks(
+    const Collection& collection, const QString& archivePath, const QString& out, const Given& given, QTextStream& stdOut, QTextStream& err)
 {
     if (&collection != &Books::collection())
         return refuse(err, QStringLiteral("--marc21 e --unimarc valgono soltanto per books"));
@@ -52,7 +55,60 @@ int MarcCommands::exportBooks(const Collection& collection, const QString& archi
             << "; l'eventuale file precedente è rimasto com'era\n";
         return kBadArguments;
     }
-    stdOut << Text::counted(outcome.cards, u"scheda esportata", u"schede esportate") << " come "
-           << Catalogue::syntaxName(options.syntax) << (given.xml ? " (MARCXML)" : " (ISO 2709, UTF-8)") << " in " << out << "\n";
+    stdOut << Text::counted(outcome.cards, u"scheda esportata", u"schede esportate") << " come " << Catalogue::syntaxName(options.syntax)
+           << (given.xml ? " (MARCXML)" : " (ISO 2709, UTF-8)") << " in " << out << "\n";
     return 0;
+}
+
+QString MarcCommands::importUsage()
+{
+    return QStringLiteral("import books FILE.mrc|FILE.xml: record MARC 21 o UNIMARC, ISO 2709 (MARC-8 o UTF-8) o MARCXML, riconosciuti\n"
+                          "  dal contenuto (--syntax indica il formato di tutti); i campi come nella ricerca per ISBN. I codici sono i\n"
+                          "  numeri successivi al più alto di quelli con il prefisso --code-prefix (nessuno in mancanza), oppure, con\n"
+                          "  --code-tag, quelli dei record: 001 o un'etichetta e un sottocampo (852p). Il resoconto dice ciò che le\n"
+                          "  schede non possono contenere.\n");
+}
+
+std::unique_ptr<CardRowSource> MarcCommands::importSource(
+    const Collection& collection, const QString& archivePath, const ImportGiven& given, QString* refusal)
+{
+    const bool marcAsked = !given.syntax.isEmpty() || !given.codeTag.isEmpty() || given.codePrefixGiven;
+    if (&collection != &Books::collection()) {
+        if (marcAsked)
+            *refusal = QStringLiteral("--syntax, --code-tag e --code-prefix valgono soltanto per books");
+        return nullptr;
+    }
+    MarcRowSource::Options options;
+    if (!given.syntax.isEmpty()) {
+        Catalogue::Syntax syntax = Catalogue::Syntax::Marc21;
+        if (!Catalogue::syntaxFromName(given.syntax, &syntax)) {
+            *refusal = QStringLiteral("--syntax vuole marc21 o unimarc");
+            return nullptr;
+        }
+        options.syntax = syntax;
+    }
+    if (!given.codeTag.isEmpty() && given.codePrefixGiven) {
+        *refusal = QStringLiteral("--code-tag e --code-prefix non vanno insieme");
+        return nullptr;
+    }
+    if (!given.codeTag.isEmpty()) {
+        static const QRegularExpression tag(
+            QRegularExpression::anchoredPattern(QStringLiteral("00[1-9]|0[1-9][0-9][a-z0-9]|[1-9][0-9]{2}[a-z0-9]")));
+        if (!tag.match(given.codeTag).hasMatch()) {
+            *refusal = QStringLiteral("--code-tag vuole un campo di controllo (001) o un'etichetta e un sottocampo (852p)");
+            return nullptr;
+        }
+        options.codeTag = given.codeTag;
+    } else {
+        NextCodes codes;
+        if (!codes.load(collection, archivePath, given.codePrefix)) {
+            *refusal = QStringLiteral("impossibile leggere %1 per trovarne l'ultimo codice").arg(QDir::toNativeSeparators(archivePath));
+            return nullptr;
+        }
+        options.codePrefix = given.codePrefix;
+        options.firstCode = codes.next();
+        const QString sample = codes.take();
+        options.codeWidth = static_cast<int>(sample.size() - given.codePrefix.size());
+    }
+    return std::make_unique<MarcRowSource>(options);
 }

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class CardRowSource;
+
 class QTextStream;
 struct Collection;
 
@@ -17,8 +21,25 @@ struct Given {
 
 // export books --marc21|--unimarc [--xml] --out FILE. Returns the exit
 // code: 0 written, 2 bad arguments or a failure (the previous file kept).
-int exportBooks(const Collection& collection, const QString& archivePath, const QString& out, const Given& given,
-    QTextStream& stdOut, QTextStream& err);
+int exportBooks(const Collection& collection, const QString& archivePath, const QString& out, const Given& given, QTextStream& stdOut,
+    QTextStream& err);
+
+// import books FILE.mrc|FILE.xml: where the codes come from and which
+// format the records are in (none: each record's own).
+struct ImportGiven {
+    QString syntax;     // marc21 or unimarc
+    QString codeTag;    // "001", "852p": the records' own codes
+    QString codePrefix; // numbered codes after the highest with this prefix
+    bool codePrefixGiven = false;
+};
+
+// A reader of MARC files for the import of `collection` (the books only;
+// nullptr for the others, or when the options are wrong: `refusal` then
+// says why). Numbered codes follow the highest of `archivePath`.
+std::unique_ptr<CardRowSource> importSource(
+    const Collection& collection, const QString& archivePath, const ImportGiven& given, QString* refusal);
+
+QString importUsage();
 
 // Whether the MARC export was asked for.
 inline bool asked(const Given& given)

@@ -21,7 +21,7 @@ struct CatalogueLookup {
 
     Result result = Result::NoAnswer;
     QList<CatalogueRecord> records;
-    qint64 total = 0; // Found: how many records the catalogue has (more than `records` when it had too many to fetch)
+    qint64 total = 0;   // Found: how many records the catalogue has (more than `records` when it had too many to fetch)
     QList<Asked> asked; // in the order asked
 
     // `asking` is called (in the calling thread) before each catalogue.

@@ -95,7 +95,6 @@ bool isAuthor(const Field& f)
     return false;
 }
 
-
 // "Surname, Name": MARC 21 keeps it whole in $a; UNIMARC splits the entry
 // element ($a) from the rest of the name ($b).
 QString name(const Field& f, Syntax syntax)
@@ -428,6 +427,11 @@ CatalogueRecord MarcMapping::card(const MarcRecord& record, Catalogue::Syntax sy
             continue;
         slot.setText(field, composed);
         const QString stored = slot.text(field);
+        const QString whole = Text::trimmed(composed);
+        if (options.cut && stored.size() < whole.size())
+            options.cut->append(Text::latin1(field));
+        else if (options.unwritable && stored != whole)
+            options.unwritable->append(Text::latin1(field));
         if (!stored.isEmpty())
             out.fields.append({Text::latin1(field), stored});
     }

@@ -27,6 +27,10 @@ struct ReadOptions {
     // such as "852p"; empty: no code is read.
     bool localFields = false;
     QString codeTag;
+    // When given, the fields whose value was cut to the field's capacity,
+    // and those where characters the archive cannot hold became "?".
+    QStringList* cut = nullptr;
+    QStringList* unwritable = nullptr;
 };
 
 CatalogueRecord card(const MarcRecord& record, Catalogue::Syntax syntax, const ReadOptions& options = {});

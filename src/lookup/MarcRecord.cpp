@@ -1,5 +1,7 @@
 #include "MarcRecord.h"
 
+#include "lookup/MarcBudgets.h"
+
 #include <QXmlStreamReader>
 
 #include <yaz/marcdisp.h>
@@ -45,11 +47,24 @@ QByteArray withoutControlBytes(QByteArray xml)
 
 bool MarcRecord::readXml(const QByteArray& xml)
 {
-    *this = MarcRecord();
     QXmlStreamReader r(xml);
+    return readNextXml(r);
+}
+
+bool MarcRecord::readNextXml(QXmlStreamReader& r, QString* error)
+{
+    *this = MarcRecord();
+    const qint64 start = r.characterOffset();
+    const auto refuse = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     bool inRecord = false;
     while (!r.atEnd()) {
         r.readNext();
+        if (inRecord && r.characterOffset() - start > MarcBudgets::kXmlRecordBytes)
+            return refuse(QStringLiteral("record MARCXML più lungo di %1 caratteri").arg(MarcBudgets::kXmlRecordBytes));
         if (r.isStartElement()) {
             const QStringView name = r.name();
             if (!inRecord) {
@@ -60,6 +75,8 @@ bool MarcRecord::readXml(const QByteArray& xml)
                 else
                     continue;
             }
+            if (m_controls.size() + m_fields.size() >= MarcBudgets::kFields)
+                return refuse(QStringLiteral("record con più di %1 campi").arg(MarcBudgets::kFields));
             if (name == u"leader") {
                 m_leader = r.readElementText();
             } else if (name == u"controlfield") {
@@ -75,6 +92,8 @@ bool MarcRecord::readXml(const QByteArray& xml)
                 if (!i2.isEmpty())
                     f.ind2 = i2.at(0);
                 while (r.readNextStartElement()) {
+                    if (f.subfields.size() >= MarcBudgets::kSubfields)
+                        return refuse(QStringLiteral("campo %1 con più di %2 sottocampi").arg(f.tag).arg(MarcBudgets::kSubfields));
                     if (r.name() == u"subfield") {
                         const QString code = r.attributes().value(QLatin1String("code")).toString();
                         const QString value = r.readElementText(QXmlStreamReader::IncludeChildElements);
@@ -87,12 +106,12 @@ bool MarcRecord::readXml(const QByteArray& xml)
                 m_fields.append(std::move(f));
             }
         } else if (r.isEndElement() && inRecord && r.name() == u"record") {
-            break;
+            return true;
         }
     }
-    if (r.hasError() && r.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-        return false;
-    return inRecord && !r.hasError();
+    if (r.hasError())
+        return refuse(QStringLiteral("XML non valido (%1, riga %2)").arg(r.errorString()).arg(r.lineNumber()));
+    return false;
 }
 
 bool MarcRecord::readIso2709(const QByteArray& bytes, const char* charset)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QXmlStreamReader;
+
 // One bibliographic record in the form the card's mapping reads and
 // writes: the leader, the control fields and the data fields with their
 // subfields, in the record's order. Whatever a catalogue sends (ISO 2709 in
@@ -32,6 +34,11 @@ public:
     // MARC 21 slim name space, inside a collection or an SRU wrapper).
     // False when there is none or the XML is broken.
     bool readXml(const QByteArray& xml);
+    // Reads the next <record> of a MARCXML file from `reader`, within
+    // MarcBudgets. False at the end (reader.atEnd() and no error), or when
+    // the XML is broken or a record goes beyond a budget (`error` says
+    // which, in Italian).
+    bool readNextXml(QXmlStreamReader& reader, QString* error = nullptr);
 
     // Turns an ISO 2709 record into this form through YAZ. `charset` is the
     // character set of the record's bytes ("marc-8" or "utf-8"); a MARC 21

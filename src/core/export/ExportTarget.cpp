@@ -133,7 +133,6 @@ QString marcRefusal(const QString& path)
     return refusalFor(path, &isMarc, QStringLiteral("un file MARC"));
 }
 
-
 QString refusal(const QString& path)
 {
     return refusalFor(path, &Spreadsheet::isOurs, QStringLiteral("un foglio di calcolo"));

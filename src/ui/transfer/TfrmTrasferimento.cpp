@@ -1,5 +1,11 @@
 #include "TfrmTrasferimento.h"
 
+#include "core/collections/Books.h"
+#include "core/import/CardRowSource.h"
+#include "core/import/NextCodes.h"
+#include "lookup/MarcExport.h"
+#include "lookup/MarcRowSource.h"
+
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/export/CardXlsx.h"
@@ -35,6 +41,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTableWidget>
@@ -57,13 +64,28 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect a
 
 // The first rows of a file as the import will read them: the first sheet
 // of a workbook, else a CSV in UTF-8 or Windows-1252.
-QList<QStringList> firstRows(const QString& path)
+QList<QStringList> firstRows(const QString& path, CardRowSource* source)
 {
     QList<QStringList> rows;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return rows;
     const QByteArray head = file.peek(8192);
+    if (source && source->recognises(head)) {
+        int line = 0;
+        QString error;
+        source->read(
+            file,
+            [&](CsvReader::Row& row) {
+                QStringList cells;
+                for (const QByteArray& cell : row.fields)
+                    cells << QString::fromUtf8(cell);
+                rows << cells;
+                return rows.size() <= kPreviewRows;
+            },
+            &line, &error);
+        return rows;
+    }
     if (XlsxReader::looksZipped(head)) {
         XlsxReader reader(file);
         reader.read([&](XlsxReader::Row& row) {
@@ -139,6 +161,11 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     m_cboFormato->setGeometry(260, 102, 330, 24);
     m_cboFormato->addItem(QStringLiteral("foglio .xlsx (da correggere con un foglio di calcolo)"), QStringLiteral("xlsx"));
     m_cboFormato->addItem(QStringLiteral("file .csv (per altri programmi)"), QStringLiteral("csv"));
+    // The book catalogue also as MARC records, for a library's system.
+    m_cboFormato->addItem(QStringLiteral("record MARC 21 (ISO 2709, .mrc)"), QStringLiteral("marc21"));
+    m_cboFormato->addItem(QStringLiteral("record MARC 21 (MARCXML, .xml)"), QStringLiteral("marc21xml"));
+    m_cboFormato->addItem(QStringLiteral("record UNIMARC (ISO 2709, .mrc)"), QStringLiteral("unimarc"));
+    m_cboFormato->addItem(QStringLiteral("record UNIMARC (MARCXML, .xml)"), QStringLiteral("unimarcxml"));
     auto* btnEsporta = Controls::button(pan, QStringLiteral("btnEsporta"), QStringLiteral("Esporta..."), {600, 100, 140, 28}, bold);
     connect(btnEsporta, &QPushButton::clicked, this, [this] { btnEsportaClick(); });
     m_lblEsportato = label(pan, QStringLiteral("lblEsportato"), QString(), {8, 134, 640, 22});
@@ -155,7 +182,26 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     m_chkDuplicati = new QCheckBox(QStringLiteral("accetta codici ripetuti"), pan);
     m_chkDuplicati->setObjectName(QStringLiteral("chkDuplicati"));
     m_chkDuplicati->setGeometry(600, 170, 220, 24);
-    m_lblFile = label(pan, QStringLiteral("lblFile"), QStringLiteral("Nessun file scelto (.xlsx, .csv o .txt)."), {8, 200, width, 20});
+    m_lblFile = label(pan, QStringLiteral("lblFile"), QStringLiteral("Nessun file scelto (.xlsx, .csv, .txt; per i libri .mrc, .xml)."),
+        {8, 200, 470, 20});
+    m_cboCodici = new QComboBox(pan);
+    m_cboCodici->setObjectName(QStringLiteral("cboCodici"));
+    m_cboCodici->setGeometry(490, 198, 250, 24);
+    m_cboCodici->addItem(QStringLiteral("MARC: codici numerati, prefisso"), QString());
+    m_cboCodici->addItem(QStringLiteral("MARC: codici dal campo 001"), QStringLiteral("001"));
+    m_cboCodici->addItem(QStringLiteral("MARC: codici dal campo 852 $p"), QStringLiteral("852p"));
+    m_cboCodici->setToolTip(QStringLiteral("Da dove vengono i codici delle schede importate da un file MARC: i numeri successivi al più "
+                                           "alto con il prefisso scritto a destra, oppure un campo dei record."));
+    m_txtPrefisso = new QLineEdit(pan);
+    m_txtPrefisso->setObjectName(QStringLiteral("txtPrefisso"));
+    m_txtPrefisso->setGeometry(750, 198, width - 742, 24);
+    m_txtPrefisso->setMaxLength(10);
+    m_txtPrefisso->setToolTip(QStringLiteral("Il prefisso dei codici numerati (\"L\" dà L000124 dopo L000123)."));
+    connect(m_cboCodici, &QComboBox::currentIndexChanged, this, [this] {
+        m_txtPrefisso->setEnabled(m_cboCodici->currentData().toString().isEmpty());
+        if (!m_file.isEmpty())
+            preview();
+    });
 
     m_grdAnteprima = new QTableWidget(pan);
     m_grdAnteprima->setObjectName(QStringLiteral("grdAnteprima"));
@@ -202,14 +248,44 @@ QString TfrmTrasferimento::archivePath() const
 QString TfrmTrasferimento::proposedExport() const
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString format = m_cboFormato->currentData().toString();
+    const QString suffix = !format.contains(QLatin1String("marc")) ? format
+        : format.endsWith(QLatin1String("xml"))                     ? QStringLiteral("xml")
+                                                                    : QStringLiteral("mrc");
     const QString name = QStringLiteral("%1-%2.%3")
-                             .arg(CardXlsx::sheetName(collection()), Clock::today().toString(QStringLiteral("yyyy-MM-dd")),
-                                 m_cboFormato->currentData().toString());
+                             .arg(CardXlsx::sheetName(collection()), Clock::today().toString(QStringLiteral("yyyy-MM-dd")), suffix);
     return QDir(documents.isEmpty() ? QDir::homePath() : documents).filePath(name);
+}
+
+std::unique_ptr<CardRowSource> TfrmTrasferimento::marcSource() const
+{
+    if (&collection() != &Books::collection())
+        return nullptr;
+    MarcRowSource::Options options;
+    options.codeTag = m_cboCodici->currentData().toString();
+    if (options.codeTag.isEmpty()) {
+        NextCodes codes;
+        options.codePrefix = m_txtPrefisso->text().trimmed();
+        if (codes.load(collection(), archivePath(), options.codePrefix)) {
+            options.firstCode = codes.next();
+            options.codeWidth = static_cast<int>(codes.take().size() - options.codePrefix.size());
+        }
+    }
+    return std::make_unique<MarcRowSource>(options);
 }
 
 void TfrmTrasferimento::collectionChanged()
 {
+    const bool books = &collection() == &Books::collection();
+    m_cboCodici->setVisible(books);
+    m_txtPrefisso->setVisible(books);
+    // MARC is for the book catalogue only.
+    for (int i = 0; i < m_cboFormato->count(); ++i) {
+        const bool marc = m_cboFormato->itemData(i).toString().contains(QLatin1String("marc"));
+        qobject_cast<QStandardItemModel*>(m_cboFormato->model())->item(i)->setEnabled(!marc || books);
+    }
+    if (!books && m_cboFormato->currentData().toString().contains(QLatin1String("marc")))
+        m_cboFormato->setCurrentIndex(0);
     const bool yearly = collection().yearly();
     m_txtAnno->setEnabled(yearly);
     findChild<QLabel*>(QStringLiteral("lblAnno"))->setEnabled(yearly);
@@ -249,7 +325,12 @@ void TfrmTrasferimento::btnEsportaClick()
         Msg::warning(this, QStringLiteral("Non c'è ancora un archivio di %1 da esportare.").arg(c.pluralWithArticle()));
         return;
     }
-    const bool xlsx = m_cboFormato->currentData().toString() == QLatin1String("xlsx");
+    const QString format = m_cboFormato->currentData().toString();
+    if (format.contains(QLatin1String("marc"))) {
+        exportMarc(format);
+        return;
+    }
+    const bool xlsx = format == QLatin1String("xlsx");
     QString target = FileChooser::chooseSaveFile(this, QStringLiteral("Esporta il catalogo completo"), proposedExport(),
         xlsx ? QStringLiteral("Foglio di calcolo (*.xlsx)") : QStringLiteral("File CSV (*.csv)"));
     if (target.isEmpty())
@@ -281,6 +362,43 @@ void TfrmTrasferimento::btnEsportaClick()
     setStatus(QStringLiteral("Esportazione completata."));
 }
 
+void TfrmTrasferimento::exportMarc(const QString& format)
+{
+    const bool xml = format.endsWith(QLatin1String("xml"));
+    QString target = FileChooser::chooseSaveFile(this, QStringLiteral("Esporta il catalogo come record MARC"), proposedExport(),
+        xml ? QStringLiteral("MARCXML (*.xml)") : QStringLiteral("Record MARC ISO 2709 (*.mrc)"));
+    if (target.isEmpty())
+        return;
+    const QString suffix = xml ? QStringLiteral(".xml") : QStringLiteral(".mrc");
+    if (!target.endsWith(suffix, Qt::CaseInsensitive))
+        target += suffix;
+    if (const QString refusal = ExportTarget::marcRefusal(target); !refusal.isEmpty()) {
+        Msg::error(this, refusal + QLatin1Char('.'));
+        return;
+    }
+    MarcExport::Options options;
+    options.syntax = format.startsWith(QLatin1String("marc21")) ? Catalogue::Syntax::Marc21 : Catalogue::Syntax::Unimarc;
+    options.format = xml ? MarcWriter::Format::MarcXml : MarcWriter::Format::Iso2709;
+    setStatus(QStringLiteral("Esportazione in corso..."));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    MarcExport::Outcome outcome;
+    const bool saved = MarcExport::save(archivePath(), target, options, &outcome);
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        setStatus(QString());
+        Msg::error(
+            this, QStringLiteral("Esportazione non riuscita: %1; l'eventuale file precedente è rimasto com'era.").arg(outcome.reason));
+        return;
+    }
+    m_exported = target;
+    m_lblEsportato->setText(QStringLiteral("%1 come %2 in %3")
+            .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"), Catalogue::syntaxName(options.syntax),
+                QDir::toNativeSeparators(target)));
+    m_lblEsportato->setToolTip(QDir::toNativeSeparators(target));
+    m_btnApriCartella->setVisible(true);
+    setStatus(QStringLiteral("Esportazione completata."));
+}
+
 void TfrmTrasferimento::btnApriCartellaClick()
 {
     if (!m_exported.isEmpty())
@@ -290,7 +408,8 @@ void TfrmTrasferimento::btnApriCartellaClick()
 void TfrmTrasferimento::btnScegliClick()
 {
     const QString chosen = FileChooser::chooseFile(
-        this, QStringLiteral("Scegli il file da importare"), QStringLiteral("Fogli di calcolo e file CSV (*.xlsx *.csv *.txt)"));
+        this, QStringLiteral("Scegli il file da importare"),
+        QStringLiteral("Fogli di calcolo, file CSV e record MARC (*.xlsx *.csv *.txt *.mrc *.iso *.marc *.xml)"));
     if (chosen.isEmpty())
         return;
     m_file = chosen;
@@ -303,7 +422,8 @@ void TfrmTrasferimento::btnScegliClick()
 
 void TfrmTrasferimento::preview()
 {
-    const QList<QStringList> rows = firstRows(m_file);
+    const std::unique_ptr<CardRowSource> source = marcSource();
+    const QList<QStringList> rows = firstRows(m_file, source.get());
     m_grdAnteprima->clear();
     m_grdAnteprima->setRowCount(0);
     if (rows.isEmpty()) {
@@ -365,6 +485,8 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         return false;
     }
     CardImport cards(c);
+    const std::unique_ptr<CardRowSource> marc = marcSource();
+    cards.setRowSource(marc.get());
     CardImport::Options options;
     options.allowDuplicates = m_chkDuplicati->isChecked();
     options.archive = archivePath();

@@ -707,8 +707,10 @@ void TransferTest::screenMarcOutAndIn_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("MARC 21, ISO 2709") << "marc21" << "mrc";
-    QTest::newRow("UNIMARC, MARCXML") << "unimarcxml" << "xml";
+    QTest::newRow("MARC 21, ISO 2709") << "marc21"
+                                       << "mrc";
+    QTest::newRow("UNIMARC, MARCXML") << "unimarcxml"
+                                      << "xml";
 }
 
 // The book catalogue out as MARC through Esporta and back into a fresh

@@ -114,13 +114,67 @@ bool MarcRecord::readNextXml(QXmlStreamReader& r, QString* error)
     return false;
 }
 
+// A UTF-8 record's fields read straight from its directory: no character
+// set to convert, so YAZ's round trip through MARCXML is not needed. False
+// when the structure does not hold (YAZ then has its say).
+bool MarcRecord::readUtf8Iso2709(const QByteArray& r)
+{
+    const auto number = [&](qsizetype at, qsizetype count) {
+        qsizetype n = 0;
+        for (qsizetype i = at; i < at + count; ++i) {
+            if (i >= r.size() || r.at(i) < '0' || r.at(i) > '9')
+                return qsizetype(-1);
+            n = n * 10 + (r.at(i) - '0');
+        }
+        return n;
+    };
+    const qsizetype base = number(12, 5);
+    if (r.size() < 25 || base < 25 || base > r.size() || (base - 25) % 12 != 0)
+        return false;
+    m_leader = QString::fromLatin1(r.left(24));
+    const qsizetype entries = (base - 25) / 12;
+    for (qsizetype e = 0; e < entries; ++e) {
+        const qsizetype at = 24 + e * 12;
+        const qsizetype length = number(at + 3, 4);
+        const qsizetype start = number(at + 7, 5);
+        if (length < 1 || start < 0 || base + start + length > r.size())
+            return false;
+        // The field without its end mark; UNIMARC's ESC H/ESC I non-sorting
+        // marks go with the others.
+        QByteArray field = r.mid(base + start, length - 1);
+        field.replace("\x1bH", "").replace("\x1bI", "");
+        const QString tag = QString::fromLatin1(r.mid(at, 3));
+        if (tag < QLatin1String("010")) {
+            m_controls.append({tag, withoutSortMarks(QString::fromUtf8(field))});
+            continue;
+        }
+        DataField f;
+        f.tag = tag;
+        f.ind1 = field.size() > 0 ? QLatin1Char(field.at(0)) : QLatin1Char(' ');
+        f.ind2 = field.size() > 1 ? QLatin1Char(field.at(1)) : QLatin1Char(' ');
+        const QList<QByteArray> parts = field.mid(2).split('\x1f');
+        for (qsizetype i = 1; i < parts.size(); ++i) {
+            if (parts[i].isEmpty())
+                continue;
+            f.subfields.append({QLatin1Char(parts[i].at(0)), withoutSortMarks(QString::fromUtf8(parts[i].mid(1)))});
+        }
+        m_fields.append(std::move(f));
+    }
+    return true;
+}
+
 bool MarcRecord::readIso2709(const QByteArray& bytes, const char* charset)
 {
     *this = MarcRecord();
-    yaz_marc_t mt = yaz_marc_create();
-    yaz_marc_xml(mt, YAZ_MARC_MARCXML);
     const bool utf8 = yaz_marc_check_marc21_coding(charset, bytes.constData(), static_cast<int>(bytes.size())) != 0
         || qstrcmp(charset, "utf-8") == 0;
+    if (utf8) {
+        if (readUtf8Iso2709(bytes))
+            return true;
+        *this = MarcRecord();
+    }
+    yaz_marc_t mt = yaz_marc_create();
+    yaz_marc_xml(mt, YAZ_MARC_MARCXML);
     // UNIMARC writes the non-sorting marks as ESC H and ESC I, which YAZ
     // drops without their letter; in UTF-8 they become the same marks as
     // two bytes each (U+0088, U+0089), so no length in the record changes.

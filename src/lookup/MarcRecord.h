@@ -59,6 +59,8 @@ public:
     bool isEmpty() const { return m_leader.isEmpty() && m_fields.isEmpty() && m_controls.isEmpty(); }
 
 private:
+    bool readUtf8Iso2709(const QByteArray& bytes);
+
     QString m_leader;
     QList<QPair<QString, QString>> m_controls;
     QList<DataField> m_fields;

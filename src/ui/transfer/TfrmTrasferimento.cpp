@@ -186,7 +186,7 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
         {8, 200, 470, 20});
     m_cboCodici = new QComboBox(pan);
     m_cboCodici->setObjectName(QStringLiteral("cboCodici"));
-    m_cboCodici->setGeometry(490, 198, 250, 24);
+    m_cboCodici->setGeometry(490, 197, 250, 22);
     m_cboCodici->addItem(QStringLiteral("MARC: codici numerati, prefisso"), QString());
     m_cboCodici->addItem(QStringLiteral("MARC: codici dal campo 001"), QStringLiteral("001"));
     m_cboCodici->addItem(QStringLiteral("MARC: codici dal campo 852 $p"), QStringLiteral("852p"));
@@ -194,8 +194,9 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
                                            "alto con il prefisso scritto a destra, oppure un campo dei record."));
     m_txtPrefisso = new QLineEdit(pan);
     m_txtPrefisso->setObjectName(QStringLiteral("txtPrefisso"));
-    m_txtPrefisso->setGeometry(750, 198, width - 742, 24);
+    m_txtPrefisso->setGeometry(750, 197, width - 742, 22);
     m_txtPrefisso->setMaxLength(10);
+    m_txtPrefisso->setPlaceholderText(QStringLiteral("prefisso"));
     m_txtPrefisso->setToolTip(QStringLiteral("Il prefisso dei codici numerati (\"L\" dà L000124 dopo L000123)."));
     connect(m_cboCodici, &QComboBox::currentIndexChanged, this, [this] {
         m_txtPrefisso->setEnabled(m_cboCodici->currentData().toString().isEmpty());
@@ -250,10 +251,10 @@ QString TfrmTrasferimento::proposedExport() const
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString format = m_cboFormato->currentData().toString();
     const QString suffix = !format.contains(QLatin1String("marc")) ? format
-        : format.endsWith(QLatin1String("xml"))                     ? QStringLiteral("xml")
-                                                                    : QStringLiteral("mrc");
-    const QString name = QStringLiteral("%1-%2.%3")
-                             .arg(CardXlsx::sheetName(collection()), Clock::today().toString(QStringLiteral("yyyy-MM-dd")), suffix);
+        : format.endsWith(QLatin1String("xml"))                    ? QStringLiteral("xml")
+                                                                   : QStringLiteral("mrc");
+    const QString name
+        = QStringLiteral("%1-%2.%3").arg(CardXlsx::sheetName(collection()), Clock::today().toString(QStringLiteral("yyyy-MM-dd")), suffix);
     return QDir(documents.isEmpty() ? QDir::homePath() : documents).filePath(name);
 }
 
@@ -392,8 +393,8 @@ void TfrmTrasferimento::exportMarc(const QString& format)
     }
     m_exported = target;
     m_lblEsportato->setText(QStringLiteral("%1 come %2 in %3")
-            .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"), Catalogue::syntaxName(options.syntax),
-                QDir::toNativeSeparators(target)));
+                                .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"),
+                                    Catalogue::syntaxName(options.syntax), QDir::toNativeSeparators(target)));
     m_lblEsportato->setToolTip(QDir::toNativeSeparators(target));
     m_btnApriCartella->setVisible(true);
     setStatus(QStringLiteral("Esportazione completata."));
@@ -407,8 +408,7 @@ void TfrmTrasferimento::btnApriCartellaClick()
 
 void TfrmTrasferimento::btnScegliClick()
 {
-    const QString chosen = FileChooser::chooseFile(
-        this, QStringLiteral("Scegli il file da importare"),
+    const QString chosen = FileChooser::chooseFile(this, QStringLiteral("Scegli il file da importare"),
         QStringLiteral("Fogli di calcolo, file CSV e record MARC (*.xlsx *.csv *.txt *.mrc *.iso *.marc *.xml)"));
     if (chosen.isEmpty())
         return;

@@ -81,7 +81,7 @@ private:
     QLabel* m_lblFile = nullptr;
     QTableWidget* m_grdAnteprima = nullptr;
     QCheckBox* m_chkDuplicati = nullptr;
-    QComboBox* m_cboCodici = nullptr;  // MARC files: where the codes come from
+    QComboBox* m_cboCodici = nullptr;   // MARC files: where the codes come from
     QLineEdit* m_txtPrefisso = nullptr; // MARC files: the numbered codes' prefix
     QProgressBar* m_prgAvanzamento = nullptr;
     QListWidget* m_lstProblemi = nullptr;

@@ -1,3 +1,4 @@
+#include "CatalogueServers.h"
 #include "CliRun.h"
 #include "CoreSupport.h"
 #include "MarcFixtures.h"
@@ -139,6 +140,7 @@ private slots:
     void hostileFilesAreRefused();
     void cancelledImportLeavesTheArchive();
     void largestRecordIsRead();
+    void boxOfIsbnsFromAFile();
 };
 
 // clang-format off
@@ -572,6 +574,44 @@ void MarcTest::largestRecordIsRead()
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY2(r.out.startsWith(QStringLiteral("2 schede pronte")), qPrintable(r.out));
     QVERIFY2(r.out.contains(QStringLiteral("650 (2), 856 (2)")), qPrintable(r.out));
+}
+
+// A box of books: found, unknown, not an ISBN, repeated (in another form),
+// an ISBN-10 by hand; the cards found appended together, numbered after
+// the highest code with the prefix, on the shelf given.
+void MarcTest::boxOfIsbnsFromAFile()
+{
+    ZebraServer zebra;
+    QVERIFY2(zebra.started(), qPrintable(zebra.failure()));
+    TestFolder folder;
+    const RecordLayout& layout = *Books::collection().layout;
+    writeArchive(folder, {card(layout, {{"Titolo", "a"}, {"Codice", "D000041"}, {"Autore", "x"}})});
+    const QByteArray before = folder.read(Books::collection().archiveName());
+    folder.write("box.txt", "9788804339489\r\n9780000000002\n12-34\n\n88-04-33948-9\n978-0-00-748729-5\n");
+    const QStringList args{"--folder", folder.path(), "catalogue", folder.file("box.txt"), "--server", zebra.z3950("libri21"),
+        "--code-prefix", "D", "--shelf", "Dono 2026"};
+    const CliResult dry = cli(args + QStringList{"--dry-run"});
+    QCOMPARE(dry.code, 1);
+    QCOMPARE(folder.read(Books::collection().archiveName()), before);
+    const CliResult r = cli(args);
+    QCOMPARE(r.code, 1);
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 6);
+    QVERIFY2(lines[0].startsWith(QString::fromUtf8("9788804339489\ttrovato\tD000042\tPerché leggere i classici, Calvino, Italo, 1991")),
+        qPrintable(lines[0]));
+    QCOMPARE(lines[1], QStringLiteral("9780000000002\tnessuna scheda"));
+    QCOMPARE(lines[2], QString::fromUtf8("12-34\tnon è un ISBN"));
+    QCOMPARE(lines[3], QStringLiteral("88-04-33948-9\tripetuto"));
+    QVERIFY2(lines[4].startsWith(QStringLiteral("978-0-00-748729-5\ttrovato\tD000043\tThe hobbit")), qPrintable(lines[4]));
+    QCOMPARE(lines[5], QStringLiteral("2 libri trovati, 2 senza scheda; schede aggiunte: 2"));
+    const QList<QByteArray> cards = archiveCards(folder);
+    QCOMPARE(cards.size(), 3);
+    Record c(layout);
+    c.bytes() = cards[2];
+    QCOMPARE(c.text("Codice"), QStringLiteral("D000043"));
+    QCOMPARE(c.text("Scaffale"), QStringLiteral("Dono 2026"));
+    QCOMPARE(c.text("Isbn"), QStringLiteral("9780007487295"));
+    QCOMPARE(c.text("Annullata"), QStringLiteral("No"));
 }
 
 QTEST_GUILESS_MAIN(MarcTest)

@@ -7,6 +7,7 @@
 #include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/CatalogueCommand.h"
 #include "cli/MarcCommands.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
@@ -427,6 +428,18 @@ int lookup(const Options& o, QTextStream& out, QTextStream& err)
     return LookupCommand::run(o.positional.value(0), o.lookup, out, err);
 }
 
+int catalogue(const Options& o, QTextStream& out, QTextStream& err)
+{
+    CatalogueCommand::Given given;
+    given.lookup = o.lookup;
+    given.codePrefix = o.marcImport.codePrefix;
+    given.dryRun = o.dryRun;
+    for (const auto& [name, text] : o.filters)
+        if (name == QLatin1String("shelf"))
+            given.shelf = text;
+    return CatalogueCommand::run(o.positional.value(0), given, out, err);
+}
+
 QString loansUsage();
 QString yearUsage();
 
@@ -462,16 +475,16 @@ const std::vector<OptionRow>& optionTable()
         {u"marc21"_s, {}, {u"export"_s}, nullptr, {}},
         {u"unimarc"_s, {}, {u"export"_s}, nullptr, {}},
         {u"xml"_s, {}, {u"export"_s}, nullptr, {}},
-        {u"dry-run"_s, {}, {u"import"_s}, nullptr, {}},
+        {u"dry-run"_s, {}, {u"import"_s, u"catalogue"_s}, nullptr, {}},
         {u"with-cancelled"_s, {}, {u"labels"_s}, nullptr, {}},
         {u"allow-duplicates"_s, {}, {u"import"_s}, nullptr, {}},
         {u"encoding"_s, u"utf-8|windows-1252"_s, {u"import"_s}, nullptr, u"--encoding vuole utf-8 o windows-1252"_s},
         {u"available"_s, {}, {u"search"_s}, nullptr, {}},
-        {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
-        {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
-        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s, u"import"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"catalogue"_s, u"NOME"_s, {u"lookup"_s, u"catalogue"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
+        {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s, u"catalogue"_s}, nullptr, u"--server vuole un indirizzo"_s},
+        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s, u"import"_s, u"catalogue"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
         {u"code-tag"_s, u"TAG"_s, {u"import"_s}, nullptr, u"--code-tag vuole un campo MARC"_s},
-        {u"code-prefix"_s, u"P"_s, {u"import"_s}, nullptr, u"--code-prefix vuole un prefisso"_s},
+        {u"code-prefix"_s, u"P"_s, {u"import"_s, u"catalogue"_s}, nullptr, u"--code-prefix vuole un prefisso"_s},
     };
     // clang-format on
     return table;
@@ -601,6 +614,9 @@ const std::vector<VerbRow>& verbTable()
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup},
+        {u"catalogue"_s, Takes::Folder, 1, u"catalogue vuole il file degli ISBN"_s, Filters::Shelf,
+            {u"catalogue ISBN.txt [--catalogue NOME | --server INDIRIZZO] [--code-prefix P] [--shelf S] [--dry-run]"_s},
+            &CatalogueCommand::usage, &catalogue},
     };
     // clang-format on
     return table;

@@ -293,7 +293,8 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
 
     CardImport cards(*o.collection);
     QString refusal;
-    const std::unique_ptr<CardRowSource> marc = MarcCommands::importSource(*o.collection, archivePath(o), o.marcImport, &refusal);
+    const std::unique_ptr<CardRowSource> marc = MarcCommands::importSource(
+        *o.collection, archivePath(o), file.peek(4096), o.marcImport, &refusal);
     if (!refusal.isEmpty())
         return fail(err, refusal);
     cards.setRowSource(marc.get());
@@ -560,7 +561,7 @@ const std::vector<VerbRow>& verbTable()
         {u"sample"_s, Takes::Archive, -1, {}, Filters::None, {u"sample %1 NUMERO [--year AAAA] [--seed N]"_s}, nullptr, &addSamples},
         {u"import"_s, Takes::Archive, -1, {}, Filters::None,
             {u"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]"_s, u"              [--allow-duplicates] [--encoding utf-8|windows-1252]"_s,
-                u"import books FILE.mrc|FILE.xml [--syntax marc21|unimarc] [--code-prefix P | --code-tag TAG] [--dry-run]"_s},
+                u"import books FILE.mrc|FILE.xml [--syntax marc21|unimarc]"_s, u"              [--code-prefix P | --code-tag TAG] [--dry-run]"_s},
             []() -> QString { return QStringLiteral(
                 "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
                 "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
@@ -615,7 +616,7 @@ const std::vector<VerbRow>& verbTable()
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup},
         {u"catalogue"_s, Takes::Folder, 1, u"catalogue vuole il file degli ISBN"_s, Filters::Shelf,
-            {u"catalogue ISBN.txt [--catalogue NOME | --server INDIRIZZO] [--code-prefix P] [--shelf S] [--dry-run]"_s},
+            {u"catalogue ISBN.txt [--catalogue NOME | --server INDIRIZZO]"_s, u"          [--code-prefix P] [--shelf S] [--dry-run]"_s},
             &CatalogueCommand::usage, &catalogue},
     };
     // clang-format on

@@ -70,7 +70,7 @@ QString MarcCommands::importUsage()
 }
 
 std::unique_ptr<CardRowSource> MarcCommands::importSource(
-    const Collection& collection, const QString& archivePath, const ImportGiven& given, QString* refusal)
+    const Collection& collection, const QString& archivePath, const QByteArray& head, const ImportGiven& given, QString* refusal)
 {
     const bool marcAsked = !given.syntax.isEmpty() || !given.codeTag.isEmpty() || given.codePrefixGiven;
     if (&collection != &Books::collection()) {
@@ -99,7 +99,8 @@ std::unique_ptr<CardRowSource> MarcCommands::importSource(
             return nullptr;
         }
         options.codeTag = given.codeTag;
-    } else {
+    } else if (MarcRowSource(options).recognises(head)) {
+        // The archive is read for its highest code only for a MARC file.
         NextCodes codes;
         if (!codes.load(collection, archivePath, given.codePrefix)) {
             *refusal = QStringLiteral("impossibile leggere %1 per trovarne l'ultimo codice").arg(QDir::toNativeSeparators(archivePath));
@@ -109,6 +110,8 @@ std::unique_ptr<CardRowSource> MarcCommands::importSource(
         options.firstCode = codes.next();
         const QString sample = codes.take();
         options.codeWidth = static_cast<int>(sample.size() - given.codePrefix.size());
+    } else {
+        return nullptr; // a sheet: the import reads it as ever
     }
     return std::make_unique<MarcRowSource>(options);
 }

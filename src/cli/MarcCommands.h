@@ -35,9 +35,10 @@ struct ImportGiven {
 
 // A reader of MARC files for the import of `collection` (the books only;
 // nullptr for the others, or when the options are wrong: `refusal` then
-// says why). Numbered codes follow the highest of `archivePath`.
+// says why, or when the file, beginning with `head`, is no MARC file).
+// Numbered codes follow the highest of `archivePath`.
 std::unique_ptr<CardRowSource> importSource(
-    const Collection& collection, const QString& archivePath, const ImportGiven& given, QString* refusal);
+    const Collection& collection, const QString& archivePath, const QByteArray& head, const ImportGiven& given, QString* refusal);
 
 QString importUsage();
 

@@ -27,6 +27,10 @@ public:
     // Why a card cannot be lent now ("annullata", "già in prestito a ..."),
     // empty when it can.
     static QString refusal(const DeskCard& card);
+    // Why `reader` cannot be written as a borrower (missing, a control
+    // character, a character or a length the card's field cannot hold),
+    // empty when it can; without a collection, for any that lends.
+    static QString readerRefusal(const QString& reader, const Collection* collection = nullptr);
     // The date a lend made `today` writes, in the card's own form.
     static QString loanDate(const Collection& collection, const QDate& today, int days);
 

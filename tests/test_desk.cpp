@@ -341,6 +341,7 @@ void DeskTest::scannerDrivesTheDesk()
     QTest::keyClicks(desk.txtCodice(), QStringLiteral("XYZ"));
     QTest::keyClick(desk.txtCodice(), Qt::Key_Return);
     QVERIFY(desk.lblMessaggio()->text().contains(QStringLiteral("Nessuna scheda ha il codice XYZ")));
+    QVERIFY(desk.lblMessaggio()->styleSheet().contains(QStringLiteral("#DC143C")));
     QCOMPARE(desk.txtCodice()->selectedText(), QStringLiteral("XYZ"));
     // A cancelled card: its state said, never lent.
     QTest::keyClicks(desk.txtCodice(), QStringLiteral("L-004"));
@@ -739,7 +740,7 @@ void DeskTest::readersAndRemindersFromTheOverview()
     // Each item says whether it is a book or a DVD, and "Stampa" prints
     // the readers while they are shown.
     QVERIFY(overview.lstLettori()->topLevelItem(0)->child(0)->text(0).startsWith(QStringLiteral("! Libro  Cod. L-002")));
-    QVERIFY(overview.lstLettori()->topLevelItem(0)->child(1)->text(0).startsWith(QStringLiteral("! DVD  Cod. D-002")));
+    QVERIFY(overview.lstLettori()->topLevelItem(0)->child(1)->text(0).startsWith(QStringLiteral("! DVD    Cod. D-002")));
     const QStringList printed = overview.printLines();
     QCOMPARE(printed.at(0), QStringLiteral("ROSSI MARIO  (2 in prestito, 2 in ritardo)"));
     QVERIFY(printed.at(1).contains(QStringLiteral("Libro  Cod. L-002  Le città invisibili")));
@@ -749,14 +750,25 @@ void DeskTest::readersAndRemindersFromTheOverview()
     QCOMPARE(overview.choice()->collection, &Dvds::collection());
     QCOMPARE(overview.choice()->index, 1);
 
+    // Esc closes the list.
+    {
+        TfrmPrestiti again;
+        again.show();
+        again.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&again));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!again.isVisible());
+        QVERIFY(!again.choice());
+    }
+
     // The command line writes the same letters as a PDF.
     const QString pdf = folder.file(QStringLiteral("solleciti.pdf"));
     QString out;
     QCOMPARE(cli({QStringLiteral("reminders"), QStringLiteral("--out"), pdf}, &out), 0);
-    QVERIFY(out.contains(QStringLiteral("Rossi Mario\t2")));
+    QVERIFY(out.contains(QStringLiteral("ROSSI MARIO\t2")));
     const QString text = pdfText(pdf);
     if (!text.isEmpty()) {
-        QVERIFY(text.contains(QStringLiteral("Gentile Rossi Mario,")));
+        QVERIFY(text.contains(QStringLiteral("Gentile ROSSI MARIO,")));
         QVERIFY(text.contains(QStringLiteral("Palomar")) == false);
     }
 }
@@ -819,6 +831,8 @@ void DeskTest::stocktakeResumesFromItsFile()
         }
         QCOMPARE(screen.lblConteggio()->text(), QStringLiteral("Contate 1 schede su 3"));
         QCOMPARE(screen.lstLetture()->count(), 3);
+        // The pause is named so, never to be taken for the end.
+        QCOMPARE(screen.control<QPushButton>(QStringLiteral("btnChiudi"))->text(), QStringLiteral("Sospendi ed esci"));
         screen.btnChiudiClick(); // a pause: the file stays
     }
     QVERIFY(Stocktake::pending());
@@ -833,6 +847,9 @@ void DeskTest::stocktakeResumesFromItsFile()
 
     TfrmInventario screen;
     screen.show();
+    // What is in sospeso is said before it is resumed.
+    QVERIFY2(screen.lblMessaggio()->text().contains(QStringLiteral("in sospeso (Libri, scaffale A1, 3 codici letti)")),
+        qPrintable(screen.lblMessaggio()->text()));
     screen.btnRiprendiClick();
     QVERIFY(screen.stocktake());
     QCOMPARE(screen.stocktake()->scans().size(), std::size_t(3));

@@ -100,15 +100,17 @@ QString LendingDesk::refusal(const DeskCard& card)
 
 QString LendingDesk::readerRefusal(const QString& reader, const Collection* collection)
 {
-    const QString name = Text::trimmed(reader);
-    if (name.isEmpty())
-        return QStringLiteral("manca il nome del lettore");
-    for (const QChar ch : name) {
+    // Looked for before any trimming, which would take a control
+    // character at either end away and keep what follows it.
+    for (const QChar ch : reader) {
         const QChar::Category cat = ch.category();
         if (cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph)
             return QStringLiteral("il nome del lettore contiene un carattere di controllo (U+%1)")
                 .arg(QString::number(ch.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
     }
+    const QString name = Text::trimmed(reader);
+    if (name.isEmpty())
+        return QStringLiteral("manca il nome del lettore");
     bool exact = true;
     const qsizetype bytes = Cp1252::encode(name, &exact).size();
     if (!exact)
@@ -160,7 +162,7 @@ bool LendingDesk::lend(const DeskCard& card, const QString& reader, const QDate&
         return refuse(refused);
     const QString name = Text::trimmed(reader);
     const Collection& c = *card.collection;
-    if (const QString why = readerRefusal(name, &c); !why.isEmpty())
+    if (const QString why = readerRefusal(reader, &c); !why.isEmpty())
         return refuse(why);
     const QByteArray after = DeskCard::withLoan(c, card.bytes, name, loanDate(c, today, days));
     if (!write(c, card.index, card.bytes, after))

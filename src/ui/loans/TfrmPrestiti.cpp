@@ -94,13 +94,16 @@ LoanWords loanWords()
     return words;
 }
 
+// "Libro" and "DVD" in one column, as the list has them.
+constexpr int kKindWidth = 5;
+
 // One item under its reader: late mark, kind (a reader holds books and
 // DVDs alike), code, title, date and note.
 QString itemLine(const Loan& loan)
 {
     return QStringLiteral("%1%2  Cod. %3  %4  %5%6")
-        .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "), Text::utf8(loan.collection->loans->name), loan.code, loan.title,
-            loan.date, loan.note == LoanNote::None ? QString() : QStringLiteral("  ") + LoanList::noteText(loan));
+        .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "), Text::utf8(loan.collection->loans->name).leftJustified(kKindWidth),
+            loan.code, loan.title, loan.date, loan.note == LoanNote::None ? QString() : QStringLiteral("  ") + LoanList::noteText(loan));
 }
 
 } // namespace

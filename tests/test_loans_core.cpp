@@ -5,12 +5,16 @@
 #include "CoreSupport.h"
 #include "LoanFixtures.h"
 
+#include "core/collections/Books.h"
+#include "core/desk/CodeIndex.h"
 #include "core/desk/DeskCard.h"
 #include "core/desk/DeskSettings.h"
 #include "core/desk/LendingDesk.h"
 #include "core/desk/Readers.h"
 #include "core/desk/Reminders.h"
 #include "core/loans/LoanList.h"
+#include "core/search/Search.h"
+#include "core/search/SearchIndex.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/RecordStore.h"
 #include "core/text/Clock.h"
@@ -18,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QThread>
 
 using namespace LoanFixtures;
 
@@ -35,6 +40,7 @@ private slots:
     void loanPeriodIsBounded();
     void cardLineOfTheDeskAndTheCommandLine();
     void codeChangedByAnotherProgramIsSeen();
+    void codesReadThroughTheCompactCopy();
 };
 
 void LoansCoreTest::orderAndMarks()
@@ -267,6 +273,52 @@ void LoansCoreTest::codeChangedByAnotherProgramIsSeen()
     setBack();
     QCOMPARE(positions(desk, QStringLiteral("N1")), QStringList{"Libro 1"});
     QCOMPARE(positions(desk, QStringLiteral("C1")), QStringList{"DVD 1"});
+}
+
+void LoansCoreTest::codesReadThroughTheCompactCopy()
+{
+    TestFolder folder;
+    writeArchives(folder);
+    const QString path = folder.file(QStringLiteral("Libri.pro"));
+    // The searches' compact copy of the archive, made as a search makes it.
+    SearchIndex::setSettle(std::chrono::nanoseconds(0));
+    QStringList lines;
+    for (int tries = 0; tries < 100 && !QFile::exists(SearchIndex::pathFor(path)); ++tries) {
+        Search(Books::search()).run(path, lines);
+        QThread::msleep(10);
+    }
+    SearchIndex::setSettle(std::chrono::seconds(2));
+    QVERIFY(QFile::exists(SearchIndex::pathFor(path)));
+
+    // A key the copy finds inside longer codes too ("C" in every "Cn"): only
+    // the card whose code it is.
+    CodeIndex codes(Books::collection());
+    QList<qint64> positions;
+    QVERIFY(codes.lookup(DeskCard::key(QStringLiteral(" c2 ")), positions));
+    QVERIFY(codes.fromCopy());
+    QCOMPARE(positions, QList<qint64>{1});
+    QVERIFY(codes.lookup(DeskCard::key(QStringLiteral("C")), positions));
+    QCOMPARE(positions, QList<qint64>{});
+
+    // The desk's write: the index made from the copy first, kept after it;
+    // another program's change after that is seen all the same.
+    LendingDesk desk;
+    std::vector<DeskCard> cards;
+    QVERIFY(desk.find(QStringLiteral("C3"), cards));
+    QCOMPARE(cards.size(), std::size_t(2));
+    QVERIFY(desk.lend(cards.front(), QStringLiteral("Rosa"), Clock::today(), 14));
+    RecordStore other;
+    QVERIFY(other.open(path, TSchedaLibro.size));
+    QByteArray bytes;
+    QVERIFY(other.seek(2) && other.read(bytes));
+    Record r(TSchedaLibro);
+    r.bytes() = bytes;
+    r.setText("Codice", QStringLiteral("N3"));
+    QVERIFY(other.seek(2) && other.write(r.bytes()));
+    other.close();
+    QVERIFY(desk.find(QStringLiteral("N3"), cards));
+    QCOMPARE(cards.size(), std::size_t(1));
+    QCOMPARE(cards.front().borrower, QStringLiteral("Rosa"));
 }
 
 QTEST_GUILESS_MAIN(LoansCoreTest)

@@ -75,7 +75,7 @@ int lend(const QString& code, const QString& reader, const QString& date, QTextS
         err << "tomaria-cli: " << why << "\n";
         return kRefused;
     }
-    LendingDesk desk;
+    LendingDesk desk(false);
     DeskCard card;
     if (const int code_ = oneCard(desk, code, card, err))
         return code_;
@@ -90,7 +90,7 @@ int lend(const QString& code, const QString& reader, const QString& date, QTextS
 
 int giveBack(const QString& code, QTextStream& out, QTextStream& err)
 {
-    LendingDesk desk;
+    LendingDesk desk(false);
     DeskCard card;
     if (const int code_ = oneCard(desk, code, card, err))
         return code_;

@@ -2,6 +2,7 @@
 
 #include "core/collections/Collection.h"
 #include "core/desk/DeskCard.h"
+#include "core/search/Fold.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
@@ -84,6 +85,50 @@ bool CodeIndex::build(RecordStore& store, const Stamp& stamp)
     return true;
 }
 
+bool CodeIndex::open(RecordStore& store, Stamp& now) const
+{
+    return store.open(path(), m_collection->layout->size, RecordStore::Mode::ReadExisting) && stampOf(store, now);
+}
+
+bool CodeIndex::prepare()
+{
+    if (!QFileInfo::exists(path()))
+        return true;
+    RecordStore store;
+    Stamp now;
+    if (!open(store, now))
+        return false;
+    return (m_built && now == m_stamp) || build(store, now);
+}
+
+bool CodeIndex::fromCopy(RecordStore& store, const QByteArray& key, QList<qint64>& positions)
+{
+    const FieldDef* code = DeskCard::field(*m_collection, DeskCard::Role::Code);
+    const SlotKind kind = m_collection->layout->kind;
+    SearchIndex copy;
+    if (!code || key.contains('\0') || !copy.open(store, kind, {code}))
+        return false;
+    std::string needle(static_cast<std::size_t>(key.size()), '\0');
+    Fold::into(std::string_view(key.constData(), needle.size()), needle.data());
+    std::vector<qint64> candidates;
+    // Every card whose code holds the key; past a few, making the index
+    // from the copy costs less than reading them.
+    constexpr std::size_t kFew = 256;
+    if (!copy.candidates({{code, needle}}, 1, candidates) || candidates.size() > kFew)
+        return false;
+    QList<qint64> found;
+    const bool read = store.readRecords(candidates.data(), static_cast<qint64>(candidates.size()), [&](const char* record, qint64 index) {
+        if (DeskCard::key(TextSlot::raw(record, *code, kind)) == key)
+            found.append(index);
+        return true;
+    });
+    if (!read || !copy.current(store))
+        return false;
+    positions = found;
+    m_fromCopy = true;
+    return true;
+}
+
 bool CodeIndex::lookup(const QByteArray& key, QList<qint64>& positions)
 {
     positions.clear();
@@ -94,14 +139,21 @@ bool CodeIndex::lookup(const QByteArray& key, QList<qint64>& positions)
         return true;
     }
     RecordStore store;
-    if (!store.open(path(), m_collection->layout->size, RecordStore::Mode::ReadExisting))
-        return false;
     Stamp now;
-    if (!stampOf(store, now))
+    if (!open(store, now))
         return false;
-    if (!(m_built && now == m_stamp) && !build(store, now))
-        return false;
-    if (!key.isEmpty())
+    if (key.isEmpty())
+        return true;
+    if (m_built && now == m_stamp) {
         positions = m_positions.value(key);
+        return true;
+    }
+    // The first scan: the compact copy names the few cards to read, and no
+    // index is made until one is needed (prepare()).
+    if (fromCopy(store, key, positions))
+        return true;
+    if (!build(store, now))
+        return false;
+    positions = m_positions.value(key);
     return true;
 }

@@ -33,6 +33,11 @@ public:
     bool lookup(const QByteArray& key, QList<qint64>& positions);
     // Made again at the next lookup.
     void invalidate() { m_built = false; }
+    // Makes the index now if it does not describe the archive as it is:
+    // before a write of the desk, while the compact copy still describes
+    // the archive (the write changes the archive, not the copy). False
+    // when the archive cannot be read.
+    bool prepare();
 
     // For a write of the desk that keeps every code as it was: called under
     // the archive's lock before (written false) and after the write, with
@@ -40,7 +45,7 @@ public:
     // before the write.
     void underLock(int handle, bool written);
 
-    // How the last index was made: from the compact copy or the archive.
+    // Whether the last lookup or index came from the compact copy.
     bool fromCopy() const { return m_fromCopy; }
 
 private:
@@ -52,6 +57,10 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     static bool stampOf(const RecordStore& store, Stamp& stamp);
+    bool open(RecordStore& store, Stamp& now) const;
+    // The cards of `key` named by the compact copy and read again; false
+    // when there is no copy of the archive as it is, or it names many.
+    bool fromCopy(RecordStore& store, const QByteArray& key, QList<qint64>& positions);
     bool build(RecordStore& store, const Stamp& stamp);
 
     const Collection* m_collection;

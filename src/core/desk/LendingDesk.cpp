@@ -9,7 +9,8 @@
 
 #include <QDir>
 
-LendingDesk::LendingDesk()
+LendingDesk::LendingDesk(bool keepIndexes)
+    : m_keepIndexes(keepIndexes)
 {
     for (const Collection* c : Collection::all()) {
         if (LoanList::keepsLoans(*c))
@@ -139,6 +140,10 @@ bool LendingDesk::write(const Collection& collection, qint64 index, const QByteA
     m_changed = false;
     m_refused = false;
     CodeIndex* codes = indexFor(collection);
+    // A desk that stays open keeps an index through its own writes; the
+    // compact copy stops describing the archive at the first one.
+    if (codes && m_keepIndexes)
+        codes->prepare();
     RecordStore store;
     if (!codes || !store.open(codes->path(), collection.layout->size, RecordStore::Mode::ReadWrite))
         return fail(store.errorString());

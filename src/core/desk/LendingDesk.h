@@ -18,7 +18,9 @@
 // are kept, the last one can be undone.
 class LendingDesk {
 public:
-    LendingDesk();
+    // `keepIndexes` false: one move and done (the command line), so no code
+    // index is made only to be kept through the write.
+    explicit LendingDesk(bool keepIndexes = true);
 
     // Every card whose code is `code`, in menu then archive order. False,
     // with errorString(), when an archive cannot be read.
@@ -61,4 +63,5 @@ private:
     QString m_error;
     bool m_changed = false;
     bool m_refused = false;
+    bool m_keepIndexes = true;
 };

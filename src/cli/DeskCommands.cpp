@@ -23,11 +23,6 @@ namespace {
 constexpr int kRefused = 1;
 constexpr int kTrouble = 2;
 
-QString described(const DeskCard& card)
-{
-    return QStringLiteral("%1 cod. %2 \"%3\" (posizione %4)").arg(card.kindName(), card.code, card.title, card.position());
-}
-
 // The one card a code names, or the exit code that says why there is none.
 int oneCard(LendingDesk& desk, const QString& code, DeskCard& card, QTextStream& err)
 {
@@ -44,7 +39,7 @@ int oneCard(LendingDesk& desk, const QString& code, DeskCard& card, QTextStream&
         err << "tomaria-cli: il codice \"" << Text::trimmed(code) << "\" è di " << cards.size()
             << " schede; scegliere dalla schermata del banco prestiti:\n";
         for (const DeskCard& c : cards)
-            err << "  " << described(c) << "\n";
+            err << "  " << c.line() << "\n";
         return kTrouble;
     }
     card = cards.front();
@@ -75,14 +70,19 @@ int lend(const QString& code, const QString& reader, const QString& date, QTextS
         err << "tomaria-cli: lend vuole il lettore: --to NOME\n";
         return kTrouble;
     }
-    LendingDesk desk;
+    // Refused before any archive is read: a name no card can hold as given.
+    if (const QString why = LendingDesk::readerRefusal(reader); !why.isEmpty()) {
+        err << "tomaria-cli: " << why << "\n";
+        return kRefused;
+    }
+    LendingDesk desk(false);
     DeskCard card;
     if (const int code_ = oneCard(desk, code, card, err))
         return code_;
     if (!desk.lend(card, reader, day, DeskSettings::loanDays()))
         return refused(desk, err);
     const DeskMove& move = desk.moves().back();
-    out << "Prestato: " << described(card) << " a " << move.reader << ", "
+    out << "Prestato: " << card.line() << " a " << move.reader << ", "
         << (card.collection->loans->dateIsDue ? "scadenza " : "data prestito ")
         << LendingDesk::loanDate(*card.collection, day, DeskSettings::loanDays()) << "\n";
     return 0;
@@ -90,13 +90,13 @@ int lend(const QString& code, const QString& reader, const QString& date, QTextS
 
 int giveBack(const QString& code, QTextStream& out, QTextStream& err)
 {
-    LendingDesk desk;
+    LendingDesk desk(false);
     DeskCard card;
     if (const int code_ = oneCard(desk, code, card, err))
         return code_;
     if (!desk.giveBack(card))
         return refused(desk, err);
-    out << "Restituito: " << described(card) << " da " << card.borrower << "\n";
+    out << "Restituito: " << card.line() << " da " << card.borrower << "\n";
     return 0;
 }
 

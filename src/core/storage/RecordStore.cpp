@@ -267,8 +267,12 @@ bool RecordStore::writeRecord(const QByteArray& buffer, const QByteArray* expect
         m_changed = true;
         return fail(kChanged);
     }
+    if (m_underLock)
+        m_underLock(m_file.handle(), false);
     if (!writeAt(at, buffer, previous, oldSize))
         return false;
+    if (m_underLock)
+        m_underLock(m_file.handle(), true);
     ++m_index;
     return true;
 }

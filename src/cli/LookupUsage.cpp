@@ -11,4 +11,3 @@ QString LookupCommand::usage()
                           "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota. Esce con 1 se nessun\n"
                           "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
 }
-

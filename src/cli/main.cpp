@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/VerbPlugins.h"
+#include "core/search/SearchIndexKeeper.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/DiskFile.h"
 
@@ -17,6 +18,9 @@ int main(int argc, char* argv[])
     DiskFile::ignoreFileSizeSignal();
     // A kill or Ctrl-C in the middle of an append leaves the archive as it was.
     AppendJournal::cutBackOnSignals();
+    // Lends, returns and appends keep the archive's compact search copy
+    // true, so the next search need not read the whole archive.
+    SearchIndexKeeper::install();
     // Labels and letters measure their texts with the system's fonts, which need a
     // graphical application; a PDF needs no display, so none is asked for.
     // That application comes from the print plugin: every other verb starts

@@ -12,6 +12,8 @@
 #                 UPDATE, SELECT: the searches right after a write
 #   csv import    tomaria-cli import of the complete CSV into an empty
 #                 folder against sqlite3 .import of the same file
+#   xlsx export   the complete export to .xlsx against the complete CSV
+#                 export of the same archive
 #
 #   bench/desk_vs_sqlite.sh [BUILD_DIR] [RUNS] [BOOKS]   (defaults: build/bench 15 100000)
 #
@@ -36,10 +38,10 @@ if [ ! -f "$db" ]; then
   mkdir -p "$folder"
   "$cli" --folder "$folder" sample books "$books" >/dev/null
   "$cli" --folder "$folder" export books --csv --out "$csv" >/dev/null
-  # The CSV begins with a byte-order mark; sqlite3 takes the header row as
-  # the column names.
+  # The CSV begins with a byte-order mark and separates by semicolons;
+  # sqlite3 takes the header row as the column names.
   sed '1s/^\xEF\xBB\xBF//' "$csv" >"$work/plain.csv"
-  sqlite3 "$db" ".import --csv $work/plain.csv books" "CREATE INDEX code ON books(Codice);"
+  sqlite3 "$db" ".mode csv" ".separator ;" ".import $work/plain.csv books" "CREATE INDEX code ON books(Codice);"
 fi
 code=L000777
 reader="Mario Rossi"
@@ -66,5 +68,8 @@ farm-bench -n "$runs" --warmup 1 \
   sh -c "$(q "$cli") --folder $(q "$folder") lend $code --to $(q "$reader") >/dev/null && $s && $(q "$cli") --folder $(q "$folder") return $code >/dev/null && $s"
 echo "== complete CSV import into an empty folder"
 farm-bench -n 5 --warmup 1 --timeout 600 \
-  --vs "sh -c $(q "rm -f $work/import.db && sqlite3 $work/import.db $(q ".import --csv $work/plain.csv books")")" -- \
+  --vs "sh -c $(q "rm -f $work/import.db && sqlite3 $work/import.db $(q ".mode csv") $(q ".separator ;") $(q ".import $work/plain.csv books")")" -- \
   sh -c "rm -rf $(q "$work/import") && mkdir $(q "$work/import") && $(q "$cli") --folder $(q "$work/import") import books $(q "$csv") >/dev/null"
+echo "== complete .xlsx export against the complete CSV export"
+farm-bench -n 5 --warmup 1 --timeout 600 --vs "$cli --folder $folder export books --csv --out $work/export.csv" -- \
+  "$cli" --folder "$folder" export books --complete --out "$work/export.xlsx"

@@ -404,7 +404,8 @@ void SearchTest::ownWritesKeepTheCopy()
         QVERIFY(store.append(sampleCards(books, 2) + target));
     } else if (write == QLatin1String("batches") || write == QLatin1String("cancel")) {
         QVERIFY(store.beginAppend());
-        QVERIFY(store.appendBatch(sampleCards(books, 3)));
+        // More cards than the keeper reads at once.
+        QVERIFY(store.appendBatch(sampleCards(books, 600, 12)));
         QVERIFY(store.appendBatch(target));
         QVERIFY(write == QLatin1String("batches") ? store.commitAppend() : store.cancelAppend());
     } else {

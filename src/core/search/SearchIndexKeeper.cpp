@@ -40,32 +40,27 @@ bool readAt(int fd, qint64 at, char* into, qint64 bytes)
 }
 #endif
 
-// The copy as read whole: its trailer, columns and chunks, each chunk's
-// values per column.
+// The copy's directory: its trailer, columns and chunks. Only the chunks
+// a write touches are read (loaded); the others go from the old file to
+// the new one as they are, so memory stays one chunk whatever the size.
 struct Copy {
     SearchIndex::Trailer trailer{};
     std::vector<SearchIndex::Column> columns;
     struct Chunk {
         SearchIndex::Chunk range;
-        std::vector<std::string> values; // one per column
+        std::vector<SearchIndex::Part> parts; // where its values lie in the old file
+        std::vector<std::string> values;      // one per column, once loaded
+        bool loaded = false;
     };
     std::vector<Chunk> chunks;
 };
 
 // The copy's trailer, when it is whole and describes `archive`.
-bool readTrailer(const QString& path, const SearchIndex::Stamp& archive, int recordSize, SearchIndex::Trailer& t, QByteArray* whole)
+bool readTrailer(QFile& file, const SearchIndex::Stamp& archive, int recordSize, SearchIndex::Trailer& t)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < qint64(sizeof t))
+    if (file.size() < qint64(sizeof t) || !file.seek(file.size() - qint64(sizeof t))
+        || file.read(reinterpret_cast<char*>(&t), sizeof t) != qint64(sizeof t))
         return false;
-    if (whole) {
-        *whole = file.readAll();
-        if (whole->size() != file.size())
-            return false;
-        std::memcpy(&t, whole->constData() + whole->size() - sizeof t, sizeof t);
-    } else if (!file.seek(file.size() - qint64(sizeof t)) || file.read(reinterpret_cast<char*>(&t), sizeof t) != qint64(sizeof t)) {
-        return false;
-    }
     return t.magic == SearchIndex::kMagic && t.version == SearchIndex::kVersion
         && t.trailerSum == SearchIndex::checksum(reinterpret_cast<const char*>(&t), offsetof(SearchIndex::Trailer, trailerSum))
         && t.archive == archive && t.recordSize == recordSize && t.columns > 0 && t.columns < 1024 && t.chunks >= 0 && t.directoryAt >= 0
@@ -75,16 +70,17 @@ bool readTrailer(const QString& path, const SearchIndex::Stamp& archive, int rec
         && t.directoryAt + t.directoryBytes + std::int64_t(sizeof t) == file.size();
 }
 
-// Every part of the copy, checked against its sums.
-bool parse(const QByteArray& bytes, const SearchIndex::Trailer& t, Copy& copy)
+// The directory, checked against its sum.
+bool parse(QFile& file, const SearchIndex::Trailer& t, Copy& copy)
 {
-    const char* directory = bytes.constData() + t.directoryAt;
-    if (SearchIndex::checksum(directory, static_cast<std::size_t>(t.directoryBytes)) != t.directorySum)
+    std::string directory(static_cast<std::size_t>(t.directoryBytes), '\0');
+    if (!file.seek(t.directoryAt) || file.read(directory.data(), t.directoryBytes) != t.directoryBytes
+        || SearchIndex::checksum(directory.data(), directory.size()) != t.directorySum)
         return false;
     copy.trailer = t;
     copy.columns.resize(static_cast<std::size_t>(t.columns));
-    std::memcpy(copy.columns.data(), directory, copy.columns.size() * sizeof(SearchIndex::Column));
-    const char* at = directory + copy.columns.size() * sizeof(SearchIndex::Column);
+    std::memcpy(copy.columns.data(), directory.data(), copy.columns.size() * sizeof(SearchIndex::Column));
+    const char* at = directory.data() + copy.columns.size() * sizeof(SearchIndex::Column);
     std::int64_t next = 0;
     copy.chunks.resize(static_cast<std::size_t>(t.chunks));
     for (Copy::Chunk& c : copy.chunks) {
@@ -93,16 +89,33 @@ bool parse(const QByteArray& bytes, const SearchIndex::Trailer& t, Copy& copy)
         if (c.range.first != next || c.range.count <= 0)
             return false;
         next += c.range.count;
-        for (std::size_t i = 0; i < copy.columns.size(); ++i, at += sizeof(SearchIndex::Part)) {
-            SearchIndex::Part p;
-            std::memcpy(&p, at, sizeof p);
-            if (p.at < 0 || p.bytes < c.range.count || p.at + p.bytes > t.directoryAt
-                || SearchIndex::checksum(bytes.constData() + p.at, static_cast<std::size_t>(p.bytes)) != p.sum)
+        c.parts.resize(copy.columns.size());
+        std::memcpy(c.parts.data(), at, c.parts.size() * sizeof(SearchIndex::Part));
+        at += c.parts.size() * sizeof(SearchIndex::Part);
+        for (const SearchIndex::Part& p : c.parts) {
+            if (p.at < 0 || p.bytes < c.range.count || p.at + p.bytes > t.directoryAt)
                 return false;
-            c.values.emplace_back(bytes.constData() + p.at, static_cast<std::size_t>(p.bytes));
         }
     }
     return next == t.records;
+}
+
+// Reads the values of `chunk`, checked against their sums.
+bool load(QFile& file, Copy::Chunk& chunk)
+{
+    if (chunk.loaded)
+        return true;
+    chunk.values.resize(chunk.parts.size());
+    for (std::size_t i = 0; i < chunk.parts.size(); ++i) {
+        const SearchIndex::Part& p = chunk.parts[i];
+        std::string& values = chunk.values[i];
+        values.resize(static_cast<std::size_t>(p.bytes));
+        if (!file.seek(p.at) || file.read(values.data(), p.bytes) != p.bytes
+            || SearchIndex::checksum(values.data(), values.size()) != p.sum)
+            return false;
+    }
+    chunk.loaded = true;
+    return true;
 }
 
 // The folded value of column `column` of `record`.
@@ -131,7 +144,7 @@ bool replaceValue(std::string& values, qint64 k, const std::string& value)
     return true;
 }
 
-bool write(const QString& path, const Copy& copy, const SearchIndex::Stamp& archive)
+bool write(QFile& old, const QString& path, const Copy& copy, const SearchIndex::Stamp& archive)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -141,13 +154,30 @@ bool write(const QString& path, const Copy& copy, const SearchIndex::Stamp& arch
     for (const SearchIndex::Column& c : copy.columns)
         put(c);
     qint64 at = 0;
+    QByteArray block(1 << 20, Qt::Uninitialized);
     for (const Copy::Chunk& c : copy.chunks) {
         put(c.range);
-        for (const std::string& values : c.values) {
-            put(SearchIndex::Part{at, static_cast<std::int64_t>(values.size()), SearchIndex::checksum(values.data(), values.size())});
-            if (file.write(values.data(), qint64(values.size())) != qint64(values.size()))
+        for (std::size_t i = 0; i < c.parts.size(); ++i) {
+            if (c.loaded) {
+                const std::string& values = c.values[i];
+                put(SearchIndex::Part{at, static_cast<std::int64_t>(values.size()), SearchIndex::checksum(values.data(), values.size())});
+                if (file.write(values.data(), qint64(values.size())) != qint64(values.size()))
+                    return false;
+                at += qint64(values.size());
+                continue;
+            }
+            // As it was, sum and all: a damaged part stays one the search refuses.
+            const SearchIndex::Part& p = c.parts[i];
+            put(SearchIndex::Part{at, p.bytes, p.sum});
+            if (!old.seek(p.at))
                 return false;
-            at += qint64(values.size());
+            for (qint64 left = p.bytes; left > 0;) {
+                const qint64 got = old.read(block.data(), std::min<qint64>(left, block.size()));
+                if (got <= 0 || file.write(block.constData(), got) != got)
+                    return false;
+                left -= got;
+            }
+            at += p.bytes;
         }
     }
     SearchIndex::Trailer t = copy.trailer;
@@ -177,18 +207,26 @@ public:
 #ifndef Q_OS_WIN
         SearchIndex::Stamp after;
         SearchIndex::Trailer t;
-        QByteArray bytes;
+        QFile old(m_path);
         Copy copy;
-        if (count <= 0 || !SearchIndex::stampOf(archive.handle(), after) || !readTrailer(m_path, m_before, m_recordSize, t, &bytes)
-            || !parse(bytes, t, copy) || first > t.records)
+        if (count <= 0 || !SearchIndex::stampOf(archive.handle(), after) || !old.open(QIODevice::ReadOnly)
+            || !readTrailer(old, m_before, m_recordSize, t) || !parse(old, t, copy) || first > t.records)
             return;
-        bytes.clear();
         const auto kind = static_cast<SlotKind>(t.kind);
-        std::string records(static_cast<std::size_t>(count * m_recordSize), '\0');
-        if (!readAt(archive.handle(), first * m_recordSize, records.data(), count * m_recordSize))
-            return;
+        // The written cards are read a block at a time: an import of many
+        // cards holds one block.
+        constexpr qint64 kBlock = 256;
+        std::string records;
+        qint64 blockFirst = first;
         for (qint64 r = first; r < first + count; ++r) {
-            const char* record = records.data() + (r - first) * m_recordSize;
+            if (r == first || r - blockFirst == kBlock) {
+                blockFirst = r;
+                const qint64 n = std::min(kBlock, first + count - r);
+                records.resize(static_cast<std::size_t>(n * m_recordSize));
+                if (!readAt(archive.handle(), r * m_recordSize, records.data(), n * m_recordSize))
+                    return;
+            }
+            const char* record = records.data() + (r - blockFirst) * m_recordSize;
             if (r < t.records) {
                 // The chunk that holds the card: few, so a plain search.
                 Copy::Chunk* chunk = nullptr;
@@ -196,22 +234,26 @@ public:
                     if (r >= c.range.first && r < c.range.first + c.range.count)
                         chunk = &c;
                 }
-                for (std::size_t i = 0; chunk && i < copy.columns.size(); ++i) {
+                if (!chunk || !load(old, *chunk))
+                    return;
+                for (std::size_t i = 0; i < copy.columns.size(); ++i) {
                     if (!replaceValue(chunk->values[i], r - chunk->range.first, valueOf(record, copy.columns[i], kind)))
                         return;
                 }
-                if (!chunk)
-                    return;
             } else {
                 // New cards join a small last chunk rather than make a
                 // chunk each: an archive that grows card by card keeps a
                 // short directory.
                 const bool joins = !copy.chunks.empty() && copy.chunks.back().range.first + copy.chunks.back().range.count == r
                     && copy.chunks.back().range.count < kJoinBelow;
+                if (joins && !load(old, copy.chunks.back()))
+                    return;
                 if (!joins) {
                     Copy::Chunk added;
                     added.range = {r, 0};
+                    added.parts.resize(copy.columns.size());
                     added.values.resize(copy.columns.size());
+                    added.loaded = true;
                     copy.chunks.push_back(std::move(added));
                 }
                 Copy::Chunk& added = copy.chunks.back();
@@ -224,7 +266,7 @@ public:
         // The archive holds whole cards only, as the copy describes them.
         if (after.size != copy.trailer.records * m_recordSize)
             return;
-        write(m_path, copy, after);
+        write(old, m_path, copy, after);
 #else
         Q_UNUSED(archive);
         Q_UNUSED(first);
@@ -245,8 +287,10 @@ std::unique_ptr<WriteFollower::Write> SearchIndexKeeper::begin(const QFile& arch
     SearchIndex::Stamp before;
     SearchIndex::Trailer t;
     const QString path = SearchIndex::pathFor(archive.fileName());
-    if (!SearchIndex::supported() || recordSize <= 0 || !SearchIndex::stampOf(archive.handle(), before)
-        || !readTrailer(path, before, recordSize, t, nullptr))
+    if (!SearchIndex::supported() || recordSize <= 0 || !SearchIndex::stampOf(archive.handle(), before))
+        return nullptr;
+    QFile copy(path);
+    if (!copy.open(QIODevice::ReadOnly) || !readTrailer(copy, before, recordSize, t))
         return nullptr;
     return std::make_unique<KeptWrite>(path, recordSize, before);
 }

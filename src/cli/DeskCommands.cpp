@@ -3,14 +3,11 @@
 #include "core/collections/Collection.h"
 #include "core/desk/DeskSettings.h"
 #include "core/desk/LendingDesk.h"
-#include "core/desk/Reminders.h"
 #include "core/desk/Stocktake.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
-#include "print/labels/LabelReport.h"
-#include "print/desk/DeskReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,35 +94,6 @@ int giveBack(const QString& code, QTextStream& out, QTextStream& err)
     if (!desk.giveBack(card))
         return refused(desk, err);
     out << "Restituito: " << card.line() << " da " << card.borrower << "\n";
-    return 0;
-}
-
-int reminders(int days, const QString& pdf, QTextStream& out, QTextStream& err)
-{
-    if (pdf.isEmpty()) {
-        err << "tomaria-cli: reminders vuole --out FILE.pdf\n";
-        return kTrouble;
-    }
-    LoanList loans;
-    if (!loans.load()) {
-        err << "tomaria-cli: impossibile leggere " << QDir::toNativeSeparators(loans.failedArchive()) << "\n";
-        return kTrouble;
-    }
-    loans.arrange(Clock::today(), days > 0 ? days : LoanSettings::days());
-    const std::vector<ReminderLetter> letters = Reminders::letters(loans, Clock::today());
-    if (letters.empty()) {
-        out << "Nessun lettore ha prestiti in ritardo: nessuna lettera.\n";
-        return 0;
-    }
-    QString why;
-    if (!LabelReport::writePdf(DeskReport::letters(letters), pdf, &why)) {
-        err << "tomaria-cli: impossibile scrivere " << QDir::toNativeSeparators(pdf) << ": " << why << "\n";
-        return kTrouble;
-    }
-    for (const ReminderLetter& l : letters)
-        out << l.reader << "\t" << l.items.size() << "\n";
-    out << (letters.size() == 1 ? QStringLiteral("1 lettera") : QStringLiteral("%1 lettere").arg(letters.size())) << " in "
-        << QDir::toNativeSeparators(pdf) << "\n";
     return 0;
 }
 

@@ -4,11 +4,13 @@
 #include "cli/DeskCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
-#include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
 #include "cli/CatalogueCommand.h"
 #include "cli/MarcCommands.h"
+#include "cli/VerbPlugins.h"
+#include "core/collections/Books.h"
+#include "core/import/MarcHead.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -220,7 +222,9 @@ int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
         return kBadArguments;
     }
     CardCsv::Outcome outcome;
-    const bool saved = xlsx ? CardXlsx::save(*o.collection, archivePath(o), o.out, &outcome)
+    if (xlsx && !VerbPlugins::load(VerbPlugins::kXlsx, QStringLiteral("export --complete .xlsx"), err))
+        return kBadArguments;
+    const bool saved = xlsx ? VerbPlugins::saveXlsx(*o.collection, archivePath(o), o.out, &outcome)
                             : CardCsv::save(*o.collection, archivePath(o), o.out, &outcome);
     if (!saved) {
         if (outcome.readFailed)
@@ -292,11 +296,17 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         return cannotRead(err, source, file.errorString());
 
     CardImport cards(*o.collection);
-    QString refusal;
-    const std::unique_ptr<CardRowSource> marc = MarcCommands::importSource(
-        *o.collection, archivePath(o), file.peek(4096), o.marcImport, &refusal);
-    if (!refusal.isEmpty())
-        return fail(err, refusal);
+    // A MARC file is read by the look-up plugin, loaded for it alone.
+    std::unique_ptr<CardRowSource> marc;
+    if (o.collection != &Books::collection()) {
+        if (MarcCommands::asked(o.marcImport))
+            return fail(err, MarcCommands::notForBooksOnly());
+    } else if (MarcHead::recognised(file.peek(4096))) {
+        QString refusal;
+        marc = VerbPlugins::marcSource(*o.collection, archivePath(o), o.marcImport, &refusal, err);
+        if (!marc)
+            return refusal.isEmpty() ? kBadArguments : fail(err, refusal);
+    }
     cards.setRowSource(marc.get());
     CardImport::Options options;
     options.encoding = o.encoding;
@@ -369,7 +379,7 @@ int exportAny(const Options& o, QTextStream& out, QTextStream& err)
             return fail(err, QStringLiteral("export non accetta altri argomenti"));
         if (o.csv || o.complete)
             return fail(err, QStringLiteral("--marc21 e --unimarc non vanno con --csv né con --complete"));
-        return MarcCommands::exportBooks(*o.collection, archivePath(o), o.out, o.marc, out, err);
+        return VerbPlugins::exportMarc(*o.collection, archivePath(o), o.out, o.marc, out, err);
     }
     return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
 }
@@ -378,7 +388,7 @@ int labels(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
         return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
-    return LabelsCommand::run(*o.collection, o.labels, out, err);
+    return VerbPlugins::labels(*o.collection, o.labels, out, err);
 }
 
 int backup(const Options& o, QTextStream& out, QTextStream& err)
@@ -408,7 +418,7 @@ int giveBack(const Options& o, QTextStream& out, QTextStream& err)
 
 int reminders(const Options& o, QTextStream& out, QTextStream& err)
 {
-    return DeskCommands::reminders(o.days, o.out, out, err);
+    return VerbPlugins::reminders(o.days, o.out, out, err);
 }
 
 int stocktake(const Options& o, QTextStream& out, QTextStream& err)
@@ -426,7 +436,7 @@ int stocktake(const Options& o, QTextStream& out, QTextStream& err)
 
 int lookup(const Options& o, QTextStream& out, QTextStream& err)
 {
-    return LookupCommand::run(o.positional.value(0), o.lookup, out, err);
+    return VerbPlugins::lookup(o.positional.value(0), o.lookup, out, err);
 }
 
 int catalogue(const Options& o, QTextStream& out, QTextStream& err)
@@ -438,7 +448,7 @@ int catalogue(const Options& o, QTextStream& out, QTextStream& err)
     for (const auto& [name, text] : o.filters)
         if (name == QLatin1String("shelf"))
             given.shelf = text;
-    return CatalogueCommand::run(o.positional.value(0), given, out, err);
+    return VerbPlugins::catalogue(o.positional.value(0), given, out, err);
 }
 
 QString loansUsage();
@@ -518,7 +528,8 @@ enum class Filters { None, Search, Labels, Shelf };
 // otherwise, its filters, its lines in the usage (after "tomaria-cli
 // [--folder CARTELLA] "; %1 the collections, %2 those with labels, %3
 // those that lend their items; a line
-// that starts with a blank goes on the line before), its note, its work.
+// that starts with a blank goes on the line before), its note, its work,
+// and the plugin that does it (none: the program itself).
 struct VerbRow {
     QString name;
     Takes takes;
@@ -528,6 +539,7 @@ struct VerbRow {
     QStringList synopsis;
     QString (*note)();
     int (*run)(const Options&, QTextStream&, QTextStream&);
+    QStringView plugin = {};
 };
 
 const std::vector<VerbRow>& verbTable()
@@ -590,7 +602,7 @@ const std::vector<VerbRow>& verbTable()
                 "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
                 "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
                 "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"); },
-            &labels},
+            &labels, VerbPlugins::kPrint},
         {u"stats"_s, Takes::Collection, 1, u"stats vuole la raccolta e nient'altro"_s, Filters::None, {u"stats %1 [--days N]"_s},
             [] { return QStringLiteral(
                 "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
@@ -607,17 +619,17 @@ const std::vector<VerbRow>& verbTable()
             {u"reminders [--days N] --out FILE.pdf"_s},
             [] { return QStringLiteral(
                 "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"); },
-            &reminders},
+            &reminders, VerbPlugins::kPrint},
         {u"stocktake"_s, Takes::Archive, -1, {}, Filters::Shelf, {u"stocktake %3 [--shelf S] CODICI.txt"_s},
             [] { return QStringLiteral(
                 "stocktake: l'inventario di uno scaffale (o di tutti) dal file dei codici letti, uno per riga.\n"); },
             &stocktake},
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
-            &lookup},
+            &lookup, VerbPlugins::kLookup},
         {u"catalogue"_s, Takes::Folder, 1, u"catalogue vuole il file degli ISBN"_s, Filters::Shelf,
             {u"catalogue ISBN.txt [--catalogue NOME | --server INDIRIZZO]"_s, u"          [--code-prefix P] [--shelf S] [--dry-run]"_s},
-            &CatalogueCommand::usage, &catalogue},
+            &CatalogueCommand::usage, &catalogue, VerbPlugins::kLookup},
     };
     // clang-format on
     return table;
@@ -948,6 +960,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             return refused;
         break;
     }
+    if (!verb->plugin.isEmpty() && !VerbPlugins::load(verb->plugin, verbName, err))
+        return kBadArguments;
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
     return verb->run(o, out, err);
 }

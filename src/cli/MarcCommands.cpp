@@ -25,13 +25,6 @@ int refuse(QTextStream& err, const QString& message)
 
 } // namespace
 
-QString MarcCommands::exportUsage()
-{
-    return QStringLiteral("export --marc21|--unimarc: un record MARC 21 o UNIMARC per ogni scheda dei libri, ISO 2709 in UTF-8 o,\n"
-                          "  con --xml, MARCXML; le schede annullate come record cancellati. --out non può indicare un file\n"
-                          "  esistente che non sia un file MARC.\n");
-}
-
 int MarcCommands::exportBooks(
     const Collection& collection, const QString& archivePath, const QString& out, const Given& given, QTextStream& stdOut, QTextStream& err)
 {
@@ -60,22 +53,11 @@ int MarcCommands::exportBooks(
     return 0;
 }
 
-QString MarcCommands::importUsage()
-{
-    return QStringLiteral("import books FILE.mrc|FILE.xml: record MARC 21 o UNIMARC, ISO 2709 (MARC-8 o UTF-8) o MARCXML, riconosciuti\n"
-                          "  dal contenuto (--syntax indica il formato di tutti); i campi come nella ricerca per ISBN. I codici sono i\n"
-                          "  numeri successivi al più alto di quelli con il prefisso --code-prefix (nessuno in mancanza), oppure, con\n"
-                          "  --code-tag, quelli dei record: 001 o un'etichetta e un sottocampo (852p). Il resoconto dice ciò che le\n"
-                          "  schede non possono contenere.\n");
-}
-
 std::unique_ptr<CardRowSource> MarcCommands::importSource(
-    const Collection& collection, const QString& archivePath, const QByteArray& head, const ImportGiven& given, QString* refusal)
+    const Collection& collection, const QString& archivePath, const ImportGiven& given, QString* refusal)
 {
-    const bool marcAsked = !given.syntax.isEmpty() || !given.codeTag.isEmpty() || given.codePrefixGiven;
     if (&collection != &Books::collection()) {
-        if (marcAsked)
-            *refusal = QStringLiteral("--syntax, --code-tag e --code-prefix valgono soltanto per books");
+        *refusal = notForBooksOnly();
         return nullptr;
     }
     MarcRowSource::Options options;
@@ -99,7 +81,7 @@ std::unique_ptr<CardRowSource> MarcCommands::importSource(
             return nullptr;
         }
         options.codeTag = given.codeTag;
-    } else if (MarcRowSource(options).recognises(head)) {
+    } else {
         // The archive is read for its highest code only for a MARC file.
         NextCodes codes;
         if (!codes.load(collection, archivePath, given.codePrefix)) {
@@ -110,8 +92,6 @@ std::unique_ptr<CardRowSource> MarcCommands::importSource(
         options.firstCode = codes.next();
         const QString sample = codes.take();
         options.codeWidth = static_cast<int>(sample.size() - given.codePrefix.size());
-    } else {
-        return nullptr; // a sheet: the import reads it as ever
     }
     return std::make_unique<MarcRowSource>(options);
 }

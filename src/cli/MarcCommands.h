@@ -33,12 +33,21 @@ struct ImportGiven {
     bool codePrefixGiven = false;
 };
 
-// A reader of MARC files for the import of `collection` (the books only;
-// nullptr for the others, or when the options are wrong: `refusal` then
-// says why, or when the file, beginning with `head`, is no MARC file).
-// Numbered codes follow the highest of `archivePath`.
+// A reader of the MARC file for the import into `collection` (the books
+// only): nullptr when the options are wrong, `refusal` then says why.
+// Numbered codes follow the highest of `archivePath`. The caller has
+// recognised the file as MARC by its first bytes (MarcHead).
 std::unique_ptr<CardRowSource> importSource(
-    const Collection& collection, const QString& archivePath, const QByteArray& head, const ImportGiven& given, QString* refusal);
+    const Collection& collection, const QString& archivePath, const ImportGiven& given, QString* refusal);
+
+// Whether any of the MARC import's options was given.
+inline bool asked(const ImportGiven& given)
+{
+    return !given.syntax.isEmpty() || !given.codeTag.isEmpty() || given.codePrefixGiven;
+}
+
+// Why the MARC import's options are refused for another collection.
+QString notForBooksOnly();
 
 QString importUsage();
 

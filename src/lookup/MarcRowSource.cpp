@@ -1,5 +1,7 @@
 #include "MarcRowSource.h"
 
+#include "core/import/MarcHead.h"
+
 #include "core/text/Text.h"
 #include "lookup/MarcBudgets.h"
 #include "lookup/MarcMapping.h"
@@ -91,15 +93,7 @@ QStringList MarcRowSource::header()
 
 bool MarcRowSource::recognises(const QByteArray& head) const
 {
-    // ISO 2709: five digits of length, then a leader whose indicator and
-    // subfield-code counts are 2 and whose entry map is "450" (MARC 21 adds
-    // a 0, UNIMARC a blank).
-    if (head.size() >= 24 && digits(head, 0, 5) && head.at(10) == '2' && head.at(11) == '2' && digits(head, 12, 5)
-        && head.mid(20, 3) == "450")
-        return true;
-    QByteArray h = head.startsWith("\xEF\xBB\xBF") ? head.mid(3) : head;
-    h = h.trimmed();
-    return h.startsWith('<') && (h.contains("http://www.loc.gov/MARC21/slim") || h.contains("<record") || h.contains("<marc:record"));
+    return MarcHead::recognised(head);
 }
 
 QString MarcRowSource::formatName() const

@@ -421,7 +421,7 @@ void BackupTest::hostileZipIsRefused_data()
     QTest::newRow("not a catalogue file") << "foreign" << "non fa parte";
     QTest::newRow("no catalogue") << "empty" << "non contiene un catalogo";
     QTest::newRow("not a file") << "folder" << "non è un file regolare";
-    QTest::newRow("settings file alone") << "settings" << "alcun archivio";
+    QTest::newRow("settings file alone") << "settings" << "alcun archivio di schede (Libri.pro, DVD.pro, AAAA.art)";
     QTest::newRow("password file alone") << "password" << "alcun archivio";
     QTest::newRow("attachments alone") << "attachments" << "alcun archivio";
     QTest::newRow("encrypted") << "encrypted" << "cifrato con una password";

@@ -31,10 +31,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextStream>
 
 #include <zip.h>
+
+#include <algorithm>
 
 using Result = CliResult;
 
@@ -246,7 +249,12 @@ private slots:
     void checkWarnsAboutSpreadsheetValues();
     void screenPreviewsChecksAndImports();
     void screenInterruptLeavesTheArchive();
+    void screenClosedDuringARunAsksThenCancels_data();
+    void screenClosedDuringARunAsksThenCancels();
+    void screenButtonsFollowTheFileAndTheRun();
+    void screenCheckSaysWhatItListed();
     void screenExports();
+    void grabScreens();
 };
 
 // clang-format off
@@ -570,6 +578,35 @@ QByteArray manyBooks(int count, int repeatedFrom = 0)
     return csv;
 }
 
+// Presses Controlla, or Importa answering its question with `yes`, and
+// waits for the run to end (at once when it did not start).
+bool press(TfrmTrasferimento& screen, MessageLog& log, bool import, bool yes = true)
+{
+    QSignalSpy ended(&screen, &TfrmTrasferimento::runFinished);
+    if (import) {
+        log.answers.push_back(yes);
+        screen.btnImportaClick();
+    } else {
+        screen.btnControllaClick();
+    }
+    return !screen.running() || ended.wait(60000);
+}
+
+// Whether every message shown was a question (Importa's).
+bool onlyQuestions(const MessageLog& log)
+{
+    return std::all_of(
+        log.entries.begin(), log.entries.end(), [](const MessageLog::Entry& e) { return e.kind == Msg::Kind::Confirmation; });
+}
+
+QStringList listed(const TfrmTrasferimento& screen)
+{
+    QStringList lines;
+    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
+        lines << screen.lstProblemi()->item(i)->text();
+    return lines;
+}
+
 } // namespace
 
 // The screen: the preview names each column's field and marks the unknown
@@ -597,10 +634,8 @@ void TransferTest::screenPreviewsChecksAndImports()
     QVERIFY(grid->horizontalHeaderItem(4)->toolTip().startsWith(QLatin1String("colonne ammesse per i libri:")));
     QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("Libro 3"));
 
-    screen.btnControllaClick();
-    QStringList listed;
-    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
-        listed << screen.lstProblemi()->item(i)->text();
+    QVERIFY(press(screen, log, false));
+    QStringList listed = ::listed(screen);
     QVERIFY2(
         listed.contains(QStringLiteral("riga 1, colonna E (\"Colore\"): colonna sconosciuta per i libri")), qPrintable(listed.join('\n')));
     QVERIFY(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: ")));
@@ -609,12 +644,10 @@ void TransferTest::screenPreviewsChecksAndImports()
     folder.write("nuovi.csv", manyBooks(3, 2).replace(";Colore", ";Note"));
     choice.answers.push_back(folder.file("nuovi.csv"));
     screen.btnScegliClick();
-    screen.btnImportaClick();
+    QVERIFY(press(screen, log, true));
     QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: 1 codice gi")),
         qPrintable(screen.lblStato()->text()));
-    listed.clear();
-    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
-        listed << screen.lstProblemi()->item(i)->text();
+    listed = ::listed(screen);
     QVERIFY2(listed.contains(QStringLiteral("riga 4, colonna B (\"Codice\"): il codice \"N1\" è ripetuto: è già alla riga 2")),
         qPrintable(listed.join('\n')));
     QVERIFY(listed.contains(QStringLiteral("avviso, riga 2, colonna D (\"Dewey\"): codice Dewey \"74\" completato in \"074\": "
@@ -622,8 +655,9 @@ void TransferTest::screenPreviewsChecksAndImports()
     QCOMPARE(folder.read("Libri.pro"), before);
 
     screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
-    screen.btnImportaClick();
-    QCOMPARE(screen.lblStato()->text(), QStringLiteral("3 schede aggiunte, nelle posizioni da 4 a 6."));
+    QVERIFY(press(screen, log, true));
+    QCOMPARE(screen.lblStato()->text(),
+        QStringLiteral("3 schede importate in %1, nelle posizioni da 4 a 6.").arg(QDir::toNativeSeparators(folder.file("Libri.pro"))));
     QCOMPARE(screen.findChild<QProgressBar*>(QStringLiteral("prgAvanzamento"))->value(), 1000);
     const QByteArray after = folder.read("Libri.pro");
     QCOMPARE(after.left(before.size()), before);
@@ -631,7 +665,9 @@ void TransferTest::screenPreviewsChecksAndImports()
     added.bytes() = after.mid(5 * TSchedaLibro.size, TSchedaLibro.size);
     QCOMPARE(added.text("Titolo"), QStringLiteral("Libro 3"));
     QCOMPARE(added.text("Dewey"), QStringLiteral("074"));
-    QVERIFY(log.entries.isEmpty());
+    QVERIFY(onlyQuestions(log));
+    QCOMPARE(log.entries.size(), 2);
+    QVERIFY2(log.entries[0].text.contains(QLatin1String("nuovi.csv")), qPrintable(log.entries[0].text));
 }
 
 // Interrompi during the write: the archive's bytes as they were.
@@ -647,16 +683,180 @@ void TransferTest::screenInterruptLeavesTheArchive()
     choice.answers.push_back(folder.file("molti.csv"));
     screen.btnScegliClick();
     int seen = 0;
-    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+    const QMetaObject::Connection interrupting = connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
         ++seen;
         if (done > 500) // in the write
             screen.btnInterrompiClick();
     });
-    screen.btnImportaClick();
+    QVERIFY(press(screen, log, true));
     QVERIFY(seen > 0);
-    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Interrotto: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Importazione interrotta: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
     QCOMPARE(folder.read("Libri.pro"), before);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "molti.csv"}));
+    QVERIFY(onlyQuestions(log));
+
+    // Interrompi during a check: said to be the check's.
+    log.clear();
+    disconnect(interrupting);
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        if (done > 100)
+            screen.btnInterrompiClick();
+    });
+    QVERIFY(press(screen, log, false));
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Controllo interrotto: nessuna scheda scritta, l'archivio è rimasto com'era."));
+    QVERIFY(log.entries.isEmpty());
+}
+
+// clang-format off
+void TransferTest::screenClosedDuringARunAsksThenCancels_data()
+{
+    QTest::addColumn<bool>("import");     // Importa, else Controlla
+    QTest::addColumn<bool>("confirmed");  // the question to close answered Sì
+    QTest::newRow("import, closed") << true << true;
+    QTest::newRow("import, kept open") << true << false;
+    QTest::newRow("check, closed") << false << true;
+}
+// clang-format on
+
+// The window's button (or Alt+F4) during a run: asked; Sì interrupts the
+// run, says so and closes; No leaves the run and the screen as they were.
+void TransferTest::screenClosedDuringARunAsksThenCancels()
+{
+    QFETCH(bool, import);
+    QFETCH(bool, confirmed);
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("molti.csv", manyBooks(20000).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    choice.answers.push_back(folder.file("molti.csv"));
+    screen.btnScegliClick();
+    bool asked = false;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        if (asked || done < (import ? 600 : 100))
+            return;
+        asked = true;
+        log.answers.push_back(confirmed);
+        screen.close();
+    });
+    QSignalSpy ended(&screen, &TfrmTrasferimento::runFinished);
+    if (import)
+        log.answers.push_back(true);
+    import ? screen.btnImportaClick() : screen.btnControllaClick();
+    QVERIFY(ended.wait(120000));
+    QVERIFY(asked);
+    const auto question = std::find_if(log.entries.begin() + (import ? 1 : 0), log.entries.end(),
+        [](const MessageLog::Entry& e) { return e.kind == Msg::Kind::Confirmation; });
+    QVERIFY(question != log.entries.end());
+    QVERIFY2(question->text.contains(QLatin1String("Interromper")), qPrintable(question->text));
+    if (!confirmed) {
+        QVERIFY(screen.isVisible());
+        QCOMPARE(screen.lblStato()->text(),
+            QStringLiteral("20000 schede importate in %1, nelle posizioni da 4 a 20003.")
+                .arg(QDir::toNativeSeparators(folder.file("Libri.pro"))));
+        QCOMPARE(folder.read("Libri.pro").size(), before.size() + 20000 * TSchedaLibro.size);
+        return;
+    }
+    QVERIFY(!screen.isVisible());
+    QCOMPARE(folder.read("Libri.pro"), before);
+    // How it ended is said before the screen goes.
+    QCOMPARE(log.entries.last().kind, Msg::Kind::Plain);
+    QCOMPARE(log.entries.last().text,
+        import ? QStringLiteral("Importazione interrotta: nessuna scheda aggiunta, l'archivio è rimasto com'era.")
+               : QStringLiteral("Controllo interrotto: nessuna scheda scritta, l'archivio è rimasto com'era."));
+}
+
+// Controlla and Importa wait for a file; the options are locked and the
+// bar shown during a run only; a file whose cards went in is not imported
+// again by a second press; the question to import answered No writes nothing.
+void TransferTest::screenButtonsFollowTheFileAndTheRun()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("nuovi.csv", manyBooks(3000).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    const auto button = [&](const char* name) { return screen.findChild<QPushButton*>(QLatin1String(name)); };
+    auto* bar = screen.findChild<QProgressBar*>(QStringLiteral("prgAvanzamento"));
+    QVERIFY(!button("btnControlla")->isEnabled());
+    QVERIFY(!button("btnImporta")->isEnabled());
+    QVERIFY(!button("btnInterrompi")->isEnabled());
+    QVERIFY(bar->isHidden());
+
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(button("btnControlla")->isEnabled());
+    QVERIFY(button("btnImporta")->isEnabled());
+    QVERIFY(press(screen, log, true, false)); // the question answered No
+    QVERIFY(!screen.running());
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(folder.read("Libri.pro"), before);
+
+    QList<QWidget*> locked;
+    for (const char* name :
+        {"cboRaccolta", "cboFormato", "chkDuplicati", "btnScegli", "btnEsporta", "btnChiudi", "btnImporta", "btnControlla"})
+        locked << screen.findChild<QWidget*>(QLatin1String(name));
+    bool checkedDuringRun = false;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int, int) {
+        if (checkedDuringRun)
+            return;
+        checkedDuringRun = true;
+        for (QWidget* w : std::as_const(locked))
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(button("btnInterrompi")->isEnabled());
+        QVERIFY(!bar->isHidden());
+    });
+    QVERIFY(press(screen, log, true));
+    QVERIFY(checkedDuringRun);
+    QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("3000 schede importate")), qPrintable(screen.lblStato()->text()));
+    QVERIFY(bar->isHidden());
+    QVERIFY(!button("btnImporta")->isEnabled());
+    QVERIFY(button("btnControlla")->isEnabled());
+    const QByteArray once = folder.read("Libri.pro");
+    screen.btnImportaClick(); // not ready: nothing asked, nothing written
+    QVERIFY(!screen.running());
+    QCOMPARE(folder.read("Libri.pro"), once);
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(button("btnImporta")->isEnabled());
+}
+
+// A check that lists lines never says "nessun problema trovato"; one
+// that lists nothing does.
+void TransferTest::screenCheckSaysWhatItListed()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    folder.write("avvisi.csv", manyBooks(2).replace(";Colore", ";Note"));
+    folder.write("pulito.csv", QByteArray("Titolo;Codice;Autore;Dewey\nUno;N1;A;074\n"));
+    TfrmTrasferimento screen;
+    choice.answers.push_back(folder.file("avvisi.csv"));
+    screen.btnScegliClick();
+    // The notes on what the cards will lack are no finding of a row.
+    const auto flagged = [&] {
+        const QStringList lines = listed(screen);
+        return std::count_if(lines.begin(), lines.end(),
+            [](const QString& l) { return l.startsWith(QLatin1String("riga ")) || l.startsWith(QLatin1String("avviso")); });
+    };
+    QVERIFY(press(screen, log, false));
+    QCOMPARE(flagged(), 2);
+    QVERIFY2(!screen.lblStato()->text().contains(QLatin1String("nessun problema trovato")), qPrintable(screen.lblStato()->text()));
+    QVERIFY2(screen.lblStato()->text().contains(QLatin1String("nessun problema che fermi l'importazione, 2 righe segnalate da vedere")),
+        qPrintable(screen.lblStato()->text()));
+    choice.answers.push_back(folder.file("pulito.csv"));
+    screen.btnScegliClick();
+    QVERIFY(press(screen, log, false));
+    QCOMPARE(flagged(), 0);
+    QVERIFY2(screen.lblStato()->text().contains(QLatin1String(": nessun problema trovato; nessuna scheda scritta.")),
+        qPrintable(screen.lblStato()->text()));
     QVERIFY(log.entries.isEmpty());
 }
 
@@ -696,9 +896,44 @@ void TransferTest::screenExports()
     FileChoice choice;
     choice.answers.push_back(target);
     screen.btnScegliClick();
-    screen.btnImportaClick();
-    QCOMPARE(screen.lblStato()->text(), QStringLiteral("2 schede aggiunte, nelle posizioni da 1 a 2."));
+    QVERIFY(press(screen, log, true));
+    QCOMPARE(screen.lblStato()->text(),
+        QStringLiteral("2 schede importate in %1, nelle posizioni da 1 a 2.").arg(QDir::toNativeSeparators(fresh.file("2026.art"))));
     compareCards(Articles::collection(), catalogue(Articles::collection()), fresh.read("2026.art"));
+}
+
+// The screen at rest, during an import and after it, as pictures in
+// TOMARIA_GRAB_DIR, to be looked at.
+void TransferTest::grabScreens()
+{
+    const QString dir = qEnvironmentVariable("TOMARIA_GRAB_DIR");
+    if (dir.isEmpty())
+        QSKIP("TOMARIA_GRAB_DIR not set");
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    folder.write("nuovi.csv", manyBooks(20000, 19990).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-rest.png")));
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-chosen.png")));
+    bool grabbed = false;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        if (!grabbed && done > 300) {
+            grabbed = true;
+            screen.grab().save(dir + QStringLiteral("/transfer-during.png"));
+        }
+    });
+    QVERIFY(press(screen, log, false));
+    QVERIFY(grabbed);
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-checked.png")));
+    screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
+    QVERIFY(press(screen, log, true));
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-imported.png")));
 }
 
 QTEST_MAIN(TransferTest)

@@ -5,6 +5,7 @@
 
 #include "CliRun.h"
 #include "TestSupport.h"
+#include "XlsxFixtures.h"
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
@@ -40,6 +41,7 @@
 #include <algorithm>
 
 using Result = CliResult;
+using namespace XlsxFixtures;
 
 namespace {
 
@@ -133,102 +135,6 @@ void compareCards(const Collection& c, const QByteArray& expected, const QByteAr
     }
 }
 
-// The rows XlsxReader reads from `bytes`, each as "line: cell|cell|...".
-QStringList rowsOf(const QByteArray& bytes, XlsxReader::Status* status = nullptr)
-{
-    QByteArray copy = bytes;
-    QBuffer device(&copy);
-    device.open(QIODevice::ReadOnly);
-    XlsxReader reader(device);
-    QStringList rows;
-    const XlsxReader::Status s = reader.read([&](XlsxReader::Row& row) {
-        QStringList cells;
-        for (const QByteArray& cell : row.fields)
-            cells << QString::fromUtf8(cell);
-        rows << QStringLiteral("%1: %2").arg(row.line).arg(cells.join(QLatin1Char('|')));
-        return true;
-    });
-    if (status)
-        *status = s;
-    return rows;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// A workbook made of the given parts, for the cases no office program
-// writes but a file may hold.
-QByteArray workbook(const QList<QPair<QString, QByteArray>>& parts)
-{
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_t* zip = zip_open_from_source(out, ZIP_TRUNCATE, &error);
-    zip_source_keep(out);
-    std::vector<QByteArray> kept;
-    for (const auto& [name, bytes] : parts) {
-        kept.push_back(bytes);
-        zip_source_t* s = zip_source_buffer(zip, kept.back().constData(), zip_uint64_t(kept.back().size()), 0);
-        zip_file_add(zip, name.toUtf8().constData(), s, ZIP_FL_OVERWRITE);
-    }
-    zip_close(zip);
-    QByteArray result;
-    zip_source_open(out);
-    zip_source_seek(out, 0, SEEK_END);
-    const zip_int64_t size = zip_source_tell(out);
-    zip_source_seek(out, 0, SEEK_SET);
-    result.resize(qsizetype(size));
-    zip_source_read(out, result.data(), zip_uint64_t(size));
-    zip_source_close(out);
-    zip_source_free(out);
-    zip_error_fini(&error);
-    return result;
-}
-
-const QByteArray kWorkbookXml = "<?xml version=\"1.0\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">%1<sheets>"
-                                "<sheet name=\"Secondo\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"Primo\" sheetId=\"1\" r:id=\"rId1\"/>"
-                                "</sheets></workbook>";
-const QByteArray kRels
-    = "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-      "Target=\"worksheets/a.xml\"/>"
-      "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-      "Target=\"/xl/worksheets/b.xml\"/>"
-      "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
-      "Target=\"sharedStrings.xml\"/>"
-      "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-      "Target=\"styles.xml\"/>"
-      "</Relationships>";
-const QByteArray kStyles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                           "<numFmts><numFmt numFmtId=\"170\" formatCode=\"[$-410]d&quot; giorni &quot;mmmm yyyy\"/>"
-                           "<numFmt numFmtId=\"171\" formatCode=\"00000;[Red]-00000\"/></numFmts>"
-                           "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs>"
-                           "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"170\"/><xf numFmtId=\"171\"/><xf "
-                           "numFmtId=\"2\"/></cellXfs></styleSheet>";
-
-// A workbook whose first sheet is b.xml and whose second is a.xml.
-QByteArray handMade(const QByteArray& sheet, const QByteArray& strings, bool date1904 = false)
-{
-    QByteArray book = kWorkbookXml;
-    book.replace("%1", date1904 ? "<workbookPr date1904=\"1\"/>" : "");
-    return workbook(
-        {{"xl/workbook.xml", book}, {"xl/_rels/workbook.xml.rels", kRels}, {"xl/styles.xml", kStyles}, {"xl/sharedStrings.xml", strings},
-            {"xl/worksheets/b.xml",
-                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheet
-                    + "</sheetData></worksheet>"},
-            {"xl/worksheets/a.xml",
-                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
-                "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ignorato</t></is></c></row></sheetData></worksheet>"}});
-}
-
-const QByteArray kStrings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>uno</t></si>"
-                            "<si><r><t>ric</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">co </t></r><rPh><t>fonetica</t></rPh></si>"
-                            "<si><t>a_x000D_b_x005F_x0041_</t></si></sst>";
-
 } // namespace
 
 class TransferTest : public QObject {
@@ -240,9 +146,6 @@ private slots:
     void xlsxIsAllText();
     void csvThroughCalcNamesEveryChange_data();
     void csvThroughCalcNamesEveryChange();
-    void readerReadsWhatCalcShows();
-    void readerTable_data();
-    void readerTable();
     void importRefusesBrokenWorkbooks_data();
     void importRefusesBrokenWorkbooks();
     void completeExportTakesXlsxOrCsv();
@@ -413,71 +316,6 @@ void TransferTest::csvThroughCalcNamesEveryChange()
     const Result r = cli(QStringList{"--folder", moved.path(), "import", key, saved} + yearOf(c));
     QVERIFY2(r.code == 0, qPrintable(r.err));
     compareCards(c, archive, moved.read(name));
-}
-
-// A workbook saved by Calc (tests/data/xlsx/misto.xlsx, from misto.fods
-// with `soffice --headless --convert-to xlsx`): shared strings, numbers in
-// the "000" and "0.00" formats and the General one, a date, empty cells
-// and an empty row, a cell of two lines, an error, a second sheet.
-void TransferTest::readerReadsWhatCalcShows()
-{
-    XlsxReader::Status status{};
-    const QStringList rows = rowsOf(readFile(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx")), &status);
-    QCOMPARE(status, XlsxReader::Status::Done);
-    const QStringList expected{
-        "1: Titolo|Codice|Dewey|Scaffale|Scadenza|Pagine",
-        "2: Testo 074|000123|074|3.10|03/03/2024|320",
-        "3: Vuote in mezzo|||3.1||#VALUE!",
-        "5: Prima riga\nseconda riga|=non formula|000|1|#VALUE!|\u00e0\u00e8 \u20ac \u00f1",
-    };
-    QCOMPARE(rows, expected);
-}
-
-// clang-format off
-void TransferTest::readerTable_data()
-{
-    QTest::addColumn<QByteArray>("sheet");
-    QTest::addColumn<bool>("date1904");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("shared strings, rich text, phonetic runs, escapes")
-        << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c></row>")
-        << false << QStringList{"1: uno|ricco |a\rb_x0041_"};
-    QTest::newRow("inline strings, cells without references")
-        << QByteArray("<row><c t=\"inlineStr\"><is><t>a</t></is></c><c t=\"inlineStr\"><is><r><t>b</t></r><r><t>c</t></r></is></c></row>"
-                      "<row><c t=\"inlineStr\"><is><t xml:space=\"preserve\">  d </t></is></c></row>")
-        << false << QStringList{"1: a|bc", "2:   d "};
-    QTest::newRow("numbers: General, built-in 0.00, custom 00000")
-        << QByteArray("<row r=\"2\"><c r=\"A2\"><v>3.1000000000000001</v></c><c r=\"B2\" s=\"4\"><v>3.1</v></c><c r=\"C2\" s=\"3\"><v>123</v></c>"
-                      "<c r=\"D2\"><v>1E+20</v></c><c r=\"E2\"><v>-0.5</v></c><c r=\"F2\" t=\"n\"><v>9788804668237</v></c></row>")
-        << false << QStringList{"2: 3.1|3.10|00123|1e+20|-0.5|9788804668237"};
-    QTest::newRow("dates: built-in, custom with quoted text, ISO cell, 1900 leap")
-        << QByteArray("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>45354</v></c><c r=\"B1\" s=\"2\"><v>45354.75</v></c>"
-                      "<c r=\"C1\" t=\"d\"><v>2024-03-03T00:00:00</v></c><c r=\"D1\" s=\"1\"><v>59</v></c><c r=\"E1\" s=\"1\"><v>61</v></c></row>")
-        << false << QStringList{"1: 03/03/2024|03/03/2024|03/03/2024|28/02/1900|01/03/1900"};
-    QTest::newRow("dates in the 1904 system") << QByteArray("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c><c r=\"B1\" s=\"1\"><v>43892</v></c></row>")
-                                              << true << QStringList{"1: 01/01/1904|03/03/2024"};
-    QTest::newRow("empty cells, empty rows, a gap of rows")
-        << QByteArray("<row r=\"1\"><c r=\"C1\" t=\"inlineStr\"><is><t>c</t></is></c><c r=\"D1\" s=\"1\"/><c r=\"E1\" t=\"inlineStr\"><is><t></t></is></c></row>"
-                      "<row r=\"2\"><c r=\"A2\"/></row><row r=\"7\"><c r=\"AA7\" t=\"inlineStr\"><is><t>z</t></is></c></row>")
-        << false << QStringList{"1: ||c", "7: " + QString(26, QLatin1Char('|')) + "z"};
-    QTest::newRow("truth values, errors, formula results")
-        << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"b\"><v>1</v></c><c r=\"B1\" t=\"b\"><v>0</v></c><c r=\"C1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
-                      "<c r=\"D1\" t=\"str\"><f>A1&amp;\"x\"</f><v>VEROx</v></c><c r=\"E1\"><f>2*2</f><v>4</v></c></row>")
-        << false << QStringList{"1: VERO|FALSO|#DIV/0!|VEROx|4"};
-}
-// clang-format on
-
-// Small workbooks made part by part, for what Calc does not write itself
-// but another program may: the first sheet is the workbook's first,
-// wherever its part is; the second is never read.
-void TransferTest::readerTable()
-{
-    QFETCH(QByteArray, sheet);
-    QFETCH(bool, date1904);
-    QFETCH(QStringList, rows);
-    XlsxReader::Status status{};
-    QCOMPARE(rowsOf(handMade(sheet, kStrings, date1904), &status), rows);
-    QCOMPARE(status, XlsxReader::Status::Done);
 }
 
 // clang-format off

@@ -173,9 +173,12 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
 
     m_lstProblemi = new QListWidget(pan);
     m_lstProblemi->setObjectName(QStringLiteral("lstProblemi"));
-    m_lstProblemi->setGeometry(8, 406, width, 126);
-    m_lblStato = label(pan, QStringLiteral("lblStato"), QString(), {8, 536, width, 20});
+    m_lstProblemi->setGeometry(8, 406, width, 108);
+    // Two lines: an outcome names the archive's path and may run long.
+    m_lblStato = label(pan, QStringLiteral("lblStato"), QString(), {8, 518, width, 40});
     m_lblStato->setStyleSheet(QStringLiteral("color: #008B8B; font-weight: bold;"));
+    m_lblStato->setWordWrap(true);
+    m_lblStato->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     const int y = kClient.height() - 31 - 42;
     auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, y, 150, 30}, bold);

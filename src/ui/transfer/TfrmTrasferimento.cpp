@@ -229,8 +229,10 @@ QString TfrmTrasferimento::proposedExport() const
 void TfrmTrasferimento::collectionChanged()
 {
     const bool yearly = collection().yearly();
-    m_txtAnno->setEnabled(yearly && !running());
     findChild<QLabel*>(QStringLiteral("lblAnno"))->setEnabled(yearly);
+    // The file may go into another collection's archive.
+    m_imported = false;
+    setBusy(running());
     if (!m_file.isEmpty())
         preview();
 }

@@ -833,7 +833,7 @@ void CollectionTest::stocktakeCountsItsCards()
     screen.show();
     const int index = screen.cmbRaccolta()->findData(QStringLiteral("dischi"));
     QVERIFY(index >= 0);
-    QCOMPARE(screen.cmbRaccolta()->itemText(index), QStringLiteral("dischi"));
+    QCOMPARE(screen.cmbRaccolta()->itemText(index), QStringLiteral("Dischi")); // its caption
     screen.cmbRaccolta()->setCurrentIndex(index);
     screen.btnIniziaClick();
     QVERIFY(screen.stocktake());

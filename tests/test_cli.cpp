@@ -147,6 +147,8 @@ private slots:
     void exportOtherCollections();
     void badArguments_data();
     void badArguments();
+    void refusalsNameWhatIsWrong_data();
+    void refusalsNameWhatIsWrong();
     void helpAndVersion_data();
     void helpAndVersion();
     void pluginsAreLoadedOnUseAndMissedClearly_data();
@@ -462,6 +464,36 @@ void CliTest::badArguments()
     QVERIFY(r.err.contains(QLatin1String("\nUso:\n")));
     QVERIFY(r.out.isEmpty());
     QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty()); // nothing created
+}
+
+// clang-format off
+void CliTest::refusalsNameWhatIsWrong_data()
+{
+    // The parser's own findings, said in the program's words.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("an option of another verb") << QStringList{"search", "books", "--days", "3"} << "--days non vale per search";
+    QTest::newRow("a field the collection lacks") << QStringList{"search", "books", "--regia", "x"} << "campo sconosciuto --regia per books";
+    QTest::newRow("a filter for a verb without") << QStringList{"check", "books", "--titolo", "x"} << "check non accetta filtri";
+    QTest::newRow("a filter before the verb") << QStringList{"--titolo", "x", "search", "books"} << "opzione sconosciuta --titolo prima del comando";
+    QTest::newRow("a value missing") << QStringList{"check", "articles", "--year"} << "--year vuole un anno";
+    QTest::newRow("a filter's text missing") << QStringList{"search", "books", "--titolo"} << "--titolo vuole un testo";
+    QTest::newRow("a switch given a value") << QStringList{"export", "books", "--complete=si", "--out", "x.xlsx"} << "--complete non vuole un valore";
+    QTest::newRow("help among other words") << QStringList{"loans", "--help"} << "--help va usato da solo";
+    QTest::newRow("a shelf for a search") << QStringList{"search", "books", "--shelf", "A"} << "campo sconosciuto --shelf per books";
+    QTest::newRow("stocktake's own filter only") << QStringList{"stocktake", "books", "--titolo", "x", "c.txt"} << "--titolo non vale per stocktake";
+}
+// clang-format on
+
+void CliTest::refusalsNameWhatIsWrong()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, said);
+    TestFolder folder;
+    const Result r = cli(QStringList{"--folder", folder.path()} + args);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tomaria-cli: ") + said + QLatin1Char('\n')), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
 }
 
 // clang-format off

@@ -613,10 +613,11 @@ void StorageTest::journalAppliesOnlyToItsOwnFile()
     guarded.truncate(journalLength);
     folder.write("Libri.pro", guarded);
     if (firstFormat) {
-        // Written as the earlier version did, after the archive was made.
-        QTest::qWait(20);
+        // Written as the earlier version did: after the archive was made,
+        // or before the one put in its place.
         folder.write("Libri.pro-journal",
             "tomaria-journal 1 " + QByteArray::number(journalLength) + ' ' + guarded.right(tailBytes).toBase64() + "\n");
+        QVERIFY(setModifiedFromNow(folder.file("Libri.pro-journal"), replaced ? -60 : 60));
     } else {
         AppendJournal::Before before;
         before.length = journalLength;
@@ -628,7 +629,6 @@ void StorageTest::journalAppliesOnlyToItsOwnFile()
         now += book(QStringLiteral("ripristinata %1").arg(i));
     if (replaced) {
         // A new file takes the name, as a restore's rename does.
-        QTest::qWait(20);
         folder.write("nuovo", now);
         QVERIFY(QFile::remove(path));
         QVERIFY(QFile::rename(folder.file("nuovo"), path));

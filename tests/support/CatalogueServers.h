@@ -8,10 +8,14 @@
 #include <memory>
 #include <thread>
 
-// Catalogue servers on the loopback address for the lookup tests, each on a
-// free port, stopped when the object goes.
+// Catalogue servers on the loopback address for the lookup tests, stopped
+// when the object goes. Each is started on a port the kernel had free and
+// counts as started only when its own process listens there: a port that
+// another program took first makes it try the next.
 
-// A port of 127.0.0.1 that nothing listens on (a connection is refused).
+// A port of 127.0.0.1 that refuses connections: a socket of this test
+// program is bound to it and never listens, so no other program can take
+// it while the test runs.
 quint16 freePort();
 
 // A Zebra server indexing the hand-written records of tests/data/lookup:

@@ -643,7 +643,8 @@ bool CardImport::check(QIODevice& file, const Options& options)
         }
         return true;
     });
-    if (!haveHeader && m_problemCount == 0)
+    // A run interrupted before the heading was read found no fault in it.
+    if (!haveHeader && m_problemCount == 0 && !(m_watch && m_watch->cancelled()))
         problem(1, 0, QStringLiteral("manca la riga di intestazione con i nomi delle colonne"));
     m_fileCodes.clear();
     m_archiveCodes.clear();

@@ -7,6 +7,7 @@
 #include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/ServeCommand.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -56,6 +57,7 @@ struct Options {
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
     LookupCommand::Given lookup;
+    ServeCommand::Given serve;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
@@ -412,6 +414,11 @@ int lookup(const Options& o, QTextStream& out, QTextStream& err)
     return LookupCommand::run(o.positional.value(0), o.lookup, out, err);
 }
 
+int serve(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return ServeCommand::run(o.serve, out, err);
+}
+
 QString loansUsage();
 QString yearUsage();
 
@@ -452,6 +459,9 @@ const std::vector<OptionRow>& optionTable()
         {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
         {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
         {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"port"_s, u"N"_s, {u"serve"_s}, nullptr, u"--port vuole un numero"_s},
+        {u"address"_s, u"A"_s, {u"serve"_s}, nullptr, u"--address vuole un indirizzo"_s},
+        {u"log"_s, u"FILE"_s, {u"serve"_s}, nullptr, u"--log vuole un file"_s},
     };
     // clang-format on
     return table;
@@ -578,6 +588,8 @@ const std::vector<VerbRow>& verbTable()
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup},
+        {u"serve"_s, Takes::Folder, 0, u"serve non vuole altri argomenti"_s, Filters::None,
+            {u"serve [--port N] [--address A] [--log FILE]"_s}, &ServeCommand::usage, &serve},
     };
     // clang-format on
     return table;
@@ -772,6 +784,9 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
     o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
     o.lookup.server = parser.value(QStringLiteral("server"));
     o.lookup.syntax = parser.value(QStringLiteral("syntax"));
+    o.serve.port = parser.value(QStringLiteral("port"));
+    o.serve.address = parser.value(QStringLiteral("address"));
+    o.serve.log = parser.value(QStringLiteral("log"));
     return 0;
 }
 

@@ -100,7 +100,8 @@ bool CatalogueServer::handleRequest(const QHttpServerRequest& request, QTcpSocke
     if (url.hasQuery())
         target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
     const QByteArray method = methodName(request.method());
-    const WebReply reply = m_site->answer(method, target);
+    const bool form = request.value("Content-Type").startsWith("application/x-www-form-urlencoded");
+    const WebReply reply = m_site->answer(method, target, form ? request.body() : QByteArray());
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.write(method == "HEAD" ? QByteArray() : reply.body,
         {{"Content-Type", reply.contentType}, {"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"},

@@ -186,16 +186,18 @@ WebReply CatalogueSite::errorPage(int status, const QString& message)
     return reply;
 }
 
-WebReply CatalogueSite::answer(QByteArrayView method, QByteArrayView target)
+WebReply CatalogueSite::answer(QByteArrayView method, QByteArrayView target, QByteArrayView form)
 {
-    if (method != "GET" && method != "HEAD")
+    // SRU clients may send their parameters as a form; nothing else is posted.
+    const bool sruForm = method == "POST" && (target == "/sru" || target.startsWith("/sru?"));
+    if (method != "GET" && method != "HEAD" && !sruForm)
         return errorPage(405, u"Il catalogo si consulta soltanto: nessuna richiesta può modificarlo."_s);
     if (target.size() > WebBudget::kRequestBytes)
         return errorPage(414, u"L'indirizzo richiesto è troppo lungo."_s);
     const qsizetype mark = target.indexOf('?');
     const QByteArrayView path = mark < 0 ? target : target.first(mark);
     WebQuery query;
-    if (!query.read(mark < 0 ? QByteArrayView() : target.sliced(mark + 1)))
+    if (!query.read(sruForm ? form : mark < 0 ? QByteArrayView() : target.sliced(mark + 1)))
         return errorPage(400, u"L'indirizzo contiene caratteri codificati in modo errato."_s);
     // Only the catalogue's own addresses, compared as sent: no file of the
     // folder is ever reached by a path.

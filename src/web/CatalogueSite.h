@@ -24,8 +24,9 @@ public:
     explicit CatalogueSite(const QString& folder);
     ~CatalogueSite();
 
-    // `target` is the request's path and query as sent ("/?q=calvino").
-    WebReply answer(QByteArrayView method, QByteArrayView target);
+    // `target` is the request's path and query as sent ("/?q=calvino");
+    // `form` the body of a POST, form-encoded, which only "/sru" takes.
+    WebReply answer(QByteArrayView method, QByteArrayView target, QByteArrayView form = {});
 
     // A plain page in Italian for `status`, with `message`.
     static WebReply errorPage(int status, const QString& message);

@@ -51,8 +51,8 @@ std::span<const Tool> all()
             QStringLiteral("Il catalogo in un foglio .xlsx o CSV, e schede da un file."),
             QStringLiteral("ico_trasferimento"), &TfrmTrasferimento::open},
         {QStringLiteral("imgCatalogoInRete"), QStringLiteral("Catalogo in rete"),
-            QStringLiteral("I lettori cercano nel catalogo dal telefono, senza vedere chi ha i libri."),
-            QStringLiteral("ico_trasferimento"), &TfrmCatalogoInRete::open},
+            QStringLiteral("I lettori cercano dal telefono, senza sapere chi ha un libro."),
+            QStringLiteral("ico_rete"), &TfrmCatalogoInRete::open},
     };
     // clang-format on
     return table;

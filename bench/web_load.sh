@@ -9,12 +9,14 @@ set -euo pipefail
 cli=${1:-build/bench/src/tomaria-cli}
 books=${BOOKS:-100000}
 dir=$(mktemp -d)
+pid=
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$dir"' EXIT
 "$cli" --folder "$dir" sample books "$books" > /dev/null
-# The program's first search after a change makes the compact copy; the
-# server itself never writes it.
-"$cli" --folder "$dir" search books --titolo notte > /dev/null 2>&1
+# The program's first search after a change makes the compact copy (of an
+# archive unchanged for two seconds); the server itself never writes it.
 sleep 3
+"$cli" --folder "$dir" search books --titolo notte > /dev/null 2>&1
+[ -f "$dir/Libri.pro-search" ] || { echo "no compact copy made" >&2; exit 1; }
 "$cli" --folder "$dir" serve --port 0 --log "$dir/serve.log" > "$dir/url" 2> /dev/null &
 pid=$!
 for _ in $(seq 50); do [ -s "$dir/url" ] && break; sleep 0.2; done

@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -360,10 +361,20 @@ WebReply CatalogueSite::searchPage(const WebQuery& q)
     if (first < last) {
         body += QStringLiteral("<ol class=\"risultati\" start=\"%1\">\n").arg(first + 1);
         const std::string_view person = c.roles.person;
+        // The page's cards, read with one opening of each archive.
+        std::map<QString, std::vector<qint64>> wantedCards;
+        for (qsizetype i = first; i < last; ++i)
+            wantedCards[hits[static_cast<std::size_t>(i)].archive].push_back(hits[static_cast<std::size_t>(i)].index);
+        std::map<std::pair<QString, qint64>, QByteArray> cards;
+        for (const auto& [archive, indexes] : wantedCards) {
+            const std::vector<QByteArray> read = PublicSearch::readCards(archive, c, indexes);
+            for (std::size_t k = 0; k < indexes.size(); ++k)
+                cards[{archive, indexes[k]}] = read[k];
+        }
         for (qsizetype i = first; i < last; ++i) {
             const PublicSearch::Hit& h = hits[static_cast<std::size_t>(i)];
-            QByteArray record;
-            const bool read = PublicSearch::readCard(h.archive, c, h.index, record);
+            const QByteArray& record = cards[{h.archive, h.index}];
+            const bool read = !record.isEmpty();
             QString href = u"/scheda?c="_s + cname + u"&n="_s + QString::number(h.index);
             if (c.yearly())
                 href += u"&a="_s + QFileInfo(h.archive).fileName().left(4);

@@ -133,6 +133,25 @@ bool PublicSearch::readCard(const QString& archive, const Collection& collection
     return ok;
 }
 
+std::vector<QByteArray> PublicSearch::readCards(const QString& archive, const Collection& collection, const std::vector<qint64>& indexes)
+{
+    std::vector<QByteArray> cards(indexes.size());
+    RecordStore store;
+    if (!store.open(archive, collection.layout->size, RecordStore::Mode::ReadExisting))
+        return cards;
+    const qint64 count = store.count();
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+        if (indexes[i] < 0 || indexes[i] >= count)
+            continue;
+        store.readRecords(&indexes[i], 1, [&](const char* record, qint64) {
+            cards[i] = QByteArray(record, collection.layout->size);
+            return true;
+        });
+    }
+    store.close();
+    return cards;
+}
+
 bool PublicSearch::run(
     const Collection& collection, const QStringList& archives, const Wanted& wanted, std::vector<Hit>& hits, QString& error)
 {

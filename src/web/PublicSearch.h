@@ -58,6 +58,10 @@ public:
     // missing or cannot be read.
     static bool readCard(const QString& archive, const Collection& collection, qint64 index, QByteArray& record);
 
+    // The stored bytes of the cards at `indexes` of `archive`, in one
+    // opening; a card that cannot be read is left empty.
+    static std::vector<QByteArray> readCards(const QString& archive, const Collection& collection, const std::vector<qint64>& indexes);
+
     // `text` as the filters compare it: Windows-1252 with A-Z read as a-z;
     // false when it holds a character the code page lacks (it then matches
     // nothing).

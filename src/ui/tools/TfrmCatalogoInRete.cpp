@@ -2,12 +2,14 @@
 
 #include "ui/report/ReportPrinter.h"
 #include "ui/shell/Controls.h"
+#include "ui/shell/TfrmGuida.h"
 #include "ui/tools/CataloguePoster.h"
 #include "ui/tools/NetCatalogue.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -29,12 +31,18 @@ TfrmCatalogoInRete::TfrmCatalogoInRete(QWidget* owner)
     QWidget* pan = panContainer();
     const int w = kClient.width() - 61;
 
+    // The guide's picture, in a strip of its own at the top right.
+    auto* banner = new QFrame(pan);
+    banner->setGeometry(w - 40, 0, 56, 52);
+    TfrmGuida::bannerButton(
+        banner, QStringLiteral("Guida al catalogo in rete."), QStringLiteral("Catalogo in rete."), QStringLiteral("rete"));
+
     auto* rigo = new QLabel(QStringLiteral("I lettori cercano nel catalogo dal telefono o da un altro computer e vedono se un "
                                            "libro è disponibile, mai chi lo ha in prestito. Il catalogo si consulta soltanto."),
         pan);
     rigo->setObjectName(QStringLiteral("lblRigo01"));
     rigo->setWordWrap(true);
-    rigo->setGeometry(16, 12, w, 36);
+    rigo->setGeometry(16, 12, w - 60, 36);
     rigo->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
 
     auto* dove = new QLabel(QStringLiteral("Raggiungibile da:"), pan);

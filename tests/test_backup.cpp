@@ -168,6 +168,7 @@ void BackupTest::everyToolShowsItsGuide_data()
         {QStringLiteral("imgBanco"), {QStringLiteral("Banco prestiti."), QStringLiteral("Il banco prestiti serve a prestare")}},
         {QStringLiteral("imgInventario"), {QStringLiteral("Inventario."), QStringLiteral("L'inventario controlla uno scaffale")}},
         {QStringLiteral("imgTrasferimento"), {QStringLiteral("Importa ed esporta."), QStringLiteral("La schermata Importa ed esporta porta il catalogo")}},
+        {QStringLiteral("imgCatalogoInRete"), {QStringLiteral("Catalogo in rete."), QStringLiteral("La schermata Catalogo in rete mette il catalogo")}},
     };
     // clang-format on
     for (const Tool& tool : Tools::all()) {

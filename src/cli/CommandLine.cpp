@@ -6,6 +6,7 @@
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/ServeCommand.h"
 #include "cli/VerbPlugins.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
@@ -58,6 +59,7 @@ struct Options {
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
     LookupCommand::Given lookup;
+    ServeCommand::Given serve;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
@@ -390,6 +392,11 @@ int lookup(const Options& o, QTextStream& out, QTextStream& err)
     return VerbPlugins::lookup(o.positional.value(0), o.lookup, out, err);
 }
 
+int serve(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return ServeCommand::run(o.serve, out, err);
+}
+
 QString loansUsage();
 QString yearUsage();
 
@@ -430,6 +437,9 @@ const std::vector<OptionRow>& optionTable()
         {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
         {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
         {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"port"_s, u"N"_s, {u"serve"_s}, nullptr, u"--port vuole un numero"_s},
+        {u"address"_s, u"A"_s, {u"serve"_s}, nullptr, u"--address vuole un indirizzo"_s},
+        {u"log"_s, u"FILE"_s, {u"serve"_s}, nullptr, u"--log vuole un file"_s},
     };
     // clang-format on
     return table;
@@ -558,6 +568,8 @@ const std::vector<VerbRow>& verbTable()
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup, VerbPlugins::kLookup},
+        {u"serve"_s, Takes::Folder, 0, u"serve non vuole altri argomenti"_s, Filters::None,
+            {u"serve [--port N] [--address A] [--log FILE]"_s}, &ServeCommand::usage, &serve},
     };
     // clang-format on
     return table;
@@ -776,6 +788,9 @@ int readValues(const VerbParser& parser, Options& o, QString& folder, QTextStrea
     o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
     o.lookup.server = parser.value(QStringLiteral("server"));
     o.lookup.syntax = parser.value(QStringLiteral("syntax"));
+    o.serve.port = parser.value(QStringLiteral("port"));
+    o.serve.address = parser.value(QStringLiteral("address"));
+    o.serve.log = parser.value(QStringLiteral("log"));
     return 0;
 }
 

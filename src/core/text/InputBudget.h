@@ -40,7 +40,7 @@ inline constexpr qint64 kLargePartBytes = qint64(1024) * 1024 * 1024;
 
 // A catalogue's answer: its size as received and the records taken from
 // it; one look-up's time over every catalogue asked, the resolution of
-// their names included.
+// their names included (or one catalogue's time-out, when that is longer).
 inline constexpr int kAnswerBytes = 4 * 1024 * 1024;
 inline constexpr int kAnswerRecords = 10;
 inline constexpr int kLookupMs = 20'000;

@@ -111,25 +111,36 @@ bool XlsxPart::guard(const char* data, qsizetype size, QByteArray& out)
             m_guardFault = QStringLiteral("contiene una dichiarazione <!...> che un foglio di calcolo non usa");
             return false;
         }
-        case State::Tag:
-            if (m_quote != 0) {
-                if (c == m_quote)
-                    m_quote = 0;
-            } else if (c == '"' || c == '\'') {
-                m_quote = c;
-            } else if (c == '>') {
-                m_state = State::Text;
-                m_token = 0;
-                out += c;
-                continue;
+        case State::Tag: {
+            // Up to the '>' that closes the tag (one inside quotes does not),
+            // handed over at once.
+            qsizetype end = i;
+            for (; end < size; ++end) {
+                const char d = data[end];
+                if (m_quote != 0) {
+                    if (d == m_quote)
+                        m_quote = 0;
+                } else if (d == '"' || d == '\'') {
+                    m_quote = d;
+                } else if (d == '>') {
+                    break;
+                }
             }
-            if (++m_token > InputBudget::kXmlTagBytes) {
+            m_token += end - i;
+            if (m_token > InputBudget::kXmlTagBytes) {
                 m_guardTooLarge = true;
                 m_guardFault = QStringLiteral("ha un elemento con attributi di oltre %1 byte").arg(InputBudget::kXmlTagBytes);
                 return false;
             }
-            out += c;
+            out.append(data + i, end - i);
+            if (end < size) {
+                out += '>';
+                m_state = State::Text;
+                m_token = 0;
+            }
+            i = end;
             continue;
+        }
         case State::Comment:
             // Passed over, never handed to the parser.
             if (c == '>' && m_run >= 2) {

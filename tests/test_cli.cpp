@@ -160,6 +160,8 @@ private slots:
     void exportThatCannotBeWrittenSaysWhy();
     void nonRegularArchivesAreReadErrors_data();
     void nonRegularArchivesAreReadErrors();
+    void stocktakeRefusesCodesFilesBeyondBudget_data();
+    void stocktakeRefusesCodesFilesBeyondBudget();
     void sampleUnderFileSizeLimitFailsAndUndoes();
     void concurrentSamplesKeepEveryCard();
     void importBringsBackAnExportedSheet_data();
@@ -821,6 +823,42 @@ void CliTest::nonRegularArchivesAreReadErrors()
         ? QStringLiteral("tomaria-cli: impossibile aprire %1 in scrittura: non è un file regolare\n").arg(archive)
         : QStringLiteral("tomaria-cli: impossibile leggere %1: non è un file regolare\n").arg(archive);
     QCOMPARE(r.err, expected);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(!fifo || !fifo->hung());
+}
+
+// clang-format off
+void CliTest::stocktakeRefusesCodesFilesBeyondBudget_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("FIFO") << "fifo" << "non è un file di testo ordinario (una cartella, una pipe o un dispositivo)";
+    QTest::newRow("a device") << "device" << "non è un file di testo ordinario (una cartella, una pipe o un dispositivo)";
+    QTest::newRow("a line of 8 MB") << "line" << "la riga 2 supera 256 caratteri: non è un codice";
+}
+// clang-format on
+
+void CliTest::stocktakeRefusesCodesFilesBeyondBudget()
+{
+    // The program itself: a FIFO would hang it, /dev/zero never end, a long
+    // line be held whole. Each is refused at once, with nothing counted.
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    TestFolder folder;
+    folder.write("Libri.pro", goodBook(1));
+    QString codes = folder.file("letti.txt");
+    std::optional<FifoWatch> fifo;
+    if (kind == QLatin1String("fifo")) {
+        fifo.emplace(codes);
+        QVERIFY(fifo->created());
+    } else if (kind == QLatin1String("device")) {
+        codes = QStringLiteral("/dev/zero");
+    } else {
+        folder.write("letti.txt", "L-1\n" + QByteArray(8 * 1024 * 1024, 'x') + "\n");
+    }
+    const Result r = cli({"--folder", folder.path(), "stocktake", "books", codes});
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile leggere %1: %2\n").arg(codes, why));
     QVERIFY(r.out.isEmpty());
     QVERIFY(!fifo || !fifo->hung());
 }

@@ -82,6 +82,8 @@ private slots:
     void ztestAnswersBothProtocols();
     void badServers_data();
     void badServers();
+    void answerOverItsBudget();
+    void unknownHostIsRefused();
     void cancelStopsAWaitingCatalogue();
     void catalogueOrderAndMessages();
 
@@ -404,6 +406,27 @@ void LookupTest::badServers()
     const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(u"9788804339489"), 700);
     QVERIFY2(int(a.status) == status, qPrintable(QStringLiteral("%1: %2").arg(int(a.status)).arg(a.detail)));
     QVERIFY(a.records.isEmpty());
+}
+
+void LookupTest::answerOverItsBudget()
+{
+    // 50 MB offered: refused once the answer passes its budget, not held.
+    // The time allowed is far beyond what the budget takes to arrive, so
+    // that only the size can end it as garbage.
+    RawServer flood(RawServer::Mode::Flood);
+    const Catalogue c = catalogueAt(QStringLiteral("http://127.0.0.1:%1/db").arg(flood.port()));
+    const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(u"9788804339489"), 120000);
+    QCOMPARE(a.status, Status::Garbage);
+    QCOMPARE(a.detail, QStringLiteral("la risposta supera 4 MB"));
+}
+
+void LookupTest::unknownHostIsRefused()
+{
+    // ".invalid" never resolves: said at once, YAZ never asked.
+    const Catalogue c = catalogueAt(QStringLiteral("z3950://catalogo.invalid:210/db"));
+    const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(u"9788804339489"), 30000);
+    QCOMPARE(a.status, Status::Refused);
+    QCOMPARE(a.detail, QStringLiteral("nome del server sconosciuto"));
 }
 
 void LookupTest::cancelStopsAWaitingCatalogue()

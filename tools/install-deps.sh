@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
   qt6-translations-l10n libgl-dev fonts-liberation fonts-dejavu-core poppler-utils libcsv-dev
-  libzip-dev pkg-config unzip libzint-dev zbar-tools libxlsxwriter-dev libyaz-dev yaz idzebra-2.0
+  libzip-dev pkg-config unzip libzint-dev zbar-tools libxlsxwriter-dev libyaz-dev yaz idzebra-2.0 libxxhash-dev
   qt6-httpserver-dev qt6-websockets-dev)
 # LibreOffice Calc, headless, for the tests that open and save the exported
 # files as a librarian would, and clang-format for the format check; the

@@ -1,6 +1,8 @@
 #include "CatalogueServers.h"
 
 #include <QDir>
+
+#include <cerrno>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
@@ -8,6 +10,7 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -260,7 +263,7 @@ RawServer::RawServer(Mode mode)
     // nobody ever reads or writes.
     if (mode == Mode::Silent)
         return;
-    m_thread = std::thread([this] {
+    m_thread = std::thread([this, mode] {
         while (!m_stop.load()) {
             pollfd p{m_fd, POLLIN, 0};
             if (::poll(&p, 1, 50) <= 0)
@@ -268,8 +271,41 @@ RawServer::RawServer(Mode mode)
             const int c = ::accept(m_fd, nullptr, nullptr);
             if (c < 0)
                 continue;
-            static const char kJunk[] = "HTTP/1.0 200 OK\r\n\r\n\x30\x03\x02\x01\xff nothing a catalogue would say \x00\x01\x02";
-            [[maybe_unused]] const ssize_t n = ::write(c, kJunk, sizeof kJunk);
+            if (mode == Mode::Garbage) {
+                static const char kJunk[] = "HTTP/1.0 200 OK\r\n\r\n\x30\x03\x02\x01\xff nothing a catalogue would say \x00\x01\x02";
+                [[maybe_unused]] const ssize_t n = ::write(c, kJunk, sizeof kJunk);
+                ::close(c);
+                continue;
+            }
+            // Flood: never blocked, so that a client that stops reading
+            // cannot hold the server past its end.
+            ::fcntl(c, F_SETFL, ::fcntl(c, F_GETFL) | O_NONBLOCK);
+            constexpr qint64 kBody = qint64(50) * 1024 * 1024;
+            QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(kBody) + "\r\n\r\n";
+            const QByteArray block(64 * 1024, 'x');
+            qint64 sent = 0;
+            qsizetype at = 0;
+            while (!m_stop.load() && sent < kBody) {
+                pollfd w{c, POLLOUT, 0};
+                if (::poll(&w, 1, 50) <= 0)
+                    continue;
+                if (w.revents & (POLLERR | POLLHUP))
+                    break;
+                if (at == out.size()) {
+                    out = block;
+                    at = 0;
+                }
+                const ssize_t n = ::send(c, out.constData() + at, std::size_t(out.size() - at), MSG_NOSIGNAL);
+                if (n < 0 && errno != EAGAIN && errno != EINTR)
+                    break;
+                if (n > 0) {
+                    at += n;
+                    sent += n;
+                    // At the pace of a network link, not of the loopback:
+                    // the client sees its answer arrive in parts.
+                    ::poll(nullptr, 0, 2);
+                }
+            }
             ::close(c);
         }
     });

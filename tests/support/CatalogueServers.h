@@ -55,11 +55,13 @@ private:
     bool m_started = false;
 };
 
-// A socket that takes connections and then either never says a word or
-// sends bytes that are no protocol at all and closes.
+// A socket that takes connections and then either never says a word,
+// sends bytes that are no protocol at all and closes, or answers as an SRU
+// server with a body of 50 MB sent, in parts as a network link brings
+// them, for as long as the client reads.
 class RawServer {
 public:
-    enum class Mode { Silent, Garbage };
+    enum class Mode { Silent, Garbage, Flood };
     explicit RawServer(Mode mode);
     ~RawServer();
     quint16 port() const { return m_port; }

@@ -17,34 +17,36 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <string>
+
+#include <xxhash.h>
 
 namespace {
 
 const QString kYes = QStringLiteral("S\u00ec");
 const QString kNo = QStringLiteral("No");
 
-constexpr std::uint64_t kFnvBasis = 14695981039346656037ull;
-
-std::uint64_t fnv(std::uint64_t hash, const char* data, qint64 size)
-{
-    for (qint64 i = 0; i < size; ++i) {
-        hash ^= static_cast<unsigned char>(data[i]);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-// A code as the searches compare it: trimmed, A-Z in lower case.
+// A code as the searches compare it: trimmed, A-Z in lower case, hashed
+// by xxHash.
 std::uint64_t codeHash(std::string_view bytes)
 {
     const std::string_view code = Text::trimmed(bytes);
-    std::uint64_t hash = kFnvBasis;
-    for (const char c : code) {
-        hash ^= static_cast<unsigned char>(Text::foldAZ(c));
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    std::string folded(code);
+    for (char& c : folded)
+        c = Text::foldAZ(c);
+    return XXH3_64bits(folded.data(), folded.size());
 }
+
+// xxHash's running state of a file's bytes, freed when it goes.
+struct FileHash {
+    XXH3_state_t* state = XXH3_createState();
+    FileHash() { XXH3_64bits_reset(state); }
+    ~FileHash() { XXH3_freeState(state); }
+    FileHash(const FileHash&) = delete;
+    FileHash& operator=(const FileHash&) = delete;
+    void add(const char* data, qint64 size) { XXH3_64bits_update(state, data, std::size_t(size)); }
+    std::uint64_t value() const { return XXH3_64bits_digest(state); }
+};
 
 // A cell's line breaks, whatever the office program wrote: CR LF as the
 // card screens store them in a field of several lines, one blank each in
@@ -215,7 +217,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
     unsigned char lo = 0x80, hi = 0xBF; // the range of the next one
     int line = 1, column = 0, seqLine = 1, seqColumn = 0, seqByte = 0;
     bool lastCr = false;
-    std::uint64_t hash = kFnvBasis;
+    FileHash hash;
     QByteArray block(64 * 1024, Qt::Uninitialized);
     bool first = true;
     for (;;) {
@@ -224,7 +226,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
             return false;
         if (got == 0)
             break;
-        hash = fnv(hash, block.constData(), got);
+        hash.add(block.constData(), got);
         if (scan.head.size() < 8192)
             scan.head += block.left(std::min<qint64>(got, 8192 - scan.head.size()));
         qint64 i = 0;
@@ -297,7 +299,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
         scan.invalid = true;
         scan.invalidLine = seqLine, scan.invalidColumn = seqColumn, scan.invalidByte = seqByte;
     }
-    m_fileHash = hash;
+    m_fileHash = hash.value();
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <iterator>
 
+#include <xxhash.h>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -151,21 +153,7 @@ void SearchIndex::setSettle(std::chrono::nanoseconds settle)
 
 std::uint64_t SearchIndex::checksum(const char* data, std::size_t size)
 {
-    // Two running sums of 64-bit words (Fletcher's way): a zeroed, cut or
-    // shifted part changes them, at a few bytes per processor cycle.
-    std::uint64_t a = 1, b = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, data + i, 8);
-        a += w;
-        b += a;
-    }
-    std::uint64_t w = 0;
-    std::memcpy(&w, data + i, size - i);
-    a += w;
-    b += a;
-    return (a ^ (b * 0x9E3779B97F4A7C15ull)) + size;
+    return XXH3_64bits(data, size);
 }
 
 bool SearchIndex::stampOf(int fd, Stamp& stamp)

@@ -13,6 +13,7 @@
 #include "core/collections/Books.h"
 #include "core/collections/Dvds.h"
 #include "core/storage/Record.h"
+#include "core/storage/TextSlot.h"
 #include "core/storage/XlsxReader.h"
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
@@ -35,6 +36,9 @@
 #include <QTextStream>
 
 #include <zip.h>
+
+#include <algorithm>
+#include <functional>
 
 using Result = CliResult;
 
@@ -234,6 +238,8 @@ class TransferTest : public QObject {
 private slots:
     void xlsxRoundTrip_data();
     void xlsxRoundTrip();
+    void completeExportGivesBackOddValues_data();
+    void completeExportGivesBackOddValues();
     void xlsxIsAllText();
     void csvThroughCalcNamesEveryChange_data();
     void csvThroughCalcNamesEveryChange();
@@ -289,6 +295,91 @@ void TransferTest::xlsxRoundTrip()
     r = cli(QStringList{"--folder", moved.path(), "import", collection, imported} + yearOf(c));
     QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
     QVERIFY2(!r.out.contains(QLatin1String("avviso")), qPrintable(r.out));
+    compareCards(c, archive, moved.read(name));
+    QCOMPARE(moved.read(name), archive);
+}
+
+// Cards another program may have stored, odd but legal: every field at
+// its longest (with the separator, quotes and characters beyond ASCII),
+// empty and lower-case flags, blanks around values.
+QByteArray oddCards(const Collection& c)
+{
+    const RecordLayout& l = *c.layout;
+    const auto make = [&](const std::function<QString(const FieldDef&)>& value) {
+        QByteArray bytes(l.size, '\0');
+        for (const FieldDef& f : l.fields)
+            TextSlot::writeAsIs(bytes.data(), f, l.kind, value(f));
+        return bytes;
+    };
+    const auto required = [&](const FieldDef& f) {
+        return std::any_of(c.required.begin(), c.required.end(), [&](const RequiredField& r) { return r.field == f.name; });
+    };
+    const QString pattern = QStringLiteral("\u00c0b;c\"d \u00e9\u20ac x");
+    const QByteArray longest = make([&](const FieldDef& f) {
+        if (f.name == "Annullata" || f.name == "Convalida")
+            return QString();
+        QString v;
+        while (v.size() < f.capacity)
+            v += pattern;
+        v.truncate(f.capacity);
+        v[v.size() - 1] = QLatin1Char('z');
+        return v;
+    });
+    const QByteArray blanks = make([&](const FieldDef& f) {
+        if (f.name == "Annullata")
+            return QStringLiteral("s\u00ec");
+        if (f.name == "Convalida")
+            return QStringLiteral("no");
+        if (f.name == c.roles.code)
+            return QStringLiteral("C-2 ");
+        if (f.name == "Titolo" || required(f))
+            return QStringLiteral("  Con spazi  ");
+        return QString();
+    });
+    const QByteArray plain = make([&](const FieldDef& f) {
+        if (f.name == c.roles.code)
+            return QStringLiteral("C-3");
+        if (f.name == "Titolo" || required(f))
+            return QStringLiteral("Annullata vuota");
+        if (f.name == "Annullata")
+            return QStringLiteral("");
+        return QString();
+    });
+    return longest + blanks + plain;
+}
+
+// clang-format off
+void TransferTest::completeExportGivesBackOddValues_data()
+{
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<QStringList>("format");
+    QTest::addColumn<QString>("file");
+    for (const Collection* c : Collection::all()) {
+        QTest::addRow("%s, CSV", c->key.data()) << Text::latin1(c->key) << QStringList{"--csv"} << "tutto.csv";
+        QTest::addRow("%s, .xlsx", c->key.data()) << Text::latin1(c->key) << QStringList{"--complete"} << "tutto.xlsx";
+    }
+}
+// clang-format on
+
+// Exported whole and imported into an empty folder, the odd cards come
+// back byte for byte: an empty "Annullata" stays empty (the card stays out
+// of the searches), nothing is trimmed, filled in or refused.
+void TransferTest::completeExportGivesBackOddValues()
+{
+    QFETCH(QString, collection);
+    QFETCH(QStringList, format);
+    QFETCH(QString, file);
+    const Collection& c = *Collection::find(collection.toStdString());
+    const QString name = c.archiveName(QStringLiteral("2026"));
+    const QByteArray archive = oddCards(c);
+    TestFolder original, moved;
+    original.write(name, archive);
+    QTemporaryDir work;
+    const QString path = work.filePath(file);
+    Result r = cli(QStringList{"--folder", original.path(), "export", collection} + format + QStringList{"--out", path} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    r = cli(QStringList{"--folder", moved.path(), "import", collection, path} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
     compareCards(c, archive, moved.read(name));
     QCOMPARE(moved.read(name), archive);
 }

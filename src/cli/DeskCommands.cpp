@@ -5,6 +5,7 @@
 #include "core/desk/LendingDesk.h"
 #include "core/desk/Reminders.h"
 #include "core/desk/Stocktake.h"
+#include "core/export/ExportTarget.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
 #include "core/text/Clock.h"
@@ -100,10 +101,14 @@ int giveBack(const QString& code, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-int reminders(int days, const QString& pdf, QTextStream& out, QTextStream& err)
+int reminders(int days, const QString& pdf, bool force, QTextStream& out, QTextStream& err)
 {
     if (pdf.isEmpty()) {
         err << "tomaria-cli: reminders vuole --out FILE.pdf\n";
+        return kTrouble;
+    }
+    if (const QString refusal = ExportTarget::refusal(pdf, ExportTarget::Kind::Pdf, force); !refusal.isEmpty()) {
+        err << "tomaria-cli: " << refusal << "\n";
         return kTrouble;
     }
     LoanList loans;

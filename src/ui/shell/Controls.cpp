@@ -90,6 +90,10 @@ namespace {
 // What a memo was last given, for telling its untouched text from an edit.
 constexpr char kShownText[] = "tomariaShownText";
 constexpr char kTypingLimit[] = "tomariaTypingLimit";
+// The memo's text as it would be stored, kept in step with every edit:
+// one entry a character or a line break in the form the text had.
+constexpr char kUnits[] = "tomariaUnits";
+constexpr char kTracked[] = "tomariaTracked";
 
 QLineEdit* lineEditOf(QWidget* control)
 {
@@ -131,6 +135,47 @@ QString breakOf(const QString& value)
     return QStringLiteral("\r\n");
 }
 
+// The text split into characters and line breaks (CR LF, LF or CR, each
+// as it stands).
+QStringList unitsOf(const QString& value)
+{
+    QStringList units;
+    units.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == QLatin1Char('\r') && i + 1 < value.size() && value[i + 1] == QLatin1Char('\n')) {
+            units << QStringLiteral("\r\n");
+            ++i;
+        } else {
+            units << QString(value[i]);
+        }
+    }
+    return units;
+}
+
+// Applies an edit of the memo's document to its units: `removed`
+// characters at `position` gone, `added` characters of the document there
+// now; a line break typed takes the break of the text as it was set.
+void followEdit(QPlainTextEdit* memo, int position, int removed, int added)
+{
+    QVariant held = memo->property(kUnits);
+    if (!held.isValid())
+        return;
+    QStringList units = held.toStringList();
+    const QString lines = memoLines(memo);
+    const qsizetype at = std::clamp<qsizetype>(position, 0, units.size());
+    // The document may count its last block's end among the changed characters.
+    const qsizetype gone = std::clamp<qsizetype>(removed, 0, units.size() - at);
+    const qsizetype come = std::clamp<qsizetype>(added, 0, lines.size() - at);
+    units.erase(units.begin() + at, units.begin() + at + gone);
+    const QString brk = breakOf(memo->property(kShownText).toString());
+    QStringList typed;
+    for (const QChar ch : QStringView(lines).mid(at, come))
+        typed << (ch == QLatin1Char('\n') ? brk : QString(ch));
+    for (qsizetype i = 0; i < typed.size(); ++i)
+        units.insert(at + i, typed[i]);
+    memo->setProperty(kUnits, units);
+}
+
 // Room for a value set by the program, above the typing limit when needed.
 void fitLimit(QLineEdit* edit, qsizetype length)
 {
@@ -155,6 +200,11 @@ QString text(const QWidget* control)
         const QVariant shown = p->property(kShownText);
         if (shown.isValid() && lfLines(shown.toString()) == lines)
             return shown.toString();
+        // Each break kept in its own form through the edits, a new one in
+        // the text's form: an edit changes only the characters edited.
+        const QString followed = p->property(kUnits).toStringList().join(QString());
+        if (shown.isValid() && lfLines(followed) == lines)
+            return followed;
         return QString(lines).replace(QLatin1Char('\n'), breakOf(shown.toString()));
     }
     if (auto* t = qobject_cast<const QTextEdit*>(control))
@@ -178,7 +228,14 @@ void setText(QWidget* control, const QString& value)
         // Known before the document changes, so that a watcher of the
         // change can tell this text from the user's.
         p->setProperty(kShownText, value);
+        p->setProperty(kUnits, QVariant());
+        if (!p->property(kTracked).toBool()) {
+            p->setProperty(kTracked, true);
+            QObject::connect(p->document(), &QTextDocument::contentsChange, p,
+                [p](int position, int removed, int added) { followEdit(p, position, removed, added); });
+        }
         p->setPlainText(lfLines(value));
+        p->setProperty(kUnits, unitsOf(value));
     } else if (auto* t = qobject_cast<QTextEdit*>(control)) {
         t->setPlainText(value);
     } else if (auto* l = qobject_cast<QLabel*>(control)) {

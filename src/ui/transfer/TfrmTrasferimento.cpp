@@ -257,10 +257,8 @@ void TfrmTrasferimento::btnEsportaClick()
     const QString suffix = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     if (!target.endsWith(suffix, Qt::CaseInsensitive))
         target += suffix;
-    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(target) : ExportTarget::csvRefusal(target); !refusal.isEmpty()) {
-        Msg::error(this, refusal + QLatin1Char('.'));
+    if (!FileChooser::mayWrite(this, target, xlsx ? ExportTarget::Kind::CompleteXlsx : ExportTarget::Kind::CompleteCsv, false))
         return;
-    }
     setStatus(QStringLiteral("Esportazione in corso..."));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CardCsv::Outcome outcome;
@@ -377,7 +375,6 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
 
     // The import runs beside the screen, which stays live for Interrompi;
     // its progress comes back to the screen's thread.
-    const qint64 before = QFileInfo(archivePath()).size() / c.layout->size;
     CardImport::Outcome outcome;
     QEventLoop loop;
     std::thread worker([&] {
@@ -438,7 +435,7 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
             setStatus(cards.count() == 1 ? QStringLiteral("1 scheda aggiunta, nella posizione %1.").arg(outcome.archiveCards)
                                          : QStringLiteral("%1 schede aggiunte, nelle posizioni da %2 a %3.")
                                                .arg(cards.count())
-                                               .arg(before + 1)
+                                               .arg(outcome.firstWritten)
                                                .arg(outcome.archiveCards));
         }
         break;

@@ -513,36 +513,37 @@ void CliTest::exportReplacesOnlyItsOwnFiles_data()
     QTest::addColumn<bool>("link");           // the target is a link to the books archive
     QTest::addColumn<QString>("refusal");     // how the refusal ends; empty: the file is replaced
     const QStringList spreadsheet, csv{"--csv"}, xlsx{"--complete"};
-    const QString notReplaced = QStringLiteral(": l'esportazione non lo sostituisce\n");
+    const QString never = QStringLiteral(": non viene sostituito\n");
+    const QString notForced = QStringLiteral(": non viene sostituito senza --force\n");
     const QByteArray article = card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}});
     const QByteArray password("[Accesso]\r\nValore=1A\r\n");
     const QString header = CardCsv::header(Books::collection());
 
-    QTest::newRow("spreadsheet: the archive being exported") << spreadsheet << "Libri.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: another archive, not there yet") << spreadsheet << "DVD.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a yearly archive") << spreadsheet << "2019.art" << article << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a yearly archive not there yet") << spreadsheet << "2031.art" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: an archive name in other letter case") << spreadsheet << "libri.PRO" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: the password file") << spreadsheet << "unins000.dll" << password << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a file of the user") << spreadsheet << "appunti.xls" << QByteArray("appunti") << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a link to the archive") << spreadsheet << "collegamento.xls" << QByteArray() << QStringList() << true << notReplaced;
+    QTest::newRow("spreadsheet: the archive being exported") << spreadsheet << "Libri.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: another archive, not there yet") << spreadsheet << "DVD.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: a yearly archive") << spreadsheet << "2019.art" << article << QStringList() << false << never;
+    QTest::newRow("spreadsheet: a yearly archive not there yet") << spreadsheet << "2031.art" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: an archive name in other letter case") << spreadsheet << "libri.PRO" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: the password file") << spreadsheet << "unins000.dll" << password << QStringList() << false << never;
+    QTest::newRow("spreadsheet: a file of the user") << spreadsheet << "appunti.xls" << QByteArray("appunti") << QStringList() << false << notForced;
+    QTest::newRow("spreadsheet: a link to the archive") << spreadsheet << "collegamento.xls" << QByteArray() << QStringList() << true << never;
     QTest::newRow("spreadsheet: one it wrote") << spreadsheet << "foglio.xls" << QByteArray()
                                                << QStringList{"export", "books", "--out", "%1"} << false << QString();
 
     QTest::newRow("CSV: a new file") << csv << "nuovo.csv" << QByteArray() << QStringList() << false << QString();
-    QTest::newRow("CSV: a CSV of the user") << csv << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << QStringList() << false << notReplaced;
-    QTest::newRow("CSV: the user's CSV with our header but no mark") << csv << "simile.csv" << header.toUtf8() + "\r\n" << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: a CSV of the user") << csv << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << QStringList() << false << notForced;
+    QTest::newRow("CSV: the user's CSV with our header but no mark") << csv << "simile.csv" << header.toUtf8() + "\r\n" << QStringList() << false << notForced;
     QTest::newRow("CSV: a complete CSV of DVDs") << csv << "dvd.csv"
         << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Dvds::collection()).toUtf8() + "\r\n" << QStringList() << false << QString();
-    QTest::newRow("CSV: the program's spreadsheet") << csv << "Libri.xls" << QByteArray() << QStringList{"export", "books"} << false << notReplaced;
-    QTest::newRow("CSV: the archive") << csv << "Libri.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("CSV: an archive not there yet") << csv << "DVD.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("CSV: the password file") << csv << "unins000.dll" << password << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: the program's spreadsheet") << csv << "Libri.xls" << QByteArray() << QStringList{"export", "books"} << false << notForced;
+    QTest::newRow("CSV: the archive") << csv << "Libri.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("CSV: an archive not there yet") << csv << "DVD.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("CSV: the password file") << csv << "unins000.dll" << password << QStringList() << false << never;
 
     QFile other(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx"));
     QVERIFY(other.open(QIODevice::ReadOnly));
     QTest::newRow(".xlsx: a workbook of another program") << xlsx << "mio.xlsx" << other.readAll() << QStringList() << false
-        << QStringLiteral(" non è un foglio .xlsx completo scritto da questo programma") + notReplaced;
+        << QStringLiteral(" non è un foglio .xlsx completo scritto da questo programma") + notForced;
     QTest::newRow(".xlsx: a complete workbook of DVDs") << xlsx << "catalogo.xlsx" << QByteArray()
         << QStringList{"export", "dvd", "--complete", "--out", "%1"} << false << QString();
 }
@@ -1557,7 +1558,7 @@ void CliTest::exportRefusesProgramFilesByIdentity()
     const QStringList inFolder = QDir(program).entryList(QDir::Files | QDir::Hidden);
     const Result r = cli({"--folder", program, "export", "books", "--out", root.filePath(out)});
     QCOMPARE(r.code, 2);
-    QVERIFY2(r.err.contains(QLatin1String("l'esportazione non lo sostituisce")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QLatin1String(": non viene sostituito")), qPrintable(r.err));
     QVERIFY(!QFileInfo::exists(program + "/" + created));
     QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden), inFolder);
 }

@@ -18,6 +18,9 @@
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/FileChooser.h"
+#include "ui/report/ReportPrinter.h"
+#include "print/report/PreparedReport.h"
+#include "core/storage/ProgramFolder.h"
 #include "ui/transfer/TfrmTrasferimento.h"
 
 #include <QBuffer>
@@ -32,6 +35,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextStream>
 
@@ -39,6 +43,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 using Result = CliResult;
 
@@ -253,6 +258,8 @@ private slots:
     void screenPreviewsChecksAndImports();
     void screenInterruptLeavesTheArchive();
     void screenExports();
+    void screensWriteThroughTheGuard_data();
+    void screensWriteThroughTheGuard();
 };
 
 // clang-format off
@@ -790,6 +797,131 @@ void TransferTest::screenExports()
     screen.btnImportaClick();
     QCOMPARE(screen.lblStato()->text(), QStringLiteral("2 schede aggiunte, nelle posizioni da 1 a 2."));
     compareCards(Articles::collection(), catalogue(Articles::collection()), fresh.read("2026.art"));
+}
+
+namespace {
+
+QString standingOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("link to ") + info.symLinkTarget();
+    if (!info.exists())
+        return QStringLiteral("absent");
+    if (info.isDir())
+        return QStringLiteral("folder");
+    if (!info.isFile())
+        return QStringLiteral("special");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QStringLiteral("file ") + QString::fromLatin1(f.readAll().toHex()) : QStringLiteral("unreadable");
+}
+
+} // namespace
+
+// Both ways a screen writes where the user says, the save dialog (the
+// complete export) and the print dialog's PDF file, go through the guard:
+// a file of the program folder, a link to one, a folder or a FIFO is
+// refused with a message and left as it was; a user's file of another kind
+// is replaced only after a question (the print dialog asks its own).
+// clang-format off
+void TransferTest::screensWriteThroughTheGuard_data()
+{
+    QTest::addColumn<QString>("way");    // "save" or "print"
+    QTest::addColumn<QString>("target"); // in the program folder, or "../" outside it
+    QTest::addColumn<QString>("kind");   // what stands there: as is, a link, a folder, a FIFO, the user's file
+    QTest::addColumn<int>("answer");     // to a question: -1 none expected, 0 No, 1 Sì
+    QTest::addColumn<bool>("written");
+    for (const char* way : {"save", "print"}) {
+        const QString suffix = QString::fromLatin1(way) == QLatin1String("save") ? QStringLiteral(".xlsx") : QStringLiteral(".pdf");
+        if (QString::fromLatin1(way) == QLatin1String("print")) {
+            for (const char* file : {"Libri.pro", "2026.art", "unins000.dll", "Tomaria.ini", "Libri.pro-search", "Inventario.txt", "DVD.pro"})
+                QTest::addRow("%s: %s", way, file) << way << file << "as is" << -1 << false;
+        }
+        QTest::addRow("%s: a link to the archive", way) << way << "../collegamento" + suffix << "link Libri.pro" << -1 << false;
+        QTest::addRow("%s: a link to the password file", way) << way << "../collegamento" + suffix << "link unins000.dll" << -1 << false;
+        QTest::addRow("%s: a folder", way) << way << "../cartella" + suffix << "folder" << -1 << false;
+        QTest::addRow("%s: a FIFO", way) << way << "../coda" + suffix << "fifo" << -1 << false;
+        const bool asks = QString::fromLatin1(way) == QLatin1String("save");
+        QTest::addRow("%s: a file of the user, No", way) << way << "../tesi" + suffix << "user" << (asks ? 0 : -1) << !asks;
+        QTest::addRow("%s: a file of the user, Sì", way) << way << "../tesi" + suffix << "user" << (asks ? 1 : -1) << true;
+        QTest::addRow("%s: a new file", way) << way << "../nuovo" + suffix << "none" << -1 << true;
+    }
+}
+// clang-format on
+
+void TransferTest::screensWriteThroughTheGuard()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, target);
+    QFETCH(QString, kind);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    QTemporaryDir root;
+    const QString program = root.filePath("PROGRAM");
+    QVERIFY(QDir().mkpath(program));
+    ProgramFolder::setPath(program);
+    const auto back = qScopeGuard([] { ProgramFolder::setPath({}); });
+    const auto put = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    put(program + "/Libri.pro", catalogue(Books::collection()));
+    put(program + "/2026.art", catalogue(Articles::collection()));
+    put(program + "/unins000.dll", "[Accesso]\r\nValore=1A\r\n");
+    put(program + "/Tomaria.ini", "[Prestiti]\r\nGiorni=30\r\n");
+    put(program + "/Libri.pro-search", QByteArray(64, 's'));
+    put(program + "/Inventario.txt", "Inventario Tomaria\n");
+    const QString path = QDir::cleanPath(program + "/" + target);
+    std::optional<FifoWatch> fifo;
+    if (kind.startsWith(QLatin1String("link ")))
+        QVERIFY(QFile::link(program + "/" + kind.mid(5), path));
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(fifo.emplace(path).created());
+    else if (kind == QLatin1String("user"))
+        put(path, "appunti della tesi");
+    const QString before = standingOf(path);
+    const QByteArray books = catalogue(Books::collection());
+
+    MessageLog log;
+    if (answer >= 0)
+        log.answers.push_back(answer == 1);
+    if (way == QLatin1String("save")) {
+        TfrmTrasferimento screen;
+        auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+        raccolta->setCurrentIndex(raccolta->findData(QStringLiteral("books")));
+        FileChooser::setSaveHandler([&](const QString&, const QString&) { return path; });
+        screen.btnEsportaClick();
+        FileChooser::setSaveHandler({});
+    } else {
+        PrintLog prints(true, path);
+        PreparedReport pages;
+        pages.name = QStringLiteral("prova");
+        pages.pageSize = QPageSize(QPageSize::A4);
+        pages.size = QSizeF(2100, 2970);
+        pages.pages << PreparedPage{};
+        ReportPrinter::print(nullptr, pages);
+    }
+    if (fifo)
+        QVERIFY(!fifo->hung());
+    QFile archive(program + "/Libri.pro");
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    QCOMPARE(archive.readAll(), books);
+    if (written) {
+        QVERIFY(standingOf(path) != before);
+        QVERIFY(log.entries.size() == (answer >= 0 ? 1 : 0));
+        return;
+    }
+    QCOMPARE(standingOf(path), before);
+    QCOMPARE(log.entries.size(), 1);
+    if (answer >= 0) {
+        QCOMPARE(log.entries[0].kind, Msg::Kind::Confirmation);
+        QCOMPARE(log.entries[0].text, QStringLiteral("%1 esiste già. Vuoi sostituirlo?").arg(path));
+    } else {
+        QCOMPARE(log.entries[0].kind, Msg::Kind::Error);
+        QVERIFY2(log.entries[0].text.contains(QLatin1String("non viene sostituit")), qPrintable(log.entries[0].text));
+    }
 }
 
 QTEST_MAIN(TransferTest)

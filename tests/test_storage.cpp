@@ -982,7 +982,7 @@ void StorageTest::sideFilesLeaveForeignThingsAlone()
     // Said once, in Italian, naming the file.
     const QStringList notices = SideFile::takeNotices();
     QCOMPARE(notices.size(), 1);
-    QVERIFY2(notices[0].contains(QFileInfo(at).fileName()) && notices[0].contains(QLatin1String("non è un file regolare")),
+    QVERIFY2(notices[0].contains(QFileInfo(at).fileName()) && notices[0].contains(QStringLiteral("non è un file regolare")),
         qPrintable(notices[0]));
     // Nothing left beside it.
     for (const QString& left : QDir(folder.path()).entryList(QDir::Files | QDir::Hidden))

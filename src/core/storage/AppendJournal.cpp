@@ -81,14 +81,15 @@ bool begin(const QString& archive, const Before& before, QString* reason)
 
 std::optional<Before> pending(const QString& archive)
 {
-    // A link or special file standing at the journal's name is no journal:
-    // it is left alone (and said), the archive has none.
+    // A link or special file standing at the journal's name is never
+    // opened or followed, only said; like a journal that cannot be read, it
+    // may stand for an append that was never undone, so writers stop.
     QByteArray text;
     Before unreadable;
     switch (SideFile::read(pathFor(archive), &text, 64 * 1024)) {
     case SideFile::Got::Absent:
-    case SideFile::Got::Foreign:
         return std::nullopt;
+    case SideFile::Got::Foreign:
     case SideFile::Got::Unreadable:
         return unreadable;
     case SideFile::Got::Read:
@@ -143,6 +144,12 @@ bool guards(const Before& before, const QFileDevice& file, const QString& archiv
 bool end(const QString& archive)
 {
     const QString path = pathFor(archive);
+    // A link or special file at the name is left alone: the journal cannot
+    // be known ended, and writers keep saying so.
+    if (SideFile::standing(path) == SideFile::Standing::Foreign) {
+        SideFile::noticeForeign(path);
+        return false;
+    }
     if (QFile::exists(path) && !QFile::remove(path))
         return false;
     DiskFile::syncFolder(QFileInfo(archive).absolutePath());

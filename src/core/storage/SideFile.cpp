@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <utility>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -171,10 +172,12 @@ bool open(QFile& file, const QString& path, QIODevice::OpenMode mode)
         return false;
     }
 #ifndef Q_OS_WIN
-    int flags = (mode & QIODevice::ReadWrite) == QIODevice::ReadWrite ? O_RDWR : (mode & QIODevice::WriteOnly) ? O_WRONLY : O_RDONLY;
-    if (mode & QIODevice::Append)
+    const bool reads = mode.testFlag(QIODevice::ReadOnly);
+    const bool writes = mode.testFlag(QIODevice::WriteOnly);
+    int flags = reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+    if (mode.testFlag(QIODevice::Append))
         flags |= O_APPEND;
-    if (flags != O_RDONLY && !(mode & QIODevice::ExistingOnly))
+    if (writes && !mode.testFlag(QIODevice::ExistingOnly))
         flags |= O_CREAT;
     bool foreign = false;
     const int fd = openRegular(path, flags, &foreign);
@@ -183,7 +186,9 @@ bool open(QFile& file, const QString& path, QIODevice::OpenMode mode)
             noticeForeign(path);
         return false;
     }
-    if (!file.open(fd, mode & ~QIODevice::ExistingOnly, QFileDevice::AutoCloseHandle)) {
+    QIODevice::OpenMode given = mode;
+    given.setFlag(QIODevice::ExistingOnly, false);
+    if (!file.open(fd, given, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;
     }

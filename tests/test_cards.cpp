@@ -1227,14 +1227,15 @@ void CardsTest::articleTextEditKeepsEachBreak()
             edited << (ch == u'\n' ? newBreak : QString(ch));
         edited += units.mid(at + gone);
         const QString expected = edited.join(QString());
+        const auto shown = [](QString t) { return t.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")); };
         QVERIFY2(Controls::text(memo) == expected,
-            qPrintable(QStringLiteral("seed %1, round %2: %3 at %4, %5 gone, \"%6\" typed into \"%7\"")
+            qPrintable(QStringLiteral("seed %1, round %2: %3 at %4, %5 gone, \"%6\" typed into \"%7\": \"%8\" instead of \"%9\"")
                            .arg(seed)
                            .arg(round)
                            .arg(kind)
                            .arg(at)
                            .arg(gone)
-                           .arg(typed, text.toHtmlEscaped())));
+                           .arg(shown(typed), shown(text), shown(Controls::text(memo)), shown(expected))));
         m_log->clear();
         click("cmdSalva");
         Record record(TSchedaArticolo);

@@ -8,6 +8,7 @@
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
+#include "core/export/CardCsv.h"
 #include "core/export/CardXlsx.h"
 #include "core/collections/Articles.h"
 #include "core/collections/Books.h"
@@ -245,6 +246,7 @@ private slots:
     void xlsxRoundTrip();
     void completeExportGivesBackOddValues_data();
     void completeExportGivesBackOddValues();
+    void refusedSheetNameWritesNothing();
     void xlsxIsAllText();
     void csvThroughCalcNamesEveryChange_data();
     void csvThroughCalcNamesEveryChange();
@@ -389,6 +391,23 @@ void TransferTest::completeExportGivesBackOddValues()
     QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
     compareCards(c, archive, moved.read(name));
     QCOMPARE(moved.read(name), archive);
+}
+
+// A sheet name the spreadsheet library refuses (here over its 31
+// characters, with brackets) gives a failure with its reason and no file,
+// never a write through a missing sheet.
+void TransferTest::refusedSheetNameWritesNothing()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    Collection odd = Books::collection();
+    odd.plural = "libri [rari] di una collezione dal nome molto lungo";
+    CardCsv::Outcome outcome;
+    const QString target = folder.file("strano.xlsx");
+    QVERIFY(!CardXlsx::save(odd, folder.file("Libri.pro"), target, &outcome));
+    QCOMPARE(outcome.reason, QStringLiteral("impossibile creare il foglio di calcolo"));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Libri.pro"});
 }
 
 // The file as a spreadsheet program sees it: one sheet named after the

@@ -41,7 +41,7 @@ StagingFolder::StagingFolder(const QString& parent, const QString& prefix)
 
 StagingFolder::~StagingFolder()
 {
-    if (m_dir.isValid() && m_dir.autoRemove() && m_lock) {
+    if (m_dir.isValid() && m_dir.autoRemove() && m_lock && QFileInfo::exists(m_dir.path())) {
         // The contents go first, the mark last: a stop in between leaves a
         // folder whose mark nobody holds, which the next removeDead takes at
         // once, never a folder without its mark, which waits out the grace.

@@ -162,10 +162,25 @@ void followEdit(QPlainTextEdit* memo, int position, int removed, int added)
         return;
     QStringList units = held.toStringList();
     const QString lines = memoLines(memo);
-    const qsizetype at = std::clamp<qsizetype>(position, 0, units.size());
+    qsizetype at = std::clamp<qsizetype>(position, 0, units.size());
     // The document may count its last block's end among the changed characters.
-    const qsizetype gone = std::clamp<qsizetype>(removed, 0, units.size() - at);
-    const qsizetype come = std::clamp<qsizetype>(added, 0, lines.size() - at);
+    qsizetype gone = std::clamp<qsizetype>(removed, 0, units.size() - at);
+    qsizetype come = std::clamp<qsizetype>(added, 0, lines.size() - at);
+    // It also counts the character after a new block as changed: what the
+    // edit left as it was is kept in its own form, the end looked at first.
+    const auto same = [&](qsizetype unit, qsizetype line) {
+        const QString& u = units[unit];
+        return (u.size() == 1 && u[0] != QLatin1Char('\r') ? u[0] : QLatin1Char('\n')) == lines[line];
+    };
+    while (gone > 0 && come > 0 && same(at + gone - 1, at + come - 1)) {
+        --gone;
+        --come;
+    }
+    while (gone > 0 && come > 0 && same(at, at)) {
+        ++at;
+        --gone;
+        --come;
+    }
     units.erase(units.begin() + at, units.begin() + at + gone);
     const QString brk = breakOf(memo->property(kShownText).toString());
     QStringList typed;

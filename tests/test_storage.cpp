@@ -66,6 +66,8 @@ private slots:
     void sideFilesLeaveForeignThingsAlone_data();
     void sideFilesLeaveForeignThingsAlone();
     void sideFilesAreReplacedWhole();
+    void importChecksCodesAgainUnderTheLock_data();
+    void importChecksCodesAgainUnderTheLock();
     void slotEncoding_data();
     void slotEncoding();
     void slotDecoding_data();
@@ -1018,6 +1020,67 @@ void StorageTest::sideFilesAreReplacedWhole()
     QCOMPARE(SideFile::read(path, &bytes), SideFile::Got::Read);
     QCOMPARE(bytes, QByteArray("nuovo\r\n"));
     QCOMPARE(SideFile::read(folder.file("nessuno.ini"), &bytes), SideFile::Got::Absent);
+}
+
+// Between the check of every row and the append under the lock, another
+// program may save a card: its code is looked for again under the lock,
+// so a repeat is refused with nothing written; and the positions the
+// import reports are those it wrote, read under the lock, whatever was
+// added before it took it.
+// clang-format off
+void StorageTest::importChecksCodesAgainUnderTheLock_data()
+{
+    QTest::addColumn<QString>("added"); // the code of the card saved meanwhile
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("a code of the file") << "K7" << true;
+    QTest::newRow("the same code with blanks") << " K7 " << true;
+    QTest::newRow("another code") << "Z1" << false;
+}
+// clang-format on
+
+void StorageTest::importChecksCodesAgainUnderTheLock()
+{
+    QFETCH(QString, added);
+    QFETCH(bool, refused);
+    TestFolder folder;
+    const QString archive = folder.file("Libri.pro");
+    folder.write("Libri.pro", card(TSchedaLibro, {{"Titolo", "Uno"}, {"Codice", "A1"}, {"Annullata", "No"}}));
+    QByteArray csv = "Titolo;Codice;Autore\r\n";
+    for (int i = 0; i < 20; ++i)
+        csv += "Titolo " + QByteArray::number(i) + ";K" + QByteArray::number(i) + ";Autore\r\n";
+    folder.write("schede.csv", csv);
+    QFile file(folder.file("schede.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray meanwhile = card(TSchedaLibro, {{"Titolo", "Salvata intanto"}, {"Annullata", "No"}});
+    QByteArray withCode = meanwhile;
+    TextSlot::writeAsIs(withCode.data(), *TSchedaLibro.find("Codice"), TSchedaLibro.kind, added);
+
+    CardImport cards(Books::collection());
+    CardImport::Options options;
+    options.archive = archive;
+    bool saved = false;
+    const CardImport::Outcome outcome = cards.run(file, options, [&](CardImport::Pass pass, qint64 done, qint64 total) {
+        if (pass == CardImport::Pass::Check && done == total && !saved) {
+            RecordStore other;
+            QVERIFY(other.open(archive, TSchedaLibro.size));
+            QVERIFY(other.append(withCode));
+            saved = true;
+        }
+    });
+    QVERIFY(saved);
+    if (refused) {
+        QCOMPARE(outcome.status, CardImport::Outcome::Status::Refused);
+        QCOMPARE(QFileInfo(archive).size(), qint64(2 * TSchedaLibro.size));
+        QVERIFY2(!cards.duplicates().isEmpty() && cards.duplicates()[0].text.contains(QStringLiteral("K7"))
+                && cards.duplicates()[0].text.contains(QStringLiteral("scheda 2")),
+            qPrintable(cards.report().join(u'\n')));
+    } else {
+        QCOMPARE(outcome.status, CardImport::Outcome::Status::Imported);
+        QCOMPARE(outcome.firstWritten, qint64(3));
+        QCOMPARE(outcome.archiveCards, qint64(22));
+        QCOMPARE(QFileInfo(archive).size(), qint64(22 * TSchedaLibro.size));
+    }
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(archive)));
 }
 
 QTEST_GUILESS_MAIN(StorageTest)

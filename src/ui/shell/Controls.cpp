@@ -152,42 +152,37 @@ QStringList unitsOf(const QString& value)
     return units;
 }
 
-// Applies an edit of the memo's document to its units: `removed`
-// characters at `position` gone, `added` characters of the document there
-// now; a line break typed takes the break of the text as it was set.
-void followEdit(QPlainTextEdit* memo, int position, int removed, int added)
+// Follows one change of the memo's document in its units. The document's
+// own account of a change (position, characters removed and added) is not
+// exact when a removal and a new block come in one step, so the change is
+// found anew: the units before and after it, as the memo shows them, stay
+// in their own form (the end looked at first, so a break typed next to a
+// break leaves that one as it was); the characters between are the new
+// ones, a line break in the break of the text as it was set.
+void followEdit(QPlainTextEdit* memo)
 {
-    QVariant held = memo->property(kUnits);
+    const QVariant held = memo->property(kUnits);
     if (!held.isValid())
         return;
     QStringList units = held.toStringList();
     const QString lines = memoLines(memo);
-    qsizetype at = std::clamp<qsizetype>(position, 0, units.size());
-    // The document may count its last block's end among the changed characters.
-    qsizetype gone = std::clamp<qsizetype>(removed, 0, units.size() - at);
-    qsizetype come = std::clamp<qsizetype>(added, 0, lines.size() - at);
-    // It also counts the character after a new block as changed: what the
-    // edit left as it was is kept in its own form, the end looked at first.
-    const auto same = [&](qsizetype unit, qsizetype line) {
+    const auto shown = [&](qsizetype unit) {
         const QString& u = units[unit];
-        return (u.size() == 1 && u[0] != QLatin1Char('\r') ? u[0] : QLatin1Char('\n')) == lines[line];
+        return u.size() == 1 && u[0] != QLatin1Char('\r') ? u[0] : QLatin1Char('\n');
     };
-    while (gone > 0 && come > 0 && same(at + gone - 1, at + come - 1)) {
-        --gone;
-        --come;
-    }
-    while (gone > 0 && come > 0 && same(at, at)) {
-        ++at;
-        --gone;
-        --come;
-    }
-    units.erase(units.begin() + at, units.begin() + at + gone);
+    qsizetype tail = 0;
+    while (tail < units.size() && tail < lines.size() && shown(units.size() - 1 - tail) == lines[lines.size() - 1 - tail])
+        ++tail;
+    qsizetype head = 0;
+    while (head < units.size() - tail && head < lines.size() - tail && shown(head) == lines[head])
+        ++head;
     const QString brk = breakOf(memo->property(kShownText).toString());
     QStringList typed;
-    for (const QChar ch : QStringView(lines).mid(at, come))
+    for (const QChar ch : QStringView(lines).mid(head, lines.size() - tail - head))
         typed << (ch == QLatin1Char('\n') ? brk : QString(ch));
+    units.erase(units.begin() + head, units.end() - tail);
     for (qsizetype i = 0; i < typed.size(); ++i)
-        units.insert(at + i, typed[i]);
+        units.insert(head + i, typed[i]);
     memo->setProperty(kUnits, units);
 }
 
@@ -246,8 +241,7 @@ void setText(QWidget* control, const QString& value)
         p->setProperty(kUnits, QVariant());
         if (!p->property(kTracked).toBool()) {
             p->setProperty(kTracked, true);
-            QObject::connect(p->document(), &QTextDocument::contentsChange, p,
-                [p](int position, int removed, int added) { followEdit(p, position, removed, added); });
+            QObject::connect(p->document(), &QTextDocument::contentsChange, p, [p](int, int, int) { followEdit(p); });
         }
         p->setPlainText(lfLines(value));
         p->setProperty(kUnits, unitsOf(value));

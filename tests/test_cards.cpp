@@ -1248,6 +1248,12 @@ void CardsTest::articleTextEditKeepsEachBreak()
         for (const QChar ch : QStringView(now).mid(head, now.size() - tail - head))
             edited << (ch == u'\n' ? newBreak : QString(ch));
         edited += units.mid(units.size() - tail);
+        // A lone CR that the edit brings before a lone LF would make one
+        // CR LF of two breaks: it takes the text's break instead.
+        for (qsizetype i = 0; i + 1 < edited.size(); ++i) {
+            if (edited[i] == QStringLiteral("\r") && edited[i + 1] == QStringLiteral("\n"))
+                edited[i] = newBreak;
+        }
         const QString expected = edited.join(QString());
         const auto shown = [](QString t) { return t.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")); };
         QVERIFY2(Controls::text(memo) == expected,

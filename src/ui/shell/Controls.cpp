@@ -183,6 +183,12 @@ void followEdit(QPlainTextEdit* memo)
     units.erase(units.begin() + head, units.end() - tail);
     for (qsizetype i = 0; i < typed.size(); ++i)
         units.insert(head + i, typed[i]);
+    // A lone CR brought next to a lone LF would be read back as one CR LF:
+    // the CR takes the text's break, so that the memo's lines stay its lines.
+    for (qsizetype i = 0; i + 1 < units.size(); ++i) {
+        if (units[i] == QStringLiteral("\r") && units[i + 1].startsWith(QLatin1Char('\n')))
+            units[i] = brk;
+    }
     memo->setProperty(kUnits, units);
 }
 

@@ -150,6 +150,9 @@ private slots:
     void badArguments();
     void helpAndVersion_data();
     void helpAndVersion();
+    void pluginsAreLoadedOnUseAndMissedClearly_data();
+    void pluginsAreLoadedOnUseAndMissedClearly();
+    void programLinksNoneOfThePluginsLibraries();
     void exportReplacesOnlyItsOwnFiles_data();
     void exportReplacesOnlyItsOwnFiles();
     void everyOutGoesThroughTheGuard_data();
@@ -504,6 +507,92 @@ void CliTest::helpAndVersion()
 // Each export replaces a file it wrote itself, never an archive, the
 // password file, a link or a file of the user.
 // clang-format off
+// The command line copied alone into a folder, then with its plugins: a
+// verb that needs a missing plugin says which and writes nothing; the
+// verbs of the core never need one; with the plugins beside it the same
+// verb works.
+void CliTest::pluginsAreLoadedOnUseAndMissedClearly_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<QString>("plugin");
+    QTest::addColumn<QString>("written"); // the file the verb writes when it works; empty: none
+    QTest::newRow("labels") << QStringList{"labels", "books", "--kind", "spine", "--sheet", "3x7", "--out", "l.pdf"} << "labels"
+                            << "tomaria-stampa" << "l.pdf";
+    QTest::newRow("reminders") << QStringList{"reminders", "--out", "r.pdf"} << "reminders" << "tomaria-stampa" << QString();
+    QTest::newRow("export .xlsx") << QStringList{"export", "books", "--complete", "--out", "x.xlsx"} << "export --complete .xlsx"
+                                  << "tomaria-xlsx" << "x.xlsx";
+    QTest::newRow("lookup") << QStringList{"lookup", "9788804668237", "--server", "z3950://127.0.0.1:1/x"} << "lookup"
+                            << "tomaria-catalogo" << QString();
+}
+
+void CliTest::pluginsAreLoadedOnUseAndMissedClearly()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, verb);
+    QFETCH(QString, plugin);
+    QFETCH(QString, written);
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    const QString program = folder.file("tomaria-cli");
+    QVERIFY(QFile::copy(QStringLiteral(TOMARIA_CLI), program));
+    QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.setProgram(program);
+        p.setArguments(QStringList{"--folder", folder.path()} + args);
+        p.setProcessEnvironment(environment);
+        p.start();
+        if (!finished(&p) || p.exitStatus() != QProcess::NormalExit)
+            return Result{-1, {}, QStringLiteral("tomaria-cli did not finish")};
+        return Result{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    };
+    QStringList args = command;
+    if (args.contains(QLatin1String("--out")))
+        args.last() = folder.file(args.last());
+
+    const Result missing = run(args);
+    QCOMPARE(missing.code, 2);
+    QCOMPARE(missing.err, QStringLiteral("tomaria-cli: %1 non è disponibile: manca il modulo %2 accanto al programma, in %3; "
+                                         "reinstallare il programma\n")
+                              .arg(verb, plugin, QDir::toNativeSeparators(QFileInfo(program).canonicalPath())));
+    QCOMPARE(missing.out, QString());
+    if (!written.isEmpty())
+        QVERIFY(!QFile::exists(folder.file(written)));
+    // The verbs of the core start without any plugin.
+    const Result search = run({"search", "books", "--titolo", "a"});
+    QVERIFY2(search.code == 0, qPrintable(search.err));
+
+    const QDir built = QFileInfo(QStringLiteral(TOMARIA_CLI)).dir();
+    for (const QString& file : built.entryList({QStringLiteral("tomaria-*.so")}, QDir::Files))
+        QVERIFY(QFile::copy(built.filePath(file), folder.file(file)));
+    const Result found = run(args);
+    QVERIFY2(!found.err.contains(QLatin1String("non è disponibile")), qPrintable(found.err));
+    if (!written.isEmpty()) {
+        QVERIFY2(found.code == 0, qPrintable(found.err));
+        QVERIFY(QFileInfo(folder.file(written)).size() > 0);
+    }
+}
+
+// What makes the command line start slowly is every library it loads,
+// used or not: the program itself records Qt Core and the libraries of
+// the core's verbs, never those its plugins bring.
+void CliTest::programLinksNoneOfThePluginsLibraries()
+{
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(TOMARIA_CLI)});
+    if (!readelf.waitForStarted(kStartMs))
+        QSKIP("readelf (binutils) is not installed");
+    QVERIFY(readelf.waitForFinished(kRunMs));
+    const QString dynamic = QString::fromUtf8(readelf.readAllStandardOutput());
+    QVERIFY(dynamic.contains(QLatin1String("libQt6Core")));
+    for (const char* library : {"libQt6Gui", "libyaz", "libzint", "libxlsxwriter", "libGL", "libQt6Widgets"})
+        QVERIFY2(!dynamic.contains(QLatin1String(library)), library);
+}
+
 void CliTest::exportReplacesOnlyItsOwnFiles_data()
 {
     QTest::addColumn<QStringList>("format");  // the export's options before --out

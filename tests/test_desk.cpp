@@ -122,6 +122,15 @@ QByteArray recordAt(const QString& archive, int size, qint64 index)
     return bytes;
 }
 
+// A keyboard-wedge scanner: every character of the code, then Enter, each
+// to whatever has the focus at that moment, with no wait in between.
+void scanner(const QString& code)
+{
+    for (const QChar ch : code)
+        QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
 DeskCard only(LendingDesk& desk, const QString& code)
 {
     std::vector<DeskCard> cards;
@@ -175,6 +184,10 @@ private slots:
     void lendAndReturnMatchTheCardScreen();
     void scannerDrivesTheDesk();
     void severalCardsAreChosenFromTheList();
+    void scanGoesToTheCodeFieldWhateverHasTheFocus_data();
+    void scanGoesToTheCodeFieldWhateverHasTheFocus();
+    void readerFirstLendsAPile();
+    void longTitleEndsWithAWholeWord();
     void cardChangedMeanwhileIsRefused();
     void undoRefusedAfterAChange();
     void journalOfADeadAppendIsCutBackFirst();
@@ -328,12 +341,13 @@ void DeskTest::scannerDrivesTheDesk()
     QTest::keyClicks(desk.txtCodice(), QStringLiteral("XYZ"));
     QTest::keyClick(desk.txtCodice(), Qt::Key_Return);
     QVERIFY(desk.lblMessaggio()->text().contains(QStringLiteral("Nessuna scheda ha il codice XYZ")));
+    QVERIFY(desk.lblMessaggio()->styleSheet().contains(QStringLiteral("#DC143C")));
     QCOMPARE(desk.txtCodice()->selectedText(), QStringLiteral("XYZ"));
     // A cancelled card: its state said, never lent.
     QTest::keyClicks(desk.txtCodice(), QStringLiteral("L-004"));
     QTest::keyClick(desk.txtCodice(), Qt::Key_Return);
     QVERIFY(desk.lblMessaggio()->text().contains(QStringLiteral("annullata (Annullata: S\u00ec)")));
-    QVERIFY(!desk.txtLettore()->isEnabled());
+    QVERIFY(!desk.control<QPushButton>(QStringLiteral("btnPresta"))->isEnabled());
 
     // Undo puts the card back as lent, then as it was at first.
     const QByteArray returned = recordAt(QStringLiteral("Libri.pro"), TSchedaLibro.size, 0);
@@ -366,9 +380,13 @@ void DeskTest::severalCardsAreChosenFromTheList()
     QTest::keyClick(desk.lstSchede(), Qt::Key_Return);
     QVERIFY(desk.shown());
     QCOMPARE(desk.shown()->title, QStringLiteral("Secondo doppio"));
-    // The DVD's due date follows the period kept in the settings.
+    // The DVD's due date follows the period once confirmed, and only then
+    // is it kept in the settings.
     desk.txtDurata()->setValue(7);
+    QCOMPARE(DeskSettings::loanDays(), DeskSettings::kDefaultLoanDays);
+    desk.btnDurataClick();
     QCOMPARE(DeskSettings::loanDays(), 7);
+    QCOMPARE(QApplication::focusWidget(), desk.txtLettore());
     QTest::keyClicks(desk.txtLettore(), QStringLiteral("Neri"));
     QTest::keyClick(desk.txtLettore(), Qt::Key_Return);
     LendingDesk check;
@@ -376,6 +394,174 @@ void DeskTest::severalCardsAreChosenFromTheList()
     QVERIFY(check.find(QStringLiteral("doppio"), cards));
     QCOMPARE(cards.at(1).date, QStringLiteral("22/03/2025"));
     QCOMPARE(cards.at(0).borrower, QString());
+}
+
+// clang-format off
+void DeskTest::scanGoesToTheCodeFieldWhateverHasTheFocus_data()
+{
+    QTest::addColumn<QString>("before"); // codes scanned first, "+NAME" lends to NAME, "*" confirms nothing
+    QTest::addColumn<QString>("focus");  // the widget given the focus before the burst
+    QTest::addColumn<QString>("named");  // what the message line names as left unwritten; empty: nothing
+    QTest::newRow("reader, an item waiting") << "L-001" << "txtLettore" << "L-001 \"Il barone rampante\"";
+    QTest::newRow("reader, nothing waiting") << "" << "txtLettore" << "";
+    QTest::newRow("reader, blanks typed first") << "L-005" << "txtLettore" << "L-005 \"Palomar\"";
+    QTest::newRow("loan period, a DVD waiting") << "D-001" << "txtDurata" << "D-001 \"Nuovo cinema\"";
+    QTest::newRow("loan period, nothing waiting") << "" << "txtDurata" << "";
+    QTest::newRow("choice list") << "DOPPIO" << "lstSchede" << "2 schede del codice DOPPIO";
+    QTest::newRow("list of moves") << "L-001 +Verdi" << "lstMovimenti" << "";
+    QTest::newRow("a button") << "L-001 +Verdi" << "btnAnnulla" << "";
+}
+// clang-format on
+
+void DeskTest::scanGoesToTheCodeFieldWhateverHasTheFocus()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, focus);
+    QFETCH(QString, named);
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    TfrmBancoPrestiti desk;
+    desk.show();
+    desk.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&desk));
+    for (const QString& step : before.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step.startsWith(QLatin1Char('+'))) {
+            QTest::keyClicks(desk.txtLettore(), step.mid(1));
+            QTest::keyClick(desk.txtLettore(), Qt::Key_Return);
+        } else {
+            scanner(step);
+        }
+    }
+    if (QTest::currentDataTag() == QLatin1String("reader, blanks typed first"))
+        QTest::keyClicks(desk.txtLettore(), QStringLiteral("   "));
+    QWidget* target = desk.findChild<QWidget*>(focus);
+    QVERIFY(target);
+    target->setFocus(Qt::OtherFocusReason);
+    QVERIFY(target->hasFocus() || target->isAncestorOf(QApplication::focusWidget()));
+    const QByteArray books = folder.read(QStringLiteral("Libri.pro"));
+    const QByteArray dvd = folder.read(QStringLiteral("DVD.pro"));
+    const QByteArray ini = folder.read(QStringLiteral("Tomaria.ini"));
+    const int days = desk.loanDays();
+    const int moves = desk.lstMovimenti()->topLevelItemCount();
+
+    // L-002 is on loan: its scan shows it and waits for Enter in the code
+    // field, so the focus tells where the burst went.
+    scanner(QStringLiteral("L-002"));
+    QVERIFY(desk.shown());
+    QCOMPARE(desk.shown()->code, QStringLiteral("L-002"));
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    QVERIFY(!desk.lstSchede()->isVisible());
+    // Nothing written: no reader called "L-002", no period, no move.
+    QCOMPARE(folder.read(QStringLiteral("Libri.pro")), books);
+    QCOMPARE(folder.read(QStringLiteral("DVD.pro")), dvd);
+    QCOMPARE(folder.read(QStringLiteral("Tomaria.ini")), ini);
+    QCOMPARE(desk.loanDays(), days);
+    QCOMPARE(desk.txtDurata()->value(), days);
+    QCOMPARE(desk.heldReader(), QString());
+    QCOMPARE(desk.lstMovimenti()->topLevelItemCount(), moves);
+    const QString said = desk.lblMessaggio()->text();
+    if (named.isEmpty())
+        QVERIFY2(!said.contains(QStringLiteral("Non registrato")), qPrintable(said));
+    else
+        QVERIFY2(said.startsWith(QStringLiteral("Non registrato: ")) && said.contains(named), qPrintable(said));
+    // The next Enter returns it, as the scan of a lent item always does.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(desk.lstMovimenti()->topLevelItemCount(), moves + 1);
+    QCOMPARE(desk.lstMovimenti()->topLevelItem(0)->text(1), QStringLiteral("Restituzione"));
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    QVERIFY(log.entries.isEmpty());
+}
+
+void DeskTest::readerFirstLendsAPile()
+{
+    TestFolder folder;
+    MessageLog log;
+    writeArchives(folder);
+    TfrmBancoPrestiti desk;
+    desk.show();
+    desk.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&desk));
+    // The reader first: typed with no item waiting, then held.
+    desk.txtLettore()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Classe 3B"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(desk.heldReader(), QStringLiteral("Classe 3B"));
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    // A pile of five, scanned as fast as the scanner goes; one code is of
+    // two cards, chosen in the list; a lent item between them is returned
+    // by its scan and Enter, and the reader is still held after it.
+    for (const char* code : {"L-001", "l-003", "D-001"})
+        scanner(QString::fromLatin1(code));
+    scanner(QStringLiteral("DOPPIO"));
+    QCOMPARE(QApplication::focusWidget(), desk.lstSchede());
+    QTest::keyClick(desk.lstSchede(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    scanner(QStringLiteral("L-002"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    scanner(QStringLiteral("L-005"));
+    QCOMPARE(desk.heldReader(), QStringLiteral("Classe 3B"));
+    QCOMPARE(desk.lstMovimenti()->topLevelItemCount(), 6);
+    LoanList loans;
+    QVERIFY(loans.load());
+    QStringList lent;
+    for (const Loan& l : loans.loans()) {
+        if (l.borrower == QLatin1String("Classe 3B"))
+            lent << Text::utf8(l.collection->key) + QLatin1Char(' ') + l.code;
+    }
+    std::sort(lent.begin(), lent.end());
+    QCOMPARE(lent, (QStringList{"books DOPPIO", "books L-001", "books L-005", "books l-003", "dvd D-001"}));
+    QCOMPARE(DeskCard::read(Books::collection(), 1, recordAt(QStringLiteral("Libri.pro"), TSchedaLibro.size, 1)).borrower, QString());
+
+    // Esc lets the reader go: the next item waits for its reader again.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(desk.heldReader(), QString());
+    QVERIFY(desk.isVisible());
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    scanner(QStringLiteral("L-002"));
+    QCOMPARE(QApplication::focusWidget(), desk.txtLettore());
+    // Esc drops the item waiting, unwritten.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(desk.lblMessaggio()->text().startsWith(QStringLiteral("Annullato: il prestito di Libro cod. L-002")));
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    scanner(QStringLiteral("D-002"));
+    QCOMPARE(desk.lstMovimenti()->topLevelItemCount(), 6);
+    // A held reader with a name no card can hold is refused, with why.
+    desk.txtLettore()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(QApplication::focusWidget(), QString(130, QLatin1Char('x')));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(desk.heldReader(), QString());
+    QVERIFY(desk.lblMessaggio()->text().contains(QStringLiteral("lungo 130 caratteri")));
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    // "Fine lettore" lets a reader go as Esc does.
+    desk.txtLettore()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Neri"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(desk.heldReader(), QStringLiteral("Neri"));
+    desk.btnFineLettoreClick();
+    QCOMPARE(desk.heldReader(), QString());
+    QCOMPARE(QApplication::focusWidget(), desk.txtCodice());
+    QVERIFY(log.entries.isEmpty());
+}
+
+void DeskTest::longTitleEndsWithAWholeWord()
+{
+    TestFolder folder;
+    const QString title = QStringLiteral(
+        "Storia documentaria delle biblioteche civiche piemontesi dalle origini all'unificazione nazionale");
+    folder.write(QStringLiteral("Libri.pro"), archive(Books::collection(), {{"L-9", title.toUtf8().constData(), "A1", "", "", "No"}}));
+    TfrmBancoPrestiti desk;
+    desk.show();
+    desk.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&desk));
+    scanner(QStringLiteral("L-9"));
+    const QString shown = desk.control<QLabel>(QStringLiteral("lblTitolo"))->text();
+    QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
+    const QString head = shown.chopped(1);
+    QVERIFY(title.startsWith(head));
+    QCOMPARE(title.at(head.size()), QLatin1Char(' '));
+    QVERIFY(QFontMetrics(desk.control<QLabel>(QStringLiteral("lblTitolo"))->font()).horizontalAdvance(shown)
+        <= desk.control<QLabel>(QStringLiteral("lblTitolo"))->width());
 }
 
 void DeskTest::cardChangedMeanwhileIsRefused()
@@ -523,18 +709,19 @@ void DeskTest::readersAndRemindersFromTheOverview()
     LoanList loans;
     QVERIFY(loans.load());
     loans.arrange(Clock::today(), 30);
-    // "Rossi Mario" and "ROSSI MARIO " are one reader, written as first seen.
+    // "Rossi Mario" and "ROSSI MARIO " are one reader; one card each, so
+    // the spelling of the most recent loan is the one used.
     const std::vector<Reader> readers = Readers::of(loans);
     QCOMPARE(readers.size(), std::size_t(1));
-    QCOMPARE(readers[0].name, QStringLiteral("Rossi Mario"));
+    QCOMPARE(readers[0].name, QStringLiteral("ROSSI MARIO"));
     QCOMPARE(readers[0].items.size(), std::size_t(2));
     QCOMPARE(readers[0].overdue, 2);
-    QCOMPARE(Readers::line(readers[0]), QStringLiteral("Rossi Mario  (2 in prestito, 2 in ritardo)"));
+    QCOMPARE(Readers::line(readers[0]), QStringLiteral("ROSSI MARIO  (2 in prestito, 2 in ritardo)"));
 
     const std::vector<ReminderLetter> letters = Reminders::letters(loans, Clock::today());
     QCOMPARE(letters.size(), std::size_t(1));
     const QStringList lines = letters[0].lines();
-    QVERIFY(lines.contains(QStringLiteral("Gentile Rossi Mario,")));
+    QVERIFY(lines.contains(QStringLiteral("Gentile ROSSI MARIO,")));
     QVERIFY(lines.contains(QStringLiteral("Le città invisibili  (cod. L-002)  prestato il 01/01/2025")));
     QVERIFY(lines.contains(QStringLiteral("La strada  (cod. D-002)  da restituire entro il 01/03/2025")));
 
@@ -545,25 +732,43 @@ void DeskTest::readersAndRemindersFromTheOverview()
     overview.btnSollecitiClick();
     QCOMPARE(prints.offered.size(), 1);
     QCOMPARE(prints.offered[0].pageCount(), 1);
-    QVERIFY(prints.offered[0].page(0).find(QStringLiteral("lettore"))->joined().contains(QStringLiteral("Rossi Mario")));
+    QVERIFY(prints.offered[0].page(0).find(QStringLiteral("lettore"))->joined().contains(QStringLiteral("ROSSI MARIO")));
     overview.btnLettoriClick();
     QVERIFY(overview.lstLettori()->isVisible());
     QCOMPARE(overview.lstLettori()->topLevelItemCount(), 1);
     QCOMPARE(overview.lstLettori()->topLevelItem(0)->childCount(), 2);
+    // Each item says whether it is a book or a DVD, and "Stampa" prints
+    // the readers while they are shown.
+    QVERIFY(overview.lstLettori()->topLevelItem(0)->child(0)->text(0).startsWith(QStringLiteral("! Libro  Cod. L-002")));
+    QVERIFY(overview.lstLettori()->topLevelItem(0)->child(1)->text(0).startsWith(QStringLiteral("! DVD    Cod. D-002")));
+    const QStringList printed = overview.printLines();
+    QCOMPARE(printed.at(0), QStringLiteral("ROSSI MARIO  (2 in prestito, 2 in ritardo)"));
+    QVERIFY(printed.at(1).contains(QStringLiteral("Libro  Cod. L-002  Le città invisibili")));
     // A double-click on an item chooses its card, as the list does.
     overview.lstLettoriDblClick(overview.lstLettori()->topLevelItem(0)->child(1));
     QVERIFY(overview.choice());
     QCOMPARE(overview.choice()->collection, &Dvds::collection());
     QCOMPARE(overview.choice()->index, 1);
 
+    // Esc closes the list.
+    {
+        TfrmPrestiti again;
+        again.show();
+        again.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&again));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!again.isVisible());
+        QVERIFY(!again.choice());
+    }
+
     // The command line writes the same letters as a PDF.
     const QString pdf = folder.file(QStringLiteral("solleciti.pdf"));
     QString out;
     QCOMPARE(cli({QStringLiteral("reminders"), QStringLiteral("--out"), pdf}, &out), 0);
-    QVERIFY(out.contains(QStringLiteral("Rossi Mario\t2")));
+    QVERIFY(out.contains(QStringLiteral("ROSSI MARIO\t2")));
     const QString text = pdfText(pdf);
     if (!text.isEmpty()) {
-        QVERIFY(text.contains(QStringLiteral("Gentile Rossi Mario,")));
+        QVERIFY(text.contains(QStringLiteral("Gentile ROSSI MARIO,")));
         QVERIFY(text.contains(QStringLiteral("Palomar")) == false);
     }
 }
@@ -626,6 +831,8 @@ void DeskTest::stocktakeResumesFromItsFile()
         }
         QCOMPARE(screen.lblConteggio()->text(), QStringLiteral("Contate 1 schede su 3"));
         QCOMPARE(screen.lstLetture()->count(), 3);
+        // The pause is named so, never to be taken for the end.
+        QCOMPARE(screen.control<QPushButton>(QStringLiteral("btnChiudi"))->text(), QStringLiteral("Sospendi ed esci"));
         screen.btnChiudiClick(); // a pause: the file stays
     }
     QVERIFY(Stocktake::pending());
@@ -640,6 +847,9 @@ void DeskTest::stocktakeResumesFromItsFile()
 
     TfrmInventario screen;
     screen.show();
+    // What is in sospeso is said before it is resumed.
+    QVERIFY2(screen.lblMessaggio()->text().contains(QStringLiteral("in sospeso (Libri, scaffale A1, 3 codici letti)")),
+        qPrintable(screen.lblMessaggio()->text()));
     screen.btnRiprendiClick();
     QVERIFY(screen.stocktake());
     QCOMPARE(screen.stocktake()->scans().size(), std::size_t(3));
@@ -675,6 +885,11 @@ void DeskTest::commandLineAgreesWithTheDesk_data()
     QTest::newRow("no reader") << QStringList{"lend", "L-001"} << 2 << "--to NOME";
     QTest::newRow("bad date") << QStringList{"lend", "L-001", "--to", "B", "--date", "2025-03-02"} << 2 << "gg/mm/aaaa";
     QTest::newRow("stray option") << QStringList{"return", "L-001", "--to", "B"} << 2 << "--to non vale per return";
+    QTest::newRow("a control character") << QStringList{"lend", "L-001", "--to", "Bruni\x07"} << 1 << "carattere di controllo (U+0007)";
+    QTest::newRow("a terminal's escape") << QStringList{"lend", "L-001", "--to", "\x1b[2JBruni"} << 1 << "carattere di controllo (U+001B)";
+    QTest::newRow("longer than the card") << QStringList{"lend", "L-001", "--to", QString(10000, QLatin1Char('a'))} << 1
+                                          << "lungo 10000 caratteri, la scheda ne conserva al più 120";
+    QTest::newRow("as long as the card") << QStringList{"lend", "L-001", "--to", QString(120, QLatin1Char('a'))} << 0 << "Prestato:";
 }
 // clang-format on
 
@@ -702,8 +917,8 @@ void DeskTest::commandLineAgreesWithTheDesk()
     LendingDesk desk;
     const DeskCard card = only(desk, args[1]);
     const QDate day = args.contains(QStringLiteral("--date")) ? QDate(2025, 3, 2) : Clock::today();
-    QVERIFY(
-        args[0] == QLatin1String("lend") ? desk.lend(card, QStringLiteral("Bruni"), day, DeskSettings::loanDays()) : desk.giveBack(card));
+    const QString reader = args.value(args.indexOf(QStringLiteral("--to")) + 1);
+    QVERIFY(args[0] == QLatin1String("lend") ? desk.lend(card, reader, day, DeskSettings::loanDays()) : desk.giveBack(card));
     QCOMPARE(folder.read(QStringLiteral("Libri.pro")) + folder.read(QStringLiteral("DVD.pro")), byCli);
 }
 

@@ -13,16 +13,19 @@
 #include "core/search/ResultLines.h"
 #include "core/search/Search.h"
 #include "core/search/SearchIndex.h"
+#include "core/search/SearchIndexKeeper.h"
 #include "core/search/SearchTable.h"
 #include "core/storage/AppendJournal.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
+#include "core/storage/WriteFollower.h"
 #include "core/text/Text.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -165,6 +168,8 @@ private slots:
     void copyFollowsTheArchive_data();
     void copyTrailerIsBoundedBeforeUse_data();
     void copyTrailerIsBoundedBeforeUse();
+    void ownWritesKeepTheCopy_data();
+    void ownWritesKeepTheCopy();
     void copyFollowsTheArchive();
     void shrinkingArchiveFailsOrTellsTheTruth_data();
     void shrinkingArchiveFailsOrTellsTheTruth();
@@ -345,6 +350,89 @@ void SearchTest::copyFindsTextAnywhereInAValue()
     QCOMPARE(lines.size(), across ? 0 : 1);
     QVERIFY(across
         || std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(QStringLiteral("Cod. T%1 ").arg(card)); }));
+}
+
+// The program's own writes keep the copy true under the archive's lock: the
+// first search after a card written in place, replaced (the desk's lend)
+// or appended uses the copy and gives the lines of a pass over every
+// record, the new card among them. A write by another program still leaves
+// the copy unused.
+// clang-format off
+void SearchTest::ownWritesKeepTheCopy_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("a card written in place") << QStringLiteral("write") << true;
+    QTest::newRow("a card replaced where it was as read") << QStringLiteral("replace") << true;
+    QTest::newRow("a card written after the last") << QStringLiteral("end") << true;
+    QTest::newRow("cards appended") << QStringLiteral("append") << true;
+    QTest::newRow("cards appended in batches, as an import") << QStringLiteral("batches") << true;
+    QTest::newRow("an append cancelled") << QStringLiteral("cancel") << false;
+    QTest::newRow("rewritten in place by another program") << QStringLiteral("foreign") << false;
+}
+// clang-format on
+
+void SearchTest::ownWritesKeepTheCopy()
+{
+    QFETCH(QString, write);
+    QFETCH(bool, kept);
+    SearchIndexKeeper::install();
+    const auto uninstall = qScopeGuard([] { WriteFollower::set(nullptr); });
+    const Collection& books = Books::collection();
+    const RecordLayout& layout = *books.layout;
+    constexpr int kCards = 500;
+    constexpr int kChanged = 321;
+    TestFolder folder;
+    const QString archive = folder.file(kArchive);
+    const QByteArray all = sampleCards(books, kCards);
+    folder.write(kArchive, all);
+    Search search(*books.search);
+    QVERIFY(search.setFilter("Autore", QStringLiteral("zanzotto")));
+    QVERIFY(search.setFilter("Titolo", QStringLiteral("laguna")));
+    QVERIFY(makeCopy(folder, search));
+    const QByteArray target = card(layout,
+        {{"Titolo", QStringLiteral("Laguna di sera")}, {"Autore", QStringLiteral("Andrea Zanzotto")}, {"Codice", QStringLiteral("Z1")},
+            {"Annullata", QStringLiteral("No")}});
+
+    RecordStore store;
+    QVERIFY(store.open(archive, layout.size));
+    if (write == QLatin1String("write") || write == QLatin1String("end")) {
+        QVERIFY(store.seek(write == QLatin1String("end") ? kCards : kChanged));
+        QVERIFY(store.write(target));
+    } else if (write == QLatin1String("replace")) {
+        QVERIFY(store.seek(kChanged));
+        QVERIFY(store.replace(all.mid(kChanged * layout.size, layout.size), target));
+    } else if (write == QLatin1String("append")) {
+        QVERIFY(store.append(sampleCards(books, 2) + target));
+    } else if (write == QLatin1String("batches") || write == QLatin1String("cancel")) {
+        QVERIFY(store.beginAppend());
+        // More cards than the keeper reads at once.
+        QVERIFY(store.appendBatch(sampleCards(books, 600, 12)));
+        QVERIFY(store.appendBatch(target));
+        QVERIFY(write == QLatin1String("batches") ? store.commitAppend() : store.cancelAppend());
+    } else {
+        QVERIFY(rewriteElsewhere(folder, kChanged, target));
+    }
+    store.close();
+
+    // Whether the copy describes the archive as it is, before any search.
+    const SearchTable& table = search.table();
+    std::vector<const FieldDef*> fields;
+    for (const SearchFilter& f : table.filters)
+        fields.push_back(table.layout->find(f.field));
+    {
+        RecordStore reader;
+        SearchIndex copy;
+        QVERIFY(reader.open(archive, layout.size, RecordStore::Mode::Read));
+        QCOMPARE(copy.open(reader, layout.kind, fields), kept);
+    }
+    QStringList after;
+    QVERIFY(search.run(archive, after));
+    QCOMPARE(search.usedIndex(), kept);
+    const QStringList truth = passLines(search, archive);
+    QCOMPARE(after, truth);
+    const bool shows = std::any_of(after.begin(), after.end(), [](const QString& l) { return l.startsWith(QStringLiteral("Cod. Z1")); });
+    QCOMPARE(shows, write != QLatin1String("cancel"));
 }
 
 // Whatever changes the archive after the copy was made, the next search

@@ -1,3 +1,4 @@
+#include "core/search/SearchIndexKeeper.h"
 #include "ui/backup/CopyAtClose.h"
 #include "ui/registry/ScreenRegistry.h"
 #include "ui/registry/Screens.h"
@@ -9,6 +10,9 @@
 int main(int argc, char* argv[])
 {
     Startup::beforeApplication();
+    // Cards saved, lent, returned or imported keep the archive's compact
+    // search copy true, so the next search need not read the whole archive.
+    SearchIndexKeeper::install();
     QApplication app(argc, argv);
     Startup::configure(app);
     app.setQuitOnLastWindowClosed(false);

@@ -4,9 +4,9 @@
 #include "cli/DeskCommands.h"
 #include "core/collections/ArchiveCheck.h"
 #include "core/export/CardCsv.h"
-#include "core/export/CardXlsx.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/VerbPlugins.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -219,7 +219,9 @@ int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
         return kBadArguments;
     }
     CardCsv::Outcome outcome;
-    const bool saved = xlsx ? CardXlsx::save(*o.collection, archivePath(o), o.out, &outcome)
+    if (xlsx && !VerbPlugins::load(VerbPlugins::kXlsx, QStringLiteral("export --complete .xlsx"), err))
+        return kBadArguments;
+    const bool saved = xlsx ? VerbPlugins::saveXlsx(*o.collection, archivePath(o), o.out, &outcome)
                             : CardCsv::save(*o.collection, archivePath(o), o.out, &outcome);
     if (!saved) {
         if (outcome.readFailed)
@@ -365,7 +367,7 @@ int labels(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (!o.positional.isEmpty())
         return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
-    return LabelsCommand::run(*o.collection, o.labels, out, err);
+    return VerbPlugins::labels(*o.collection, o.labels, out, err);
 }
 
 int backup(const Options& o, QTextStream& out, QTextStream& err)
@@ -395,7 +397,15 @@ int giveBack(const Options& o, QTextStream& out, QTextStream& err)
 
 int reminders(const Options& o, QTextStream& out, QTextStream& err)
 {
-    return DeskCommands::reminders(o.days, o.out, o.force, out, err);
+    if (o.out.isEmpty()) {
+        err << "tomaria-cli: reminders vuole --out FILE.pdf\n";
+        return kBadArguments;
+    }
+    if (const QString refusal = ExportTarget::refusal(o.out, ExportTarget::Kind::Pdf, o.force); !refusal.isEmpty()) {
+        err << "tomaria-cli: " << refusal << "\n";
+        return kBadArguments;
+    }
+    return VerbPlugins::reminders(o.days, o.out, out, err);
 }
 
 int stocktake(const Options& o, QTextStream& out, QTextStream& err)
@@ -413,7 +423,7 @@ int stocktake(const Options& o, QTextStream& out, QTextStream& err)
 
 int lookup(const Options& o, QTextStream& out, QTextStream& err)
 {
-    return LookupCommand::run(o.positional.value(0), o.lookup, out, err);
+    return VerbPlugins::lookup(o.positional.value(0), o.lookup, out, err);
 }
 
 QString loansUsage();
@@ -492,7 +502,8 @@ enum class Filters { None, Search, Labels, Shelf };
 // otherwise, its filters, its lines in the usage (after "tomaria-cli
 // [--folder CARTELLA] "; %1 the collections, %2 those with labels, %3
 // those that lend their items; a line
-// that starts with a blank goes on the line before), its note, its work.
+// that starts with a blank goes on the line before), its note, its work,
+// and the plugin that does it (none: the program itself).
 struct VerbRow {
     QString name;
     Takes takes;
@@ -502,6 +513,7 @@ struct VerbRow {
     QStringList synopsis;
     QString (*note)();
     int (*run)(const Options&, QTextStream&, QTextStream&);
+    QStringView plugin = {};
 };
 
 const std::vector<VerbRow>& verbTable()
@@ -561,7 +573,7 @@ const std::vector<VerbRow>& verbTable()
                 "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
                 "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
                 "  posizione P in poi; le schede annullate restano fuori senza --with-cancelled.\n"); },
-            &labels},
+            &labels, VerbPlugins::kPrint},
         {u"stats"_s, Takes::Collection, 1, u"stats vuole la raccolta e nient'altro"_s, Filters::None, {u"stats %1 [--days N]"_s},
             [] { return QStringLiteral(
                 "stats: i numeri della schermata delle statistiche, una riga per barra separata da tabulazioni\n"
@@ -578,14 +590,14 @@ const std::vector<VerbRow>& verbTable()
             {u"reminders [--days N] --out FILE.pdf [--force]"_s},
             [] { return QStringLiteral(
                 "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"); },
-            &reminders},
+            &reminders, VerbPlugins::kPrint},
         {u"stocktake"_s, Takes::Archive, -1, {}, Filters::Shelf, {u"stocktake %3 [--shelf S] CODICI.txt"_s},
             [] { return QStringLiteral(
                 "stocktake: l'inventario di uno scaffale (o di tutti) dal file dei codici letti, uno per riga.\n"); },
             &stocktake},
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
-            &lookup},
+            &lookup, VerbPlugins::kLookup},
     };
     // clang-format on
     return table;
@@ -911,6 +923,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
             return refused;
         break;
     }
+    if (!verb->plugin.isEmpty() && !VerbPlugins::load(verb->plugin, verbName, err))
+        return kBadArguments;
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
     const int code = verb->run(o, out, err);
     for (const QString& notice : SideFile::takeNotices())

@@ -3,15 +3,11 @@
 #include "core/collections/Collection.h"
 #include "core/desk/DeskSettings.h"
 #include "core/desk/LendingDesk.h"
-#include "core/desk/Reminders.h"
 #include "core/desk/Stocktake.h"
-#include "core/export/ExportTarget.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
-#include "print/labels/LabelReport.h"
-#include "print/desk/DeskReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,11 +19,6 @@ namespace {
 
 constexpr int kRefused = 1;
 constexpr int kTrouble = 2;
-
-QString described(const DeskCard& card)
-{
-    return QStringLiteral("%1 cod. %2 \"%3\" (posizione %4)").arg(card.kindName(), card.code, card.title, card.position());
-}
 
 // The one card a code names, or the exit code that says why there is none.
 int oneCard(LendingDesk& desk, const QString& code, DeskCard& card, QTextStream& err)
@@ -45,7 +36,7 @@ int oneCard(LendingDesk& desk, const QString& code, DeskCard& card, QTextStream&
         err << "tomaria-cli: il codice \"" << Text::trimmed(code) << "\" è di " << cards.size()
             << " schede; scegliere dalla schermata del banco prestiti:\n";
         for (const DeskCard& c : cards)
-            err << "  " << described(c) << "\n";
+            err << "  " << c.line() << "\n";
         return kTrouble;
     }
     card = cards.front();
@@ -76,14 +67,19 @@ int lend(const QString& code, const QString& reader, const QString& date, QTextS
         err << "tomaria-cli: lend vuole il lettore: --to NOME\n";
         return kTrouble;
     }
-    LendingDesk desk;
+    // Refused before any archive is read: a name no card can hold as given.
+    if (const QString why = LendingDesk::readerRefusal(reader); !why.isEmpty()) {
+        err << "tomaria-cli: " << why << "\n";
+        return kRefused;
+    }
+    LendingDesk desk(false);
     DeskCard card;
     if (const int code_ = oneCard(desk, code, card, err))
         return code_;
     if (!desk.lend(card, reader, day, DeskSettings::loanDays()))
         return refused(desk, err);
     const DeskMove& move = desk.moves().back();
-    out << "Prestato: " << described(card) << " a " << move.reader << ", "
+    out << "Prestato: " << card.line() << " a " << move.reader << ", "
         << (card.collection->loans->dateIsDue ? "scadenza " : "data prestito ")
         << LendingDesk::loanDate(*card.collection, day, DeskSettings::loanDays()) << "\n";
     return 0;
@@ -91,46 +87,13 @@ int lend(const QString& code, const QString& reader, const QString& date, QTextS
 
 int giveBack(const QString& code, QTextStream& out, QTextStream& err)
 {
-    LendingDesk desk;
+    LendingDesk desk(false);
     DeskCard card;
     if (const int code_ = oneCard(desk, code, card, err))
         return code_;
     if (!desk.giveBack(card))
         return refused(desk, err);
-    out << "Restituito: " << described(card) << " da " << card.borrower << "\n";
-    return 0;
-}
-
-int reminders(int days, const QString& pdf, bool force, QTextStream& out, QTextStream& err)
-{
-    if (pdf.isEmpty()) {
-        err << "tomaria-cli: reminders vuole --out FILE.pdf\n";
-        return kTrouble;
-    }
-    if (const QString refusal = ExportTarget::refusal(pdf, ExportTarget::Kind::Pdf, force); !refusal.isEmpty()) {
-        err << "tomaria-cli: " << refusal << "\n";
-        return kTrouble;
-    }
-    LoanList loans;
-    if (!loans.load()) {
-        err << "tomaria-cli: impossibile leggere " << QDir::toNativeSeparators(loans.failedArchive()) << "\n";
-        return kTrouble;
-    }
-    loans.arrange(Clock::today(), days > 0 ? days : LoanSettings::days());
-    const std::vector<ReminderLetter> letters = Reminders::letters(loans, Clock::today());
-    if (letters.empty()) {
-        out << "Nessun lettore ha prestiti in ritardo: nessuna lettera.\n";
-        return 0;
-    }
-    QString why;
-    if (!LabelReport::writePdf(DeskReport::letters(letters), pdf, &why)) {
-        err << "tomaria-cli: impossibile scrivere " << QDir::toNativeSeparators(pdf) << ": " << why << "\n";
-        return kTrouble;
-    }
-    for (const ReminderLetter& l : letters)
-        out << l.reader << "\t" << l.items.size() << "\n";
-    out << (letters.size() == 1 ? QStringLiteral("1 lettera") : QStringLiteral("%1 lettere").arg(letters.size())) << " in "
-        << QDir::toNativeSeparators(pdf) << "\n";
+    out << "Restituito: " << card.line() << " da " << card.borrower << "\n";
     return 0;
 }
 

@@ -16,7 +16,7 @@ namespace DeskCommands {
 
 int lend(const QString& code, const QString& reader, const QString& date, QTextStream& out, QTextStream& err);
 int giveBack(const QString& code, QTextStream& out, QTextStream& err);
-int reminders(int days, const QString& pdf, bool force, QTextStream& out, QTextStream& err);
+int reminders(int days, const QString& pdf, QTextStream& out, QTextStream& err);
 int stocktake(const Collection& collection, const QString& shelf, const QString& codesFile, QTextStream& out, QTextStream& err);
 
 } // namespace DeskCommands

@@ -37,22 +37,6 @@ bool readPosition(const QString& text, qint64& into)
 
 namespace LabelsCommand {
 
-const std::vector<Option>& options()
-{
-    // clang-format off
-    static const std::vector<Option> table{
-        {"kind", "spine|barcode"},
-        {"sheet", "FOGLIO"},
-        {"start", "N"},
-        {"from-code", "A"},
-        {"to-code", "B"},
-        {"shelf", "S"},
-        {"since-position", "P"},
-    };
-    // clang-format on
-    return table;
-}
-
 QString read(const Given& given, Request& request)
 {
     const auto has = [&](const char* name) { return given.values.contains(QLatin1String(name)); };

@@ -12,6 +12,11 @@ QString DeskCard::kindName() const
     return collection && collection->loans ? Text::utf8(collection->loans->name) : QString();
 }
 
+QString DeskCard::line() const
+{
+    return QStringLiteral("%1 cod. %2 \"%3\" (posizione %4)").arg(kindName(), code, title, position());
+}
+
 const FieldDef* DeskCard::field(const Collection& collection, Role role)
 {
     // The desk reads a card by the parts its fields play in the collection.

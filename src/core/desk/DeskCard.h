@@ -26,6 +26,9 @@ struct DeskCard {
     QString position() const { return QString::number(index + 1); }
     // "Libro" or "DVD": the loans list's name of its collection.
     QString kindName() const;
+    // The card in one line, as the desk and the command line name it:
+    // Libro cod. L-001 "Il barone rampante" (posizione 1)
+    QString line() const;
 
     // Reads a stored card of `collection`.
     static DeskCard read(const Collection& collection, qint64 index, const QByteArray& bytes);

@@ -3,7 +3,6 @@
 #include "core/access/IniFile.h"
 #include "core/labels/LabelSheet.h"
 #include "core/access/SettingsFile.h"
-#include "core/loans/LoanSettings.h"
 #include "core/storage/ProgramFolder.h"
 
 namespace {
@@ -24,11 +23,20 @@ int loanDays()
 {
     bool ok = false;
     const int n = value(kLoans, kPeriod).toInt(&ok);
-    return ok && n >= 1 && n <= LoanSettings::kMaxDays ? n : kDefaultLoanDays;
+    return ok && loanDaysRefusal(n).isEmpty() ? n : kDefaultLoanDays;
+}
+
+QString loanDaysRefusal(int days)
+{
+    if (days < 1 || days > kMaxLoanDays)
+        return QStringLiteral("la durata del prestito va da 1 a %1 giorni").arg(kMaxLoanDays);
+    return {};
 }
 
 bool setLoanDays(int days)
 {
+    if (!loanDaysRefusal(days).isEmpty())
+        return false;
     IniFile ini(SettingsFile::path());
     if (!ini.readable())
         return false;

@@ -10,11 +10,14 @@
 namespace DeskSettings {
 
 inline constexpr int kDefaultLoanDays = 14;
+inline constexpr int kMaxLoanDays = 365;
 
 // The stored period, or the default when it is missing or not a number
-// from 1 to LoanSettings::kMaxDays.
+// from 1 to kMaxLoanDays.
 int loanDays();
-// False when the settings file could not be written.
+// Why `days` cannot be the period, empty when it can.
+QString loanDaysRefusal(int days);
+// False when `days` is refused or the settings file could not be written.
 bool setLoanDays(int days);
 
 QString libraryName();

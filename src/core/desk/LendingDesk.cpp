@@ -2,13 +2,15 @@
 
 #include "core/collections/Collection.h"
 #include "core/loans/LoanList.h"
+#include "core/storage/Cp1252.h"
 #include "core/storage/RecordStore.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
 
 #include <QDir>
 
-LendingDesk::LendingDesk()
+LendingDesk::LendingDesk(bool keepIndexes)
+    : m_keepIndexes(keepIndexes)
 {
     for (const Collection* c : Collection::all()) {
         if (LoanList::keepsLoans(*c))
@@ -97,6 +99,37 @@ QString LendingDesk::refusal(const DeskCard& card)
     return {};
 }
 
+QString LendingDesk::readerRefusal(const QString& reader, const Collection* collection)
+{
+    // Looked for before any trimming, which would take a control
+    // character at either end away and keep what follows it.
+    for (const QChar ch : reader) {
+        const QChar::Category cat = ch.category();
+        if (cat == QChar::Other_Control || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph)
+            return QStringLiteral("il nome del lettore contiene un carattere di controllo (U+%1)")
+                .arg(QString::number(ch.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    const QString name = Text::trimmed(reader);
+    if (name.isEmpty())
+        return QStringLiteral("manca il nome del lettore");
+    bool exact = true;
+    const qsizetype bytes = Cp1252::encode(name, &exact).size();
+    if (!exact)
+        return QStringLiteral("il nome del lettore contiene caratteri che la scheda non può conservare");
+    // The shortest borrower field when no card is chosen yet (a reader
+    // held for the items still to come).
+    int room = -1;
+    for (const Collection* c : Collection::all()) {
+        if (collection ? c != collection : !LoanList::keepsLoans(*c))
+            continue;
+        if (const FieldDef* f = DeskCard::field(*c, DeskCard::Role::Borrower))
+            room = room < 0 ? f->capacity : std::min(room, f->capacity);
+    }
+    if (room >= 0 && bytes > room)
+        return QStringLiteral("il nome del lettore è lungo %1 caratteri, la scheda ne conserva al più %2").arg(bytes).arg(room);
+    return {};
+}
+
 QString LendingDesk::loanDate(const Collection& collection, const QDate& today, int days)
 {
     return Clock::shortDate(collection.loans && collection.loans->dateIsDue ? today.addDays(days) : today);
@@ -107,17 +140,22 @@ bool LendingDesk::write(const Collection& collection, qint64 index, const QByteA
     m_changed = false;
     m_refused = false;
     CodeIndex* codes = indexFor(collection);
-    const bool wasCurrent = codes && codes->current();
+    // A desk that stays open keeps an index through its own writes; the
+    // compact copy stops describing the archive at the first one.
+    if (codes && m_keepIndexes)
+        codes->prepare();
     RecordStore store;
     if (!codes || !store.open(codes->path(), collection.layout->size, RecordStore::Mode::ReadWrite))
         return fail(store.errorString());
+    // The desk's writes keep every code: the index follows them under the
+    // lock, and is made again when anyone else wrote before.
+    store.setUnderLock([codes](int handle, bool written) { codes->underLock(handle, written); });
     // A card no longer there (the archive cut shorter) changed too.
     const bool there = store.seek(index) && index < store.count();
     const bool ok = there && store.replace(expected, bytes);
     m_changed = !there || store.changedMeanwhile();
     if (!ok)
         return fail(there ? store.errorString() : RecordStore::kChanged);
-    codes->keep(wasCurrent);
     return true;
 }
 
@@ -128,9 +166,9 @@ bool LendingDesk::lend(const DeskCard& card, const QString& reader, const QDate&
     if (!refused.isEmpty())
         return refuse(refused);
     const QString name = Text::trimmed(reader);
-    if (name.isEmpty())
-        return refuse(QStringLiteral("manca il nome del lettore"));
     const Collection& c = *card.collection;
+    if (const QString why = readerRefusal(reader, &c); !why.isEmpty())
+        return refuse(why);
     const QByteArray after = DeskCard::withLoan(c, card.bytes, name, loanDate(c, today, days));
     if (!write(c, card.index, card.bytes, after))
         return false;

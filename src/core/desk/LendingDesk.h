@@ -18,7 +18,9 @@
 // are kept, the last one can be undone.
 class LendingDesk {
 public:
-    LendingDesk();
+    // `keepIndexes` false: one move and done (the command line), so no code
+    // index is made only to be kept through the write.
+    explicit LendingDesk(bool keepIndexes = true);
 
     // Every card whose code is `code`, in menu then archive order. False,
     // with errorString(), when an archive cannot be read.
@@ -27,6 +29,10 @@ public:
     // Why a card cannot be lent now ("annullata", "già in prestito a ..."),
     // empty when it can.
     static QString refusal(const DeskCard& card);
+    // Why `reader` cannot be written as a borrower (missing, a control
+    // character, a character or a length the card's field cannot hold),
+    // empty when it can; without a collection, for any that lends.
+    static QString readerRefusal(const QString& reader, const Collection* collection = nullptr);
     // The date a lend made `today` writes, in the card's own form.
     static QString loanDate(const Collection& collection, const QDate& today, int days);
 
@@ -57,4 +63,5 @@ private:
     QString m_error;
     bool m_changed = false;
     bool m_refused = false;
+    bool m_keepIndexes = true;
 };

@@ -9,7 +9,9 @@
 
 // The readers who hold items, from a loans list already arranged: one per
 // borrower name folded as the searches fold (A-Z case ignored, blanks
-// around trimmed), shown as first written, in folded name order.
+// around trimmed), in folded name order, each shown under the spelling most
+// of its cards have (of spellings as common, the one of the most recent
+// loan: the latest date, then the later card).
 struct Reader {
     QString name;
     std::vector<Loan> items; // in the list's order: oldest first
@@ -21,7 +23,7 @@ namespace Readers {
 std::vector<Reader> of(const LoanList& loans);
 // The readers with overdue items, each with those items alone.
 std::vector<Reader> late(const LoanList& loans);
-// The borrower names as first written, for completing a typed name.
+// Each reader's usual spelling, for completing a typed name.
 QStringList names(const LoanList& loans);
 // "Mario Rossi  (3 in prestito, 1 in ritardo)"
 QString line(const Reader& reader);

@@ -243,6 +243,30 @@ bool Stocktake::load()
     return true;
 }
 
+QString Stocktake::pendingWhat()
+{
+    QFile file(path());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    lines.removeLast();
+    if (lines.size() < 3 || lines[0].trimmed() != kHeader || !lines[1].startsWith(kCollection) || !lines[2].startsWith(kShelf))
+        return {};
+    const Collection* c = Collection::find(lines[1].mid(kCollection.size()).trimmed().toStdString());
+    if (!c)
+        return {};
+    QString plural = Text::utf8(c->plural);
+    if (!plural.isEmpty())
+        plural[0] = plural[0].toUpper();
+    const QString shelf = lines[2].mid(kShelf.size());
+    qsizetype codes = 0;
+    for (qsizetype i = 3; i < lines.size(); ++i)
+        codes += Text::trimmed(lines[i]).isEmpty() ? 0 : 1;
+    return QStringLiteral("%1, %2, %3")
+        .arg(plural, shelf.isEmpty() ? QStringLiteral("tutti gli scaffali") : QStringLiteral("scaffale ") + shelf,
+            codes == 1 ? QStringLiteral("1 codice letto") : QStringLiteral("%1 codici letti").arg(codes));
+}
+
 bool Stocktake::discard()
 {
     return !pending() || QFile::remove(path());

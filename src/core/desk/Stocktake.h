@@ -70,6 +70,10 @@ public:
     bool save() const;
     bool record(const QString& code) const;
     static bool pending();
+    // What the stocktake in the file counts, without reading the archive:
+    // "Libri, scaffale A1, 12 codici letti"; empty when there is none or
+    // the file is not one.
+    static QString pendingWhat();
     bool load();
     static bool discard();
 

@@ -315,6 +315,30 @@ qint64 SearchIndex::columnBytes(const FieldDef* field) const
     return bytes;
 }
 
+bool SearchIndex::values(const FieldDef* field, const std::function<void(qint64 index, std::string_view folded)>& visit) const
+{
+    const int column = isOpen() ? columnOf(field) : -1;
+    if (column < 0)
+        return false;
+    Buffer part;
+    for (const ChunkParts& c : m_chunks) {
+        if (!readPart(c.parts[static_cast<std::size_t>(column)], part))
+            return false;
+        const char* at = part.data.get();
+        const char* end = at + part.size;
+        std::int64_t card = 0;
+        while (at < end && card < c.chunk.count) {
+            const auto* stop = static_cast<const char*>(std::memchr(at, 0, static_cast<std::size_t>(end - at)));
+            visit(c.chunk.first + card, std::string_view(at, static_cast<std::size_t>(stop - at)));
+            at = stop + 1;
+            ++card;
+        }
+        if (card != c.chunk.count || at != end)
+            return false;
+    }
+    return true;
+}
+
 bool SearchIndex::current(const RecordStore& store) const
 {
     Stamp now;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,11 @@ public:
     // share the chunks. False when a chunk turns out damaged (the caller
     // then reads the archive).
     bool candidates(const std::vector<Needle>& needles, int threads, std::vector<qint64>& out) const;
+
+    // Every card's value of `field` (A-Z read as a-z), in archive order:
+    // what the lending desk keys its codes by. False when the copy lacks
+    // the field or a chunk turns out damaged.
+    bool values(const FieldDef* field, const std::function<void(qint64 index, std::string_view folded)>& visit) const;
 
     // Bytes of the copy's values of `field`, for choosing the threads.
     qint64 columnBytes(const FieldDef* field) const;

@@ -36,22 +36,24 @@ bool SearchIndexWriter::begin(const RecordStore& store, SlotKind kind, const std
     return true;
 }
 
+void SearchIndexWriter::fold(std::string_view raw, std::string& out)
+{
+    const std::size_t at = out.size();
+    out.resize(at + raw.size() + 1);
+    char* to = out.data() + at;
+    Fold::into(raw, to);
+    // A zero byte inside a value (possible in a length-byte slot) would
+    // end it early; no filter holds one, so any other byte keeps every
+    // match a match.
+    for (std::size_t k = 0; k < raw.size(); ++k)
+        to[k] = to[k] ? to[k] : '\x01';
+    to[raw.size()] = '\0';
+}
+
 void SearchIndexWriter::add(const char* record, Buffers& into) const
 {
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        const std::string_view raw = TextSlot::raw(record, *m_fields[i], m_kind);
-        std::string& out = into[i];
-        const std::size_t at = out.size();
-        out.resize(at + raw.size() + 1);
-        char* to = out.data() + at;
-        Fold::into(raw, to);
-        // A zero byte inside a value (possible in a length-byte slot) would
-        // end it early; no filter holds one, so any other byte keeps every
-        // match a match.
-        for (std::size_t k = 0; k < raw.size(); ++k)
-            to[k] = to[k] ? to[k] : '\x01';
-        to[raw.size()] = '\0';
-    }
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        fold(TextSlot::raw(record, *m_fields[i], m_kind), into[i]);
 }
 
 void SearchIndexWriter::addPiece(qint64 first, qint64 last, Buffers& from)

@@ -31,6 +31,9 @@ public:
     Buffers buffers() const { return Buffers(m_fields.size()); }
     // Adds the values of `record` to `into`.
     void add(const char* record, Buffers& into) const;
+    // Appends `raw` to `into` as the copy holds a value: folded, ended by a
+    // zero byte.
+    static void fold(std::string_view raw, std::string& into);
     // Writes the values of records [first, last) and empties `from`; any
     // thread, pieces in any order.
     void addPiece(qint64 first, qint64 last, Buffers& from);

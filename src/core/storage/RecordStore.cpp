@@ -4,12 +4,15 @@
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
 #include "core/storage/RestoreJournal.h"
+#include "core/storage/WriteFollower.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 #include <csignal>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -20,6 +23,32 @@
 #endif
 
 RecordStore::RecordStore() = default;
+
+namespace {
+
+// The side files' follower of each append in progress, from beginAppend
+// to its commit or cancel (the store's own members stay as they are).
+std::mutex g_appendsTurn;
+std::map<const RecordStore*, std::unique_ptr<WriteFollower::Write>> g_appends;
+
+std::unique_ptr<WriteFollower::Write> followed(const QFile& file, int recordSize)
+{
+    WriteFollower* follower = WriteFollower::get();
+    return follower ? follower->begin(file, recordSize) : nullptr;
+}
+
+std::unique_ptr<WriteFollower::Write> appendFollowed(const RecordStore* store)
+{
+    const std::lock_guard turn(g_appendsTurn);
+    const auto found = g_appends.find(store);
+    if (found == g_appends.end())
+        return nullptr;
+    std::unique_ptr<WriteFollower::Write> write = std::move(found->second);
+    g_appends.erase(found);
+    return write;
+}
+
+} // namespace
 
 RecordStore::~RecordStore()
 {
@@ -267,8 +296,15 @@ bool RecordStore::writeRecord(const QByteArray& buffer, const QByteArray* expect
         m_changed = true;
         return fail(kChanged);
     }
+    if (m_underLock)
+        m_underLock(m_file.handle(), false);
+    const std::unique_ptr<WriteFollower::Write> follow = followed(m_file, m_recordSize);
     if (!writeAt(at, buffer, previous, oldSize))
         return false;
+    if (follow)
+        follow->done(m_file, m_index, 1);
+    if (m_underLock)
+        m_underLock(m_file.handle(), true);
     ++m_index;
     return true;
 }
@@ -313,6 +349,10 @@ bool RecordStore::beginAppend()
     QString reason;
     if (!AppendJournal::begin(m_file.fileName(), before, &reason))
         return fail(QStringLiteral("impossibile scrivere il giornale dell'aggiunta accanto all'archivio: ") + reason);
+    if (std::unique_ptr<WriteFollower::Write> follow = followed(m_file, m_recordSize)) {
+        const std::lock_guard turn(g_appendsTurn);
+        g_appends[this] = std::move(follow);
+    }
     m_appendLock = std::move(lock);
     m_appendStart = oldSize;
     m_index = oldSize / m_recordSize;
@@ -360,6 +400,9 @@ bool RecordStore::commitAppend()
 #endif
     if (!removed)
         return fail(QStringLiteral("impossibile togliere il giornale dell'aggiunta accanto all'archivio"));
+    // The cards count now; the lock is still held.
+    if (const std::unique_ptr<WriteFollower::Write> follow = appendFollowed(this))
+        follow->done(m_file, m_appendStart / m_recordSize, m_index - m_appendStart / m_recordSize);
     m_appendLock.reset();
     m_appendStart = -1;
     return true;
@@ -381,6 +424,7 @@ bool RecordStore::cancelAppend()
     if (cut)
         cut = AppendJournal::end(m_file.fileName());
     AppendJournal::disarmSignals();
+    appendFollowed(this);
     m_appendLock.reset();
     m_appendStart = -1;
     m_index = oldSize / m_recordSize;

@@ -63,6 +63,13 @@ public:
     bool replace(const QByteArray& expected, const QByteArray& buffer);
     bool changedMeanwhile() const { return m_changed; }
 
+    // Called under the lock of write() and replace() with the open file's
+    // handle: before the bytes are written (written false) and once they
+    // are on the disk (true). What keeps its own picture of the archive
+    // sees the file then as no other writer can change it.
+    using UnderLock = std::function<void(int handle, bool written)>;
+    void setUnderLock(UnderLock step) { m_underLock = std::move(step); }
+
     // Appends whole records (buffer size a multiple of the record size) at
     // the end as it is under the lock, with one write and one flush to the
     // disk; on failure the file keeps its old bytes and length. The index
@@ -179,4 +186,5 @@ private:
     std::unique_ptr<FileLock> m_appendLock; // held from beginAppend to commit or cancel
     qint64 m_appendStart = -1;
     QByteArray m_appendTail;
+    UnderLock m_underLock;
 };

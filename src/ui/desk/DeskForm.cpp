@@ -4,6 +4,7 @@
 #include "ui/shell/Picture.h"
 #include "ui/shell/TfrmGuida.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,4 +63,27 @@ void DeskForm::say(const QString& text, bool trouble)
 {
     m_lblMessaggio->setStyleSheet(trouble ? QStringLiteral("color: #DC143C;") : QStringLiteral("color: #008B8B;"));
     m_lblMessaggio->setText(text);
+}
+
+QString DeskForm::elided(const QString& text, const QLabel* label)
+{
+    const QFontMetrics metrics(label->font());
+    const int room = label->width() - 2 * label->margin() - 4;
+    if (metrics.horizontalAdvance(text) <= room)
+        return text;
+    const QString dots = QStringLiteral("\u2026");
+    // The longest beginning that ends with a whole word; a first word too
+    // long for the line is cut where the line ends.
+    QString best;
+    for (qsizetype blank = text.indexOf(QLatin1Char(' ')); blank > 0; blank = text.indexOf(QLatin1Char(' '), blank + 1)) {
+        const QString head = text.left(blank).trimmed();
+        if (metrics.horizontalAdvance(head + dots) > room)
+            break;
+        best = head;
+    }
+    if (best.isEmpty())
+        return metrics.elidedText(text, Qt::ElideRight, room);
+    while (!best.isEmpty() && QStringLiteral(",;:.-").contains(best.back()))
+        best.chop(1);
+    return best + dots;
 }

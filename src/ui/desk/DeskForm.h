@@ -32,6 +32,9 @@ protected:
     void addCodeField(QRect at, const std::function<void()>& entered);
     void addMessageLine(QRect at);
     void say(const QString& text, bool trouble);
+    // `text` as it fits on `label`'s one line: whole, or its beginning up
+    // to the last whole word that fits, then "…".
+    static QString elided(const QString& text, const QLabel* label);
 
 private:
     QLineEdit* m_txtCodice = nullptr;

@@ -4,12 +4,13 @@
 #include "core/desk/DeskSettings.h"
 #include "core/desk/Readers.h"
 #include "core/loans/LoanList.h"
-#include "core/loans/LoanSettings.h"
 #include "core/access/SettingsFile.h"
 #include "core/text/Clock.h"
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QFrame>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStringListModel>
 #include <QTreeWidget>
@@ -66,25 +68,33 @@ TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     auto* completer = new QCompleter(m_readerModel, this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setFilterMode(Qt::MatchContains);
+    completer->popup()->setFont(m_txtLettore->font());
     m_txtLettore->setCompleter(completer);
-    connect(m_txtLettore, &QLineEdit::returnPressed, this, [this] { btnPrestaClick(); });
+    connect(m_txtLettore, &QLineEdit::returnPressed, this, [this] { txtLettoreEnter(); });
     m_btnPresta = Controls::button(
-        pan, QStringLiteral("btnPresta"), QStringLiteral("Presta"), {486, 301, 140, 30}, Controls::verdana(10, true));
+        pan, QStringLiteral("btnPresta"), QStringLiteral("Presta"), {482, 301, 130, 30}, Controls::verdana(10, true));
     connect(m_btnPresta, &QPushButton::clicked, this, [this] { btnPrestaClick(); });
     m_btnRestituisci = Controls::button(
-        pan, QStringLiteral("btnRestituisci"), QStringLiteral("Restituisci"), {640, 301, 160, 30}, Controls::verdana(10, true));
+        pan, QStringLiteral("btnRestituisci"), QStringLiteral("Restituisci"), {622, 301, 160, 30}, Controls::verdana(10, true));
     connect(m_btnRestituisci, &QPushButton::clicked, this, [this] { btnRestituisciClick(); });
+    m_btnFineLettore = Controls::button(
+        pan, QStringLiteral("btnFineLettore"), QStringLiteral("Fine lettore"), {805, 301, 150, 30}, Controls::verdana(10, true));
+    connect(m_btnFineLettore, &QPushButton::clicked, this, [this] { btnFineLettoreClick(); });
 
     addLabel(pan, QStringLiteral("lblDurata"), QStringLiteral("Durata del prestito per %1:").arg(duePlurals()), {16, 346, 260, 22},
         Controls::verdana(9));
+    m_days = DeskSettings::loanDays();
     m_txtDurata = new QSpinBox(pan);
     m_txtDurata->setObjectName(QStringLiteral("txtDurata"));
-    m_txtDurata->setRange(1, LoanSettings::kMaxDays);
-    m_txtDurata->setValue(DeskSettings::loanDays());
+    m_txtDurata->setRange(1, DeskSettings::kMaxLoanDays);
+    m_txtDurata->setValue(m_days);
     m_txtDurata->setFont(Controls::verdana(10, true));
     m_txtDurata->setGeometry(280, 344, 70, 24);
-    addLabel(pan, QStringLiteral("lblDurata2"), QStringLiteral("giorni."), {358, 346, 80, 22}, Controls::verdana(9));
+    addLabel(pan, QStringLiteral("lblDurata2"), QStringLiteral("giorni."), {358, 346, 60, 22}, Controls::verdana(9));
     connect(m_txtDurata, &QSpinBox::valueChanged, this, [this] { txtDurataChange(); });
+    m_btnDurata = Controls::button(
+        pan, QStringLiteral("btnDurata"), QStringLiteral("Conferma durata"), {420, 341, 150, 28}, Controls::verdana(9, true));
+    connect(m_btnDurata, &QPushButton::clicked, this, [this] { btnDurataClick(); });
 
     addLabel(pan, QStringLiteral("lblMovimenti"), QStringLiteral("Movimenti dall'apertura del banco:"), {16, 380, 400, 20},
         Controls::verdana(9, true));
@@ -92,7 +102,7 @@ TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     m_lstMovimenti->setObjectName(QStringLiteral("lstMovimenti"));
     m_lstMovimenti->setGeometry(16, 402, 939, 160);
     m_lstMovimenti->setRootIsDecorated(false);
-    m_lstMovimenti->setFocusPolicy(Qt::NoFocus);
+    m_lstMovimenti->setFocusPolicy(Qt::ClickFocus);
     m_lstMovimenti->setHeaderLabels({QStringLiteral("Ora"), QStringLiteral("Movimento"), QStringLiteral("Codice"), QStringLiteral("Titolo"),
         QStringLiteral("Lettore")});
     m_lstMovimenti->setColumnWidth(0, 70);
@@ -108,9 +118,18 @@ TfrmBancoPrestiti::TfrmBancoPrestiti(QWidget* owner)
     connect(m_btnAnnulla, &QPushButton::clicked, this, [this] { btnAnnullaClick(); });
     // The mouse is never needed: the buttons are reached by Enter where the
     // work leads, not by Tab from the code field.
-    for (QPushButton* b : {m_btnPresta, m_btnRestituisci, m_btnAnnulla, chiudi})
+    for (QPushButton* b : {m_btnPresta, m_btnRestituisci, m_btnAnnulla, m_btnFineLettore, m_btnDurata, chiudi})
         b->setAutoDefault(false);
     m_btnRestituisci->setAutoDefault(true);
+    // What takes no typed text sends what is typed to the code field: a
+    // scan made while one of these has the focus is still a scan.
+    const QList<QWidget*> redirected{
+        m_txtDurata, m_lstSchede, m_lstMovimenti, m_btnPresta, m_btnRestituisci, m_btnAnnulla, m_btnFineLettore, m_btnDurata, chiudi};
+    for (QWidget* w : redirected)
+        w->installEventFilter(this);
+    if (QLineEdit* typed = m_txtDurata->findChild<QLineEdit*>())
+        typed->installEventFilter(this);
+    holdReader({});
     clearCard();
 }
 
@@ -123,6 +142,52 @@ void TfrmBancoPrestiti::formShow()
     readyForScan(false);
 }
 
+bool TfrmBancoPrestiti::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched != txtCodice()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool typed = !text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (typed) {
+            // The code field takes it, as if it had had the focus all along.
+            if (QApplication::focusWidget() != txtCodice()) {
+                txtCodice()->setFocus(Qt::OtherFocusReason);
+                txtCodice()->selectAll();
+            }
+            QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers(), text, key->isAutoRepeat(), ushort(key->count()));
+            QCoreApplication::sendEvent(txtCodice(), &copy);
+            return true;
+        }
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (watched == m_txtDurata || watched == m_txtDurata->findChild<QLineEdit*>())) {
+            btnDurataClick();
+            return true;
+        }
+    }
+    return DeskForm::eventFilter(watched, event);
+}
+
+void TfrmBancoPrestiti::keyPressEvent(QKeyEvent* event)
+{
+    // Esc lets the held reader go, or drops the move waiting; the screen
+    // itself is left only by "Chiudi".
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        if (!m_held.isEmpty()) {
+            btnFineLettoreClick();
+            return;
+        }
+        if (!pending().isEmpty()) {
+            const QString what = dropPending();
+            clearCard();
+            say(QStringLiteral("Annullato: %1.").arg(what), false);
+        }
+        readyForScan(false);
+        return;
+    }
+    DeskForm::keyPressEvent(event);
+}
+
 void TfrmBancoPrestiti::readyForScan(bool selectCode)
 {
     txtCodice()->setFocus(Qt::OtherFocusReason);
@@ -132,26 +197,55 @@ void TfrmBancoPrestiti::readyForScan(bool selectCode)
         txtCodice()->clear();
 }
 
+void TfrmBancoPrestiti::holdReader(const QString& name)
+{
+    m_held = name;
+    m_txtLettore->setText(name);
+    m_txtLettore->setReadOnly(!name.isEmpty());
+    m_txtLettore->setStyleSheet(name.isEmpty() ? QString() : QStringLiteral("QLineEdit { background: #FFF4C2; }"));
+    m_btnFineLettore->setEnabled(!name.isEmpty());
+}
+
 void TfrmBancoPrestiti::clearCard()
 {
     m_card.reset();
     m_choices.clear();
+    m_choiceCode.clear();
+    m_lstSchede->clear();
     m_lstSchede->hide();
     for (QLabel* l : {m_lblTitolo, m_lblAutore, m_lblPosto, m_lblStato})
         l->clear();
-    m_txtLettore->clear();
-    m_txtLettore->setEnabled(false);
+    if (m_held.isEmpty())
+        m_txtLettore->clear();
     m_btnPresta->setEnabled(false);
     m_btnRestituisci->setEnabled(false);
     m_btnAnnulla->setEnabled(!m_desk.moves().empty());
+}
+
+QString TfrmBancoPrestiti::pending() const
+{
+    if (!m_choices.empty())
+        return QStringLiteral("la scelta fra le %1 schede del codice %2").arg(m_choices.size()).arg(m_choiceCode);
+    if (m_card && m_held.isEmpty() && LendingDesk::refusal(*m_card).isEmpty())
+        return QStringLiteral("il prestito di %1").arg(m_card->line());
+    return {};
+}
+
+QString TfrmBancoPrestiti::dropPending()
+{
+    const QString what = pending();
+    m_choices.clear();
+    m_lstSchede->hide();
+    return what;
 }
 
 void TfrmBancoPrestiti::showCard(const DeskCard& card)
 {
     clearCard();
     m_card = card;
-    m_lblTitolo->setText(card.title);
-    m_lblAutore->setText(card.author);
+    m_lblTitolo->setText(elided(card.title, m_lblTitolo));
+    m_lblTitolo->setToolTip(card.title);
+    m_lblAutore->setText(elided(card.author, m_lblAutore));
     m_lblPosto->setText(QStringLiteral("%1   Codice: %2   Scaffale: %3   Posizione: %4")
                             .arg(card.kindName(), card.code, card.shelf.isEmpty() ? QStringLiteral("-") : card.shelf, card.position()));
     const bool due = card.collection->loans->dateIsDue;
@@ -177,7 +271,6 @@ void TfrmBancoPrestiti::showCard(const DeskCard& card)
     }
     m_lblStato->setStyleSheet(QStringLiteral("color: #2E7D32;"));
     m_lblStato->setText(availableText());
-    m_txtLettore->setEnabled(true);
     m_btnPresta->setEnabled(true);
     m_txtLettore->setFocus(Qt::OtherFocusReason);
     say(QStringLiteral("Scrivere il nome del lettore, poi Invio per il prestito."), false);
@@ -187,8 +280,7 @@ QString TfrmBancoPrestiti::availableText() const
 {
     if (!m_card || !m_card->collection->loans->dateIsDue)
         return QStringLiteral("Disponibile.");
-    return QStringLiteral("Disponibile: scadenza del prestito %1.")
-        .arg(LendingDesk::loanDate(*m_card->collection, Clock::today(), m_txtDurata->value()));
+    return QStringLiteral("Disponibile: scadenza del prestito %1.").arg(LendingDesk::loanDate(*m_card->collection, Clock::today(), m_days));
 }
 
 void TfrmBancoPrestiti::txtCodiceEnter()
@@ -199,37 +291,53 @@ void TfrmBancoPrestiti::txtCodiceEnter()
             btnRestituisciClick();
         return;
     }
+    scan(code);
+}
+
+void TfrmBancoPrestiti::scan(const QString& code)
+{
+    // What the scan interrupts is left unwritten and said first.
+    QString note;
+    if (const QString what = dropPending(); !what.isEmpty())
+        note = QStringLiteral("Non registrato: %1. ").arg(what);
+    if (m_txtDurata->value() != m_days) {
+        const QSignalBlocker quiet(m_txtDurata);
+        m_txtDurata->setValue(m_days);
+        note += QStringLiteral("La durata resta di %1 giorni. ").arg(m_days);
+    }
     std::vector<DeskCard> cards;
     if (!m_desk.find(code, cards)) {
         clearCard();
-        say(QStringLiteral("Impossibile cercare il codice: %1.").arg(m_desk.errorString()), true);
+        say(note + QStringLiteral("Impossibile cercare il codice: %1.").arg(m_desk.errorString()), true);
         readyForScan(true);
         return;
     }
     if (cards.empty()) {
         clearCard();
-        say(QStringLiteral("Nessuna scheda ha il codice %1.").arg(code), true);
+        say(note + QStringLiteral("Nessuna scheda ha il codice %1.").arg(code), true);
         readyForScan(true);
         return;
     }
     if (cards.size() == 1) {
-        showCard(cards.front());
+        cardChosen(cards.front());
+        if (!note.isEmpty())
+            say(note + lblMessaggio()->text(), true);
         return;
     }
     clearCard();
     m_choices = cards;
+    m_choiceCode = code;
     for (const DeskCard& c : m_choices) {
-        m_lstSchede->addItem(
-            QStringLiteral("%1  \"%2\"  posizione %3%4%5")
-                .arg(c.kindName(), c.title, c.position(), c.shelf.isEmpty() ? QString() : QStringLiteral(", scaffale ") + c.shelf,
-                    c.cancelled      ? QStringLiteral("  (annullata)")
-                        : c.onLoan() ? QStringLiteral("  (in prestito)")
-                                     : QString()));
+        m_lstSchede->addItem(c.line() + (c.shelf.isEmpty() ? QString() : QStringLiteral(", scaffale ") + c.shelf)
+            + (c.cancelled       ? QStringLiteral("  (annullata)")
+                    : c.onLoan() ? QStringLiteral("  (in prestito)")
+                                 : QString()));
     }
     m_lstSchede->show();
     m_lstSchede->setCurrentRow(0);
     m_lstSchede->setFocus(Qt::OtherFocusReason);
-    say(QStringLiteral("Il codice %1 è di %2 schede: scegliere quale con le frecce e Invio.").arg(code).arg(cards.size()), true);
+    txtCodice()->clear();
+    say(note + QStringLiteral("Il codice %1 è di %2 schede: scegliere quale con le frecce e Invio.").arg(code).arg(cards.size()), true);
 }
 
 void TfrmBancoPrestiti::lstSchedePick()
@@ -238,7 +346,15 @@ void TfrmBancoPrestiti::lstSchedePick()
     if (row < 0 || row >= static_cast<int>(m_choices.size()))
         return;
     const DeskCard card = m_choices[static_cast<std::size_t>(row)];
+    cardChosen(card);
+}
+
+void TfrmBancoPrestiti::cardChosen(const DeskCard& card)
+{
     showCard(card);
+    // A reader held: the card goes to them at once.
+    if (!m_held.isEmpty() && LendingDesk::refusal(card).isEmpty())
+        lendTo(m_held);
 }
 
 void TfrmBancoPrestiti::moveFailed()
@@ -251,16 +367,77 @@ void TfrmBancoPrestiti::moveFailed()
     readyForScan(false);
 }
 
+void TfrmBancoPrestiti::txtLettoreEnter()
+{
+    if (m_txtLettore->isReadOnly())
+        return;
+    const QString name = Text::trimmed(m_txtLettore->text());
+    if (name.isEmpty()) {
+        if (m_card) {
+            say(QStringLiteral("Scrivere il nome del lettore."), true);
+            m_txtLettore->setFocus(Qt::OtherFocusReason);
+        } else {
+            readyForScan(false);
+        }
+        return;
+    }
+    // A code scanned while the reader's field had the focus is a scan,
+    // never a reader's name.
+    std::vector<DeskCard> cards;
+    if (m_desk.find(name, cards) && !cards.empty()) {
+        m_txtLettore->clear();
+        txtCodice()->setText(name);
+        txtCodice()->setFocus(Qt::OtherFocusReason);
+        scan(name);
+        return;
+    }
+    if (m_card && m_btnPresta->isEnabled()) {
+        lendTo(name);
+        return;
+    }
+    // No card waiting: the reader comes first and is held.
+    if (const QString why = LendingDesk::readerRefusal(name); !why.isEmpty()) {
+        m_txtLettore->clear();
+        say(QStringLiteral("Lettore non accettato: %1.").arg(why), true);
+        readyForScan(false);
+        return;
+    }
+    clearCard();
+    holdReader(name);
+    say(QStringLiteral("Lettore %1: ogni codice letto gli viene prestato. Esc o \"Fine lettore\" per finire.").arg(name), false);
+    readyForScan(false);
+}
+
+void TfrmBancoPrestiti::btnFineLettoreClick()
+{
+    if (m_held.isEmpty()) {
+        readyForScan(false);
+        return;
+    }
+    const QString name = m_held;
+    holdReader({});
+    clearCard();
+    say(QStringLiteral("Fine dei prestiti a %1.").arg(name), false);
+    readyForScan(false);
+}
+
 void TfrmBancoPrestiti::btnPrestaClick()
 {
-    if (!m_card || !m_txtLettore->isEnabled())
+    if (!m_card || !m_btnPresta->isEnabled())
         return;
-    if (Text::trimmed(m_txtLettore->text()).isEmpty()) {
+    lendTo(m_held.isEmpty() ? m_txtLettore->text() : m_held);
+}
+
+void TfrmBancoPrestiti::lendTo(const QString& reader)
+{
+    if (!m_card)
+        return;
+    if (Text::trimmed(reader).isEmpty()) {
         say(QStringLiteral("Scrivere il nome del lettore."), true);
         m_txtLettore->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (!m_desk.lend(*m_card, m_txtLettore->text(), Clock::today(), m_txtDurata->value())) {
+    if (!m_desk.lend(*m_card, reader, Clock::today(), m_days)) {
         moveFailed();
         return;
     }
@@ -277,8 +454,10 @@ void TfrmBancoPrestiti::btnPrestaClick()
 
 void TfrmBancoPrestiti::btnRestituisciClick()
 {
-    if (!m_card || !m_card->onLoan() || m_card->cancelled)
+    if (!m_card || !m_card->onLoan() || m_card->cancelled) {
+        readyForScan(false);
         return;
+    }
     if (!m_desk.giveBack(*m_card)) {
         moveFailed();
         return;
@@ -292,8 +471,10 @@ void TfrmBancoPrestiti::btnRestituisciClick()
 
 void TfrmBancoPrestiti::btnAnnullaClick()
 {
-    if (m_desk.moves().empty())
+    if (m_desk.moves().empty()) {
+        readyForScan(false);
         return;
+    }
     const DeskMove last = m_desk.moves().back();
     if (!m_desk.undoLast()) {
         say(QStringLiteral("Impossibile annullare: %1.").arg(m_desk.errorString()), true);
@@ -316,10 +497,32 @@ void TfrmBancoPrestiti::addMove(const DeskMove& move)
 
 void TfrmBancoPrestiti::txtDurataChange()
 {
-    if (!DeskSettings::setLoanDays(m_txtDurata->value()))
+    // Only shown until confirmed: nothing is lent or saved with it.
+    if (m_txtDurata->value() != m_days)
+        say(QStringLiteral("Durata di %1 giorni non ancora in uso: Invio o \"Conferma durata\" per usarla e salvarla.")
+                .arg(m_txtDurata->value()),
+            false);
+}
+
+void TfrmBancoPrestiti::btnDurataClick()
+{
+    const int days = m_txtDurata->value();
+    if (const QString why = DeskSettings::loanDaysRefusal(days); !why.isEmpty()) {
+        say(QStringLiteral("Durata non cambiata: %1.").arg(why), true);
+    } else if (!DeskSettings::setLoanDays(days)) {
         say(QStringLiteral("Impossibile salvare la durata del prestito in %1.").arg(SettingsFile::name()), true);
+    } else {
+        m_days = days;
+        say(QStringLiteral("Durata del prestito per %1: %2 giorni.").arg(duePlurals()).arg(days), false);
+    }
+    const QSignalBlocker quiet(m_txtDurata);
+    m_txtDurata->setValue(m_days);
     if (m_card && !m_card->onLoan() && !m_card->cancelled)
         m_lblStato->setText(availableText());
+    if (m_card && m_btnPresta->isEnabled() && m_held.isEmpty())
+        m_txtLettore->setFocus(Qt::OtherFocusReason);
+    else
+        readyForScan(false);
 }
 
 void TfrmBancoPrestiti::open(QWidget* owner)

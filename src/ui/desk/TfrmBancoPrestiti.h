@@ -16,12 +16,20 @@ class QSpinBox;
 class QStringListModel;
 class QTreeWidget;
 
-// The lending desk: a code field that always has the focus takes a scan
-// (a scanner types the code and Enter) or a typed code; the card found is
-// shown large with its loan state. Enter then returns a card on loan, or,
-// with the reader's name typed, lends it. Moves are listed at the bottom,
-// the last one can be undone. A dialog of the main menu, opened afresh
-// for each use from "Strumenti" or with Ctrl+B.
+// The lending desk: a code field takes a scan (a scanner types the code and
+// Enter) or a typed code; the card found is shown large with its loan
+// state. Enter then returns a card on loan, or, with the reader's name
+// typed, lends it (item first). A reader's name entered with no card
+// waiting holds that reader: every item scanned is lent to them until Esc
+// or "Fine lettore" (reader first, a class borrowing a pile). Whatever has
+// the focus, a scan goes to the code field: typed keys of the lists, the
+// period box and the buttons are sent there, and a reader's name that is a
+// card's code is taken as its scan; a move it interrupts is left unwritten
+// and said. After every move, refusal or cancel the code field has the
+// focus. The DVDs' period changes with the arrows and is used and saved
+// only when confirmed. Moves are listed at the bottom, the last one can be
+// undone. A dialog of the main menu, opened afresh for each use from
+// "Strumenti" or with Ctrl+B.
 class TfrmBancoPrestiti : public DeskForm {
     Q_OBJECT
 public:
@@ -30,6 +38,10 @@ public:
     QLineEdit* txtLettore() const { return m_txtLettore; }
     QSpinBox* txtDurata() const { return m_txtDurata; }
     QListWidget* lstSchede() const { return m_lstSchede; }
+    QPushButton* btnDurata() const { return m_btnDurata; }
+    // The reader every scanned item is lent to; empty when none is held.
+    const QString& heldReader() const { return m_held; }
+    int loanDays() const { return m_days; }
     QTreeWidget* lstMovimenti() const { return m_lstMovimenti; }
     const std::optional<DeskCard>& shown() const { return m_card; }
     const LendingDesk& desk() const { return m_desk; }
@@ -39,6 +51,9 @@ public:
     void btnPrestaClick();
     void btnRestituisciClick();
     void btnAnnullaClick();
+    void btnFineLettoreClick();
+    void btnDurataClick();
+    void txtLettoreEnter();
     void txtDurataChange();
     void btnChiudiClick() { close(); }
 
@@ -46,8 +61,19 @@ public:
 
 protected:
     void formShow() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void scan(const QString& code);
+    void cardChosen(const DeskCard& card);
+    void lendTo(const QString& reader);
+    // The move waiting for the user (a card waiting for its reader, a
+    // choice among cards), as the message line names it; empty when none.
+    QString pending() const;
+    // Drops the pending move; the message line says so, before `then`.
+    QString dropPending();
+    void holdReader(const QString& name);
     void showCard(const DeskCard& card);
     void clearCard();
     QString availableText() const;
@@ -58,6 +84,9 @@ private:
     LendingDesk m_desk;
     std::optional<DeskCard> m_card;
     std::vector<DeskCard> m_choices;
+    QString m_choiceCode;
+    QString m_held;
+    int m_days = 0;
     QStringList m_readers;
     QStringListModel* m_readerModel = nullptr;
     QLineEdit* m_txtLettore = nullptr;
@@ -71,4 +100,6 @@ private:
     QPushButton* m_btnPresta = nullptr;
     QPushButton* m_btnRestituisci = nullptr;
     QPushButton* m_btnAnnulla = nullptr;
+    QPushButton* m_btnFineLettore = nullptr;
+    QPushButton* m_btnDurata = nullptr;
 };

@@ -27,8 +27,13 @@ TfrmInventario::TfrmInventario(QWidget* owner)
     m_cmbRaccolta->setObjectName(QStringLiteral("cmbRaccolta"));
     m_cmbRaccolta->setGeometry(100, 67, 150, 26);
     for (const Collection* c : Collection::all()) {
-        if (LoanList::keepsLoans(*c))
-            m_cmbRaccolta->addItem(Text::utf8(c->plural), Text::latin1(c->key));
+        if (LoanList::keepsLoans(*c)) {
+            // Capitalised, as the other screens name the collections.
+            QString name = Text::utf8(c->plural);
+            if (!name.isEmpty())
+                name[0] = name[0].toUpper();
+            m_cmbRaccolta->addItem(name, Text::latin1(c->key));
+        }
     }
     addLabel(pan, QStringLiteral("lblScaffale"), QStringLiteral("Scaffale:"), {270, 70, 80, 22}, Controls::verdana(10, true));
     m_txtScaffale = new QLineEdit(pan);
@@ -64,6 +69,8 @@ TfrmInventario::TfrmInventario(QWidget* owner)
     m_lstEsito->setColumnWidth(1, 140);
     m_lstEsito->setColumnWidth(2, 440);
 
+    // Leaving the screen keeps the count to resume it: the button says so,
+    // so that it is never taken for "Chiudi inventario", which ends it.
     auto* chiudi = Controls::button(
         pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, 570, 150, 30}, Controls::verdana(9, true));
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
@@ -83,8 +90,13 @@ TfrmInventario::TfrmInventario(QWidget* owner)
 void TfrmInventario::formShow()
 {
     m_btnRiprendi->setEnabled(Stocktake::pending());
-    if (Stocktake::pending())
-        say(QStringLiteral("C'è un inventario in sospeso: Riprendi lo continua, Inizia ne comincia uno nuovo."), false);
+    if (Stocktake::pending()) {
+        const QString what = Stocktake::pendingWhat();
+        say(what.isEmpty()
+                ? QStringLiteral("C'è un inventario in sospeso: Riprendi lo continua, Inizia ne comincia uno nuovo.")
+                : QStringLiteral("C'è un inventario in sospeso (%1): Riprendi lo continua, Inizia ne comincia uno nuovo.").arg(what),
+            false);
+    }
 }
 
 void TfrmInventario::count()
@@ -121,6 +133,8 @@ void TfrmInventario::started()
     txtCodice()->clear();
     txtCodice()->setFocus(Qt::OtherFocusReason);
     m_btnRiprendi->setEnabled(false);
+    if (auto* chiudi = findChild<QPushButton*>(QStringLiteral("btnChiudi")))
+        chiudi->setText(QStringLiteral("Sospendi ed esci"));
     count();
 }
 
@@ -130,7 +144,7 @@ void TfrmInventario::btnIniziaClick()
     if (!c)
         return;
     if (Stocktake::pending()
-        && !Msg::confirm(this, QStringLiteral("Un inventario in sospeso sarà sostituito da quello nuovo. Continuare?")))
+        && !Msg::confirmDefaultNo(this, QStringLiteral("Un inventario in sospeso sarà sostituito da quello nuovo. Continuare?")))
         return;
     auto fresh = std::make_unique<Stocktake>();
     if (!fresh->begin(*c, m_txtScaffale->text())) {
@@ -198,7 +212,7 @@ void TfrmInventario::btnStampaClick()
 void TfrmInventario::btnTerminaClick()
 {
     if (Stocktake::pending()
-        && !Msg::confirm(this, QStringLiteral("L'inventario in corso sarà chiuso e non si potrà più riprendere. Continuare?")))
+        && !Msg::confirmDefaultNo(this, QStringLiteral("L'inventario in corso sarà chiuso e non si potrà più riprendere. Continuare?")))
         return;
     if (!Stocktake::discard()) {
         Msg::warning(this, QStringLiteral("Impossibile cancellare %1.").arg(Stocktake::fileName()));

@@ -443,7 +443,7 @@ void TfrmEtichette::btnStampaClick()
         return;
     }
     if (!m_problems.isEmpty()
-        && !Msg::confirm(this,
+        && !Msg::confirmDefaultNo(this,
             QStringLiteral("Attenzione: ") + LabelScan::heading(m_problems.size()).chopped(1)
                 + QStringLiteral(", come elencato nella schermata.") + Msg::kLfCrLfCr
                 + QStringLiteral("Si vogliono stampare comunque tutte le etichette?")))

@@ -1,6 +1,7 @@
 #include "TfrmPrestiti.h"
 
 #include "core/collections/Collection.h"
+#include "core/desk/DeskCard.h"
 #include "core/desk/Readers.h"
 #include "core/desk/Reminders.h"
 #include "core/loans/LoanSettings.h"
@@ -22,6 +23,7 @@
 
 #include <QFontMetrics>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -90,6 +92,18 @@ LoanWords loanWords()
     words.marks += QLatin1Char('.');
     words.daysLabel = QStringLiteral("Segnala ") + Text::listed(lentOn) + QStringLiteral(" prestati da più di");
     return words;
+}
+
+// "Libro" and "DVD" in one column, as the list has them.
+constexpr int kKindWidth = 5;
+
+// One item under its reader: late mark, kind (a reader holds books and
+// DVDs alike), code, title, date and note.
+QString itemLine(const Loan& loan)
+{
+    return QStringLiteral("%1%2  Cod. %3  %4  %5%6")
+        .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "), Text::utf8(loan.collection->loans->name).leftJustified(kKindWidth),
+            loan.code, loan.title, loan.date, loan.note == LoanNote::None ? QString() : QStringLiteral("  ") + LoanList::noteText(loan));
 }
 
 } // namespace
@@ -170,10 +184,7 @@ void TfrmPrestiti::fillReaders()
         bold.setBold(true);
         top->setFont(0, bold);
         for (const Loan& loan : r.items) {
-            auto* child = new QTreeWidgetItem(top,
-                {QStringLiteral("%1Cod. %2  %3  %4%5")
-                        .arg(loan.marked ? QStringLiteral("! ") : QStringLiteral("  "), loan.code, loan.title, loan.date,
-                            loan.note == LoanNote::None ? QString() : QStringLiteral("  ") + LoanList::noteText(loan))});
+            auto* child = new QTreeWidgetItem(top, {itemLine(loan)});
             child->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<qlonglong>(loan.index)));
             child->setData(0, Qt::UserRole + 1, Text::latin1(loan.collection->key));
             if (loan.marked)
@@ -211,7 +222,7 @@ void TfrmPrestiti::btnSollecitiClick()
 {
     const std::vector<ReminderLetter> letters = Reminders::letters(m_loans, Clock::today());
     if (letters.empty()) {
-        Msg::information(this, QStringLiteral("Nessun lettore ha prestiti in ritardo: non c'è alcun sollecito da stampare."));
+        Msg::plain(this, QStringLiteral("Nessun lettore ha prestiti in ritardo: non c'è alcun sollecito da stampare."));
         return;
     }
     ReportPrinter::print(this, DeskReport::letters(letters));
@@ -309,8 +320,30 @@ void TfrmPrestiti::btnStampaClick()
     ListReport::print(this, kPrintTitle, printLines(), kPrintTitle);
 }
 
+void TfrmPrestiti::keyPressEvent(QKeyEvent* event)
+{
+    // A list to look at and leave: Esc closes it, as "Chiudi" does.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        btnChiudiClick();
+        return;
+    }
+    TForm::keyPressEvent(event);
+}
+
 QStringList TfrmPrestiti::printLines() const
 {
+    if (!m_lstLettori->isHidden()) {
+        // The readers shown: each with the items they hold.
+        QStringList lines;
+        for (const Reader& r : Readers::of(m_loans)) {
+            lines << Readers::line(r);
+            for (const Loan& loan : r.items)
+                lines << QStringLiteral("    ") + itemLine(loan);
+        }
+        lines << QString() << loanWords().marks << m_loans.totalLine();
+        return lines;
+    }
     // The list, then what the screen says around it: what "!" means, after
     // how many days, and the total.
     QStringList lines = m_loans.lines(kPageChars);
@@ -343,6 +376,9 @@ void TfrmPrestiti::open(TForm* menu)
     Record record(*chosen->collection->layout);
     record.bytes() = chosen->record;
     card->showStored(record, chosen->index);
+    // The info line says which card this is, not the empty card's hint.
+    const DeskCard shown = DeskCard::read(*chosen->collection, chosen->index, chosen->record);
+    card->showNotice(QStringLiteral("Scheda in prestito: %1.").arg(shown.line()));
     // Leaving the card comes back here, with the list read afresh.
     card->onNextLeave([menu] { open(menu); });
 }

@@ -55,12 +55,14 @@ public:
 
     // The lines Stampa prints: the list fitted to the page, which is wider
     // than the screen's, then kPrintFooterLines lines: a blank, what "!"
-    // means, the days and the total.
+    // means, the days and the total. While the readers are shown: each
+    // reader's line and their items, then what "!" means and the total.
     static constexpr int kPrintFooterLines = 4;
     QStringList printLines() const;
 
 protected:
     void formShow() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refill();

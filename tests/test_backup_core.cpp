@@ -20,6 +20,7 @@
 #include "core/text/Text.h"
 #include <QHash>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <functional>
 
@@ -137,6 +138,7 @@ private slots:
     void killedRestoreIsCompletedByTheNextOpener_data();
     void killedRestoreIsCompletedByTheNextOpener();
     void leftoversOfCutShortWorkGo();
+    void workFolderLosesItsMarkLast();
     void copiesFolderInsideTheAttachmentsIsRefused();
     void copyNeedsAnArchive();
     void restoreKeepsThisComputersCopySettings();
@@ -743,6 +745,30 @@ void BackupCoreTest::killedRestoreIsCompletedByTheNextOpener()
     QCOMPARE(cardsIn(folder.file(QStringLiteral("DVD.pro"))), 1);
     QVERIFY(!RestoreJournal::pending(folder.path()));
     QCOMPARE(catalogueOf(folder.path()), expected);
+    QVERIFY(QDir(folder.path()).entryList({StagingFolder::kRestore + QLatin1Char('*')}, QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+// A copy's or a restore's work folder is emptied while its "in use" mark
+// is still there and held: a stop at that moment leaves a mark nobody
+// holds, taken at once by the next removal, never a folder without one.
+void BackupCoreTest::workFolderLosesItsMarkLast()
+{
+    TestFolder folder;
+    fill(folder);
+    QStringList seen;
+    StagingFolder::setTestHook([&](const QString& work) {
+        seen << QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).join(u',');
+        QCOMPARE(StagingFolder::removeDead(QFileInfo(work).absolutePath(), QFileInfo(work).fileName().chopped(6)), 0);
+    });
+    const auto reset = qScopeGuard([] { StagingFolder::setTestHook({}); });
+    const auto made = SafetyCopy::make(folder.file(kCopies));
+    QVERIFY2(made.ok, qPrintable(made.error));
+    const auto done = Restore::restore(made.path, folder.file(kCopies));
+    QVERIFY2(done.ok, qPrintable(done.error));
+    QVERIFY(!seen.isEmpty());
+    for (const QString& left : seen)
+        QCOMPARE(left, QStringLiteral(".in-uso"));
+    QVERIFY(QDir(folder.file(kCopies)).entryList({StagingFolder::kCopy + QLatin1Char('*')}, QDir::AllEntries | QDir::Hidden).isEmpty());
     QVERIFY(QDir(folder.path()).entryList({StagingFolder::kRestore + QLatin1Char('*')}, QDir::AllEntries | QDir::Hidden).isEmpty());
 }
 

@@ -9,15 +9,20 @@
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
+#include "core/export/CardCsv.h"
 #include "core/export/CardXlsx.h"
 #include "core/collections/Articles.h"
 #include "core/collections/Books.h"
 #include "core/collections/Dvds.h"
 #include "core/storage/Record.h"
+#include "core/storage/TextSlot.h"
 #include "core/storage/XlsxReader.h"
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/FileChooser.h"
+#include "ui/report/ReportPrinter.h"
+#include "print/report/PreparedReport.h"
+#include "core/storage/ProgramFolder.h"
 #include "ui/transfer/TfrmTrasferimento.h"
 
 #include <QBuffer>
@@ -33,12 +38,15 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextStream>
 
 #include <zip.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 using Result = CliResult;
 using namespace XlsxFixtures;
@@ -143,6 +151,9 @@ class TransferTest : public QObject {
 private slots:
     void xlsxRoundTrip_data();
     void xlsxRoundTrip();
+    void completeExportGivesBackOddValues_data();
+    void completeExportGivesBackOddValues();
+    void refusedSheetNameWritesNothing();
     void xlsxIsAllText();
     void csvThroughCalcNamesEveryChange_data();
     void csvThroughCalcNamesEveryChange();
@@ -158,6 +169,8 @@ private slots:
     void screenCheckSaysWhatItListed();
     void screenExports();
     void grabScreens();
+    void screensWriteThroughTheGuard_data();
+    void screensWriteThroughTheGuard();
 };
 
 // clang-format off
@@ -202,6 +215,108 @@ void TransferTest::xlsxRoundTrip()
     QVERIFY2(!r.out.contains(QLatin1String("avviso")), qPrintable(r.out));
     compareCards(c, archive, moved.read(name));
     QCOMPARE(moved.read(name), archive);
+}
+
+// Cards another program may have stored, odd but legal: every field at
+// its longest (with the separator, quotes and characters beyond ASCII),
+// empty and lower-case flags, blanks around values.
+QByteArray oddCards(const Collection& c)
+{
+    const RecordLayout& l = *c.layout;
+    const auto make = [&](const std::function<QString(const FieldDef&)>& value) {
+        QByteArray bytes(l.size, '\0');
+        for (const FieldDef& f : l.fields)
+            TextSlot::writeAsIs(bytes.data(), f, l.kind, value(f));
+        return bytes;
+    };
+    const auto required = [&](const FieldDef& f) {
+        return std::any_of(c.required.begin(), c.required.end(), [&](const RequiredField& r) { return r.field == f.name; });
+    };
+    const QString pattern = QStringLiteral("\u00c0b;c\"d \u00e9\u20ac x");
+    const QByteArray longest = make([&](const FieldDef& f) {
+        if (f.name == "Annullata" || f.name == "Convalida")
+            return QString();
+        QString v;
+        while (v.size() < f.capacity)
+            v += pattern;
+        v.truncate(f.capacity);
+        v[v.size() - 1] = QLatin1Char('z');
+        return v;
+    });
+    const QByteArray blanks = make([&](const FieldDef& f) {
+        if (f.name == "Annullata")
+            return QStringLiteral("s\u00ec");
+        if (f.name == "Convalida")
+            return QStringLiteral("no");
+        if (f.name == c.roles.code)
+            return QStringLiteral("C-2 ");
+        if (f.name == "Titolo" || required(f))
+            return QStringLiteral("  Con spazi  ");
+        return QString();
+    });
+    const QByteArray plain = make([&](const FieldDef& f) {
+        if (f.name == c.roles.code)
+            return QStringLiteral("C-3");
+        if (f.name == "Titolo" || required(f))
+            return QStringLiteral("Annullata vuota");
+        if (f.name == "Annullata")
+            return QStringLiteral("");
+        return QString();
+    });
+    return longest + blanks + plain;
+}
+
+// clang-format off
+void TransferTest::completeExportGivesBackOddValues_data()
+{
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<QStringList>("format");
+    QTest::addColumn<QString>("file");
+    for (const Collection* c : Collection::all()) {
+        QTest::addRow("%s, CSV", c->key.data()) << Text::latin1(c->key) << QStringList{"--csv"} << "tutto.csv";
+        QTest::addRow("%s, .xlsx", c->key.data()) << Text::latin1(c->key) << QStringList{"--complete"} << "tutto.xlsx";
+    }
+}
+// clang-format on
+
+// Exported whole and imported into an empty folder, the odd cards come
+// back byte for byte: an empty "Annullata" stays empty (the card stays out
+// of the searches), nothing is trimmed, filled in or refused.
+void TransferTest::completeExportGivesBackOddValues()
+{
+    QFETCH(QString, collection);
+    QFETCH(QStringList, format);
+    QFETCH(QString, file);
+    const Collection& c = *Collection::find(collection.toStdString());
+    const QString name = c.archiveName(QStringLiteral("2026"));
+    const QByteArray archive = oddCards(c);
+    TestFolder original, moved;
+    original.write(name, archive);
+    QTemporaryDir work;
+    const QString path = work.filePath(file);
+    Result r = cli(QStringList{"--folder", original.path(), "export", collection} + format + QStringList{"--out", path} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    r = cli(QStringList{"--folder", moved.path(), "import", collection, path} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+    compareCards(c, archive, moved.read(name));
+    QCOMPARE(moved.read(name), archive);
+}
+
+// A sheet name the spreadsheet library refuses (here over its 31
+// characters, with brackets) gives a failure with its reason and no file,
+// never a write through a missing sheet.
+void TransferTest::refusedSheetNameWritesNothing()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    Collection odd = Books::collection();
+    odd.plural = "libri [rari] di una collezione dal nome molto lungo";
+    CardCsv::Outcome outcome;
+    const QString target = folder.file("strano.xlsx");
+    QVERIFY(!CardXlsx::save(odd, folder.file("Libri.pro"), target, &outcome));
+    QCOMPARE(outcome.reason, QStringLiteral("impossibile creare il foglio di calcolo"));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Libri.pro"});
 }
 
 // The file as a spreadsheet program sees it: one sheet named after the
@@ -772,6 +887,131 @@ void TransferTest::grabScreens()
     screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
     QVERIFY(press(screen, log, true));
     QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-imported.png")));
+}
+
+namespace {
+
+QString standingOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("link to ") + info.symLinkTarget();
+    if (!info.exists())
+        return QStringLiteral("absent");
+    if (info.isDir())
+        return QStringLiteral("folder");
+    if (!info.isFile())
+        return QStringLiteral("special");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QStringLiteral("file ") + QString::fromLatin1(f.readAll().toHex()) : QStringLiteral("unreadable");
+}
+
+} // namespace
+
+// Both ways a screen writes where the user says, the save dialog (the
+// complete export) and the print dialog's PDF file, go through the guard:
+// a file of the program folder, a link to one, a folder or a FIFO is
+// refused with a message and left as it was; a user's file of another kind
+// is replaced only after a question (the print dialog asks its own).
+// clang-format off
+void TransferTest::screensWriteThroughTheGuard_data()
+{
+    QTest::addColumn<QString>("way");    // "save" or "print"
+    QTest::addColumn<QString>("target"); // in the program folder, or "../" outside it
+    QTest::addColumn<QString>("kind");   // what stands there: as is, a link, a folder, a FIFO, the user's file
+    QTest::addColumn<int>("answer");     // to a question: -1 none expected, 0 No, 1 Sì
+    QTest::addColumn<bool>("written");
+    for (const char* way : {"save", "print"}) {
+        const QString suffix = QString::fromLatin1(way) == QLatin1String("save") ? QStringLiteral(".xlsx") : QStringLiteral(".pdf");
+        if (QString::fromLatin1(way) == QLatin1String("print")) {
+            for (const char* file : {"Libri.pro", "2026.art", "unins000.dll", "Tomaria.ini", "Libri.pro-search", "Inventario.txt", "DVD.pro"})
+                QTest::addRow("%s: %s", way, file) << way << file << "as is" << -1 << false;
+        }
+        QTest::addRow("%s: a link to the archive", way) << way << "../collegamento" + suffix << "link Libri.pro" << -1 << false;
+        QTest::addRow("%s: a link to the password file", way) << way << "../collegamento" + suffix << "link unins000.dll" << -1 << false;
+        QTest::addRow("%s: a folder", way) << way << "../cartella" + suffix << "folder" << -1 << false;
+        QTest::addRow("%s: a FIFO", way) << way << "../coda" + suffix << "fifo" << -1 << false;
+        const bool asks = QString::fromLatin1(way) == QLatin1String("save");
+        QTest::addRow("%s: a file of the user, No", way) << way << "../tesi" + suffix << "user" << (asks ? 0 : -1) << !asks;
+        QTest::addRow("%s: a file of the user, Sì", way) << way << "../tesi" + suffix << "user" << (asks ? 1 : -1) << true;
+        QTest::addRow("%s: a new file", way) << way << "../nuovo" + suffix << "none" << -1 << true;
+    }
+}
+// clang-format on
+
+void TransferTest::screensWriteThroughTheGuard()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, target);
+    QFETCH(QString, kind);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    QTemporaryDir root;
+    const QString program = root.filePath("PROGRAM");
+    QVERIFY(QDir().mkpath(program));
+    ProgramFolder::setPath(program);
+    const auto back = qScopeGuard([] { ProgramFolder::setPath({}); });
+    const auto put = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    put(program + "/Libri.pro", catalogue(Books::collection()));
+    put(program + "/2026.art", catalogue(Articles::collection()));
+    put(program + "/unins000.dll", "[Accesso]\r\nValore=1A\r\n");
+    put(program + "/Tomaria.ini", "[Prestiti]\r\nGiorni=30\r\n");
+    put(program + "/Libri.pro-search", QByteArray(64, 's'));
+    put(program + "/Inventario.txt", "Inventario Tomaria\n");
+    const QString path = QDir::cleanPath(program + "/" + target);
+    std::optional<FifoWatch> fifo;
+    if (kind.startsWith(QLatin1String("link ")))
+        QVERIFY(QFile::link(program + "/" + kind.mid(5), path));
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(fifo.emplace(path).created());
+    else if (kind == QLatin1String("user"))
+        put(path, "appunti della tesi");
+    const QString before = standingOf(path);
+    const QByteArray books = catalogue(Books::collection());
+
+    MessageLog log;
+    if (answer >= 0)
+        log.answers.push_back(answer == 1);
+    if (way == QLatin1String("save")) {
+        TfrmTrasferimento screen;
+        auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+        raccolta->setCurrentIndex(raccolta->findData(QStringLiteral("books")));
+        FileChooser::setSaveHandler([&](const QString&, const QString&) { return path; });
+        screen.btnEsportaClick();
+        FileChooser::setSaveHandler({});
+    } else {
+        PrintLog prints(true, path);
+        PreparedReport pages;
+        pages.name = QStringLiteral("prova");
+        pages.pageSize = QPageSize(QPageSize::A4);
+        pages.size = QSizeF(2100, 2970);
+        pages.pages << PreparedPage{};
+        ReportPrinter::print(nullptr, pages);
+    }
+    if (fifo)
+        QVERIFY(!fifo->hung());
+    QFile archive(program + "/Libri.pro");
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    QCOMPARE(archive.readAll(), books);
+    if (written) {
+        QVERIFY(standingOf(path) != before);
+        QVERIFY(log.entries.size() == (answer >= 0 ? 1 : 0));
+        return;
+    }
+    QCOMPARE(standingOf(path), before);
+    QCOMPARE(log.entries.size(), 1);
+    if (answer >= 0) {
+        QCOMPARE(log.entries[0].kind, Msg::Kind::Confirmation);
+        QCOMPARE(log.entries[0].text, QStringLiteral("%1 esiste già. Vuoi sostituirlo?").arg(path));
+    } else {
+        QCOMPARE(log.entries[0].kind, Msg::Kind::Error);
+        QVERIFY2(log.entries[0].text.contains(QLatin1String("non viene sostituit")), qPrintable(log.entries[0].text));
+    }
 }
 
 QTEST_MAIN(TransferTest)

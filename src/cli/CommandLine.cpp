@@ -22,6 +22,7 @@
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
+#include "core/storage/SideFile.h"
 #include "core/collections/SampleCards.h"
 #include "core/import/CardImport.h"
 #include "core/import/ImportSummary.h"
@@ -68,6 +69,7 @@ struct Options {
     bool complete = false; // export: every field, as .xlsx or .csv after --out's extension
     bool withCancelled = false;
     bool allowDuplicates = false;
+    bool force = false; // --out may replace an existing file of another kind
     CardImport::Encoding encoding = CardImport::Encoding::Auto;
 };
 
@@ -178,7 +180,7 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     const QString target = o.out.isEmpty() ? ProgramFolder::file(Text::utf8(table.fileName)) : o.out;
-    if (const QString refusal = ExportTarget::refusal(target); !refusal.isEmpty()) {
+    if (const QString refusal = ExportTarget::refusal(target, ExportTarget::Kind::Spreadsheet, o.force); !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
@@ -214,7 +216,9 @@ int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("export --complete vuole un file .xlsx o .csv"));
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(o.out) : ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
+    if (const QString refusal = ExportTarget::refusal(
+            o.out, xlsx ? ExportTarget::Kind::CompleteXlsx : ExportTarget::Kind::CompleteCsv, o.force);
+        !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
@@ -371,6 +375,14 @@ int giveBack(const Options& o, QTextStream& out, QTextStream& err)
 
 int reminders(const Options& o, QTextStream& out, QTextStream& err)
 {
+    if (o.out.isEmpty()) {
+        err << "tomaria-cli: reminders vuole --out FILE.pdf\n";
+        return kBadArguments;
+    }
+    if (const QString refusal = ExportTarget::refusal(o.out, ExportTarget::Kind::Pdf, o.force); !refusal.isEmpty()) {
+        err << "tomaria-cli: " << refusal << "\n";
+        return kBadArguments;
+    }
     return VerbPlugins::reminders(o.days, o.out, out, err);
 }
 
@@ -422,6 +434,10 @@ const std::vector<OptionRow>& optionTable()
             u"--folder vuole una cartella"_s},
         {u"year"_s, u"AAAA"_s, {u"sample"_s, u"search"_s, u"export"_s, u"import"_s, u"check"_s, u"labels"_s}, &yearUsage, u"--year vuole un anno"_s},
         {u"out"_s, u"FILE"_s, {u"export"_s, u"labels"_s, u"reminders"_s}, nullptr, u"--out vuole un file"_s},
+        {u"force"_s, {}, {u"export"_s, u"labels"_s, u"reminders"_s},
+            [] { return QStringLiteral("--out non indica mai un file del catalogo o del programma, una cartella o un file speciale;\n"
+                                       "  un file esistente di altro tipo è sostituito soltanto con --force.\n"); },
+            {}},
         {u"to"_s, u"CARTELLA"_s, {u"backup"_s, u"lend"_s}, nullptr, u"--to vuole una cartella"_s},
         {u"date"_s, u"gg/mm/aaaa"_s, {u"lend"_s}, nullptr, u"--date vuole una data gg/mm/aaaa"_s},
         {u"seed"_s, u"N"_s, {u"sample"_s}, nullptr, u"--seed vuole un numero"_s},
@@ -497,16 +513,16 @@ const std::vector<VerbRow>& verbTable()
                 "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"); },
             &search},
         {u"export"_s, Takes::Archive, -1, {}, Filters::None,
-            {u"export %1 [--year AAAA] [--out FILE]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv"_s,
-                u"export %1 --csv [--year AAAA] --out FILE.csv"_s},
+            {u"export %1 [--year AAAA] [--out FILE [--force]]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv [--force]"_s,
+                u"export %1 --csv [--year AAAA] --out FILE.csv [--force]"_s},
             [] { return QStringLiteral(
-                "export: --out non può indicare un archivio del programma, il file delle password\n"
-                "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
+                "export: un file esistente che non sia un foglio di calcolo scritto da questo programma è sostituito\n"
+                "  soltanto con --force.\n"
                 "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
                 "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
                 "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
-                "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
-                "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"); },
+                "  file .csv. Il foglio di export senza --complete serve per la consultazione. Un file esistente\n"
+                "  che non sia un'esportazione completa di questo programma dello stesso formato vuole --force.\n"); },
             &exportAny},
         {u"check"_s, Takes::Archive, -1, {}, Filters::None, {u"check  %1 [--year AAAA]"_s},
             [] { return QStringLiteral(
@@ -538,7 +554,7 @@ const std::vector<VerbRow>& verbTable()
             &restore},
         {u"labels"_s, Takes::Archive, -1, {}, Filters::Labels,
             {u"labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]"_s,
-                u"      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf"_s},
+                u"      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf [--force]"_s},
             [] { return QStringLiteral(
                 "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
                 "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
@@ -557,7 +573,7 @@ const std::vector<VerbRow>& verbTable()
             &lend},
         {u"return"_s, Takes::Folder, 1, u"return vuole un codice"_s, Filters::None, {u"return CODICE"_s}, nullptr, &giveBack},
         {u"reminders"_s, Takes::Folder, 0, u"reminders non vuole altri argomenti"_s, Filters::None,
-            {u"reminders [--days N] --out FILE.pdf"_s},
+            {u"reminders [--days N] --out FILE.pdf [--force]"_s},
             [] { return QStringLiteral(
                 "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"); },
             &reminders, VerbPlugins::kPrint},
@@ -784,6 +800,7 @@ int readValues(const VerbParser& parser, Options& o, QString& folder, QTextStrea
     o.dryRun = parser.isSet(QStringLiteral("dry-run"));
     o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
     o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));
+    o.force = parser.isSet(QStringLiteral("force"));
     o.available = parser.isSet(QStringLiteral("available"));
     o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
     o.lookup.server = parser.value(QStringLiteral("server"));
@@ -909,6 +926,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         o.labels.unknown = p.parser.unknownOptionNames();
     o.labels.withCancelled = o.withCancelled;
     o.labels.out = o.out;
+    o.labels.force = o.force;
 
     const QStringList words = p.parser.positionalArguments();
     switch (verb->takes) {
@@ -932,7 +950,15 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!verb->plugin.isEmpty() && !VerbPlugins::load(verb->plugin, verbName, err))
         return kBadArguments;
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-    return verb->run(o, out, err);
+    const int code = verb->run(o, out, err);
+    for (const QString& notice : SideFile::takeNotices())
+        err << "tomaria-cli: " << notice << "\n";
+    return code;
+}
+
+QStringList writingVerbs()
+{
+    return findOption(QStringLiteral("out"))->verbs;
 }
 
 } // namespace CommandLine

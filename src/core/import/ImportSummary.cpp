@@ -66,10 +66,10 @@ QString sentence(const CardImport& cards, const CardImport::Outcome& outcome, bo
         return checked(cards, voice);
     if (cards.count() == 0)
         return QStringLiteral("0 schede importate: il file non contiene schede.");
-    // The import appends its cards together under the archive's lock: they
-    // end at the count it found there after writing.
+    // The positions are the ones the import wrote, read under the archive's
+    // lock.
     const qint64 last = outcome.archiveCards;
-    const qint64 first = last - cards.count() + 1;
+    const qint64 first = outcome.firstWritten > 0 ? outcome.firstWritten : last - cards.count() + 1;
     if (cards.count() == 1)
         return QStringLiteral("1 scheda importata in %1, nella posizione %2.").arg(voice.archive).arg(last);
     return QStringLiteral("%1 schede importate in %2, nelle posizioni da %3 a %4.")

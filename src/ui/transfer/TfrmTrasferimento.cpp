@@ -284,10 +284,8 @@ void TfrmTrasferimento::btnEsportaClick()
     const QString suffix = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     if (!target.endsWith(suffix, Qt::CaseInsensitive))
         target += suffix;
-    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(target) : ExportTarget::csvRefusal(target); !refusal.isEmpty()) {
-        Msg::plain(this, refusal + QLatin1Char('.'));
+    if (!FileChooser::mayWrite(this, target, xlsx ? ExportTarget::Kind::CompleteXlsx : ExportTarget::Kind::CompleteCsv, false))
         return;
-    }
     setStatus(QStringLiteral("Esportazione in corso..."));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CardCsv::Outcome outcome;

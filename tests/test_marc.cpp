@@ -130,6 +130,7 @@ private slots:
     void recordTooLongIsRefused();
     void exportRefusals_data();
     void exportRefusals();
+    void exportForceReplacesAnotherFile();
 
     void importGivesBackTheExportedCards_data();
     void importGivesBackTheExportedCards();
@@ -273,8 +274,9 @@ void MarcTest::exportRefusals_data()
     QTest::newRow("no --out") << QStringList{"export", "books", "--marc21"} << "vuole --out FILE";
     QTest::newRow("not books") << QStringList{"export", "dvd", "--unimarc", "--out", "x.mrc"} << "soltanto per books";
     QTest::newRow("with --csv") << QStringList{"export", "books", "--marc21", "--csv", "--out", "x.mrc"} << "non vanno con --csv";
-    QTest::newRow("over a file that is not MARC") << QStringList{"export", "books", "--marc21", "--out", "note.txt"} << "non è un file MARC";
-    QTest::newRow("over the archive") << QStringList{"export", "books", "--unimarc", "--out", "ARCHIVE"} << "è un archivio";
+    QTest::newRow("over a file that is not MARC") << QStringList{"export", "books", "--marc21", "--out", "note.txt"} << "non è un file MARC scritto da questo programma: non viene sostituito senza --force";
+    QTest::newRow("over the archive") << QStringList{"export", "books", "--unimarc", "--out", "ARCHIVE"} << "è un file del catalogo o del programma";
+    QTest::newRow("over the archive, --force") << QStringList{"export", "books", "--unimarc", "--force", "--out", "ARCHIVE"} << "è un file del catalogo o del programma";
 }
 // clang-format on
 
@@ -298,6 +300,23 @@ void MarcTest::exportRefusals()
     QCOMPARE(folder.read("note.txt"), QByteArray("appunti\n"));
     QCOMPARE(folder.read(Books::collection().archiveName()), archive);
     QVERIFY(!QFile::exists(folder.file("x.mrc")));
+}
+
+// A file of another kind is replaced when --force says so, and an earlier
+// MARC export without it.
+void MarcTest::exportForceReplacesAnotherFile()
+{
+    TestFolder folder;
+    writeArchive(folder, handWritten());
+    folder.write("note.txt", "appunti\n");
+    const CliResult forced = cli({"--folder", folder.path(), "export", "books", "--marc21", "--force", "--out", folder.file("note.txt")});
+    QCOMPARE(forced.code, 0);
+    const QByteArray written = folder.read("note.txt");
+    QVERIFY(written.size() > 24);
+    QCOMPARE(written.mid(10, 2), QByteArray("22")); // an ISO 2709 leader, not the notes
+    const CliResult again = cli({"--folder", folder.path(), "export", "books", "--marc21", "--xml", "--out", folder.file("note.txt")});
+    QVERIFY2(again.code == 0, qPrintable(again.err));
+    QVERIFY(folder.read("note.txt").contains("http://www.loc.gov/MARC21/slim"));
 }
 
 namespace {
@@ -573,6 +592,8 @@ void MarcTest::largestRecordIsRead()
     const CliResult r = cli({"--folder", folder.path(), "import", "books", folder.file("in.mrc"), "--dry-run"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY2(r.out.startsWith(QStringLiteral("2 schede pronte")), qPrintable(r.out));
+    // The dry run's sentence names how the file was read.
+    QVERIFY2(r.out.contains(QStringLiteral("(file letto come MARC 21 (ISO 2709, UTF-8))")), qPrintable(r.out));
     QVERIFY2(r.out.contains(QStringLiteral("650 (2), 856 (2)")), qPrintable(r.out));
 }
 

@@ -7,6 +7,7 @@
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
+#include "core/text/InputBudget.h"
 #include "core/text/Text.h"
 #include "lookup/CatalogueLookup.h"
 #include "lookup/Isbn.h"
@@ -20,8 +21,7 @@ namespace {
 
 constexpr int kNoRecord = 1;
 constexpr int kBadArguments = 2;
-// Lines read from the file: a box, or a shelf, never a library.
-constexpr int kMaxIsbns = 5000;
+constexpr int kMaxIsbns = InputBudget::kIsbnLines;
 
 int refuse(QTextStream& err, const QString& message)
 {

@@ -36,7 +36,7 @@ int MarcCommands::exportBooks(
         return refuse(err, QStringLiteral("export --marc21|--unimarc vuole --out FILE"));
     if (!DiskFile::isRegular(archivePath))
         return refuse(err, QStringLiteral("impossibile leggere %1: %2").arg(QDir::toNativeSeparators(archivePath), DiskFile::kMissing));
-    if (const QString refusal = ExportTarget::marcRefusal(out); !refusal.isEmpty())
+    if (const QString refusal = ExportTarget::refusal(out, ExportTarget::Kind::Marc, given.force); !refusal.isEmpty())
         return refuse(err, refusal);
     MarcExport::Options options;
     options.syntax = given.marc21 ? Catalogue::Syntax::Marc21 : Catalogue::Syntax::Unimarc;

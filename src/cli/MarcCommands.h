@@ -16,7 +16,8 @@ namespace MarcCommands {
 struct Given {
     bool marc21 = false;
     bool unimarc = false;
-    bool xml = false; // MARCXML instead of ISO 2709
+    bool xml = false;   // MARCXML instead of ISO 2709
+    bool force = false; // --out may replace an existing file of another kind
 };
 
 // export books --marc21|--unimarc [--xml] --out FILE. Returns the exit

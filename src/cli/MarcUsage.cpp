@@ -5,8 +5,8 @@
 QString MarcCommands::exportUsage()
 {
     return QStringLiteral("export --marc21|--unimarc: un record MARC 21 o UNIMARC per ogni scheda dei libri, ISO 2709 in UTF-8 o,\n"
-                          "  con --xml, MARCXML; le schede annullate come record cancellati. --out non può indicare un file\n"
-                          "  esistente che non sia un file MARC.\n");
+                          "  con --xml, MARCXML; le schede annullate come record cancellati. Un file esistente che\n"
+                          "  non sia un file MARC vuole --force.\n");
 }
 
 QString MarcCommands::importUsage()

@@ -1,6 +1,6 @@
 #include "MarcRecord.h"
 
-#include "lookup/MarcBudgets.h"
+#include "core/text/InputBudget.h"
 
 #include <QXmlStreamReader>
 
@@ -63,8 +63,8 @@ bool MarcRecord::readNextXml(QXmlStreamReader& r, QString* error)
     bool inRecord = false;
     while (!r.atEnd()) {
         r.readNext();
-        if (inRecord && r.characterOffset() - start > MarcBudgets::kXmlRecordBytes)
-            return refuse(QStringLiteral("record MARCXML più lungo di %1 caratteri").arg(MarcBudgets::kXmlRecordBytes));
+        if (inRecord && r.characterOffset() - start > InputBudget::kMarcXmlRecordBytes)
+            return refuse(QStringLiteral("record MARCXML più lungo di %1 caratteri").arg(InputBudget::kMarcXmlRecordBytes));
         if (r.isStartElement()) {
             const QStringView name = r.name();
             if (!inRecord) {
@@ -75,8 +75,8 @@ bool MarcRecord::readNextXml(QXmlStreamReader& r, QString* error)
                 else
                     continue;
             }
-            if (m_controls.size() + m_fields.size() >= MarcBudgets::kFields)
-                return refuse(QStringLiteral("record con più di %1 campi").arg(MarcBudgets::kFields));
+            if (m_controls.size() + m_fields.size() >= InputBudget::kMarcFields)
+                return refuse(QStringLiteral("record con più di %1 campi").arg(InputBudget::kMarcFields));
             if (name == u"leader") {
                 m_leader = r.readElementText();
             } else if (name == u"controlfield") {
@@ -92,8 +92,8 @@ bool MarcRecord::readNextXml(QXmlStreamReader& r, QString* error)
                 if (!i2.isEmpty())
                     f.ind2 = i2.at(0);
                 while (r.readNextStartElement()) {
-                    if (f.subfields.size() >= MarcBudgets::kSubfields)
-                        return refuse(QStringLiteral("campo %1 con più di %2 sottocampi").arg(f.tag).arg(MarcBudgets::kSubfields));
+                    if (f.subfields.size() >= InputBudget::kMarcSubfields)
+                        return refuse(QStringLiteral("campo %1 con più di %2 sottocampi").arg(f.tag).arg(InputBudget::kMarcSubfields));
                     if (r.name() == u"subfield") {
                         const QString code = r.attributes().value(QLatin1String("code")).toString();
                         const QString value = r.readElementText(QXmlStreamReader::IncludeChildElements);
@@ -163,9 +163,50 @@ bool MarcRecord::readUtf8Iso2709(const QByteArray& r)
     return true;
 }
 
+namespace {
+
+// A number of `width` decimal digits at `at`; -1 when any is not a digit.
+int digits(const QByteArray& bytes, qsizetype at, int width)
+{
+    int n = 0;
+    for (qsizetype i = at; i < at + width; ++i) {
+        if (bytes[i] < '0' || bytes[i] > '9')
+            return -1;
+        n = n * 10 + (bytes[i] - '0');
+    }
+    return n;
+}
+
+// Whether `bytes` is one ISO 2709 record whose every part lies where its
+// leader and directory say: YAZ's decoder trusts them (and reads its
+// copies as C strings), so a record from a server is checked first.
+bool wellFormedIso2709(const QByteArray& bytes)
+{
+    constexpr char kFieldEnd = 0x1E, kRecordEnd = 0x1D;
+    const qsizetype size = bytes.size();
+    if (size < 26 || size > InputBudget::kMarcRecordBytes || bytes.contains('\0') || digits(bytes, 0, 5) != size
+        || bytes[size - 1] != kRecordEnd || bytes[20] != '4' || bytes[21] != '5')
+        return false;
+    const int base = digits(bytes, 12, 5);
+    if (base < 25 || base >= size || (base - 25) % 12 != 0 || bytes[base - 1] != kFieldEnd)
+        return false;
+    for (qsizetype entry = 24; entry < base - 1; entry += 12) {
+        const int length = digits(bytes, entry + 3, 4);
+        const int start = digits(bytes, entry + 7, 5);
+        if (length < 1 || start < 0 || qsizetype(base) + start + length > size - 1
+            || bytes[qsizetype(base) + start + length - 1] != kFieldEnd)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool MarcRecord::readIso2709(const QByteArray& bytes, const char* charset)
 {
     *this = MarcRecord();
+    if (!wellFormedIso2709(bytes))
+        return false;
     const bool utf8 = yaz_marc_check_marc21_coding(charset, bytes.constData(), static_cast<int>(bytes.size())) != 0
         || qstrcmp(charset, "utf-8") == 0;
     if (utf8) {

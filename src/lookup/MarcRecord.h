@@ -35,7 +35,7 @@ public:
     // False when there is none or the XML is broken.
     bool readXml(const QByteArray& xml);
     // Reads the next <record> of a MARCXML file from `reader`, within
-    // MarcBudgets. False at the end (reader.atEnd() and no error), or when
+    // InputBudget. False at the end (reader.atEnd() and no error), or when
     // the XML is broken or a record goes beyond a budget (`error` says
     // which, in Italian).
     bool readNextXml(QXmlStreamReader& reader, QString* error = nullptr);

@@ -3,7 +3,7 @@
 #include "core/import/MarcHead.h"
 
 #include "core/text/Text.h"
-#include "lookup/MarcBudgets.h"
+#include "core/text/InputBudget.h"
 #include "lookup/MarcMapping.h"
 #include "lookup/MarcRecord.h"
 
@@ -43,8 +43,8 @@ QString unsound(const QByteArray& r, QStringList& tags)
     if (base < 25 || base >= length || (base - 25) % 12 != 0 || r.at(base - 1) != kFieldEnd)
         return QStringLiteral("l'indirizzo dei dati (%1) non chiude la directory").arg(base);
     const qsizetype entries = (base - 25) / 12;
-    if (entries > MarcBudgets::kFields)
-        return QStringLiteral("più di %1 campi").arg(MarcBudgets::kFields);
+    if (entries > InputBudget::kMarcFields)
+        return QStringLiteral("più di %1 campi").arg(InputBudget::kMarcFields);
     const qsizetype data = length - base - 1;
     for (qsizetype e = 0; e < entries; ++e) {
         const qsizetype at = 24 + e * 12;
@@ -194,8 +194,8 @@ CsvReader::Status MarcRowSource::read(QIODevice& file, const std::function<bool(
                     return fault(number + 1, why);
                 break;
             }
-            if (++number > MarcBudgets::kRecords)
-                return fault(number, QStringLiteral("più di %1 record in un file").arg(MarcBudgets::kRecords));
+            if (++number > InputBudget::kMarcRecords)
+                return fault(number, QStringLiteral("più di %1 record in un file").arg(InputBudget::kMarcRecords));
             // MARCXML holds both formats; without --syntax the title's tag tells.
             const Syntax syntax = m_options.syntax.value_or(
                 record.field(u"245") || !record.field(u"200") ? Syntax::Marc21 : Syntax::Unimarc);
@@ -226,8 +226,8 @@ CsvReader::Status MarcRowSource::read(QIODevice& file, const std::function<bool(
         if (bytes.size() < length)
             return fault(
                 number, QStringLiteral("dice di essere lungo %1 byte, ma il file ne ha soltanto altri %2").arg(length).arg(bytes.size()));
-        if (number > MarcBudgets::kRecords)
-            return fault(number, QStringLiteral("più di %1 record in un file").arg(MarcBudgets::kRecords));
+        if (number > InputBudget::kMarcRecords)
+            return fault(number, QStringLiteral("più di %1 record in un file").arg(InputBudget::kMarcRecords));
         QStringList tags;
         if (const QString why = unsound(bytes, tags); !why.isEmpty())
             return fault(number, why);

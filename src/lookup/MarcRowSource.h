@@ -13,7 +13,7 @@ class MarcRecord;
 // MARC-8 or UTF-8) or MARCXML, recognised by its first bytes. Each record
 // becomes one card through MarcMapping, the same table the look-up and the
 // export use. Its structure is checked before YAZ decodes it (lengths,
-// directory, the budgets of MarcBudgets), so that a damaged or hostile file
+// directory, the budgets of InputBudget), so that a damaged or hostile file
 // is refused with the record and the reason.
 class MarcRowSource : public CardRowSource {
 public:

@@ -83,10 +83,18 @@ bool writeWorkbook(
     lxw_worksheet* sheet = workbook_add_worksheet(book, name.constData());
     // "@": the text format, so that a value typed over one stays text too.
     lxw_format* text = workbook_add_format(book);
-    format_set_num_format(text, "@");
     lxw_format* heading = workbook_add_format(book);
-    format_set_num_format(heading, "@");
-    format_set_bold(heading);
+    if (text && heading) {
+        format_set_num_format(text, "@");
+        format_set_num_format(heading, "@");
+        format_set_bold(heading);
+    }
+    if (!sheet || !text || !heading) {
+        // A sheet name or a format the library refused: nothing to write into.
+        workbook_close(book);
+        o.reason = QStringLiteral("impossibile creare il foglio di calcolo");
+        return false;
+    }
 
     std::vector<int> widths(layout.fields.size(), kMinWidth);
     lxw_error error = LXW_NO_ERROR;
@@ -105,7 +113,7 @@ bool writeWorkbook(
         }
         ++row;
         for (std::size_t i = 0; i < layout.fields.size(); ++i) {
-            const QString value = TextSlot::read(record, layout.fields[i], layout.kind);
+            const QString value = TextSlot::readAsIs(record, layout.fields[i], layout.kind);
             if (value.isEmpty())
                 continue;
             widths[i] = std::max(widths[i], widthOf(value));

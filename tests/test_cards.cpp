@@ -51,6 +51,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QRandomGenerator>
+#include <QTextCursor>
 #include <QTest>
 
 #include <memory>
@@ -123,6 +125,7 @@ private slots:
     void articleTextTypedAsStored();
     void articleTextLimitCheckedAtSave_data();
     void articleTextLimitCheckedAtSave();
+    void articleTextEditKeepsEachBreak();
     void charactersTheArchiveLacks_data();
     void charactersTheArchiveLacks();
     void loanWithoutItsDateIsTold_data();
@@ -1173,6 +1176,101 @@ void CardsTest::articleTextLimitCheckedAtSave()
     QCOMPARE(m_log->entries.size(), 2);
     QCOMPARE(stored(), edited.left(TfrmBibliografie::kTextCapacity));
     QCOMPARE(Controls::text(memo), edited.left(TfrmBibliografie::kTextCapacity));
+}
+
+// A property over random texts whose line breaks mix LF, CR LF and CR:
+// after one random edit (a deletion, an insertion with or without a break,
+// a replacement) and a Save, the stored record is byte for byte the old
+// one with just the edited characters changed; every other break keeps its
+// form, a typed one takes the text's (CR LF when it has any).
+void CardsTest::articleTextEditKeepsEachBreak()
+{
+    open(QStringLiteral("bibliografie"));
+    auto* memo = m_card->control<QPlainTextEdit>(QStringLiteral("txtTesto"));
+    const quint32 seed = 20261211;
+    QRandomGenerator random(seed);
+    const QStringList breaks{QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")};
+    const QString letters = QStringLiteral("abc \u00e0\u20ac");
+    for (int round = 0; round < 150; ++round) {
+        // The text as units: a character, or a break in its own form.
+        // It starts and ends with a letter, which the edit leaves alone:
+        // blanks at the ends are the Save's to trim.
+        QStringList units{QStringLiteral("x")};
+        for (int i = random.bounded(0, 120); i > 0; --i)
+            units << (random.bounded(4) == 0 ? breaks[random.bounded(3)] : QString(letters[random.bounded(letters.size())]));
+        units << QStringLiteral("y");
+        const QString text = units.join(QString());
+        // A lone CR drawn before a lone LF makes one CR LF: the units read
+        // back from the text.
+        units.clear();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool crLf = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+            units << (crLf ? QStringLiteral("\r\n") : QString(text[i]));
+            i += crLf ? 1 : 0;
+        }
+        const QByteArray before = storeCard({{"Testo", text}});
+        click("cmdPrimo");
+        QCOMPARE(Controls::text(memo), text);
+
+        const int at = random.bounded(1, int(units.size()));
+        const int removed = random.bounded(0, std::min<int>(4, int(units.size()) - 1 - at) + 1);
+        const int kind = random.bounded(3); // 0 delete, 1 insert, 2 replace
+        QString typed;
+        if (kind != 0) {
+            for (int i = random.bounded(1, 4); i > 0; --i)
+                typed += random.bounded(3) == 0 ? QStringLiteral("\n") : QStringLiteral("z");
+        }
+        const int gone = kind == 1 ? 0 : removed;
+        QTextCursor cursor(memo->document());
+        cursor.setPosition(at);
+        cursor.setPosition(at + gone, QTextCursor::KeepAnchor);
+        cursor.insertText(typed);
+
+        const bool hasCrLf = text.contains(QStringLiteral("\r\n"));
+        const QString newBreak = hasCrLf || (!text.contains(u'\n') && !text.contains(u'\r')) ? QStringLiteral("\r\n")
+            : text.contains(u'\n')                                                           ? QStringLiteral("\n")
+                                                                                             : QStringLiteral("\r");
+        // What the edit changed, as the screen shows it: the units before
+        // and after it keep their form (the end looked at first, as a
+        // break typed over a break shows nothing changed there), the
+        // characters in between are the new ones, a break in the text's form.
+        QString visible;
+        for (const QString& u : units)
+            visible += u.size() == 1 && u != QStringLiteral("\r") ? u : QStringLiteral("\n");
+        const QString now = visible.left(at) + typed + visible.mid(at + gone);
+        qsizetype tail = 0;
+        while (tail < visible.size() && tail < now.size() && visible[visible.size() - 1 - tail] == now[now.size() - 1 - tail])
+            ++tail;
+        qsizetype head = 0;
+        while (head < visible.size() - tail && head < now.size() - tail && visible[head] == now[head])
+            ++head;
+        QStringList edited = units.mid(0, head);
+        for (const QChar ch : QStringView(now).mid(head, now.size() - tail - head))
+            edited << (ch == u'\n' ? newBreak : QString(ch));
+        edited += units.mid(units.size() - tail);
+        // A lone CR that the edit brings before a lone LF would make one
+        // CR LF of two breaks: it takes the text's break instead.
+        for (qsizetype i = 0; i + 1 < edited.size(); ++i) {
+            if (edited[i] == QStringLiteral("\r") && edited[i + 1] == QStringLiteral("\n"))
+                edited[i] = newBreak;
+        }
+        const QString expected = edited.join(QString());
+        const auto shown = [](QString t) { return t.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")); };
+        QVERIFY2(Controls::text(memo) == expected,
+            qPrintable(QStringLiteral("seed %1, round %2: %3 at %4, %5 gone, \"%6\" typed into \"%7\": \"%8\" instead of \"%9\"")
+                           .arg(seed)
+                           .arg(round)
+                           .arg(kind)
+                           .arg(at)
+                           .arg(gone)
+                           .arg(shown(typed), shown(text), shown(Controls::text(memo)), shown(expected))));
+        m_log->clear();
+        click("cmdSalva");
+        Record record(TSchedaArticolo);
+        record.bytes() = before;
+        record.setText("Testo", expected);
+        QCOMPARE(m_folder->read(QStringLiteral("2015.art")), record.bytes());
+    }
 }
 
 // clang-format off

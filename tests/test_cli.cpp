@@ -35,6 +35,7 @@
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -147,6 +148,8 @@ private slots:
     void exportOtherCollections();
     void badArguments_data();
     void badArguments();
+    void refusalsNameWhatIsWrong_data();
+    void refusalsNameWhatIsWrong();
     void helpAndVersion_data();
     void helpAndVersion();
     void pluginsAreLoadedOnUseAndMissedClearly_data();
@@ -154,10 +157,14 @@ private slots:
     void programLinksNoneOfThePluginsLibraries();
     void exportReplacesOnlyItsOwnFiles_data();
     void exportReplacesOnlyItsOwnFiles();
+    void everyOutGoesThroughTheGuard_data();
+    void everyOutGoesThroughTheGuard();
     void exportThatCannotBeWrittenSaysWhy_data();
     void exportThatCannotBeWrittenSaysWhy();
     void nonRegularArchivesAreReadErrors_data();
     void nonRegularArchivesAreReadErrors();
+    void stocktakeRefusesCodesFilesBeyondBudget_data();
+    void stocktakeRefusesCodesFilesBeyondBudget();
     void sampleUnderFileSizeLimitFailsAndUndoes();
     void concurrentSamplesKeepEveryCard();
     void importBringsBackAnExportedSheet_data();
@@ -465,6 +472,36 @@ void CliTest::badArguments()
 }
 
 // clang-format off
+void CliTest::refusalsNameWhatIsWrong_data()
+{
+    // The parser's own findings, said in the program's words.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("an option of another verb") << QStringList{"search", "books", "--days", "3"} << "--days non vale per search";
+    QTest::newRow("a field the collection lacks") << QStringList{"search", "books", "--regia", "x"} << "campo sconosciuto --regia per books";
+    QTest::newRow("a filter for a verb without") << QStringList{"check", "books", "--titolo", "x"} << "check non accetta filtri";
+    QTest::newRow("a filter before the verb") << QStringList{"--titolo", "x", "search", "books"} << "opzione sconosciuta --titolo prima del comando";
+    QTest::newRow("a value missing") << QStringList{"check", "articles", "--year"} << "--year vuole un anno";
+    QTest::newRow("a filter's text missing") << QStringList{"search", "books", "--titolo"} << "--titolo vuole un testo";
+    QTest::newRow("a switch given a value") << QStringList{"export", "books", "--complete=si", "--out", "x.xlsx"} << "--complete non vuole un valore";
+    QTest::newRow("help among other words") << QStringList{"loans", "--help"} << "--help va usato da solo";
+    QTest::newRow("a shelf for a search") << QStringList{"search", "books", "--shelf", "A"} << "campo sconosciuto --shelf per books";
+    QTest::newRow("stocktake's own filter only") << QStringList{"stocktake", "books", "--titolo", "x", "c.txt"} << "--titolo non vale per stocktake";
+}
+// clang-format on
+
+void CliTest::refusalsNameWhatIsWrong()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, said);
+    TestFolder folder;
+    const Result r = cli(QStringList{"--folder", folder.path()} + args);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tomaria-cli: ") + said + QLatin1Char('\n')), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+}
+
+// clang-format off
 void CliTest::helpAndVersion_data()
 {
     QTest::addColumn<QString>("option");
@@ -599,36 +636,37 @@ void CliTest::exportReplacesOnlyItsOwnFiles_data()
     QTest::addColumn<bool>("link");           // the target is a link to the books archive
     QTest::addColumn<QString>("refusal");     // how the refusal ends; empty: the file is replaced
     const QStringList spreadsheet, csv{"--csv"}, xlsx{"--complete"};
-    const QString notReplaced = QStringLiteral(": l'esportazione non lo sostituisce\n");
+    const QString never = QStringLiteral(": non viene sostituito\n");
+    const QString notForced = QStringLiteral(": non viene sostituito senza --force\n");
     const QByteArray article = card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}});
     const QByteArray password("[Accesso]\r\nValore=1A\r\n");
     const QString header = CardCsv::header(Books::collection());
 
-    QTest::newRow("spreadsheet: the archive being exported") << spreadsheet << "Libri.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: another archive, not there yet") << spreadsheet << "DVD.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a yearly archive") << spreadsheet << "2019.art" << article << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a yearly archive not there yet") << spreadsheet << "2031.art" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: an archive name in other letter case") << spreadsheet << "libri.PRO" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: the password file") << spreadsheet << "unins000.dll" << password << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a file of the user") << spreadsheet << "appunti.xls" << QByteArray("appunti") << QStringList() << false << notReplaced;
-    QTest::newRow("spreadsheet: a link to the archive") << spreadsheet << "collegamento.xls" << QByteArray() << QStringList() << true << notReplaced;
+    QTest::newRow("spreadsheet: the archive being exported") << spreadsheet << "Libri.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: another archive, not there yet") << spreadsheet << "DVD.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: a yearly archive") << spreadsheet << "2019.art" << article << QStringList() << false << never;
+    QTest::newRow("spreadsheet: a yearly archive not there yet") << spreadsheet << "2031.art" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: an archive name in other letter case") << spreadsheet << "libri.PRO" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("spreadsheet: the password file") << spreadsheet << "unins000.dll" << password << QStringList() << false << never;
+    QTest::newRow("spreadsheet: a file of the user") << spreadsheet << "appunti.xls" << QByteArray("appunti") << QStringList() << false << notForced;
+    QTest::newRow("spreadsheet: a link to the archive") << spreadsheet << "collegamento.xls" << QByteArray() << QStringList() << true << never;
     QTest::newRow("spreadsheet: one it wrote") << spreadsheet << "foglio.xls" << QByteArray()
                                                << QStringList{"export", "books", "--out", "%1"} << false << QString();
 
     QTest::newRow("CSV: a new file") << csv << "nuovo.csv" << QByteArray() << QStringList() << false << QString();
-    QTest::newRow("CSV: a CSV of the user") << csv << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << QStringList() << false << notReplaced;
-    QTest::newRow("CSV: the user's CSV with our header but no mark") << csv << "simile.csv" << header.toUtf8() + "\r\n" << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: a CSV of the user") << csv << "indirizzi.csv" << QByteArray("Nome;Via\r\nAnna;Roma 1\r\n") << QStringList() << false << notForced;
+    QTest::newRow("CSV: the user's CSV with our header but no mark") << csv << "simile.csv" << header.toUtf8() + "\r\n" << QStringList() << false << notForced;
     QTest::newRow("CSV: a complete CSV of DVDs") << csv << "dvd.csv"
         << QByteArray("\xEF\xBB\xBF") + CardCsv::header(Dvds::collection()).toUtf8() + "\r\n" << QStringList() << false << QString();
-    QTest::newRow("CSV: the program's spreadsheet") << csv << "Libri.xls" << QByteArray() << QStringList{"export", "books"} << false << notReplaced;
-    QTest::newRow("CSV: the archive") << csv << "Libri.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("CSV: an archive not there yet") << csv << "DVD.pro" << QByteArray() << QStringList() << false << notReplaced;
-    QTest::newRow("CSV: the password file") << csv << "unins000.dll" << password << QStringList() << false << notReplaced;
+    QTest::newRow("CSV: the program's spreadsheet") << csv << "Libri.xls" << QByteArray() << QStringList{"export", "books"} << false << notForced;
+    QTest::newRow("CSV: the archive") << csv << "Libri.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("CSV: an archive not there yet") << csv << "DVD.pro" << QByteArray() << QStringList() << false << never;
+    QTest::newRow("CSV: the password file") << csv << "unins000.dll" << password << QStringList() << false << never;
 
     QFile other(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx"));
     QVERIFY(other.open(QIODevice::ReadOnly));
     QTest::newRow(".xlsx: a workbook of another program") << xlsx << "mio.xlsx" << other.readAll() << QStringList() << false
-        << QStringLiteral(" non è un foglio .xlsx completo scritto da questo programma") + notReplaced;
+        << QStringLiteral(" non è un foglio .xlsx completo scritto da questo programma") + notForced;
     QTest::newRow(".xlsx: a complete workbook of DVDs") << xlsx << "catalogo.xlsx" << QByteArray()
         << QStringList{"export", "dvd", "--complete", "--out", "%1"} << false << QString();
 }
@@ -684,6 +722,190 @@ void CliTest::exportReplacesOnlyItsOwnFiles()
         QCOMPARE(wasThere ? folder.read(target) : QByteArray(), before);
     }
     QCOMPARE(folder.read("Libri.pro"), twoCards());
+}
+
+namespace {
+
+// What stands at a path, for telling whether a command touched it: its
+// kind without following a link, a link's target, and the bytes of the
+// regular file reached.
+QString standingOf(const QString& path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("absent");
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("link to ") + QFileInfo(path).symLinkTarget() + QStringLiteral(" reaching ")
+            + (QFileInfo(path).isFile() && QFileInfo(path).size() < (1 << 20) ? standingOf(QFileInfo(path).symLinkTarget()) : QString());
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("folder ") + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(u',');
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("special %1").arg(st.st_mode & S_IFMT);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unreadable");
+    return QStringLiteral("file %1 links %2 ").arg(st.st_mode & 07777).arg(st.st_nlink) + QString::fromLatin1(file.readAll().toHex());
+}
+
+QString folderStanding(const QString& folder)
+{
+    QStringList all;
+    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name))
+        all << name + QLatin1Char('=') + standingOf(folder + QLatin1Char('/') + name);
+    return all.join(u'\n');
+}
+
+// The ways each verb that takes --out writes, by the verb's name: its
+// arguments before --out, and the extension its file has.
+struct OutForm {
+    QStringList args;
+    QString suffix;
+};
+const QHash<QString, QList<OutForm>>& outForms()
+{
+    static const QHash<QString, QList<OutForm>> forms{
+        {"export", {{{"export", "books"}, ".xls"}, {{"export", "books", "--csv"}, ".csv"}, {{"export", "books", "--complete"}, ".xlsx"}}},
+        {"labels", {{{"labels", "books", "--kind", "barcode", "--sheet", "3x8"}, ".pdf"}}},
+        {"reminders", {{{"reminders"}, ".pdf"}}},
+    };
+    return forms;
+}
+
+} // namespace
+
+// Every --out of every verb goes through the one guard: whatever stands at
+// the target (a file of the catalogue or of the program, however reached, a
+// folder, a device, a FIFO) is refused even with --force, with nothing
+// written anywhere; a user's file of another kind only with --force. The
+// rows are made from the command line's own list of verbs that write, so a
+// verb given --out without a row here fails.
+void CliTest::everyOutGoesThroughTheGuard_data()
+{
+    QTest::addColumn<QStringList>("args"); // before --out
+    QTest::addColumn<QString>("target");   // relative to the test's root; PROGRAM is the program folder
+    QTest::addColumn<QString>("kind");     // what the row sets up at or around the target
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<bool>("written");
+    // The catalogue, side and program files, there or not yet.
+    const QStringList programFiles{"Libri.pro", "DVD.pro", "2024.art", "2031.art", "LIBRI.PRO", "Tomaria.ini", "Tomaria-catalogo.ini",
+        "unins000.dll", "Inventario.txt", "Libri.pro-journal", "Libri.pro-search", "2024.art-search", ".Tomaria-ripristino.journal",
+        "tomaria-cli", "tomaria.exe", "libQt6Core.so.6", "programma"};
+    const QStringList verbs = CommandLine::writingVerbs();
+    QVERIFY(!verbs.isEmpty());
+    for (const QString& verb : verbs) {
+        if (!outForms().contains(verb))
+            QFAIL(qPrintable(QStringLiteral("%1 writes --out but has no row here").arg(verb)));
+        for (const OutForm& form : outForms()[verb]) {
+            const QString name = form.args.join(u' ');
+            for (const QString& file : programFiles)
+                QTest::addRow("%s: %s", qPrintable(name), qPrintable(file)) << form.args << "PROGRAM/" + file << "as is" << true << false;
+            const QString f = "fuori/bersaglio" + form.suffix;
+            QTest::addRow("%s: a link to the archive", qPrintable(name)) << form.args << f << "link ../PROGRAM/Libri.pro" << true << false;
+            QTest::addRow("%s: a link to an archive not there yet", qPrintable(name))
+                << form.args << f << "link ../PROGRAM/DVD.pro" << true << false;
+            QTest::addRow("%s: a link to the password file", qPrintable(name))
+                << form.args << f << "link ../PROGRAM/unins000.dll" << true << false;
+            QTest::addRow("%s: a hard link to the archive", qPrintable(name))
+                << form.args << f << "hard PROGRAM/Libri.pro" << true << false;
+            QTest::addRow("%s: the folder by a second name", qPrintable(name)) << form.args << "altro/Libri.pro"
+                                                                               << "second" << true << false;
+            QTest::addRow("%s: a folder", qPrintable(name)) << form.args << f << "folder" << true << false;
+            QTest::addRow("%s: a link to a folder", qPrintable(name)) << form.args << f << "link ../PROGRAM" << true << false;
+            QTest::addRow("%s: a FIFO", qPrintable(name)) << form.args << f << "fifo" << true << false;
+            QTest::addRow("%s: a link to a device", qPrintable(name)) << form.args << f << "link /dev/null" << true << false;
+            QTest::addRow("%s: a file of the user", qPrintable(name)) << form.args << f << "user" << false << false;
+            QTest::addRow("%s: a file of the user, --force", qPrintable(name)) << form.args << f << "user" << true << true;
+        }
+    }
+}
+
+void CliTest::everyOutGoesThroughTheGuard()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, target);
+    QFETCH(QString, kind);
+    QFETCH(bool, force);
+    QFETCH(bool, written);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString program = root.filePath("PROGRAM");
+    QVERIFY(QDir().mkpath(program) && QDir().mkpath(root.filePath("fuori")));
+    const auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(program + "/" + name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    // A catalogue with a loan long overdue, so that every verb has
+    // something to write.
+    Record lent(TSchedaLibro);
+    lent.setText("Titolo", QStringLiteral("Il barone rampante"));
+    lent.setText("Codice", QStringLiteral("L-001"));
+    lent.setText("Prestato", QStringLiteral("Rossi Mario"));
+    lent.setText("Scadenza", QStringLiteral("02/03/2020"));
+    lent.setText("Annullata", QStringLiteral("No"));
+    put("Libri.pro", lent.bytes() + goodBook(2));
+    put("2024.art", card(TSchedaArticolo, {{"Titolo", "Il porto riapre"}}));
+    put("Tomaria.ini", "[Prestiti]\r\nGiorni=30\r\n");
+    put("Tomaria-catalogo.ini", "[Catalogo]\r\nIdentita=abc\r\n");
+    put("unins000.dll", "[Accesso]\r\nValore=1A\r\n");
+    put("Inventario.txt", "Inventario Tomaria\nraccolta=books\nscaffale=\n");
+    put("Libri.pro-search", QByteArray(64, 's'));
+    put("tomaria-cli",
+        "\x7f"
+        "ELF");
+    put("libQt6Core.so.6",
+        "\x7f"
+        "ELF");
+    put("programma", "#!/bin/sh\n");
+    QVERIFY(QFile::setPermissions(program + "/tomaria-cli", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(QFile::setPermissions(program + "/programma", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString path = root.filePath(target);
+    std::optional<FifoWatch> fifo;
+    if (kind.startsWith(QLatin1String("link "))) {
+        QVERIFY(QFile::link(kind.mid(5), path));
+    } else if (kind.startsWith(QLatin1String("hard "))) {
+        QCOMPARE(::link(QFile::encodeName(root.filePath(kind.mid(5))).constData(), QFile::encodeName(path).constData()), 0);
+    } else if (kind == QLatin1String("second")) {
+        QVERIFY(QFile::link(program, root.filePath("altro")));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("fifo")) {
+        fifo.emplace(path);
+        QVERIFY(fifo->created());
+    } else if (kind == QLatin1String("user")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("appunti della tesi") > 0);
+    }
+    const QString programBefore = folderStanding(program);
+    const QString outsideBefore = folderStanding(root.filePath("fuori"));
+    const QString targetBefore = standingOf(path);
+
+    QProcess p;
+    QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(environment);
+    p.setProgram(QStringLiteral(TOMARIA_CLI));
+    p.setArguments(QStringList{"--folder", program} + args + QStringList{"--out", path} + (force ? QStringList{"--force"} : QStringList()));
+    p.start();
+    QVERIFY2(p.waitForStarted(kStartMs) && p.waitForFinished(60'000), "tomaria-cli did not finish");
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    if (fifo)
+        QVERIFY2(!fifo->hung(), "the FIFO was opened");
+    if (written) {
+        QVERIFY2(p.exitCode() == 0, qPrintable(err));
+        QVERIFY(standingOf(path) != targetBefore);
+        QCOMPARE(folderStanding(program), programBefore);
+        return;
+    }
+    QVERIFY2(p.exitCode() == 2, qPrintable(err));
+    QVERIFY2(err.startsWith(QLatin1String("tomaria-cli: ")) && err.count(u'\n') >= 1, qPrintable(err));
+    QVERIFY2(!err.contains(QLatin1String(" is ")) && !err.contains(QLatin1String("file exists")), qPrintable(err));
+    if (kind == QLatin1String("user"))
+        QVERIFY2(err.contains(QLatin1String("--force")) || err.contains(QLatin1String(".pdf")), qPrintable(err));
+    QCOMPARE(standingOf(path), targetBefore);
+    QCOMPARE(folderStanding(program), programBefore);
+    QCOMPARE(folderStanding(root.filePath("fuori")), outsideBefore);
 }
 
 // Every export writes beside the old file and replaces it only once the new
@@ -789,6 +1011,42 @@ void CliTest::nonRegularArchivesAreReadErrors()
         ? QStringLiteral("tomaria-cli: impossibile aprire %1 in scrittura: non è un file regolare\n").arg(archive)
         : QStringLiteral("tomaria-cli: impossibile leggere %1: non è un file regolare\n").arg(archive);
     QCOMPARE(r.err, expected);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(!fifo || !fifo->hung());
+}
+
+// clang-format off
+void CliTest::stocktakeRefusesCodesFilesBeyondBudget_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("FIFO") << "fifo" << "non è un file di testo ordinario (una cartella, una pipe o un dispositivo)";
+    QTest::newRow("a device") << "device" << "non è un file di testo ordinario (una cartella, una pipe o un dispositivo)";
+    QTest::newRow("a line of 8 MB") << "line" << "la riga 2 supera 256 caratteri: non è un codice";
+}
+// clang-format on
+
+void CliTest::stocktakeRefusesCodesFilesBeyondBudget()
+{
+    // The program itself: a FIFO would hang it, /dev/zero never end, a long
+    // line be held whole. Each is refused at once, with nothing counted.
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    TestFolder folder;
+    folder.write("Libri.pro", goodBook(1));
+    QString codes = folder.file("letti.txt");
+    std::optional<FifoWatch> fifo;
+    if (kind == QLatin1String("fifo")) {
+        fifo.emplace(codes);
+        QVERIFY(fifo->created());
+    } else if (kind == QLatin1String("device")) {
+        codes = QStringLiteral("/dev/zero");
+    } else {
+        folder.write("letti.txt", "L-1\n" + QByteArray(8 * 1024 * 1024, 'x') + "\n");
+    }
+    const Result r = cli({"--folder", folder.path(), "stocktake", "books", codes});
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err, QStringLiteral("tomaria-cli: impossibile leggere %1: %2\n").arg(codes, why));
     QVERIFY(r.out.isEmpty());
     QVERIFY(!fifo || !fifo->hung());
 }
@@ -1459,7 +1717,7 @@ void CliTest::exportRefusesProgramFilesByIdentity()
     const QStringList inFolder = QDir(program).entryList(QDir::Files | QDir::Hidden);
     const Result r = cli({"--folder", program, "export", "books", "--out", root.filePath(out)});
     QCOMPARE(r.code, 2);
-    QVERIFY2(r.err.contains(QLatin1String("l'esportazione non lo sostituisce")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QLatin1String(": non viene sostituito")), qPrintable(r.err));
     QVERIFY(!QFileInfo::exists(program + "/" + created));
     QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden), inFolder);
 }

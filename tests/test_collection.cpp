@@ -3,14 +3,18 @@
 // this test's own resources. If a piece of the program still names the
 // collections it knows instead of reading their list, this collection is
 // missing from it and a test here fails: card, searches, export, card print,
-// loans, sample, labels, statistics, import, complete CSV, check and safety
-// copies.
+// loans, sample, labels, statistics, import, complete CSV, check, safety
+// copies, the lending desk, the stocktake, the reminder letters and the
+// "Importa ed esporta" screen.
 
 #include "TestSupport.h"
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
 #include "core/collections/SampleCards.h"
+#include "core/desk/LendingDesk.h"
+#include "core/desk/Reminders.h"
+#include "core/desk/Stocktake.h"
 #include "core/labels/LabelCards.h"
 #include "core/stats/CollectionStats.h"
 #include "core/export/ExportModel.h"
@@ -27,6 +31,8 @@
 #include "ui/cards/TfrmEsporta.h"
 #include "ui/cards/TfrmStampaScheda.h"
 #include "ui/cards/TfrmTrova.h"
+#include "ui/desk/TfrmBancoPrestiti.h"
+#include "ui/desk/TfrmInventario.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/registry/CollectionList.h"
@@ -36,16 +42,24 @@
 #include "ui/report/CardSheet.h"
 #include "print/report/PreparedReport.h"
 #include "ui/shell/Controls.h"
+#include "ui/shell/FileChooser.h"
 #include "ui/shell/ScreenDirectory.h"
 #include "ui/stats/TfrmStatistiche.h"
 #include "ui/tools/Tools.h"
+#include "ui/transfer/TfrmTrasferimento.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <QTest>
 #include <QTextStream>
 
@@ -326,6 +340,10 @@ private slots:
     void completeCsvRoundTrip();
     void checkReadsItsArchive();
     void safetyCopyRestoresIt();
+    void deskLendsReturnsAndUndoesItsCards();
+    void stocktakeCountsItsCards();
+    void remindersWriteItsLateCards();
+    void transferScreenImportsAndExportsIt();
 
 private:
     CardScreen* card() const { return cardScreenFor(QStringLiteral("dischi")); }
@@ -759,6 +777,150 @@ void CollectionTest::safetyCopyRestoresIt()
     const QString restored = cli(*m_folder, {QStringLiteral("restore"), zip}, &code);
     QVERIFY2(code == 0, qPrintable(restored));
     QCOMPARE(m_folder->read(QStringLiteral("Dischi.pro")), before);
+}
+
+// The desk finds its cards by code, lends one (its date is the day it is
+// due back), returns it when its label is read again, and undoes both.
+void CollectionTest::deskLendsReturnsAndUndoesItsCards()
+{
+    const QDate today(2025, 3, 15);
+    Clock::setFixed(QDateTime(today, QTime(10, 0)));
+    const QByteArray before = archive({kLentLate, kFree});
+    m_folder->write(QStringLiteral("Dischi.pro"), before);
+    const auto stored = [&](const char* field) {
+        Record r(kDisc);
+        r.bytes() = m_folder->read(QStringLiteral("Dischi.pro")).mid(kDisc.size, kDisc.size);
+        return r.text(field);
+    };
+    TfrmBancoPrestiti desk;
+    desk.show();
+    desk.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&desk));
+    QTest::keyClicks(desk.txtCodice(), QStringLiteral("d2"));
+    QTest::keyClick(desk.txtCodice(), Qt::Key_Return);
+    QVERIFY(desk.shown());
+    QCOMPARE(desk.shown()->collection, &kDiscs);
+    QCOMPARE(desk.shown()->kindName(), QStringLiteral("Disco"));
+    QCOMPARE(desk.control<QLabel>(QStringLiteral("lblTitolo"))->text(), QStringLiteral("Anime salve"));
+    QTest::keyClicks(desk.txtLettore(), QStringLiteral("Bianchi"));
+    QTest::keyClick(desk.txtLettore(), Qt::Key_Return);
+    QCOMPARE(stored("Prestato"), QStringLiteral("Bianchi"));
+    QCOMPARE(stored("Scadenza"), Clock::shortDate(today.addDays(desk.txtDurata()->value())));
+    const QByteArray lent = m_folder->read(QStringLiteral("Dischi.pro"));
+
+    // Its label read again: shown on loan, Enter returns it.
+    QTest::keyClicks(desk.txtCodice(), QStringLiteral("D2"));
+    QTest::keyClick(desk.txtCodice(), Qt::Key_Return);
+    QTest::keyClick(desk.txtCodice(), Qt::Key_Return);
+    QCOMPARE(desk.lstMovimenti()->topLevelItemCount(), 2);
+    QCOMPARE(stored("Prestato"), QString());
+    QCOMPARE(stored("Scadenza"), QString());
+
+    // Undone, back to lent, then to the bytes it had at first.
+    desk.btnAnnullaClick();
+    QCOMPARE(m_folder->read(QStringLiteral("Dischi.pro")), lent);
+    desk.btnAnnullaClick();
+    QCOMPARE(m_folder->read(QStringLiteral("Dischi.pro")), before);
+    QVERIFY(m_log->entries.isEmpty());
+}
+
+// The stocktake screen offers it among the collections that lend; the
+// screen and the command line list the same findings.
+void CollectionTest::stocktakeCountsItsCards()
+{
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kLentLate, kFree, kCancelled}));
+    TfrmInventario screen;
+    screen.show();
+    const int index = screen.cmbRaccolta()->findData(QStringLiteral("dischi"));
+    QVERIFY(index >= 0);
+    QCOMPARE(screen.cmbRaccolta()->itemText(index), QStringLiteral("Dischi")); // its caption
+    screen.cmbRaccolta()->setCurrentIndex(index);
+    screen.btnIniziaClick();
+    QVERIFY(screen.stocktake());
+    QCOMPARE(screen.stocktake()->collection(), &kDiscs);
+    QCOMPARE(screen.stocktake()->expected(), 2); // the cancelled one is not looked for
+    for (const char* code : {"d2", "D3"}) {
+        QTest::keyClicks(screen.txtCodice(), QString::fromLatin1(code));
+        QTest::keyClick(screen.txtCodice(), Qt::Key_Return);
+    }
+    QCOMPARE(screen.stocktake()->counted(), 1);
+    const QStringList report = screen.stocktake()->report();
+    QCOMPARE(report.size(), 2);
+    QVERIFY2(report[0].startsWith(QStringLiteral("In prestito\tD1\tKind of Blue\tRossi")), qPrintable(report.join('\n')));
+    QVERIFY2(report[1].startsWith(QStringLiteral("Scheda annullata\tD3\tBlue Train")), qPrintable(report.join('\n')));
+
+    m_folder->write(QStringLiteral("letti.txt"), "d2\nD3\n");
+    int code = -1;
+    const QString said = cli(
+        *m_folder, {QStringLiteral("stocktake"), QStringLiteral("dischi"), m_folder->file(QStringLiteral("letti.txt"))}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    for (const QString& line : report)
+        QVERIFY2(said.contains(line + QLatin1Char('\n')), qPrintable(said));
+    m_log->answers.push_back(true);
+    screen.btnTerminaClick();
+    QVERIFY(!Stocktake::pending());
+}
+
+// A disc kept past its day gets a letter, from the loans as from the
+// command line.
+void CollectionTest::remindersWriteItsLateCards()
+{
+    const QDate today(2025, 3, 15);
+    Clock::setFixed(QDateTime(today, QTime(10, 0)));
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kLentLate, kFree}));
+    LoanList loans;
+    QVERIFY(loans.load());
+    loans.arrange(today, 30);
+    const std::vector<ReminderLetter> letters = Reminders::letters(loans, today);
+    QCOMPARE(letters.size(), std::size_t(1));
+    const QStringList lines = letters[0].lines();
+    QVERIFY2(lines.contains(QStringLiteral("Gentile Rossi,")), qPrintable(lines.join('\n')));
+    QVERIFY2(lines.contains(QStringLiteral("Kind of Blue  (cod. D1)  da restituire entro il 01/03/2025")), qPrintable(lines.join('\n')));
+    int code = -1;
+    const QString said = cli(
+        *m_folder, {QStringLiteral("reminders"), QStringLiteral("--out"), m_folder->file(QStringLiteral("solleciti.pdf"))}, &code);
+    QVERIFY2(code == 0, qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("Rossi\t1")), qPrintable(said));
+    QVERIFY(QFileInfo(m_folder->file(QStringLiteral("solleciti.pdf"))).size() > 0);
+}
+
+// "Importa ed esporta" offers it: its columns are named by its captions,
+// its cards go in after the others and its complete catalogue goes out.
+void CollectionTest::transferScreenImportsAndExportsIt()
+{
+    m_folder->write(QStringLiteral("Dischi.pro"), archive({kFree}));
+    m_folder->write(QStringLiteral("nuovi.csv"), "Titolo;Codice;Artista\nSpace Oddity;D7;David Bowie\n");
+    FileChoice choice;
+    choice.answers.push_back(m_folder->file(QStringLiteral("nuovi.csv")));
+    TfrmTrasferimento screen;
+    auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+    const int index = raccolta->findData(QStringLiteral("dischi"));
+    QVERIFY(index >= 0);
+    raccolta->setCurrentIndex(index);
+    QCOMPARE(&screen.collection(), &kDiscs);
+    screen.btnScegliClick();
+    QCOMPARE(screen.grdAnteprima()->horizontalHeaderItem(2)->text(), QStringLiteral("Artista\n\u2192 Artista"));
+    m_log->answers.push_back(true);
+    QSignalSpy ended(&screen, &TfrmTrasferimento::runFinished);
+    screen.btnImportaClick();
+    QVERIFY(ended.wait(30000));
+    QCOMPARE(screen.lblStato()->text(),
+        QStringLiteral("1 scheda importata in %1, nella posizione 2.")
+            .arg(QDir::toNativeSeparators(m_folder->file(QStringLiteral("Dischi.pro")))));
+    Record added(kDisc);
+    added.bytes() = m_folder->read(QStringLiteral("Dischi.pro")).mid(kDisc.size, kDisc.size);
+    QCOMPARE(added.text("Titolo"), QStringLiteral("Space Oddity"));
+    QCOMPARE(added.text("Artista"), QStringLiteral("David Bowie"));
+
+    auto* formato = screen.findChild<QComboBox*>(QStringLiteral("cboFormato"));
+    formato->setCurrentIndex(formato->findData(QStringLiteral("csv")));
+    const QString target = m_folder->file(QStringLiteral("dischi.csv"));
+    FileChooser::setSaveHandler([&](const QString&, const QString&) { return target; });
+    screen.btnEsportaClick();
+    FileChooser::setSaveHandler({});
+    QCOMPARE(screen.exported(), target);
+    const QByteArray csv = m_folder->read(QStringLiteral("dischi.csv"));
+    QVERIFY2(csv.contains("Space Oddity") && csv.contains("Anime salve"), csv.constData());
 }
 
 QTEST_MAIN(CollectionTest)

@@ -4,10 +4,13 @@
 #include "lookup/Catalogue.h"
 #include "lookup/CatalogueClient.h"
 #include "lookup/CatalogueLookup.h"
+#include "lookup/CatalogueMerge.h"
 #include "lookup/Isbn.h"
 #include "lookup/MarcMapping.h"
 #include "lookup/MarcRecord.h"
 
+#include "core/collections/Books.h"
+#include "core/collections/Collection.h"
 #include "core/text/ResourceText.h"
 
 #include <QElapsedTimer>
@@ -62,6 +65,8 @@ private slots:
 
     void isbnForms_data();
     void isbnForms();
+    void mergeFillsOffersAndKeeps_data();
+    void mergeFillsOffersAndKeeps();
     void mapping_data();
     void mapping();
     void trimEnd_data();
@@ -77,6 +82,8 @@ private slots:
     void ztestAnswersBothProtocols();
     void badServers_data();
     void badServers();
+    void answerOverItsBudget();
+    void unknownHostIsRefused();
     void cancelStopsAWaitingCatalogue();
     void catalogueOrderAndMessages();
 
@@ -401,6 +408,27 @@ void LookupTest::badServers()
     QVERIFY(a.records.isEmpty());
 }
 
+void LookupTest::answerOverItsBudget()
+{
+    // 50 MB offered: refused once the answer passes its budget, not held.
+    // The time allowed is far beyond what the budget takes to arrive, so
+    // that only the size can end it as garbage.
+    RawServer flood(RawServer::Mode::Flood);
+    const Catalogue c = catalogueAt(QStringLiteral("http://127.0.0.1:%1/db").arg(flood.port()));
+    const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(u"9788804339489"), 120000);
+    QCOMPARE(a.status, Status::Garbage);
+    QCOMPARE(a.detail, QStringLiteral("la risposta supera 4 MB"));
+}
+
+void LookupTest::unknownHostIsRefused()
+{
+    // ".invalid" never resolves: said at once, YAZ never asked.
+    const Catalogue c = catalogueAt(QStringLiteral("z3950://catalogo.invalid:210/db"));
+    const CatalogueAnswer a = CatalogueClient::ask(c, Isbn::forms(u"9788804339489"), 30000);
+    QCOMPARE(a.status, Status::Refused);
+    QCOMPARE(a.detail, QStringLiteral("nome del server sconosciuto"));
+}
+
 void LookupTest::cancelStopsAWaitingCatalogue()
 {
     RawServer silent(RawServer::Mode::Silent);
@@ -447,6 +475,73 @@ void LookupTest::catalogueOrderAndMessages()
     const CatalogueLookup bad = CatalogueLookup::run({zebra}, QStringLiteral("12-34"), 3000);
     QCOMPARE(bad.result, CatalogueLookup::Result::NotIsbn);
     QVERIFY(bad.asked.isEmpty());
+}
+
+// clang-format off
+void LookupTest::mergeFillsOffersAndKeeps_data()
+{
+    // The card as typed ("Campo=valore|..."; a field absent is not on the
+    // card), the record, and what the merge fills and offers.
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("fills");
+    QTest::addColumn<QString>("offers");
+    QTest::newRow("empty fields filled, in the record's order")
+        << "Titolo=|Autore=|Editore=" << "Autore=Calvino, Italo|Titolo=Il barone rampante" << "Autore|Titolo" << "";
+    QTest::newRow("the same ISBN with hyphens") << "Isbn=978-88-07-18512-0" << "Isbn=9788807185120" << "" << "";
+    QTest::newRow("the same ISBN in its other length") << "Isbn=88-07-18512-1" << "Isbn=9788807185120" << "" << "";
+    QTest::newRow("another ISBN is offered") << "Isbn=9780306406157" << "Isbn=9788807185120" << "" << "Isbn";
+    QTest::newRow("same text but for blanks") << "Titolo=  Il barone  " << "Titolo=Il barone" << "" << "";
+    QTest::newRow("typed and contradicted: offered") << "Titolo=Barone|Autore=" << "Titolo=Il barone|Autore=Calvino" << "Autore" << "Titolo";
+    QTest::newRow("a field the card does not show") << "Titolo=" << "Titolo=T|Editore=Einaudi" << "Titolo" << "";
+    QTest::newRow("a field the collection lacks") << "Titolo=|Colore=" << "Titolo=T|Colore=rosso" << "Titolo" << "";
+    QTest::newRow("only blanks typed counts as empty") << "Editore=   " << "Editore=Einaudi" << "Editore" << "";
+    QTest::newRow("the ISBN rule is the ISBN's alone") << "Titolo=9788807185120" << "Titolo=978-88-07-18512-0" << "" << "Titolo";
+}
+// clang-format on
+
+void LookupTest::mergeFillsOffersAndKeeps()
+{
+    QFETCH(QString, card);
+    QFETCH(QString, record);
+    QFETCH(QString, fills);
+    QFETCH(QString, offers);
+    QHash<QString, QString> typed;
+    for (const QString& pair : card.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        typed.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    CatalogueRecord found;
+    found.catalogue = QStringLiteral("Prova");
+    for (const QString& pair : record.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        found.fields.append({pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1)});
+    const CatalogueMerge merge(Books::collection(), found, [&](const QString& field) -> std::optional<QString> {
+        if (!typed.contains(field))
+            return std::nullopt;
+        return typed.value(field);
+    });
+    const auto names = [](const QList<CatalogueMerge::Change>& changes) {
+        QStringList n;
+        for (const CatalogueMerge::Change& c : changes)
+            n << c.field;
+        return n.join(QLatin1Char('|'));
+    };
+    QCOMPARE(names(merge.fills()), fills);
+    QCOMPARE(names(merge.offers()), offers);
+    for (const CatalogueMerge::Change& c : merge.fills()) {
+        QVERIFY(c.typed.isEmpty());
+        QCOMPARE(c.found, found.value(c.field));
+    }
+    for (const CatalogueMerge::Change& c : merge.offers())
+        QCOMPARE(c.typed, typed.value(c.field).trimmed());
+    // Declining every offer changes the fills alone; taking them all adds
+    // the offers, in the record's order.
+    QCOMPARE(names(merge.chosen({})), fills);
+    const QList<CatalogueMerge::Change> all = merge.chosen(QList<bool>(merge.offers().size(), true));
+    QStringList expected;
+    for (const auto& [field, value] : found.fields) {
+        if ((fills + QLatin1Char('|') + offers).split(QLatin1Char('|')).contains(field))
+            expected << field;
+    }
+    QCOMPARE(names(all), expected.join(QLatin1Char('|')));
 }
 
 QTEST_GUILESS_MAIN(LookupTest)

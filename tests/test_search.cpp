@@ -166,6 +166,8 @@ private slots:
     void copyFindsTextAnywhereInAValue_data();
     void copyFindsTextAnywhereInAValue();
     void copyFollowsTheArchive_data();
+    void copyTrailerIsBoundedBeforeUse_data();
+    void copyTrailerIsBoundedBeforeUse();
     void ownWritesKeepTheCopy_data();
     void ownWritesKeepTheCopy();
     void copyFollowsTheArchive();
@@ -437,6 +439,71 @@ void SearchTest::ownWritesKeepTheCopy()
 // gives the lines of a pass over every record, and the card that changed
 // shows as it is now.
 // clang-format off
+// A copy whose trailer is whole (its checksum right) but whose counts are
+// out of every bound is refused before any product of them is formed or
+// any table sized from them; the search reads the archive instead.
+// clang-format off
+void SearchTest::copyTrailerIsBoundedBeforeUse_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<qint64>("value");
+    QTest::newRow("chunks near the top of 64 bits") << "chunks" << (qint64(1) << 62);
+    QTest::newRow("more chunks than cards") << "chunks" << qint64(501);
+    QTest::newRow("negative chunks") << "chunks" << qint64(-1);
+    QTest::newRow("directory bytes beyond the file") << "directoryBytes" << (qint64(1) << 61);
+    QTest::newRow("negative directory bytes") << "directoryBytes" << qint64(-7);
+    QTest::newRow("directory beyond the file") << "directoryAt" << (qint64(1) << 62);
+    QTest::newRow("columns beyond any table") << "columns" << (qint64(1) << 40);
+    QTest::newRow("records not the archive's") << "records" << (qint64(1) << 62);
+}
+// clang-format on
+
+void SearchTest::copyTrailerIsBoundedBeforeUse()
+{
+    QFETCH(QString, field);
+    QFETCH(qint64, value);
+    const Collection& books = Books::collection();
+    TestFolder folder;
+    folder.write(kArchive, sampleCards(books, 500));
+    Search search(*books.search);
+    QVERIFY(search.setFilter("Titolo", QStringLiteral("a")));
+    QVERIFY(makeCopy(folder, search));
+    QStringList before;
+    QVERIFY(search.run(folder.file(kArchive), before));
+    RecordStore store;
+    QVERIFY(store.open(folder.file(kArchive), books.layout->size, RecordStore::Mode::Read));
+    std::vector<const FieldDef*> fields;
+    for (const SearchFilter& f : books.search->filters)
+        fields.push_back(books.layout->find(f.field));
+    {
+        SearchIndex whole;
+        QVERIFY(whole.open(store, books.layout->kind, fields)); // the copy as made is taken
+    }
+
+    const QString path = SearchIndex::pathFor(folder.file(kArchive));
+    QFile copy(path);
+    QVERIFY(copy.open(QIODevice::ReadWrite));
+    SearchIndex::Trailer t;
+    QVERIFY(copy.seek(copy.size() - qint64(sizeof t)));
+    QCOMPARE(copy.read(reinterpret_cast<char*>(&t), sizeof t), qint64(sizeof t));
+    std::int64_t* at = field == QLatin1String("chunks") ? &t.chunks
+        : field == QLatin1String("directoryBytes")      ? &t.directoryBytes
+        : field == QLatin1String("directoryAt")         ? &t.directoryAt
+        : field == QLatin1String("columns")             ? &t.columns
+                                                        : &t.records;
+    *at = value;
+    t.trailerSum = SearchIndex::checksum(reinterpret_cast<const char*>(&t), offsetof(SearchIndex::Trailer, trailerSum));
+    QVERIFY(copy.seek(copy.size() - qint64(sizeof t)));
+    QCOMPARE(copy.write(reinterpret_cast<const char*>(&t), sizeof t), qint64(sizeof t));
+    copy.close();
+
+    SearchIndex index;
+    QVERIFY(!index.open(store, books.layout->kind, fields));
+    QStringList after;
+    QVERIFY(search.run(folder.file(kArchive), after));
+    QCOMPARE(after, before);
+}
+
 void SearchTest::copyFollowsTheArchive_data()
 {
     QTest::addColumn<QString>("change");

@@ -1,6 +1,7 @@
-// The statistics: the counts of small hand-written archives, the command
-// line's lines, the screen's charts and the printed pages.
-
+// The statistics on the command line, the screen's charts and the printed
+// pages; the counts themselves are tested without a screen in
+// test_stats_core.
+#include "StatsFixtures.h"
 #include "TestSupport.h"
 
 #include "core/collections/Articles.h"
@@ -33,60 +34,9 @@
 #include <QTest>
 #include <QTextStream>
 
+using namespace StatsFixtures;
+
 namespace {
-
-// One card: the archive it goes to and its fields as stored bytes (so a
-// slot can hold blanks that the card screens would have trimmed).
-struct Card {
-    QString archive;
-    QList<QPair<QByteArray, QByteArray>> fields;
-};
-using Cards = QList<Card>;
-
-const QDate kToday(2026, 6, 10);
-constexpr int kDays = 30;
-
-// Writes the stored bytes of a slot as another program might have left them.
-void setRaw(Record& record, const Collection& c, const QByteArray& field, const QByteArray& bytes)
-{
-    const FieldDef* f = c.layout->find(std::string_view(field.constData(), static_cast<std::size_t>(field.size())));
-    QVERIFY2(f, field.constData());
-    QVERIFY(bytes.size() <= f->capacity);
-    char* at = record.bytes().data() + f->offset;
-    if (c.layout->kind == SlotKind::LengthByte) {
-        at[0] = static_cast<char>(bytes.size());
-        memcpy(at + 1, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    } else {
-        memcpy(at, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        at[bytes.size()] = 0;
-    }
-}
-
-// The cards written into their archives of `folder`, a card at a time.
-void writeCards(const TestFolder& folder, const Collection& c, const Cards& cards)
-{
-    for (const Card& card : cards) {
-        Record record(*c.layout);
-        record.bytes().fill(0);
-        if (c.hasCancelledFlag())
-            setRaw(record, c, "Annullata", "No");
-        for (const auto& [field, bytes] : card.fields)
-            setRaw(record, c, field, bytes);
-        QFile file(folder.file(card.archive));
-        QVERIFY(file.open(QIODevice::Append));
-        QCOMPARE(file.write(record.bytes()), qint64(record.bytes().size()));
-    }
-}
-
-Card book(QList<QPair<QByteArray, QByteArray>> fields)
-{
-    return {QStringLiteral("Libri.pro"), std::move(fields)};
-}
-
-Card dvd(QList<QPair<QByteArray, QByteArray>> fields)
-{
-    return {QStringLiteral("DVD.pro"), std::move(fields)};
-}
 
 int cli(const TestFolder& folder, const QStringList& args, QString& out, QString& err)
 {
@@ -116,8 +66,6 @@ QStringList deweyLines(const QList<int>& counts, int none)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Cards)
-
 class StatsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -125,11 +73,7 @@ private slots:
     void cleanup();
     void counts_data();
     void counts();
-    void loansAsTheLoansList();
-    void archivesWithoutCards_data();
-    void archivesWithoutCards();
     void unreadableArchive();
-    void collectionWithoutTable();
     void commandLineArguments_data();
     void commandLineArguments();
     void screenShowsTheCommandLinesNumbers();
@@ -262,71 +206,6 @@ void StatsTest::counts()
     QCOMPARE(out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
-void StatsTest::loansAsTheLoansList()
-{
-    // Enough cards for several threads, so that every piece is counted once.
-    const Collection& c = Books::collection();
-    Cards cards;
-    for (int i = 0; i < 4000; ++i) {
-        Card card = book({{"Titolo", "t"}, {"Codice", QByteArray::number(i)}});
-        if (i % 3 == 0)
-            card.fields.emplaceBack("Prestato", "Rossi");
-        if (i % 5 == 0)
-            card.fields.emplaceBack("Scadenza", QDate(2026, 1, 1).addDays(i % 200).toString(QStringLiteral("dd/MM/yyyy")).toLatin1());
-        if (i % 7 == 0)
-            card.fields.emplaceBack("Annullata", "S\xEC");
-        if (i % 11 == 0)
-            card.fields.emplaceBack("Scadenza", "presto");
-        cards << card;
-    }
-    writeCards(*m_folder, c, cards);
-    for (int days : {1, 30, 120}) {
-        CollectionStats stats(c, kToday, days);
-        QVERIFY(stats.load());
-        LoanList loans;
-        QVERIFY(loans.add(c, m_folder->file(QStringLiteral("Libri.pro"))));
-        loans.arrange(kToday, days);
-        const StatsResult totals = stats.results().front();
-        QCOMPARE(totals.bars.at(0).count, qint64(4000));
-        QCOMPARE(totals.bars.at(2).key, QStringLiteral("in prestito"));
-        QCOMPARE(totals.bars.at(2).count, qint64(loans.loans().size()));
-        QCOMPARE(totals.bars.at(3).count, qint64(loans.markedCount()));
-        QVERIFY(loans.markedCount() > 0);
-    }
-}
-
-// clang-format off
-void StatsTest::archivesWithoutCards_data()
-{
-    QTest::addColumn<QByteArray>("bytes"); // empty: no archive at all
-    QTest::addColumn<bool>("present");
-    QTest::newRow("missing") << QByteArray() << false;
-    QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("partial record") << QByteArray(3000, 'x') << true;
-}
-// clang-format on
-
-void StatsTest::archivesWithoutCards()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, present);
-    for (const Collection* c : Collection::all()) {
-        const QString name = c->yearly() ? QStringLiteral("2024.art") : c->archiveName();
-        if (present)
-            m_folder->write(name, bytes);
-        CollectionStats stats(*c, kToday, kDays);
-        QVERIFY(stats.load());
-        QCOMPARE(QFileInfo::exists(m_folder->file(name)), present);
-        qint64 sum = 0;
-        for (const StatsResult& r : stats.results()) {
-            for (const StatsBar& b : r.bars)
-                sum += b.count;
-        }
-        QCOMPARE(sum, 0);
-        QCOMPARE(stats.lines().value(1), QStringLiteral("totale\tschede\t0"));
-    }
-}
-
 void StatsTest::unreadableArchive()
 {
     // A folder where the archive should be: the read error, never zeros.
@@ -344,26 +223,6 @@ void StatsTest::unreadableArchive()
     QVERIFY(fifo.created());
     QCOMPARE(cli(*m_folder, {QStringLiteral("stats"), QStringLiteral("articles")}, out, err), 2);
     QVERIFY(!fifo.hung());
-}
-
-void StatsTest::collectionWithoutTable()
-{
-    // A collection nobody has written sections for still shows its totals.
-    const Collection& books = Books::collection();
-    Collection other = books;
-    other.key = "prova";
-    other.callerTag = "prova";
-    other.archiveFile = "Prova.pro";
-    other.available = nullptr;
-    other.loans = nullptr;
-    other.stats = {};
-    writeCards(
-        *m_folder, other, {{QStringLiteral("Prova.pro"), {{"Prestato", "Rossi"}}}, {QStringLiteral("Prova.pro"), {{"Annullata", ""}}}});
-    CollectionStats stats(other, kToday, kDays);
-    QVERIFY(stats.load());
-    QCOMPARE(stats.lines(),
-        (QStringList{
-            QStringLiteral("sezione\tvoce\tschede"), QStringLiteral("totale\tschede\t2"), QStringLiteral("totale\tannullate\t1")}));
 }
 
 // clang-format off

@@ -10,14 +10,27 @@
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
+#include "core/access/PasswordFile.h"
+#include "core/access/SettingsFile.h"
+#include "core/backup/CatalogueMark.h"
+#include "core/desk/Stocktake.h"
+#include "core/loans/LoanSettings.h"
+#include "core/search/Search.h"
+#include "core/search/SearchIndex.h"
+#include "core/storage/ProgramFolder.h"
+#include "core/storage/RestoreJournal.h"
+#include "core/storage/SideFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
+#include <QThread>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <cerrno>
 #include <optional>
@@ -50,6 +63,11 @@ QByteArray book(const QString& title)
 class StorageTest : public QObject {
     Q_OBJECT
 private slots:
+    void sideFilesLeaveForeignThingsAlone_data();
+    void sideFilesLeaveForeignThingsAlone();
+    void sideFilesAreReplacedWhole();
+    void importChecksCodesAgainUnderTheLock_data();
+    void importChecksCodesAgainUnderTheLock();
     void slotEncoding_data();
     void slotEncoding();
     void slotDecoding_data();
@@ -613,10 +631,11 @@ void StorageTest::journalAppliesOnlyToItsOwnFile()
     guarded.truncate(journalLength);
     folder.write("Libri.pro", guarded);
     if (firstFormat) {
-        // Written as the earlier version did, after the archive was made.
-        QTest::qWait(20);
+        // Written as the earlier version did: after the archive was made,
+        // or before the one put in its place.
         folder.write("Libri.pro-journal",
             "tomaria-journal 1 " + QByteArray::number(journalLength) + ' ' + guarded.right(tailBytes).toBase64() + "\n");
+        QVERIFY(setModifiedFromNow(folder.file("Libri.pro-journal"), replaced ? -60 : 60));
     } else {
         AppendJournal::Before before;
         before.length = journalLength;
@@ -628,7 +647,6 @@ void StorageTest::journalAppliesOnlyToItsOwnFile()
         now += book(QStringLiteral("ripristinata %1").arg(i));
     if (replaced) {
         // A new file takes the name, as a restore's rename does.
-        QTest::qWait(20);
         folder.write("nuovo", now);
         QVERIFY(QFile::remove(path));
         QVERIFY(QFile::rename(folder.file("nuovo"), path));
@@ -827,6 +845,242 @@ void StorageTest::failedUndoSaysTheArchiveMayHaveChanged()
     QVERIFY(!store.append(book("Tre")));
     QVERIFY(store.errorString().contains(QLatin1String("tomaria-cli check")));
     QCOMPARE(folder.read("Libri.pro"), book("Uno"));
+}
+
+namespace {
+
+// What stands at a path, links not followed, with a link's target and a
+// regular file's bytes.
+QString standingOf(const QString& path)
+{
+    QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("link to ") + info.symLinkTarget();
+    if (!info.exists())
+        return QStringLiteral("absent");
+    if (info.isDir())
+        return QStringLiteral("folder ") + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(u',');
+    if (!info.isFile())
+        return QStringLiteral("special");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QStringLiteral("file ") + QString::fromLatin1(f.readAll().toHex()) : QStringLiteral("unreadable");
+}
+
+// Each side file of the program, by its name (an archive's suffix after
+// "Libri.pro"), and what makes the program write it; true when the
+// program wrote nothing, as it must with something foreign at the name.
+using SideAction = std::function<bool(const TestFolder&)>;
+const QHash<QString, SideAction>& sideActions()
+{
+    static const QHash<QString, SideAction> actions{
+        {AppendJournal::kSuffix,
+            [](const TestFolder& folder) {
+                // The journal is refused, so the append is: no card unguarded.
+                RecordStore store;
+                if (!store.open(folder.file("Libri.pro"), TSchedaLibro.size))
+                    return false;
+                return !store.beginAppend();
+            }},
+        {AppendJournal::kSetAsideSuffix,
+            [](const TestFolder& folder) {
+                // A journal of another file is set aside; not over this.
+                folder.write("Libri.pro-journal", "tomaria-journal 2 1 1 -1 0 \n");
+                RecordStore store;
+                const bool opened = store.open(folder.file("Libri.pro"), TSchedaLibro.size);
+                return opened && !QFileInfo::exists(folder.file("Libri.pro-journal"));
+            }},
+        {SearchIndex::kSuffix,
+            [](const TestFolder& folder) {
+                // The search still lists every card, from the archive.
+                SearchIndex::setSettle(std::chrono::nanoseconds(0));
+                Search search(*Books::collection().search);
+                QStringList lines;
+                QThread::msleep(20);
+                return search.run(folder.file("Libri.pro"), lines) && lines.size() == 1;
+            }},
+        {RestoreJournal::kFileName,
+            [](const TestFolder& folder) {
+                RestoreJournal journal;
+                QString reason;
+                return !journal.begin(folder.path(), QStringLiteral(".ripristino"), {}, &reason) && !reason.isEmpty()
+                    && !RestoreJournal::pending(folder.path());
+            }},
+        {Stocktake::fileName(),
+            [](const TestFolder&) {
+                Stocktake count;
+                return !Stocktake::pending() && count.begin(Books::collection(), QString()) && !count.save() && !count.record("L-1");
+            }},
+        {CatalogueMark::kFileName, [](const TestFolder& folder) { return CatalogueMark::identity(folder.path(), true).isEmpty(); }},
+        {SettingsFile::name(), [](const TestFolder&) { return !LoanSettings::setDays(12); }},
+        {PasswordFile::kFileName,
+            [](const TestFolder&) { return !PasswordFile::readStored().has_value() && !PasswordFile::writeStored(QStringLiteral("X")); }},
+    };
+    return actions;
+}
+
+QStringList sideFileNames()
+{
+    QStringList names{PasswordFile::kFileName, SettingsFile::name()};
+    for (const SideFile::Row& row : SideFile::rows())
+        names << row.name;
+    return names;
+}
+
+} // namespace
+
+// A link, FIFO, device or folder standing where a side file goes is left
+// as it was, whatever the program does with that file, and said once; the
+// table has a row for every side file the program keeps, or fails.
+void StorageTest::sideFilesLeaveForeignThingsAlone_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("foreign");
+    for (const QString& name : sideFileNames()) {
+        if (!sideActions().contains(name))
+            QFAIL(qPrintable(QStringLiteral("no row for the side file %1").arg(name)));
+        for (const char* foreign : {"link to a file", "link to nothing", "link to a device", "FIFO", "folder"})
+            QTest::addRow("%s, %s", qPrintable(name), foreign) << name << QString::fromLatin1(foreign);
+    }
+}
+
+void StorageTest::sideFilesLeaveForeignThingsAlone()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, foreign);
+    TestFolder folder;
+    QTemporaryDir elsewhere;
+    ProgramFolder::setPath(folder.path());
+    const auto back = qScopeGuard([] { ProgramFolder::setPath({}); });
+    folder.write("Libri.pro", card(TSchedaLibro, {{"Titolo", "Il barone rampante"}, {"Codice", "L-1"}, {"Annullata", "No"}}));
+    const QString at = folder.file(name.startsWith(u'-') ? QStringLiteral("Libri.pro") + name : name);
+    const QString victim = elsewhere.filePath("vittima");
+    {
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("da non toccare") > 0);
+    }
+    std::optional<FifoWatch> fifo;
+    if (foreign == QLatin1String("link to a file"))
+        QVERIFY(QFile::link(victim, at));
+    else if (foreign == QLatin1String("link to nothing"))
+        QVERIFY(QFile::link(elsewhere.filePath("nuovo"), at));
+    else if (foreign == QLatin1String("link to a device"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), at));
+    else if (foreign == QLatin1String("FIFO"))
+        QVERIFY(fifo.emplace(at).created());
+    else
+        QVERIFY(QDir().mkpath(at));
+    const QString before = standingOf(at);
+    const QByteArray archive = folder.read("Libri.pro");
+    SideFile::takeNotices();
+
+    for (int round = 0; round < 2; ++round)
+        QVERIFY2(sideActions()[name](folder), qPrintable(QStringLiteral("round %1").arg(round + 1)));
+    if (fifo)
+        QVERIFY(!fifo->hung());
+    QCOMPARE(standingOf(at), before);
+    QCOMPARE(standingOf(victim), QStringLiteral("file ") + QString::fromLatin1(QByteArray("da non toccare").toHex()));
+    QVERIFY(!QFileInfo::exists(elsewhere.filePath("nuovo")));
+    QCOMPARE(folder.read("Libri.pro"), archive);
+    // Said once, in Italian, naming the file.
+    const QStringList notices = SideFile::takeNotices();
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].contains(QFileInfo(at).fileName()) && notices[0].contains(QStringLiteral("non è un file regolare")),
+        qPrintable(notices[0]));
+    // Nothing left beside it.
+    for (const QString& left : QDir(folder.path()).entryList(QDir::Files | QDir::Hidden))
+        QVERIFY2(!left.contains(QLatin1String(".nuovo-")), qPrintable(left));
+}
+
+// A side file is replaced by a new file renamed over it: a reader holding
+// the old one keeps the old bytes, and a write that fails (a file-size
+// limit) leaves the old file whole and nothing beside it.
+void StorageTest::sideFilesAreReplacedWhole()
+{
+    TestFolder folder;
+    const QString path = folder.file("Tomaria.ini");
+    folder.write("Tomaria.ini", "vecchio\r\n");
+    QFile held(path);
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    QString reason;
+    QVERIFY2(SideFile::replace(
+                 path, [](QFileDevice& f, QString*) { return f.write("nuovo\r\n") == 7; }, &reason),
+        qPrintable(reason));
+    QCOMPARE(held.readAll(), QByteArray("vecchio\r\n"));
+    QCOMPARE(folder.read("Tomaria.ini"), QByteArray("nuovo\r\n"));
+    {
+        FileSizeLimit full(4);
+        QVERIFY(!SideFile::replace(
+            path, [](QFileDevice& f, QString*) { return DiskFile::writeAll(f, "troppo lungo\r\n", 14); }, &reason));
+    }
+    QCOMPARE(reason, QStringLiteral("superato il limite di dimensione dei file"));
+    QCOMPARE(folder.read("Tomaria.ini"), QByteArray("nuovo\r\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tomaria.ini"});
+    QByteArray bytes;
+    QCOMPARE(SideFile::read(path, &bytes, 4), SideFile::Got::Unreadable);
+    QCOMPARE(SideFile::read(path, &bytes), SideFile::Got::Read);
+    QCOMPARE(bytes, QByteArray("nuovo\r\n"));
+    QCOMPARE(SideFile::read(folder.file("nessuno.ini"), &bytes), SideFile::Got::Absent);
+}
+
+// Between the check of every row and the append under the lock, another
+// program may save a card: its code is looked for again under the lock,
+// so a repeat is refused with nothing written; and the positions the
+// import reports are those it wrote, read under the lock, whatever was
+// added before it took it.
+// clang-format off
+void StorageTest::importChecksCodesAgainUnderTheLock_data()
+{
+    QTest::addColumn<QString>("added"); // the code of the card saved meanwhile
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("a code of the file") << "K7" << true;
+    QTest::newRow("the same code with blanks") << " K7 " << true;
+    QTest::newRow("another code") << "Z1" << false;
+}
+// clang-format on
+
+void StorageTest::importChecksCodesAgainUnderTheLock()
+{
+    QFETCH(QString, added);
+    QFETCH(bool, refused);
+    TestFolder folder;
+    const QString archive = folder.file("Libri.pro");
+    folder.write("Libri.pro", card(TSchedaLibro, {{"Titolo", "Uno"}, {"Codice", "A1"}, {"Annullata", "No"}}));
+    QByteArray csv = "Titolo;Codice;Autore\r\n";
+    for (int i = 0; i < 20; ++i)
+        csv += "Titolo " + QByteArray::number(i) + ";K" + QByteArray::number(i) + ";Autore\r\n";
+    folder.write("schede.csv", csv);
+    QFile file(folder.file("schede.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray meanwhile = card(TSchedaLibro, {{"Titolo", "Salvata intanto"}, {"Annullata", "No"}});
+    QByteArray withCode = meanwhile;
+    TextSlot::writeAsIs(withCode.data(), *TSchedaLibro.find("Codice"), TSchedaLibro.kind, added);
+
+    CardImport cards(Books::collection());
+    CardImport::Options options;
+    options.archive = archive;
+    bool saved = false;
+    const CardImport::Outcome outcome = cards.run(file, options, [&](CardImport::Pass pass, qint64 done, qint64 total) {
+        if (pass == CardImport::Pass::Check && done == total && !saved) {
+            RecordStore other;
+            QVERIFY(other.open(archive, TSchedaLibro.size));
+            QVERIFY(other.append(withCode));
+            saved = true;
+        }
+    });
+    QVERIFY(saved);
+    if (refused) {
+        QCOMPARE(outcome.status, CardImport::Outcome::Status::Refused);
+        QCOMPARE(QFileInfo(archive).size(), qint64(2 * TSchedaLibro.size));
+        QVERIFY2(!cards.duplicates().isEmpty() && cards.duplicates()[0].text.contains(QStringLiteral("K7"))
+                && cards.duplicates()[0].text.contains(QStringLiteral("scheda 2")),
+            qPrintable(cards.report().join(u'\n')));
+    } else {
+        QCOMPARE(outcome.status, CardImport::Outcome::Status::Imported);
+        QCOMPARE(outcome.firstWritten, qint64(3));
+        QCOMPARE(outcome.archiveCards, qint64(22));
+        QCOMPARE(QFileInfo(archive).size(), qint64(22 * TSchedaLibro.size));
+    }
+    QVERIFY(!QFile::exists(AppendJournal::pathFor(archive)));
 }
 
 QTEST_GUILESS_MAIN(StorageTest)

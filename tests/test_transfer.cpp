@@ -5,18 +5,24 @@
 
 #include "CliRun.h"
 #include "TestSupport.h"
+#include "XlsxFixtures.h"
 
 #include "cli/CommandLine.h"
 #include "core/collections/Collection.h"
+#include "core/export/CardCsv.h"
 #include "core/export/CardXlsx.h"
 #include "core/collections/Articles.h"
 #include "core/collections/Books.h"
 #include "core/collections/Dvds.h"
 #include "core/storage/Record.h"
+#include "core/storage/TextSlot.h"
 #include "core/storage/XlsxReader.h"
 #include "core/text/Text.h"
 #include "ui/shell/Controls.h"
 #include "ui/shell/FileChooser.h"
+#include "ui/report/ReportPrinter.h"
+#include "print/report/PreparedReport.h"
+#include "core/storage/ProgramFolder.h"
 #include "ui/transfer/TfrmTrasferimento.h"
 
 #include <QBuffer>
@@ -31,12 +37,19 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextStream>
 
 #include <zip.h>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
+
 using Result = CliResult;
+using namespace XlsxFixtures;
 
 namespace {
 
@@ -130,102 +143,6 @@ void compareCards(const Collection& c, const QByteArray& expected, const QByteAr
     }
 }
 
-// The rows XlsxReader reads from `bytes`, each as "line: cell|cell|...".
-QStringList rowsOf(const QByteArray& bytes, XlsxReader::Status* status = nullptr)
-{
-    QByteArray copy = bytes;
-    QBuffer device(&copy);
-    device.open(QIODevice::ReadOnly);
-    XlsxReader reader(device);
-    QStringList rows;
-    const XlsxReader::Status s = reader.read([&](XlsxReader::Row& row) {
-        QStringList cells;
-        for (const QByteArray& cell : row.fields)
-            cells << QString::fromUtf8(cell);
-        rows << QStringLiteral("%1: %2").arg(row.line).arg(cells.join(QLatin1Char('|')));
-        return true;
-    });
-    if (status)
-        *status = s;
-    return rows;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// A workbook made of the given parts, for the cases no office program
-// writes but a file may hold.
-QByteArray workbook(const QList<QPair<QString, QByteArray>>& parts)
-{
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_t* zip = zip_open_from_source(out, ZIP_TRUNCATE, &error);
-    zip_source_keep(out);
-    std::vector<QByteArray> kept;
-    for (const auto& [name, bytes] : parts) {
-        kept.push_back(bytes);
-        zip_source_t* s = zip_source_buffer(zip, kept.back().constData(), zip_uint64_t(kept.back().size()), 0);
-        zip_file_add(zip, name.toUtf8().constData(), s, ZIP_FL_OVERWRITE);
-    }
-    zip_close(zip);
-    QByteArray result;
-    zip_source_open(out);
-    zip_source_seek(out, 0, SEEK_END);
-    const zip_int64_t size = zip_source_tell(out);
-    zip_source_seek(out, 0, SEEK_SET);
-    result.resize(qsizetype(size));
-    zip_source_read(out, result.data(), zip_uint64_t(size));
-    zip_source_close(out);
-    zip_source_free(out);
-    zip_error_fini(&error);
-    return result;
-}
-
-const QByteArray kWorkbookXml = "<?xml version=\"1.0\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">%1<sheets>"
-                                "<sheet name=\"Secondo\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"Primo\" sheetId=\"1\" r:id=\"rId1\"/>"
-                                "</sheets></workbook>";
-const QByteArray kRels
-    = "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-      "Target=\"worksheets/a.xml\"/>"
-      "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-      "Target=\"/xl/worksheets/b.xml\"/>"
-      "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
-      "Target=\"sharedStrings.xml\"/>"
-      "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-      "Target=\"styles.xml\"/>"
-      "</Relationships>";
-const QByteArray kStyles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                           "<numFmts><numFmt numFmtId=\"170\" formatCode=\"[$-410]d&quot; giorni &quot;mmmm yyyy\"/>"
-                           "<numFmt numFmtId=\"171\" formatCode=\"00000;[Red]-00000\"/></numFmts>"
-                           "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs>"
-                           "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"170\"/><xf numFmtId=\"171\"/><xf "
-                           "numFmtId=\"2\"/></cellXfs></styleSheet>";
-
-// A workbook whose first sheet is b.xml and whose second is a.xml.
-QByteArray handMade(const QByteArray& sheet, const QByteArray& strings, bool date1904 = false)
-{
-    QByteArray book = kWorkbookXml;
-    book.replace("%1", date1904 ? "<workbookPr date1904=\"1\"/>" : "");
-    return workbook(
-        {{"xl/workbook.xml", book}, {"xl/_rels/workbook.xml.rels", kRels}, {"xl/styles.xml", kStyles}, {"xl/sharedStrings.xml", strings},
-            {"xl/worksheets/b.xml",
-                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheet
-                    + "</sheetData></worksheet>"},
-            {"xl/worksheets/a.xml",
-                "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
-                "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ignorato</t></is></c></row></sheetData></worksheet>"}});
-}
-
-const QByteArray kStrings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>uno</t></si>"
-                            "<si><r><t>ric</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">co </t></r><rPh><t>fonetica</t></rPh></si>"
-                            "<si><t>a_x000D_b_x005F_x0041_</t></si></sst>";
-
 } // namespace
 
 class TransferTest : public QObject {
@@ -234,19 +151,26 @@ class TransferTest : public QObject {
 private slots:
     void xlsxRoundTrip_data();
     void xlsxRoundTrip();
+    void completeExportGivesBackOddValues_data();
+    void completeExportGivesBackOddValues();
+    void refusedSheetNameWritesNothing();
     void xlsxIsAllText();
     void csvThroughCalcNamesEveryChange_data();
     void csvThroughCalcNamesEveryChange();
-    void readerReadsWhatCalcShows();
-    void readerTable_data();
-    void readerTable();
     void importRefusesBrokenWorkbooks_data();
     void importRefusesBrokenWorkbooks();
     void completeExportTakesXlsxOrCsv();
     void checkWarnsAboutSpreadsheetValues();
     void screenPreviewsChecksAndImports();
     void screenInterruptLeavesTheArchive();
+    void screenClosedDuringARunAsksThenCancels_data();
+    void screenClosedDuringARunAsksThenCancels();
+    void screenButtonsFollowTheFileAndTheRun();
+    void screenCheckSaysWhatItListed();
     void screenExports();
+    void grabScreens();
+    void screensWriteThroughTheGuard_data();
+    void screensWriteThroughTheGuard();
 };
 
 // clang-format off
@@ -291,6 +215,108 @@ void TransferTest::xlsxRoundTrip()
     QVERIFY2(!r.out.contains(QLatin1String("avviso")), qPrintable(r.out));
     compareCards(c, archive, moved.read(name));
     QCOMPARE(moved.read(name), archive);
+}
+
+// Cards another program may have stored, odd but legal: every field at
+// its longest (with the separator, quotes and characters beyond ASCII),
+// empty and lower-case flags, blanks around values.
+QByteArray oddCards(const Collection& c)
+{
+    const RecordLayout& l = *c.layout;
+    const auto make = [&](const std::function<QString(const FieldDef&)>& value) {
+        QByteArray bytes(l.size, '\0');
+        for (const FieldDef& f : l.fields)
+            TextSlot::writeAsIs(bytes.data(), f, l.kind, value(f));
+        return bytes;
+    };
+    const auto required = [&](const FieldDef& f) {
+        return std::any_of(c.required.begin(), c.required.end(), [&](const RequiredField& r) { return r.field == f.name; });
+    };
+    const QString pattern = QStringLiteral("\u00c0b;c\"d \u00e9\u20ac x");
+    const QByteArray longest = make([&](const FieldDef& f) {
+        if (f.name == "Annullata" || f.name == "Convalida")
+            return QString();
+        QString v;
+        while (v.size() < f.capacity)
+            v += pattern;
+        v.truncate(f.capacity);
+        v[v.size() - 1] = QLatin1Char('z');
+        return v;
+    });
+    const QByteArray blanks = make([&](const FieldDef& f) {
+        if (f.name == "Annullata")
+            return QStringLiteral("s\u00ec");
+        if (f.name == "Convalida")
+            return QStringLiteral("no");
+        if (f.name == c.roles.code)
+            return QStringLiteral("C-2 ");
+        if (f.name == "Titolo" || required(f))
+            return QStringLiteral("  Con spazi  ");
+        return QString();
+    });
+    const QByteArray plain = make([&](const FieldDef& f) {
+        if (f.name == c.roles.code)
+            return QStringLiteral("C-3");
+        if (f.name == "Titolo" || required(f))
+            return QStringLiteral("Annullata vuota");
+        if (f.name == "Annullata")
+            return QStringLiteral("");
+        return QString();
+    });
+    return longest + blanks + plain;
+}
+
+// clang-format off
+void TransferTest::completeExportGivesBackOddValues_data()
+{
+    QTest::addColumn<QString>("collection");
+    QTest::addColumn<QStringList>("format");
+    QTest::addColumn<QString>("file");
+    for (const Collection* c : Collection::all()) {
+        QTest::addRow("%s, CSV", c->key.data()) << Text::latin1(c->key) << QStringList{"--csv"} << "tutto.csv";
+        QTest::addRow("%s, .xlsx", c->key.data()) << Text::latin1(c->key) << QStringList{"--complete"} << "tutto.xlsx";
+    }
+}
+// clang-format on
+
+// Exported whole and imported into an empty folder, the odd cards come
+// back byte for byte: an empty "Annullata" stays empty (the card stays out
+// of the searches), nothing is trimmed, filled in or refused.
+void TransferTest::completeExportGivesBackOddValues()
+{
+    QFETCH(QString, collection);
+    QFETCH(QStringList, format);
+    QFETCH(QString, file);
+    const Collection& c = *Collection::find(collection.toStdString());
+    const QString name = c.archiveName(QStringLiteral("2026"));
+    const QByteArray archive = oddCards(c);
+    TestFolder original, moved;
+    original.write(name, archive);
+    QTemporaryDir work;
+    const QString path = work.filePath(file);
+    Result r = cli(QStringList{"--folder", original.path(), "export", collection} + format + QStringList{"--out", path} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    r = cli(QStringList{"--folder", moved.path(), "import", collection, path} + yearOf(c));
+    QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+    compareCards(c, archive, moved.read(name));
+    QCOMPARE(moved.read(name), archive);
+}
+
+// A sheet name the spreadsheet library refuses (here over its 31
+// characters, with brackets) gives a failure with its reason and no file,
+// never a write through a missing sheet.
+void TransferTest::refusedSheetNameWritesNothing()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    Collection odd = Books::collection();
+    odd.plural = "libri [rari] di una collezione dal nome molto lungo";
+    CardCsv::Outcome outcome;
+    const QString target = folder.file("strano.xlsx");
+    QVERIFY(!CardXlsx::save(odd, folder.file("Libri.pro"), target, &outcome));
+    QCOMPARE(outcome.reason, QStringLiteral("impossibile creare il foglio di calcolo"));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Libri.pro"});
 }
 
 // The file as a spreadsheet program sees it: one sheet named after the
@@ -407,71 +433,6 @@ void TransferTest::csvThroughCalcNamesEveryChange()
     compareCards(c, archive, moved.read(name));
 }
 
-// A workbook saved by Calc (tests/data/xlsx/misto.xlsx, from misto.fods
-// with `soffice --headless --convert-to xlsx`): shared strings, numbers in
-// the "000" and "0.00" formats and the General one, a date, empty cells
-// and an empty row, a cell of two lines, an error, a second sheet.
-void TransferTest::readerReadsWhatCalcShows()
-{
-    XlsxReader::Status status{};
-    const QStringList rows = rowsOf(readFile(QStringLiteral(TOMARIA_TEST_DATA "/xlsx/misto.xlsx")), &status);
-    QCOMPARE(status, XlsxReader::Status::Done);
-    const QStringList expected{
-        "1: Titolo|Codice|Dewey|Scaffale|Scadenza|Pagine",
-        "2: Testo 074|000123|074|3.10|03/03/2024|320",
-        "3: Vuote in mezzo|||3.1||#VALUE!",
-        "5: Prima riga\nseconda riga|=non formula|000|1|#VALUE!|\u00e0\u00e8 \u20ac \u00f1",
-    };
-    QCOMPARE(rows, expected);
-}
-
-// clang-format off
-void TransferTest::readerTable_data()
-{
-    QTest::addColumn<QByteArray>("sheet");
-    QTest::addColumn<bool>("date1904");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("shared strings, rich text, phonetic runs, escapes")
-        << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c></row>")
-        << false << QStringList{"1: uno|ricco |a\rb_x0041_"};
-    QTest::newRow("inline strings, cells without references")
-        << QByteArray("<row><c t=\"inlineStr\"><is><t>a</t></is></c><c t=\"inlineStr\"><is><r><t>b</t></r><r><t>c</t></r></is></c></row>"
-                      "<row><c t=\"inlineStr\"><is><t xml:space=\"preserve\">  d </t></is></c></row>")
-        << false << QStringList{"1: a|bc", "2:   d "};
-    QTest::newRow("numbers: General, built-in 0.00, custom 00000")
-        << QByteArray("<row r=\"2\"><c r=\"A2\"><v>3.1000000000000001</v></c><c r=\"B2\" s=\"4\"><v>3.1</v></c><c r=\"C2\" s=\"3\"><v>123</v></c>"
-                      "<c r=\"D2\"><v>1E+20</v></c><c r=\"E2\"><v>-0.5</v></c><c r=\"F2\" t=\"n\"><v>9788804668237</v></c></row>")
-        << false << QStringList{"2: 3.1|3.10|00123|1e+20|-0.5|9788804668237"};
-    QTest::newRow("dates: built-in, custom with quoted text, ISO cell, 1900 leap")
-        << QByteArray("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>45354</v></c><c r=\"B1\" s=\"2\"><v>45354.75</v></c>"
-                      "<c r=\"C1\" t=\"d\"><v>2024-03-03T00:00:00</v></c><c r=\"D1\" s=\"1\"><v>59</v></c><c r=\"E1\" s=\"1\"><v>61</v></c></row>")
-        << false << QStringList{"1: 03/03/2024|03/03/2024|03/03/2024|28/02/1900|01/03/1900"};
-    QTest::newRow("dates in the 1904 system") << QByteArray("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c><c r=\"B1\" s=\"1\"><v>43892</v></c></row>")
-                                              << true << QStringList{"1: 01/01/1904|03/03/2024"};
-    QTest::newRow("empty cells, empty rows, a gap of rows")
-        << QByteArray("<row r=\"1\"><c r=\"C1\" t=\"inlineStr\"><is><t>c</t></is></c><c r=\"D1\" s=\"1\"/><c r=\"E1\" t=\"inlineStr\"><is><t></t></is></c></row>"
-                      "<row r=\"2\"><c r=\"A2\"/></row><row r=\"7\"><c r=\"AA7\" t=\"inlineStr\"><is><t>z</t></is></c></row>")
-        << false << QStringList{"1: ||c", "7: " + QString(26, QLatin1Char('|')) + "z"};
-    QTest::newRow("truth values, errors, formula results")
-        << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"b\"><v>1</v></c><c r=\"B1\" t=\"b\"><v>0</v></c><c r=\"C1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
-                      "<c r=\"D1\" t=\"str\"><f>A1&amp;\"x\"</f><v>VEROx</v></c><c r=\"E1\"><f>2*2</f><v>4</v></c></row>")
-        << false << QStringList{"1: VERO|FALSO|#DIV/0!|VEROx|4"};
-}
-// clang-format on
-
-// Small workbooks made part by part, for what Calc does not write itself
-// but another program may: the first sheet is the workbook's first,
-// wherever its part is; the second is never read.
-void TransferTest::readerTable()
-{
-    QFETCH(QByteArray, sheet);
-    QFETCH(bool, date1904);
-    QFETCH(QStringList, rows);
-    XlsxReader::Status status{};
-    QCOMPARE(rowsOf(handMade(sheet, kStrings, date1904), &status), rows);
-    QCOMPARE(status, XlsxReader::Status::Done);
-}
-
 // clang-format off
 void TransferTest::importRefusesBrokenWorkbooks_data()
 {
@@ -570,6 +531,35 @@ QByteArray manyBooks(int count, int repeatedFrom = 0)
     return csv;
 }
 
+// Presses Controlla, or Importa answering its question with `yes`, and
+// waits for the run to end (at once when it did not start).
+bool press(TfrmTrasferimento& screen, MessageLog& log, bool import, bool yes = true)
+{
+    QSignalSpy ended(&screen, &TfrmTrasferimento::runFinished);
+    if (import) {
+        log.answers.push_back(yes);
+        screen.btnImportaClick();
+    } else {
+        screen.btnControllaClick();
+    }
+    return !screen.running() || ended.wait(60000);
+}
+
+// Whether every message shown was a question (Importa's).
+bool onlyQuestions(const MessageLog& log)
+{
+    return std::all_of(
+        log.entries.begin(), log.entries.end(), [](const MessageLog::Entry& e) { return e.kind == Msg::Kind::Confirmation; });
+}
+
+QStringList listed(const TfrmTrasferimento& screen)
+{
+    QStringList lines;
+    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
+        lines << screen.lstProblemi()->item(i)->text();
+    return lines;
+}
+
 } // namespace
 
 // The screen: the preview names each column's field and marks the unknown
@@ -597,10 +587,8 @@ void TransferTest::screenPreviewsChecksAndImports()
     QVERIFY(grid->horizontalHeaderItem(4)->toolTip().startsWith(QLatin1String("colonne ammesse per i libri:")));
     QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("Libro 3"));
 
-    screen.btnControllaClick();
-    QStringList listed;
-    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
-        listed << screen.lstProblemi()->item(i)->text();
+    QVERIFY(press(screen, log, false));
+    QStringList listed = ::listed(screen);
     QVERIFY2(
         listed.contains(QStringLiteral("riga 1, colonna E (\"Colore\"): colonna sconosciuta per i libri")), qPrintable(listed.join('\n')));
     QVERIFY(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: ")));
@@ -609,12 +597,10 @@ void TransferTest::screenPreviewsChecksAndImports()
     folder.write("nuovi.csv", manyBooks(3, 2).replace(";Colore", ";Note"));
     choice.answers.push_back(folder.file("nuovi.csv"));
     screen.btnScegliClick();
-    screen.btnImportaClick();
+    QVERIFY(press(screen, log, true));
     QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("Nessuna scheda importata: 1 codice gi")),
         qPrintable(screen.lblStato()->text()));
-    listed.clear();
-    for (int i = 0; i < screen.lstProblemi()->count(); ++i)
-        listed << screen.lstProblemi()->item(i)->text();
+    listed = ::listed(screen);
     QVERIFY2(listed.contains(QStringLiteral("riga 4, colonna B (\"Codice\"): il codice \"N1\" è ripetuto: è già alla riga 2")),
         qPrintable(listed.join('\n')));
     QVERIFY(listed.contains(QStringLiteral("avviso, riga 2, colonna D (\"Dewey\"): codice Dewey \"74\" completato in \"074\": "
@@ -622,8 +608,9 @@ void TransferTest::screenPreviewsChecksAndImports()
     QCOMPARE(folder.read("Libri.pro"), before);
 
     screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
-    screen.btnImportaClick();
-    QCOMPARE(screen.lblStato()->text(), QStringLiteral("3 schede aggiunte, nelle posizioni da 4 a 6."));
+    QVERIFY(press(screen, log, true));
+    QCOMPARE(screen.lblStato()->text(),
+        QStringLiteral("3 schede importate in %1, nelle posizioni da 4 a 6.").arg(QDir::toNativeSeparators(folder.file("Libri.pro"))));
     QCOMPARE(screen.findChild<QProgressBar*>(QStringLiteral("prgAvanzamento"))->value(), 1000);
     const QByteArray after = folder.read("Libri.pro");
     QCOMPARE(after.left(before.size()), before);
@@ -631,7 +618,9 @@ void TransferTest::screenPreviewsChecksAndImports()
     added.bytes() = after.mid(5 * TSchedaLibro.size, TSchedaLibro.size);
     QCOMPARE(added.text("Titolo"), QStringLiteral("Libro 3"));
     QCOMPARE(added.text("Dewey"), QStringLiteral("074"));
-    QVERIFY(log.entries.isEmpty());
+    QVERIFY(onlyQuestions(log));
+    QCOMPARE(log.entries.size(), 2);
+    QVERIFY2(log.entries[0].text.contains(QLatin1String("nuovi.csv")), qPrintable(log.entries[0].text));
 }
 
 // Interrompi during the write: the archive's bytes as they were.
@@ -647,16 +636,180 @@ void TransferTest::screenInterruptLeavesTheArchive()
     choice.answers.push_back(folder.file("molti.csv"));
     screen.btnScegliClick();
     int seen = 0;
-    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+    const QMetaObject::Connection interrupting = connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
         ++seen;
         if (done > 500) // in the write
             screen.btnInterrompiClick();
     });
-    screen.btnImportaClick();
+    QVERIFY(press(screen, log, true));
     QVERIFY(seen > 0);
-    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Interrotto: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Importazione interrotta: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
     QCOMPARE(folder.read("Libri.pro"), before);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), (QStringList{"Libri.pro", "molti.csv"}));
+    QVERIFY(onlyQuestions(log));
+
+    // Interrompi during a check: said to be the check's.
+    log.clear();
+    disconnect(interrupting);
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        if (done > 100)
+            screen.btnInterrompiClick();
+    });
+    QVERIFY(press(screen, log, false));
+    QCOMPARE(screen.lblStato()->text(), QStringLiteral("Controllo interrotto: nessuna scheda scritta, l'archivio è rimasto com'era."));
+    QVERIFY(log.entries.isEmpty());
+}
+
+// clang-format off
+void TransferTest::screenClosedDuringARunAsksThenCancels_data()
+{
+    QTest::addColumn<bool>("import");     // Importa, else Controlla
+    QTest::addColumn<bool>("confirmed");  // the question to close answered Sì
+    QTest::newRow("import, closed") << true << true;
+    QTest::newRow("import, kept open") << true << false;
+    QTest::newRow("check, closed") << false << true;
+}
+// clang-format on
+
+// The window's button (or Alt+F4) during a run: asked; Sì interrupts the
+// run, says so and closes; No leaves the run and the screen as they were.
+void TransferTest::screenClosedDuringARunAsksThenCancels()
+{
+    QFETCH(bool, import);
+    QFETCH(bool, confirmed);
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("molti.csv", manyBooks(20000).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    choice.answers.push_back(folder.file("molti.csv"));
+    screen.btnScegliClick();
+    bool asked = false;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        if (asked || done < (import ? 600 : 100))
+            return;
+        asked = true;
+        log.answers.push_back(confirmed);
+        screen.close();
+    });
+    QSignalSpy ended(&screen, &TfrmTrasferimento::runFinished);
+    if (import)
+        log.answers.push_back(true);
+    import ? screen.btnImportaClick() : screen.btnControllaClick();
+    QVERIFY(ended.wait(120000));
+    QVERIFY(asked);
+    const auto question = std::find_if(log.entries.begin() + (import ? 1 : 0), log.entries.end(),
+        [](const MessageLog::Entry& e) { return e.kind == Msg::Kind::Confirmation; });
+    QVERIFY(question != log.entries.end());
+    QVERIFY2(question->text.contains(QLatin1String("Interromper")), qPrintable(question->text));
+    if (!confirmed) {
+        QVERIFY(screen.isVisible());
+        QCOMPARE(screen.lblStato()->text(),
+            QStringLiteral("20000 schede importate in %1, nelle posizioni da 4 a 20003.")
+                .arg(QDir::toNativeSeparators(folder.file("Libri.pro"))));
+        QCOMPARE(folder.read("Libri.pro").size(), before.size() + 20000 * TSchedaLibro.size);
+        return;
+    }
+    QVERIFY(!screen.isVisible());
+    QCOMPARE(folder.read("Libri.pro"), before);
+    // How it ended is said before the screen goes.
+    QCOMPARE(log.entries.last().kind, Msg::Kind::Plain);
+    QCOMPARE(log.entries.last().text,
+        import ? QStringLiteral("Importazione interrotta: nessuna scheda aggiunta, l'archivio è rimasto com'era.")
+               : QStringLiteral("Controllo interrotto: nessuna scheda scritta, l'archivio è rimasto com'era."));
+}
+
+// Controlla and Importa wait for a file; the options are locked and the
+// bar shown during a run only; a file whose cards went in is not imported
+// again by a second press; the question to import answered No writes nothing.
+void TransferTest::screenButtonsFollowTheFileAndTheRun()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    const QByteArray before = folder.read("Libri.pro");
+    folder.write("nuovi.csv", manyBooks(3000).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    const auto button = [&](const char* name) { return screen.findChild<QPushButton*>(QLatin1String(name)); };
+    auto* bar = screen.findChild<QProgressBar*>(QStringLiteral("prgAvanzamento"));
+    QVERIFY(!button("btnControlla")->isEnabled());
+    QVERIFY(!button("btnImporta")->isEnabled());
+    QVERIFY(!button("btnInterrompi")->isEnabled());
+    QVERIFY(bar->isHidden());
+
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(button("btnControlla")->isEnabled());
+    QVERIFY(button("btnImporta")->isEnabled());
+    QVERIFY(press(screen, log, true, false)); // the question answered No
+    QVERIFY(!screen.running());
+    QCOMPARE(log.entries.size(), 1);
+    QCOMPARE(folder.read("Libri.pro"), before);
+
+    QList<QWidget*> locked;
+    for (const char* name :
+        {"cboRaccolta", "cboFormato", "chkDuplicati", "btnScegli", "btnEsporta", "btnChiudi", "btnImporta", "btnControlla"})
+        locked << screen.findChild<QWidget*>(QLatin1String(name));
+    bool checkedDuringRun = false;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int, int) {
+        if (checkedDuringRun)
+            return;
+        checkedDuringRun = true;
+        for (QWidget* w : std::as_const(locked))
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(button("btnInterrompi")->isEnabled());
+        QVERIFY(!bar->isHidden());
+    });
+    QVERIFY(press(screen, log, true));
+    QVERIFY(checkedDuringRun);
+    QVERIFY2(screen.lblStato()->text().startsWith(QLatin1String("3000 schede importate")), qPrintable(screen.lblStato()->text()));
+    QVERIFY(bar->isHidden());
+    QVERIFY(!button("btnImporta")->isEnabled());
+    QVERIFY(button("btnControlla")->isEnabled());
+    const QByteArray once = folder.read("Libri.pro");
+    screen.btnImportaClick(); // not ready: nothing asked, nothing written
+    QVERIFY(!screen.running());
+    QCOMPARE(folder.read("Libri.pro"), once);
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(button("btnImporta")->isEnabled());
+}
+
+// A check that lists lines never says "nessun problema trovato"; one
+// that lists nothing does.
+void TransferTest::screenCheckSaysWhatItListed()
+{
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    folder.write("avvisi.csv", manyBooks(2).replace(";Colore", ";Note"));
+    folder.write("pulito.csv", QByteArray("Titolo;Codice;Autore;Dewey\nUno;N1;A;074\n"));
+    TfrmTrasferimento screen;
+    choice.answers.push_back(folder.file("avvisi.csv"));
+    screen.btnScegliClick();
+    // The notes on what the cards will lack are no finding of a row.
+    const auto flagged = [&] {
+        const QStringList lines = listed(screen);
+        return std::count_if(lines.begin(), lines.end(),
+            [](const QString& l) { return l.startsWith(QLatin1String("riga ")) || l.startsWith(QLatin1String("avviso")); });
+    };
+    QVERIFY(press(screen, log, false));
+    QCOMPARE(flagged(), 2);
+    QVERIFY2(!screen.lblStato()->text().contains(QLatin1String("nessun problema trovato")), qPrintable(screen.lblStato()->text()));
+    QVERIFY2(screen.lblStato()->text().contains(QLatin1String("nessun problema che fermi l'importazione, 2 righe segnalate da vedere")),
+        qPrintable(screen.lblStato()->text()));
+    choice.answers.push_back(folder.file("pulito.csv"));
+    screen.btnScegliClick();
+    QVERIFY(press(screen, log, false));
+    QCOMPARE(flagged(), 0);
+    QVERIFY2(screen.lblStato()->text().contains(QLatin1String(": nessun problema trovato; nessuna scheda scritta.")),
+        qPrintable(screen.lblStato()->text()));
     QVERIFY(log.entries.isEmpty());
 }
 
@@ -696,9 +849,169 @@ void TransferTest::screenExports()
     FileChoice choice;
     choice.answers.push_back(target);
     screen.btnScegliClick();
-    screen.btnImportaClick();
-    QCOMPARE(screen.lblStato()->text(), QStringLiteral("2 schede aggiunte, nelle posizioni da 1 a 2."));
+    QVERIFY(press(screen, log, true));
+    QCOMPARE(screen.lblStato()->text(),
+        QStringLiteral("2 schede importate in %1, nelle posizioni da 1 a 2.").arg(QDir::toNativeSeparators(fresh.file("2026.art"))));
     compareCards(Articles::collection(), catalogue(Articles::collection()), fresh.read("2026.art"));
+}
+
+// The screen at rest, during an import and after it, as pictures in
+// TOMARIA_GRAB_DIR, to be looked at.
+void TransferTest::grabScreens()
+{
+    const QString dir = qEnvironmentVariable("TOMARIA_GRAB_DIR");
+    if (dir.isEmpty())
+        QSKIP("TOMARIA_GRAB_DIR not set");
+    TestFolder folder;
+    MessageLog log;
+    FileChoice choice;
+    folder.write("Libri.pro", catalogue(Books::collection()));
+    folder.write("nuovi.csv", manyBooks(20000, 19990).replace(";Colore", ";Note"));
+    TfrmTrasferimento screen;
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-rest.png")));
+    choice.answers.push_back(folder.file("nuovi.csv"));
+    screen.btnScegliClick();
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-chosen.png")));
+    bool grabbed = false;
+    connect(&screen, &TfrmTrasferimento::progressed, &screen, [&](int done, int) {
+        if (!grabbed && done > 300) {
+            grabbed = true;
+            screen.grab().save(dir + QStringLiteral("/transfer-during.png"));
+        }
+    });
+    QVERIFY(press(screen, log, false));
+    QVERIFY(grabbed);
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-checked.png")));
+    screen.findChild<QCheckBox*>(QStringLiteral("chkDuplicati"))->setChecked(true);
+    QVERIFY(press(screen, log, true));
+    QVERIFY(screen.grab().save(dir + QStringLiteral("/transfer-imported.png")));
+}
+
+namespace {
+
+QString standingOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QStringLiteral("link to ") + info.symLinkTarget();
+    if (!info.exists())
+        return QStringLiteral("absent");
+    if (info.isDir())
+        return QStringLiteral("folder");
+    if (!info.isFile())
+        return QStringLiteral("special");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QStringLiteral("file ") + QString::fromLatin1(f.readAll().toHex()) : QStringLiteral("unreadable");
+}
+
+} // namespace
+
+// Both ways a screen writes where the user says, the save dialog (the
+// complete export) and the print dialog's PDF file, go through the guard:
+// a file of the program folder, a link to one, a folder or a FIFO is
+// refused with a message and left as it was; a user's file of another kind
+// is replaced only after a question (the print dialog asks its own).
+// clang-format off
+void TransferTest::screensWriteThroughTheGuard_data()
+{
+    QTest::addColumn<QString>("way");    // "save" or "print"
+    QTest::addColumn<QString>("target"); // in the program folder, or "../" outside it
+    QTest::addColumn<QString>("kind");   // what stands there: as is, a link, a folder, a FIFO, the user's file
+    QTest::addColumn<int>("answer");     // to a question: -1 none expected, 0 No, 1 Sì
+    QTest::addColumn<bool>("written");
+    for (const char* way : {"save", "print"}) {
+        const QString suffix = QString::fromLatin1(way) == QLatin1String("save") ? QStringLiteral(".xlsx") : QStringLiteral(".pdf");
+        if (QString::fromLatin1(way) == QLatin1String("print")) {
+            for (const char* file : {"Libri.pro", "2026.art", "unins000.dll", "Tomaria.ini", "Libri.pro-search", "Inventario.txt", "DVD.pro"})
+                QTest::addRow("%s: %s", way, file) << way << file << "as is" << -1 << false;
+        }
+        QTest::addRow("%s: a link to the archive", way) << way << "../collegamento" + suffix << "link Libri.pro" << -1 << false;
+        QTest::addRow("%s: a link to the password file", way) << way << "../collegamento" + suffix << "link unins000.dll" << -1 << false;
+        QTest::addRow("%s: a folder", way) << way << "../cartella" + suffix << "folder" << -1 << false;
+        QTest::addRow("%s: a FIFO", way) << way << "../coda" + suffix << "fifo" << -1 << false;
+        const bool asks = QString::fromLatin1(way) == QLatin1String("save");
+        QTest::addRow("%s: a file of the user, No", way) << way << "../tesi" + suffix << "user" << (asks ? 0 : -1) << !asks;
+        QTest::addRow("%s: a file of the user, Sì", way) << way << "../tesi" + suffix << "user" << (asks ? 1 : -1) << true;
+        QTest::addRow("%s: a new file", way) << way << "../nuovo" + suffix << "none" << -1 << true;
+    }
+}
+// clang-format on
+
+void TransferTest::screensWriteThroughTheGuard()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, target);
+    QFETCH(QString, kind);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    QTemporaryDir root;
+    const QString program = root.filePath("PROGRAM");
+    QVERIFY(QDir().mkpath(program));
+    ProgramFolder::setPath(program);
+    const auto back = qScopeGuard([] { ProgramFolder::setPath({}); });
+    const auto put = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    put(program + "/Libri.pro", catalogue(Books::collection()));
+    put(program + "/2026.art", catalogue(Articles::collection()));
+    put(program + "/unins000.dll", "[Accesso]\r\nValore=1A\r\n");
+    put(program + "/Tomaria.ini", "[Prestiti]\r\nGiorni=30\r\n");
+    put(program + "/Libri.pro-search", QByteArray(64, 's'));
+    put(program + "/Inventario.txt", "Inventario Tomaria\n");
+    const QString path = QDir::cleanPath(program + "/" + target);
+    std::optional<FifoWatch> fifo;
+    if (kind.startsWith(QLatin1String("link ")))
+        QVERIFY(QFile::link(program + "/" + kind.mid(5), path));
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(fifo.emplace(path).created());
+    else if (kind == QLatin1String("user"))
+        put(path, "appunti della tesi");
+    const QString before = standingOf(path);
+    const QByteArray books = catalogue(Books::collection());
+
+    MessageLog log;
+    if (answer >= 0)
+        log.answers.push_back(answer == 1);
+    if (way == QLatin1String("save")) {
+        TfrmTrasferimento screen;
+        auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+        raccolta->setCurrentIndex(raccolta->findData(QStringLiteral("books")));
+        FileChooser::setSaveHandler([&](const QString&, const QString&) { return path; });
+        screen.btnEsportaClick();
+        FileChooser::setSaveHandler({});
+    } else {
+        PrintLog prints(true, path);
+        PreparedReport pages;
+        pages.name = QStringLiteral("prova");
+        pages.pageSize = QPageSize(QPageSize::A4);
+        pages.size = QSizeF(2100, 2970);
+        pages.pages << PreparedPage{};
+        ReportPrinter::print(nullptr, pages);
+    }
+    if (fifo)
+        QVERIFY(!fifo->hung());
+    QFile archive(program + "/Libri.pro");
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    QCOMPARE(archive.readAll(), books);
+    if (written) {
+        QVERIFY(standingOf(path) != before);
+        QVERIFY(log.entries.size() == (answer >= 0 ? 1 : 0));
+        return;
+    }
+    QCOMPARE(standingOf(path), before);
+    QCOMPARE(log.entries.size(), 1);
+    if (answer >= 0) {
+        QCOMPARE(log.entries[0].kind, Msg::Kind::Confirmation);
+        QCOMPARE(log.entries[0].text, QStringLiteral("%1 esiste già. Vuoi sostituirlo?").arg(path));
+    } else {
+        QCOMPARE(log.entries[0].kind, Msg::Kind::Error);
+        QVERIFY2(log.entries[0].text.contains(QLatin1String("non viene sostituit")), qPrintable(log.entries[0].text));
+    }
 }
 
 QTEST_MAIN(TransferTest)

@@ -4,15 +4,18 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev
   qt6-translations-l10n libgl-dev fonts-liberation fonts-dejavu-core poppler-utils libcsv-dev
-  libzip-dev pkg-config unzip libzint-dev zbar-tools libxlsxwriter-dev libyaz-dev yaz idzebra-2.0)
+  libzip-dev pkg-config unzip libzint-dev zbar-tools libxlsxwriter-dev libyaz-dev yaz idzebra-2.0 libxxhash-dev
+  qt6-httpserver-dev qt6-websockets-dev)
 # LibreOffice Calc, headless, for the tests that open and save the exported
 # files as a librarian would, and clang-format for the format check; the
 # program itself never needs them.
 if [ "${TOMARIA_TESTS:-1}" = 1 ]; then
   packages+=(libreoffice-calc-nogui clang-format)
+  # A real browser and an HTTP client for the web catalogue's tests.
+  packages+=(chromium curl)
 fi
 if [ "${TOMARIA_BENCH:-0}" = 1 ]; then
-  packages+=(libbenchmark-dev libsqlite3-dev sqlite3)
+  packages+=(libbenchmark-dev libsqlite3-dev sqlite3 wrk)
 fi
 if [ "${TOMARIA_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

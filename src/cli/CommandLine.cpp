@@ -6,6 +6,7 @@
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/ServeCommand.h"
 #include "cli/VerbPlugins.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
@@ -21,8 +22,10 @@
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordStore.h"
+#include "core/storage/SideFile.h"
 #include "core/collections/SampleCards.h"
 #include "core/import/CardImport.h"
+#include "core/import/ImportSummary.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
 #include "core/loans/ValueWarnings.h"
@@ -34,6 +37,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -56,6 +60,7 @@ struct Options {
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
     LookupCommand::Given lookup;
+    ServeCommand::Given serve;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
     int days = 0; // 0: the program folder's setting
@@ -64,6 +69,7 @@ struct Options {
     bool complete = false; // export: every field, as .xlsx or .csv after --out's extension
     bool withCancelled = false;
     bool allowDuplicates = false;
+    bool force = false; // --out may replace an existing file of another kind
     CardImport::Encoding encoding = CardImport::Encoding::Auto;
 };
 
@@ -174,7 +180,7 @@ int exportFile(const Options& o, QTextStream& out, QTextStream& err)
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
     const QString target = o.out.isEmpty() ? ProgramFolder::file(Text::utf8(table.fileName)) : o.out;
-    if (const QString refusal = ExportTarget::refusal(target); !refusal.isEmpty()) {
+    if (const QString refusal = ExportTarget::refusal(target, ExportTarget::Kind::Spreadsheet, o.force); !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
@@ -210,7 +216,9 @@ int exportComplete(const Options& o, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("export --complete vuole un file .xlsx o .csv"));
     if (!DiskFile::isRegular(archivePath(o)))
         return cannotRead(err, archivePath(o), readReason(archivePath(o)));
-    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(o.out) : ExportTarget::csvRefusal(o.out); !refusal.isEmpty()) {
+    if (const QString refusal = ExportTarget::refusal(
+            o.out, xlsx ? ExportTarget::Kind::CompleteXlsx : ExportTarget::Kind::CompleteCsv, o.force);
+        !refusal.isEmpty()) {
         err << "tomaria-cli: " << refusal << "\n";
         return kBadArguments;
     }
@@ -295,62 +303,35 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
     options.archive = archivePath(o);
     options.checkOnly = o.dryRun;
     const CardImport::Outcome outcome = cards.run(file, options);
-    const QStringList report = cards.report();
-    // Duplicates let through by --allow-duplicates are still listed, and
-    // what the cards will lack is said after the count.
-    auto listings = [&] {
-        for (const QString& line : report)
-            out << shown(source) << ": " << line << "\n";
-        for (const QString& line : cards.warningReport())
-            out << shown(source) << ": " << line << "\n";
+    ImportSummary::Voice voice;
+    voice.archive = archivePath(o);
+    voice.allowDuplicates = QStringLiteral("--allow-duplicates");
+    voice.checkOnly = QStringLiteral("(--dry-run)");
+    QString said = ImportSummary::sentence(cards, outcome, o.dryRun, voice);
+    // The file's lines carry its name, so that one pass in the office
+    // program mends them all; the notes speak of the cards.
+    const auto list = [&](QTextStream& to) {
+        for (const QString& line : cards.report() + cards.warningReport())
+            to << shown(source) << ": " << line << "\n";
         for (const QString& note : cards.notes())
-            out << note << "\n";
+            to << note << "\n";
     };
     switch (outcome.status) {
     case CardImport::Outcome::Status::Refused:
-    case CardImport::Outcome::Status::Cancelled: {
-        // Every problem of every row, so that one pass in the office
-        // program mends them all.
-        for (const QString& line : report)
-            err << shown(source) << ": " << line << "\n";
-        for (const QString& line : cards.warningReport())
-            err << shown(source) << ": " << line << "\n";
-        const bool onlyDuplicates = cards.problems().isEmpty() && !cards.duplicates().isEmpty();
-        if (onlyDuplicates)
-            err << "Nessuna scheda importata: "
-                << Text::counted(cards.duplicates().size(), u"codice già presente o ripetuto", u"codici già presenti o ripetuti")
-                << (cards.duplicates().size() == 1 ? " (--allow-duplicates lo importa comunque)"
-                                                   : " (--allow-duplicates li importa comunque)")
-                << "; l'archivio è rimasto com'era.\n";
-        else
-            err << "Nessuna scheda importata: " << Text::counted(report.size(), u"problema", u"problemi")
-                << "; l'archivio è rimasto com'era.\n";
+    case CardImport::Outcome::Status::Cancelled:
+        list(err);
+        err << said << "\n";
         return 1;
-    }
     case CardImport::Outcome::Status::Failed:
-        if (outcome.openFailed)
-            err << "tomaria-cli: impossibile aprire " << shown(archivePath(o)) << " in scrittura: " << outcome.reason << "\n";
-        else
-            err << "tomaria-cli: scrittura delle schede in " << shown(archivePath(o)) << " non riuscita: " << outcome.reason
-                << (outcome.nothingAdded ? "; nessuna scheda aggiunta\n" : "\n");
+        said[0] = said[0].toLower();
+        err << "tomaria-cli: " << said << "\n";
         return kBadArguments;
     case CardImport::Outcome::Status::Imported:
         break;
     }
-    if (o.dryRun) {
-        out << Text::counted(cards.count(), u"scheda pronta", u"schede pronte") << " da importare in " << archivePath(o)
-            << " (file letto come " << (cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName())
-            << "): nessun problema trovato";
-        if (cards.paddedDewey() > 0)
-            out << "; " << Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati")
-                << " con gli zeri iniziali";
-        out << "; nessuna scheda scritta (--dry-run)\n";
-    } else if (cards.count() == 0)
-        out << "0 schede importate: il file non contiene schede\n";
-    else
-        out << Text::counted(cards.count(), u"scheda importata", u"schede importate") << " in " << archivePath(o) << " (ora "
-            << outcome.archiveCards << ")\n";
-    listings();
+    // The count first, then what the cards will lack and what was let through.
+    out << said << "\n";
+    list(out);
     return 0;
 }
 
@@ -361,7 +342,8 @@ int exportAny(const Options& o, QTextStream& out, QTextStream& err)
 
 int labels(const Options& o, QTextStream& out, QTextStream& err)
 {
-    if (!o.positional.isEmpty())
+    // An unknown option's value reads as a word: the option is named first.
+    if (!o.positional.isEmpty() && o.labels.unknown.isEmpty())
         return fail(err, QStringLiteral("labels accetta soltanto le sue opzioni"));
     return VerbPlugins::labels(*o.collection, o.labels, out, err);
 }
@@ -393,6 +375,14 @@ int giveBack(const Options& o, QTextStream& out, QTextStream& err)
 
 int reminders(const Options& o, QTextStream& out, QTextStream& err)
 {
+    if (o.out.isEmpty()) {
+        err << "tomaria-cli: reminders vuole --out FILE.pdf\n";
+        return kBadArguments;
+    }
+    if (const QString refusal = ExportTarget::refusal(o.out, ExportTarget::Kind::Pdf, o.force); !refusal.isEmpty()) {
+        err << "tomaria-cli: " << refusal << "\n";
+        return kBadArguments;
+    }
     return VerbPlugins::reminders(o.days, o.out, out, err);
 }
 
@@ -412,6 +402,11 @@ int stocktake(const Options& o, QTextStream& out, QTextStream& err)
 int lookup(const Options& o, QTextStream& out, QTextStream& err)
 {
     return VerbPlugins::lookup(o.positional.value(0), o.lookup, out, err);
+}
+
+int serve(const Options& o, QTextStream& out, QTextStream& err)
+{
+    return ServeCommand::run(o.serve, out, err);
 }
 
 QString loansUsage();
@@ -439,6 +434,10 @@ const std::vector<OptionRow>& optionTable()
             u"--folder vuole una cartella"_s},
         {u"year"_s, u"AAAA"_s, {u"sample"_s, u"search"_s, u"export"_s, u"import"_s, u"check"_s, u"labels"_s}, &yearUsage, u"--year vuole un anno"_s},
         {u"out"_s, u"FILE"_s, {u"export"_s, u"labels"_s, u"reminders"_s}, nullptr, u"--out vuole un file"_s},
+        {u"force"_s, {}, {u"export"_s, u"labels"_s, u"reminders"_s},
+            [] { return QStringLiteral("--out non indica mai un file del catalogo o del programma, una cartella o un file speciale;\n"
+                                       "  un file esistente di altro tipo è sostituito soltanto con --force.\n"); },
+            {}},
         {u"to"_s, u"CARTELLA"_s, {u"backup"_s, u"lend"_s}, nullptr, u"--to vuole una cartella"_s},
         {u"date"_s, u"gg/mm/aaaa"_s, {u"lend"_s}, nullptr, u"--date vuole una data gg/mm/aaaa"_s},
         {u"seed"_s, u"N"_s, {u"sample"_s}, nullptr, u"--seed vuole un numero"_s},
@@ -454,6 +453,9 @@ const std::vector<OptionRow>& optionTable()
         {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
         {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
         {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"port"_s, u"N"_s, {u"serve"_s}, nullptr, u"--port vuole un numero"_s},
+        {u"address"_s, u"A"_s, {u"serve"_s}, nullptr, u"--address vuole un indirizzo"_s},
+        {u"log"_s, u"FILE"_s, {u"serve"_s}, nullptr, u"--log vuole un file"_s},
     };
     // clang-format on
     return table;
@@ -511,16 +513,16 @@ const std::vector<VerbRow>& verbTable()
                 "  --regia, --testo, --datapub, ...); i filtri funzionano come nelle schermate di ricerca.\n"); },
             &search},
         {u"export"_s, Takes::Archive, -1, {}, Filters::None,
-            {u"export %1 [--year AAAA] [--out FILE]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv"_s,
-                u"export %1 --csv [--year AAAA] --out FILE.csv"_s},
+            {u"export %1 [--year AAAA] [--out FILE [--force]]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv [--force]"_s,
+                u"export %1 --csv [--year AAAA] --out FILE.csv [--force]"_s},
             [] { return QStringLiteral(
-                "export: --out non può indicare un archivio del programma, il file delle password\n"
-                "  né un file esistente che non sia un foglio di calcolo scritto da questo programma.\n"
+                "export: un file esistente che non sia un foglio di calcolo scritto da questo programma è sostituito\n"
+                "  soltanto con --force.\n"
                 "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
                 "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
                 "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
-                "  file .csv. Il foglio di export senza --complete serve per la consultazione. --out non può indicare un file\n"
-                "  esistente che non sia un'esportazione completa di questo programma dello stesso formato.\n"); },
+                "  file .csv. Il foglio di export senza --complete serve per la consultazione. Un file esistente\n"
+                "  che non sia un'esportazione completa di questo programma dello stesso formato vuole --force.\n"); },
             &exportAny},
         {u"check"_s, Takes::Archive, -1, {}, Filters::None, {u"check  %1 [--year AAAA]"_s},
             [] { return QStringLiteral(
@@ -552,7 +554,7 @@ const std::vector<VerbRow>& verbTable()
             &restore},
         {u"labels"_s, Takes::Archive, -1, {}, Filters::Labels,
             {u"labels %2 --kind spine|barcode --sheet 3x7|3x8|4x10|2x8|65 [--start N]"_s,
-                u"      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf"_s},
+                u"      [--from-code A --to-code B | --shelf S | --since-position P] [--with-cancelled] --out FILE.pdf [--force]"_s},
             [] { return QStringLiteral(
                 "labels: etichette per il dorso (Dewey, autore, scaffale) o con il codice a barre, in ordine d'archivio;\n"
                 "  --start è l'etichetta del primo foglio da cui cominciare; --since-position P sceglie le schede dalla\n"
@@ -571,7 +573,7 @@ const std::vector<VerbRow>& verbTable()
             &lend},
         {u"return"_s, Takes::Folder, 1, u"return vuole un codice"_s, Filters::None, {u"return CODICE"_s}, nullptr, &giveBack},
         {u"reminders"_s, Takes::Folder, 0, u"reminders non vuole altri argomenti"_s, Filters::None,
-            {u"reminders [--days N] --out FILE.pdf"_s},
+            {u"reminders [--days N] --out FILE.pdf [--force]"_s},
             [] { return QStringLiteral(
                 "reminders: una lettera di sollecito per ogni lettore con prestiti in ritardo (--days come per loans).\n"); },
             &reminders, VerbPlugins::kPrint},
@@ -582,6 +584,8 @@ const std::vector<VerbRow>& verbTable()
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup, VerbPlugins::kLookup},
+        {u"serve"_s, Takes::Folder, 0, u"serve non vuole altri argomenti"_s, Filters::None,
+            {u"serve [--port N] [--address A] [--log FILE]"_s}, &ServeCommand::usage, &serve},
     };
     // clang-format on
     return table;
@@ -592,65 +596,89 @@ const VerbRow* findVerb(const QString& name)
     return named(verbTable(), name);
 }
 
-// The first reading of the arguments, with the table alone: the words
-// that are not options or their values (the verb, the collection, ...),
-// the table's options as written, and every other "--NAME": a filter of
-// the verb's collection, which takes a value.
-struct Reading {
-    QStringList positional;
-    QStringList given;   // "--year", in the order written
-    QStringList filters; // "titolo", in the order written
-    QString alone;       // "--help" or "--version" among other arguments
-    QString lacking;     // what is said of an option written last without its value
+// A parser of the table's options that `verb` takes (all of them when
+// `verb` is null, before the verb is known), --help and --version, and
+// the verb's filters: options of its collection that take a text.
+struct VerbParser {
+    QCommandLineParser parser;
+    QStringList names; // every option it knows, as registered
+    QStringList filters;
+
+    VerbParser(const VerbRow* verb, const QStringList& filterNames)
+        : filters(filterNames)
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const OptionRow& option : optionTable()) {
+            if (verb && !option.verbs.isEmpty() && !option.verbs.contains(verb->name))
+                continue;
+            add(option.value.isEmpty() ? QCommandLineOption(option.name) : QCommandLineOption(option.name, QString(), option.value));
+        }
+        for (const QString& name : filters)
+            add(QCommandLineOption(name, QString(), QStringLiteral("TESTO")));
+        add(QCommandLineOption(QStringList{QStringLiteral("help"), QStringLiteral("h")}));
+        add(QCommandLineOption(QStringLiteral("version")));
+    }
+    void add(const QCommandLineOption& option)
+    {
+        parser.addOption(option);
+        names << option.names();
+    }
+    bool knows(const QString& name) const { return names.contains(name); }
+    bool isSet(const QString& name) const { return knows(name) && parser.isSet(name); }
+    QString value(const QString& name) const { return knows(name) ? parser.value(name) : QString(); }
 };
 
-Reading firstReading(const QStringList& args)
+// The option an argument names ("--year=2015" and "-year" name "year");
+// empty for a word that is not an option.
+QString optionName(const QString& arg)
 {
-    Reading w;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!a.startsWith(QLatin1String("--")) || a.size() <= 2) {
-            w.positional << a;
-            continue;
-        }
-        const qsizetype equals = a.indexOf(QLatin1Char('='));
-        const bool inline_ = equals > 2;
-        const QString name = inline_ ? a.mid(2, equals - 2) : a.mid(2);
-        if (const OptionRow* row = findOption(name)) {
-            if (row->name != QLatin1String("folder"))
-                w.given << QStringLiteral("--") + name;
-            if (!row->value.isEmpty() && !inline_ && ++i == args.size() && w.lacking.isEmpty())
-                w.lacking = row->missing;
-        } else if (name == QLatin1String("help") || name == QLatin1String("version")) {
-            if (w.alone.isEmpty())
-                w.alone = a;
-        } else {
-            w.filters << name;
-            if (!inline_ && ++i == args.size() && w.lacking.isEmpty())
-                w.lacking = a + QStringLiteral(" vuole un testo");
-        }
-    }
-    return w;
+    if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-") || arg == QLatin1String("--"))
+        return QString();
+    const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
+    return name.section(QLatin1Char('='), 0, 0);
 }
 
-// The names a verb's collection adds as options: the search table's fields
-// as written, when it has them, or the labels' options.
-QStringList filterNames(const VerbRow& verb, const Collection* collection, const Reading& words)
+// Why the parser refused `args`, in the program's words: an option that
+// is none of the verb's (or, for a verb that has filters, a field its
+// collection lacks), a value missing after the last option, a value
+// given to a switch. `verb` is null before the verb.
+QString refusal(const VerbParser& p, const QStringList& args, const VerbRow* verb, const Collection* collection)
 {
-    QStringList names;
-    if (verb.filters == Filters::Labels) {
-        for (const LabelsCommand::Option& option : LabelsCommand::options())
-            names << QLatin1String(option.name);
-    } else if (verb.filters == Filters::Shelf) {
-        names << QStringLiteral("shelf");
-    } else if (verb.filters == Filters::Search && collection) {
-        const SearchTable* table = words.given.contains(QLatin1String("--available")) ? collection->available : collection->search;
-        for (const QString& name : words.filters) {
-            if (table && table->filterFor(name.toStdString()) && !names.contains(name))
-                names << name;
+    for (const QString& name : p.parser.unknownOptionNames()) {
+        if (!verb)
+            return QStringLiteral("opzione sconosciuta --%1 prima del comando").arg(name);
+        if (findOption(name))
+            return QStringLiteral("--%1 non vale per %2").arg(name, verb->name);
+        switch (verb->filters) {
+        case Filters::None:
+            return QStringLiteral("%1 non accetta filtri").arg(verb->name);
+        case Filters::Search:
+            if (collection)
+                return QStringLiteral("campo sconosciuto --%1 per %2").arg(name, Text::latin1(collection->key));
+            return QStringLiteral("opzione sconosciuta --%1").arg(name);
+        case Filters::Shelf:
+            return QStringLiteral("--%1 non vale per %2").arg(name, verb->name);
+        case Filters::Labels:
+            break; // the labels' own refusal names it
         }
     }
-    return names;
+    // A switch given a value: "--csv=yes".
+    for (const QString& arg : args) {
+        const QString name = optionName(arg);
+        const OptionRow* row = findOption(name);
+        if (arg.contains(QLatin1Char('=')) && row && row->value.isEmpty() && p.knows(name))
+            return QStringLiteral("--%1 non vuole un valore").arg(name);
+    }
+    // A value can be missing only after the last argument.
+    const QString last = args.isEmpty() ? QString() : args.last();
+    const QString name = optionName(last);
+    if (!name.isEmpty() && !last.contains(QLatin1Char('='))) {
+        if (const OptionRow* row = findOption(name); row && !row->value.isEmpty())
+            return row->missing;
+        if (p.filters.contains(name))
+            return last + QStringLiteral(" vuole un testo");
+    }
+    return QString();
 }
 
 // Breaks a paragraph of the usage at blanks, lines of at most 104
@@ -732,7 +760,7 @@ int readArchive(const QStringList& words, Options& o, QTextStream& err)
 }
 
 // The options' values, checked; 0 or the exit code of a refusal.
-int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QTextStream& err)
+int readValues(const VerbParser& parser, Options& o, QString& folder, QTextStream& err)
 {
     const auto missing = [&](const char* name) { return fail(err, findOption(QLatin1String(name))->missing); };
     if (parser.isSet(QStringLiteral("folder"))) {
@@ -772,10 +800,14 @@ int readValues(const QCommandLineParser& parser, Options& o, QString& folder, QT
     o.dryRun = parser.isSet(QStringLiteral("dry-run"));
     o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
     o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));
+    o.force = parser.isSet(QStringLiteral("force"));
     o.available = parser.isSet(QStringLiteral("available"));
     o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
     o.lookup.server = parser.value(QStringLiteral("server"));
     o.lookup.syntax = parser.value(QStringLiteral("syntax"));
+    o.serve.port = parser.value(QStringLiteral("port"));
+    o.serve.address = parser.value(QStringLiteral("address"));
+    o.serve.log = parser.value(QStringLiteral("log"));
     return 0;
 }
 
@@ -827,88 +859,106 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err)
         out << version();
         return 0;
     }
-    // Two readings: the first finds the verb and its collection, whose
-    // filters then join the table's options for the second.
-    const Reading words = firstReading(args);
-    const VerbRow* verb = findVerb(words.positional.value(0));
-    const Collection* collection = verb && verb->takes != Takes::Folder ? Collection::find(words.positional.value(1).toStdString())
-                                                                        : nullptr;
-    const QStringList filters = verb ? filterNames(*verb, collection, words) : QStringList();
+    const QStringList withProgram = QStringList{QStringLiteral("tomaria-cli")} + args;
 
-    QCommandLineParser parser;
-    for (const OptionRow& option : optionTable()) {
-        parser.addOption(
-            option.value.isEmpty() ? QCommandLineOption(option.name) : QCommandLineOption(option.name, QString(), option.value));
+    // The words before the verb are options of the table; the first other
+    // word is the verb, whose own parser then reads every argument.
+    VerbParser head(nullptr, {});
+    head.parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!head.parser.parse(withProgram)) {
+        const QString said = refusal(head, args, nullptr, nullptr);
+        return fail(err, said.isEmpty() ? QStringLiteral("argomenti non validi") : said);
     }
-    for (const QString& name : filters)
-        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("TESTO")));
-    parser.addOption(QCommandLineOption(QStringLiteral("help")));
-    parser.addOption(QCommandLineOption(QStringLiteral("version")));
-    // Its own (English) complaints are never shown: every refusal below
-    // is said in the program's words.
-    parser.parse(QStringList{QStringLiteral("tomaria-cli")} + args);
-
-    if (!words.lacking.isEmpty())
-        return fail(err, words.lacking);
-    for (const QString& a : args) {
-        const OptionRow* row = a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))
-            ? findOption(a.mid(2, a.indexOf(QLatin1Char('=')) - 2))
-            : nullptr;
-        if (row && row->value.isEmpty())
-            return fail(err, QStringLiteral("--%1 non vuole un valore").arg(row->name));
-    }
-    if (!words.alone.isEmpty())
-        return fail(err, QStringLiteral("%1 va usato da solo").arg(words.alone));
-    Options o;
-    QString folder;
-    if (const int refused = readValues(parser, o, folder, err))
-        return refused;
-
-    const QString verbName = words.positional.value(0);
+    const QString verbName = head.parser.positionalArguments().value(0);
+    if (head.isSet(QStringLiteral("help")) || head.isSet(QStringLiteral("version")))
+        return fail(err, QStringLiteral("%1 va usato da solo").arg(head.isSet(QStringLiteral("help")) ? u"--help"_s : u"--version"_s));
+    const VerbRow* verb = findVerb(verbName);
     if (!verb)
         return fail(
             err, verbName.isEmpty() ? QStringLiteral("manca il comando") : QStringLiteral("comando sconosciuto \"%1\"").arg(verbName));
-    for (const QString& option : words.given) {
-        if (const OptionRow* row = findOption(option.mid(2)); !row->verbs.isEmpty() && !row->verbs.contains(verbName))
-            return fail(err, QStringLiteral("%1 non vale per %2").arg(option, verbName));
+
+    // The first pass finds the collection and the names that are none of
+    // the verb's options; those the collection takes join the second.
+    VerbParser first(verb, {});
+    first.parser.parse(withProgram);
+    const Collection* collection = verb->takes != Takes::Folder
+        ? Collection::find(first.parser.positionalArguments().value(1).toStdString())
+        : nullptr;
+    QStringList filters;
+    if (verb->filters == Filters::Labels) {
+        for (const LabelsCommand::Option& option : LabelsCommand::options())
+            filters << QLatin1String(option.name);
+    } else if (verb->filters == Filters::Shelf) {
+        filters << QStringLiteral("shelf");
+    } else if (verb->filters == Filters::Search && collection) {
+        const SearchTable* table = first.isSet(QStringLiteral("available")) ? collection->available : collection->search;
+        for (const QString& name : first.parser.unknownOptionNames()) {
+            if (table && !findOption(name) && table->filterFor(name.toStdString()) && !filters.contains(name))
+                filters << name;
+        }
     }
-    if (!words.filters.isEmpty() && verb->filters == Filters::None)
-        return fail(err, QStringLiteral("%1 non accetta filtri").arg(verbName));
-    for (const QString& name : words.filters) {
-        const QString text = filters.contains(name) ? parser.value(name) : QString();
-        o.filters.append({name, text});
+    VerbParser p(verb, filters);
+    if (!p.parser.parse(withProgram)) {
+        const QString said = refusal(p, args, verb, collection);
+        if (!said.isEmpty())
+            return fail(err, said);
+    }
+    if (p.isSet(QStringLiteral("help")) || p.isSet(QStringLiteral("version")))
+        return fail(err, QStringLiteral("%1 va usato da solo").arg(p.isSet(QStringLiteral("help")) ? u"--help"_s : u"--version"_s));
+    Options o;
+    QString folder;
+    if (const int refused = readValues(p, o, folder, err))
+        return refused;
+
+    // The filters in the order given; the labels' unknown options are
+    // refused by the labels' own words.
+    QHash<QString, int> seen;
+    for (const QString& name : p.parser.optionNames()) {
         if (!filters.contains(name))
-            o.labels.unknown << name;
+            continue;
+        const QString text = p.parser.values(name).value(seen[name]++);
+        if (verb->filters == Filters::Labels)
+            o.labels.values.insert(name, text);
+        else
+            o.filters.append({name, text});
     }
-    for (const QString& name : filters) {
-        if (verb->filters == Filters::Labels && parser.isSet(name))
-            o.labels.values.insert(name, parser.value(name));
-    }
+    if (verb->filters == Filters::Labels)
+        o.labels.unknown = p.parser.unknownOptionNames();
     o.labels.withCancelled = o.withCancelled;
     o.labels.out = o.out;
+    o.labels.force = o.force;
 
+    const QStringList words = p.parser.positionalArguments();
     switch (verb->takes) {
     case Takes::Folder:
-        if (words.positional.size() != 1 + verb->words)
+        if (words.size() != 1 + verb->words)
             return fail(err, verb->wrongWords);
-        o.positional = words.positional.mid(1);
+        o.positional = words.mid(1);
         break;
     case Takes::Collection:
-        if (words.positional.size() != 1 + verb->words)
+        if (words.size() != 1 + verb->words)
             return fail(err, verb->wrongWords);
         o.collection = collection;
         if (!o.collection)
-            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(words.positional[1]));
+            return fail(err, QStringLiteral("raccolta sconosciuta \"%1\"").arg(words[1]));
         break;
     case Takes::Archive:
-        if (const int refused = readArchive(words.positional, o, err))
+        if (const int refused = readArchive(words, o, err))
             return refused;
         break;
     }
     if (!verb->plugin.isEmpty() && !VerbPlugins::load(verb->plugin, verbName, err))
         return kBadArguments;
     ProgramFolder::setPath(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-    return verb->run(o, out, err);
+    const int code = verb->run(o, out, err);
+    for (const QString& notice : SideFile::takeNotices())
+        err << "tomaria-cli: " << notice << "\n";
+    return code;
+}
+
+QStringList writingVerbs()
+{
+    return findOption(QStringLiteral("out"))->verbs;
 }
 
 } // namespace CommandLine

@@ -16,6 +16,9 @@ namespace CommandLine {
 int run(const QStringList& args, QTextStream& out, QTextStream& err);
 
 QString usage();
+// The verbs that write a file the user names (--out): each goes through
+// the guard on users' files, and the tests build their table from this.
+QStringList writingVerbs();
 QString version();
 
 } // namespace CommandLine

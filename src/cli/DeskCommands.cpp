@@ -4,6 +4,7 @@
 #include "core/desk/DeskSettings.h"
 #include "core/desk/LendingDesk.h"
 #include "core/desk/Stocktake.h"
+#include "core/storage/CodesFile.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
 #include "core/text/Clock.h"
@@ -103,19 +104,17 @@ int stocktake(const Collection& collection, const QString& shelf, const QString&
         err << "tomaria-cli: l'inventario vale per " << LoanList::collections() << "\n";
         return kTrouble;
     }
-    QFile file(codesFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "tomaria-cli: impossibile leggere " << QDir::toNativeSeparators(codesFile) << ": " << file.errorString() << "\n";
-        return kTrouble;
-    }
     Stocktake count;
     if (!count.begin(collection, shelf)) {
         err << "tomaria-cli: " << count.errorString() << "\n";
         return kTrouble;
     }
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (!Text::trimmed(line).isEmpty())
-            count.scan(line);
+    QString why;
+    if (CodesFile::read(
+            codesFile, [&count](const QString& code) { count.scan(code); }, &why)
+        != CodesFile::Status::Done) {
+        err << "tomaria-cli: impossibile leggere " << QDir::toNativeSeparators(codesFile) << ": " << why << "\n";
+        return kTrouble;
     }
     out << count.title() << "\n"
         << QStringLiteral("Letti %1 codici; contate %2 schede su %3.\n")

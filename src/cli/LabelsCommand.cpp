@@ -87,7 +87,7 @@ QString read(const Given& given, Request& request)
         return QStringLiteral("labels vuole --out FILE.pdf");
     if (!given.out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         return QStringLiteral("--out deve indicare un file .pdf");
-    if (const QString refusal = ExportTarget::pdfRefusal(given.out); !refusal.isEmpty())
+    if (const QString refusal = ExportTarget::refusal(given.out, ExportTarget::Kind::Pdf, given.force); !refusal.isEmpty())
         return refusal;
     request.out = given.out;
     return QString();

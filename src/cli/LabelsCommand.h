@@ -32,6 +32,7 @@ struct Given {
     QStringList unknown;
     bool withCancelled = false;
     QString out;
+    bool force = false; // out may replace an existing file that is no PDF
 };
 
 // What `labels` was asked, read and checked.

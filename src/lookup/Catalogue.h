@@ -33,7 +33,8 @@ struct Catalogue {
 // catalogues the program comes with when the section lists none.
 //
 //   [Cataloghi]
-//   Attesa=8                      ; seconds each catalogue may take
+//   Attesa=8                      ; seconds each catalogue may take (all of
+//                                 ; them together: 20, or Attesa if longer)
 //   Nome1=OPAC SBN
 //   Protocollo1=Z39.50            ; or SRU
 //   Indirizzo1=opac.sbn.it:2100   ; SRU: http://HOST:PORT/PATH

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/text/InputBudget.h"
 #include "lookup/Catalogue.h"
 #include "lookup/CatalogueRecord.h"
 
@@ -29,11 +30,12 @@ struct CatalogueAnswer {
 // SRU. The connection runs in the calling thread (never the screen's): it
 // waits on the socket in short steps, so that `cancel` stops it within a
 // fraction of a second and the time allowed is kept to whatever the server
-// does.
+// does; the host's name is resolved within that time too. An answer over
+// InputBudget::kAnswerBytes is refused as it comes (Garbage).
 namespace CatalogueClient {
 
 // At most this many records are fetched for one ISBN.
-constexpr int kMaxRecords = 10;
+constexpr int kMaxRecords = InputBudget::kAnswerRecords;
 
 // `isbns` are the forms to ask for (any of them may match).
 CatalogueAnswer ask(const Catalogue& catalogue, const QStringList& isbns, int timeoutMs, const std::atomic_bool* cancel = nullptr);

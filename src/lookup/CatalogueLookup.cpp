@@ -1,7 +1,12 @@
 #include "CatalogueLookup.h"
 
+#include "core/text/InputBudget.h"
 #include "core/text/Text.h"
 #include "lookup/Isbn.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
 
 CatalogueLookup CatalogueLookup::run(const QList<Catalogue>& catalogues, const QString& typedIsbn, int timeoutMs,
     const std::atomic_bool* cancel, const std::function<void(const Catalogue&)>& asking)
@@ -12,11 +17,21 @@ CatalogueLookup CatalogueLookup::run(const QList<Catalogue>& catalogues, const Q
         out.result = Result::NotIsbn;
         return out;
     }
+    // One deadline over every catalogue: each may take its time-out, but
+    // the whole look-up no more than the budget (or one time-out, if longer).
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 deadline = std::max<qint64>(timeoutMs, InputBudget::kLookupMs);
     bool anyAnswered = false;
     for (const Catalogue& c : catalogues) {
+        const qint64 left = deadline - clock.elapsed();
+        if (left <= 0) {
+            out.asked << Asked{c.name, CatalogueAnswer::Status::Timeout, QStringLiteral("non interrogato: tempo della ricerca esaurito")};
+            continue;
+        }
         if (asking)
             asking(c);
-        CatalogueAnswer a = CatalogueClient::ask(c, forms, timeoutMs, cancel);
+        CatalogueAnswer a = CatalogueClient::ask(c, forms, int(std::min<qint64>(timeoutMs, left)), cancel);
         out.asked << Asked{c.name, a.status, a.detail};
         if (a.status == CatalogueAnswer::Status::Cancelled) {
             out.result = Result::Cancelled;

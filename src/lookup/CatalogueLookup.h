@@ -4,7 +4,10 @@
 
 #include <functional>
 
-// Asks the catalogues in order for an ISBN as typed, until one has records.
+// Asks the catalogues in order for an ISBN as typed, until one has records:
+// each for at most `timeoutMs`, all of them together for at most
+// InputBudget::kLookupMs (or `timeoutMs` when that is longer); a catalogue
+// left when the time is up is listed as timed out, not asked.
 struct CatalogueLookup {
     enum class Result {
         Found,    // `records` from the catalogue that had them

@@ -75,9 +75,50 @@ bool MarcRecord::readXml(const QByteArray& xml)
     return inRecord && !r.hasError();
 }
 
+namespace {
+
+// A number of `width` decimal digits at `at`; -1 when any is not a digit.
+int digits(const QByteArray& bytes, qsizetype at, int width)
+{
+    int n = 0;
+    for (qsizetype i = at; i < at + width; ++i) {
+        if (bytes[i] < '0' || bytes[i] > '9')
+            return -1;
+        n = n * 10 + (bytes[i] - '0');
+    }
+    return n;
+}
+
+// Whether `bytes` is one ISO 2709 record whose every part lies where its
+// leader and directory say: YAZ's decoder trusts them (and reads its
+// copies as C strings), so a record from a server is checked first.
+bool wellFormedIso2709(const QByteArray& bytes)
+{
+    constexpr char kFieldEnd = 0x1E, kRecordEnd = 0x1D;
+    const qsizetype size = bytes.size();
+    if (size < 26 || size > 99999 || bytes.contains('\0') || digits(bytes, 0, 5) != size || bytes[size - 1] != kRecordEnd
+        || bytes[20] != '4' || bytes[21] != '5')
+        return false;
+    const int base = digits(bytes, 12, 5);
+    if (base < 25 || base >= size || (base - 25) % 12 != 0 || bytes[base - 1] != kFieldEnd)
+        return false;
+    for (qsizetype entry = 24; entry < base - 1; entry += 12) {
+        const int length = digits(bytes, entry + 3, 4);
+        const int start = digits(bytes, entry + 7, 5);
+        if (length < 1 || start < 0 || qsizetype(base) + start + length > size - 1
+            || bytes[qsizetype(base) + start + length - 1] != kFieldEnd)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool MarcRecord::readIso2709(const QByteArray& bytes, const char* charset)
 {
     *this = MarcRecord();
+    if (!wellFormedIso2709(bytes))
+        return false;
     yaz_marc_t mt = yaz_marc_create();
     yaz_marc_xml(mt, YAZ_MARC_MARCXML);
     const bool utf8 = yaz_marc_check_marc21_coding(charset, bytes.constData(), static_cast<int>(bytes.size())) != 0;

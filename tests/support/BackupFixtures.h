@@ -2,6 +2,7 @@
 
 #include "CoreSupport.h"
 
+#include "core/backup/Catalogue.h"
 #include "core/collections/Collection.h"
 #include "core/storage/Record.h"
 #include "core/storage/RecordLayout.h"
@@ -111,6 +112,21 @@ inline QMap<QString, QByteArray> unzipAll(const QString& path)
     }
     zip_discard(z);
     return entries;
+}
+
+// The copies' folder in a program folder.
+inline const QString kCopies = QStringLiteral("Copie_di_sicurezza");
+
+// The catalogue part of a folder's tree: what a copy must hold.
+inline QMap<QString, QByteArray> catalogueOf(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    const auto all = tree(folder, kCopies);
+    for (auto it = all.begin(); it != all.end(); ++it) {
+        if (Catalogue::kindOf(it.key()) != Catalogue::Kind::Unknown)
+            out.insert(it.key(), it.value());
+    }
+    return out;
 }
 
 } // namespace BackupFixtures

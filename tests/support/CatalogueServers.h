@@ -8,10 +8,14 @@
 #include <memory>
 #include <thread>
 
-// Catalogue servers on the loopback address for the lookup tests, each on a
-// free port, stopped when the object goes.
+// Catalogue servers on the loopback address for the lookup tests, stopped
+// when the object goes. Each is started on a port the kernel had free and
+// counts as started only when its own process listens there: a port that
+// another program took first makes it try the next.
 
-// A port of 127.0.0.1 that nothing listens on (a connection is refused).
+// A port of 127.0.0.1 that refuses connections: a socket of this test
+// program is bound to it and never listens, so no other program can take
+// it while the test runs.
 quint16 freePort();
 
 // A Zebra server indexing the hand-written records of tests/data/lookup:
@@ -51,11 +55,13 @@ private:
     bool m_started = false;
 };
 
-// A socket that takes connections and then either never says a word or
-// sends bytes that are no protocol at all and closes.
+// A socket that takes connections and then either never says a word,
+// sends bytes that are no protocol at all and closes, or answers as an SRU
+// server with a body of 50 MB sent, in parts as a network link brings
+// them, for as long as the client reads.
 class RawServer {
 public:
-    enum class Mode { Silent, Garbage };
+    enum class Mode { Silent, Garbage, Flood };
     explicit RawServer(Mode mode);
     ~RawServer();
     quint16 port() const { return m_port; }

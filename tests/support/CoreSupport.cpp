@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 TestFolder::TestFolder()
@@ -37,6 +38,17 @@ void TestFolder::write(const QString& name, const QByteArray& bytes) const
     QFile f(file(name));
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
+}
+
+bool setModifiedFromNow(const QString& path, qint64 seconds)
+{
+    timespec now{};
+    if (::clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return false;
+    const timespec when{now.tv_sec + seconds, now.tv_nsec};
+    // Access time left alone, modification time set.
+    const timespec times[2] = {{0, UTIME_OMIT}, when};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes)

@@ -35,6 +35,11 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Sets the modification time of `path` to `seconds` from now (negative: in
+// the past), to the nanosecond: a test that needs a file older or newer
+// than another says so instead of waiting for the clock.
+bool setModifiedFromNow(const QString& path, qint64 seconds);
+
 // A device that takes `limit` bytes and then fails every write, as a disk
 // that fills up in the middle of a file.
 class FailingDevice : public QIODevice {

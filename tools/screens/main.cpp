@@ -7,6 +7,7 @@
 #include "ui/registry/Screens.h"
 #include "ui/shell/TForm.h"
 #include "ui/backup/TfrmCopie.h"
+#include "ui/tools/TfrmCatalogoInRete.h"
 #include "ui/transfer/TfrmTrasferimento.h"
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/desk/TfrmBancoPrestiti.h"
@@ -20,7 +21,9 @@
 #include <QDir>
 #include <QPixmap>
 #include <QPrinter>
+#include <QCheckBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -73,6 +76,23 @@ int main(int argc, char* argv[])
         grab(&desk, QDir(out).filePath(desk.objectName() + QStringLiteral(".png")));
         TfrmInventario stocktake(Screens::get(Screens::Id::Avvio));
         grab(&stocktake, QDir(out).filePath(stocktake.objectName() + QStringLiteral(".png")));
+    }
+    {
+        // Off, then on with its poster as a PDF.
+        TfrmCatalogoInRete net(Screens::get(Screens::Id::Avvio));
+        grab(&net, QDir(out).filePath(net.objectName() + QStringLiteral(".png")));
+        net.spnPorta()->setValue(38517);
+        net.chkAttivo()->setChecked(true);
+        grab(&net, QDir(out).filePath(net.objectName() + QStringLiteral("Attivo.png")));
+        const QString pdf = QDir(out).filePath(QStringLiteral("AvvisoCatalogoInRete.pdf"));
+        PrintDialog::setHandler([&](QPrinter& printer, const PreparedReport&) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        net.btnStampaClick();
+        PrintDialog::setHandler({});
+        net.chkAttivo()->setChecked(false);
     }
     {
         // Also created for each use; its whole printed set goes beside the

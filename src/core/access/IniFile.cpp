@@ -2,10 +2,10 @@
 
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
+#include "core/storage/SideFile.h"
 #include "core/text/Text.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <string_view>
 #include <utility>
@@ -43,18 +43,19 @@ bool sameName(QStringView a, QStringView b)
 IniFile::IniFile(QString path)
     : m_path(std::move(path))
 {
-    QFile file(m_path);
-    if (!file.exists())
+    // Never through a link, and never a FIFO or a device, which could block
+    // or never end: such a thing is left alone, and read as a file that
+    // cannot be read (so a password file is never taken for an empty one).
+    QByteArray bytes;
+    switch (SideFile::read(m_path, &bytes)) {
+    case SideFile::Got::Absent:
         return;
-    // A FIFO or a device is never read: it could block or never end.
-    if (!DiskFile::isRegular(m_path) || !file.open(QIODevice::ReadOnly)) {
+    case SideFile::Got::Foreign:
+    case SideFile::Got::Unreadable:
         m_readable = false;
         return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_readable = false;
-        return;
+    case SideFile::Got::Read:
+        break;
     }
     // Editors that mark their text with a UTF-8 byte-order mark write UTF-8.
     static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
@@ -143,14 +144,7 @@ bool IniFile::save() const
         bytes += Cp1252::encode(line);
         bytes += "\r\n";
     }
-    QSaveFile file(m_path);
-    // Unbuffered, so that a write the system cuts short (full disk, file
-    // size limit) fails here and never passes as a whole file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (!DiskFile::writeAll(file, bytes.constData(), bytes.size()) || !DiskFile::syncToDisk(file)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // A new file beside it, renamed over it; never written through a link.
+    return SideFile::replace(
+        m_path, [&](QFileDevice& file, QString*) { return DiskFile::writeAll(file, bytes.constData(), bytes.size()); });
 }

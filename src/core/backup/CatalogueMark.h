@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/storage/SideFile.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -12,7 +14,7 @@
 // only their own copies.
 namespace CatalogueMark {
 
-inline const QString kFileName = QStringLiteral("Tomaria-catalogo.ini");
+inline const QString kFileName = SideFile::kCatalogueMark;
 
 // The identity of the catalogue in `program` (with its trailing
 // separator); made and stored when `create` and there is none yet. Empty

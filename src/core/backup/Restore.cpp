@@ -5,7 +5,7 @@
 #include "core/backup/CatalogueMark.h"
 #include "core/backup/StagingFolder.h"
 #include "core/backup/SafetyCopy.h"
-#include "core/backup/ZipArchive.h"
+#include "core/storage/ZipArchive.h"
 #include "core/collections/Collection.h"
 #include "core/access/SettingsFile.h"
 #include "core/storage/AppendJournal.h"
@@ -107,9 +107,13 @@ QString examine(zip_t* z, const QString& program, std::vector<Entry>& entries)
     if (!anyFile)
         return QStringLiteral("lo zip non contiene un catalogo");
     // Restoring it would remove every card and put none back.
-    if (std::none_of(entries.begin(), entries.end(), [](const Entry& e) { return e.kind == Catalogue::Kind::Archive; }))
-        return QStringLiteral("lo zip non contiene alcun archivio di schede (Libri.pro, DVD.pro, AAAA.art): "
-                              "ripristinarlo toglierebbe tutte le schede");
+    if (std::none_of(entries.begin(), entries.end(), [](const Entry& e) { return e.kind == Catalogue::Kind::Archive; })) {
+        QStringList archives;
+        for (const Collection* c : Collection::all())
+            archives << c->archiveName(QStringLiteral("AAAA"));
+        return QStringLiteral("lo zip non contiene alcun archivio di schede (%1): ripristinarlo toglierebbe tutte le schede")
+            .arg(archives.join(QStringLiteral(", ")));
+    }
     return {};
 }
 

@@ -4,7 +4,7 @@
 #include "core/backup/Catalogue.h"
 #include "core/backup/CatalogueMark.h"
 #include "core/backup/StagingFolder.h"
-#include "core/backup/ZipArchive.h"
+#include "core/storage/ZipArchive.h"
 #include "core/collections/Collection.h"
 #include "core/access/SettingsFile.h"
 #include "core/storage/AppendJournal.h"

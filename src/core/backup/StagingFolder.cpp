@@ -18,6 +18,12 @@ bool old(const QFileInfo& info)
     return info.lastModified().secsTo(QDateTime::currentDateTime()) > kGraceSeconds;
 }
 
+std::function<void(const QString&)>& testHook()
+{
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
 } // namespace
 
 StagingFolder::StagingFolder(const QString& parent, const QString& prefix)
@@ -35,8 +41,30 @@ StagingFolder::StagingFolder(const QString& parent, const QString& prefix)
 
 StagingFolder::~StagingFolder()
 {
+    if (m_dir.isValid() && m_dir.autoRemove() && m_lock && QFileInfo::exists(m_dir.path())) {
+        // The contents go first, the mark last: a stop in between leaves a
+        // folder whose mark nobody holds, which the next removeDead takes at
+        // once, never a folder without its mark, which waits out the grace.
+        const QDir dir(m_dir.path());
+        const auto entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo& entry : entries) {
+            if (entry.fileName() == kAlive)
+                continue;
+            if (entry.isDir() && !entry.isSymLink())
+                QDir(entry.filePath()).removeRecursively();
+            else
+                QFile::remove(entry.filePath());
+        }
+        if (testHook())
+            testHook()(m_dir.path());
+    }
     m_lock.reset();
     m_alive.close();
+}
+
+void StagingFolder::setTestHook(std::function<void(const QString& folder)> hook)
+{
+    testHook() = std::move(hook);
 }
 
 QString StagingFolder::name() const

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class FileLock;
@@ -35,6 +36,10 @@ public:
     // program holds, and (beside the copies) the unfinished zips that
     // copies of earlier versions left beside them. Returns how many.
     static int removeDead(const QString& parent, const QString& prefix);
+
+    // Tests see the folder at the end of the work, its contents removed and
+    // its mark still held.
+    static void setTestHook(std::function<void(const QString& folder)> hook);
 
 private:
     QTemporaryDir m_dir;

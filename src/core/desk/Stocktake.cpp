@@ -5,11 +5,11 @@
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/storage/RecordStore.h"
+#include "core/storage/SideFile.h"
 #include "core/text/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -33,7 +33,7 @@ QByteArray shelfKey(const QString& shelf)
 
 QString Stocktake::fileName()
 {
-    return QStringLiteral("Inventario.txt");
+    return SideFile::kStocktake;
 }
 
 QString Stocktake::verdictText(Verdict verdict)
@@ -181,23 +181,21 @@ bool Stocktake::save() const
 {
     if (!m_collection)
         return false;
-    QSaveFile file(path());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
     QByteArray text = (kHeader + QLatin1Char('\n') + kCollection + Text::latin1(m_collection->key) + QLatin1Char('\n') + kShelf + m_shelf
         + QLatin1Char('\n'))
                           .toUtf8();
     for (const Scan& s : m_scans)
         text += s.code.toUtf8() + '\n';
-    return file.write(text) == text.size() && file.commit();
+    // A new file renamed over the old one, never through a link.
+    return SideFile::replace(path(), [&](QFileDevice& file, QString*) { return DiskFile::writeAll(file, text.constData(), text.size()); });
 }
 
 bool Stocktake::record(const QString& code) const
 {
     // One line added and flushed per scan: a stop at any moment loses at
     // most the scan being written, and a part line is read as no code.
-    QFile file(path());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    QFile file;
+    if (!SideFile::open(file, path(), QIODevice::WriteOnly | QIODevice::Append))
         return false;
     const QByteArray line = Text::trimmed(code).toUtf8() + '\n';
     return file.write(line) == line.size() && file.flush() && DiskFile::syncToDisk(file);
@@ -205,17 +203,19 @@ bool Stocktake::record(const QString& code) const
 
 bool Stocktake::pending()
 {
-    return QFileInfo(path()).isFile();
+    // A link or special file under the name is no stocktake: left alone.
+    if (SideFile::standing(path()) == SideFile::Standing::Foreign)
+        SideFile::noticeForeign(path());
+    return SideFile::standing(path()) == SideFile::Standing::Regular;
 }
 
 bool Stocktake::load()
 {
-    QFile file(path());
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray all;
+    if (SideFile::read(path(), &all, qint64(256) << 20) != SideFile::Got::Read) {
         m_error = QStringLiteral("impossibile leggere %1").arg(fileName());
         return false;
     }
-    const QByteArray all = file.readAll();
     QStringList lines = QString::fromUtf8(all).split(QLatin1Char('\n'));
     // The text after the last line break is a line not finished.
     lines.removeLast();

@@ -104,7 +104,7 @@ bool write(const Collection& collection, const QString& archivePath, QIODevice& 
         for (std::size_t i = 0; i < layout.fields.size(); ++i) {
             if (i > 0)
                 buffer += kSeparator;
-            appendValue(buffer, TextSlot::read(record, layout.fields[i], layout.kind));
+            appendValue(buffer, TextSlot::readAsIs(record, layout.fields[i], layout.kind));
         }
         buffer.append(kRowEnd.data(), qsizetype(kRowEnd.size()));
         ++rows;

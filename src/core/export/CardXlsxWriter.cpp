@@ -128,10 +128,18 @@ bool writeWorkbook(
     lxw_worksheet* sheet = workbook_add_worksheet(book, name.constData());
     // "@": the text format, so that a value typed over one stays text too.
     lxw_format* text = workbook_add_format(book);
-    format_set_num_format(text, "@");
     lxw_format* heading = workbook_add_format(book);
-    format_set_num_format(heading, "@");
-    format_set_bold(heading);
+    if (text && heading) {
+        format_set_num_format(text, "@");
+        format_set_num_format(heading, "@");
+        format_set_bold(heading);
+    }
+    if (!sheet || !text || !heading) {
+        // A sheet name or a format the library refused: nothing to write into.
+        workbook_close(book);
+        o.reason = QStringLiteral("impossibile creare il foglio di calcolo");
+        return false;
+    }
 
     std::vector<int> widths(layout.fields.size(), kMinWidth);
     lxw_error error = LXW_NO_ERROR;
@@ -152,11 +160,9 @@ bool writeWorkbook(
         }
         ++row;
         for (std::size_t i = 0; i < layout.fields.size(); ++i) {
-            // The value as a card shows it (TextSlot::read), straight from
-            // the slot's bytes to UTF-8 with no string in between.
-            std::string_view value = TextSlot::raw(record, layout.fields[i], layout.kind);
-            if (layout.kind == SlotKind::LengthByte)
-                value = Text::trimmed(value);
+            // The stored characters as the complete export gives them
+            // (TextSlot::readAsIs), straight from the slot's bytes to UTF-8.
+            const std::string_view value = TextSlot::raw(record, layout.fields[i], layout.kind);
             if (value.empty())
                 continue;
             widths[i] = std::max(widths[i], widthOf(value));

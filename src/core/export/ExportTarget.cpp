@@ -1,18 +1,20 @@
 #include "ExportTarget.h"
 
 #include "core/access/PasswordFile.h"
+#include "core/access/SettingsFile.h"
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/export/CardXlsx.h"
 #include "core/export/Spreadsheet.h"
-#include "core/access/SettingsFile.h"
-#include "core/storage/AppendJournal.h"
+#include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
+#include "core/storage/SideFile.h"
 #include "core/text/Text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -21,18 +23,12 @@
 
 namespace {
 
-// A name that an archive, the password file, the settings file or an
-// append's journal has or would have, compared without regard to case as
-// Windows finds files; any year's article archive counts.
-bool isProgramFile(QString name)
+bool isArchiveName(const QString& name)
 {
-    if (name.endsWith(AppendJournal::kSuffix, Qt::CaseInsensitive))
-        name.chop(AppendJournal::kSuffix.size());
-    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0 || name.compare(SettingsFile::name(), Qt::CaseInsensitive) == 0)
-        return true;
     for (const Collection* c : Collection::all()) {
         if (c->yearly()) {
-            if (name.endsWith(Text::latin1(c->yearlySuffix), Qt::CaseInsensitive))
+            const QString suffix = Text::latin1(c->yearlySuffix);
+            if (name.endsWith(suffix, Qt::CaseInsensitive))
                 return true;
         } else if (name.compare(c->archiveName(), Qt::CaseInsensitive) == 0) {
             return true;
@@ -41,34 +37,41 @@ bool isProgramFile(QString name)
     return false;
 }
 
+bool isExecutableName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(tomaria(-cli)?(\\.exe)?|.*\\.(exe|dll|so(\\.[0-9.]+)?|dylib|bat|cmd|com))$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(name).hasMatch();
+}
+
 // Whether `folder` is the program folder itself, by the system's identity
-// of the two (device and inode), so that a second name of the folder (a
-// link to it, a bind mount) is found too.
+// of the two, so that a second name of it (a link, a bind mount) counts.
 bool isProgramFolder(const QString& folder)
 {
+    const DiskFile::Identity a = DiskFile::identityOf(folder);
+    const DiskFile::Identity b = DiskFile::identityOf(ProgramFolder::path());
+    return a.valid && b.valid && a.device == b.device && a.inode == b.inode;
+}
+
+// A file of the program folder by what it is: any executable there.
+bool isExecutableThere(const QString& path)
+{
 #ifndef Q_OS_WIN
-    struct stat a {
-    }, b{};
-    if (::stat(QFile::encodeName(folder).constData(), &a) != 0)
-        return false;
-    if (::stat(QFile::encodeName(ProgramFolder::path()).constData(), &b) != 0)
-        return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111) != 0;
 #else
-    const QString mine = QFileInfo(ProgramFolder::path()).canonicalFilePath();
-    const QString theirs = QFileInfo(folder).canonicalFilePath();
-    return !mine.isEmpty() && mine.compare(theirs, Qt::CaseInsensitive) == 0;
+    Q_UNUSED(path);
+    return false;
 #endif
 }
 
-// Where a link points, relative targets taken from the link's folder;
-// empty when `path` is no link.
+// Where a link points, relative targets read from the link's folder; empty
+// when `path` is no link.
 QString linkTarget(const QString& path)
 {
 #ifndef Q_OS_WIN
-    const QByteArray encoded = QFile::encodeName(path);
     QByteArray buffer(4096, '\0');
-    const ssize_t n = ::readlink(encoded.constData(), buffer.data(), static_cast<std::size_t>(buffer.size()));
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer.data(), static_cast<std::size_t>(buffer.size()));
     if (n <= 0)
         return {};
     const QString target = QFile::decodeName(buffer.left(n));
@@ -79,58 +82,123 @@ QString linkTarget(const QString& path)
 #endif
 }
 
-// `ours` tells a file of the same kind that this program wrote, which may
-// be replaced; `kind` names that kind in the refusal.
-QString refusalFor(const QString& path, bool (*ours)(const QString&), const QString& kind)
+// Whether writing `path` would land on a file of the program folder: any
+// name on the way (the one given and each link it leads through) that is
+// such a file there, or an existing file that is one of them under another
+// name (a hard link, a second name of the folder).
+bool landsOnProgramFile(const QString& path)
 {
-    // Every name on the way counts, the one given and each link it leads
-    // through: the file replaced is at the end of the chain, and a link
-    // under an archive's name would itself be opened as that archive.
     QString at = QFileInfo(path).absoluteFilePath();
     for (int hops = 0; hops < 40 && !at.isEmpty(); ++hops) {
         const QFileInfo hop(at);
-        if (isProgramFile(hop.fileName()) && isProgramFolder(hop.absolutePath()))
-            return QStringLiteral("%1 è un archivio, il file delle password o un file di impostazioni del programma: "
-                                  "l'esportazione non lo sostituisce")
-                .arg(QDir::toNativeSeparators(path));
-        const QString next = linkTarget(at);
-        if (next.isEmpty())
-            break;
-        at = next;
+        if (isProgramFolder(hop.absolutePath()) && (ExportTarget::isProgramFileName(hop.fileName()) || isExecutableThere(at)))
+            return true;
+        at = linkTarget(at);
     }
-    const QFileInfo target(path);
-    if (target.exists() && !ours(target.filePath()))
-        return QStringLiteral("%1 esiste e non è %2 scritto da questo programma: l'esportazione non lo sostituisce")
-            .arg(QDir::toNativeSeparators(path), kind);
-    return QString();
+    const DiskFile::Identity target = DiskFile::identityOf(path);
+    if (!target.valid)
+        return false;
+    const QDir program(ProgramFolder::path());
+    const auto entries = program.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (!ExportTarget::isProgramFileName(entry.fileName()) && !isExecutableThere(entry.filePath()))
+            continue;
+        const DiskFile::Identity theirs = DiskFile::identityOf(entry.filePath());
+        if (theirs.valid && theirs.device == target.device && theirs.inode == target.inode)
+            return true;
+    }
+    return false;
+}
+
+bool isPdf(const QString& path)
+{
+    QFile file(path);
+    return DiskFile::isRegular(path) && file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
+}
+
+bool isOurs(const QString& path, ExportTarget::Kind kind)
+{
+    switch (kind) {
+    case ExportTarget::Kind::Spreadsheet:
+        return Spreadsheet::isOurs(path);
+    case ExportTarget::Kind::CompleteCsv:
+        return CardCsv::isOurs(path);
+    case ExportTarget::Kind::CompleteXlsx:
+        return CardXlsx::isOurs(path);
+    case ExportTarget::Kind::Pdf:
+        return isPdf(path);
+    }
+    return false;
+}
+
+QString kindText(ExportTarget::Kind kind)
+{
+    switch (kind) {
+    case ExportTarget::Kind::Spreadsheet:
+        return QStringLiteral("un foglio di calcolo");
+    case ExportTarget::Kind::CompleteCsv:
+        return QStringLiteral("un file CSV completo");
+    case ExportTarget::Kind::CompleteXlsx:
+        return QStringLiteral("un foglio .xlsx completo");
+    case ExportTarget::Kind::Pdf:
+        return QStringLiteral("un file PDF");
+    }
+    return {};
 }
 
 } // namespace
 
 namespace ExportTarget {
 
-QString refusal(const QString& path)
+bool isProgramFileName(const QString& name)
 {
-    return refusalFor(path, &Spreadsheet::isOurs, QStringLiteral("un foglio di calcolo"));
+    if (name.compare(PasswordFile::kFileName, Qt::CaseInsensitive) == 0 || name.compare(SettingsFile::name(), Qt::CaseInsensitive) == 0
+        || isExecutableName(name) || isArchiveName(name))
+        return true;
+    for (const SideFile::Row& row : SideFile::rows()) {
+        if (!row.afterArchive && name.compare(row.name, Qt::CaseInsensitive) == 0)
+            return true;
+        if (row.afterArchive && name.endsWith(row.name, Qt::CaseInsensitive) && isArchiveName(name.chopped(row.name.size())))
+            return true;
+    }
+    return false;
 }
 
-QString csvRefusal(const QString& path)
+Check check(const QString& path, Kind kind)
 {
-    return refusalFor(path, &CardCsv::isOurs, QStringLiteral("un file CSV completo"));
+    const QString shown = QDir::toNativeSeparators(path);
+    if (path.isEmpty())
+        return {Verdict::Refuse, QStringLiteral("nessun file indicato")};
+    if (landsOnProgramFile(path))
+        return {Verdict::Refuse,
+            QStringLiteral("%1 è un file del catalogo o del programma (archivio, giornale, copia di ricerca, "
+                           "impostazioni, password, inventario, eseguibile o libreria): non viene sostituito")
+                .arg(shown)};
+    const QFileInfo target(path); // through every link
+    if (target.isDir())
+        return {Verdict::Refuse, QStringLiteral("%1 è una cartella: non viene sostituita").arg(shown)};
+    if (target.exists() && !target.isFile())
+        return {Verdict::Refuse, QStringLiteral("%1 è un file speciale (dispositivo, FIFO o socket): non viene sostituito").arg(shown)};
+    if (!target.exists() && target.isSymLink())
+        return {Verdict::Refuse, QStringLiteral("%1 è un collegamento a un file che non esiste: non viene seguito").arg(shown)};
+    if (target.exists() && !isOurs(path, kind))
+        return {Verdict::Ask, QStringLiteral("%1 esiste già e non è %2 scritto da questo programma").arg(shown, kindText(kind))};
+    return {};
 }
 
-QString xlsxRefusal(const QString& path)
+QString refusal(const QString& path, Kind kind, bool force)
 {
-    return refusalFor(path, &CardXlsx::isOurs, QStringLiteral("un foglio .xlsx completo"));
+    const Check c = check(path, kind);
+    if (c.verdict == Verdict::Refuse)
+        return c.message;
+    if (c.verdict == Verdict::Ask && !force)
+        return c.message + QStringLiteral(": non viene sostituito senza --force");
+    return {};
 }
 
-QString pdfRefusal(const QString& path)
+QString question(const QString& path)
 {
-    const QFileInfo target(path);
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)
-        || (target.exists() && !target.canonicalFilePath().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)))
-        return QStringLiteral("%1 non è un file PDF: non viene sostituito").arg(QDir::toNativeSeparators(path));
-    return QString();
+    return QStringLiteral("%1 esiste già. Vuoi sostituirlo?").arg(QDir::toNativeSeparators(path));
 }
 
 } // namespace ExportTarget

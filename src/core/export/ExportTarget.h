@@ -2,29 +2,53 @@
 
 #include <QString>
 
-// Where an export may write its spreadsheet. It replaces the file it names,
-// so it must never name one of the program's archives, its password file,
-// its settings file or an append's journal (whether or not the file is
-// there yet: a spreadsheet under an archive's name would later be read as
-// cards), however it is reached: through links, or through a second name
-// of the program folder, which is recognised by its device and inode. Nor
-// may it name an existing file that is not a spreadsheet this program wrote.
+// The one guard on every file written where the user says: each --out of
+// the command line and each file chosen in a save or print dialog. Never
+// written: a catalogue file, a side file or a program file of the program
+// folder (archives of any collection and year, their journals and compact
+// copies, the settings, identity, password and stocktake files, the
+// executables and libraries), whether or not it is there yet and however
+// it is reached (through links, a second name of the folder, a hard link:
+// the system's identity of the file is compared); nor a folder, a device, a
+// FIFO or a socket, nor a link to one. An existing file that this program
+// wrote of the same kind is replaced; any other existing file only after a
+// question on a screen, and on the command line only with --force.
 namespace ExportTarget {
 
-// Empty when `path` may be written; otherwise why not, in Italian.
-QString refusal(const QString& path);
+// What is written: says which existing files are "ours" and so replaced
+// without a question.
+enum class Kind {
+    Spreadsheet,  // the export's spreadsheet (.xls)
+    CompleteCsv,  // the complete CSV
+    CompleteXlsx, // the complete .xlsx
+    Pdf,          // label sheets, reminder letters, print to a PDF file
+};
 
-// The same for the complete CSV: an existing file is replaced only when it
-// is a complete CSV this program wrote.
-QString csvRefusal(const QString& path);
+enum class Verdict {
+    Write,  // nothing there, or a file of this kind this program wrote
+    Ask,    // an existing file of another kind: replaced only if the user says so
+    Refuse, // never written
+};
 
-// The same for the complete export as a spreadsheet file (.xlsx).
-QString xlsxRefusal(const QString& path);
+struct Check {
+    Verdict verdict = Verdict::Write;
+    QString message; // Italian: the refusal, or the reason behind Ask
+};
 
-// The same for a PDF file (the label sheets): `path` must end in ".pdf"
-// (callers that name the option say so first), and an existing file is replaced only when what it leads to, through
-// every link, is a ".pdf" too, so that a link named .pdf that leads to an
-// archive or the password file is refused.
-QString pdfRefusal(const QString& path);
+Check check(const QString& path, Kind kind);
+
+// The command line's reading: empty when `path` may be written; otherwise
+// the refusal, in Italian. An existing file of another kind is replaced
+// only with `force`.
+QString refusal(const QString& path, Kind kind, bool force);
+
+// The question a screen asks before replacing a file of another kind.
+QString question(const QString& path);
+
+// Whether `name` (without folder) is one that a file of the program folder
+// has or would have: an archive, a side file, a settings or password file,
+// an executable or a library. Compared as Windows finds files, without
+// regard to case.
+bool isProgramFileName(const QString& name);
 
 } // namespace ExportTarget

@@ -18,34 +18,36 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+
+#include <xxhash.h>
 
 namespace {
 
 const QString kYes = QStringLiteral("S\u00ec");
 const QString kNo = QStringLiteral("No");
 
-constexpr std::uint64_t kFnvBasis = 14695981039346656037ull;
-
-std::uint64_t fnv(std::uint64_t hash, const char* data, qint64 size)
-{
-    for (qint64 i = 0; i < size; ++i) {
-        hash ^= static_cast<unsigned char>(data[i]);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-// A code as the searches compare it: trimmed, A-Z in lower case.
+// A code as the searches compare it: trimmed, A-Z in lower case, hashed
+// by xxHash.
 std::uint64_t codeHash(std::string_view bytes)
 {
     const std::string_view code = Text::trimmed(bytes);
-    std::uint64_t hash = kFnvBasis;
-    for (const char c : code) {
-        hash ^= static_cast<unsigned char>(Text::foldAZ(c));
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    std::string folded(code);
+    for (char& c : folded)
+        c = Text::foldAZ(c);
+    return XXH3_64bits(folded.data(), folded.size());
 }
+
+// xxHash's running state of a file's bytes, freed when it goes.
+struct FileHash {
+    XXH3_state_t* state = XXH3_createState();
+    FileHash() { XXH3_64bits_reset(state); }
+    ~FileHash() { XXH3_freeState(state); }
+    FileHash(const FileHash&) = delete;
+    FileHash& operator=(const FileHash&) = delete;
+    void add(const char* data, qint64 size) { XXH3_64bits_update(state, data, std::size_t(size)); }
+    std::uint64_t value() const { return XXH3_64bits_digest(state); }
+};
 
 // A cell's line breaks, whatever the office program wrote: CR LF as the
 // card screens store them in a field of several lines, one blank each in
@@ -131,9 +133,9 @@ bool plainAscii(const QByteArray& bytes)
     return true;
 }
 
-// TextSlot::write for a value already in its stored form (Windows-1252,
-// trimmed for a length-byte slot, within the capacity): the same bytes,
-// without the round trip through a string.
+// TextSlot::write and TextSlot::writeAsIs for a value already in its
+// stored form (Windows-1252, trimmed where it must be, within the
+// capacity): the same bytes, without the round trip through a string.
 void storeBytes(char* record, const FieldDef& field, SlotKind kind, std::string_view bytes)
 {
     char* slot = record + field.offset;
@@ -243,7 +245,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
     unsigned char lo = 0x80, hi = 0xBF; // the range of the next one
     int line = 1, column = 0, seqLine = 1, seqColumn = 0, seqByte = 0;
     bool lastCr = false;
-    std::uint64_t hash = kFnvBasis;
+    FileHash hash;
     QByteArray block(64 * 1024, Qt::Uninitialized);
     bool first = true;
     for (;;) {
@@ -252,7 +254,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
             return false;
         if (got == 0)
             break;
-        hash = fnv(hash, block.constData(), got);
+        hash.add(block.constData(), got);
         if (scan.head.size() < 8192)
             scan.head += block.left(std::min<qint64>(got, 8192 - scan.head.size()));
         qint64 i = 0;
@@ -325,7 +327,7 @@ bool CardImport::scanBytes(QIODevice& file, Scan& scan)
         scan.invalid = true;
         scan.invalidLine = seqLine, scan.invalidColumn = seqColumn, scan.invalidByte = seqByte;
     }
-    m_fileHash = hash;
+    m_fileHash = hash.value();
     return true;
 }
 
@@ -338,6 +340,7 @@ bool CardImport::header(const QList<QByteArray>& cells, int line)
     for (const QByteArray& cell : cells)
         m_header << Text::trimmed(lineBreaks(decode(cell), false));
     m_complete = !m_xlsx && m_separator == ';' && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
+    m_completeXlsx = m_xlsx && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
     // The complete CSV without the byte-order mark every export writes:
     // saved again by another program, most likely a spreadsheet.
     m_resaved = !m_xlsx && !m_byteOrderMark && m_header.join(QLatin1Char(';')) == CardCsv::header(m_collection);
@@ -398,10 +401,13 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
     const FieldDef* cancelled = layout.find("Annullata");
     const FieldDef* validated = layout.find("Convalida");
     record.clear();
-    // The flags as the card screens write them, unless a column says otherwise.
-    if (validated)
+    // The flags as the card screens write them, unless a column says
+    // otherwise; a complete export says it for every card, an empty flag
+    // included (a card the searches never list stays so).
+    const bool asStored = givesBackAsStored();
+    if (validated && !asStored)
         record.setText(validated->name, kNo);
-    if (cancelled)
+    if (cancelled && !asStored)
         record.setText(cancelled->name, kNo);
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const int column = static_cast<int>(i) + 1;
@@ -417,7 +423,7 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             // The common cell, checked on its bytes: the rules below that
             // could find something in it take the long way.
             const std::string_view bytes(cells[i].constData(), static_cast<std::size_t>(cells[i].size()));
-            const std::string_view stored = layout.kind == SlotKind::LengthByte ? Text::trimmed(bytes) : bytes;
+            const std::string_view stored = layout.kind == SlotKind::LengthByte && !asStored ? Text::trimmed(bytes) : bytes;
             const std::string_view shown = Text::trimmed(stored);
             const bool spreadsheetRule = !untouched
                 && (f.name == m_collection.roles.dewey || m_collection.isDateField(f.name)
@@ -434,7 +440,7 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             continue;
         }
         const QString value = m_complete ? decode(cells[i]) : lineBreaks(decode(cells[i]), ImportNames::multiLine(m_collection, f.name));
-        QString stored = layout.kind == SlotKind::LengthByte ? Text::trimmed(value) : value;
+        QString stored = layout.kind == SlotKind::LengthByte && !asStored ? Text::trimmed(value) : value;
         if (const QString ch = unencodable(stored); !ch.isEmpty()) {
             const QString code = QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0'));
             problem(line, column, QStringLiteral("il carattere \"%1\" (U+%2) non si può scrivere in Windows-1252").arg(ch, code));
@@ -475,7 +481,7 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
                     .arg(Text::trimmed(stored)));
             continue;
         }
-        if (&f == cancelled) {
+        if (&f == cancelled && !asStored) {
             const QString flag = Text::trimmed(stored);
             if (flag.isEmpty())
                 continue;
@@ -497,6 +503,10 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
                         .arg(name));
                 continue;
             }
+        }
+        if (asStored) {
+            TextSlot::writeAsIs(record.bytes().data(), f, layout.kind, stored);
+            continue;
         }
         if (&f == validated && Text::trimmed(stored).isEmpty())
             continue;
@@ -546,9 +556,17 @@ bool CardImport::loadArchiveCodes(const QString& archive)
     RecordStore store;
     if (!store.open(archive, m_collection.layout->size, RecordStore::Mode::ReadExisting))
         return true; // no archive yet: no code in it
+    return collectCodes(store, store.count());
+}
+
+bool CardImport::collectCodes(const RecordStore& store, qint64 records)
+{
+    m_archiveCodes.clear();
+    if (!m_codeField)
+        return true;
     const FieldDef& code = *m_codeField;
     const SlotKind kind = m_collection.layout->kind;
-    const bool scanned = store.scan([&](const char* rec, qint64 index) {
+    const bool scanned = store.scanRange(0, records, [&](const char* rec, qint64 index) {
         const std::string_view raw = TextSlot::raw(rec, code, kind);
         if (!Text::trimmed(raw).empty())
             m_archiveCodes.emplace_back(codeHash(raw), index + 1);
@@ -556,6 +574,31 @@ bool CardImport::loadArchiveCodes(const QString& archive)
     });
     std::sort(m_archiveCodes.begin(), m_archiveCodes.end());
     return scanned;
+}
+
+bool CardImport::repeatsArchiveCode(const QByteArray& records)
+{
+    if (!m_codeField || m_archiveCodes.empty())
+        return false;
+    const RecordLayout& layout = *m_collection.layout;
+    bool repeats = false;
+    for (qsizetype at = 0; at + layout.size <= records.size(); at += layout.size) {
+        const std::string_view raw = TextSlot::raw(records.constData() + at, *m_codeField, layout.kind);
+        if (Text::trimmed(raw).empty())
+            continue;
+        const std::uint64_t hash = codeHash(raw);
+        const auto found = std::lower_bound(m_archiveCodes.begin(), m_archiveCodes.end(), std::make_pair(hash, qint64(0)));
+        if (found == m_archiveCodes.end() || found->first != hash)
+            continue;
+        repeats = true;
+        ++m_duplicateCount;
+        if (m_duplicates.size() < kKeptProblems)
+            m_duplicates.append({0, 0,
+                QStringLiteral("il codice \"%1\" è già nell'archivio (scheda %2): la scheda è stata aggiunta durante l'importazione")
+                    .arg(Cp1252::decode(Text::trimmed(raw)))
+                    .arg(found->second)});
+    }
+    return repeats;
 }
 
 CsvReader::Status CardImport::readRows(QIODevice& file, const std::function<bool(CsvReader::Row&)>& onRow)
@@ -690,7 +733,8 @@ bool CardImport::check(QIODevice& file, const Options& options)
         }
         return true;
     });
-    if (!haveHeader && m_problemCount == 0)
+    // A run interrupted before the heading was read found no fault in it.
+    if (!haveHeader && m_problemCount == 0 && !(m_watch && m_watch->cancelled()))
         problem(1, 0, QStringLiteral("manca la riga di intestazione con i nomi delle colonne"));
     m_fileCodes.clear();
     m_archiveCodes.clear();
@@ -810,10 +854,27 @@ CardImport::Outcome CardImport::run(QIODevice& file, const Options& options, con
         outcome.nothingAdded = !store.undoFailed();
         return outcome;
     }
+    // Under the lock now: where the cards go, and the codes checked again,
+    // since a card with one of the file's codes may have been saved
+    // between the check and the lock.
+    const qint64 start = store.count();
+    const bool recheck = !options.allowDuplicates && m_codeField;
+    if (recheck && !collectCodes(store, start)) {
+        store.cancelAppend();
+        outcome.status = Outcome::Status::Failed;
+        outcome.reason = store.errorString();
+        outcome.nothingAdded = !store.undoFailed();
+        return outcome;
+    }
+    bool raced = false;
     watch.pass = Pass::Write;
     watch.rows = 0;
     int batches = 0;
     const bool written = write(file, [&](const QByteArray& records, int) {
+        if (recheck && repeatsArchiveCode(records)) {
+            raced = true;
+            return false;
+        }
         if (watch.cancelled() || !store.appendBatch(records))
             return false;
         AppendJournal::testPausePoint(++batches);
@@ -823,8 +884,13 @@ CardImport::Outcome CardImport::run(QIODevice& file, const Options& options, con
         finished(Pass::Write);
         outcome.status = Outcome::Status::Imported;
         outcome.archiveCards = store.index();
+        outcome.firstWritten = start + 1;
+        m_archiveCodes.clear();
         return outcome;
     }
+    m_archiveCodes.clear();
+    if (raced && store.cancelAppend())
+        return outcome; // Refused: duplicates() names the code
     const bool cancelled = watch.cancelled();
     QString reason = store.errorString();
     if (!written && !m_problems.isEmpty())

@@ -15,6 +15,7 @@
 
 class QIODevice;
 class Record;
+class RecordStore;
 struct Collection;
 struct FieldDef;
 
@@ -59,6 +60,11 @@ public:
         bool nothingAdded = true;
         bool openFailed = false; // Failed before anything was begun: the archive could not be opened
         qint64 archiveCards = 0; // Imported and written: the cards in the archive now
+        // Imported and written: the position (from 1) of the first card
+        // written, read under the archive's lock with the cards that follow
+        // it up to archiveCards; the positions a screen or the command
+        // line reports come from here, never from a size read outside it.
+        qint64 firstWritten = 0;
     };
 
     struct Problem {
@@ -116,6 +122,10 @@ public:
     // byte-order mark, ";" and header), whose values are taken as written:
     // no spreadsheet has mended or changed them.
     bool takesValuesAsWritten() const { return m_complete && m_byteOrderMark; }
+    // Whether the file is a complete export of this collection (the CSV as
+    // written, or the .xlsx): every stored value is then given back as it
+    // was, blanks and odd flags included, and nothing is filled in.
+    bool givesBackAsStored() const { return takesValuesAsWritten() || m_completeXlsx; }
     // Whether the file was read as a spreadsheet file (.xlsx).
     bool isXlsx() const { return m_xlsx; }
 
@@ -152,6 +162,10 @@ private:
     bool card(const QList<QByteArray>& cells, int line, Record& record);
     void checkCode(const Record& record, int line);
     bool loadArchiveCodes(const QString& archive);
+    bool collectCodes(const RecordStore& store, qint64 records);
+    // Whether a card of `records` repeats a code of m_archiveCodes; says so
+    // among the duplicates.
+    bool repeatsArchiveCode(const QByteArray& records);
     QString decode(const QByteArray& bytes) const;
     void problem(int line, int column, const QString& text);
     void warning(int line, int column, const QString& text);
@@ -176,6 +190,7 @@ private:
     // The file is a complete CSV of this program (its header, ";"): its
     // values are the cards' own and come back as they are, line breaks too.
     bool m_complete = false;
+    bool m_completeXlsx = false; // a .xlsx whose header is the complete export's
     QStringList m_header;
     std::vector<const FieldDef*> m_fields; // one per header column; nullptr: an empty trailing column
     qsizetype m_namedColumns = 0;

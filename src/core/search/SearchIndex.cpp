@@ -2,6 +2,7 @@
 
 #include "core/search/Threads.h"
 #include "core/storage/RecordStore.h"
+#include "core/storage/SideFile.h"
 
 #include <QFile>
 
@@ -9,6 +10,8 @@
 #include <atomic>
 #include <cstring>
 #include <iterator>
+
+#include <xxhash.h>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -151,21 +154,7 @@ void SearchIndex::setSettle(std::chrono::nanoseconds settle)
 
 std::uint64_t SearchIndex::checksum(const char* data, std::size_t size)
 {
-    // Two running sums of 64-bit words (Fletcher's way): a zeroed, cut or
-    // shifted part changes them, at a few bytes per processor cycle.
-    std::uint64_t a = 1, b = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, data + i, 8);
-        a += w;
-        b += a;
-    }
-    std::uint64_t w = 0;
-    std::memcpy(&w, data + i, size - i);
-    a += w;
-    b += a;
-    return (a ^ (b * 0x9E3779B97F4A7C15ull)) + size;
+    return XXH3_64bits(data, size);
 }
 
 bool SearchIndex::stampOf(int fd, Stamp& stamp)
@@ -218,24 +207,40 @@ bool SearchIndex::open(const RecordStore& store, SlotKind kind, const std::vecto
         return false;
     // Non-blocking: something not a regular file planted under the name
     // must not hang the search.
-    const int fd = ::open(QFile::encodeName(pathFor(store.fileName())).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // Nor is a link followed: a copy is only ever a regular file of its own.
+    const QString path = pathFor(store.fileName());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            SideFile::noticeForeign(path);
         return false;
+    }
     m_fd = fd;
     struct stat st;
     Trailer t;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < static_cast<off_t>(sizeof t)
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        SideFile::noticeForeign(path);
+        close();
+        return false;
+    }
+    if (st.st_size < static_cast<off_t>(sizeof t)
         || !readFully(fd, st.st_size - static_cast<off_t>(sizeof t), reinterpret_cast<char*>(&t), sizeof t)) {
         close();
         return false;
     }
+    // Every field is bounded before any product of them is formed: the
+    // chunks are at most the cards (each holds one at least), the cards
+    // are the archive's, the columns few, the offsets inside the file.
     const qint64 records = store.count();
-    const bool fits = t.magic == kMagic && t.version == kVersion
+    const std::int64_t size = st.st_size;
+    const bool bounded = t.magic == kMagic && t.version == kVersion
         && t.trailerSum == checksum(reinterpret_cast<const char*>(&t), offsetof(Trailer, trailerSum)) && t.archive == archive
         && t.recordSize == store.recordSize() && t.kind == static_cast<std::int64_t>(kind) && t.records == records && t.columns > 0
-        && t.columns < 1024 && t.chunks >= 0 && t.directoryAt >= 0
+        && t.columns < 1024 && t.chunks >= 0 && t.chunks <= records && t.directoryAt >= 0 && t.directoryAt <= size && t.directoryBytes >= 0
+        && t.directoryBytes <= size;
+    const bool fits = bounded
         && t.directoryBytes == t.columns * std::int64_t(sizeof(Column)) + t.chunks * std::int64_t(sizeof(Chunk) + t.columns * sizeof(Part))
-        && t.directoryAt + t.directoryBytes + std::int64_t(sizeof t) == st.st_size;
+        && t.directoryAt + t.directoryBytes + std::int64_t(sizeof t) == size;
     if (!fits) {
         close();
         return false;

@@ -92,7 +92,8 @@ public:
     static bool stampOf(int fd, Stamp& stamp);
 
     static constexpr std::uint64_t kMagic = 0x3148435241455354ull; // "TSEARCH1" read little-endian
-    static constexpr std::uint64_t kVersion = 1;
+    // 2: the sums are xxHash's XXH3 (a copy of version 1 is rebuilt).
+    static constexpr std::uint64_t kVersion = 2;
 
     // The last bytes of the file; the directory lies just before it.
     struct Trailer {
@@ -122,7 +123,8 @@ public:
         std::uint64_t sum;
     };
 
-    // A quick sum that tells a damaged or cut file from the one written.
+    // A quick sum that tells a damaged or cut file from the one written
+    // (xxHash's XXH3, 64 bits).
     static std::uint64_t checksum(const char* data, std::size_t size);
 
 private:

@@ -16,16 +16,17 @@ bool SearchIndexWriter::begin(const RecordStore& store, SlotKind kind, const std
     if (!SearchIndex::supported() || fields.empty() || !store.isOpen() || !store.readsToEnd()
         || !SearchIndex::stampOf(store.handle(), m_archive))
         return false;
-    auto file = std::make_unique<QSaveFile>(SearchIndex::pathFor(store.fileName()));
-    if (!file->open(QIODevice::WriteOnly))
+    // Never through a link or into a special file standing at its name.
+    auto file = std::make_unique<SideFileWriter>(SearchIndex::pathFor(store.fileName()));
+    if (!file->open())
         return false;
     // The new file's time comes from the clock that stamps the archive (the
     // same file system): an archive changed less than the settle time
     // before it may still be changing in ways its change time would not
     // show later, so no copy is made of it now.
     SearchIndex::Stamp made;
-    if (!SearchIndex::stampOf(file->handle(), made) || m_archive.changedNs + SearchIndex::settle().count() >= made.modifiedNs) {
-        file->cancelWriting();
+    if (!SearchIndex::stampOf(file->file().handle(), made) || m_archive.changedNs + SearchIndex::settle().count() >= made.modifiedNs) {
+        file->cancel();
         return false;
     }
     m_file = std::move(file);
@@ -69,7 +70,7 @@ void SearchIndexWriter::addPiece(qint64 first, qint64 last, Buffers& from)
             return;
         for (std::size_t i = 0; i < from.size(); ++i) {
             w.parts[i].at = m_at;
-            if (m_file->write(from[i].data(), static_cast<qint64>(from[i].size())) != static_cast<qint64>(from[i].size()))
+            if (m_file->file().write(from[i].data(), static_cast<qint64>(from[i].size())) != static_cast<qint64>(from[i].size()))
                 m_failed = true;
             m_at += static_cast<qint64>(from[i].size());
         }
@@ -83,7 +84,7 @@ void SearchIndexWriter::finish(const RecordStore& store, bool read)
 {
     if (!m_file)
         return;
-    std::unique_ptr<QSaveFile> file = std::move(m_file);
+    std::unique_ptr<SideFileWriter> file = std::move(m_file);
     SearchIndex::Stamp now;
     std::sort(m_written.begin(), m_written.end(), [](const Written& a, const Written& b) { return a.chunk.first < b.chunk.first; });
     qint64 next = 0;
@@ -93,7 +94,7 @@ void SearchIndexWriter::finish(const RecordStore& store, bool read)
         next += w.chunk.count;
     }
     if (!read || m_failed || next != m_records || !SearchIndex::stampOf(store.handle(), now) || !(now == m_archive)) {
-        file->cancelWriting();
+        file->cancel();
         return;
     }
     std::string directory;
@@ -118,9 +119,9 @@ void SearchIndexWriter::finish(const RecordStore& store, bool read)
     t.directoryBytes = static_cast<std::int64_t>(directory.size());
     t.directorySum = SearchIndex::checksum(directory.data(), directory.size());
     t.trailerSum = SearchIndex::checksum(reinterpret_cast<const char*>(&t), offsetof(SearchIndex::Trailer, trailerSum));
-    if (file->write(directory.data(), static_cast<qint64>(directory.size())) != static_cast<qint64>(directory.size())
-        || file->write(reinterpret_cast<const char*>(&t), sizeof t) != static_cast<qint64>(sizeof t)) {
-        file->cancelWriting();
+    if (file->file().write(directory.data(), static_cast<qint64>(directory.size())) != static_cast<qint64>(directory.size())
+        || file->file().write(reinterpret_cast<const char*>(&t), sizeof t) != static_cast<qint64>(sizeof t)) {
+        file->cancel();
         return;
     }
     // A copy that cannot be put in place is only a lost shortcut.

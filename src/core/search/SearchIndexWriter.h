@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/search/SearchIndex.h"
+#include "core/storage/SideFileWriter.h"
 
 #include <QMutex>
-#include <QSaveFile>
 
 #include <memory>
 #include <string>
@@ -46,7 +46,7 @@ private:
     SlotKind m_kind = SlotKind::LengthByte;
     SearchIndex::Stamp m_archive;
     qint64 m_records = 0;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<SideFileWriter> m_file;
     QMutex m_turn;
     qint64 m_at = 0;
     bool m_failed = false;

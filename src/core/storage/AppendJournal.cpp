@@ -1,11 +1,11 @@
 #include "AppendJournal.h"
 
 #include "core/storage/DiskFile.h"
+#include "core/storage/SideFile.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <csignal>
 #include <cstdio>
@@ -63,13 +63,6 @@ QString pathFor(const QString& archive)
 
 bool begin(const QString& archive, const Before& before, QString* reason)
 {
-    QFile journal(pathFor(archive));
-    // A leftover is recovered before any append starts, so it is stale here.
-    if (!journal.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        if (reason)
-            *reason = DiskFile::failureReason(journal);
-        return false;
-    }
     const DiskFile::Identity of = before.of.valid ? before.of : DiskFile::identityOf(archive);
     if (!of.valid) {
         if (reason)
@@ -78,27 +71,30 @@ bool begin(const QString& archive, const Before& before, QString* reason)
     }
     const QByteArray text = QByteArray(kMagic) + QByteArray::number(of.device) + ' ' + QByteArray::number(of.inode) + ' '
         + QByteArray::number(of.bornMs) + ' ' + QByteArray::number(before.length) + ' ' + before.tail.toBase64() + "\n";
-    if (!DiskFile::writeAll(journal, text.constData(), text.size()) || !DiskFile::syncToDisk(journal)) {
-        if (reason)
-            *reason = DiskFile::failureReason(journal);
-        journal.close();
-        journal.remove();
-        return false;
-    }
-    journal.close();
-    DiskFile::syncFolder(QFileInfo(archive).absolutePath());
-    return true;
+    // A leftover is recovered before any append starts, so it is stale
+    // here. The journal is a new file renamed over its name, never written
+    // through a link or into a special file standing there: then no append.
+    return SideFile::replace(
+        pathFor(archive), [&](QFileDevice& journal, QString*) { return DiskFile::writeAll(journal, text.constData(), text.size()); },
+        reason);
 }
 
 std::optional<Before> pending(const QString& archive)
 {
-    QFile journal(pathFor(archive));
-    if (!journal.exists() && !QFileInfo(journal).isSymLink())
-        return std::nullopt;
+    // A link or special file standing at the journal's name is never
+    // opened or followed, only said; like a journal that cannot be read, it
+    // may stand for an append that was never undone, so writers stop.
+    QByteArray text;
     Before unreadable;
-    if (!journal.open(QIODevice::ReadOnly))
+    switch (SideFile::read(pathFor(archive), &text, 64 * 1024)) {
+    case SideFile::Got::Absent:
+        return std::nullopt;
+    case SideFile::Got::Foreign:
+    case SideFile::Got::Unreadable:
         return unreadable;
-    const QByteArray text = journal.read(64 * 1024);
+    case SideFile::Got::Read:
+        break;
+    }
     const bool first = text.startsWith(kFirstMagic);
     if ((!first && !text.startsWith(kMagic)) || !text.endsWith('\n'))
         return unreadable;
@@ -125,7 +121,7 @@ std::optional<Before> pending(const QString& archive)
     if (!tail || tail.decoded.size() > before.length)
         return unreadable;
     before.tail = tail.decoded;
-    const QDateTime written = QFileInfo(journal).lastModified();
+    const QDateTime written = QFileInfo(pathFor(archive)).lastModified();
     before.writtenMs = written.isValid() ? written.toMSecsSinceEpoch() : -1;
     return before;
 }
@@ -148,6 +144,12 @@ bool guards(const Before& before, const QFileDevice& file, const QString& archiv
 bool end(const QString& archive)
 {
     const QString path = pathFor(archive);
+    // A link or special file at the name is left alone: the journal cannot
+    // be known ended, and writers keep saying so.
+    if (SideFile::standing(path) == SideFile::Standing::Foreign) {
+        SideFile::noticeForeign(path);
+        return false;
+    }
     if (QFile::exists(path) && !QFile::remove(path))
         return false;
     DiskFile::syncFolder(QFileInfo(archive).absolutePath());
@@ -164,8 +166,13 @@ bool recover(QFileDevice& file, const QString& archive, QString* notice)
         // with zeros: the archive stays as it is.
         const QString journal = pathFor(archive);
         const QString aside = archive + kSetAsideSuffix;
-        QFile::remove(aside);
-        const bool kept = QFile::rename(journal, aside) || QFile::remove(journal);
+        // A link or special file standing where it is set aside stays.
+        const bool foreign = SideFile::standing(aside) == SideFile::Standing::Foreign;
+        if (foreign)
+            SideFile::noticeForeign(aside);
+        else
+            QFile::remove(aside);
+        const bool kept = (!foreign && QFile::rename(journal, aside)) || QFile::remove(journal);
         DiskFile::syncFolder(QFileInfo(archive).absolutePath());
         if (notice) {
             *notice = QStringLiteral("il giornale %1 non è dell'archivio che ora porta quel nome (sostituito da un "

@@ -2,10 +2,10 @@
 
 #include "core/storage/DiskFile.h"
 #include "core/storage/FileLock.h"
+#include "core/storage/SideFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -112,12 +112,30 @@ void syncFolders(const QString& folder, const QList<RestoreJournal::Step>& steps
     DiskFile::syncFolder(folder);
 }
 
+// The staged files first, the folder's hidden marks (its "in use" mark)
+// last: a stop in between leaves a folder that still tells whether its
+// work is alive, so it is taken at once rather than after a grace time.
+void removeMarksLast(const QString& path)
+{
+    const QDir dir(path);
+    const auto entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (entry.fileName().startsWith(QLatin1Char('.')))
+            continue;
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
+    QDir(path).removeRecursively();
+}
+
 void removeJournalAndStaging(const QString& folder, const QString& staging)
 {
     QFile::remove(folder + RestoreJournal::kFileName);
     DiskFile::syncFolder(folder);
     if (!staging.isEmpty())
-        QDir(folder + staging).removeRecursively();
+        removeMarksLast(folder + staging);
 }
 
 } // namespace
@@ -137,12 +155,12 @@ bool RestoreJournal::begin(const QString& folder, const QString& staging, const 
         text += field(s.target) + '\t' + field(s.incoming) + '\t' + field(s.outgoing) + '\n';
     text += "fine\n";
     // Whole or not at all: a journal cut in the middle would be no plan.
-    if (!DiskFile::replaceWhole(
-            folder + kFileName, [&](QSaveFile& f, QString*) { return DiskFile::writeAll(f, text.constData(), text.size()); }, reason))
+    // A new file renamed over its name, never through a link.
+    if (!SideFile::replace(
+            folder + kFileName, [&](QFileDevice& f, QString*) { return DiskFile::writeAll(f, text.constData(), text.size()); }, reason))
         return false;
-    DiskFile::syncFolder(folder);
     m_file = std::make_unique<QFile>(folder + kFileName);
-    if (!m_file->open(QIODevice::ReadOnly)) {
+    if (!SideFile::open(*m_file, folder + kFileName, QIODevice::ReadOnly)) {
         if (reason)
             *reason = DiskFile::failureReason(*m_file);
         QFile::remove(folder + kFileName);
@@ -172,7 +190,18 @@ void RestoreJournal::finish()
 
 bool RestoreJournal::pending(const QString& folder)
 {
-    return there(folder + kFileName);
+    // A link or special file at the journal's name is no journal: left
+    // alone (and said), there is none.
+    switch (SideFile::standing(folder + kFileName)) {
+    case SideFile::Standing::Absent:
+        return false;
+    case SideFile::Standing::Foreign:
+        SideFile::noticeForeign(folder + kFileName);
+        return false;
+    case SideFile::Standing::Regular:
+        break;
+    }
+    return true;
 }
 
 QString RestoreJournal::complete(const QString& folder)
@@ -181,7 +210,7 @@ QString RestoreJournal::complete(const QString& folder)
     if (!pending(folder))
         return {};
     QFile journal(path);
-    if (!journal.open(QIODevice::ReadOnly))
+    if (!SideFile::open(journal, path, QIODevice::ReadOnly))
         return QStringLiteral("%1: %2").arg(kFileName, DiskFile::failureReason(journal));
     // A restore under way holds the lock; once it is had, the journal
     // may be gone (that restore ended) or be another one.

@@ -47,4 +47,23 @@ void write(char* record, const FieldDef& field, SlotKind kind, QStringView value
     }
 }
 
+QString readAsIs(const char* record, const FieldDef& field, SlotKind kind)
+{
+    return Cp1252::decode(raw(record, field, kind));
+}
+
+void writeAsIs(char* record, const FieldDef& field, SlotKind kind, QStringView value)
+{
+    char* slot = record + field.offset;
+    std::memset(slot, 0, static_cast<std::size_t>(field.capacity) + 1);
+    const QByteArray bytes = Cp1252::encode(value);
+    const qsizetype n = std::min<qsizetype>(bytes.size(), field.capacity);
+    if (kind == SlotKind::LengthByte) {
+        slot[0] = static_cast<char>(n);
+        std::memcpy(slot + 1, bytes.constData(), static_cast<std::size_t>(n));
+    } else {
+        std::memcpy(slot, bytes.constData(), static_cast<std::size_t>(n));
+    }
+}
+
 } // namespace TextSlot

@@ -22,4 +22,10 @@ QString read(const char* record, const FieldDef& field, SlotKind kind);
 // as given; either way cut to the capacity. Unused bytes become zeros.
 void write(char* record, const FieldDef& field, SlotKind kind, QStringView value);
 
+// The stored characters decoded, blanks kept: what the complete export
+// gives, so that a value another program stored comes back as it was.
+QString readAsIs(const char* record, const FieldDef& field, SlotKind kind);
+// Stores a value exactly as given, blanks kept, cut to the capacity.
+void writeAsIs(char* record, const FieldDef& field, SlotKind kind, QStringView value);
+
 } // namespace TextSlot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/InputBudget.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QList>
@@ -22,8 +24,13 @@ class QIODevice;
 //  - a number formatted as a date as gg/mm/aaaa;
 //  - a formula's last result, a truth value as "VERO" or "FALSO".
 // The sheet is read as a stream from the zip entry, so a reader holds one
-// row at a time; the shared strings are held whole (they are bounded by
-// the file, and refused beyond kMaxSharedBytes). Other sheets are ignored.
+// row at a time; the shared strings are held whole. Every part is read
+// within the workbook's budgets of InputBudget (a cell, a row, the shared
+// strings by count and bytes, each XML token), so that any file is read in
+// bounded memory and linear time, and refused beyond them. Other sheets
+// are ignored. The work is done by the parts of the package: XlsxPackage
+// (where the parts are), XlsxStyles, XlsxSharedStrings and XlsxSheet, each
+// XML part read through XlsxPart.
 class XlsxReader {
 public:
     struct Row {
@@ -36,13 +43,12 @@ public:
         Stopped,      // the row callback asked to stop
         NotWorkbook,  // no zip, or a zip without a workbook (an .ods, a .docx)
         Damaged,      // a part missing or malformed; error() says which
-        FieldTooLong, // one cell longer than kMaxFieldBytes
-        TooLarge,     // the shared strings beyond kMaxSharedBytes
+        FieldTooLong, // one cell longer than kMaxFieldBytes, or a row beyond its budget
+        TooLarge,     // a part, a token or the shared strings beyond their budget
         ReadError,
     };
 
-    static constexpr qsizetype kMaxFieldBytes = 1024 * 1024;
-    static constexpr qint64 kMaxSharedBytes = qint64(256) * 1024 * 1024;
+    static constexpr qsizetype kMaxFieldBytes = InputBudget::kCellBytes;
     // The widest sheet an office program makes (column XFD).
     static constexpr int kMaxColumns = 16384;
 

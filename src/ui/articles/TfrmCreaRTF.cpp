@@ -60,7 +60,7 @@ TfrmCreaRTF::TfrmCreaRTF(QWidget* owner)
 
 void TfrmCreaRTF::btnStampaClick()
 {
-    if (callerTag() != QLatin1String("bibliografie"))
+    if (callerTag() != Text::utf8(Articles::collection().callerTag))
         return;
     CreaDocumento();
     close();

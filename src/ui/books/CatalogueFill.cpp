@@ -4,7 +4,7 @@
 #include "core/access/SettingsFile.h"
 #include "core/storage/ProgramFolder.h"
 #include "core/text/Text.h"
-#include "lookup/Isbn.h"
+#include "lookup/CatalogueMerge.h"
 #include "ui/books/TfrmDifferenze.h"
 #include "ui/books/TfrmSceltaScheda.h"
 #include "ui/cards/CardScreen.h"
@@ -32,18 +32,6 @@ QString caption(const CardScreen* card, const QString& field)
     if (c.endsWith(QLatin1Char(':')))
         c.chop(1);
     return c.isEmpty() ? field : c;
-}
-
-bool sameValue(const QString& field, const QString& typed, const QString& found)
-{
-    if (field == QLatin1String("Isbn")) {
-        // The same book whether written with hyphens or as the other length.
-        const QStringList a = Isbn::forms(typed), b = Isbn::forms(found);
-        for (const QString& x : a)
-            if (b.contains(x))
-                return true;
-    }
-    return Text::trimmed(typed) == Text::trimmed(found);
 }
 
 } // namespace
@@ -180,46 +168,29 @@ void CatalogueFill::lookupAnswered(const CatalogueLookup& lookup)
 
 void CatalogueFill::fill(const CatalogueRecord& record)
 {
-    struct Change {
-        QWidget* control;
-        QString field;
-        QString value;
-    };
-    QList<Change> empty, differing;
-    QList<TfrmDifferenze::Difference> differences;
-    for (const auto& [field, value] : record.fields) {
-        QWidget* w = m_card->control(QStringLiteral("txt") + field);
+    const CatalogueMerge merge(m_card->collection(), record, [this](const QString& field) -> std::optional<QString> {
+        const QWidget* w = m_card->control(QStringLiteral("txt") + field);
         if (!w)
-            continue;
-        const QString typed = Text::trimmed(Controls::text(w));
-        if (typed.isEmpty()) {
-            empty << Change{w, field, value};
-        } else if (!sameValue(field, typed, value)) {
-            differing << Change{w, field, value};
-            differences << TfrmDifferenze::Difference{caption(m_card, field), typed, value};
-        }
-    }
-    QList<Change> chosen = empty;
-    if (!differences.isEmpty()) {
+            return std::nullopt;
+        return Controls::text(w);
+    });
+    QList<bool> replace;
+    if (!merge.offers().isEmpty()) {
+        QList<TfrmDifferenze::Difference> differences;
+        for (const CatalogueMerge::Change& c : merge.offers())
+            differences << TfrmDifferenze::Difference{caption(m_card, c.field), c.typed, c.found};
         TfrmDifferenze dialog(m_card, record.catalogue, differences);
         if (dialog.execModal(true) != QDialog::Accepted) {
             m_card->panInfo()->setText(kUntouched);
             return;
         }
-        const QList<bool> replace = dialog.replaced();
-        for (int i = 0; i < differing.size(); ++i)
-            if (replace.value(i))
-                chosen << differing[i];
+        replace = dialog.replaced();
     }
     QStringList filled;
     // In the card's order, as the record lists them.
-    for (const auto& [field, value] : record.fields) {
-        for (const Change& c : chosen) {
-            if (c.field == field) {
-                Controls::setText(c.control, c.value);
-                filled << caption(m_card, field);
-            }
-        }
+    for (const CatalogueMerge::Change& c : merge.chosen(replace)) {
+        Controls::setText(m_card->control(QStringLiteral("txt") + c.field), c.found);
+        filled << caption(m_card, c.field);
     }
     QLabel* info = m_card->panInfo();
     if (filled.isEmpty()) {

@@ -4,6 +4,7 @@
 #include "print/report/PreparedReport.h"
 #include "print/report/ReportPainter.h"
 #include "print/report/ReportUnits.h"
+#include "ui/shell/FileChooser.h"
 #include "ui/shell/Msg.h"
 
 #include <QPainter>
@@ -22,6 +23,10 @@ Result print(QWidget* parent, const PreparedReport& pages)
     printer.setPageOrientation(pages.orientation);
     printer.setFullPage(true); // the pages are laid out from the paper's corner
     if (!PrintDialog::exec(parent, printer, pages))
+        return Result::Cancelled;
+    // Printing to a PDF file writes where the user said: the dialog has
+    // asked about an existing file; the guard refuses what is never written.
+    if (!printer.outputFileName().isEmpty() && !FileChooser::mayWrite(parent, printer.outputFileName(), ExportTarget::Kind::Pdf, true))
         return Result::Cancelled;
     if (!printPages(pages, printer)) {
         Msg::error(parent, QStringLiteral("Impossibile stampare il documento: la stampante non è disponibile o ha segnalato un errore."));

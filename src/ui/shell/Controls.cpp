@@ -90,6 +90,10 @@ namespace {
 // What a memo was last given, for telling its untouched text from an edit.
 constexpr char kShownText[] = "tomariaShownText";
 constexpr char kTypingLimit[] = "tomariaTypingLimit";
+// The memo's text as it would be stored, kept in step with every edit:
+// one entry a character or a line break in the form the text had.
+constexpr char kUnits[] = "tomariaUnits";
+constexpr char kTracked[] = "tomariaTracked";
 
 QLineEdit* lineEditOf(QWidget* control)
 {
@@ -131,6 +135,63 @@ QString breakOf(const QString& value)
     return QStringLiteral("\r\n");
 }
 
+// The text split into characters and line breaks (CR LF, LF or CR, each
+// as it stands).
+QStringList unitsOf(const QString& value)
+{
+    QStringList units;
+    units.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == QLatin1Char('\r') && i + 1 < value.size() && value[i + 1] == QLatin1Char('\n')) {
+            units << QStringLiteral("\r\n");
+            ++i;
+        } else {
+            units << QString(value[i]);
+        }
+    }
+    return units;
+}
+
+// Follows one change of the memo's document in its units. The document's
+// own account of a change (position, characters removed and added) is not
+// exact when a removal and a new block come in one step, so the change is
+// found anew: the units before and after it, as the memo shows them, stay
+// in their own form (the end looked at first, so a break typed next to a
+// break leaves that one as it was); the characters between are the new
+// ones, a line break in the break of the text as it was set.
+void followEdit(QPlainTextEdit* memo)
+{
+    const QVariant held = memo->property(kUnits);
+    if (!held.isValid())
+        return;
+    QStringList units = held.toStringList();
+    const QString lines = memoLines(memo);
+    const auto shown = [&](qsizetype unit) {
+        const QString& u = units[unit];
+        return u.size() == 1 && u[0] != QLatin1Char('\r') ? u[0] : QLatin1Char('\n');
+    };
+    qsizetype tail = 0;
+    while (tail < units.size() && tail < lines.size() && shown(units.size() - 1 - tail) == lines[lines.size() - 1 - tail])
+        ++tail;
+    qsizetype head = 0;
+    while (head < units.size() - tail && head < lines.size() - tail && shown(head) == lines[head])
+        ++head;
+    const QString brk = breakOf(memo->property(kShownText).toString());
+    QStringList typed;
+    for (const QChar ch : QStringView(lines).mid(head, lines.size() - tail - head))
+        typed << (ch == QLatin1Char('\n') ? brk : QString(ch));
+    units.erase(units.begin() + head, units.end() - tail);
+    for (qsizetype i = 0; i < typed.size(); ++i)
+        units.insert(head + i, typed[i]);
+    // A lone CR brought next to a lone LF would be read back as one CR LF:
+    // the CR takes the text's break, so that the memo's lines stay its lines.
+    for (qsizetype i = 0; i + 1 < units.size(); ++i) {
+        if (units[i] == QStringLiteral("\r") && units[i + 1].startsWith(QLatin1Char('\n')))
+            units[i] = brk;
+    }
+    memo->setProperty(kUnits, units);
+}
+
 // Room for a value set by the program, above the typing limit when needed.
 void fitLimit(QLineEdit* edit, qsizetype length)
 {
@@ -155,6 +216,11 @@ QString text(const QWidget* control)
         const QVariant shown = p->property(kShownText);
         if (shown.isValid() && lfLines(shown.toString()) == lines)
             return shown.toString();
+        // Each break kept in its own form through the edits, a new one in
+        // the text's form: an edit changes only the characters edited.
+        const QString followed = p->property(kUnits).toStringList().join(QString());
+        if (shown.isValid() && lfLines(followed) == lines)
+            return followed;
         return QString(lines).replace(QLatin1Char('\n'), breakOf(shown.toString()));
     }
     if (auto* t = qobject_cast<const QTextEdit*>(control))
@@ -178,7 +244,13 @@ void setText(QWidget* control, const QString& value)
         // Known before the document changes, so that a watcher of the
         // change can tell this text from the user's.
         p->setProperty(kShownText, value);
+        p->setProperty(kUnits, QVariant());
+        if (!p->property(kTracked).toBool()) {
+            p->setProperty(kTracked, true);
+            QObject::connect(p->document(), &QTextDocument::contentsChange, p, [p](int, int, int) { followEdit(p); });
+        }
         p->setPlainText(lfLines(value));
+        p->setProperty(kUnits, unitsOf(value));
     } else if (auto* t = qobject_cast<QTextEdit*>(control)) {
         t->setPlainText(value);
     } else if (auto* l = qobject_cast<QLabel*>(control)) {

@@ -1,5 +1,7 @@
 #include "FileChooser.h"
 
+#include "Msg.h"
+
 #include <QFileDialog>
 #include <QFileSystemModel>
 
@@ -25,7 +27,24 @@ QString FileChooser::chooseSaveFile(QWidget* parent, const QString& title, const
 {
     if (saveHandler())
         return saveHandler()(proposed, filter);
-    return QFileDialog::getSaveFileName(parent, title, proposed, filter);
+    // The guard asks about an existing file, once and about the name
+    // finally written (an extension may still be added to it).
+    return QFileDialog::getSaveFileName(parent, title, proposed, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+bool FileChooser::mayWrite(QWidget* parent, const QString& path, ExportTarget::Kind kind, bool asked)
+{
+    const ExportTarget::Check check = ExportTarget::check(path, kind);
+    switch (check.verdict) {
+    case ExportTarget::Verdict::Refuse:
+        Msg::error(parent, check.message + QLatin1Char('.'));
+        return false;
+    case ExportTarget::Verdict::Ask:
+        return asked || Msg::confirmDefaultNo(parent, ExportTarget::question(path));
+    case ExportTarget::Verdict::Write:
+        break;
+    }
+    return true;
 }
 
 void FileChooser::setHandler(Handler h)

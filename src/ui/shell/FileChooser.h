@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/export/ExportTarget.h"
+
 #include <QString>
 
 #include <functional>
@@ -23,4 +25,11 @@ public:
     static QString chooseSaveFile(QWidget* parent, const QString& title, const QString& proposed, const QString& filter);
     using SaveHandler = std::function<QString(const QString& proposed, const QString& filter)>;
     static void setSaveHandler(SaveHandler handler); // empty: the real dialog again
+
+    // Every file a screen writes where the user chose (a save dialog, the
+    // print dialog's PDF file) passes here: the guard on users' files
+    // refuses, with a message, what is never written; an existing file of
+    // another kind is replaced only after a question, unless the dialog
+    // has asked already (`asked`). True when `path` may be written.
+    static bool mayWrite(QWidget* parent, const QString& path, ExportTarget::Kind kind, bool asked);
 };

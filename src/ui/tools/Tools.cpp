@@ -9,6 +9,7 @@
 #include "ui/labels/TfrmEtichette.h"
 #include "ui/loans/TfrmPrestiti.h"
 #include "ui/stats/TfrmStatistiche.h"
+#include "ui/tools/TfrmCatalogoInRete.h"
 #include "ui/transfer/TfrmTrasferimento.h"
 
 namespace {
@@ -49,6 +50,9 @@ std::span<const Tool> all()
         {QStringLiteral("imgTrasferimento"), QStringLiteral("Importa ed esporta"),
             QStringLiteral("Il catalogo in un foglio .xlsx o CSV, e schede da un file."),
             QStringLiteral("ico_trasferimento"), &TfrmTrasferimento::open},
+        {QStringLiteral("imgCatalogoInRete"), QStringLiteral("Catalogo in rete"),
+            QStringLiteral("I lettori cercano dal telefono, senza sapere chi ha un libro."),
+            QStringLiteral("ico_rete"), &TfrmCatalogoInRete::open},
     };
     // clang-format on
     return table;

@@ -6,6 +6,7 @@
 #include "core/export/ExportTarget.h"
 #include "core/import/CsvReader.h"
 #include "core/import/ImportNames.h"
+#include "core/import/ImportSummary.h"
 #include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/ProgramFolder.h"
@@ -24,7 +25,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -39,13 +39,12 @@
 #include <QStringDecoder>
 #include <QTableWidget>
 
-#include <thread>
+#include <QCloseEvent>
+#include <QThread>
 
 namespace {
 
 constexpr QSize kClient{880, 640};
-// The rows the preview shows under the header.
-constexpr int kPreviewRows = 5;
 
 QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect at)
 {
@@ -55,9 +54,10 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect a
     return l;
 }
 
-// The first rows of a file as the import will read them: the first sheet
-// of a workbook, else a CSV in UTF-8 or Windows-1252.
-QList<QStringList> firstRows(const QString& path)
+// The first rows of a file as the import will read them, the heading and
+// `wanted` more: the first sheet of a workbook, else a CSV in UTF-8 or
+// Windows-1252.
+QList<QStringList> firstRows(const QString& path, int wanted)
 {
     QList<QStringList> rows;
     QFile file(path);
@@ -71,7 +71,7 @@ QList<QStringList> firstRows(const QString& path)
             for (const QByteArray& cell : row.fields)
                 cells << QString::fromUtf8(cell);
             rows << cells;
-            return rows.size() <= kPreviewRows;
+            return rows.size() <= wanted;
         });
         return rows;
     }
@@ -90,7 +90,7 @@ QList<QStringList> firstRows(const QString& path)
             for (const QByteArray& cell : row.fields)
                 cells << (isUtf8 ? QString::fromUtf8(cell) : Cp1252::decode(std::string_view(cell.constData(), std::size_t(cell.size()))));
             rows << cells;
-            return rows.size() <= kPreviewRows;
+            return rows.size() <= wanted;
         },
         nullptr);
     return rows;
@@ -168,25 +168,43 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     m_prgAvanzamento->setGeometry(8, 380, width, 20);
     m_prgAvanzamento->setRange(0, 1000);
     m_prgAvanzamento->setValue(0);
+    // Shown while a run goes on only: a bar at rest says nothing.
+    m_prgAvanzamento->setVisible(false);
 
     m_lstProblemi = new QListWidget(pan);
     m_lstProblemi->setObjectName(QStringLiteral("lstProblemi"));
-    m_lstProblemi->setGeometry(8, 406, width, 126);
-    m_lblStato = label(pan, QStringLiteral("lblStato"), QString(), {8, 536, width, 20});
+    m_lstProblemi->setGeometry(8, 406, width, 108);
+    // Two lines: an outcome names the archive's path and may run long.
+    m_lblStato = label(pan, QStringLiteral("lblStato"), QString(), {8, 518, width, 40});
     m_lblStato->setStyleSheet(QStringLiteral("color: #008B8B; font-weight: bold;"));
+    m_lblStato->setWordWrap(true);
+    m_lblStato->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     const int y = kClient.height() - 31 - 42;
     auto* chiudi = Controls::button(pan, QStringLiteral("btnChiudi"), QStringLiteral("Chiudi"), {8, y, 150, 30}, bold);
     connect(chiudi, &QPushButton::clicked, this, [this] { btnChiudiClick(); });
-    auto* controlla = Controls::button(pan, QStringLiteral("btnControlla"), QStringLiteral("Controlla"), {420, y, 130, 30}, bold);
-    connect(controlla, &QPushButton::clicked, this, [this] { btnControllaClick(); });
-    auto* btnImporta = Controls::button(pan, QStringLiteral("btnImporta"), QStringLiteral("Importa"), {560, y, 130, 30}, bold);
-    connect(btnImporta, &QPushButton::clicked, this, [this] { btnImportaClick(); });
+    m_btnControlla = Controls::button(pan, QStringLiteral("btnControlla"), QStringLiteral("Controlla"), {420, y, 130, 30}, bold);
+    connect(m_btnControlla, &QPushButton::clicked, this, [this] { btnControllaClick(); });
+    m_btnImporta = Controls::button(pan, QStringLiteral("btnImporta"), QStringLiteral("Importa"), {560, y, 130, 30}, bold);
+    connect(m_btnImporta, &QPushButton::clicked, this, [this] { btnImportaClick(); });
     m_btnInterrompi = Controls::button(pan, QStringLiteral("btnInterrompi"), QStringLiteral("Interrompi"), {700, y, 130, 30}, bold);
-    m_btnInterrompi->setEnabled(false);
     connect(m_btnInterrompi, &QPushButton::clicked, this, [this] { btnInterrompiClick(); });
-    m_busyButtons = {chiudi, controlla, btnImporta, btnEsporta, btnScegli};
+    m_busyButtons = {chiudi, btnEsporta, btnScegli};
+    m_busyOptions = {m_cboRaccolta, m_txtAnno, m_cboFormato, m_chkDuplicati};
+    setBusy(false);
     collectionChanged();
+}
+
+TfrmTrasferimento::~TfrmTrasferimento()
+{
+    // Never left running on a screen that is gone: interrupted, and waited
+    // for, so that nothing is written out of sight.
+    if (m_worker) {
+        m_cancel = true;
+        m_abandoned = true;
+        m_worker->wait();
+        delete m_worker;
+    }
 }
 
 const Collection& TfrmTrasferimento::collection() const
@@ -211,8 +229,10 @@ QString TfrmTrasferimento::proposedExport() const
 void TfrmTrasferimento::collectionChanged()
 {
     const bool yearly = collection().yearly();
-    m_txtAnno->setEnabled(yearly);
     findChild<QLabel*>(QStringLiteral("lblAnno"))->setEnabled(yearly);
+    // The file may go into another collection's archive.
+    m_imported = false;
+    setBusy(running());
     if (!m_file.isEmpty())
         preview();
 }
@@ -222,7 +242,7 @@ bool TfrmTrasferimento::yearGiven()
     static const QRegularExpression fourDigits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{4}")));
     if (!collection().yearly() || fourDigits.match(m_txtAnno->text().trimmed()).hasMatch())
         return true;
-    Msg::warning(this,
+    Msg::plain(this,
         QStringLiteral("Scrivere l'anno in quattro cifre: %1 hanno un archivio per ogni anno.").arg(collection().pluralWithArticle()));
     return false;
 }
@@ -236,8 +256,15 @@ void TfrmTrasferimento::setBusy(bool busy)
 {
     for (QPushButton* b : std::as_const(m_busyButtons))
         b->setEnabled(!busy);
-    m_cboRaccolta->setEnabled(!busy);
+    for (QWidget* w : std::as_const(m_busyOptions))
+        w->setEnabled(!busy);
+    m_txtAnno->setEnabled(!busy && collection().yearly());
+    // Nothing to check or import before a file is chosen; a file whose
+    // cards went in is not imported twice by a second press.
+    m_btnControlla->setEnabled(!busy && !m_file.isEmpty());
+    m_btnImporta->setEnabled(!busy && !m_file.isEmpty() && !m_imported);
     m_btnInterrompi->setEnabled(busy);
+    m_prgAvanzamento->setVisible(busy);
 }
 
 void TfrmTrasferimento::btnEsportaClick()
@@ -246,7 +273,7 @@ void TfrmTrasferimento::btnEsportaClick()
     if (!yearGiven())
         return;
     if (!DiskFile::isRegular(archivePath())) {
-        Msg::warning(this, QStringLiteral("Non c'è ancora un archivio di %1 da esportare.").arg(c.pluralWithArticle()));
+        Msg::plain(this, QStringLiteral("Non c'è ancora un archivio di %1 da esportare.").arg(c.pluralWithArticle()));
         return;
     }
     const bool xlsx = m_cboFormato->currentData().toString() == QLatin1String("xlsx");
@@ -257,10 +284,8 @@ void TfrmTrasferimento::btnEsportaClick()
     const QString suffix = xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     if (!target.endsWith(suffix, Qt::CaseInsensitive))
         target += suffix;
-    if (const QString refusal = xlsx ? ExportTarget::xlsxRefusal(target) : ExportTarget::csvRefusal(target); !refusal.isEmpty()) {
-        Msg::error(this, refusal + QLatin1Char('.'));
+    if (!FileChooser::mayWrite(this, target, xlsx ? ExportTarget::Kind::CompleteXlsx : ExportTarget::Kind::CompleteCsv, false))
         return;
-    }
     setStatus(QStringLiteral("Esportazione in corso..."));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CardCsv::Outcome outcome;
@@ -268,7 +293,7 @@ void TfrmTrasferimento::btnEsportaClick()
     QApplication::restoreOverrideCursor();
     if (!saved) {
         setStatus(QString());
-        Msg::error(
+        Msg::plain(
             this, QStringLiteral("Esportazione non riuscita: %1; l'eventuale file precedente è rimasto com'era.").arg(outcome.reason));
         return;
     }
@@ -294,16 +319,18 @@ void TfrmTrasferimento::btnScegliClick()
     if (chosen.isEmpty())
         return;
     m_file = chosen;
+    m_imported = false;
     m_lblFile->setText(QDir::toNativeSeparators(chosen));
     m_lstProblemi->clear();
     m_prgAvanzamento->setValue(0);
+    setBusy(false);
     setStatus(QStringLiteral("Premere Controlla per controllare ogni riga, Importa per aggiungere le schede."));
     preview();
 }
 
 void TfrmTrasferimento::preview()
 {
-    const QList<QStringList> rows = firstRows(m_file);
+    const QList<QStringList> rows = firstRows(m_file, previewRows());
     m_grdAnteprima->clear();
     m_grdAnteprima->setRowCount(0);
     if (rows.isEmpty()) {
@@ -339,50 +366,56 @@ void TfrmTrasferimento::preview()
     m_grdAnteprima->resizeColumnsToContents();
 }
 
-void TfrmTrasferimento::listReport(const CardImport& cards)
+int TfrmTrasferimento::previewRows() const
 {
-    m_lstProblemi->clear();
-    for (const QString& line : cards.report())
-        m_lstProblemi->addItem(line);
-    for (const QString& line : cards.warningReport())
-        m_lstProblemi->addItem(line);
-    for (const QString& line : cards.notes())
-        m_lstProblemi->addItem(line);
+    const int header = std::max(40, m_grdAnteprima->horizontalHeader()->minimumHeight());
+    const int room = m_grdAnteprima->height() - header - 2 * m_grdAnteprima->frameWidth();
+    return std::max(1, room / m_grdAnteprima->verticalHeader()->defaultSectionSize());
 }
 
 bool TfrmTrasferimento::runImport(bool checkOnly)
 {
+    if (running())
+        return false;
     if (m_file.isEmpty()) {
-        Msg::warning(this, QStringLiteral("Scegliere prima il file da importare."));
+        Msg::plain(this, QStringLiteral("Scegliere prima il file da importare."));
         return false;
     }
     const Collection& c = collection();
     if (!yearGiven())
         return false;
-    QFile file(m_file);
-    if (!DiskFile::isRegular(m_file) || !file.open(QIODevice::ReadOnly)) {
-        Msg::error(this, QStringLiteral("Impossibile leggere %1.").arg(QDir::toNativeSeparators(m_file)));
+    m_source.close();
+    m_source.setFileName(m_file);
+    if (!DiskFile::isRegular(m_file) || !m_source.open(QIODevice::ReadOnly)) {
+        Msg::plain(this, QStringLiteral("Impossibile leggere %1.").arg(QDir::toNativeSeparators(m_file)));
         return false;
     }
-    CardImport cards(c);
-    CardImport::Options options;
-    options.allowDuplicates = m_chkDuplicati->isChecked();
-    options.archive = archivePath();
-    options.checkOnly = checkOnly;
+    if (!checkOnly
+        && !Msg::confirm(this,
+            QStringLiteral("Aggiungere all'archivio di %1 (%2) le schede del file %3?")
+                .arg(c.pluralWithArticle(), QDir::toNativeSeparators(archivePath()), QFileInfo(m_file).fileName()))) {
+        m_source.close();
+        return false;
+    }
+    m_cards = std::make_unique<CardImport>(c);
+    m_options = {};
+    m_options.allowDuplicates = m_chkDuplicati->isChecked();
+    m_options.archive = archivePath();
+    m_options.checkOnly = checkOnly;
+    m_checkOnly = checkOnly;
+    m_outcome = {};
     m_cancel = false;
+    m_abandoned = false;
+    m_progressShown.tryAcquire(m_progressShown.available());
     m_lstProblemi->clear();
     m_prgAvanzamento->setValue(0);
-    setBusy(true);
     setStatus(checkOnly ? QStringLiteral("Controllo in corso...") : QStringLiteral("Importazione in corso..."));
 
-    // The import runs beside the screen, which stays live for Interrompi;
-    // its progress comes back to the screen's thread.
-    const qint64 before = QFileInfo(archivePath()).size() / c.layout->size;
-    CardImport::Outcome outcome;
-    QEventLoop loop;
-    std::thread worker([&] {
-        outcome = cards.run(
-            file, options,
+    // The run goes on beside the screen, which stays live for Interrompi;
+    // its progress comes back to the screen's thread, and so does its end.
+    m_worker = QThread::create([this, checkOnly] {
+        m_outcome = m_cards->run(
+            m_source, m_options,
             [this, checkOnly](CardImport::Pass pass, qint64 done, qint64 total) {
                 const int share = checkOnly ? 1000 : 500;
                 const int base = pass == CardImport::Pass::Write ? 500 : 0;
@@ -390,60 +423,84 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
                 QMetaObject::invokeMethod(
                     this,
                     [this, value] {
-                        m_prgAvanzamento->setValue(value);
-                        emit progressed(value, 1000);
+                        if (running()) {
+                            m_prgAvanzamento->setValue(value);
+                            emit progressed(value, 1000);
+                        }
+                        m_progressShown.release();
                     },
                     Qt::QueuedConnection);
+                // The run keeps pace with the screen: the next rows wait
+                // until it has shown this step (and asked what closing
+                // asks), so Interrompi and a close take effect right here.
+                while (!m_progressShown.tryAcquire(1, 50)) {
+                    if (m_abandoned)
+                        return;
+                }
             },
             &m_cancel);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    loop.exec();
-    worker.join();
-    QCoreApplication::sendPostedEvents(this); // the last progress
-    setBusy(false);
-    listReport(cards);
-
-    using Status = CardImport::Outcome::Status;
-    switch (outcome.status) {
-    case Status::Cancelled:
-        m_prgAvanzamento->setValue(0);
-        setStatus(QStringLiteral("Interrotto: nessuna scheda aggiunta, l'archivio è rimasto com'era."));
-        break;
-    case Status::Refused:
-        setStatus(cards.problems().isEmpty() && !cards.duplicates().isEmpty()
-                ? QStringLiteral("Nessuna scheda importata: %1 (\"accetta codici ripetuti\" %2 importa comunque).")
-                      .arg(Text::counted(cards.duplicates().size(), u"codice già presente o ripetuto", u"codici già presenti o ripetuti"),
-                          cards.duplicates().size() == 1 ? QStringLiteral("lo") : QStringLiteral("li"))
-                : QStringLiteral("Nessuna scheda importata: %1 da correggere nel file; l'archivio è rimasto com'era.")
-                      .arg(Text::counted(cards.report().size(), u"problema", u"problemi")));
-        break;
-    case Status::Failed:
-        setStatus(QString());
-        Msg::error(this,
-            QStringLiteral("Scrittura delle schede non riuscita: %1%2")
-                .arg(outcome.reason, outcome.nothingAdded ? QStringLiteral("; nessuna scheda aggiunta.") : QStringLiteral(".")));
-        break;
-    case Status::Imported:
-        if (checkOnly) {
-            QString text = Text::counted(cards.count(), u"scheda pronta", u"schede pronte")
-                + QStringLiteral(" da importare: nessun problema trovato");
-            if (cards.paddedDewey() > 0)
-                text += QStringLiteral("; %1 con gli zeri iniziali")
-                            .arg(Text::counted(cards.paddedDewey(), u"codice Dewey completato", u"codici Dewey completati"));
-            setStatus(text + QStringLiteral("; nessuna scheda scritta."));
-        } else if (cards.count() == 0) {
-            setStatus(QStringLiteral("Il file non contiene schede: nessuna scheda aggiunta."));
-        } else {
-            setStatus(cards.count() == 1 ? QStringLiteral("1 scheda aggiunta, nella posizione %1.").arg(outcome.archiveCards)
-                                         : QStringLiteral("%1 schede aggiunte, nelle posizioni da %2 a %3.")
-                                               .arg(cards.count())
-                                               .arg(before + 1)
-                                               .arg(outcome.archiveCards));
-        }
-        break;
-    }
+    connect(m_worker, &QThread::finished, this, &TfrmTrasferimento::finishRun, Qt::QueuedConnection);
+    setBusy(true);
+    m_worker->start();
     return true;
+}
+
+void TfrmTrasferimento::finishRun()
+{
+    if (!m_worker)
+        return;
+    m_worker->wait();
+    delete m_worker;
+    m_worker = nullptr;
+    m_source.close();
+    const CardImport& cards = *m_cards;
+    using Status = CardImport::Outcome::Status;
+    if (m_outcome.status == Status::Imported && !m_checkOnly && cards.count() > 0)
+        m_imported = true;
+    if (m_outcome.status == Status::Imported)
+        m_prgAvanzamento->setValue(1000);
+    setBusy(false);
+    m_lstProblemi->clear();
+    m_lstProblemi->addItems(ImportSummary::lines(cards));
+    ImportSummary::Voice voice;
+    voice.archive = QDir::toNativeSeparators(m_options.archive);
+    voice.allowDuplicates = QStringLiteral("\"accetta codici ripetuti\"");
+    const QString said = ImportSummary::sentence(cards, m_outcome, m_checkOnly, voice);
+    if (m_outcome.status == Status::Failed) {
+        setStatus(QString());
+        Msg::plain(this, said);
+    } else {
+        setStatus(said);
+    }
+    emit runFinished();
+    if (m_closeWhenDone) {
+        // Closing was asked during the run: how it ended is said first.
+        m_closeWhenDone = false;
+        if (m_outcome.status != Status::Failed)
+            Msg::plain(this, said);
+        close();
+    }
+}
+
+void TfrmTrasferimento::closeEvent(QCloseEvent* event)
+{
+    if (!running()) {
+        TForm::closeEvent(event);
+        return;
+    }
+    // The window's button or Alt+F4 during a run: asked, then the run is
+    // interrupted and the screen closes when it has ended.
+    event->ignore();
+    if (m_closeWhenDone)
+        return;
+    if (!Msg::confirm(this,
+            m_checkOnly ? QStringLiteral("Il controllo del file è in corso. Interromperlo e chiudere?")
+                        : QStringLiteral("L'importazione è in corso. Interromperla e chiudere? Nessuna scheda sarà aggiunta.")))
+        return;
+    m_closeWhenDone = true;
+    m_cancel = true;
+    setStatus(QStringLiteral("Interruzione in corso..."));
 }
 
 void TfrmTrasferimento::btnControllaClick()

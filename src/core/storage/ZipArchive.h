@@ -6,9 +6,12 @@
 
 #include <zip.h>
 
-// The little that the safety copies share about libzip: an open zip that
-// is discarded when it goes out of scope, and libzip's failures said in
-// Italian.
+class QIODevice;
+
+// The one wrapper of libzip: an open zip that is discarded when it goes out
+// of scope and an entry closed likewise, a zip read from a file or from any
+// device, and libzip's failures said in Italian. The safety copies, the
+// restore and the workbook reader all go through it.
 namespace ZipArchive {
 
 struct Discard {
@@ -23,6 +26,11 @@ using File = std::unique_ptr<zip_file_t, CloseFile>;
 
 // Opens `path` with libzip's `flags`; on failure `reason` says why.
 Handle open(const QString& path, int flags, QString* reason);
+
+// Opens the zip held by `device` (open for reading, seekable) without
+// reading it whole; null when it is no zip. The device must outlive the
+// handle.
+Handle read(QIODevice& device);
 
 // Why libzip failed, in Italian: the system's reason when the failure came
 // from the system (a full disk, a file-size limit), else libzip's own.

@@ -3,8 +3,79 @@
 #include "core/storage/DiskFile.h"
 
 #include <QFile>
+#include <QIODevice>
+
+namespace {
+
+// libzip reads the device through this source, so that neither a file
+// name nor the whole file in memory is needed.
+zip_int64_t deviceSource(void* user, void* data, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto* device = static_cast<QIODevice*>(user);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        return device->seek(0) ? 0 : -1;
+    case ZIP_SOURCE_READ: {
+        const qint64 got = device->read(static_cast<char*>(data), qint64(length));
+        return got;
+    }
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        if (length < sizeof(zip_stat_t))
+            return -1;
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->size = zip_uint64_t(device->size());
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR: {
+        zip_error_t error;
+        zip_error_init_with_code(&error, ZIP_ER_READ);
+        const zip_int64_t n = zip_error_to_data(&error, data, length);
+        zip_error_fini(&error);
+        return n;
+    }
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t to = zip_source_seek_compute_offset(
+            zip_uint64_t(device->pos()), zip_uint64_t(device->size()), data, length, nullptr);
+        if (to < 0 || !device->seek(to))
+            return -1;
+        return 0;
+    }
+    case ZIP_SOURCE_TELL:
+        return device->pos();
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+            ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
+    default:
+        return -1;
+    }
+}
+
+} // namespace
 
 namespace ZipArchive {
+
+Handle read(QIODevice& device)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_function_create(&deviceSource, &device, &error);
+    zip_error_fini(&error);
+    if (!source)
+        return nullptr;
+    zip_error_init(&error);
+    zip_t* zip = zip_open_from_source(source, ZIP_RDONLY, &error);
+    zip_error_fini(&error);
+    if (!zip) {
+        zip_source_free(source);
+        return nullptr;
+    }
+    return Handle(zip);
+}
 
 Handle open(const QString& path, int flags, QString* why)
 {

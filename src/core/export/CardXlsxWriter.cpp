@@ -1,6 +1,7 @@
 #include "CardXlsx.h"
 
 #include "core/collections/Collection.h"
+#include "core/storage/Cp1252.h"
 #include "core/storage/DiskFile.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/TextSlot.h"
@@ -14,6 +15,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -24,14 +28,55 @@ constexpr qint64 kMaxRows = 1048576;
 constexpr int kMinWidth = 6;
 constexpr int kMaxWidth = 60;
 
-// The widest line of `value`, in characters.
-int widthOf(const QString& value)
+// The widest line of a slot's bytes, in characters: every Windows-1252
+// byte is one character, and a line break is the byte LF.
+int widthOf(std::string_view bytes)
 {
-    int widest = 0;
-    for (const QStringView line : QStringView(value).split(u'\n'))
-        widest = std::max(widest, static_cast<int>(line.size()));
-    return widest;
+    std::size_t widest = 0;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t end = bytes.find('\n', from);
+        const std::size_t size = (end == std::string_view::npos ? bytes.size() : end) - from;
+        widest = std::max(widest, size);
+        if (end == std::string_view::npos)
+            return static_cast<int>(widest);
+        from = end + 1;
+    }
 }
+
+// The UTF-8 form of every Windows-1252 byte, worked out once.
+class Utf8Table {
+public:
+    Utf8Table()
+    {
+        char all[256];
+        for (int b = 0; b < 256; ++b)
+            all[b] = static_cast<char>(b);
+        const QString decoded = Cp1252::decode(std::string_view(all, sizeof all));
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray utf8 = QString(decoded.at(b)).toUtf8();
+            m_size[b] = static_cast<unsigned char>(utf8.size());
+            std::memcpy(m_bytes[b], utf8.constData(), static_cast<std::size_t>(utf8.size()));
+        }
+    }
+
+    // `bytes` as UTF-8 into `out`, with its terminating zero.
+    void convert(std::string_view bytes, std::string& out) const
+    {
+        out.clear();
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80)
+                out.push_back(c);
+            else
+                out.append(m_bytes[b], m_size[b]);
+        }
+    }
+
+private:
+    char m_bytes[256][3];
+    unsigned char m_size[256];
+};
 
 // Copies the finished workbook into the file being saved.
 bool copyInto(const QString& from, QSaveFile& to, QString* why)
@@ -104,6 +149,8 @@ bool writeWorkbook(
         error = worksheet_write_string(sheet, 0, lxw_col_t(i), cell.c_str(), heading);
     }
     lxw_row_t row = 0;
+    const Utf8Table utf8;
+    std::string cell;
     const bool read = error == LXW_NO_ERROR && store.scan([&](const char* record, qint64) {
         if (qint64(row) + 1 >= kMaxRows) {
             o.reason
@@ -113,12 +160,14 @@ bool writeWorkbook(
         }
         ++row;
         for (std::size_t i = 0; i < layout.fields.size(); ++i) {
-            const QString value = TextSlot::readAsIs(record, layout.fields[i], layout.kind);
-            if (value.isEmpty())
+            // The stored characters as the complete export gives them
+            // (TextSlot::readAsIs), straight from the slot's bytes to UTF-8.
+            const std::string_view value = TextSlot::raw(record, layout.fields[i], layout.kind);
+            if (value.empty())
                 continue;
             widths[i] = std::max(widths[i], widthOf(value));
-            const QByteArray utf8 = value.toUtf8();
-            error = worksheet_write_string(sheet, row, lxw_col_t(i), utf8.constData(), text);
+            utf8.convert(value, cell);
+            error = worksheet_write_string(sheet, row, lxw_col_t(i), cell.c_str(), text);
             if (error != LXW_NO_ERROR)
                 return false;
         }

@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include <xxhash.h>
@@ -120,6 +121,33 @@ bool spreadsheetNumber(const QString& value)
 {
     static const QRegularExpression number(QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+([.,][0-9]+)?([Ee][+-]?[0-9]+)?")));
     return number.match(value).hasMatch() || twoDigitYear(value);
+}
+
+// A cell of printable ASCII alone: the same characters in UTF-8 and in
+// Windows-1252, no line break, no control byte, nothing to re-encode.
+bool plainAscii(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 || b >= 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// TextSlot::write and TextSlot::writeAsIs for a value already in its
+// stored form (Windows-1252, trimmed where it must be, within the
+// capacity): the same bytes, without the round trip through a string.
+void storeBytes(char* record, const FieldDef& field, SlotKind kind, std::string_view bytes)
+{
+    char* slot = record + field.offset;
+    std::memset(slot, 0, static_cast<std::size_t>(field.capacity) + 1);
+    if (kind == SlotKind::LengthByte) {
+        slot[0] = static_cast<char>(bytes.size());
+        std::memcpy(slot + 1, bytes.data(), bytes.size());
+    } else {
+        std::memcpy(slot, bytes.data(), bytes.size());
+    }
 }
 
 } // namespace
@@ -392,6 +420,23 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
             continue;
         }
         const FieldDef& f = *def;
+        const bool untouched = takesValuesAsWritten();
+        if (plainAscii(cells[i])) {
+            // The common cell, checked on its bytes: the rules below that
+            // could find something in it take the long way.
+            const std::string_view bytes(cells[i].constData(), static_cast<std::size_t>(cells[i].size()));
+            const std::string_view stored = layout.kind == SlotKind::LengthByte && !asStored ? Text::trimmed(bytes) : bytes;
+            const std::string_view shown = Text::trimmed(stored);
+            const bool spreadsheetRule = !untouched
+                && (f.name == m_collection.roles.dewey || m_collection.isDateField(f.name)
+                    || (!shown.empty() && (shown.front() == '#' || shown.front() == 'E')));
+            const bool special = &f == cancelled || &f == validated || f.name.starts_with("File")
+                || (m_resaved && m_collection.isTextNumber(f.name));
+            if (!spreadsheetRule && !special && stored.size() <= static_cast<std::size_t>(f.capacity)) {
+                storeBytes(record.bytes().data(), f, layout.kind, stored);
+                continue;
+            }
+        }
         if (const int c = controlByte(cells[i]); c >= 0) {
             problem(line, column, QStringLiteral("il carattere di controllo 0x%1 non è ammesso").arg(c, 2, 16, QLatin1Char('0')));
             continue;
@@ -406,7 +451,6 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
         // What a spreadsheet opened with its default settings does to a
         // value that looks like a number or a date; the complete export as
         // written holds the cards' own values, whatever they are.
-        const bool untouched = takesValuesAsWritten();
         if (!untouched && f.name == m_collection.roles.dewey && shortDewey(Text::trimmed(stored))) {
             const QString padded = Text::trimmed(stored).rightJustified(3, QLatin1Char('0'));
             if (!m_checked) {
@@ -468,13 +512,15 @@ bool CardImport::card(const QList<QByteArray>& cells, int line, Record& record)
         }
         if (&f == validated && Text::trimmed(stored).isEmpty())
             continue;
-        record.setText(f.name, stored);
+        TextSlot::write(record.bytes().data(), f, layout.kind, stored);
     }
     for (const RequiredField& req : m_collection.required) {
         const FieldDef* f = layout.find(req.field);
         const auto at = std::find(m_fields.begin(), m_fields.end(), f);
         const qsizetype i = at - m_fields.begin();
-        if (i < cells.size() && Text::trimmed(decode(cells[i])).isEmpty())
+        // Blank as decoded is blank as bytes: every byte above 32 decodes
+        // to a character above 32, in either encoding.
+        if (i < cells.size() && Text::trimmed(std::string_view(cells[i].constData(), static_cast<std::size_t>(cells[i].size()))).empty())
             problem(line, static_cast<int>(i) + 1, QStringLiteral("campo obbligatorio vuoto"));
     }
     return m_problemCount == before;
@@ -489,7 +535,8 @@ void CardImport::checkCode(const Record& record, int line)
         return;
     const std::uint64_t hash = codeHash(raw);
     const int column = static_cast<int>(std::find(m_fields.begin(), m_fields.end(), m_codeField) - m_fields.begin()) + 1;
-    const QString code = Text::trimmed(record.text(m_codeField->name));
+    // The code as the messages show it, made only for a duplicate.
+    const auto code = [&]() { return Text::trimmed(record.text(m_codeField->name)); };
     auto duplicate = [&](const QString& text) {
         ++m_duplicateCount;
         if (m_duplicates.size() < kKeptProblems)
@@ -497,10 +544,10 @@ void CardImport::checkCode(const Record& record, int line)
     };
     const auto inArchive = std::lower_bound(m_archiveCodes.begin(), m_archiveCodes.end(), std::make_pair(hash, qint64(0)));
     if (inArchive != m_archiveCodes.end() && inArchive->first == hash)
-        duplicate(QStringLiteral("il codice \"%1\" è già nell'archivio (scheda %2)").arg(code).arg(inArchive->second));
+        duplicate(QStringLiteral("il codice \"%1\" è già nell'archivio (scheda %2)").arg(code()).arg(inArchive->second));
     const auto [at, fresh] = m_fileCodes.emplace(hash, line);
     if (!fresh)
-        duplicate(QStringLiteral("il codice \"%1\" è ripetuto: è già alla riga %2").arg(code).arg(at->second));
+        duplicate(QStringLiteral("il codice \"%1\" è ripetuto: è già alla riga %2").arg(code()).arg(at->second));
 }
 
 bool CardImport::loadArchiveCodes(const QString& archive)

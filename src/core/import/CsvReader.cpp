@@ -5,6 +5,7 @@
 #include <csv.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -13,7 +14,8 @@ struct Sink {
     const std::function<bool(CsvReader::Row&)>* onRow;
     CsvReader::Row row;
     int line = 1;
-    int nextRowLine = 1; // at least: where the row after the last one begins
+    int nextRowLine = 1;      // at least: where the row after the last one begins
+    qsizetype fieldCount = 0; // fields of the row so far
     bool inRow = false;
     bool stop = false;
 };
@@ -23,24 +25,34 @@ void onField(void* data, std::size_t size, void* context)
     auto* sink = static_cast<Sink*>(context);
     if (sink->stop)
         return;
-    QByteArray field = data ? QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size)) : QByteArray();
+    // The row's fields are reused from row to row: their buffers stay, so
+    // a file of a million cells does not make a million allocations.
+    QList<QByteArray>& fields = sink->row.fields;
     if (!sink->inRow) {
-        // A field is reported on the line where it ends: its own line
-        // breaks lead back to where the row began.
-        sink->row.line = sink->line - CsvReader::lineBreaks(field);
-        sink->row.fields.clear();
+        sink->fieldCount = 0;
         sink->inRow = true;
     }
-    sink->row.fields.append(std::move(field));
+    if (sink->fieldCount == fields.size())
+        fields.emplace_back();
+    QByteArray& field = fields[sink->fieldCount++];
+    field.resize(static_cast<qsizetype>(size));
+    if (size > 0)
+        std::memcpy(field.data(), data, size);
+    // A field is reported on the line where it ends: its own line breaks
+    // lead back to where the row began.
+    if (sink->fieldCount == 1)
+        sink->row.line = sink->line - CsvReader::lineBreaks(field);
 }
 
 void onRowEnd(int, void* context)
 {
     auto* sink = static_cast<Sink*>(context);
+    if (sink->inRow)
+        sink->row.fields.resize(sink->fieldCount);
     if (!sink->stop && sink->inRow && !(*sink->onRow)(sink->row))
         sink->stop = true;
     sink->inRow = false;
-    sink->row.fields.clear();
+    sink->fieldCount = 0;
     sink->nextRowLine = sink->line + 1;
 }
 

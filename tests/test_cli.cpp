@@ -154,6 +154,7 @@ private slots:
     void helpAndVersion();
     void pluginsAreLoadedOnUseAndMissedClearly_data();
     void pluginsAreLoadedOnUseAndMissedClearly();
+    void marcImportLoadsTheLookupPluginForMarcFilesAlone();
     void programLinksNoneOfThePluginsLibraries();
     void exportReplacesOnlyItsOwnFiles_data();
     void exportReplacesOnlyItsOwnFiles();
@@ -558,6 +559,10 @@ void CliTest::pluginsAreLoadedOnUseAndMissedClearly_data()
                                   << "tomaria-xlsx" << "x.xlsx";
     QTest::newRow("lookup") << QStringList{"lookup", "9788804668237", "--server", "z3950://127.0.0.1:1/x"} << "lookup"
                             << "tomaria-catalogo" << QString();
+    QTest::newRow("export MARC") << QStringList{"export", "books", "--marc21", "--out", "m.mrc"} << "export --marc21|--unimarc"
+                                 << "tomaria-catalogo" << "m.mrc";
+    QTest::newRow("catalogue") << QStringList{"catalogue", "isbn.txt", "--server", "z3950://127.0.0.1:1/x", "--dry-run"} << "catalogue"
+                               << "tomaria-catalogo" << QString();
 }
 
 void CliTest::pluginsAreLoadedOnUseAndMissedClearly()
@@ -609,6 +614,56 @@ void CliTest::pluginsAreLoadedOnUseAndMissedClearly()
         QVERIFY2(found.code == 0, qPrintable(found.err));
         QVERIFY(QFileInfo(folder.file(written)).size() > 0);
     }
+}
+
+// The import reads a sheet without the look-up plugin; a MARC file,
+// recognised by its first bytes whatever its name, is read by the plugin,
+// and without it the import says which module is missing and writes
+// nothing.
+void CliTest::marcImportLoadsTheLookupPluginForMarcFilesAlone()
+{
+    TestFolder folder;
+    folder.write("Libri.pro", twoCards());
+    const QString program = folder.file("tomaria-cli");
+    QVERIFY(QFile::copy(QStringLiteral(TOMARIA_CLI), program));
+    const QDir built = QFileInfo(QStringLiteral(TOMARIA_CLI)).dir();
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.setProgram(program);
+        p.setArguments(QStringList{"--folder", folder.path()} + args);
+        p.start();
+        if (!finished(&p) || p.exitStatus() != QProcess::NormalExit)
+            return Result{-1, {}, QStringLiteral("tomaria-cli did not finish")};
+        return Result{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    };
+    const QString plugin = folder.file("tomaria-catalogo.so");
+    QVERIFY(QFile::copy(built.filePath(QStringLiteral("tomaria-catalogo.so")), plugin));
+    const QString records = folder.file("consegna.txt"); // MARC under a name that says nothing
+    const Result exported = run({"export", "books", "--marc21", "--out", records});
+    QVERIFY2(exported.code == 0, qPrintable(exported.err));
+    const Result sheet = run({"export", "books", "--csv", "--out", folder.file("schede.csv")});
+    QVERIFY2(sheet.code == 0, qPrintable(sheet.err));
+    // The sheet without the control byte of a note, which the import refuses.
+    QByteArray cells = folder.read("schede.csv");
+    QVERIFY(cells.contains('\x01'));
+    folder.write("schede.csv", cells.replace('\x01', ""));
+
+    const Result marc = run({"import", "books", records, "--code-prefix", "M", "--dry-run"});
+    QVERIFY2(marc.code == 0, qPrintable(marc.err));
+    QVERIFY2(marc.out.startsWith(QLatin1String("2 schede pronte")) && marc.out.contains(QLatin1String("MARC 21 (ISO 2709, UTF-8)")),
+        qPrintable(marc.out));
+
+    QVERIFY(QFile::remove(plugin));
+    const QByteArray before = folder.read("Libri.pro");
+    const Result missing = run({"import", "books", records, "--code-prefix", "M"});
+    QCOMPARE(missing.code, 2);
+    QCOMPARE(missing.err, QStringLiteral("tomaria-cli: import MARC non è disponibile: manca il modulo tomaria-catalogo "
+                                         "accanto al programma, in %1; reinstallare il programma\n")
+                              .arg(QDir::toNativeSeparators(QFileInfo(program).canonicalPath())));
+    QCOMPARE(folder.read("Libri.pro"), before);
+    const Result csv = run({"import", "books", folder.file("schede.csv"), "--dry-run", "--allow-duplicates"});
+    QVERIFY2(csv.code == 0, qPrintable(csv.err));
+    QVERIFY2(csv.out.startsWith(QLatin1String("2 schede pronte")), qPrintable(csv.out));
 }
 
 // What makes the command line start slowly is every library it loads,

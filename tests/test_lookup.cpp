@@ -1,5 +1,6 @@
 #include "CatalogueServers.h"
 #include "CoreSupport.h"
+#include "MarcFixtures.h"
 
 #include "lookup/Catalogue.h"
 #include "lookup/CatalogueClient.h"
@@ -73,6 +74,10 @@ private slots:
     void trimEnd();
     void languagesAreTheCardsOwn();
     void marc8RecordDecoded();
+    void nonSortingMarksInIso2709_data();
+    void nonSortingMarksInIso2709();
+    void isbnAskedForIsKept_data();
+    void isbnAskedForIsKept();
     void addresses_data();
     void addresses();
     void settingsFromIni();
@@ -142,7 +147,7 @@ void LookupTest::mapping_data()
     QTest::newRow("MARC 21, two authors, translator, original title")
         << fixture("marc21/apocalisse.xml") << int(Syntax::Marc21)
         << "Titolo=Buona Apocalisse a tutti!|Autore=Pratchett, Terry; Gaiman, Neil|Dewey=823|Pagine=397 p."
-           "|Editore=Mondadori|Isbn=978-88-04-57128-5|Citta=Milano|Anno=2007|Collana=Oscar bestsellers"
+           "|Editore=Mondadori|Isbn=9788804571285|Citta=Milano|Anno=2007|Collana=Oscar bestsellers"
            "|Originale=Good omens|Lingua=Italiano|Traduttore=Fusari, Luca";
     QTest::newRow("MARC 21, no Dewey, editor, accents, year in brackets")
         << fixture("marc21/classici.xml") << int(Syntax::Marc21)
@@ -152,12 +157,12 @@ void LookupTest::mapping_data()
     QTest::newRow("UNIMARC, Italian")
         << fixture("unimarc/sistema.xml") << int(Syntax::Unimarc)
         << "Titolo=Il sistema periodico|Autore=Levi, Primo|Dewey=853|Pagine=230 p.|Editore=Einaudi"
-           "|Isbn=88-06-14245-3|Citta=Torino|Anno=1975|Collana=Nuovi coralli|Lingua=Italiano";
+           "|Isbn=8806142453|Citta=Torino|Anno=1975|Collana=Nuovi coralli|Lingua=Italiano";
     // Pagine holds 12 characters: the card keeps "XXXII, 243 p".
     QTest::newRow("UNIMARC, translator 730, editor 340, 500 original title")
         << fixture("unimarc/faro.xml") << int(Syntax::Unimarc)
         << "Titolo=Gita al faro : romanzo|Autore=Woolf, Virginia|Curatore=Fortunati, Vittoria|Dewey=823"
-           "|Pagine=XXXII, 243 p|Editore=Feltrinelli|Isbn=978-88-07-18512-0|Citta=Milano|Anno=2014"
+           "|Pagine=XXXII, 243 p|Editore=Feltrinelli|Isbn=9788807185120|Citta=Milano|Anno=2014"
            "|Collana=Universale economica Feltrinelli. I classici|Originale=To the lighthouse|Lingua=Italiano"
            "|Traduttore=Fusini, Nadia";
     QTest::newRow("UNIMARC, 200 f when no 700, 454 t, 214")
@@ -178,6 +183,34 @@ void LookupTest::mapping_data()
                "00000cam  2200000 a 4500")
         << int(Syntax::Marc21)
         << QString::fromUtf8("Titolo=Città é €|Autore=Dostoevskij, Fedor Michajlovic detto anche ???????");
+    // The union catalogue marks the article it does not sort on, and puts
+    // ISBD punctuation at the start of UNIMARC subfields.
+    QTest::newRow("UNIMARC, non-sorting marks, leading punctuation")
+        << marcxml("<datafield tag=\"200\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">&#x88;L'&#x89;altra faccia della spirale</subfield>"
+                   "<subfield code=\"e\">: romanzo</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\" \" ind2=\"1\"><subfield code=\"a\">Asimov</subfield><subfield code=\"b\">, Isaac</subfield>"
+                   "<subfield code=\"4\">070</subfield></datafield>"
+                   "<datafield tag=\"702\" ind1=\" \" ind2=\"1\"><subfield code=\"a\">Serra</subfield><subfield code=\"b\">, Laura</subfield>"
+                   "<subfield code=\"4\">730</subfield></datafield>"
+                   "<datafield tag=\"210\" ind1=\" \" ind2=\" \"><subfield code=\"a\">Milano</subfield><subfield code=\"c\">: Mondadori</subfield>"
+                   "<subfield code=\"d\">, 1996</subfield></datafield>"
+                   "<datafield tag=\"225\" ind1=\"2\" ind2=\" \"><subfield code=\"a\">&#x88;I &#x89;classici</subfield>"
+                   "<subfield code=\"v\">; 12</subfield></datafield>")
+        << int(Syntax::Unimarc)
+        << "Titolo=L'altra faccia della spirale : romanzo|Autore=Asimov, Isaac|Editore=Mondadori|Citta=Milano|Anno=1996"
+           "|Collana=I classici|Traduttore=Serra, Laura";
+    QTest::newRow("MARC 21, MARC-8 non-sorting marks as decoded, roles in $e")
+        << marcxml("<datafield tag=\"245\" ind1=\"1\" ind2=\"0\"><subfield code=\"a\">&#x98;The &#x9c;hobbit /</subfield></datafield>"
+                   "<datafield tag=\"100\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Tolkien, J. R. R.</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Lee, Alan,</subfield><subfield code=\"e\">ill.</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Eco, Umberto,</subfield><subfield code=\"e\">introd.</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Gould, Glenn,</subfield><subfield code=\"e\">performer.</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Tolkien, Christopher,</subfield><subfield code=\"e\">editor.</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Anderson, Douglas A.,</subfield><subfield code=\"e\">author.</subfield></datafield>"
+                   "<datafield tag=\"700\" ind1=\"1\" ind2=\" \"><subfield code=\"a\">Fusari, Luca</subfield><subfield code=\"e\">trad.</subfield></datafield>",
+               "00000cam  2200000 a 4500")
+        << int(Syntax::Marc21)
+        << "Titolo=The hobbit|Autore=Tolkien, J. R. R.; Anderson, Douglas A.|Curatore=Tolkien, Christopher|Traduttore=Fusari, Luca";
     QTest::newRow("not MARC at all") << QByteArray("<html><body>no</body></html>") << int(Syntax::Marc21) << QString();
 }
 // clang-format on
@@ -254,6 +287,77 @@ void LookupTest::marc8RecordDecoded()
     QCOMPARE(card.value(u"Titolo"), QString::fromUtf8("Perché leggere i classici"));
     QCOMPARE(card.value(u"Citta"), QString::fromUtf8("Città di Castello"));
     QVERIFY(!r.readIso2709("not a record at all", "marc-8"));
+}
+
+// clang-format off
+void LookupTest::nonSortingMarksInIso2709_data()
+{
+    QTest::addColumn<QByteArray>("iso");
+    QTest::addColumn<QByteArray>("charset");
+    QTest::addColumn<int>("syntax");
+    QTest::addColumn<QString>("title");
+    // UNIMARC writes the marks as ESC H and ESC I.
+    QTest::newRow("UNIMARC, ESC H/ESC I") << iso2709("00000nam0 2200000   450 ",
+        {{"200", "1 \x1f" "a\x1bHL'\x1bIaltra faccia della spirale"}}) << QByteArray("utf-8") << int(Syntax::Unimarc)
+        << "L'altra faccia della spirale";
+    QTest::newRow("UNIMARC, UTF-8 U+0088/U+0089") << iso2709("00000nam0 2200000   450 ",
+        {{"200", "1 \x1f" "a\xc2\x88L'\xc2\x89" "altra faccia della spirale"}}) << QByteArray("utf-8") << int(Syntax::Unimarc)
+        << "L'altra faccia della spirale";
+    QTest::newRow("MARC 21, MARC-8 NSB/NSE") << iso2709("00000cam  2200000 a 4500",
+        {{"245", "10\x1f" "a\x88The \x89hobbit"}}) << QByteArray("marc-8") << int(Syntax::Marc21) << "The hobbit";
+    QTest::newRow("MARC 21, UTF-8 U+0098/U+009C") << iso2709("00000cam a2200000 a 4500",
+        {{"245", "10\x1f" "a\xc2\x98The \xc2\x9chobbit"}}) << QByteArray("marc-8") << int(Syntax::Marc21) << "The hobbit";
+}
+// clang-format on
+
+void LookupTest::nonSortingMarksInIso2709()
+{
+    QFETCH(QByteArray, iso);
+    QFETCH(QByteArray, charset);
+    QFETCH(int, syntax);
+    QFETCH(QString, title);
+    MarcRecord r;
+    QVERIFY(r.readIso2709(iso, charset.constData()));
+    QCOMPARE(MarcMapping::card(r, Syntax(syntax)).value(u"Titolo"), title);
+}
+
+// clang-format off
+void LookupTest::isbnAskedForIsKept_data()
+{
+    QTest::addColumn<int>("syntax");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("MARC 21, the second asked") << int(Syntax::Marc21) << "978-88-04-66823-7" << "9788804668237";
+    QTest::newRow("MARC 21, the ISBN-10 form of the third") << int(Syntax::Marc21) << "9788806142452" << "8806142453";
+    QTest::newRow("MARC 21, none asked: the first") << int(Syntax::Marc21) << "" << "9788804339489";
+    QTest::newRow("UNIMARC, hyphens gone") << int(Syntax::Unimarc) << "8806142453" << "8806142453";
+    QTest::newRow("UNIMARC, not among them: the first") << int(Syntax::Unimarc) << "9780000000002" << "9788804339489";
+}
+// clang-format on
+
+void LookupTest::isbnAskedForIsKept()
+{
+    QFETCH(int, syntax);
+    QFETCH(QString, asked);
+    QFETCH(QString, kept);
+    const bool m21 = Syntax(syntax) == Syntax::Marc21;
+    const QByteArray tag = m21 ? "020" : "010";
+    // Several ISBNs, in the forms each format uses: qualifiers, hyphens.
+    const QByteArray xml = marcxml("<datafield tag=\"" + tag
+        + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">978-88-04-33948-9 (broch\xc3\xa9)</subfield></datafield>"
+          "<datafield tag=\""
+        + tag
+        + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">9788804668237</subfield><subfield code=\"b\">rileg.</subfield></datafield>"
+          "<datafield tag=\""
+        + tag
+        + "\" ind1=\" \" ind2=\" \"><subfield code=\"a\">88-06-14245-3</subfield></datafield>"
+          "<datafield tag=\""
+        + QByteArray(m21 ? "245" : "200") + "\" ind1=\"1\" ind2=\"0\"><subfield code=\"a\">Titolo</subfield></datafield>");
+    MarcRecord r;
+    QVERIFY(r.readXml(xml));
+    MarcMapping::ReadOptions options;
+    options.isbns = Isbn::forms(asked);
+    QCOMPARE(MarcMapping::card(r, Syntax(syntax), options).value(u"Isbn"), kept);
 }
 
 // clang-format off

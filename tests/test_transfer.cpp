@@ -168,6 +168,8 @@ private slots:
     void screenButtonsFollowTheFileAndTheRun();
     void screenCheckSaysWhatItListed();
     void screenExports();
+    void screenMarcOutAndIn_data();
+    void screenMarcOutAndIn();
     void grabScreens();
     void screensWriteThroughTheGuard_data();
     void screensWriteThroughTheGuard();
@@ -853,6 +855,82 @@ void TransferTest::screenExports()
     QCOMPARE(screen.lblStato()->text(),
         QStringLiteral("2 schede importate in %1, nelle posizioni da 1 a 2.").arg(QDir::toNativeSeparators(fresh.file("2026.art"))));
     compareCards(Articles::collection(), catalogue(Articles::collection()), fresh.read("2026.art"));
+}
+
+void TransferTest::screenMarcOutAndIn_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("MARC 21, ISO 2709") << "marc21"
+                                       << "mrc";
+    QTest::newRow("UNIMARC, MARCXML") << "unimarcxml"
+                                      << "xml";
+}
+
+// The book catalogue out as MARC through Esporta and back into a fresh
+// folder through Importa, the codes from 001: the mapped fields equal.
+void TransferTest::screenMarcOutAndIn()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, suffix);
+    MessageLog log;
+    QByteArray exported;
+    QString target;
+    const QByteArray cards = catalogue(Books::collection());
+    {
+        TestFolder folder;
+        folder.write("Libri.pro", cards);
+        TfrmTrasferimento screen;
+        auto* formato = screen.findChild<QComboBox*>(QStringLiteral("cboFormato"));
+        formato->setCurrentIndex(formato->findData(format));
+        QString proposed;
+        FileChooser::setSaveHandler([&](const QString& offered, const QString&) {
+            proposed = offered;
+            return folder.file("uscita");
+        });
+        screen.btnEsportaClick();
+        FileChooser::setSaveHandler({});
+        QVERIFY(proposed.endsWith(QLatin1Char('.') + suffix));
+        target = folder.file("uscita.") + suffix;
+        QCOMPARE(screen.exported(), target);
+        QVERIFY2(screen.findChild<QLabel*>(QStringLiteral("lblEsportato"))->text().contains(QStringLiteral(" schede esportate come ")),
+            qPrintable(screen.findChild<QLabel*>(QStringLiteral("lblEsportato"))->text()));
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        exported = f.readAll();
+        // MARC is for the books only: another collection turns the choice back.
+        auto* raccolta = screen.findChild<QComboBox*>(QStringLiteral("cboRaccolta"));
+        raccolta->setCurrentIndex(raccolta->findData(QStringLiteral("dvd")));
+        QCOMPARE(formato->currentData().toString(), QStringLiteral("xlsx"));
+        QVERIFY(!screen.findChild<QComboBox*>(QStringLiteral("cboCodici"))->isVisibleTo(&screen));
+    }
+    TestFolder fresh;
+    fresh.write("in." + suffix, exported);
+    FileChoice choice;
+    TfrmTrasferimento screen;
+    auto* codici = screen.findChild<QComboBox*>(QStringLiteral("cboCodici"));
+    codici->setCurrentIndex(codici->findData(QStringLiteral("001")));
+    choice.answers.push_back(fresh.file("in." + suffix));
+    screen.btnScegliClick();
+    QVERIFY(choice.filters.value(0).contains(QLatin1String("*.mrc")));
+    QCOMPARE(screen.grdAnteprima()->horizontalHeaderItem(0)->text(), QStringLiteral("Titolo\n\u2192 Titolo"));
+    QVERIFY(screen.grdAnteprima()->rowCount() > 0);
+    QVERIFY(press(screen, log, true));
+    const int count = int(cards.size() / TSchedaLibro.size);
+    QCOMPARE(screen.lblStato()->text(),
+        QStringLiteral("%1 schede importate in %2, nelle posizioni da 1 a %1.")
+            .arg(count)
+            .arg(QDir::toNativeSeparators(fresh.file("Libri.pro"))));
+    const QByteArray back = fresh.read("Libri.pro");
+    QCOMPARE(back.size(), cards.size());
+    Record a(TSchedaLibro), b(TSchedaLibro);
+    for (int i = 0; i < count; ++i) {
+        a.bytes() = cards.mid(i * TSchedaLibro.size, TSchedaLibro.size);
+        b.bytes() = back.mid(i * TSchedaLibro.size, TSchedaLibro.size);
+        for (const char* field : {"Titolo", "Codice", "Autore", "Editore", "Citta", "Collana", "Note"})
+            QCOMPARE(b.text(field), a.text(field).trimmed());
+    }
+    QVERIFY(onlyQuestions(log));
 }
 
 // The screen at rest, during an import and after it, as pictures in

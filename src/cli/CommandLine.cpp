@@ -6,8 +6,12 @@
 #include "core/export/CardCsv.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/CatalogueCommand.h"
+#include "cli/MarcCommands.h"
 #include "cli/ServeCommand.h"
 #include "cli/VerbPlugins.h"
+#include "core/collections/Books.h"
+#include "core/import/MarcHead.h"
 #include "core/collections/CodeHints.h"
 #include "core/labels/LabelCards.h"
 #include "core/export/ExportModel.h"
@@ -25,6 +29,7 @@
 #include "core/storage/SideFile.h"
 #include "core/collections/SampleCards.h"
 #include "core/import/CardImport.h"
+#include "core/import/CardRowSource.h"
 #include "core/import/ImportSummary.h"
 #include "core/loans/LoanList.h"
 #include "core/loans/LoanSettings.h"
@@ -60,6 +65,8 @@ struct Options {
     QList<QPair<QString, QString>> filters; // search: field as written, text (empty for a field the table lacks)
     LabelsCommand::Given labels;
     LookupCommand::Given lookup;
+    MarcCommands::Given marc;
+    MarcCommands::ImportGiven marcImport;
     ServeCommand::Given serve;
     QStringList positional; // the words after the verb and its collection
     quint32 seed = 1;
@@ -288,7 +295,7 @@ int stats(const Options& o, QTextStream& out, QTextStream& err)
 int importFile(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1)
-        return fail(err, QStringLiteral("import vuole il file da importare (.xlsx o CSV)"));
+        return fail(err, QStringLiteral("import vuole il file da importare (.xlsx, CSV o, per books, MARC)"));
     const QString source = o.positional.first();
     if (!DiskFile::isRegular(source))
         return cannotRead(err, source, readReason(source));
@@ -297,6 +304,18 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
         return cannotRead(err, source, file.errorString());
 
     CardImport cards(*o.collection);
+    // A MARC file is read by the look-up plugin, loaded for it alone.
+    std::unique_ptr<CardRowSource> marc;
+    if (o.collection != &Books::collection()) {
+        if (MarcCommands::asked(o.marcImport))
+            return fail(err, MarcCommands::notForBooksOnly());
+    } else if (MarcHead::recognised(file.peek(4096))) {
+        QString refusal;
+        marc = VerbPlugins::marcSource(*o.collection, archivePath(o), o.marcImport, &refusal, err);
+        if (!marc)
+            return refusal.isEmpty() ? kBadArguments : fail(err, refusal);
+    }
+    cards.setRowSource(marc.get());
     CardImport::Options options;
     options.encoding = o.encoding;
     options.allowDuplicates = o.allowDuplicates;
@@ -337,6 +356,13 @@ int importFile(const Options& o, QTextStream& out, QTextStream& err)
 
 int exportAny(const Options& o, QTextStream& out, QTextStream& err)
 {
+    if (MarcCommands::asked(o.marc)) {
+        if (!o.positional.isEmpty())
+            return fail(err, QStringLiteral("export non accetta altri argomenti"));
+        if (o.csv || o.complete)
+            return fail(err, QStringLiteral("--marc21 e --unimarc non vanno con --csv né con --complete"));
+        return VerbPlugins::exportMarc(*o.collection, archivePath(o), o.out, o.marc, out, err);
+    }
     return o.csv || o.complete ? exportComplete(o, out, err) : exportFile(o, out, err);
 }
 
@@ -404,6 +430,18 @@ int lookup(const Options& o, QTextStream& out, QTextStream& err)
     return VerbPlugins::lookup(o.positional.value(0), o.lookup, out, err);
 }
 
+int catalogue(const Options& o, QTextStream& out, QTextStream& err)
+{
+    CatalogueCommand::Given given;
+    given.lookup = o.lookup;
+    given.codePrefix = o.marcImport.codePrefix;
+    given.dryRun = o.dryRun;
+    for (const auto& [name, text] : o.filters)
+        if (name == QLatin1String("shelf"))
+            given.shelf = text;
+    return VerbPlugins::catalogue(o.positional.value(0), given, out, err);
+}
+
 int serve(const Options& o, QTextStream& out, QTextStream& err)
 {
     return ServeCommand::run(o.serve, out, err);
@@ -445,14 +483,19 @@ const std::vector<OptionRow>& optionTable()
             QStringLiteral("--days vuole un numero di giorni da 1 a %1").arg(LoanSettings::kMaxDays)},
         {u"csv"_s, {}, {u"export"_s}, nullptr, {}},
         {u"complete"_s, {}, {u"export"_s}, nullptr, {}},
-        {u"dry-run"_s, {}, {u"import"_s}, nullptr, {}},
+        {u"marc21"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"unimarc"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"xml"_s, {}, {u"export"_s}, nullptr, {}},
+        {u"dry-run"_s, {}, {u"import"_s, u"catalogue"_s}, nullptr, {}},
         {u"with-cancelled"_s, {}, {u"labels"_s}, nullptr, {}},
         {u"allow-duplicates"_s, {}, {u"import"_s}, nullptr, {}},
         {u"encoding"_s, u"utf-8|windows-1252"_s, {u"import"_s}, nullptr, u"--encoding vuole utf-8 o windows-1252"_s},
         {u"available"_s, {}, {u"search"_s}, nullptr, {}},
-        {u"catalogue"_s, u"NOME"_s, {u"lookup"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
-        {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s}, nullptr, u"--server vuole un indirizzo"_s},
-        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"catalogue"_s, u"NOME"_s, {u"lookup"_s, u"catalogue"_s}, nullptr, u"--catalogue vuole il nome di un catalogo"_s},
+        {u"server"_s, u"INDIRIZZO"_s, {u"lookup"_s, u"catalogue"_s}, nullptr, u"--server vuole un indirizzo"_s},
+        {u"syntax"_s, u"marc21|unimarc"_s, {u"lookup"_s, u"import"_s, u"catalogue"_s}, nullptr, u"--syntax vuole marc21 o unimarc"_s},
+        {u"code-tag"_s, u"TAG"_s, {u"import"_s}, nullptr, u"--code-tag vuole un campo MARC"_s},
+        {u"code-prefix"_s, u"P"_s, {u"import"_s, u"catalogue"_s}, nullptr, u"--code-prefix vuole un prefisso"_s},
         {u"port"_s, u"N"_s, {u"serve"_s}, nullptr, u"--port vuole un numero"_s},
         {u"address"_s, u"A"_s, {u"serve"_s}, nullptr, u"--address vuole un indirizzo"_s},
         {u"log"_s, u"FILE"_s, {u"serve"_s}, nullptr, u"--log vuole un file"_s},
@@ -514,15 +557,17 @@ const std::vector<VerbRow>& verbTable()
             &search},
         {u"export"_s, Takes::Archive, -1, {}, Filters::None,
             {u"export %1 [--year AAAA] [--out FILE [--force]]"_s, u"export %1 --complete [--year AAAA] --out FILE.xlsx|FILE.csv [--force]"_s,
-                u"export %1 --csv [--year AAAA] --out FILE.csv [--force]"_s},
-            [] { return QStringLiteral(
+                u"export %1 --csv [--year AAAA] --out FILE.csv [--force]"_s,
+                u"export books --marc21|--unimarc [--xml] --out FILE [--force]"_s},
+            []() -> QString { return QStringLiteral(
                 "export: un file esistente che non sia un foglio di calcolo scritto da questo programma è sostituito\n"
                 "  soltanto con --force.\n"
                 "export --complete: tutti i campi di ogni scheda (prestiti e allegati compresi) in un foglio .xlsx, dove ogni\n"
                 "  cella è testo (da correggere con un foglio di calcolo: \"074\" e \"03/03/2024\" restano come sono), o in un\n"
                 "  file CSV, secondo l'estensione di --out; import li rilegge campo per campo. --csv è come --complete con un\n"
                 "  file .csv. Il foglio di export senza --complete serve per la consultazione. Un file esistente\n"
-                "  che non sia un'esportazione completa di questo programma dello stesso formato vuole --force.\n"); },
+                "  che non sia un'esportazione completa di questo programma dello stesso formato vuole --force.\n")
+                + MarcCommands::exportUsage(); },
             &exportAny},
         {u"check"_s, Takes::Archive, -1, {}, Filters::None, {u"check  %1 [--year AAAA]"_s},
             [] { return QStringLiteral(
@@ -531,15 +576,17 @@ const std::vector<VerbRow>& verbTable()
             &check},
         {u"sample"_s, Takes::Archive, -1, {}, Filters::None, {u"sample %1 NUMERO [--year AAAA] [--seed N]"_s}, nullptr, &addSamples},
         {u"import"_s, Takes::Archive, -1, {}, Filters::None,
-            {u"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]"_s, u"              [--allow-duplicates] [--encoding utf-8|windows-1252]"_s},
-            [] { return QStringLiteral(
+            {u"import %1 FILE.xlsx|FILE.csv [--year AAAA] [--dry-run]"_s, u"              [--allow-duplicates] [--encoding utf-8|windows-1252]"_s,
+                u"import books FILE.mrc|FILE.xml [--syntax marc21|unimarc]"_s, u"              [--code-prefix P | --code-tag TAG] [--dry-run]"_s},
+            []() -> QString { return QStringLiteral(
                 "import: il primo foglio di un file .xlsx, o un file CSV; la prima riga nomina le colonne con i campi\n"
                 "  della scheda, con le didascalie della scheda o con le intestazioni del foglio esportato; nel CSV\n"
                 "  separatore virgola, punto e virgola o tabulazione, UTF-8 o Windows-1252 (--encoding la indica quando il\n"
                 "  file le mescola). Ogni riga è controllata prima di scrivere: al primo problema l'archivio resta com'era;\n"
                 "  un codice già in archivio o ripetuto nel file ferma l'importazione salvo --allow-duplicates. Ciò che un\n"
                 "  foglio di calcolo cambia è segnalato: un codice Dewey di una o due cifre è completato con gli zeri\n"
-                "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n"); },
+                "  iniziali, una data con l'anno di due cifre è rifiutata. --dry-run controlla soltanto.\n")
+                + MarcCommands::importUsage(); },
             &importFile},
         {u"loans"_s, Takes::Folder, 0, u"loans non vuole altri argomenti"_s, Filters::None, {u"loans [--days N]"_s}, &loansUsage, &loans},
         {u"backup"_s, Takes::Folder, 0, u"backup non vuole altri argomenti"_s, Filters::None, {u"backup [--to CARTELLA]"_s},
@@ -584,6 +631,9 @@ const std::vector<VerbRow>& verbTable()
         {u"lookup"_s, Takes::Folder, 1, u"lookup vuole un ISBN e nient'altro"_s, Filters::None,
             {u"lookup ISBN [--catalogue NOME | --server INDIRIZZO] [--syntax marc21|unimarc]"_s}, &LookupCommand::usage,
             &lookup, VerbPlugins::kLookup},
+        {u"catalogue"_s, Takes::Folder, 1, u"catalogue vuole il file degli ISBN"_s, Filters::Shelf,
+            {u"catalogue ISBN.txt [--catalogue NOME | --server INDIRIZZO]"_s, u"          [--code-prefix P] [--shelf S] [--dry-run]"_s},
+            &CatalogueCommand::usage, &catalogue, VerbPlugins::kLookup},
         {u"serve"_s, Takes::Folder, 0, u"serve non vuole altri argomenti"_s, Filters::None,
             {u"serve [--port N] [--address A] [--log FILE]"_s}, &ServeCommand::usage, &serve},
     };
@@ -797,6 +847,10 @@ int readValues(const VerbParser& parser, Options& o, QString& folder, QTextStrea
     }
     o.csv = parser.isSet(QStringLiteral("csv"));
     o.complete = parser.isSet(QStringLiteral("complete"));
+    o.marc.marc21 = parser.isSet(QStringLiteral("marc21"));
+    o.marc.unimarc = parser.isSet(QStringLiteral("unimarc"));
+    o.marc.xml = parser.isSet(QStringLiteral("xml"));
+    o.marc.force = parser.isSet(QStringLiteral("force"));
     o.dryRun = parser.isSet(QStringLiteral("dry-run"));
     o.withCancelled = parser.isSet(QStringLiteral("with-cancelled"));
     o.allowDuplicates = parser.isSet(QStringLiteral("allow-duplicates"));
@@ -805,6 +859,10 @@ int readValues(const VerbParser& parser, Options& o, QString& folder, QTextStrea
     o.lookup.catalogue = parser.value(QStringLiteral("catalogue"));
     o.lookup.server = parser.value(QStringLiteral("server"));
     o.lookup.syntax = parser.value(QStringLiteral("syntax"));
+    o.marcImport.syntax = o.lookup.syntax;
+    o.marcImport.codeTag = parser.value(QStringLiteral("code-tag"));
+    o.marcImport.codePrefix = parser.value(QStringLiteral("code-prefix"));
+    o.marcImport.codePrefixGiven = parser.isSet(QStringLiteral("code-prefix"));
     o.serve.port = parser.value(QStringLiteral("port"));
     o.serve.address = parser.value(QStringLiteral("address"));
     o.serve.log = parser.value(QStringLiteral("log"));

@@ -8,6 +8,9 @@ int tomaria_labels(const Collection&, const LabelsCommand::Given&, QTextStream&,
 int tomaria_reminders(int, const QString&, QTextStream&, QTextStream&);
 int tomaria_lookup(const QString&, const LookupCommand::Given&, QTextStream&, QTextStream&);
 bool tomaria_save_xlsx(const Collection&, const QString&, const QString&, CardCsv::Outcome*);
+int tomaria_catalogue(const QString&, const CatalogueCommand::Given&, QTextStream&, QTextStream&);
+int tomaria_export_marc(const Collection&, const QString&, const QString&, const MarcCommands::Given&, QTextStream&, QTextStream&);
+CardRowSource* tomaria_marc_source(const Collection&, const QString&, const MarcCommands::ImportGiven&, QString*);
 }
 
 // The plugins' functions linked into the program itself (the tests, the
@@ -24,6 +27,9 @@ VerbPlugins::Function VerbPlugins::find(QStringView plugin, const char* name, co
         {kPrint, "tomaria_labels", reinterpret_cast<Function>(&tomaria_labels)},
         {kPrint, "tomaria_reminders", reinterpret_cast<Function>(&tomaria_reminders)},
         {kLookup, "tomaria_lookup", reinterpret_cast<Function>(&tomaria_lookup)},
+        {kLookup, "tomaria_catalogue", reinterpret_cast<Function>(&tomaria_catalogue)},
+        {kLookup, "tomaria_export_marc", reinterpret_cast<Function>(&tomaria_export_marc)},
+        {kLookup, "tomaria_marc_source", reinterpret_cast<Function>(&tomaria_marc_source)},
         {kXlsx, "tomaria_save_xlsx", reinterpret_cast<Function>(&tomaria_save_xlsx)},
     };
     for (const Row& row : table) {

@@ -20,24 +20,26 @@ int refuse(QTextStream& err, const QString& message)
 
 } // namespace
 
-int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err)
+QString LookupCommand::choose(const Given& given, QList<Catalogue>* catalogues, int* timeoutMs, QStringList* faults)
 {
     const QString& catalogueName = given.catalogue;
     const QString& server = given.server;
     const QString& syntaxName = given.syntax;
     if (!catalogueName.isEmpty() && !server.isEmpty())
-        return refuse(err, QStringLiteral("--catalogue e --server non vanno insieme"));
+        return QStringLiteral("--catalogue e --server non vanno insieme");
     Catalogue::Syntax syntax = Catalogue::Syntax::Marc21;
     if (!syntaxName.isEmpty() && !Catalogue::syntaxFromName(syntaxName, &syntax))
-        return refuse(err, QStringLiteral("--syntax vuole marc21 o unimarc"));
+        return QStringLiteral("--syntax vuole marc21 o unimarc");
 
     const CatalogueSettings settings = CatalogueSettings::read(SettingsFile::path());
-    QList<Catalogue> catalogues;
+    *timeoutMs = settings.timeoutMs;
+    *faults = settings.faults;
+    catalogues->clear();
     if (!server.isEmpty()) {
         Catalogue c;
         if (!Catalogue::fromAddress(server, syntax, &c))
-            return refuse(err, QStringLiteral("--server vuole z3950://HOST:PORTA/DATABASE o un indirizzo SRU http(s)://..."));
-        catalogues << c;
+            return QStringLiteral("--server vuole z3950://HOST:PORTA/DATABASE o un indirizzo SRU http(s)://...");
+        *catalogues << c;
     } else if (!catalogueName.isEmpty()) {
         QStringList names;
         for (const Catalogue& c : settings.catalogues) {
@@ -46,21 +48,30 @@ int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out
                 Catalogue chosen = c;
                 if (!syntaxName.isEmpty())
                     chosen.syntax = syntax;
-                catalogues << chosen;
+                *catalogues << chosen;
             }
         }
-        if (catalogues.isEmpty())
-            return refuse(
-                err, QStringLiteral("catalogo sconosciuto \"%1\" (configurati: %2)").arg(catalogueName, names.join(QStringLiteral(", "))));
+        if (catalogues->isEmpty())
+            return QStringLiteral("catalogo sconosciuto \"%1\" (configurati: %2)").arg(catalogueName, names.join(QStringLiteral(", ")));
     } else {
-        catalogues = settings.catalogues;
+        *catalogues = settings.catalogues;
         if (!syntaxName.isEmpty())
-            return refuse(err, QStringLiteral("--syntax vale con --server o --catalogue"));
+            return QStringLiteral("--syntax vale con --server o --catalogue");
     }
-    for (const QString& fault : settings.faults)
+    return {};
+}
+
+int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err)
+{
+    QList<Catalogue> catalogues;
+    int timeoutMs = 0;
+    QStringList faults;
+    if (const QString refusal = choose(given, &catalogues, &timeoutMs, &faults); !refusal.isEmpty())
+        return refuse(err, refusal);
+    for (const QString& fault : faults)
         err << "tomaria-cli: il catalogo \"" << fault << "\" di Tomaria.ini è incompleto e non viene interrogato\n";
 
-    const CatalogueLookup l = CatalogueLookup::run(catalogues, isbn, settings.timeoutMs);
+    const CatalogueLookup l = CatalogueLookup::run(catalogues, isbn, timeoutMs);
     switch (l.result) {
     case CatalogueLookup::Result::Found:
         for (qsizetype i = 0; i < l.records.size(); ++i) {
@@ -70,6 +81,10 @@ int LookupCommand::run(const QString& isbn, const Given& given, QTextStream& out
                 out << field << '\t' << value << '\n';
         }
         out << "Catalogo\t" << l.records.first().catalogue << '\n';
+        // Only the first records are fetched: the rest are counted.
+        if (const QString more = l.moreWords(); !more.isEmpty())
+            err << "tomaria-cli: " << more << " (" << Text::counted(l.total, u"scheda", u"schede") << " con questo ISBN, mostrate le prime "
+                << l.records.size() << ")\n";
         return 0;
     case CatalogueLookup::Result::NoRecord:
         err << "tomaria-cli: " << l.failureMessage(isbn) << "\n";

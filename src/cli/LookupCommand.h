@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lookup/Catalogue.h"
+
 #include <QString>
 
 class QTextStream;
@@ -21,5 +23,9 @@ struct Given {
 int run(const QString& isbn, const Given& given, QTextStream& out, QTextStream& err);
 
 QString usage();
+
+// The catalogues to ask, as the options choose them from Tomaria.ini or
+// name one; empty, or why the options are refused.
+QString choose(const Given& given, QList<Catalogue>* catalogues, int* timeoutMs, QStringList* faults);
 
 } // namespace LookupCommand

@@ -1,5 +1,7 @@
 #include "LookupCommand.h"
 
+#include "lookup/CatalogueClient.h"
+
 // The look-up's note in the usage, apart from its work: the usage is
 // written without loading the look-up plugin.
 QString LookupCommand::usage()
@@ -8,6 +10,8 @@ QString LookupCommand::usage()
                           "  Tomaria.ini, nell'ordine, o a quello scelto con --catalogue; --server ne indica uno qualsiasi:\n"
                           "  z3950://HOST:PORTA/DATABASE oppure l'indirizzo SRU http(s)://HOST:PORTA/PERCORSO, con --syntax (marc21 in\n"
                           "  mancanza). Scrive i campi che compilerebbe nella scheda, \"Campo<TAB>valore\" uno per riga, poi\n"
-                          "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota. Esce con 1 se nessun\n"
-                          "  catalogo ha l'ISBN, con 2 se nessuno ha risposto.\n");
+                          "  \"Catalogo<TAB>nome\"; con più schede, una dopo l'altra separate da una riga vuota (al più %1;\n"
+                          "  \"e altri N\" su stderr dice quante ne restano). Esce con 1 se nessun catalogo ha l'ISBN, con 2 se nessuno\n"
+                          "  ha risposto.\n")
+        .arg(CatalogueClient::kMaxRecords);
 }

@@ -1,5 +1,7 @@
 #include "VerbPlugins.h"
 
+#include "core/import/CardRowSource.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -69,6 +71,27 @@ bool saveXlsx(const Collection& collection, const QString& archivePath, const QS
         return false;
     }
     return save(collection, archivePath, path, outcome);
+}
+
+int catalogue(const QString& path, const CatalogueCommand::Given& given, QTextStream& out, QTextStream& err)
+{
+    const auto run = function<TomariaCatalogue>(kLookup, "tomaria_catalogue", QStringLiteral("catalogue"), QString(), err);
+    return run ? run(path, given, out, err) : kMissing;
+}
+
+int exportMarc(const Collection& collection, const QString& archivePath, const QString& path, const MarcCommands::Given& given,
+    QTextStream& out, QTextStream& err)
+{
+    const auto run = function<TomariaExportMarc>(
+        kLookup, "tomaria_export_marc", QStringLiteral("export --marc21|--unimarc"), QString(), err);
+    return run ? run(collection, archivePath, path, given, out, err) : kMissing;
+}
+
+std::unique_ptr<CardRowSource> marcSource(
+    const Collection& collection, const QString& archivePath, const MarcCommands::ImportGiven& given, QString* refusal, QTextStream& err)
+{
+    const auto make = function<TomariaMarcSource>(kLookup, "tomaria_marc_source", QStringLiteral("import MARC"), QString(), err);
+    return std::unique_ptr<CardRowSource>(make ? make(collection, archivePath, given, refusal) : nullptr);
 }
 
 } // namespace VerbPlugins

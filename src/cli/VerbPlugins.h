@@ -1,17 +1,22 @@
 #pragma once
 
+#include "cli/CatalogueCommand.h"
 #include "cli/LabelsCommand.h"
 #include "cli/LookupCommand.h"
+#include "cli/MarcCommands.h"
 #include "core/export/CardCsv.h"
 
 #include <QString>
 
+#include <memory>
+
+class CardRowSource;
 class QCoreApplication;
 class QTextStream;
 struct Collection;
 
 // The verbs whose libraries cost the command line its start: printing
-// (Qt Gui, zint), the catalogue look-up (YAZ) and the .xlsx writer
+// (Qt Gui, zint), the catalogue look-up and the MARC files (YAZ) and the .xlsx writer
 // (libxlsxwriter). tomaria-cli finds them in plugins beside its executable,
 // loaded on a verb's first use; a program that links them (the tests, the
 // benchmarks) finds them in itself. Each call below runs the plugin's
@@ -44,6 +49,14 @@ int labels(const Collection& collection, const LabelsCommand::Given& given, QTex
 int reminders(int days, const QString& pdf, QTextStream& out, QTextStream& err);
 int lookup(const QString& isbn, const LookupCommand::Given& given, QTextStream& out, QTextStream& err);
 bool saveXlsx(const Collection& collection, const QString& archivePath, const QString& path, CardCsv::Outcome* outcome);
+int catalogue(const QString& path, const CatalogueCommand::Given& given, QTextStream& out, QTextStream& err);
+int exportMarc(const Collection& collection, const QString& archivePath, const QString& path, const MarcCommands::Given& given,
+    QTextStream& out, QTextStream& err);
+// The look-up plugin's reader of a MARC file for the import; nullptr when
+// the options are wrong (`refusal` says why) or the plugin is missing
+// (said on `err`).
+std::unique_ptr<CardRowSource> marcSource(
+    const Collection& collection, const QString& archivePath, const MarcCommands::ImportGiven& given, QString* refusal, QTextStream& err);
 
 } // namespace VerbPlugins
 
@@ -54,4 +67,9 @@ using TomariaLabels = int (*)(const Collection&, const LabelsCommand::Given&, QT
 using TomariaReminders = int (*)(int, const QString&, QTextStream&, QTextStream&);
 using TomariaLookup = int (*)(const QString&, const LookupCommand::Given&, QTextStream&, QTextStream&);
 using TomariaSaveXlsx = bool (*)(const Collection&, const QString&, const QString&, CardCsv::Outcome*);
+using TomariaCatalogue = int (*)(const QString&, const CatalogueCommand::Given&, QTextStream&, QTextStream&);
+using TomariaExportMarc = int (*)(
+    const Collection&, const QString&, const QString&, const MarcCommands::Given&, QTextStream&, QTextStream&);
+// The reader is the caller's to delete (its destructor is virtual).
+using TomariaMarcSource = CardRowSource* (*)(const Collection&, const QString&, const MarcCommands::ImportGiven&, QString*);
 }

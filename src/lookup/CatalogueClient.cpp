@@ -195,6 +195,10 @@ bool readRecord(ZOOM_record rec, const Catalogue& catalogue, MarcRecord* out)
 
 CatalogueAnswer CatalogueClient::ask(const Catalogue& catalogue, const QStringList& isbns, int timeoutMs, const std::atomic_bool* cancel)
 {
+    // YAZ logs its failures in English on the terminal; ours are said in
+    // the program's words instead.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { yaz_log_init_level(YLOG_FATAL); });
     CatalogueAnswer answer;
     QElapsedTimer clock;
     clock.start();
@@ -338,7 +342,9 @@ CatalogueAnswer CatalogueClient::ask(const Catalogue& catalogue, const QStringLi
             ++unreadable;
             continue;
         }
-        CatalogueRecord card = MarcMapping::card(marc, catalogue.syntax);
+        MarcMapping::ReadOptions asked;
+        asked.isbns = isbns;
+        CatalogueRecord card = MarcMapping::card(marc, catalogue.syntax, asked);
         if (card.fields.isEmpty()) {
             ++unreadable;
             continue;
@@ -352,5 +358,6 @@ CatalogueAnswer CatalogueClient::ask(const Catalogue& catalogue, const QStringLi
         return answer;
     }
     answer.status = Status::Records;
+    answer.total = static_cast<qint64>(hits);
     return answer;
 }

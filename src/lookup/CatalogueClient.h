@@ -22,6 +22,7 @@ struct CatalogueAnswer {
     Status status = Status::Failed;
     QString detail; // YAZ's words for a failure, for the command line
     QList<CatalogueRecord> records;
+    qint64 total = 0; // Records: how many the catalogue has, fetched or not
 
     bool answered() const { return status == Status::Records || status == Status::NoRecord; }
 };

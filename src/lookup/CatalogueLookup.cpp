@@ -40,6 +40,7 @@ CatalogueLookup CatalogueLookup::run(const QList<Catalogue>& catalogues, const Q
         if (a.status == CatalogueAnswer::Status::Records) {
             out.result = Result::Found;
             out.records = std::move(a.records);
+            out.total = std::max<qint64>(a.total, out.records.size());
             return out;
         }
         anyAnswered = anyAnswered || a.answered();
@@ -83,4 +84,11 @@ QString CatalogueLookup::failureMessage(const QString& typedIsbn) const
         ? QStringLiteral("Nessuna scheda con l'ISBN %1 nei cataloghi interrogati").arg(Text::trimmed(typedIsbn))
         : QStringLiteral("Nessun catalogo ha risposto alla ricerca dell'ISBN %1").arg(Text::trimmed(typedIsbn));
     return head + QStringLiteral(": ") + Text::listed(each) + QLatin1Char('.');
+}
+
+QString CatalogueLookup::moreWords() const
+{
+    if (result != Result::Found || total <= records.size())
+        return {};
+    return QStringLiteral("e altri %1").arg(total - records.size());
 }

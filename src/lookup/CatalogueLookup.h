@@ -24,6 +24,7 @@ struct CatalogueLookup {
 
     Result result = Result::NoAnswer;
     QList<CatalogueRecord> records;
+    qint64 total = 0;   // Found: how many records the catalogue has (more than `records` when it had too many to fetch)
     QList<Asked> asked; // in the order asked
 
     // `asking` is called (in the calling thread) before each catalogue.
@@ -35,4 +36,7 @@ struct CatalogueLookup {
     QString failureMessage(const QString& typedIsbn) const;
     // One catalogue's outcome in a few words ("tempo scaduto").
     static QString statusWords(CatalogueAnswer::Status status);
+    // "e altri N" when the catalogue had more records than were fetched;
+    // empty otherwise.
+    QString moreWords() const;
 };

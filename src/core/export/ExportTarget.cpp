@@ -116,6 +116,25 @@ bool isPdf(const QString& path)
     return DiskFile::isRegular(path) && file.open(QIODevice::ReadOnly) && file.read(5) == "%PDF-";
 }
 
+// An ISO 2709 record begins with its five-digit length and its leader's
+// indicator and subfield-code counts; a MARCXML file with XML naming the
+// MARC name space early on.
+bool isMarc(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(512);
+    if (head.size() >= 24) {
+        bool digits = true;
+        for (int i = 0; i < 5; ++i)
+            digits = digits && head.at(i) >= '0' && head.at(i) <= '9';
+        if (digits && head.at(10) == '2' && head.at(11) == '2')
+            return true;
+    }
+    return head.trimmed().startsWith('<') && head.contains("http://www.loc.gov/MARC21/slim");
+}
+
 bool isOurs(const QString& path, ExportTarget::Kind kind)
 {
     switch (kind) {
@@ -127,6 +146,8 @@ bool isOurs(const QString& path, ExportTarget::Kind kind)
         return CardXlsx::isOurs(path);
     case ExportTarget::Kind::Pdf:
         return isPdf(path);
+    case ExportTarget::Kind::Marc:
+        return isMarc(path);
     }
     return false;
 }
@@ -142,6 +163,8 @@ QString kindText(ExportTarget::Kind kind)
         return QStringLiteral("un foglio .xlsx completo");
     case ExportTarget::Kind::Pdf:
         return QStringLiteral("un file PDF");
+    case ExportTarget::Kind::Marc:
+        return QStringLiteral("un file MARC");
     }
     return {};
 }

@@ -22,6 +22,7 @@ enum class Kind {
     CompleteCsv,  // the complete CSV
     CompleteXlsx, // the complete .xlsx
     Pdf,          // label sheets, reminder letters, print to a PDF file
+    Marc,         // MARC 21 or UNIMARC, ISO 2709 or MARCXML
 };
 
 enum class Verdict {

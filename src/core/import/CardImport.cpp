@@ -1,5 +1,7 @@
 #include "CardImport.h"
 
+#include "core/import/CardRowSource.h"
+
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/import/CsvReader.h"
@@ -603,6 +605,14 @@ bool CardImport::repeatsArchiveCode(const QByteArray& records)
 
 CsvReader::Status CardImport::readRows(QIODevice& file, const std::function<bool(CsvReader::Row&)>& onRow)
 {
+    if (m_fromSource) {
+        int errorLine = 0;
+        QString error;
+        const CsvReader::Status status = m_source->read(file, onRow, &errorLine, &error);
+        if (status != CsvReader::Status::Done && status != CsvReader::Status::Stopped)
+            problem(errorLine, 0, error);
+        return status;
+    }
     if (!m_xlsx) {
         int badLine = 0;
         const CsvReader::Status status = CsvReader::read(file, m_separator, onRow, &badLine);
@@ -666,9 +676,12 @@ bool CardImport::check(QIODevice& file, const Options& options)
         problem(0, 0, QStringLiteral("errore di lettura del file"));
         return false;
     }
-    m_xlsx = XlsxReader::looksZipped(scan.head) && XlsxReader::isWorkbook(file);
+    m_fromSource = m_source && m_source->recognises(scan.head);
+    m_xlsx = !m_fromSource && XlsxReader::looksZipped(scan.head) && XlsxReader::isWorkbook(file);
     m_byteOrderMark = scan.byteOrderMark;
-    if (!m_xlsx) {
+    if (m_fromSource) {
+        m_utf8 = true; // the source's values are the cards' own, in Unicode
+    } else if (!m_xlsx) {
         if (const QString what = notCsv(scan.head); !what.isEmpty()) {
             problem(1, 0, what);
             return false;
@@ -923,8 +936,17 @@ bool CardImport::read(const QByteArray& file, const Options& options)
     return ok;
 }
 
+QString CardImport::readAs() const
+{
+    if (m_fromSource)
+        return m_source->formatName();
+    return m_xlsx ? QStringLiteral("foglio .xlsx") : encodingName();
+}
+
 QStringList CardImport::notes() const
 {
+    if (m_fromSource)
+        return m_source->notes();
     QStringList lines;
     auto hasColumn = [&](std::string_view field) {
         return std::any_of(m_fields.begin(), m_fields.end(), [&](const FieldDef* f) { return f && f->name == field; });
@@ -949,8 +971,11 @@ QStringList CardImport::describe(QList<Problem> sorted) const
         [](const Problem& a, const Problem& b) { return a.line != b.line ? a.line < b.line : a.column < b.column; });
     QStringList lines;
     for (const Problem& p : sorted) {
-        QString where = p.line > 0 ? QStringLiteral("riga %1").arg(p.line) : QStringLiteral("file");
-        if (p.column > 0) {
+        const QString row = m_fromSource ? m_source->rowName() : QStringLiteral("riga");
+        QString where = p.line > 0 ? QStringLiteral("%1 %2").arg(row).arg(p.line) : QStringLiteral("file");
+        if (p.column > 0 && m_fromSource) {
+            where += QStringLiteral(", campo %1").arg(m_header.value(p.column - 1));
+        } else if (p.column > 0) {
             where += QStringLiteral(", colonna %1").arg(columnName(p.column));
             const QString caption = m_header.value(p.column - 1);
             if (!caption.isEmpty())

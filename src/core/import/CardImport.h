@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CardRowSource;
 class QIODevice;
 class Record;
 class RecordStore;
@@ -79,6 +80,16 @@ public:
     static constexpr int kBatchCards = 1000;
 
     explicit CardImport(const Collection& collection);
+
+    // A reader for files of another kind (MARC records), asked first
+    // whether it knows the file; it stays the caller's. Its rows go through
+    // every check and the same two passes as a sheet's.
+    void setRowSource(CardRowSource* source) { m_source = source; }
+    // Whether the last check() read the file through the row source.
+    bool fromRowSource() const { return m_fromSource; }
+    // How the file was read, for the summary: the workbook, the CSV's
+    // encoding or the row source's format.
+    QString readAs() const;
 
     // Reads the whole device from its start and checks every row. True when
     // every row makes a card and no code repeats (unless allowed).
@@ -182,6 +193,8 @@ private:
     int m_warningCount = 0;
     int m_paddedDewey = 0;
     bool m_xlsx = false;
+    CardRowSource* m_source = nullptr;
+    bool m_fromSource = false;
     bool m_byteOrderMark = false;
     bool m_resaved = false; // the complete CSV saved again by a spreadsheet
     int m_problemCount = 0;

@@ -23,8 +23,7 @@ QString refused(const CardImport& cards, const Voice& voice)
 QString checked(const CardImport& cards, const Voice& voice)
 {
     QString text = Text::counted(cards.count(), u"scheda pronta", u"schede pronte")
-        + QStringLiteral(" da importare in %1 (file letto come %2): ")
-              .arg(voice.archive, cards.isXlsx() ? QStringLiteral("foglio .xlsx") : cards.encodingName());
+        + QStringLiteral(" da importare in %1 (file letto come %2): ").arg(voice.archive, cards.readAs());
     // Lines listed (a repeated code let through, a value a spreadsheet
     // changed) are no problem that stops the import, but they are not
     // "nothing" either.

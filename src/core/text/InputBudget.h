@@ -45,4 +45,18 @@ inline constexpr int kAnswerBytes = 4 * 1024 * 1024;
 inline constexpr int kAnswerRecords = 10;
 inline constexpr int kLookupMs = 20'000;
 
+// A MARC file to import (and a record in a catalogue's answer). ISO 2709
+// gives a record's length five digits, so 99,999 bytes is the longest
+// there can be; a MARCXML record's text, markup included; fields in one
+// record (a library's richest have a few hundred) and subfields in one
+// field; records in one file (the archive's own limit is far below).
+inline constexpr qsizetype kMarcRecordBytes = 99'999;
+inline constexpr qsizetype kMarcXmlRecordBytes = 1024 * 1024;
+inline constexpr int kMarcFields = 2000;
+inline constexpr int kMarcSubfields = 500;
+inline constexpr qint64 kMarcRecords = 2'000'000;
+
+// A file of ISBNs to catalogue: a box, or a shelf, never a library.
+inline constexpr int kIsbnLines = 5000;
+
 } // namespace InputBudget

@@ -1,5 +1,11 @@
 #include "TfrmTrasferimento.h"
 
+#include "core/collections/Books.h"
+#include "core/import/CardRowSource.h"
+#include "core/import/NextCodes.h"
+#include "lookup/MarcExport.h"
+#include "lookup/MarcRowSource.h"
+
 #include "core/collections/Collection.h"
 #include "core/export/CardCsv.h"
 #include "core/export/CardXlsx.h"
@@ -35,6 +41,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTableWidget>
@@ -55,15 +62,30 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect a
 }
 
 // The first rows of a file as the import will read them, the heading and
-// `wanted` more: the first sheet of a workbook, else a CSV in UTF-8 or
-// Windows-1252.
-QList<QStringList> firstRows(const QString& path, int wanted)
+// `wanted` more: a MARC file's records as `source` turns them into rows,
+// else the first sheet of a workbook, else a CSV in UTF-8 or Windows-1252.
+QList<QStringList> firstRows(const QString& path, CardRowSource* source, int wanted)
 {
     QList<QStringList> rows;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return rows;
     const QByteArray head = file.peek(8192);
+    if (source && source->recognises(head)) {
+        int line = 0;
+        QString error;
+        source->read(
+            file,
+            [&](CsvReader::Row& row) {
+                QStringList cells;
+                for (const QByteArray& cell : row.fields)
+                    cells << QString::fromUtf8(cell);
+                rows << cells;
+                return rows.size() <= wanted;
+            },
+            &line, &error);
+        return rows;
+    }
     if (XlsxReader::looksZipped(head)) {
         XlsxReader reader(file);
         reader.read([&](XlsxReader::Row& row) {
@@ -139,6 +161,11 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     m_cboFormato->setGeometry(260, 102, 330, 24);
     m_cboFormato->addItem(QStringLiteral("foglio .xlsx (da correggere con un foglio di calcolo)"), QStringLiteral("xlsx"));
     m_cboFormato->addItem(QStringLiteral("file .csv (per altri programmi)"), QStringLiteral("csv"));
+    // The book catalogue also as MARC records, for a library's system.
+    m_cboFormato->addItem(QStringLiteral("record MARC 21 (ISO 2709, .mrc)"), QStringLiteral("marc21"));
+    m_cboFormato->addItem(QStringLiteral("record MARC 21 (MARCXML, .xml)"), QStringLiteral("marc21xml"));
+    m_cboFormato->addItem(QStringLiteral("record UNIMARC (ISO 2709, .mrc)"), QStringLiteral("unimarc"));
+    m_cboFormato->addItem(QStringLiteral("record UNIMARC (MARCXML, .xml)"), QStringLiteral("unimarcxml"));
     auto* btnEsporta = Controls::button(pan, QStringLiteral("btnEsporta"), QStringLiteral("Esporta..."), {600, 100, 140, 28}, bold);
     connect(btnEsporta, &QPushButton::clicked, this, [this] { btnEsportaClick(); });
     m_lblEsportato = label(pan, QStringLiteral("lblEsportato"), QString(), {8, 134, 640, 22});
@@ -155,7 +182,27 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     m_chkDuplicati = new QCheckBox(QStringLiteral("accetta codici ripetuti"), pan);
     m_chkDuplicati->setObjectName(QStringLiteral("chkDuplicati"));
     m_chkDuplicati->setGeometry(600, 170, 220, 24);
-    m_lblFile = label(pan, QStringLiteral("lblFile"), QStringLiteral("Nessun file scelto (.xlsx, .csv o .txt)."), {8, 200, width, 20});
+    m_lblFile = label(pan, QStringLiteral("lblFile"), QStringLiteral("Nessun file scelto (.xlsx, .csv, .txt; per i libri .mrc, .xml)."),
+        {8, 200, 470, 20});
+    m_cboCodici = new QComboBox(pan);
+    m_cboCodici->setObjectName(QStringLiteral("cboCodici"));
+    m_cboCodici->setGeometry(490, 197, 250, 22);
+    m_cboCodici->addItem(QStringLiteral("MARC: codici numerati, prefisso"), QString());
+    m_cboCodici->addItem(QStringLiteral("MARC: codici dal campo 001"), QStringLiteral("001"));
+    m_cboCodici->addItem(QStringLiteral("MARC: codici dal campo 852 $p"), QStringLiteral("852p"));
+    m_cboCodici->setToolTip(QStringLiteral("Da dove vengono i codici delle schede importate da un file MARC: i numeri successivi al più "
+                                           "alto con il prefisso scritto a destra, oppure un campo dei record."));
+    m_txtPrefisso = new QLineEdit(pan);
+    m_txtPrefisso->setObjectName(QStringLiteral("txtPrefisso"));
+    m_txtPrefisso->setGeometry(750, 197, width - 742, 22);
+    m_txtPrefisso->setMaxLength(10);
+    m_txtPrefisso->setPlaceholderText(QStringLiteral("prefisso"));
+    m_txtPrefisso->setToolTip(QStringLiteral("Il prefisso dei codici numerati (\"L\" dà L000124 dopo L000123)."));
+    connect(m_cboCodici, &QComboBox::currentIndexChanged, this, [this] {
+        m_txtPrefisso->setEnabled(m_cboCodici->currentData().toString().isEmpty());
+        if (!m_file.isEmpty())
+            preview();
+    });
 
     m_grdAnteprima = new QTableWidget(pan);
     m_grdAnteprima->setObjectName(QStringLiteral("grdAnteprima"));
@@ -190,7 +237,7 @@ TfrmTrasferimento::TfrmTrasferimento(QWidget* owner)
     m_btnInterrompi = Controls::button(pan, QStringLiteral("btnInterrompi"), QStringLiteral("Interrompi"), {700, y, 130, 30}, bold);
     connect(m_btnInterrompi, &QPushButton::clicked, this, [this] { btnInterrompiClick(); });
     m_busyButtons = {chiudi, btnEsporta, btnScegli};
-    m_busyOptions = {m_cboRaccolta, m_txtAnno, m_cboFormato, m_chkDuplicati};
+    m_busyOptions = {m_cboRaccolta, m_txtAnno, m_cboFormato, m_chkDuplicati, m_cboCodici};
     setBusy(false);
     collectionChanged();
 }
@@ -220,14 +267,44 @@ QString TfrmTrasferimento::archivePath() const
 QString TfrmTrasferimento::proposedExport() const
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString name = QStringLiteral("%1-%2.%3")
-                             .arg(CardXlsx::sheetName(collection()), Clock::today().toString(QStringLiteral("yyyy-MM-dd")),
-                                 m_cboFormato->currentData().toString());
+    const QString format = m_cboFormato->currentData().toString();
+    const QString suffix = !format.contains(QLatin1String("marc")) ? format
+        : format.endsWith(QLatin1String("xml"))                    ? QStringLiteral("xml")
+                                                                   : QStringLiteral("mrc");
+    const QString name
+        = QStringLiteral("%1-%2.%3").arg(CardXlsx::sheetName(collection()), Clock::today().toString(QStringLiteral("yyyy-MM-dd")), suffix);
     return QDir(documents.isEmpty() ? QDir::homePath() : documents).filePath(name);
+}
+
+std::unique_ptr<CardRowSource> TfrmTrasferimento::marcSource() const
+{
+    if (&collection() != &Books::collection())
+        return nullptr;
+    MarcRowSource::Options options;
+    options.codeTag = m_cboCodici->currentData().toString();
+    if (options.codeTag.isEmpty()) {
+        NextCodes codes;
+        options.codePrefix = m_txtPrefisso->text().trimmed();
+        if (codes.load(collection(), archivePath(), options.codePrefix)) {
+            options.firstCode = codes.next();
+            options.codeWidth = static_cast<int>(codes.take().size() - options.codePrefix.size());
+        }
+    }
+    return std::make_unique<MarcRowSource>(options);
 }
 
 void TfrmTrasferimento::collectionChanged()
 {
+    const bool books = &collection() == &Books::collection();
+    m_cboCodici->setVisible(books);
+    m_txtPrefisso->setVisible(books);
+    // MARC is for the book catalogue only.
+    for (int i = 0; i < m_cboFormato->count(); ++i) {
+        const bool marc = m_cboFormato->itemData(i).toString().contains(QLatin1String("marc"));
+        qobject_cast<QStandardItemModel*>(m_cboFormato->model())->item(i)->setEnabled(!marc || books);
+    }
+    if (!books && m_cboFormato->currentData().toString().contains(QLatin1String("marc")))
+        m_cboFormato->setCurrentIndex(0);
     const bool yearly = collection().yearly();
     findChild<QLabel*>(QStringLiteral("lblAnno"))->setEnabled(yearly);
     // The file may go into another collection's archive.
@@ -259,6 +336,8 @@ void TfrmTrasferimento::setBusy(bool busy)
     for (QWidget* w : std::as_const(m_busyOptions))
         w->setEnabled(!busy);
     m_txtAnno->setEnabled(!busy && collection().yearly());
+    // A MARC file's codes: the prefix only for numbered codes.
+    m_txtPrefisso->setEnabled(!busy && m_cboCodici->currentData().toString().isEmpty());
     // Nothing to check or import before a file is chosen; a file whose
     // cards went in is not imported twice by a second press.
     m_btnControlla->setEnabled(!busy && !m_file.isEmpty());
@@ -276,7 +355,12 @@ void TfrmTrasferimento::btnEsportaClick()
         Msg::plain(this, QStringLiteral("Non c'è ancora un archivio di %1 da esportare.").arg(c.pluralWithArticle()));
         return;
     }
-    const bool xlsx = m_cboFormato->currentData().toString() == QLatin1String("xlsx");
+    const QString format = m_cboFormato->currentData().toString();
+    if (format.contains(QLatin1String("marc"))) {
+        exportMarc(format);
+        return;
+    }
+    const bool xlsx = format == QLatin1String("xlsx");
     QString target = FileChooser::chooseSaveFile(this, QStringLiteral("Esporta il catalogo completo"), proposedExport(),
         xlsx ? QStringLiteral("Foglio di calcolo (*.xlsx)") : QStringLiteral("File CSV (*.csv)"));
     if (target.isEmpty())
@@ -306,6 +390,41 @@ void TfrmTrasferimento::btnEsportaClick()
     setStatus(QStringLiteral("Esportazione completata."));
 }
 
+void TfrmTrasferimento::exportMarc(const QString& format)
+{
+    const bool xml = format.endsWith(QLatin1String("xml"));
+    QString target = FileChooser::chooseSaveFile(this, QStringLiteral("Esporta il catalogo come record MARC"), proposedExport(),
+        xml ? QStringLiteral("MARCXML (*.xml)") : QStringLiteral("Record MARC ISO 2709 (*.mrc)"));
+    if (target.isEmpty())
+        return;
+    const QString suffix = xml ? QStringLiteral(".xml") : QStringLiteral(".mrc");
+    if (!target.endsWith(suffix, Qt::CaseInsensitive))
+        target += suffix;
+    if (!FileChooser::mayWrite(this, target, ExportTarget::Kind::Marc, false))
+        return;
+    MarcExport::Options options;
+    options.syntax = format.startsWith(QLatin1String("marc21")) ? Catalogue::Syntax::Marc21 : Catalogue::Syntax::Unimarc;
+    options.format = xml ? MarcWriter::Format::MarcXml : MarcWriter::Format::Iso2709;
+    setStatus(QStringLiteral("Esportazione in corso..."));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    MarcExport::Outcome outcome;
+    const bool saved = MarcExport::save(archivePath(), target, options, &outcome);
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        setStatus(QString());
+        Msg::plain(
+            this, QStringLiteral("Esportazione non riuscita: %1; l'eventuale file precedente è rimasto com'era.").arg(outcome.reason));
+        return;
+    }
+    m_exported = target;
+    m_lblEsportato->setText(QStringLiteral("%1 come %2 in %3")
+                                .arg(Text::counted(outcome.cards, u"scheda esportata", u"schede esportate"),
+                                    Catalogue::syntaxName(options.syntax), QDir::toNativeSeparators(target)));
+    m_lblEsportato->setToolTip(QDir::toNativeSeparators(target));
+    m_btnApriCartella->setVisible(true);
+    setStatus(QStringLiteral("Esportazione completata."));
+}
+
 void TfrmTrasferimento::btnApriCartellaClick()
 {
     if (!m_exported.isEmpty())
@@ -314,8 +433,8 @@ void TfrmTrasferimento::btnApriCartellaClick()
 
 void TfrmTrasferimento::btnScegliClick()
 {
-    const QString chosen = FileChooser::chooseFile(
-        this, QStringLiteral("Scegli il file da importare"), QStringLiteral("Fogli di calcolo e file CSV (*.xlsx *.csv *.txt)"));
+    const QString chosen = FileChooser::chooseFile(this, QStringLiteral("Scegli il file da importare"),
+        QStringLiteral("Fogli di calcolo, file CSV e record MARC (*.xlsx *.csv *.txt *.mrc *.iso *.marc *.xml)"));
     if (chosen.isEmpty())
         return;
     m_file = chosen;
@@ -330,7 +449,8 @@ void TfrmTrasferimento::btnScegliClick()
 
 void TfrmTrasferimento::preview()
 {
-    const QList<QStringList> rows = firstRows(m_file, previewRows());
+    const std::unique_ptr<CardRowSource> source = marcSource();
+    const QList<QStringList> rows = firstRows(m_file, source.get(), previewRows());
     m_grdAnteprima->clear();
     m_grdAnteprima->setRowCount(0);
     if (rows.isEmpty()) {
@@ -398,6 +518,9 @@ bool TfrmTrasferimento::runImport(bool checkOnly)
         return false;
     }
     m_cards = std::make_unique<CardImport>(c);
+    // A MARC file is read by its row source, which the run keeps.
+    m_marc = marcSource();
+    m_cards->setRowSource(m_marc.get());
     m_options = {};
     m_options.allowDuplicates = m_chkDuplicati->isChecked();
     m_options.archive = archivePath();

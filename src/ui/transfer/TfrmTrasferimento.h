@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+class CardRowSource;
+
 #include "core/import/CardImport.h"
 #include "ui/shell/TForm.h"
 
@@ -50,6 +54,7 @@ public:
     bool running() const { return m_worker != nullptr; }
 
     void btnEsportaClick();
+    void exportMarc(const QString& format);
     void btnApriCartellaClick();
     void btnScegliClick();
     void btnControllaClick();
@@ -82,6 +87,9 @@ private:
     // For a yearly collection, a year of four digits; else says so.
     bool yearGiven();
     void collectionChanged();
+    // The reader of MARC files for the book catalogue, as the code options
+    // say; nullptr for the other collections.
+    std::unique_ptr<CardRowSource> marcSource() const;
 
     QComboBox* m_cboRaccolta = nullptr;
     QLineEdit* m_txtAnno = nullptr;
@@ -91,6 +99,8 @@ private:
     QLabel* m_lblFile = nullptr;
     QTableWidget* m_grdAnteprima = nullptr;
     QCheckBox* m_chkDuplicati = nullptr;
+    QComboBox* m_cboCodici = nullptr;   // MARC files: where the codes come from
+    QLineEdit* m_txtPrefisso = nullptr; // MARC files: the numbered codes' prefix
     QProgressBar* m_prgAvanzamento = nullptr;
     QListWidget* m_lstProblemi = nullptr;
     QLabel* m_lblStato = nullptr;
@@ -105,6 +115,7 @@ private:
 
     // The run in progress: the worker and what it works on.
     QThread* m_worker = nullptr;
+    std::unique_ptr<CardRowSource> m_marc; // outlives m_cards, which reads through it
     std::unique_ptr<CardImport> m_cards;
     QFile m_source;
     CardImport::Options m_options;

@@ -4,6 +4,8 @@
 
 #include <QXmlStreamReader>
 
+#include <cctype>
+
 #include <yaz/marcdisp.h>
 #include <yaz/wrbuf.h>
 #include <yaz/yaz-iconv.h>
@@ -187,12 +189,19 @@ bool wellFormedIso2709(const QByteArray& bytes)
     if (size < 26 || size > InputBudget::kMarcRecordBytes || bytes.contains('\0') || digits(bytes, 0, 5) != size
         || bytes[size - 1] != kRecordEnd || bytes[20] != '4' || bytes[21] != '5')
         return false;
+    // Two indicators and a one-letter subfield code, as MARC 21 and UNIMARC
+    // both have: YAZ sizes what it reads of every field from these two.
+    if (bytes[10] != '2' || bytes[11] != '2')
+        return false;
     const int base = digits(bytes, 12, 5);
     if (base < 25 || base >= size || (base - 25) % 12 != 0 || bytes[base - 1] != kFieldEnd)
         return false;
     for (qsizetype entry = 24; entry < base - 1; entry += 12) {
         const int length = digits(bytes, entry + 3, 4);
         const int start = digits(bytes, entry + 7, 5);
+        for (qsizetype t = entry; t < entry + 3; ++t)
+            if (!std::isalnum(static_cast<unsigned char>(bytes[t])))
+                return false;
         if (length < 1 || start < 0 || qsizetype(base) + start + length > size - 1
             || bytes[qsizetype(base) + start + length - 1] != kFieldEnd)
             return false;

@@ -337,7 +337,9 @@ WebReply CatalogueSite::searchPage(const WebQuery& q)
     const qsizetype first = static_cast<qsizetype>(pageNo - 1) * WebBudget::kPageLines;
     const qsizetype last = std::min<qsizetype>(total, first + WebBudget::kPageLines);
     QString self = u"/?c="_s + cname;
-    for (const auto& [k, v] : q.items()) {
+    for (const auto& item : q.items()) {
+        const QString& k = item.first;
+        const QString& v = item.second;
         if (k != u"c" && k != u"p" && !v.isEmpty()
             && (k == u"q" || std::any_of(std::begin(kForm), std::end(kForm), [&](const FormField& f) { return f.name == k; })))
             self += u'&' + k + u'=' + WebQuery::encode(v);

@@ -1,5 +1,6 @@
 #include "SearchIndex.h"
 
+#include "core/storage/ReadAt.h"
 #include "core/search/Threads.h"
 #include "core/storage/RecordStore.h"
 #include "core/storage/SideFile.h"
@@ -27,23 +28,6 @@
 namespace {
 
 std::atomic<std::int64_t> g_settleNs = std::chrono::nanoseconds(std::chrono::seconds(2)).count();
-
-#ifndef Q_OS_WIN
-bool readFully(int fd, std::int64_t at, char* into, std::int64_t bytes)
-{
-    while (bytes > 0) {
-        const ssize_t got = ::pread(fd, into, static_cast<std::size_t>(bytes), static_cast<off_t>(at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        into += got;
-        at += got;
-        bytes -= got;
-    }
-    return true;
-}
-#endif
 
 // How many zero bytes `data` holds: the values it ends. Sixteen bytes at a
 // time where the processor can (each lane counts its zeros, summed before
@@ -224,7 +208,7 @@ bool SearchIndex::open(const RecordStore& store, SlotKind kind, const std::vecto
         return false;
     }
     if (st.st_size < static_cast<off_t>(sizeof t)
-        || !readFully(fd, st.st_size - static_cast<off_t>(sizeof t), reinterpret_cast<char*>(&t), sizeof t)) {
+        || !readAt(fd, st.st_size - static_cast<off_t>(sizeof t), reinterpret_cast<char*>(&t), sizeof t)) {
         close();
         return false;
     }
@@ -246,8 +230,7 @@ bool SearchIndex::open(const RecordStore& store, SlotKind kind, const std::vecto
         return false;
     }
     std::string directory(static_cast<std::size_t>(t.directoryBytes), '\0');
-    if (!readFully(fd, t.directoryAt, directory.data(), t.directoryBytes)
-        || checksum(directory.data(), directory.size()) != t.directorySum) {
+    if (!readAt(fd, t.directoryAt, directory.data(), t.directoryBytes) || checksum(directory.data(), directory.size()) != t.directorySum) {
         close();
         return false;
     }
@@ -346,8 +329,7 @@ bool SearchIndex::readPart(const Part& part, Buffer& into) const
         into.room = bytes;
     }
     into.size = bytes;
-    return readFully(m_fd, part.at, into.data.get(), part.bytes) && into.data[bytes - 1] == 0
-        && checksum(into.data.get(), bytes) == part.sum;
+    return readAt(m_fd, part.at, into.data.get(), part.bytes) && into.data[bytes - 1] == 0 && checksum(into.data.get(), bytes) == part.sum;
 #endif
 }
 

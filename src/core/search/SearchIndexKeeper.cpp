@@ -1,5 +1,6 @@
 #include "SearchIndexKeeper.h"
 
+#include "core/storage/ReadAt.h"
 #include "core/search/SearchIndex.h"
 #include "core/search/SearchIndexWriter.h"
 #include "core/storage/RecordLayout.h"
@@ -22,23 +23,6 @@ namespace {
 
 // The size under which a last chunk takes appended cards.
 constexpr std::int64_t kJoinBelow = 8192;
-
-#ifndef Q_OS_WIN
-bool readAt(int fd, qint64 at, char* into, qint64 bytes)
-{
-    while (bytes > 0) {
-        const ssize_t got = ::pread(fd, into, static_cast<std::size_t>(bytes), static_cast<off_t>(at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        into += got;
-        at += got;
-        bytes -= got;
-    }
-    return true;
-}
-#endif
 
 // The copy's directory: its trailer, columns and chunks. Only the chunks
 // a write touches are read (loaded); the others go from the old file to
